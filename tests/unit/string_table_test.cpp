@@ -1,0 +1,250 @@
+#include "app/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+
+namespace {
+
+// The texts end up in UTF-16 buffers on Windows. wchar_t is 32 bits on Linux, where a character
+// outside the BMP would need two UTF-16 units.
+std::size_t Utf16Length(std::wstring_view text) {
+    std::size_t units = 0;
+    for (wchar_t c : text) {
+        units += static_cast<std::uint32_t>(c) > 0xFFFF ? 2 : 1;
+    }
+    return units;
+}
+
+bool EndsWith(std::wstring_view text, std::wstring_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+bool EndsWithColon(std::wstring_view text) {
+    return EndsWith(text, L":") || EndsWith(text, L"\uFF1A");
+}
+
+std::wstring_view TextOf(int language, std::string_view key) {
+    for (const LanguageText& entry : GetLanguageTexts(language)) {
+        if (entry.key == key) {
+            return entry.text;
+        }
+    }
+    return {};
+}
+
+// The table is process-wide: every test starts from English so that none depends on another's
+// selection.
+class StringTableTest : public ::testing::Test {
+protected:
+    void SetUp() override { SelectLanguage(0); }
+    void TearDown() override { SelectLanguage(0); }
+
+    static void ExpectTableHolds(int language) {
+        const LanguageTexts texts = GetLanguageTexts(language);
+        for (std::size_t i = 0; i < kStringKeyCount; ++i) {
+            EXPECT_EQ(GetText(kStringKeys[i]), texts[i].text) << "key \"" << kStringKeys[i] << '"';
+        }
+    }
+};
+
+// --- Lookup -------------------------------------------------------------------------------------
+
+TEST_F(StringTableTest, UnknownKeyIsAddedWithAnEmptyTextThatLanguagesLeaveAlone) {
+    const std::wstring& text = GetText("no such key");
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(GetStringTable().size(), kStringKeyCount + 1);
+
+    // A second lookup finds the same entry; a language change neither fills nor drops it.
+    EXPECT_EQ(&GetText("no such key"), &text);
+    SelectLanguage(2);
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(GetStringTable().size(), kStringKeyCount + 1);
+}
+
+TEST_F(StringTableTest, ReturnedReferenceStaysValidAndFollowsTheLanguage) {
+    const std::wstring& tip = GetText("tip drag");
+    EXPECT_EQ(tip, L"Stop measure");
+    SelectLanguage(2);
+    EXPECT_EQ(&GetText("tip drag"), &tip);
+    EXPECT_EQ(tip, L"Arrêter la mesure");
+}
+
+TEST_F(StringTableTest, LookupUsesOnlyTheCharactersOfTheView) {
+    // A view into a longer buffer: "tip line" must not read on into "tip line2".
+    const std::string buffer = "tip line2 and more";
+    EXPECT_EQ(GetText(std::string_view(buffer).substr(0, 8)), L"Line");
+    EXPECT_EQ(GetText(std::string_view(buffer).substr(0, 9)), L"Parallel");
+    EXPECT_EQ(GetStringTable().count("tip line2 and more"), 0u);
+}
+
+// --- Language selection -------------------------------------------------------------------------
+
+TEST_F(StringTableTest, EveryLanguageFillsEveryKey) {
+    for (int language = 0; language < kLanguageCount; ++language) {
+        SCOPED_TRACE(testing::Message() << "language " << language);
+        SelectLanguage(language);
+        ExpectTableHolds(language);
+    }
+}
+
+TEST_F(StringTableTest, IndexOutsideTheListSelectsEnglish) {
+    for (int index : {10, -1, 12, INT_MIN, INT_MAX}) {
+        SCOPED_TRACE(testing::Message() << "index " << index);
+        SelectLanguage(2);
+        SelectLanguage(index);
+        ExpectTableHolds(0);
+        EXPECT_EQ(GetText("device"), L"Device");
+    }
+}
+
+TEST_F(StringTableTest, SwitchingToFrenchAndBackRestoresEveryEnglishText) {
+    const StringTable english = GetStringTable();
+    SelectLanguage(2);
+    EXPECT_EQ(GetText("device"), L"Appareil");
+    EXPECT_NE(GetStringTable(), english);
+    SelectLanguage(0);
+    EXPECT_EQ(GetStringTable(), english);
+}
+
+TEST(LanguageListTest, NamesInIndexOrderWithLeadingBlank) {
+    const wchar_t* const expected[kLanguageCount] = {L" English",  L" 中文",      L" Francais", L" Español",
+                                                     L" German",   L" 日本語",    L" Korean",   L" Russian",
+                                                     L" Italiano", L" Portuguese"};
+    for (int i = 0; i < kLanguageCount; ++i) {
+        ASSERT_NE(LanguageListName(i), nullptr);
+        EXPECT_EQ(std::wstring_view(LanguageListName(i)), expected[i]) << "index " << i;
+    }
+    EXPECT_EQ(std::wstring_view(LanguageListName(-1)), L" English");
+    EXPECT_EQ(std::wstring_view(LanguageListName(kLanguageCount)), L" English");
+}
+
+// --- The language tables ------------------------------------------------------------------------
+
+TEST(LanguageTablesTest, KeysAreShortDistinctAscii) {
+    std::set<std::string_view> distinct(kStringKeys.begin(), kStringKeys.end());
+    EXPECT_EQ(distinct.size(), kStringKeyCount);
+
+    std::size_t longest = 0;
+    for (std::string_view key : kStringKeys) {
+        longest = std::max(longest, key.size());
+        for (char c : key) {
+            EXPECT_TRUE((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ' ' || c == '-')
+                << "key \"" << key << '"';
+        }
+    }
+    EXPECT_EQ(longest, 15u);
+    EXPECT_EQ(std::string_view("tip calibration").size(), longest);
+}
+
+TEST(LanguageTablesTest, EveryLanguageDefinesTheSameKeysInTheSameOrder) {
+    for (int language = 0; language < kLanguageCount; ++language) {
+        const LanguageTexts texts = GetLanguageTexts(language);
+        for (std::size_t i = 0; i < kStringKeyCount; ++i) {
+            EXPECT_EQ(texts[i].key, kStringKeys[i]) << "language " << language << ", row " << i;
+            EXPECT_FALSE(texts[i].text.empty()) << "language " << language << ", key " << kStringKeys[i];
+        }
+    }
+    EXPECT_EQ(GetLanguageTexts(10).data(), GetLanguageTexts(0).data());
+    EXPECT_EQ(GetLanguageTexts(-1).data(), GetLanguageTexts(0).data());
+}
+
+TEST(LanguageTablesTest, TextsFitTheirBuffers) {
+    for (int language = 0; language < kLanguageCount; ++language) {
+        for (const LanguageText& entry : GetLanguageTexts(language)) {
+            const std::size_t units = Utf16Length(entry.text);
+            if (entry.key.starts_with("tip ")) {
+                // A tool button keeps its tooltip in 63 characters and a terminator.
+                EXPECT_LE(units, 63u) << "tooltip, language " << language << ", key " << entry.key;
+            } else if (!entry.key.starts_with("howto ")) {
+                // Short texts pass through 64-character buffers; only the help steps are set directly.
+                EXPECT_LE(units, 63u) << "language " << language << ", key " << entry.key;
+            }
+        }
+    }
+}
+
+TEST(LanguageTablesTest, TranslationsKeepTheEnglishPunctuation) {
+    const LanguageTexts english = GetLanguageTexts(0);
+    for (int language = 0; language < kLanguageCount; ++language) {
+        const LanguageTexts texts = GetLanguageTexts(language);
+        for (std::size_t i = 0; i < kStringKeyCount; ++i) {
+            const std::wstring_view text = texts[i].text;
+            const std::wstring_view original = english[i].text;
+            SCOPED_TRACE(testing::Message() << "language " << language << ", key " << kStringKeys[i]);
+            EXPECT_EQ(EndsWithColon(text), EndsWithColon(original));
+            EXPECT_EQ(EndsWith(text, L"..."), EndsWith(original, L"..."));
+            // Only the text-note prompt starts with a blank; nothing ends with one or has a line break.
+            EXPECT_EQ(text.front() == L' ', kStringKeys[i] == "input tip");
+            EXPECT_NE(text.back(), L' ');
+            EXPECT_EQ(text.find_first_of(L"\t\r\n"), std::wstring_view::npos);
+        }
+        EXPECT_NE(TextOf(language, "mm").find(L"(mm)"), std::wstring_view::npos) << "language " << language;
+        EXPECT_NE(TextOf(language, "um").find(L"(\u03BCm)"), std::wstring_view::npos)
+            << "language " << language;
+    }
+}
+
+TEST(LanguageTablesTest, EnglishTextsAsGiven) {
+    const auto capitalised = [](std::string_view key) {
+        std::wstring text(key.begin(), key.end());
+        text[0] = static_cast<wchar_t>(text[0] - L'a' + L'A');
+        return text;
+    };
+    // Keys shown as their own name with a capital first letter, some with a colon.
+    for (std::string_view key : {"device", "photo", "video", "files", "setting", "preview", "flip horz",
+                                 "flip vert", "gray", "binary", "invert", "emboss", "default", "auto",
+                                 "cancel", "rename", "delete", "calibrate", "apply"}) {
+        EXPECT_EQ(TextOf(0, key), capitalised(key));
+    }
+    for (std::string_view key :
+         {"name",       "resolution",  "format",     "exposure",   "white balance", "gain",
+          "brightness", "contrast",    "hue",        "saturation", "sharpness",     "gamma",
+          "measure",    "ruler color", "line color", "line width", "text color",    "text size",
+          "language",   "file split",  "input text"}) {
+        EXPECT_EQ(TextOf(0, key), capitalised(key) + L":");
+    }
+    EXPECT_EQ(TextOf(0, "input tip"), L" Input text, drag to move...");
+    EXPECT_EQ(TextOf(0, "no device"), L"Please connect USB microscope");
+    EXPECT_EQ(TextOf(0, "um"), L"microns(\u03BCm)");
+    EXPECT_EQ(TextOf(0, "mm"), L"millimeters(mm)");
+    EXPECT_EQ(TextOf(0, "click open"), L"Click to open...");
+    EXPECT_EQ(TextOf(0, "split -1"), L"Don't split");
+    EXPECT_EQ(TextOf(0, "limit 8h"), L"8 hours");
+    EXPECT_EQ(TextOf(0, "del data"), L"Delete selected data ?");
+    EXPECT_EQ(TextOf(0, "tip calibration"), L"Calibration");
+    EXPECT_EQ(TextOf(0, "tip del last"), L"Back button");
+}
+
+TEST(LanguageTablesTest, SampleRowsOfTheOtherLanguages) {
+    struct Row {
+        std::string_view key;
+        const wchar_t* texts[kLanguageCount - 1];
+    };
+    const Row rows[] = {
+        {"device",
+         {L"设备", L"Appareil", L"Equipo", L"Gerät", L"装置", L"장비", L"Оборудование", L"Attrezzatura",
+          L"Equipamento"}},
+        {"no device",
+         {L"请连接USB显微镜", L"Veuillez connecter un microscope USB", L"Conecte Un Microscopio Usb",
+          L"Bitte Schließen Sie Ein Usb-Mikroskop An", L"USB顕微鏡を接続してください",
+          L"USB 현미경을 연결하십시오", L"Пожалуйста, Подключите Usb-Микроскоп",
+          L"Si Prega Di Collegare Un Microscopio Usb", L"Por Favor, Conecte Um Microscópio Usb"}},
+        {"tip drag",
+         {L"停止测量", L"Arrêter la mesure", L"Detener La Medición", L"Messung Stoppen", L"測定を停止します",
+          L"측정 중지", L"Остановить Измерение", L"Interrompere La Misurazione", L"Parar A Medição"}},
+    };
+    for (const Row& row : rows) {
+        for (int language = 1; language < kLanguageCount; ++language) {
+            EXPECT_EQ(TextOf(language, row.key), row.texts[language - 1])
+                << "language " << language << ", key " << row.key;
+        }
+    }
+}
+
+} // namespace
