@@ -1,0 +1,17 @@
+// Loading and saving the settings record (g_settings) under HKEY_CURRENT_USER\Software\Vantix.
+#pragma once
+
+#include <string>
+
+// Fills g_settings from the registry, selects the interface language, checks the ranges and
+// makes the default save folder when there is none. Returns 1.
+int LoadSettings();
+
+// Writes the whole of g_settings (with the newest recent files) and makes sure the save
+// folder's Thumbnails folder exists. Returns 1.
+int SaveSettings();
+
+// Creates each missing folder along the path and clears the read-only attribute of existing
+// ones. Returns whether the path is a directory at the end; a plain file in the way or an
+// invalid path simply gives false.
+bool EnsureDirectoryPath(const std::wstring& path);

@@ -1,0 +1,231 @@
+#include "app/app_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+// A registry key as a map from value name to what a read returns.
+using FakeKey = std::map<std::wstring, RegistryValue>;
+
+// What LoadSettings does with the values of an open key (steps without the platform).
+AppSettings LoadFrom(const FakeKey& key) {
+    AppSettings s = KeyUnavailableSettings();
+    for (const SettingValue& value : kSettingValues) {
+        auto it = key.find(value.name);
+        if (it == key.end() || it->second.data.size() > SettingReadBufferBytes(value)) {
+            LoadSettingValue(s, value, kRegNone, nullptr, 0);
+        } else {
+            LoadSettingValue(s, value, it->second.type, it->second.data.data(), it->second.data.size());
+        }
+    }
+    ApplySettingsRangeChecks(s);
+    return s;
+}
+
+FakeKey SaveTo(const AppSettings& s) {
+    FakeKey key;
+    for (const SettingValue& value : kSettingValues) {
+        key[value.name] = SaveSettingValue(s, value);
+    }
+    return key;
+}
+
+AppSettings Checked(AppSettings s) {
+    ApplySettingsRangeChecks(s);
+    return s;
+}
+
+std::wstring PathOf(size_t length, wchar_t fill) {
+    std::wstring path = L"C:\\";
+    path.append(length - path.size(), fill);
+    return path;
+}
+
+} // namespace
+
+TEST(SettingsRangeChecks, WholeNumbersOutsideTheirRangeAreReplaced) {
+    struct Case {
+        int AppSettings::*field;
+        int stored;
+        int loaded;
+    };
+    const Case cases[] = {
+        {&AppSettings::lineWidth, 0, 1},
+        {&AppSettings::lineWidth, 1, 1},
+        {&AppSettings::lineWidth, 2, 2},
+        {&AppSettings::lineWidth, 3, 1},
+        {&AppSettings::lineWidth, -1, 1},
+        {&AppSettings::textSize, 7, 10},
+        {&AppSettings::textSize, 8, 8},
+        {&AppSettings::textSize, 24, 24},
+        {&AppSettings::textSize, 25, 10},
+        {&AppSettings::textSize, 30, 10},
+        {&AppSettings::photoFormat, 0, 0},
+        {&AppSettings::photoFormat, 1, 1},
+        {&AppSettings::photoFormat, 2, 0},
+        {&AppSettings::photoFormat, -1, 0},
+        {&AppSettings::maxRecordSeconds, 0, 0},
+        {&AppSettings::maxRecordSeconds, 28800, 28800},
+        {&AppSettings::maxRecordSeconds, 28801, 0},
+        {&AppSettings::maxRecordSeconds, -1, 0},
+    };
+    for (const Case& c : cases) {
+        AppSettings s = KeyUnavailableSettings();
+        s.*c.field = c.stored;
+        ApplySettingsRangeChecks(s);
+        EXPECT_EQ(s.*c.field, c.loaded) << "stored " << c.stored;
+    }
+}
+
+TEST(SettingsRangeChecks, ColoursOutsideThePaletteBecomeGreen) {
+    for (uint32_t AppSettings::*field :
+         {&AppSettings::gridColor, &AppSettings::lineColor, &AppSettings::textColor}) {
+        for (uint32_t color : kPaletteColors) {
+            AppSettings s;
+            s.*field = color;
+            ApplySettingsRangeChecks(s);
+            EXPECT_EQ(s.*field, color);
+        }
+        for (uint32_t color : {0x000000u, 0xFFFFFFu, 0x0000FEu, 0x010000FFu, 0xFFFFFFFFu}) {
+            AppSettings s;
+            s.*field = color;
+            ApplySettingsRangeChecks(s);
+            EXPECT_EQ(s.*field, 0x00FF00u) << std::hex << color;
+        }
+    }
+    AppSettings s = KeyUnavailableSettings();
+    s.gridColor = 0x000000;
+    s.lineColor = 0x0000FF; // red
+    ApplySettingsRangeChecks(s);
+    EXPECT_EQ(s.gridColor, 0x00FF00u);
+    EXPECT_EQ(s.lineColor, 0x0000FFu);
+}
+
+TEST(SettingsDefaults, KeyUnavailableDefaultsPassTheChecks) {
+    const AppSettings s = KeyUnavailableSettings();
+    EXPECT_EQ(s.gridColor, 0x0000FFu);
+    EXPECT_EQ(s.lineWidth, 2);
+    EXPECT_EQ(s.textSize, 12);
+    EXPECT_EQ(s.maxRecordSeconds, 10);
+    EXPECT_EQ(Checked(s), s);
+}
+
+TEST(SettingsValues, SaveThenLoadGivesTheSameRecord) {
+    AppSettings s;
+    s.language = 12;
+    s.useMjpg = 1;
+    s.frameWidth = 1920;
+    s.frameHeight = 1080;
+    s.interpolated = 1;
+    s.saveFolder = PathOf(259, L'f');
+    s.gridColor = 0x000080;
+    s.lineColor = 0xFF00FF;
+    s.lineWidth = 2;
+    s.textColor = 0x00FFFF;
+    s.textSize = 24;
+    s.photoFormat = 1;
+    s.maxRecordSeconds = 28800;
+    s.calibrationsText = std::wstring(511, L'c');
+    s.latestFilesText = std::wstring(1023, L'l');
+
+    const FakeKey key = SaveTo(s);
+    ASSERT_EQ(key.size(), 15u);
+    EXPECT_EQ(key.at(L"ImgDir").type, kRegSz);
+    EXPECT_EQ(key.at(L"ImgDir").data.size(), 2 * 260u);
+    EXPECT_EQ(key.at(L"MaxRecordTime").type, kRegDword);
+    EXPECT_EQ(LoadFrom(key), s);
+}
+
+TEST(SettingsValues, UnreadableValuesLoadAsAbsent) {
+    AppSettings stored = KeyUnavailableSettings();
+    stored.saveFolder = L"C:\\Pictures";
+    stored.calibrationsText = L"cal";
+    stored.textSize = 20;
+    stored.lineWidth = 2;
+    stored.maxRecordSeconds = 600;
+    FakeKey key = SaveTo(stored);
+
+    key[L"TextSize"] = EncodeStringValue(L"20");                // string for a number
+    key[L"LineWidth"] = {kRegBinary, {2, 0, 0, 0, 0, 0, 0, 0}}; // 8-byte binary
+    key[L"MaxRecordTime"] = {kRegDword, {0x58, 0x02, 0}};       // 3-byte DWORD
+    key[L"ImgDir"] = {kRegExpandSz, EncodeStringValue(L"%USERPROFILE%").data};
+    key[L"Calibrations"] = {kRegSz, {'c', 0, 'a', 0, 'l', 0}};         // no terminator
+    key[L"LatestFiles"] = EncodeStringValue(std::wstring(1024, L'x')); // longer than the field
+
+    const AppSettings s = LoadFrom(key);
+    EXPECT_EQ(s.textSize, 14);
+    EXPECT_EQ(s.lineWidth, 1);
+    EXPECT_EQ(s.maxRecordSeconds, 30);
+    EXPECT_TRUE(s.saveFolder.empty());
+    EXPECT_TRUE(s.calibrationsText.empty());
+    EXPECT_TRUE(s.latestFilesText.empty());
+}
+
+TEST(SettingsValues, TextLongerThanItsFieldIsCutWhenWritten) {
+    AppSettings s;
+    s.saveFolder = PathOf(300, L'f');
+    s.calibrationsText = std::wstring(600, L'c');
+    const AppSettings loaded = LoadFrom(SaveTo(s));
+    EXPECT_EQ(loaded.saveFolder, s.saveFolder.substr(0, 259));
+    EXPECT_EQ(loaded.calibrationsText, std::wstring(511, L'c'));
+}
+
+TEST(LatestFiles, FiveNewestFirst) {
+    EXPECT_EQ(FormatLatestFiles({}), L"");
+    EXPECT_EQ(FormatLatestFiles({L"C:\\a.jpg", L"C:\\b.jpg", L"C:\\c.mp4"}),
+              L"C:\\c.mp4;C:\\b.jpg;C:\\a.jpg;");
+    std::vector<std::wstring> seven;
+    for (wchar_t c = L'1'; c <= L'7'; ++c) {
+        seven.push_back(std::wstring(L"C:\\") + c + L".jpg");
+    }
+    EXPECT_EQ(FormatLatestFiles(seven), L"C:\\7.jpg;C:\\6.jpg;C:\\5.jpg;C:\\4.jpg;C:\\3.jpg;");
+}
+
+TEST(LatestFiles, StopsOnceTheTextHolds740Characters) {
+    // Three 259-character paths make 780 characters: no fourth one.
+    const std::vector<std::wstring> longest = {PathOf(259, L'a'), PathOf(259, L'b'), PathOf(259, L'c'),
+                                               PathOf(259, L'd'), PathOf(259, L'e')};
+    const std::wstring text = FormatLatestFiles(longest);
+    EXPECT_EQ(text, longest[4] + L";" + longest[3] + L";" + longest[2] + L";");
+
+    // Exactly 740 after two entries: stop; 739: one more.
+    const std::wstring old = L"C:\\old.jpg";
+    EXPECT_EQ(FormatLatestFiles({old, PathOf(369, L'x'), PathOf(369, L'y')}).size(), 740u);
+    const std::wstring below = FormatLatestFiles({old, PathOf(369, L'x'), PathOf(368, L'y')});
+    EXPECT_EQ(below.size(), 739u + old.size() + 1);
+    EXPECT_TRUE(below.ends_with(old + L";"));
+}
+
+TEST(LatestFiles, NeverBeyondTheField) {
+    // Paths longer than the program makes: stop at the first that would not fit.
+    const std::wstring text = FormatLatestFiles({L"C:\\a.jpg", PathOf(600, L'x'), PathOf(700, L'y')});
+    EXPECT_EQ(text, PathOf(700, L'y') + L";");
+    EXPECT_EQ(FormatLatestFiles({PathOf(1022, L'z')}).size(), 1023u);
+    EXPECT_EQ(FormatLatestFiles({PathOf(1023, L'z')}), L"");
+
+    // Whatever goes in, the text reads back through the field.
+    const std::vector<std::wstring> many(20, PathOf(259, L'p'));
+    AppSettings s;
+    s.latestFilesText = FormatLatestFiles(many);
+    EXPECT_LE(s.latestFilesText.size(), kLatestFilesCapacity - 1);
+    EXPECT_EQ(LoadFrom(SaveTo(s)).latestFilesText, s.latestFilesText);
+}
+
+TEST(ThumbnailsPath, PrefixesToCreate) {
+    using V = std::vector<std::wstring>;
+    EXPECT_EQ(DirectoryPrefixes(L"C:\\a\\b"), (V{L"C:\\a", L"C:\\a\\b"}));
+    EXPECT_EQ(DirectoryPrefixes(L"C:\\a\\b\\"), (V{L"C:\\a", L"C:\\a\\b"}));
+    EXPECT_EQ(DirectoryPrefixes(L"C:/a\\\\b"), (V{L"C:/a", L"C:/a\\\\b"}));
+    EXPECT_EQ(DirectoryPrefixes(L"\\\\server\\share\\d"),
+              (V{L"\\\\server", L"\\\\server\\share", L"\\\\server\\share\\d"}));
+    EXPECT_EQ(DirectoryPrefixes(L"C:\\"), V{});
+    EXPECT_EQ(DirectoryPrefixes(L""), V{});
+}
+
+TEST(ThumbnailsPath, UnderTheSaveFolder) {
+    EXPECT_EQ(ThumbnailsFolderPath(L"C:\\Photos"), L"C:\\Photos\\Thumbnails");
+    EXPECT_EQ(ThumbnailsFolderPath(L"D:\\"), L"D:\\Thumbnails");
+    EXPECT_EQ(ThumbnailsFolderPath(L""), L"");
+}

@@ -1,0 +1,299 @@
+// The settings store against Wine's registry, shell folders and file system.
+#include "app/app_settings.h"
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "panels/recent_files.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::wstring kKeyPath = L"Software\\Vantix";
+
+bool KeyExists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kKeyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+DWORD ValueCount() {
+    HKEY key = nullptr;
+    DWORD count = 0;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kKeyPath.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(key);
+    }
+    return count;
+}
+
+void WriteRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKeyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void WriteDword(const wchar_t* name, DWORD value) {
+    WriteRaw(name, REG_DWORD, &value, sizeof value);
+}
+
+void WriteString(const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
+    WriteRaw(name, type, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+std::optional<DWORD> ReadDword(const wchar_t* name) {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CURRENT_USER, kKeyPath.c_str(), name, RRF_RT_REG_DWORD, nullptr, &value, &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::wstring> ReadString(const wchar_t* name) {
+    std::vector<wchar_t> buffer(4096);
+    DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    if (RegGetValueW(HKEY_CURRENT_USER, kKeyPath.c_str(), name, RRF_RT_REG_SZ, nullptr, buffer.data(),
+                     &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    return std::wstring(buffer.data());
+}
+
+std::wstring DocumentsFolder() {
+    wchar_t path[MAX_PATH] = {};
+    EXPECT_EQ(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
+    return path;
+}
+
+bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool IsPlainFile(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// A folder of the prefix's temporary folder, not yet there.
+std::wstring FreshTempPath(const wchar_t* name) {
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    std::wstring path = std::wstring(base) + L"vantix-settings-" + name;
+    EXPECT_FALSE(IsDirectory(path)) << "left over from another case";
+    return path;
+}
+
+void MakeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+}
+
+class SettingsStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKeyPath.c_str());
+        ASSERT_FALSE(KeyExists());
+        g_settings = AppSettings();
+        g_recentFiles.clear();
+    }
+};
+
+} // namespace
+
+TEST_F(SettingsStore, FirstStartGivesDefaultsAndCreatesTheKeyOnly) {
+    SelectLanguage(2);
+    ASSERT_EQ(LoadSettings(), 1);
+
+    EXPECT_EQ(g_settings.language, 0);
+    EXPECT_EQ(GetText("device"), L"Device");
+    EXPECT_EQ(g_settings.useMjpg, 0);
+    EXPECT_EQ(g_settings.frameWidth, 0);
+    EXPECT_EQ(g_settings.frameHeight, 0);
+    EXPECT_EQ(g_settings.interpolated, 0);
+    EXPECT_EQ(g_settings.gridColor, 0x00FF00u);
+    EXPECT_EQ(g_settings.lineColor, 0x00FF00u);
+    EXPECT_EQ(g_settings.textColor, 0x00FF00u);
+    EXPECT_EQ(g_settings.lineWidth, 1);
+    EXPECT_EQ(g_settings.textSize, 14);
+    EXPECT_EQ(g_settings.maxRecordSeconds, 30);
+    EXPECT_EQ(g_settings.photoFormat, 0);
+    EXPECT_TRUE(g_settings.calibrationsText.empty());
+    EXPECT_TRUE(g_settings.latestFilesText.empty());
+
+    const std::wstring expectedFolder = DocumentsFolder() + L"\\Vantix Files";
+    EXPECT_EQ(g_settings.saveFolder, expectedFolder);
+    EXPECT_TRUE(IsDirectory(expectedFolder));
+
+    EXPECT_TRUE(KeyExists());
+    EXPECT_EQ(ValueCount(), 0u);
+
+    // A second start with the folder already there is the same.
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(g_settings.saveFolder, expectedFolder);
+}
+
+TEST_F(SettingsStore, ValuesOfTheWrongTypeOrSizeLoadAsAbsent) {
+    WriteString(L"TextSize", L"20");
+    const unsigned char eight[8] = {2, 0, 0, 0, 0, 0, 0, 0};
+    WriteRaw(L"LineWidth", REG_BINARY, eight, sizeof eight);
+    const unsigned char three[3] = {0x58, 0x02, 0};
+    WriteRaw(L"MaxRecordTime", REG_DWORD, three, sizeof three);
+    WriteRaw(L"jpgPng", REG_BINARY, "\x01\0\0\0", 4);
+    // The registry adds a terminator that directly follows the data, so none may follow it here.
+    const wchar_t unterminated[] = L"C:\\photosX";
+    WriteRaw(L"ImgDir", REG_SZ, unterminated, 9 * sizeof(wchar_t));
+    const wchar_t multi[] = L"C:\\a.jpg\0\0";
+    WriteRaw(L"Calibrations", REG_MULTI_SZ, multi, sizeof multi);
+    WriteString(L"LatestFiles", L"C:\\a.jpg;", REG_EXPAND_SZ);
+    const DWORD red = 0x0000FF; // a palette colour, so taking it would show
+    WriteRaw(L"GridColor", REG_BINARY, &red, sizeof red);
+
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(g_settings.textSize, 14);
+    EXPECT_EQ(g_settings.lineWidth, 1);
+    EXPECT_EQ(g_settings.maxRecordSeconds, 30);
+    EXPECT_EQ(g_settings.photoFormat, 0);
+    EXPECT_EQ(g_settings.gridColor, 0x00FF00u);
+    EXPECT_EQ(g_settings.saveFolder, DocumentsFolder() + L"\\Vantix Files");
+    EXPECT_TRUE(g_settings.calibrationsText.empty());
+    EXPECT_TRUE(g_settings.latestFilesText.empty());
+}
+
+TEST_F(SettingsStore, OverlongStringsDoNotOverrunTheirFields) {
+    WriteString(L"ImgDir", L"C:\\" + std::wstring(257, L'x')); // 260 characters
+    WriteString(L"LatestFiles", std::wstring(5000, L'l'));
+    WriteString(L"Calibrations", std::wstring(511, L'c'));
+    WriteDword(L"TextSize", 20);
+
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(g_settings.saveFolder, DocumentsFolder() + L"\\Vantix Files");
+    EXPECT_TRUE(g_settings.latestFilesText.empty());
+    EXPECT_EQ(g_settings.calibrationsText, std::wstring(511, L'c'));
+    EXPECT_EQ(g_settings.textSize, 20);
+}
+
+TEST_F(SettingsStore, EveryFieldSurvivesSaveAndLoad) {
+    const std::wstring folder = FreshTempPath(L"") + std::wstring(259, L'f');
+    const std::wstring longFolder = folder.substr(0, 259);
+    g_settings = KeyUnavailableSettings();
+    g_settings.language = 5;
+    g_settings.useMjpg = 1;
+    g_settings.frameWidth = 1280;
+    g_settings.frameHeight = 720;
+    g_settings.interpolated = 1;
+    g_settings.saveFolder = longFolder;
+    g_settings.gridColor = 0x800080;
+    g_settings.lineColor = 0xFFFF00;
+    g_settings.lineWidth = 2;
+    g_settings.textColor = 0x008080;
+    g_settings.textSize = 8;
+    g_settings.photoFormat = 1;
+    g_settings.maxRecordSeconds = 7200;
+    g_settings.calibrationsText = L"calibration text kept as it is";
+    const AppSettings saved = g_settings;
+    ASSERT_EQ(SaveSettings(), 1);
+    EXPECT_EQ(ValueCount(), 15u);
+    EXPECT_EQ(ReadString(L"ImgDir"), longFolder);
+    EXPECT_EQ(ReadDword(L"MaxRecordTime"), 7200u);
+
+    g_settings = AppSettings();
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(g_settings, saved);
+}
+
+TEST_F(SettingsStore, UnknownLanguageShowsEnglishAndIsKept) {
+    WriteDword(L"Language", 12);
+    SelectLanguage(2);
+    ASSERT_NE(GetText("device"), L"Device");
+
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(g_settings.language, 12);
+    EXPECT_EQ(GetText("device"), L"Device");
+
+    ASSERT_EQ(SaveSettings(), 1);
+    EXPECT_EQ(ReadDword(L"Language"), 12u);
+}
+
+TEST_F(SettingsStore, SaveMakesTheSaveFolderAndItsThumbnails) {
+    const std::wstring folder = FreshTempPath(L"thumbs") + L"\\photos";
+    g_settings = KeyUnavailableSettings();
+    g_settings.saveFolder = folder;
+    ASSERT_EQ(SaveSettings(), 1);
+    EXPECT_TRUE(IsDirectory(folder + L"\\Thumbnails"));
+    ASSERT_EQ(SaveSettings(), 1); // already there
+    EXPECT_TRUE(IsDirectory(folder + L"\\Thumbnails"));
+}
+
+TEST_F(SettingsStore, SaveClearsReadOnlyFromTheThumbnailsFolder) {
+    const std::wstring thumbnails = FreshTempPath(L"readonly") + L"\\Thumbnails";
+    ASSERT_TRUE(EnsureDirectoryPath(thumbnails));
+    ASSERT_TRUE(SetFileAttributesW(thumbnails.c_str(), FILE_ATTRIBUTE_READONLY));
+    if ((GetFileAttributesW(thumbnails.c_str()) & FILE_ATTRIBUTE_READONLY) == 0) {
+        // Wine ignores the attribute on folders (it reports one only for a Unix folder without
+        // write permission, which a Windows program cannot make).
+        GTEST_SKIP() << "this file system keeps no read-only attribute on folders";
+    }
+    g_settings = KeyUnavailableSettings();
+    g_settings.saveFolder = thumbnails.substr(0, thumbnails.rfind(L'\\'));
+    ASSERT_EQ(SaveSettings(), 1);
+    EXPECT_TRUE(IsDirectory(thumbnails));
+    EXPECT_EQ(GetFileAttributesW(thumbnails.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+TEST_F(SettingsStore, SaveFolderThatCannotBeMadeStillSavesTheValues) {
+    const std::wstring base = FreshTempPath(L"blocked");
+    ASSERT_TRUE(CreateDirectoryW(base.c_str(), nullptr));
+    const std::wstring blocker = base + L"\\photos";
+    MakeFile(blocker);
+    ASSERT_TRUE(SetFileAttributesW(blocker.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    for (const std::wstring& folder :
+         {blocker, blocker + L"\\deeper", std::wstring(L"Q:\\<>|"), std::wstring(L"C:\\bad<name>\\x")}) {
+        SCOPED_TRACE(testing::Message() << folder.size());
+        g_settings = KeyUnavailableSettings();
+        g_settings.saveFolder = folder;
+        g_settings.textSize = 22;
+        ASSERT_EQ(SaveSettings(), 1);
+        EXPECT_EQ(ReadString(L"ImgDir"), folder);
+        EXPECT_EQ(ReadDword(L"TextSize"), 22u);
+        EXPECT_FALSE(EnsureDirectoryPath(ThumbnailsFolderPath(folder)));
+    }
+    // The file in the way is left as it was.
+    EXPECT_TRUE(IsPlainFile(blocker));
+    EXPECT_NE(GetFileAttributesW(blocker.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+}
+
+TEST_F(SettingsStore, LatestFilesAreTheFiveNewest) {
+    g_settings = KeyUnavailableSettings();
+    g_settings.saveFolder = FreshTempPath(L"latest");
+    for (int i = 1; i <= 7; ++i) {
+        AddRecentFile(g_settings.saveFolder + L"\\photo" + std::to_wstring(i) + L".jpg");
+    }
+    ASSERT_EQ(SaveSettings(), 1);
+    const std::wstring& f = g_settings.saveFolder;
+    const std::wstring expected = f + L"\\photo7.jpg;" + f + L"\\photo6.jpg;" + f + L"\\photo5.jpg;" + f +
+                                  L"\\photo4.jpg;" + f + L"\\photo3.jpg;";
+    EXPECT_EQ(ReadString(L"LatestFiles"), expected);
+    EXPECT_EQ(g_settings.latestFilesText, expected);
+
+    g_recentFiles.clear();
+    ASSERT_EQ(SaveSettings(), 1);
+    EXPECT_EQ(ReadString(L"LatestFiles"), L"");
+}
