@@ -1,0 +1,74 @@
+// Entry point: brings the platform libraries up, registers the window classes, loads the settings,
+// creates the main window and runs the message loop; shuts the libraries down in reverse order.
+#include "app/app_settings.h"
+#include "app/image_encoders.h"
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "app/window_classes.h"
+#include "capture/video_format.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <mfapi.h>
+#include <objbase.h>
+
+namespace {
+
+// MF_VERSION of the SDK the program was written against (MF_SDK_VERSION 2, MF_API_VERSION 0x70).
+constexpr ULONG kMediaFoundationVersion = 0x00020070;
+
+int RunMessageLoop() {
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
+        if (got == -1)
+            break;
+        // The modeless dialogs need their own Tab and Enter handling; calibration is asked first.
+        if (g_hCalibrateDlg && IsWindow(g_hCalibrateDlg) && IsDialogMessageW(g_hCalibrateDlg, &msg))
+            continue;
+        if (g_hTextInputDlg && IsWindow(g_hTextInputDlg) && IsDialogMessageW(g_hTextInputDlg, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return got == -1 ? 0 : static_cast<int>(msg.wParam);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    g_hInstance = instance;
+    HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
+    const HRESULT comResult = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const HRESULT mfResult = MFStartup(kMediaFoundationVersion, MFSTARTUP_FULL);
+
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    ULONG_PTR gdiplusToken = 0;
+    const bool gdiplusUp = Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr) == Gdiplus::Ok;
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
+    InitCommonControlsEx(&controls);
+    LoadLibraryW(L"Msftedit.dll"); // rich edit, kept for the life of the process
+    if (gdiplusUp)
+        LookupImageEncoders();
+
+    RegisterWindowClasses(instance);
+    LoadSettings();
+    g_requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
+                                           g_settings.interpolated);
+
+    int exitCode = 0;
+    if (CreateMainWindow(instance)) {
+        ShowWindow(g_hMainWnd, SW_MAXIMIZE);
+        UpdateWindow(g_hMainWnd);
+        exitCode = RunMessageLoop();
+    }
+
+    if (gdiplusUp)
+        Gdiplus::GdiplusShutdown(gdiplusToken);
+    if (SUCCEEDED(mfResult))
+        MFShutdown();
+    if (SUCCEEDED(comResult))
+        CoUninitialize();
+    return exitCode;
+}

@@ -1,0 +1,38 @@
+#include "app/main_layout.h"
+
+#include <algorithm>
+#include <cstdint>
+
+int MulDivRounded(int a, int b, int c) {
+    if (c == 0)
+        return -1;
+    const int64_t product = static_cast<int64_t>(a) * b;
+    const int64_t half = (c > 0 ? c : -static_cast<int64_t>(c)) / 2;
+    const bool negative = (product < 0) != (c < 0);
+    const int64_t magnitude = (product < 0 ? -product : product) + half;
+    int64_t quotient = magnitude / (c > 0 ? c : -static_cast<int64_t>(c));
+    if (negative)
+        quotient = -quotient;
+    if (quotient > INT32_MAX || quotient < INT32_MIN)
+        return -1;
+    return static_cast<int>(quotient);
+}
+
+int DialogUnitsToPixelsX(int units, int baseUnitX) {
+    return MulDivRounded(units, baseUnitX, 4);
+}
+
+int DialogUnitsToPixelsY(int units, int baseUnitY) {
+    return MulDivRounded(units, baseUnitY, 8);
+}
+
+MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int panelWidth) {
+    const int width = std::max(clientWidth, 0);
+    const int height = std::max(clientHeight, 0);
+    const int right = std::max(width - panelWidth - kPanelGap, 0);
+    MainLayout layout;
+    layout.panel = {0, 0, std::max(panelWidth, 0), height};
+    layout.toolbar = {panelWidth + kPanelGap, 0, right, kToolbarHeight};
+    layout.view = {panelWidth + kPanelGap, kToolbarHeight, right, std::max(height - kToolbarHeight, 0)};
+    return layout;
+}

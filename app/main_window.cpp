@@ -1,0 +1,284 @@
+#include "app/main_window.h"
+
+#include "app/app_messages.h"
+#include "app/app_settings.h"
+#include "app/main_layout.h"
+#include "app/string_table.h"
+#include "app/tool_commands.h"
+#include "app/window_classes.h"
+#include "capture/devices.h"
+#include "capture/video_format.h"
+#include "measure/measure_tool.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+HINSTANCE g_hInstance = nullptr;
+HWND g_hMainWnd = nullptr;
+HWND g_hTooltip = nullptr;
+HWND g_hToolbar = nullptr;
+HWND g_hCameraView = nullptr;
+HWND g_hControlPanel = nullptr;
+HWND g_hCalibrateDlg = nullptr;
+HWND g_hTextInputDlg = nullptr;
+int g_panelWidth = 0;
+std::wstring g_lastSavedPath;
+
+namespace {
+
+int s_currentTool = TOOL_DRAG;
+
+bool IsCameraOpen() {
+    return g_currentDevice >= 0;
+}
+
+void SendViewCommand(int command, LPARAM lParam) {
+    if (g_hCameraView)
+        SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(command, 0), lParam);
+}
+
+void DestroyTextInputDialog() {
+    if (g_hTextInputDlg) {
+        DestroyWindow(g_hTextInputDlg);
+        g_hTextInputDlg = nullptr;
+    }
+}
+
+void SetRequestedFormatFromSettings() {
+    g_requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
+                                           g_settings.interpolated);
+}
+
+void ApplySettingsStyle() {
+    SetViewStyle(g_settings.gridColor, g_settings.lineColor, g_settings.lineWidth, g_settings.textColor,
+                 g_settings.textSize);
+}
+
+void CreateChildren(HWND hwnd) {
+    g_hTooltip =
+        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, g_hInstance, nullptr);
+    if (g_hTooltip) {
+        SetWindowPos(g_hTooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SendMessageW(g_hTooltip, TTM_ACTIVATE, TRUE, 0);
+    }
+
+    g_hToolbar = CreateWindowExW(0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+                                 600, kToolbarHeight, hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}),
+                                 g_hInstance, nullptr);
+
+    SetRequestedFormatFromSettings();
+    g_hCameraView = CreateWindowExW(
+        0, kCameraWndClass, nullptr,
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | WS_HSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 0, 0,
+        0, hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}), g_hInstance, nullptr);
+    if (g_hCameraView) {
+        ShowScrollBar(g_hCameraView, SB_BOTH, FALSE);
+        ApplySettingsStyle();
+        InvalidateRect(g_hCameraView, nullptr, TRUE);
+    }
+
+    g_panelWidth = DialogUnitsToPixelsX(kPanelWidthDialogUnits, LOWORD(GetDialogBaseUnits()));
+    g_hControlPanel =
+        CreateWindowExW(0, kCtrlPanelWndClass, nullptr,
+                        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL, 0, 0, 0, 0,
+                        hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdControlPanel}), g_hInstance,
+                        reinterpret_cast<LPVOID>(static_cast<INT_PTR>(g_panelWidth)));
+    if (g_hControlPanel)
+        ShowScrollBar(g_hControlPanel, SB_VERT, FALSE);
+}
+
+void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
+    const int tool = ToolForCommand(command);
+    if (tool >= 0) {
+        SelectTool(tool);
+        return;
+    }
+    switch (command) {
+        case CMD_APPLY_STYLE:
+            ApplySettingsStyle();
+            return;
+        case CMD_TEXT_INPUT_DONE:
+            SelectTool(TOOL_DRAG);
+            ShowToolButtonState(TOOL_TEXT, 0);
+            ShowToolButtonState(TOOL_DRAG, 1);
+            return;
+        case IDC_FILES:
+            OpenSaveFolder();
+            return;
+        case IDC_TOOL_TEXT:
+            if (IsCameraOpen() && !g_hCalibrateDlg) {
+                SelectTool(TOOL_TEXT);
+            } else {
+                SelectTool(TOOL_DRAG);
+                ShowToolButtonState(TOOL_TEXT, 0);
+                ShowToolButtonState(TOOL_DRAG, 1);
+            }
+            SetViewZoom(100);
+            return;
+        default:
+            DefWindowProcW(hwnd, WM_COMMAND, wParam, lParam);
+            return;
+    }
+}
+
+void OnCameraClosed() {
+    SelectTool(TOOL_DRAG);
+    DestroyTextInputDialog();
+    if (g_hCalibrateDlg) {
+        DestroyWindow(g_hCalibrateDlg);
+        g_hCalibrateDlg = nullptr;
+    }
+    if (g_hControlPanel)
+        PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
+}
+
+} // namespace
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    g_hMainWnd =
+        CreateWindowExW(0, kMainWndClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+    return g_hMainWnd;
+}
+
+void LayoutChildren() {
+    if (!g_hMainWnd)
+        return;
+    RECT client = {};
+    GetClientRect(g_hMainWnd, &client);
+    const MainLayout layout =
+        ComputeMainLayout(client.right - client.left, client.bottom - client.top, g_panelWidth);
+
+    struct Placement {
+        HWND window;
+        LayoutRect rect;
+    };
+    const Placement placements[] = {
+        {g_hControlPanel, layout.panel},
+        {g_hToolbar, layout.toolbar},
+        {g_hCameraView, layout.view},
+    };
+    HDWP batch = BeginDeferWindowPos(3);
+    for (const Placement& p : placements) {
+        if (!p.window)
+            continue;
+        if (batch) {
+            batch = DeferWindowPos(batch, p.window, nullptr, p.rect.x, p.rect.y, p.rect.width, p.rect.height,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (!batch) // the batch failed: place the rest one by one
+            MoveWindow(p.window, p.rect.x, p.rect.y, p.rect.width, p.rect.height, TRUE);
+    }
+    if (batch)
+        EndDeferWindowPos(batch);
+}
+
+int CurrentTool() {
+    return s_currentTool;
+}
+
+void ShowToolButtonState(int tool, int checked) {
+    if (g_hToolbar) {
+        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(ToolButtonForTool(tool), kToolButtonCheckCode),
+                     static_cast<LPARAM>(checked));
+    }
+}
+
+void SelectTool(int tool) {
+    if (tool == s_currentTool)
+        return;
+    ShowToolButtonState(s_currentTool, 0);
+    ShowToolButtonState(tool, 1);
+    s_currentTool = tool;
+    SendViewCommand(VIEW_CMD_TOOL, tool);
+    SetViewZoom(100); // every tool works at 100 % only
+
+    // The text tool keeps its input dialog; every other tool closes it.
+    if (tool != TOOL_TEXT)
+        DestroyTextInputDialog();
+}
+
+void SetViewStyle(COLORREF gridColor, COLORREF lineColor, int lineWidth, COLORREF textColor, int textSize) {
+    const ViewStyle style = {gridColor, lineColor, lineWidth, textColor, textSize};
+    SendViewCommand(VIEW_CMD_STYLE, reinterpret_cast<LPARAM>(&style));
+}
+
+void SetViewZoom(int percent) {
+    SendViewCommand(VIEW_CMD_ZOOM, percent);
+}
+
+void SetViewScale(float scale, int unit) {
+    const ViewScale value = {scale, unit};
+    SendViewCommand(VIEW_CMD_SCALE, reinterpret_cast<LPARAM>(&value));
+}
+
+std::wstring ChooseSaveFolderItem(const std::wstring& saveFolder, const std::wstring& lastSavedPath) {
+    if (!lastSavedPath.empty())
+        return lastSavedPath;
+    for (const wchar_t* extension : {L"jpg", L"png", L"mp4"}) {
+        const std::wstring pattern = saveFolder + L"\\*." + extension;
+        WIN32_FIND_DATAW found = {};
+        HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            continue;
+        FindClose(search);
+        return saveFolder + L"\\" + found.cFileName;
+    }
+    return saveFolder;
+}
+
+void OpenSaveFolder() {
+    IShellLinkW* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link))))
+        return;
+    const std::wstring item = ChooseSaveFolderItem(g_settings.saveFolder, g_lastSavedPath);
+    link->SetPath(item.c_str());
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    if (SUCCEEDED(link->GetIDList(&pidl)) && pidl) {
+        SHOpenFolderAndSelectItems(pidl, 0, nullptr, 0);
+        CoTaskMemFree(pidl);
+    }
+    link->Release();
+}
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE:
+            g_hMainWnd = hwnd;
+            CreateChildren(hwnd);
+            LayoutChildren();
+            if (g_hControlPanel) {
+                PostMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+                PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
+            }
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize.x = kMainMinTrackWidth;
+            info->ptMinTrackSize.y = kMainMinTrackHeight;
+            return 0;
+        }
+        case WM_SIZE:
+            LayoutChildren();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        case WM_COMMAND:
+            OnCommand(hwnd, LOWORD(wParam), wParam, lParam);
+            return 0;
+        case UM_DEVICES_CHANGED:
+            if (g_hControlPanel)
+                PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
+            return 0;
+        case UM_CAMERA_CLOSED:
+            OnCameraClosed();
+            return 0;
+        case UM_PANEL_REFRESH: // the view's fit-to-window chose a new zoom: nothing to do here
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}

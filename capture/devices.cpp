@@ -1,0 +1,3 @@
+#include "capture/devices.h"
+
+int g_currentDevice = -1;

@@ -1,0 +1,134 @@
+// Start-up pieces against Wine's real GDI+, window manager and file system.
+#include "app/image_encoders.h"
+#include "app/main_window.h"
+#include "app/window_classes.h"
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+bool IsZero(const CLSID& id) {
+    const CLSID zero = {};
+    return IsEqualGUID(id, zero);
+}
+
+class GdiplusSession {
+public:
+    GdiplusSession() {
+        Gdiplus::GdiplusStartupInput input;
+        ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
+    }
+    ~GdiplusSession() {
+        if (ok_)
+            Gdiplus::GdiplusShutdown(token_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    ULONG_PTR token_ = 0;
+    bool ok_ = false;
+};
+
+std::wstring TempFolder(const wchar_t* name) {
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    std::wstring folder = std::wstring(base) + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+void Touch(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+}
+
+} // namespace
+
+TEST(ImageEncoders, FindsJpegBmpAndPng) {
+    GdiplusSession gdiplus;
+    ASSERT_TRUE(gdiplus.ok());
+    ASSERT_EQ(LookupImageEncoders(), 1);
+    EXPECT_FALSE(IsZero(g_jpegEncoderClsid));
+    EXPECT_FALSE(IsZero(g_bmpEncoderClsid));
+    EXPECT_FALSE(IsZero(g_pngEncoderClsid));
+    EXPECT_FALSE(IsEqualGUID(g_jpegEncoderClsid, g_pngEncoderClsid));
+    EXPECT_FALSE(IsEqualGUID(g_jpegEncoderClsid, g_bmpEncoderClsid));
+
+    // Each identifier really is the encoder of its type: saving through it gives that file format.
+    Gdiplus::Bitmap bitmap(4, 4, PixelFormat24bppRGB);
+    const std::wstring folder = TempFolder(L"vantix-encoders");
+    struct {
+        const CLSID* clsid;
+        const wchar_t* file;
+        unsigned char magic0, magic1;
+    } cases[] = {{&g_jpegEncoderClsid, L"\\a.jpg", 0xFF, 0xD8},
+                 {&g_bmpEncoderClsid, L"\\a.bmp", 'B', 'M'},
+                 {&g_pngEncoderClsid, L"\\a.png", 0x89, 'P'}};
+    for (const auto& c : cases) {
+        const std::wstring path = folder + c.file;
+        ASSERT_EQ(bitmap.Save(path.c_str(), c.clsid, nullptr), Gdiplus::Ok);
+        HANDLE file =
+            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        unsigned char head[2] = {};
+        DWORD read = 0;
+        ReadFile(file, head, 2, &read, nullptr);
+        CloseHandle(file);
+        EXPECT_EQ(head[0], c.magic0);
+        EXPECT_EQ(head[1], c.magic1);
+    }
+}
+
+TEST(WindowClasses, RegistersAllElevenWithTheirStyles) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    ASSERT_EQ(RegisterWindowClasses(instance), 11);
+
+    struct {
+        const wchar_t* name;
+        UINT style;
+        int extra;
+    } expected[] = {
+        {L"VantixWndClass", 0, 0},
+        {L"CameraWndClass", 0, 8},
+        {L"MyToolbarWndClass", 0, 8},
+        {L"CtrlPanelWndClass", 0, 8},
+        {L"CtrlPanelHeaderWndClass", CS_HREDRAW, 8},
+        {L"CtrlPanelSourceWndClass", CS_HREDRAW, 8},
+        {L"CtrlPanelFlipWndClass", CS_HREDRAW, 8},
+        {L"CtrlPanelColorWndClass", CS_HREDRAW, 8},
+        {L"CtrlPanelFilesWndClass", CS_HREDRAW, 8},
+        {L"zToolButtonWndClass", 0, 8},
+        {L"ImageWndClass", CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, 8},
+    };
+    for (const auto& e : expected) {
+        SCOPED_TRACE(testing::Message() << static_cast<const void*>(e.name));
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        ASSERT_TRUE(GetClassInfoExW(instance, e.name, &wc));
+        EXPECT_EQ(wc.style, e.style);
+        EXPECT_EQ(wc.cbWndExtra, e.extra); // one pointer-sized record slot
+        EXPECT_NE(wc.hCursor, nullptr);
+    }
+    // Registering again changes nothing and does not fail loudly.
+    EXPECT_EQ(RegisterWindowClasses(instance), 0);
+}
+
+TEST(SaveFolderItem, PrefersLastSavedThenJpgPngMp4ThenFolder) {
+    const std::wstring folder = TempFolder(L"vantix-items");
+    EXPECT_EQ(ChooseSaveFolderItem(folder, L"C:\\x\\last.jpg"), L"C:\\x\\last.jpg");
+    EXPECT_EQ(ChooseSaveFolderItem(folder, L""), folder);
+
+    Touch(folder + L"\\clip.mp4");
+    EXPECT_EQ(ChooseSaveFolderItem(folder, L""), folder + L"\\clip.mp4");
+    Touch(folder + L"\\shot.png");
+    EXPECT_EQ(ChooseSaveFolderItem(folder, L""), folder + L"\\shot.png");
+    Touch(folder + L"\\photo.jpg");
+    EXPECT_EQ(ChooseSaveFolderItem(folder, L""), folder + L"\\photo.jpg");
+
+    // A folder that is gone still gives something to show.
+    EXPECT_EQ(ChooseSaveFolderItem(L"C:\\no\\such\\folder", L""), L"C:\\no\\such\\folder");
+}
