@@ -1,0 +1,183 @@
+#include "measure/calibration.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <random>
+
+namespace {
+
+Calibration Slot(std::wstring name, int unit, int pixels, float length, int date, uint32_t resolution) {
+    Calibration c;
+    c.name = std::move(name);
+    c.unit = unit;
+    c.pixels = pixels;
+    c.length = length;
+    c.date = date;
+    c.resolution = resolution;
+    c.scale = DeriveScale(pixels, length);
+    return c;
+}
+
+void ExpectSameSlot(const Calibration& a, const Calibration& b) {
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.unit, b.unit);
+    EXPECT_EQ(a.pixels, b.pixels);
+    EXPECT_EQ(std::bit_cast<uint32_t>(a.length), std::bit_cast<uint32_t>(b.length));
+    EXPECT_EQ(a.date, b.date);
+    EXPECT_EQ(a.resolution, b.resolution);
+    if (std::isnan(a.scale))
+        EXPECT_TRUE(std::isnan(b.scale));
+    else
+        EXPECT_EQ(a.scale, b.scale);
+}
+
+} // namespace
+
+TEST(CalibrationText, TenEmptySlotsAreOneHundredTenCharacters) {
+    const CalibrationTable empty;
+    const std::wstring text = FormatCalibrations(empty);
+    EXPECT_EQ(text.size(), 110u);
+    EXPECT_EQ(text.substr(0, 11), L",0,0,0,0,0;");
+    const CalibrationTable back = ParseCalibrations(text);
+    for (const Calibration& slot : back) {
+        EXPECT_TRUE(slot.name.empty());
+        EXPECT_EQ(slot.pixels, 0);
+        EXPECT_EQ(slot.scale, -1.0f);
+    }
+}
+
+TEST(CalibrationText, ExampleRecordAndLengthBits) {
+    CalibrationTable table;
+    table[0] = Slot(L"Stage A", 0, 400, 1.0f, 20240131, PackResolution(1280, 720));
+    const std::wstring text = FormatCalibrations(table);
+    EXPECT_EQ(text.substr(0, 43), L"Stage A,0,400,1065353216,20240131,47187200;");
+    const CalibrationTable back = ParseCalibrations(text);
+    EXPECT_EQ(back[0].length, 1.0f);
+    EXPECT_EQ(back[0].scale, 400.0f);
+    EXPECT_EQ(back[0].resolution, 47187200u);
+    EXPECT_EQ(ParseCalibrations(L"x,1,100,1056964608,0,0;")[0].length, 0.5f);
+    EXPECT_EQ(ParseCalibrations(L"x,1,100,1056964608,0,0;")[0].scale, 200.0f);
+}
+
+TEST(CalibrationText, ShortOrMalformedRecordsEndParsing) {
+    // Three records: slots 3..9 stay empty.
+    CalibrationTable t =
+        ParseCalibrations(L"a,0,400,1065353216,0,0;b,1,300,1065353216,0,0;c,0,200,1065353216,0,0;");
+    EXPECT_EQ(t[2].name, L"c");
+    EXPECT_EQ(t[2].scale, 200.0f);
+    EXPECT_TRUE(t[3].name.empty());
+    EXPECT_EQ(t[3].scale, -1.0f);
+
+    // Two commas only: that record and every later one stay empty.
+    t = ParseCalibrations(L"a,0,400,1065353216,0,0;b,1,300;c,0,200,1065353216,0,0;");
+    EXPECT_EQ(t[0].name, L"a");
+    EXPECT_TRUE(t[1].name.empty());
+    EXPECT_TRUE(t[2].name.empty());
+
+    // No terminating semicolon: the record is not taken.
+    t = ParseCalibrations(L"a,0,400,1065353216,0,0");
+    EXPECT_TRUE(t[0].name.empty());
+
+    // Non-numeric and empty fields read 0; the slot is then not calibrated.
+    t = ParseCalibrations(L"n,x,,abc,,;");
+    EXPECT_EQ(t[0].name, L"n");
+    EXPECT_EQ(t[0].unit, 0);
+    EXPECT_EQ(t[0].pixels, 0);
+    EXPECT_EQ(t[0].scale, -1.0f);
+
+    // Leading digits after a sign count; the rest of the field is ignored.
+    t = ParseCalibrations(L"n,+1x,400px,1065353216,2024,0;");
+    EXPECT_EQ(t[0].unit, 1);
+    EXPECT_EQ(t[0].pixels, 400);
+    EXPECT_EQ(t[0].scale, 400.0f);
+
+    EXPECT_TRUE(ParseCalibrations(L"")[0].name.empty());
+}
+
+TEST(CalibrationText, LengthsThatAreNoPositiveNumberAreUncalibrated) {
+    const uint32_t nan = std::bit_cast<uint32_t>(std::numeric_limits<float>::quiet_NaN());
+    const uint32_t inf = std::bit_cast<uint32_t>(std::numeric_limits<float>::infinity());
+    const uint32_t negative = std::bit_cast<uint32_t>(-2.0f);
+    for (uint32_t bits : {nan, inf, negative, 0u, 0x80000000u}) {
+        const std::wstring text = L"n,0,400," + std::to_wstring(bits) + L",0,0;";
+        EXPECT_EQ(ParseCalibrations(text)[0].scale, -1.0f) << bits;
+    }
+    // A tiny denormal length would give an infinite scale.
+    EXPECT_EQ(ParseCalibrations(L"n,0,400,1,0,0;")[0].scale, -1.0f);
+    // Fields far beyond 32 bits read as nonsense (0), not as a wrapped value.
+    EXPECT_EQ(ParseCalibrations(L"n,0,400,99999999999999999999,0,0;")[0].scale, -1.0f);
+    EXPECT_EQ(DeriveScale(400, 2.0f), 200.0f);
+}
+
+TEST(CalibrationText, NamesAreCutAndCannotBreakTheText) {
+    CalibrationTable table;
+    table[0] = Slot(L"a name that is much too long", 0, 400, 1.0f, 0, 0);
+    table[1] = Slot(L"x,y;z", 1, 500, 2.0f, 0, 0);
+    const CalibrationTable back = ParseCalibrations(FormatCalibrations(table));
+    EXPECT_EQ(back[0].name, L"a name that is much");
+    EXPECT_EQ(back[0].name.size(), 19u);
+    EXPECT_EQ(back[1].name, L"x y z");
+    EXPECT_EQ(back[1].scale, 250.0f);
+    EXPECT_EQ(ParseCalibrations(L"twenty characters ab,0,400,1065353216,0,0;")[0].name,
+              L"twenty characters a");
+}
+
+TEST(CalibrationText, RandomTablesRoundTrip) {
+    std::mt19937 rng(1234);
+    std::uniform_int_distribution<int> small(0, 5000);
+    std::uniform_int_distribution<uint32_t> bits;
+    std::uniform_int_distribution<int> chars(0x20, 0x7E);
+    for (int round = 0; round < 200; ++round) {
+        CalibrationTable table;
+        for (Calibration& slot : table) {
+            if (rng() % 3 == 0)
+                continue; // leave some empty
+            std::wstring name;
+            const int n = static_cast<int>(rng() % 20);
+            for (int i = 0; i < n; ++i) {
+                wchar_t c = static_cast<wchar_t>(chars(rng));
+                name.push_back(c == L',' || c == L';' ? L'_' : c);
+            }
+            name.push_back(L'\u00B5'); // beyond ASCII too
+            slot = Slot(ClampCalibrationName(name), static_cast<int>(rng() % 2), small(rng),
+                        std::bit_cast<float>(bits(rng)), 20000101 + small(rng), bits(rng));
+        }
+        const CalibrationTable back = ParseCalibrations(FormatCalibrations(table));
+        for (size_t i = 0; i < kCalibrationSlots; ++i)
+            ExpectSameSlot(table[i], back[i]);
+    }
+}
+
+TEST(RulerStep, NearestToOneHundredPixels) {
+    RulerStep r = ComputeRulerStep(400.0f);
+    EXPECT_EQ(r.pixels, 80);
+    EXPECT_FLOAT_EQ(r.step, 0.2f);
+    r = ComputeRulerStep(500.0f);
+    EXPECT_EQ(r.pixels, 100);
+    EXPECT_FLOAT_EQ(r.step, 0.2f);
+    r = ComputeRulerStep(1000.0f); // 0.1 -> 100 px
+    EXPECT_EQ(r.pixels, 100);
+    EXPECT_FLOAT_EQ(r.step, 0.1f);
+    r = ComputeRulerStep(3.0f); // 50 -> 150 px, 20 -> 60 px: 20 is nearer (40 vs 50)
+    EXPECT_EQ(r.pixels, 60);
+    EXPECT_FLOAT_EQ(r.step, 20.0f);
+}
+
+TEST(RulerStep, NoRulerWhenUncalibratedOrOutOfRange) {
+    for (float scale : {-1.0f, 0.0f, 2000001.0f, 1e30f, std::numeric_limits<float>::quiet_NaN()}) {
+        const RulerStep r = ComputeRulerStep(scale);
+        EXPECT_EQ(r.pixels, 0) << scale;
+        EXPECT_EQ(r.step, 0.0f) << scale;
+    }
+    EXPECT_GT(ComputeRulerStep(1500000.0f).pixels, 0); // 0.0001 -> 150 px still fits
+    EXPECT_EQ(ComputeRulerStep(1.0f).pixels, 50);      // 50 units -> 50 px, the largest step
+}
+
+TEST(CalibrationUnits, Texts) {
+    EXPECT_STREQ(UnitText(0), L"mm");
+    EXPECT_STREQ(UnitText(1), L"\u03BCm");
+    EXPECT_STREQ(UnitText(7), L"\u03BCm");
+}
