@@ -99,8 +99,7 @@ TestRgb MarkerPixel(const TestRect& m, int x, int y, int frameIndex, int fps) {
     const int quadrant = (x - m.left >= half ? 1 : 0) + (y - m.top >= half ? 2 : 0);
     // Lit quadrant goes round clockwise once a second: top-left, top-right, bottom-right, bottom-left.
     static constexpr int kOrder[4] = {0, 1, 3, 2};
-    const int phase = int((int64_t(std::max(frameIndex, 0)) * 4 / std::max(fps, 1)) % 4);
-    return quadrant == kOrder[phase] ? kTestPictureMarkerLit : kTestPictureMarkerDark;
+    return quadrant == kOrder[TestPicture_MarkerPhase(frameIndex, fps)] ? kTestPictureMarkerLit : kTestPictureMarkerDark;
 }
 
 void Put(uint8_t* dib, size_t stride, int height, int x, int y, TestRgb c) {
@@ -130,6 +129,10 @@ int TestPicture_RulerTickLength(int width, int height, int tenth) {
 }
 
 int TestPicture_RulerTickCount(int) { return 61; }
+
+int TestPicture_MarkerPhase(int frameIndex, int fps) {
+    return int((int64_t(std::max(frameIndex, 0)) * 4 / std::max(fps, 1)) % 4);
+}
 
 TestRect TestPicture_MarkerRect(int width, int height) {
     const int m = std::max(6, height / 20);

@@ -46,8 +46,10 @@ int TestPicture_RulerTickWidth(int width);
 int TestPicture_RulerTickLength(int width, int height, int tenth);
 int TestPicture_RulerTickCount(int width);
 
-// The live marker's square; inside it the picture changes from frame to frame.
+// The live marker's square; inside it the picture changes from frame to frame, one of four
+// phases (a lit quadrant going round once a second).
 TestRect TestPicture_MarkerRect(int width, int height);
+int TestPicture_MarkerPhase(int frameIndex, int fps);
 
 // Colour of the pixel at column x, row y counted from the top.
 TestRgb TestPicture_SpecimenPixel(int width, int height, int x, int y, int frameIndex, int fps);

@@ -1,0 +1,89 @@
+#include "testcam/frame_source.h"
+
+#include <cstring>
+
+#include "testcam/frame_convert.h"
+#include "testcam/jpeg_writer.h"
+
+namespace {
+
+constexpr size_t kMaxCachedPictures = 4;
+constexpr size_t kMaxCachedJpegs = 16;
+constexpr int kJpegQuality = 90;
+
+}  // namespace
+
+const FrameSource::Picture& FrameSource::Base(TestCamPicture picture, int width, int height) {
+    for (const Picture& p : pictures_)
+        if (p.picture == picture && p.width == width && p.height == height)
+            return p;
+    if (pictures_.size() >= kMaxCachedPictures)
+        pictures_.erase(pictures_.begin());
+    Picture p{picture, width, height, {}};
+    const size_t stride = TestPicture_DibStride(width);
+    p.dib.assign(stride * size_t(height), 0);
+    TestPicture_Render(picture, width, height, p.dib.data(), stride, 0, 30);
+    pictures_.push_back(std::move(p));
+    return pictures_.back();
+}
+
+void FrameSource::RenderFrame(TestCamPicture picture, int width, int height, int frameIndex,
+                              int fps) {
+    const Picture& base = Base(picture, width, height);
+    work_ = base.dib;
+    if (picture == TestCamPicture::Specimen)
+        TestPicture_RenderMarker(width, height, work_.data(), TestPicture_DibStride(width),
+                                 frameIndex, fps);
+}
+
+long FrameSource::Produce(const VideoType& type, TestCamPicture picture, int frameIndex, int fps,
+                          uint8_t* dst, long capacity) {
+    const int w = type.width, h = type.height;
+    const size_t stride = TestPicture_DibStride(w);
+    if (type.fourcc == kTestCamRgb24) {
+        const long size = long(stride * size_t(h));
+        if (size > capacity)
+            return 0;
+        const Picture& base = Base(picture, w, h);
+        std::memcpy(dst, base.dib.data(), size_t(size));
+        if (picture == TestCamPicture::Specimen)
+            TestPicture_RenderMarker(w, h, dst, stride, frameIndex, fps);
+        return size;
+    }
+    if (type.fourcc == kTestCamYuy2) {
+        const long size = ImageSize(type);
+        if (size > capacity)
+            return 0;
+        RenderFrame(picture, w, h, frameIndex, fps);
+        ConvertDibToYuy2(work_.data(), stride, w, h, dst);
+        return size;
+    }
+    if (type.fourcc == kTestCamMjpg) {
+        // Only the marker changes between frames: one JPEG per marker phase is enough.
+        const int phase = picture == TestCamPicture::Specimen ? TestPicture_MarkerPhase(frameIndex, fps) : 0;
+        const Jpeg* found = nullptr;
+        for (const Jpeg& j : jpegs_)
+            if (j.picture == picture && j.width == w && j.height == h && j.phase == phase)
+                found = &j;
+        if (!found) {
+            RenderFrame(picture, w, h, frameIndex, fps);
+            std::vector<uint8_t> bytes = EncodeJpeg(work_.data(), stride, w, h, kJpegQuality);
+            if (bytes.empty())
+                return 0;
+            if (jpegs_.size() >= kMaxCachedJpegs)
+                jpegs_.erase(jpegs_.begin());
+            jpegs_.push_back({picture, w, h, phase, std::move(bytes)});
+            found = &jpegs_.back();
+        }
+        if (long(found->bytes.size()) > capacity)
+            return 0;
+        std::memcpy(dst, found->bytes.data(), found->bytes.size());
+        return long(found->bytes.size());
+    }
+    // A subtype the camera only claims to have: mid-gray bytes of the declared size.
+    const long size = ImageSize(type);
+    if (size > capacity)
+        return 0;
+    std::memset(dst, 0x80, size_t(size));
+    return size;
+}
