@@ -26,8 +26,9 @@ STDMETHODIMP CameraFilter::Stop() {
     const LONG previous = InterlockedExchange(&state_, State_Stopped);
     if (previous == State_Stopped)
         return S_OK;
-    if (previous == State_Running && block_)
-        InterlockedDecrement(&block_->running);
+    // Presses nobody took are forgotten once the camera stops.
+    if (previous == State_Running && block_ && InterlockedDecrement(&block_->running) == 0)
+        InterlockedExchange(&block_->pendingSnapshots, 0);
     lock.Unlock();
     StopStreaming();
     return S_OK;
@@ -160,7 +161,8 @@ void CameraFilter::StreamLoop() {
         }
         ++frameIndex;
 
-        if (hasStill_ && stillPin_.IsConnected() && block_ && TakePending(&block_->pendingSnapshots)) {
+        // A press reaches the still pin if it is connected; without one it is lost.
+        if (block_ && TakePending(&block_->pendingSnapshots) && hasStill_ && stillPin_.IsConnected()) {
             const HRESULT hr = stillPin_.Deliver(frames_, config_.picture, frameIndex, fps,
                                                  streamTime, streamTime + interval, firstStill);
             if (hr != VFW_E_NOT_COMMITTED && hr != E_FAIL)

@@ -119,7 +119,8 @@ bool TestCam_ReadConfig(const std::wstring& instanceName, TestCamConfig* config)
 
 bool TestCam_PressSnapshot(const std::wstring& instanceName) {
     SharedBlockView block;
-    if (!block.Open(instanceName, false))
+    // Like a real button, a press while no filter of the camera runs does nothing.
+    if (!block.Open(instanceName, false) || InterlockedCompareExchange(&block->running, 0, 0) <= 0)
         return false;
     InterlockedIncrement(&block->pendingSnapshots);
     return true;

@@ -35,12 +35,14 @@ bool TestCam_RemoveConfig(const std::wstring& instanceName);
 // Reads a configuration back as TestCam_Register wrote it.
 bool TestCam_ReadConfig(const std::wstring& instanceName, TestCamConfig* config);
 
-// The snapshot button: the still pin delivers one image on its next frame tick. False when no
-// filter of that camera is loaded in any process.
+// The snapshot button: the still pin delivers one image on its next frame tick (nothing happens
+// when the camera has no still pin or it is not connected). False, and no press is kept, when no
+// filter of that camera is running in any process.
 bool TestCam_PressSnapshot(const std::wstring& instanceName);
 
 // The next `count` frames of the capture pin show the eight-band signal frame, then the normal
-// picture again. False when no filter of that camera is loaded in any process.
+// picture again. The request waits for a running, connected capture pin (so it can ask for the
+// first frame after the next Run). False when no filter of that camera is loaded in any process.
 bool TestCam_SendSignalFrame(const std::wstring& instanceName, int count = 1);
 
 // One call of IAMVideoProcAmp::Set or IAMCameraControl::Set, in call order.
@@ -68,8 +70,8 @@ struct TestCamStatus {
     long filterRefs = 0;        // references held on the filters (not counting their pins')
     long capturePinRefs = 0;    // references held on the capture pins
     long stillPinRefs = 0;      // references held on the still pins
-    long framesDelivered = 0;   // capture-pin samples accepted downstream (Receive returned S_OK)
-    long stillsDelivered = 0;   // still-pin samples accepted downstream
+    long framesDelivered = 0;   // capture-pin samples handed downstream (IMemInputPin::Receive)
+    long stillsDelivered = 0;   // still-pin samples handed downstream
     long signalFramesDelivered = 0;
     long running = 0;           // filters in the running state
     uint32_t fourcc = 0;        // the capture pin's connected subtype (kTestCamRgb24 ...), last connect

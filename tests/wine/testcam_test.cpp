@@ -626,6 +626,8 @@ TEST_F(TestCam, StillPinFiresWhenTheButtonIsPressed) {
                                  &MEDIATYPE_Video, TRUE, 0, still.put()), S_OK);
     still.Reset();
     ASSERT_EQ(g.AddStill(), S_OK);
+    // A press while the camera does not run is lost, as on a real camera.
+    EXPECT_FALSE(TestCam_PressSnapshot(instance));
     g.control->Run();
     ASSERT_TRUE(g.frames.WaitFor(5, 5000));
     Sleep(300);
@@ -636,6 +638,10 @@ TEST_F(TestCam, StillPinFiresWhenTheButtonIsPressed) {
     EXPECT_EQ(g.stills.Count(), 1u);
     EXPECT_TRUE(ShowsPicture(g.stills.Frames()[0], TestCamPicture::Specimen, 1280, 720));
     EXPECT_EQ(TestCam_ReadStatus(instance).stillsDelivered, 1);
+    // Two presses, two stills.
+    ASSERT_TRUE(TestCam_PressSnapshot(instance));
+    ASSERT_TRUE(TestCam_PressSnapshot(instance));
+    EXPECT_TRUE(g.stills.WaitFor(3, 3000));
 }
 
 TEST_F(TestCam, CameraWithoutStillPinHasOnePin) {
