@@ -77,8 +77,12 @@ CameraFilter::~CameraFilter() {
         if (capturePin_.IsConnected())
             OnCaptureConnection(false, {});
     }
-    if (block_)
+    if (block_) {
+        // Released without being stopped first: it no longer runs either.
+        if (State() == State_Running)
+            InterlockedDecrement(&block_->running);
         InterlockedDecrement(&block_->filterObjects);
+    }
     block_.Close();
     if (stopEvent_)
         CloseHandle(stopEvent_);

@@ -87,11 +87,27 @@ bool RegisterDevice(const TestCamConfig& config) {
     return ok;
 }
 
+// Whether regsvr32 has registered testcam.dll's class in this prefix.
+bool ClassRegistered() {
+    wchar_t clsid[64] = {};
+    StringFromGUID2(CLSID_VantixTestCam, clsid, 64);
+    HKEY key = nullptr;
+    const std::wstring path = std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32";
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 }  // namespace
 
 bool TestCam_Register(const TestCamConfig& config) {
     if (!TestCam_IsValidInstanceName(config.instanceName) || config.friendlyName.empty())
         return false;
+    if (!ClassRegistered()) {
+        OutputDebugStringW(L"TestCam_Register: testcam.dll is not registered (regsvr32)\r\n");
+        return false;
+    }
     return CameraRegistry_WriteConfig(config) && RegisterDevice(config);
 }
 

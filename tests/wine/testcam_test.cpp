@@ -515,11 +515,11 @@ TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
     ASSERT_TRUE(g.frames.WaitFor(45, 5000));
     const DWORD elapsed = GetTickCount() - start;
     EXPECT_GT(elapsed, 1100u);  // 45 frames at 30 a second take about 1.5 s
-    EXPECT_LT(elapsed, 3000u);
+    EXPECT_LT(elapsed, 4500u);  // (more on a busy machine: late ticks are dropped, not bunched)
     const auto frames = g.frames.Frames();
     EXPECT_TRUE(ShowsPicture(frames.back(), TestCamPicture::Specimen, 640, 480));
     const auto times = g.frames.Times();
-    EXPECT_NEAR(times[40] - times[10], 1.0, 0.25);
+    EXPECT_NEAR(times[40] - times[10], 1.0, 0.4);
 
     // The marker turns: four phases a second.
     std::vector<uint8_t> corners;
@@ -539,7 +539,7 @@ TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
     const auto small = g.frames.Frames();
     EXPECT_TRUE(ShowsPicture(small.back(), TestCamPicture::Specimen, 320, 240));
     const auto smallTimes = g.frames.Times();
-    EXPECT_NEAR(smallTimes[9] - smallTimes[0], 9 / 15.0, 0.2);
+    EXPECT_NEAR(smallTimes[9] - smallTimes[0], 9 / 15.0, 0.3);
     status = TestCam_ReadStatus(c.instanceName);
     EXPECT_EQ(status.width, 320);
     EXPECT_EQ(status.running, 1);
