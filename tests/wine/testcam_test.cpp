@@ -832,15 +832,49 @@ TEST_F(TestCam, CountsTheReferencesHeldOnFilterAndPins) {
     EXPECT_FALSE(s.loaded);
     EXPECT_EQ(s.filterRefs + s.capturePinRefs + s.stillPinRefs, 0);
 
-    // Fifty builds and releases leave nothing behind.
-    for (int i = 0; i < 50; ++i) {
+    // Fifty builds, runs and releases leave nothing behind: no filter, no handle.
+    auto cycle = [&instance] {
         CameraGraph g;
         ASSERT_EQ(g.Build(instance), S_OK);
         ASSERT_EQ(g.AddStill(), S_OK);
-        if (i % 10 == 0) {
-            g.control->Run();
-            ASSERT_TRUE(g.frames.WaitFor(1, 5000));
-        }
-    }
+        g.control->Run();
+        ASSERT_TRUE(g.frames.WaitFor(1, 5000));
+    };
+    cycle();
+    DWORD handlesBefore = 0, handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+    for (int i = 0; i < 50; ++i)
+        cycle();
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_LE(handlesAfter, handlesBefore + 5);
     EXPECT_EQ(TestCam_ReadStatus(instance).filterObjects, 0);
+}
+
+TEST_F(TestCam, StreamsToAClientInTheMultithreadedApartment) {
+    const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#mta#0";
+    Register(Camera(L"MTA", instance.c_str()));
+    struct Run {
+        std::wstring instance;
+        bool ok = false;
+    } run{instance};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            auto* r = static_cast<Run*>(p);
+            if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
+                return 1;
+            {
+                CameraGraph g;
+                r->ok = g.Build(r->instance) == S_OK && g.AddStill() == S_OK &&
+                        SUCCEEDED(g.control->Run()) && g.frames.WaitFor(3, 5000);
+            }
+            CoUninitialize();
+            return 0;
+        },
+        &run, 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    // A class registered for the apartment model only would hang this client.
+    ASSERT_EQ(WaitForSingleObject(thread, 20000), WAIT_OBJECT_0);
+    CloseHandle(thread);
+    EXPECT_TRUE(run.ok);
 }
