@@ -1,7 +1,21 @@
 # Sources of capture/: pure code (no windows.h) and Win32 code.
 list(APPEND VANTIX_PURE_SOURCES
+    capture/camera_property.cpp
     capture/devices.cpp
+    capture/format_map.cpp
+    capture/frame_delivery.cpp
+    capture/frame_rate.cpp
+    capture/frame_ring.cpp
+    capture/power_line.cpp
+    capture/signal_frame.cpp
+    capture/usb_ids.cpp
     capture/video_format.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
+    capture/camera_controls.cpp
+    capture/capture_graph.cpp
+    capture/debug_output.cpp
+    capture/device_list.cpp
+    capture/frame_callbacks.cpp
+    capture/media_types.cpp
 )

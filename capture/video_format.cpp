@@ -1,6 +1,7 @@
 #include "capture/video_format.h"
 
 VideoFormat g_requestedFormat;
+VideoFormat g_captureFormat{0, 0, 0, 0};
 
 VideoFormat FormatFromSettings(int useMjpg, int width, int height, int interpolated) {
     VideoFormat format;
@@ -8,5 +9,20 @@ VideoFormat FormatFromSettings(int useMjpg, int width, int height, int interpola
     format.width = width;
     format.height = height;
     format.interpolated = interpolated;
+    return format;
+}
+
+VideoFormat WithKnownSubtype(VideoFormat format) {
+    if (format.subtype != kFourccMjpg && format.subtype != kFourccYuy2)
+        format.subtype = kFourccMjpg;
+    return format;
+}
+
+VideoFormat CameraFormatFor(const VideoFormat& requested) {
+    VideoFormat format = requested;
+    if (format.interpolated == 1) {
+        format.width = kInterpolatedSourceWidth;
+        format.height = kInterpolatedSourceHeight;
+    }
     return format;
 }

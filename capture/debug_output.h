@@ -1,0 +1,5 @@
+// Lines for the debugger output (there is no log file).
+#pragma once
+
+// printf-style with a wide format string; wide arguments take %ls. Lines end with "\r\n".
+void DebugOutput(const wchar_t* format, ...);

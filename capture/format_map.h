@@ -1,0 +1,35 @@
+// The capture formats a camera offers, by frame area, and the default choice among them.
+#pragma once
+
+#include "capture/video_format.h"
+
+#include <cstdint>
+#include <map>
+#include <optional>
+
+// Key: width * height. Ascending order; the first format seen for an area keeps its place.
+using FormatMap = std::map<int32_t, VideoFormat>;
+
+inline constexpr int32_t kArea640x480 = 640 * 480;
+inline constexpr int32_t kArea1280x720 = 1280 * 720;
+inline constexpr int32_t kArea1280x960 = 1280 * 960;
+inline constexpr int32_t kArea1920x1080 = 1920 * 1080;
+
+// Whether a size a camera reports is offered: at least 640x480, and small enough that a frame of
+// it (3 bytes a pixel) has a length the platform can state. Negative sizes are not offered.
+bool IsOfferedCaptureSize(int width, int height);
+
+// Inserts the format under its area unless that area is present already. Returns whether it was
+// inserted. Sizes that are not offered are left out.
+bool InsertFormat(FormatMap& map, const VideoFormat& format);
+
+// A map whose largest format is exactly 640x480 also gets 1280x960 and 1920x1080, interpolated.
+void AddInterpolatedFormats(FormatMap& map, uint32_t subtype);
+
+// The default format: from the MJPG map if it has any, else the YUY2 map; 1920x1080, else
+// 1280x720, else 640x480, else the middle entry (index size / 2). An interpolated choice comes
+// back with the camera's 640x480 size and interpolated 1. Nothing when both maps are empty.
+std::optional<VideoFormat> ChooseDefaultFormat(const FormatMap& mjpgFormats, const FormatMap& yuy2Formats);
+
+// The format of the map whose width and height equal the given ones, if any.
+std::optional<VideoFormat> FindFormatBySize(const FormatMap& map, int width, int height);
