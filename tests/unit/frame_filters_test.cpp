@@ -1,0 +1,326 @@
+#include "view/frame_filters.h"
+#include "view/frame_filters_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Frame = std::vector<uint8_t>;
+
+struct Size {
+    int width, height;
+};
+
+// The filters written the plain way, one pixel or byte at a time, as the code paths must match.
+uint8_t RefLuma(const uint8_t* p) {
+    return static_cast<uint8_t>((p[0] * 299 + p[1] * 587 + p[2] * 114 + 500) / 1000);
+}
+
+void RefMirror(uint8_t* pixels, int width, int height) {
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    Frame scratch(rowBytes);
+    for (int r = 0; r < height; ++r) {
+        uint8_t* row = pixels + r * rowBytes;
+        std::memcpy(scratch.data(), row, rowBytes);
+        for (int j = 0; j < width; ++j) {
+            std::memcpy(row + (width - 1 - j) * 3, scratch.data() + j * 3, 3);
+        }
+    }
+}
+
+void RefGray(uint8_t* pixels, int width, int height) {
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+        uint8_t* p = pixels + i * 3;
+        p[0] = p[1] = p[2] = RefLuma(p);
+    }
+}
+
+void RefBinary(uint8_t* pixels, int width, int height) {
+    for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) {
+        uint8_t* p = pixels + i * 3;
+        p[0] = p[1] = p[2] = RefLuma(p) < 128 ? 0 : 255;
+    }
+}
+
+void RefInvert(uint8_t* pixels, int width, int height) {
+    for (size_t i = 0; i < static_cast<size_t>(width) * height * 3; ++i) {
+        pixels[i] = static_cast<uint8_t>(255 - pixels[i]);
+    }
+}
+
+void RefEmboss(uint8_t* pixels, int width, int height) {
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    const Frame copy(pixels, pixels + rowBytes * height);
+    const uint8_t* original = copy.data();
+    for (int r = 0; r + 1 < height; ++r) {
+        for (size_t i = 0; i < rowBytes; ++i) {
+            const int v = original[r * rowBytes + i] - original[(r + 1) * rowBytes + i] + 128;
+            pixels[r * rowBytes + i] = static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+        }
+    }
+}
+
+struct Filter {
+    const char* name;
+    FrameFilterFn FrameFilterPath::*fast;
+    FrameFilterFn reference;
+};
+
+const Filter kFilters[] = {
+    {"mirror", &FrameFilterPath::mirror, RefMirror}, {"gray", &FrameFilterPath::gray, RefGray},
+    {"binary", &FrameFilterPath::binary, RefBinary}, {"invert", &FrameFilterPath::invert, RefInvert},
+    {"emboss", &FrameFilterPath::emboss, RefEmboss},
+};
+
+Frame RandomFrame(Size size, std::mt19937& rng) {
+    Frame frame(static_cast<size_t>(size.width) * size.height * 3);
+    for (size_t i = 0; i < frame.size(); i += 4) {
+        const uint32_t bits = rng();
+        std::memcpy(&frame[i], &bits, std::min<size_t>(4, frame.size() - i));
+    }
+    return frame;
+}
+
+Frame Filled(Size size, uint8_t b, uint8_t g, uint8_t r) {
+    Frame frame(static_cast<size_t>(size.width) * size.height * 3);
+    for (size_t i = 0; i < frame.size(); i += 3) {
+        frame[i] = b;
+        frame[i + 1] = g;
+        frame[i + 2] = r;
+    }
+    return frame;
+}
+
+// Where two frames first differ, as a readable failure message.
+std::string FirstDifference(const Frame& got, const Frame& want, Size size) {
+    if (got.size() == want.size() && std::memcmp(got.data(), want.data(), got.size()) == 0) {
+        return {};
+    }
+    const auto diff = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
+    if (diff.first == got.end() || diff.second == want.end()) {
+        return "sizes differ";
+    }
+    const size_t at = static_cast<size_t>(diff.first - got.begin());
+    const size_t rowBytes = static_cast<size_t>(size.width) * 3;
+    return "row " + std::to_string(at / rowBytes) + " pixel " + std::to_string(at % rowBytes / 3) + " byte " +
+           std::to_string(at % 3) + ": got " + std::to_string(*diff.first) + ", want " +
+           std::to_string(*diff.second);
+}
+
+// Widths 1..100 cover every remainder of the vector loops, in row bytes and in pixels; the rest are
+// the camera sizes, odd ones and sizes just off the usual ones.
+std::vector<Size> FrameSizes() {
+    std::vector<Size> sizes;
+    for (int width = 1; width <= 100; ++width) {
+        for (int height = 1; height <= 3; ++height) {
+            sizes.push_back({width, height});
+        }
+    }
+    for (Size s : {Size{1, 64}, Size{3, 33}, Size{320, 240}, Size{640, 480}, Size{641, 479}, Size{1279, 721},
+                   Size{1280, 720}, Size{1920, 1080}, Size{2592, 1944}}) {
+        sizes.push_back(s);
+    }
+    return sizes;
+}
+
+// Every code path this processor runs, each against the plain filters computed once.
+TEST(FrameFilterPaths, EveryFilterMatchesThePlainDefinitionOnRandomFramesOfEverySize) {
+    const std::vector<const FrameFilterPath*> paths = AvailableFrameFilterPaths();
+    std::mt19937 rng(20240611);
+    for (Size size : FrameSizes()) {
+        const Frame source = RandomFrame(size, rng);
+        for (const Filter& filter : kFilters) {
+            Frame want = source;
+            filter.reference(want.data(), size.width, size.height);
+            for (const FrameFilterPath* path : paths) {
+                Frame got = source;
+                (path->*filter.fast)(got.data(), size.width, size.height);
+                ASSERT_EQ(FirstDifference(got, want, size), "")
+                    << path->name << " " << filter.name << " at " << size.width << "x" << size.height;
+            }
+        }
+    }
+}
+
+// Gray and binary over every one of the 2^24 pixel values, which proves the fast division exact.
+TEST(FrameFilterPaths, GrayAndBinaryAreExactForEveryPixelValue) {
+    const std::vector<const FrameFilterPath*> paths = AvailableFrameFilterPaths();
+    const Size size{256, 256}; // first byte along the row, second byte up the rows
+    Frame source(256 * 256 * 3), gray(source.size()), binary(source.size()), work(source.size());
+    for (int b2 = 0; b2 < 256; ++b2) {
+        for (size_t i = 0; i < 256 * 256; ++i) {
+            uint8_t* p = &source[i * 3];
+            p[0] = static_cast<uint8_t>(i);
+            p[1] = static_cast<uint8_t>(i >> 8);
+            p[2] = static_cast<uint8_t>(b2);
+            const uint8_t y = RefLuma(p);
+            std::memset(&gray[i * 3], y, 3);
+            std::memset(&binary[i * 3], y < 128 ? 0 : 255, 3);
+        }
+        for (const FrameFilterPath* path : paths) {
+            work = source;
+            path->gray(work.data(), size.width, size.height);
+            ASSERT_EQ(FirstDifference(work, gray, size), "") << path->name << " gray, third byte " << b2;
+            work = source;
+            path->binary(work.data(), size.width, size.height);
+            ASSERT_EQ(FirstDifference(work, binary, size), "") << path->name << " binary, third byte " << b2;
+        }
+    }
+}
+
+// Emboss over every pair of a byte and the byte one row on, which proves the saturating form exact.
+TEST(FrameFilterPaths, EmbossIsExactForEveryPairOfBytes) {
+    const Size size{21846, 2}; // 65538 bytes a row
+    Frame source(static_cast<size_t>(size.width) * 3 * 2);
+    const size_t rowBytes = source.size() / 2;
+    for (size_t i = 0; i < rowBytes; ++i) {
+        source[i] = static_cast<uint8_t>(i);
+        source[rowBytes + i] = static_cast<uint8_t>(i >> 8);
+    }
+    Frame want = source;
+    RefEmboss(want.data(), size.width, size.height);
+    for (const FrameFilterPath* path : AvailableFrameFilterPaths()) {
+        Frame got = source;
+        path->emboss(got.data(), size.width, size.height);
+        EXPECT_EQ(FirstDifference(got, want, size), "") << path->name;
+    }
+}
+
+TEST(FrameFilterPaths, PortableFirstAndTheBestOneInUse) {
+    const std::vector<const FrameFilterPath*> paths = AvailableFrameFilterPaths();
+    ASSERT_FALSE(paths.empty());
+    EXPECT_STREQ(paths.front()->name, "portable");
+    EXPECT_EQ(&ActiveFrameFilterPath(), paths.back());
+#if defined(__GNUC__) && defined(__x86_64__)
+    // A build that lost the vector paths would still pass every comparison above.
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("ssse3")) {
+        EXPECT_GE(paths.size(), 2u);
+    }
+#endif
+}
+
+class FrameFiltersTest : public testing::Test {
+protected:
+    void SetUp() override { ClearFilterFlags(); }
+    void TearDown() override { ClearFilterFlags(); }
+};
+
+TEST_F(FrameFiltersTest, WorkedExamples) {
+    Frame blue = Filled({1, 1}, 255, 0, 0);
+    GrayFrame(blue.data(), 1, 1);
+    EXPECT_EQ(blue, Filled({1, 1}, 76, 76, 76)); // the first byte carries the 299 weight
+
+    Frame red = Filled({1, 1}, 0, 0, 255);
+    GrayFrame(red.data(), 1, 1);
+    EXPECT_EQ(red, Filled({1, 1}, 29, 29, 29));
+
+    // y = 127 and y = 128 as grays, then colours whose sums are 127999 and 128000 exactly.
+    Frame threshold = {127, 127, 127, 128, 128, 128, 2, 209, 37, 0, 204, 68};
+    BinaryFrame(threshold.data(), 4, 1);
+    EXPECT_EQ(threshold, (Frame{0, 0, 0, 255, 255, 255, 0, 0, 0, 255, 255, 255}));
+
+    Frame row = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    MirrorFrame(row.data(), 3, 1);
+    EXPECT_EQ(row, (Frame{7, 8, 9, 4, 5, 6, 1, 2, 3})); // pixels swap, their bytes keep their order
+
+    Frame bytes = {0, 1, 128, 254, 255, 7};
+    InvertFrame(bytes.data(), 2, 1);
+    EXPECT_EQ(bytes, (Frame{255, 254, 127, 1, 0, 248}));
+}
+
+TEST_F(FrameFiltersTest, EmbossGivesMidGrayForAFlatPictureButKeepsTheTopRow) {
+    const Size size{37, 5};
+    Frame frame = Filled(size, 10, 200, 255);
+    EmbossFrame(frame.data(), size.width, size.height);
+    const size_t rowBytes = size.width * 3;
+    const Frame flat(rowBytes * (size.height - 1), 128);
+    EXPECT_TRUE(std::equal(flat.begin(), flat.end(), frame.begin()));
+    EXPECT_EQ(Frame(frame.end() - rowBytes, frame.end()), Filled({size.width, 1}, 10, 200, 255));
+}
+
+TEST_F(FrameFiltersTest, EmbossClampsAtBothEnds) {
+    // One pixel wide, bottom row first: 255 over 0 clamps to 255, 0 over 255 clamps to 0.
+    Frame frame = {255, 0, 100, 0, 255, 100, 0, 0, 0};
+    EmbossFrame(frame.data(), 1, 3);
+    EXPECT_EQ(frame, (Frame{255, 0, 128, 128, 255, 228, 0, 0, 0}));
+}
+
+TEST_F(FrameFiltersTest, ApplyMirrorsFirstThenAppliesTheFirstEffectThatIsOn) {
+    const Size size{45, 7};
+    std::mt19937 rng(7);
+    const Frame source = RandomFrame(size, rng);
+    const FrameFilterFn effects[] = {RefGray, RefBinary, RefInvert, RefEmboss};
+    std::atomic<int32_t>* switches[] = {&g_filterFlags.gray, &g_filterFlags.binary, &g_filterFlags.invert,
+                                        &g_filterFlags.emboss};
+    for (int mirror = 0; mirror < 2; ++mirror) {
+        for (int first = 0; first < 4; ++first) {
+            // This effect and every later one on: only this one may act.
+            ClearFilterFlags();
+            g_filterFlags.mirror = mirror;
+            for (int e = first; e < 4; ++e) {
+                *switches[e] = 1;
+            }
+            Frame want = source;
+            if (mirror) {
+                RefMirror(want.data(), size.width, size.height);
+            }
+            effects[first](want.data(), size.width, size.height);
+            Frame got = source;
+            ApplyFrameFilters(got.data(), size.width, size.height);
+            EXPECT_EQ(FirstDifference(got, want, size), "") << "mirror " << mirror << ", effect " << first;
+        }
+    }
+}
+
+TEST_F(FrameFiltersTest, NothingOnOrOnlyFlipLeavesTheFrameAlone) {
+    const Size size{33, 4};
+    std::mt19937 rng(11);
+    const Frame source = RandomFrame(size, rng);
+    Frame frame = source;
+    ApplyFrameFilters(frame.data(), size.width, size.height);
+    EXPECT_EQ(frame, source);
+    // The view turns the picture upside down when it draws; recorded frames stay as they came.
+    g_filterFlags.flipVertical = 1;
+    ApplyFrameFilters(frame.data(), size.width, size.height);
+    EXPECT_EQ(frame, source);
+}
+
+TEST_F(FrameFiltersTest, ClearTurnsEverySwitchOff) {
+    for (std::atomic<int32_t>* flag :
+         {&g_filterFlags.mirror, &g_filterFlags.flipVertical, &g_filterFlags.gray, &g_filterFlags.binary,
+          &g_filterFlags.invert, &g_filterFlags.emboss}) {
+        *flag = 1;
+    }
+    ClearFilterFlags();
+    for (const std::atomic<int32_t>* flag :
+         {&g_filterFlags.mirror, &g_filterFlags.flipVertical, &g_filterFlags.gray, &g_filterFlags.binary,
+          &g_filterFlags.invert, &g_filterFlags.emboss}) {
+        EXPECT_EQ(flag->load(), 0);
+    }
+}
+
+TEST_F(FrameFiltersTest, BadSizesAndNullFramesAreLeftAlone) {
+    g_filterFlags.mirror = 1;
+    g_filterFlags.invert = 1;
+    const FrameFilterFn publicFilters[] = {ApplyFrameFilters, MirrorFrame, GrayFrame,
+                                           BinaryFrame,       InvertFrame, EmbossFrame};
+    const Frame source = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    for (FrameFilterFn filter : publicFilters) {
+        for (Size size :
+             {Size{0, 4}, Size{4, 0}, Size{-1, 4}, Size{4, -1}, Size{-4, -1}, Size{INT32_MIN, 1}}) {
+            Frame frame = source;
+            filter(frame.data(), size.width, size.height);
+            EXPECT_EQ(frame, source) << size.width << "x" << size.height;
+        }
+        filter(nullptr, 2, 2); // must not touch memory
+    }
+}
+
+} // namespace

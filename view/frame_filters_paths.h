@@ -1,0 +1,38 @@
+// The frame filters' code paths, one per instruction set. The public functions of frame_filters.h use
+// the best path the processor runs; the tests and the benchmark reach every path through here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// Expects pixels != null, width > 0 and height > 0 (the public functions check).
+using FrameFilterFn = void (*)(uint8_t* pixels, int width, int height);
+
+struct FrameFilterPath {
+    const char* name;
+    FrameFilterFn mirror, gray, binary, invert, emboss;
+};
+
+// Every path this processor can run: the portable one first, the one in use last.
+std::vector<const FrameFilterPath*> AvailableFrameFilterPaths();
+const FrameFilterPath& ActiveFrameFilterPath();
+
+namespace frame_filters_detail {
+
+// Appends the x86 paths the processor supports, in increasing preference (frame_filters_x86.cpp);
+// appends nothing where the build has none.
+void AppendX86Paths(std::vector<const FrameFilterPath*>& paths);
+
+// Portable pieces, also used for what is left over after the vector loops.
+inline uint8_t Luma(unsigned b0, unsigned b1, unsigned b2) {
+    return static_cast<uint8_t>((b0 * 299 + b1 * 587 + b2 * 114 + 500) / 1000);
+}
+void ReversePixels(uint8_t* first, size_t count);
+void GrayPixels(uint8_t* first, size_t count);
+void BinaryPixels(uint8_t* first, size_t count);
+void InvertBytes(uint8_t* first, size_t count);
+// Byte i becomes byte i - byte i+stride + 128, clamped, for i in increasing order.
+void EmbossBytes(uint8_t* first, size_t count, size_t stride);
+
+} // namespace frame_filters_detail
