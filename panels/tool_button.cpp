@@ -1,0 +1,306 @@
+#include "panels/tool_button.h"
+
+#include "app/main_window.h"
+#include "app/window_classes.h"
+#include "panels/tool_button_table.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr COLORREF kStripTransparent = RGB(255, 255, 255);
+constexpr COLORREF kWashColor = RGB(0, 111, 0);
+
+// Shared by every button; written once at start-up, only read afterwards.
+COLORREF s_faceColor = kToolbarFaceColor;
+int s_stripMarker = 0;
+HDC s_stripDC = nullptr;
+HDC s_washDC = nullptr;
+int s_washSize = 0;
+
+ToolButtonData* DataOf(HWND hwnd) {
+    return reinterpret_cast<ToolButtonData*>(GetWindowLongPtrW(hwnd, 0));
+}
+
+void ReleaseBackBuffer(ToolButtonData& data) {
+    if (data.backDC) {
+        if (data.displacedBitmap)
+            SelectObject(data.backDC, data.displacedBitmap);
+        DeleteDC(data.backDC);
+    }
+    if (data.backBitmap)
+        DeleteObject(data.backBitmap);
+    data.backDC = nullptr;
+    data.backBitmap = nullptr;
+    data.displacedBitmap = nullptr;
+}
+
+void BuildBackBuffer(HWND hwnd, ToolButtonData& data) {
+    ReleaseBackBuffer(data);
+    HDC windowDC = GetDC(hwnd);
+    data.backDC = CreateCompatibleDC(windowDC);
+    data.backBitmap = CreateCompatibleBitmap(windowDC, data.width, data.height);
+    ReleaseDC(hwnd, windowDC);
+    if (!data.backDC || !data.backBitmap) {
+        ReleaseBackBuffer(data);
+        return;
+    }
+    data.displacedBitmap = SelectObject(data.backDC, data.backBitmap);
+}
+
+void PaintFace(const ToolButtonData& data) {
+    if (!data.backDC)
+        return;
+    const RECT face = {0, 0, data.width, data.height};
+    SetDCBrushColor(data.backDC, s_faceColor);
+    FillRect(data.backDC, &face, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    if (!s_stripDC)
+        return;
+
+    const FacePoint at = ToolImageOrigin(data.width, data.height);
+    TransparentBlt(data.backDC, at.x, at.y, data.imageWidth, data.imageHeight, s_stripDC, data.imageX,
+                   data.imageY, data.imageWidth, data.imageHeight, kStripTransparent);
+
+    const int alpha = ToolWashAlpha(data.hover != 0, data.pressed != 0, data.checked != 0);
+    if (alpha == 0 || !s_washDC)
+        return;
+    // The wash is one flat colour: a face larger than it simply gets it stretched.
+    const BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(alpha), 0};
+    AlphaBlend(data.backDC, 0, 0, data.width, data.height, s_washDC, 0, 0, std::min(data.width, s_washSize),
+               std::min(data.height, s_washSize), blend);
+}
+
+// After a mouse-driven change the face goes straight to the screen, without waiting for WM_PAINT.
+void ShowFaceNow(HWND hwnd, const ToolButtonData& data) {
+    PaintFace(data);
+    if (!data.backDC)
+        return;
+    HDC windowDC = GetDC(hwnd);
+    BitBlt(windowDC, 0, 0, data.width, data.height, data.backDC, 0, 0, SRCCOPY);
+    ReleaseDC(hwnd, windowDC);
+}
+
+void RepaintLater(HWND hwnd, const ToolButtonData& data) {
+    PaintFace(data);
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+TOOLINFOW ToolInfoFor(HWND button, ToolButtonData& data) {
+    // TOOLINFOW's full size for this build: the 32-bit size (48) would cut the record short on x64.
+    TOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = GetParent(GetParent(button)); // the main window owns the tips
+    info.uId = reinterpret_cast<UINT_PTR>(button);
+    info.lpszText = data.tipText;
+    return info;
+}
+
+void ApplyMouseEffect(HWND hwnd, ToolButtonData& data, ToolButtonMouse state,
+                      const ToolButtonMouseEffect& effect) {
+    data.hover = state.hover ? 1 : 0;
+    data.pressed = state.pressed ? 1 : 0;
+    if (effect.takeCapture)
+        SetCapture(hwnd);
+    if (effect.releaseCapture)
+        ReleaseCapture();
+    if (effect.repaint)
+        ShowFaceNow(hwnd, data);
+    if (effect.click) {
+        PostMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), 0), 0);
+    }
+}
+
+void OnMouse(HWND hwnd, ToolButtonData& data, UINT msg, LPARAM lParam) {
+    ToolButtonMouse state = {data.hover != 0, data.pressed != 0};
+    const bool inside = IsOverToolButton(LOWORD(lParam), HIWORD(lParam), data.width, data.height);
+    const bool hasCapture = GetCapture() == hwnd;
+    ToolButtonMouseEffect effect;
+    switch (msg) {
+        case WM_MOUSEMOVE:
+            effect = ToolButtonMouseMove(state, inside, hasCapture);
+            break;
+        case WM_LBUTTONDOWN:
+            effect = ToolButtonLeftDown(state, inside, hasCapture);
+            break;
+        case WM_LBUTTONUP:
+            effect = ToolButtonLeftUp(state, inside, hasCapture);
+            break;
+    }
+    ApplyMouseEffect(hwnd, data, state, effect);
+}
+
+void OnCommand(HWND hwnd, ToolButtonData& data, WPARAM wParam, LPARAM lParam) {
+    switch (HIWORD(wParam)) {
+        case kToolButtonCheckCommand:
+            data.checked = lParam != 0 ? 1 : 0;
+            RepaintLater(hwnd, data);
+            return;
+        case kToolButtonTipCommand: {
+            CopyTipText(data.tipText, reinterpret_cast<const wchar_t*>(lParam));
+            // The tooltip keeps its own copy of the text: hand it the new one.
+            if (g_hTooltip && IsWindow(g_hTooltip)) {
+                TOOLINFOW info = ToolInfoFor(hwnd, data);
+                SendMessageW(g_hTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+            }
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+} // namespace
+
+void ToolButtonWnd_SetFaceColor(COLORREF color) {
+    s_faceColor = color;
+}
+
+COLORREF ToolButtonWnd_FaceColor() {
+    return s_faceColor;
+}
+
+int ToolButtonWnd_StripMarker() {
+    return s_stripMarker;
+}
+
+int ToolButtonWnd_Init(HINSTANCE instance) {
+    if (s_stripDC)
+        return 0;
+    HBITMAP strip = static_cast<HBITMAP>(
+        LoadImageW(instance, MAKEINTRESOURCEW(kToolImageStripId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    if (!strip) {
+        OutputDebugStringW(L"ToolButtonWnd_Init failed.\r\n");
+        return 0;
+    }
+    s_stripMarker = kToolImageStripId;
+    BITMAP info = {};
+    GetObjectW(strip, sizeof(info), &info);
+
+    HDC screen = GetDC(nullptr);
+    s_stripDC = CreateCompatibleDC(screen);
+    if (s_stripDC)
+        SelectObject(s_stripDC, strip);
+
+    s_washSize = 2 * info.bmHeight;
+    HBITMAP wash = CreateCompatibleBitmap(screen, s_washSize, s_washSize);
+    HDC washDC = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    if (!wash || !washDC) {
+        if (wash)
+            DeleteObject(wash);
+        if (washDC)
+            DeleteDC(washDC);
+        s_washSize = 0;
+        OutputDebugStringW(L"ToolButtonWnd_Init failed..\r\n");
+        return 0;
+    }
+    SelectObject(washDC, wash);
+    const RECT all = {0, 0, s_washSize, s_washSize};
+    SetDCBrushColor(washDC, kWashColor);
+    FillRect(washDC, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    s_washDC = washDC;
+    OutputDebugStringW(L"ToolButtonWnd_Init OK\r\n");
+    return 1;
+}
+
+HWND ToolButtonWnd_Create(HWND parent, int id, int x, int imageX, const wchar_t* tipText) {
+    auto* data = static_cast<ToolButtonData*>(std::calloc(1, sizeof(ToolButtonData)));
+    if (!data)
+        return nullptr;
+    data->x = x;
+    data->y = 0;
+    data->width = kToolButtonSize;
+    data->height = kToolButtonSize;
+    data->imageX = imageX;
+    data->imageY = 0;
+    data->imageWidth = kToolImageSize;
+    data->imageHeight = kToolImageSize;
+    CopyTipText(data->tipText, tipText);
+
+    HWND button = CreateWindowExW(0, kToolButtonWndClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, 0,
+                                  kToolButtonSize, kToolButtonSize, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_hInstance, data);
+    if (!button) {
+        OutputDebugStringW(L"ToolButtonWnd_Create.xxx.\r\n");
+        std::free(data);
+        return nullptr;
+    }
+    if (data->tipText[0] != L'\0' && g_hTooltip) {
+        TOOLINFOW info = ToolInfoFor(button, *data);
+        SendMessageW(g_hTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    return button;
+}
+
+LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CREATE) {
+        auto* data = static_cast<ToolButtonData*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
+        if (data) {
+            BuildBackBuffer(hwnd, *data);
+            PaintFace(*data);
+        }
+        return 0;
+    }
+    ToolButtonData* data = DataOf(hwnd);
+    if (!data)
+        return msg == WM_GETDLGCODE ? DLGC_STATIC : DefWindowProcW(hwnd, msg, wParam, lParam);
+
+    switch (msg) {
+        case WM_DESTROY:
+            if (g_hTooltip && IsWindow(g_hTooltip)) {
+                TOOLINFOW info = ToolInfoFor(hwnd, *data);
+                SendMessageW(g_hTooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+            }
+            ReleaseBackBuffer(*data);
+            SetWindowLongPtrW(hwnd, 0, 0);
+            std::free(data);
+            return 0;
+        case WM_SIZE: {
+            const int width = LOWORD(lParam);
+            const int height = HIWORD(lParam);
+            if (width == 0 || height == 0)
+                return 0;
+            data->width = width;
+            data->height = height;
+            BuildBackBuffer(hwnd, *data);
+            RepaintLater(hwnd, *data);
+            return 0;
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            if (data->backDC)
+                BitBlt(dc, 0, 0, data->width, data->height, data->backDC, 0, 0, SRCCOPY);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_CANCELMODE: {
+            ToolButtonMouse state = {data->hover != 0, data->pressed != 0};
+            const ToolButtonMouseEffect effect = ToolButtonCancelMode(state, GetCapture() == hwnd);
+            data->hover = state.hover ? 1 : 0;
+            data->pressed = state.pressed ? 1 : 0;
+            if (effect.releaseCapture)
+                ReleaseCapture();
+            if (effect.repaint)
+                RepaintLater(hwnd, *data);
+            return 0;
+        }
+        case WM_GETDLGCODE:
+            return DLGC_STATIC;
+        case WM_COMMAND:
+            OnCommand(hwnd, *data, wParam, lParam);
+            return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+            OnMouse(hwnd, *data, msg, lParam);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}

@@ -1,0 +1,48 @@
+// The owner-drawn tool buttons of the toolbar (window class "zToolButtonWndClass"): a 40 x 40
+// image from the shared strip on a 52 x 52 face, a tooltip, and a translucent green wash for the
+// hover, pressed and checked states. A click is posted to the parent as WM_COMMAND with the
+// button's identifier.
+#pragma once
+
+#include "app/app_messages.h"
+
+#include "panels/tool_button_face.h"
+
+#include <windows.h>
+
+// WM_COMMAND notification codes the owner sends to a button (the low word is the button's id):
+// check: lParam = checked (non-zero) or not; tip: lParam = const wchar_t* new tip text.
+inline constexpr int kToolButtonCheckCommand = kToolButtonCheckCode;
+inline constexpr int kToolButtonTipCommand = 6;
+
+// One button's record, in its first extra window word from WM_CREATE to WM_DESTROY.
+struct ToolButtonData {
+    int x, y;          // position in the parent as created
+    int width, height; // face size, follows WM_SIZE
+    int imageX, imageY;
+    int imageWidth, imageHeight;
+    HDC backDC; // off-screen face, as large as the button
+    HBITMAP backBitmap;
+    HGDIOBJ displacedBitmap;
+    int checked; // set only by the owner's check command
+    int hover;
+    int pressed;
+    wchar_t tipText[kTipTextCapacity];
+};
+
+// Colour of every face; set once at start-up before the first button is made.
+void ToolButtonWnd_SetFaceColor(COLORREF color);
+COLORREF ToolButtonWnd_FaceColor();
+
+// Loads the image strip (bitmap 137) and makes the green wash, both kept for the life of the
+// process. Returns 1 on success, 0 on failure or when the strip is already loaded.
+int ToolButtonWnd_Init(HINSTANCE instance);
+
+// The strip's resource number once ToolButtonWnd_Init has loaded it, 0 before.
+int ToolButtonWnd_StripMarker();
+
+// Makes a button at (x, 0) in `parent` showing the strip image at imageX, and registers it with
+// the shared tooltip when the tip text is not empty. Returns null when the window cannot be made.
+HWND ToolButtonWnd_Create(HWND parent, int id, int x, int imageX, const wchar_t* tipText);
+
+LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

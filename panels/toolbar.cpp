@@ -1,0 +1,61 @@
+#include "panels/toolbar.h"
+
+#include "app/app_messages.h"
+#include "app/string_table.h"
+#include "panels/tool_button.h"
+#include "panels/tool_button_table.h"
+
+namespace {
+
+void CreateButtons(HWND toolbar) {
+    for (const ToolButtonSpec& spec : kToolButtons)
+        ToolButtonWnd_Create(toolbar, spec.id, spec.x, spec.imageX, GetText(spec.tipKey).c_str());
+}
+
+void RefreshTipTexts(HWND toolbar) {
+    for (const ToolButtonSpec& spec : kToolButtons) {
+        HWND button = GetDlgItem(toolbar, spec.id);
+        if (button) {
+            SendMessageW(button, WM_COMMAND, MAKEWPARAM(spec.id, kToolButtonTipCommand),
+                         reinterpret_cast<LPARAM>(GetText(spec.tipKey).c_str()));
+        }
+    }
+}
+
+void OnCommand(HWND toolbar, WPARAM wParam, LPARAM lParam) {
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    if (id == CMD_REFRESH_TEXTS) {
+        RefreshTipTexts(toolbar);
+        return;
+    }
+    if (!IsToolButtonId(id))
+        return;
+    switch (code) {
+        case 0: // a button's click: the main window carries it out
+            PostMessageW(GetParent(toolbar), WM_COMMAND, wParam, lParam);
+            return;
+        case kToolButtonCheckCommand: // from the main window, for the button of that id
+        case kToolButtonTipCommand:
+            if (HWND button = GetDlgItem(toolbar, id))
+                SendMessageW(button, WM_COMMAND, wParam, lParam);
+            return;
+        default:
+            return;
+    }
+}
+
+} // namespace
+
+LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_CREATE:
+            CreateButtons(hwnd);
+            return 0;
+        case WM_COMMAND:
+            OnCommand(hwnd, wParam, lParam);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}

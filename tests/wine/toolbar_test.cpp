@@ -1,0 +1,382 @@
+// The toolbar and its tool buttons in-process under Wine: the real window manager, tooltip, GDI and
+// MSIMG32, with the main window as the program makes it.
+#include "app/app_messages.h"
+#include "app/main_window.h"
+#include "app/string_table.h"
+#include "app/window_classes.h"
+#include "measure/measure_tool.h"
+#include "panels/tool_button.h"
+#include "panels/tool_button_table.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// OutputDebugString raises an exception that a vectored handler sees first.
+std::vector<std::wstring> g_debugLines;
+
+LONG CALLBACK CollectDebugLine(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (record->NumberParameters >= 2 && record->ExceptionCode == DBG_PRINTEXCEPTION_WIDE_C)
+        g_debugLines.emplace_back(reinterpret_cast<const wchar_t*>(record->ExceptionInformation[1]));
+    if (record->NumberParameters >= 2 && record->ExceptionCode == DBG_PRINTEXCEPTION_C) {
+        const char* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+        g_debugLines.emplace_back(text, text + std::strlen(text));
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+bool SawDebugLine(const std::wstring& line) {
+    return std::find(g_debugLines.begin(), g_debugLines.end(), line) != g_debugLines.end();
+}
+
+void Pump() {
+    for (int round = 0; round < 5; ++round) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+ToolButtonData* Data(HWND button) {
+    return reinterpret_cast<ToolButtonData*>(GetWindowLongPtrW(button, 0));
+}
+
+COLORREF FacePixel(HWND button, int x, int y) {
+    return GetPixel(Data(button)->backDC, x, y);
+}
+
+// A corner of the face, away from the image.
+COLORREF Corner(HWND button) {
+    return FacePixel(button, 2, 2);
+}
+
+// The face colour under the green wash at `alpha` (0: no wash), within rounding.
+::testing::AssertionResult Washed(int alpha, COLORREF actual) {
+    auto mix = [alpha](int src, int dst) { return (src * alpha + dst * (255 - alpha) + 127) / 255; };
+    const int expected[] = {mix(0, 143), mix(111, 220), mix(0, 220)};
+    const int got[] = {GetRValue(actual), GetGValue(actual), GetBValue(actual)};
+    for (int i = 0; i < 3; ++i) {
+        if (std::abs(expected[i] - got[i]) > 2)
+            return ::testing::AssertionFailure()
+                   << "got (" << got[0] << "," << got[1] << "," << got[2] << ") for alpha " << alpha;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+void Mouse(HWND button, UINT msg, int x, int y) {
+    SendMessageW(button, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
+                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+// Arrive, press, release and leave again, as a pointer does.
+void Click(HWND button, int x = 26, int y = 26) {
+    Mouse(button, WM_MOUSEMOVE, x, y);
+    Mouse(button, WM_LBUTTONDOWN, x, y);
+    Mouse(button, WM_LBUTTONUP, x, y);
+    Mouse(button, WM_MOUSEMOVE, 300, 300);
+    Pump();
+}
+
+// The main window's commands, seen by subclassing it.
+WNDPROC g_mainProc = nullptr;
+std::vector<std::pair<WPARAM, LPARAM>> g_mainCommands;
+
+LRESULT CALLBACK RecordingMainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND)
+        g_mainCommands.emplace_back(wParam, lParam);
+    return CallWindowProcW(g_mainProc, hwnd, msg, wParam, lParam);
+}
+
+int ButtonCommands() {
+    int n = 0;
+    for (const auto& command : g_mainCommands)
+        n += IsToolButtonId(LOWORD(command.first));
+    return n;
+}
+
+std::wstring TipOf(HWND button) {
+    wchar_t text[80] = {};
+    TOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.hwnd = g_hMainWnd;
+    info.uId = reinterpret_cast<UINT_PTR>(button);
+    info.lpszText = text;
+    SendMessageW(g_hTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    return text;
+}
+
+HWND Button(int id) {
+    return GetDlgItem(g_hToolbar, id);
+}
+
+class ToolbarTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        RegisterWindowClasses(instance);
+        ToolButtonWnd_SetFaceColor(kToolbarFaceColor);
+        if (ToolButtonWnd_StripMarker() == 0)
+            ToolButtonWnd_Init(instance);
+        SelectLanguage(0);
+        ASSERT_NE(CreateMainWindow(instance), nullptr);
+        SetWindowPos(g_hMainWnd, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
+        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
+        UpdateWindow(g_hMainWnd);
+        SetCursorPos(1270, 1010); // the real pointer stays off the buttons
+        Pump();
+        g_mainProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(g_hMainWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+    }
+    static void TearDownTestSuite() {
+        DestroyWindow(g_hMainWnd);
+        Pump();
+    }
+    void SetUp() override {
+        ASSERT_NE(g_hToolbar, nullptr);
+        g_mainCommands.clear();
+    }
+};
+
+} // namespace
+
+// Declared first so it runs before the suite above prepares the real strip.
+TEST(ToolButtonInit, ReportsAMissingStripThenPreparesOnce) {
+    if (ToolButtonWnd_StripMarker() != 0)
+        GTEST_SKIP() << "strip already prepared by an earlier test";
+    PVOID handler = AddVectoredExceptionHandler(1, CollectDebugLine);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterWindowClasses(instance);
+
+    EXPECT_EQ(ToolButtonWnd_Init(GetModuleHandleW(L"kernel32.dll")), 0); // no bitmap 137 there
+    EXPECT_EQ(ToolButtonWnd_StripMarker(), 0);
+    EXPECT_TRUE(SawDebugLine(L"ToolButtonWnd_Init failed.\r\n"));
+
+    // Without the strip the buttons still work but show plain faces, with no wash even checked.
+    HWND toolbar = CreateWindowExW(0, kToolbarWndClass, nullptr, WS_POPUP, 0, 0, 760, 52, nullptr, nullptr,
+                                   instance, nullptr);
+    ASSERT_NE(toolbar, nullptr);
+    HWND line = GetDlgItem(toolbar, 3021);
+    SendMessageW(toolbar, WM_COMMAND, MAKEWPARAM(3021, kToolButtonCheckCommand), 1);
+    EXPECT_EQ(Data(line)->checked, 1);
+    EXPECT_EQ(Corner(line), kToolbarFaceColor);
+    EXPECT_EQ(FacePixel(line, 26, 26), kToolbarFaceColor);
+    DestroyWindow(toolbar);
+
+    EXPECT_EQ(ToolButtonWnd_Init(instance), 1);
+    EXPECT_EQ(ToolButtonWnd_StripMarker(), 137);
+    EXPECT_TRUE(SawDebugLine(L"ToolButtonWnd_Init OK\r\n"));
+    EXPECT_EQ(ToolButtonWnd_Init(instance), 0); // once only
+    RemoveVectoredExceptionHandler(handler);
+}
+
+TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
+    HBITMAP strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(137),
+                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HDC stripDC = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(stripDC, strip);
+
+    EXPECT_EQ(GetWindow(Button(3017), GW_HWNDFIRST), Button(3017));
+    for (const ToolButtonSpec& spec : kToolButtons) {
+        SCOPED_TRACE(spec.id);
+        HWND button = Button(spec.id);
+        ASSERT_NE(button, nullptr);
+        wchar_t className[64] = {};
+        GetClassNameW(button, className, 64);
+        EXPECT_STREQ(className, L"zToolButtonWndClass");
+        EXPECT_TRUE(IsWindowVisible(button));
+        RECT r = {};
+        GetWindowRect(button, &r);
+        MapWindowPoints(nullptr, g_hToolbar, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(r.left, spec.x);
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.right - r.left, 52);
+        EXPECT_EQ(r.bottom - r.top, 52);
+        EXPECT_EQ(SendMessageW(button, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
+
+        // The strip image at (6, 6) with white showing the face colour; plain face around it.
+        int mismatches = 0;
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const COLORREF source = GetPixel(stripDC, spec.imageX + x, y);
+                mismatches += FacePixel(button, 6 + x, 6 + y) !=
+                              (source == RGB(255, 255, 255) ? kToolbarFaceColor : source);
+            }
+        }
+        EXPECT_EQ(mismatches, 0);
+        EXPECT_EQ(Corner(button), kToolbarFaceColor);
+        EXPECT_EQ(FacePixel(button, 49, 49), kToolbarFaceColor);
+    }
+    SelectObject(stripDC, old);
+    DeleteDC(stripDC);
+    DeleteObject(strip);
+}
+
+TEST_F(ToolbarTest, EachButtonSendsItsCommandOncePerClick) {
+    for (const ToolButtonSpec& spec : kToolButtons) {
+        SCOPED_TRACE(spec.id);
+        g_mainCommands.clear();
+        Click(Button(spec.id));
+        ASSERT_EQ(ButtonCommands(), 1);
+        EXPECT_EQ(g_mainCommands[0].first, static_cast<WPARAM>(spec.id)); // notification code 0
+        EXPECT_EQ(g_mainCommands[0].second, 0);
+    }
+    SelectTool(TOOL_DRAG);
+    Pump();
+    g_mainCommands.clear();
+
+    // Released below, left of (negative) or on column 0 of the button: nothing.
+    HWND button = Button(3022);
+    for (POINT release : {POINT{20, 90}, POINT{-5, 20}, POINT{0, 20}}) {
+        Mouse(button, WM_MOUSEMOVE, 20, 20);
+        Mouse(button, WM_LBUTTONDOWN, 20, 20);
+        Mouse(button, WM_MOUSEMOVE, release.x, release.y);
+        Mouse(button, WM_LBUTTONUP, release.x, release.y);
+        EXPECT_NE(GetCapture(), button);
+        EXPECT_EQ(Corner(button), kToolbarFaceColor); // no wash left behind
+    }
+    Click(button, 20, 0);
+    Pump();
+    EXPECT_EQ(ButtonCommands(), 0);
+}
+
+TEST_F(ToolbarTest, WashShowsCheckedHoverAndPressed) {
+    HWND button = Button(3024);
+    ShowToolButtonState(TOOL_RECTANGLE, 1); // through the toolbar, as the main window does it
+    EXPECT_EQ(Data(button)->checked, 1);
+    EXPECT_TRUE(Washed(96, Corner(button)));
+    Mouse(button, WM_MOUSEMOVE, 20, 20);
+    EXPECT_TRUE(Washed(144, Corner(button)));
+    Mouse(button, WM_LBUTTONDOWN, 20, 20);
+    EXPECT_TRUE(Washed(180, Corner(button)));
+    Mouse(button, WM_MOUSEMOVE, 80, 20);
+    Mouse(button, WM_LBUTTONUP, 80, 20);
+    EXPECT_TRUE(Washed(96, Corner(button)));
+
+    // The checked face reaches the screen.
+    UpdateWindow(button);
+    HDC dc = GetDC(button);
+    EXPECT_TRUE(Washed(96, GetPixel(dc, 2, 2)));
+    EXPECT_EQ(GetPixel(dc, 26, 26), FacePixel(button, 26, 26));
+    ReleaseDC(button, dc);
+
+    ShowToolButtonState(TOOL_RECTANGLE, 0);
+    EXPECT_TRUE(Washed(0, Corner(button)));
+
+    // Hovered, then the mouse mode is cancelled: hover and capture go.
+    Mouse(button, WM_MOUSEMOVE, 20, 20);
+    EXPECT_TRUE(Washed(144, Corner(button)));
+    SendMessageW(button, WM_CANCELMODE, 0, 0);
+    EXPECT_NE(GetCapture(), button);
+    EXPECT_EQ(Corner(button), kToolbarFaceColor);
+    Pump();
+    EXPECT_EQ(ButtonCommands(), 0);
+}
+
+TEST_F(ToolbarTest, ToolClicksMoveTheCheckTextWithoutCameraStaysOnDrag) {
+    Click(Button(3021));
+    EXPECT_EQ(CurrentTool(), TOOL_LINE);
+    Click(Button(3039));
+    EXPECT_EQ(CurrentTool(), TOOL_CONCENTRIC_CIRCLES);
+    EXPECT_EQ(Data(Button(3021))->checked, 0);
+    EXPECT_EQ(Data(Button(3039))->checked, 1);
+
+    Click(Button(3027));
+    EXPECT_EQ(CurrentTool(), TOOL_DRAG);
+    EXPECT_EQ(g_hTextInputDlg, nullptr);
+    // Of the tools only Drag is checked; the cross-hair is a switch of its own, not a tool.
+    for (const ToolButtonSpec& spec : kToolButtons) {
+        if (spec.id != 3090) {
+            EXPECT_EQ(Data(Button(spec.id))->checked, spec.id == 3030 ? 1 : 0) << spec.id;
+        }
+    }
+    EXPECT_TRUE(Washed(96, Corner(Button(3030))));
+}
+
+TEST_F(ToolbarTest, ToolbarActsOnlyOnItsOwnCommands) {
+    for (int id : {3018, 3019, 3020, 3031, 3008, 11})
+        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    // The check command goes to the button and never comes back to the main window as a click.
+    SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 1);
+    Pump();
+    EXPECT_TRUE(g_mainCommands.empty());
+    EXPECT_EQ(Data(Button(3090))->checked, 1);
+    SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 0);
+    EXPECT_EQ(Data(Button(3090))->checked, 0);
+
+    // A button's command is passed on with its wParam and lParam.
+    SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(3028, 0), 1234);
+    Pump();
+    ASSERT_EQ(g_mainCommands.size(), 1u);
+    EXPECT_EQ(g_mainCommands[0].first, static_cast<WPARAM>(3028));
+    EXPECT_EQ(g_mainCommands[0].second, 1234);
+}
+
+TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
+    ASSERT_NE(g_hTooltip, nullptr);
+    ASSERT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 14);
+    for (int i = 0; i < 14; ++i) {
+        TOOLINFOW info = {};
+        info.cbSize = sizeof(info);
+        ASSERT_TRUE(SendMessageW(g_hTooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)));
+        EXPECT_EQ(info.hwnd, g_hMainWnd);
+        EXPECT_EQ(info.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT{TTF_IDISHWND | TTF_SUBCLASS});
+        EXPECT_EQ(reinterpret_cast<HWND>(info.uId), Button(kToolButtons[i].id));
+    }
+    EXPECT_EQ(TipOf(Button(3017)), L"Calibration");
+    EXPECT_EQ(TipOf(Button(3030)), L"Stop measure");
+    EXPECT_EQ(TipOf(Button(3029)), L"Delete all");
+
+    for (int language : {2, 1, 0}) { // French, Chinese, back to English
+        SelectLanguage(language);
+        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+        for (const ToolButtonSpec& spec : kToolButtons) {
+            EXPECT_EQ(TipOf(Button(spec.id)), GetText(spec.tipKey)) << language << " " << spec.id;
+            EXPECT_EQ(std::wstring(Data(Button(spec.id))->tipText), GetText(spec.tipKey));
+        }
+    }
+    EXPECT_EQ(TipOf(Button(3021)), L"Line");
+    Pump();
+    EXPECT_TRUE(g_mainCommands.empty());
+}
+
+TEST_F(ToolbarTest, FaceFollowsTheButtonSize) {
+    HWND button = ToolButtonWnd_Create(g_hToolbar, 3999, 760, 40 * 5, L"Spare");
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 15);
+
+    SetWindowPos(button, nullptr, 0, 0, 100, 120, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(Data(button)->width, 100);
+    EXPECT_EQ(Data(button)->height, 120);
+    // The wash covers a face larger than the wash bitmap, and the image sits in its middle.
+    SendMessageW(button, WM_COMMAND, MAKEWPARAM(3999, kToolButtonCheckCommand), 1);
+    EXPECT_TRUE(Washed(96, FacePixel(button, 98, 118)));
+    SendMessageW(button, WM_COMMAND, MAKEWPARAM(3999, kToolButtonCheckCommand), 0);
+    int drawnOutside = 0, drawnInside = 0;
+    for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            const bool drawn = FacePixel(button, x, y) != kToolbarFaceColor;
+            (x >= 30 && x < 70 && y >= 40 && y < 80 ? drawnInside : drawnOutside) += drawn;
+        }
+    }
+    EXPECT_EQ(drawnOutside, 0);
+    EXPECT_GT(drawnInside, 30);
+
+    // A zero size leaves the face and its record alone.
+    SetWindowPos(button, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(Data(button)->width, 100);
+    EXPECT_NE(Data(button)->backDC, nullptr);
+
+    DestroyWindow(button); // leaves the shared tooltip
+    EXPECT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 14);
+}
