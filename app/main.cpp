@@ -6,6 +6,7 @@
 #include "app/settings_store.h"
 #include "app/window_classes.h"
 #include "capture/video_format.h"
+#include "panels/tool_button.h"
 
 #include <commctrl.h>
 #include <gdiplus.h>
@@ -53,6 +54,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         LookupImageEncoders();
 
     RegisterWindowClasses(instance);
+    ToolButtonWnd_SetFaceColor(kToolbarFaceColor);
+    if (ToolButtonWnd_StripMarker() == 0)
+        ToolButtonWnd_Init(instance);
     LoadSettings();
     g_requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
                                            g_settings.interpolated);

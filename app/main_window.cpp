@@ -6,9 +6,13 @@
 #include "app/string_table.h"
 #include "app/tool_commands.h"
 #include "app/window_classes.h"
+#include "app/settings_store.h"
+#include "capture/capture_graph.h"
 #include "capture/devices.h"
 #include "capture/video_format.h"
+#include "measure/calibration.h"
 #include "measure/measure_tool.h"
+#include "view/camera_view.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
@@ -28,8 +32,11 @@ namespace {
 
 int s_currentTool = TOOL_DRAG;
 
+void ToggleCrosshair();
+void OnScaleChanged();
+
 bool IsCameraOpen() {
-    return g_currentDevice >= 0;
+    return IsCaptureGraphOpen();
 }
 
 void SendViewCommand(int command, LPARAM lParam) {
@@ -75,6 +82,7 @@ void CreateChildren(HWND hwnd) {
     if (g_hCameraView) {
         ShowScrollBar(g_hCameraView, SB_BOTH, FALSE);
         ApplySettingsStyle();
+        SetViewTexts(GetText("no device"), GetText("input tip"));
         InvalidateRect(g_hCameraView, nullptr, TRUE);
     }
 
@@ -106,6 +114,27 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
         case IDC_FILES:
             OpenSaveFolder();
             return;
+        case CMD_TAKE_PHOTO:
+        case IDC_PHOTO:
+            TakePhoto();
+            return;
+        case CMD_SCALE_CHANGED:
+            OnScaleChanged();
+            return;
+        case IDC_SETTING:
+            ShowOptionsDialog();
+            return;
+        case IDC_VIDEO:
+            if (IsCameraOpen() && !g_hCalibrateDlg)
+                ShowRecordDialog();
+            return;
+        case IDC_TOOL_CALIBRATE:
+            if (IsCameraOpen())
+                StartCalibration();
+            return;
+        case IDC_TOOL_CROSSHAIR:
+            ToggleCrosshair();
+            return;
         case IDC_TOOL_TEXT:
             if (IsCameraOpen() && !g_hCalibrateDlg) {
                 SelectTool(TOOL_TEXT);
@@ -120,6 +149,52 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             DefWindowProcW(hwnd, WM_COMMAND, wParam, lParam);
             return;
     }
+}
+
+void ShowCrosshairButton(int on) {
+    if (g_hToolbar) {
+        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(IDC_TOOL_CROSSHAIR, kToolButtonCheckCode),
+                     static_cast<LPARAM>(on));
+    }
+}
+
+void ToggleCrosshair() {
+    CameraViewState* view = CameraView();
+    if (!view)
+        return;
+    view->crosshair = !view->crosshair;
+    SetViewZoom(100);
+    InvalidateRect(g_hCameraView, nullptr, FALSE);
+    ShowCrosshairButton(view->crosshair);
+}
+
+// A calibration was applied: measuring works at 100 % with the cross-hair and its ruler shown.
+void OnScaleChanged() {
+    CameraViewState* view = CameraView();
+    if (!view || !(view->scale > 0.0f))
+        return;
+    SetViewZoom(100);
+    if (!view->crosshair) {
+        view->crosshair = 1;
+        InvalidateRect(g_hCameraView, nullptr, FALSE);
+        ShowCrosshairButton(1);
+    }
+}
+
+void OnCameraOpened(HWND hwnd) {
+    EnsureCaptureFormats();
+    g_settings.useMjpg = g_requestedFormat.subtype == kFourccMjpg ? 1 : 0;
+    g_settings.frameWidth = g_requestedFormat.width;
+    g_settings.frameHeight = g_requestedFormat.height;
+    g_settings.interpolated = g_requestedFormat.interpolated;
+    SaveSettings();
+    g_activeCalibration = -1;
+    SetViewScale(-1.0f, 0);
+    // Large pictures start fitted to the window.
+    SetViewZoom(g_settings.frameWidth < 1920 ? 100 : 0);
+    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(CMD_SCALE_CHANGED, 0), 0);
+    if (g_hControlPanel)
+        PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
 }
 
 void OnCameraClosed() {
@@ -228,6 +303,17 @@ std::wstring ChooseSaveFolderItem(const std::wstring& saveFolder, const std::wst
     return saveFolder;
 }
 
+void StepDigitalZoom() {
+    CameraViewState* view = CameraView();
+    if (!view || !g_captureFormat.interpolated)
+        return;
+    const int next = (view->digitalZoomStep + 1) % 6;
+    if (next != view->digitalZoomStep) {
+        view->digitalZoomStep = next;
+        InvalidateRect(g_hCameraView, nullptr, FALSE);
+    }
+}
+
 void OpenSaveFolder() {
     IShellLinkW* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
@@ -275,6 +361,15 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             return 0;
         case UM_CAMERA_CLOSED:
             OnCameraClosed();
+            return 0;
+        case UM_CAMERA_OPENED:
+            OnCameraOpened(hwnd);
+            return 0;
+        case UM_STILL_BUTTON:
+            TakePhoto();
+            return 0;
+        case UM_ZOOM_STEP:
+            StepDigitalZoom();
             return 0;
         case UM_PANEL_REFRESH: // the view's fit-to-window chose a new zoom: nothing to do here
             return 0;

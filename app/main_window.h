@@ -32,6 +32,13 @@ void SetViewStyle(COLORREF gridColor, COLORREF lineColor, int lineWidth, COLORRE
 void SetViewZoom(int percent);
 void SetViewScale(float scale, int unit);
 void OpenSaveFolder();
+void StepDigitalZoom();
+
+// Commands carried out by other parts of the program (app/main_commands.cpp routes them there).
+void TakePhoto();
+void ShowOptionsDialog();
+void ShowRecordDialog();
+void StartCalibration();
 
 // What the file browser should show for the save folder: the last saved file if there is one,
 // else the first jpg, png or mp4 found in the folder, else the folder itself.

@@ -1,7 +1,10 @@
 #include "app/window_classes.h"
 
 #include "app/main_window.h"
+#include "panels/tool_button.h"
+#include "panels/toolbar.h"
 #include "resources/resource.h"
+#include "view/camera_view.h"
 
 namespace {
 
@@ -45,15 +48,15 @@ int RegisterWindowClasses(HINSTANCE instance) {
     constexpr int kRecordSlot = sizeof(LONG_PTR);
     const ClassSpec classes[] = {
         {kMainWndClass, MainWndProc, 0, 0, Background::Window, true},
-        {kCameraWndClass, PlainChildWndProc, 0, kRecordSlot, Background::LightGray, false},
-        {kToolbarWndClass, PlainChildWndProc, 0, kRecordSlot, Background::ToolbarFace, false},
+        {kCameraWndClass, CameraViewWndProc, 0, kRecordSlot, Background::LightGray, false},
+        {kToolbarWndClass, ToolbarWndProc, 0, kRecordSlot, Background::ToolbarFace, false},
         {kCtrlPanelWndClass, PlainChildWndProc, 0, kRecordSlot, Background::ButtonFace, false},
         {kCtrlPanelHeaderWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::None, false},
         {kCtrlPanelSourceWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace, false},
         {kCtrlPanelFlipWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace, false},
         {kCtrlPanelColorWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace, false},
         {kCtrlPanelFilesWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace, false},
-        {kToolButtonWndClass, PlainChildWndProc, 0, kRecordSlot, Background::None, false},
+        {kToolButtonWndClass, ToolButtonWndProc, 0, kRecordSlot, Background::None, false},
         {kImageWndClass, PlainChildWndProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, kRecordSlot,
          Background::None, false},
     };

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -115,6 +117,114 @@ TEST(Startup, FirstStartShowsMainWindowAndClosesCleanly) {
     const DWORD attributes = GetFileAttributesW(folder.c_str());
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+
+    EXPECT_EQ(CloseProgram(&session), 0u);
+}
+
+namespace {
+
+// The toolbar as a user sees it: button faces on the screen.
+constexpr COLORREF kToolbarFace = RGB(143, 220, 220);
+constexpr int kToolbarIds[] = {3017, 3090, 3021, 3022, 3024, 3023, 3039,
+                               3025, 3026, 3068, 3027, 3030, 3028, 3029};
+
+// The face colour under the green wash at `alpha`.
+COLORREF WashedFace(int alpha) {
+    auto mix = [alpha](int src, int dst) { return (src * alpha + dst * (255 - alpha) + 127) / 255; };
+    return RGB(mix(0, 143), mix(111, 220), mix(0, 220));
+}
+
+bool NearColor(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= 3 && std::abs(GetGValue(a) - GetGValue(b)) <= 3 &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= 3;
+}
+
+// A pixel near the top-left corner of a button's face, away from its image, read off the screen.
+COLORREF FaceCorner(HWND button) {
+    POINT p = {3, 3};
+    ClientToScreen(button, &p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+bool FaceBecomes(HWND button, COLORREF expected) {
+    return WaitFor([&] { return NearColor(FaceCorner(button), expected); }, 5000);
+}
+
+void PostMouse(HWND button, UINT msg, int x, int y) {
+    PostMessageW(button, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
+                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+// Press and release at (x, y), arriving and leaving as a pointer does.
+void PostClick(HWND button, int x = 26, int y = 26) {
+    PostMouse(button, WM_MOUSEMOVE, x, y);
+    PostMouse(button, WM_LBUTTONDOWN, x, y);
+    PostMouse(button, WM_LBUTTONUP, x, y);
+    PostMouse(button, WM_MOUSEMOVE, 300, 300);
+}
+
+} // namespace
+
+TEST(Toolbar, ButtonsClickAndShowTheirStates) {
+    ProgramSession session;
+    ASSERT_TRUE(LaunchProgram(&session)) << "main window did not appear";
+    HWND main = session.mainWindow;
+    ASSERT_TRUE(WaitFor([&] { return LayoutSettled(main); }, 5000));
+    HWND toolbar = GetDlgItem(main, 107);
+    ASSERT_NE(toolbar, nullptr);
+    SetCursorPos(1279, 1023); // the real pointer stays off the toolbar
+
+    // At first no button is checked.
+    std::map<int, HWND> buttons;
+    for (int id : kToolbarIds) {
+        buttons[id] = GetDlgItem(toolbar, id);
+        ASSERT_NE(buttons[id], nullptr) << id;
+        EXPECT_EQ(WindowClass(buttons[id]), L"zToolButtonWndClass");
+        EXPECT_TRUE(FaceBecomes(buttons[id], kToolbarFace)) << id;
+    }
+    SaveScreenshot(L"toolbar-start.bmp");
+
+    // A drawing tool: its button shows checked.
+    PostClick(buttons[3021]);
+    EXPECT_TRUE(FaceBecomes(buttons[3021], WashedFace(96)));
+
+    // Released outside, or only on column 0 or row 0: no command. The Parallel click after them
+    // shows when they have all been handled.
+    HWND rectangle = buttons[3024];
+    PostMouse(rectangle, WM_MOUSEMOVE, 20, 20);
+    PostMouse(rectangle, WM_LBUTTONDOWN, 20, 20);
+    PostMouse(rectangle, WM_MOUSEMOVE, 20, 90);
+    PostMouse(rectangle, WM_LBUTTONUP, 20, 90);
+    PostClick(buttons[3023], 0, 20);
+    PostClick(buttons[3025], 20, 0);
+    PostClick(buttons[3022]);
+    EXPECT_TRUE(FaceBecomes(buttons[3022], WashedFace(96)));
+    EXPECT_TRUE(NearColor(FaceCorner(buttons[3021]), kToolbarFace));
+    EXPECT_TRUE(NearColor(FaceCorner(rectangle), kToolbarFace));
+    EXPECT_TRUE(NearColor(FaceCorner(buttons[3023]), kToolbarFace));
+    EXPECT_TRUE(NearColor(FaceCorner(buttons[3025]), kToolbarFace));
+
+    // Text without a camera: back to Drag, Text stays unchecked.
+    PostClick(buttons[3027]);
+    EXPECT_TRUE(FaceBecomes(buttons[3030], WashedFace(96)));
+    EXPECT_TRUE(FaceBecomes(buttons[3022], kToolbarFace));
+    EXPECT_TRUE(NearColor(FaceCorner(buttons[3027]), kToolbarFace));
+    SaveScreenshot(L"toolbar-checked.bmp");
+
+    // Pointer over the checked Drag button, then pressed, then gone.
+    HWND drag = buttons[3030];
+    PostMouse(drag, WM_MOUSEMOVE, 26, 26);
+    EXPECT_TRUE(FaceBecomes(drag, WashedFace(144)));
+    SaveScreenshot(L"toolbar-hover.bmp");
+    PostMouse(drag, WM_LBUTTONDOWN, 26, 26);
+    EXPECT_TRUE(FaceBecomes(drag, WashedFace(180)));
+    SaveScreenshot(L"toolbar-pressed.bmp");
+    PostMouse(drag, WM_MOUSEMOVE, 26, 200);
+    PostMouse(drag, WM_LBUTTONUP, 26, 200);
+    EXPECT_TRUE(FaceBecomes(drag, WashedFace(96)));
 
     EXPECT_EQ(CloseProgram(&session), 0u);
 }

@@ -1,0 +1,725 @@
+#include "view/camera_view.h"
+
+#include "app/main_window.h"
+#include "app/string_table.h"
+#include "capture/capture_graph.h"
+#include "capture/device_list.h"
+#include "capture/frame_ring.h"
+#include "capture/video_format.h"
+#include "resources/resource.h"
+#include "view/frame_filters.h"
+#include "view/view_geometry.h"
+
+#include <dbt.h>
+#include <strsafe.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+constexpr COLORREF kMarginColor = RGB(191, 191, 191);
+constexpr COLORREF kNoDeviceBackground = RGB(48, 62, 71);
+constexpr COLORREF kNoDeviceTextColor = RGB(192, 255, 192);
+constexpr int kViewCmdDeviceRemoved = 3;
+constexpr int kViewCmdAutoOpen = 11;
+
+// {65E8773D-8F56-11D0-A3B9-00A0C9223196}
+constexpr GUID kCaptureInterfaceClass = {
+    0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
+
+CameraViewState* StateOf(HWND hwnd) {
+    return reinterpret_cast<CameraViewState*>(GetWindowLongPtrW(hwnd, 0));
+}
+
+SIZE ClientSize(HWND hwnd) {
+    RECT rc = {};
+    GetClientRect(hwnd, &rc);
+    return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+std::wstring Clamped(const std::wstring& text) {
+    return text.substr(0, kViewTextMax);
+}
+
+void DropBackBuffer(CameraViewState* v) {
+    if (v->backDc) {
+        SelectObject(v->backDc, v->backDisplaced);
+        DeleteDC(v->backDc);
+        v->backDc = nullptr;
+    }
+    if (v->backBitmap) {
+        DeleteObject(v->backBitmap);
+        v->backBitmap = nullptr;
+    }
+    v->backDisplaced = nullptr;
+}
+
+void DropDrawingObjects(CameraViewState* v) {
+    if (v->labelFont) {
+        DeleteObject(v->labelFont);
+        v->labelFont = nullptr;
+    }
+}
+
+void MakeDrawingObjects(CameraViewState* v, HDC dc) {
+    if (!v->labelFont) {
+        const int height = -MulDiv(std::max(v->style.textSize, 1), GetDeviceCaps(dc, LOGPIXELSY), 72);
+        v->labelFont =
+            CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+    }
+}
+
+bool EnsureBackBuffer(CameraViewState* v, HDC dc) {
+    if (v->backDc)
+        return true;
+    if (v->displayWidth <= 0 || v->displayHeight <= 0)
+        return false;
+    v->backBitmap = CreateCompatibleBitmap(dc, v->displayWidth, v->displayHeight);
+    if (!v->backBitmap)
+        return false;
+    v->backDc = CreateCompatibleDC(dc);
+    if (!v->backDc) {
+        DeleteObject(v->backBitmap);
+        v->backBitmap = nullptr;
+        return false;
+    }
+    v->backDisplaced = SelectObject(v->backDc, v->backBitmap);
+    MakeDrawingObjects(v, v->backDc);
+    return true;
+}
+
+void RecordComposeTime(CameraViewState* v, LONGLONG ticks, LONGLONG frequency) {
+    const unsigned micros = static_cast<unsigned>(ticks * 1000000 / std::max<LONGLONG>(frequency, 1));
+    v->stats.composeSamples[v->stats.composeCount % 256] = micros;
+    ++v->stats.composeCount;
+}
+
+unsigned ComposePercentile(const CameraViewState* v, int percent) {
+    const unsigned n = std::min(v->stats.composeCount, 256u);
+    if (n == 0)
+        return 0;
+    std::vector<unsigned> samples(v->stats.composeSamples, v->stats.composeSamples + n);
+    std::sort(samples.begin(), samples.end());
+    return samples[std::min<size_t>(n - 1, n * static_cast<size_t>(percent) / 100)];
+}
+
+void DrawDigitalZoomLabel(CameraViewState* v) {
+    wchar_t label[16];
+    StringCchPrintfW(label, 16, L"X%d", v->digitalZoomStep);
+    HGDIOBJ oldFont = SelectObject(v->backDc, v->labelFont ? v->labelFont : GetStockObject(DEFAULT_GUI_FONT));
+    SetBkMode(v->backDc, TRANSPARENT);
+    SetTextColor(v->backDc, v->style.textColor);
+    TextOutW(v->backDc, 2, 2, label, static_cast<int>(wcslen(label)));
+    SelectObject(v->backDc, oldFont);
+}
+
+// Frame into the back buffer, then the visible part onto `dc`.
+void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame) {
+    if (!frame || !frame->pixels || frame->width != v->frameWidth || frame->height != v->frameHeight)
+        return;
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceCounter(&start);
+    if (!EnsureBackBuffer(v, dc))
+        return;
+
+    BITMAPINFO info = {};
+    info.bmiHeader = v->frameHeader;
+    // Flip vertical draws the frame top-down; the frame data itself stays as it is.
+    if (g_filterFlags.flipVertical.load(std::memory_order_relaxed))
+        info.bmiHeader.biHeight = -info.bmiHeader.biHeight;
+    const void* bits = frame->pixels.get();
+
+    if (v->digitalZoomStep > 0) {
+        const CropRect crop = DigitalZoomCrop(v->frameWidth, v->frameHeight, v->digitalZoomStep);
+        SetStretchBltMode(v->backDc, COLORONCOLOR);
+        StretchDIBits(v->backDc, 0, 0, v->displayWidth, v->displayHeight, crop.x, crop.y, crop.width,
+                      crop.height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
+        DrawDigitalZoomLabel(v);
+    } else if (v->zoomPercent != 100 || v->frameWidth != v->contentWidth ||
+               v->frameHeight != v->contentHeight) {
+        SetStretchBltMode(v->backDc, COLORONCOLOR);
+        StretchDIBits(v->backDc, 0, 0, v->displayWidth, v->displayHeight, 0, 0, v->frameWidth, v->frameHeight,
+                      bits, &info, DIB_RGB_COLORS, SRCCOPY);
+    } else {
+        SetDIBitsToDevice(v->backDc, 0, 0, v->frameWidth, v->frameHeight, 0, 0, 0, v->frameHeight, bits,
+                          &info, DIB_RGB_COLORS);
+    }
+
+    const SIZE client = ClientSize(v->window);
+    const BlitSpan xs = BackBufferSpan(v->hScrollShown != 0, v->scrollX, client.cx, v->displayWidth);
+    const BlitSpan ys = BackBufferSpan(v->vScrollShown != 0, v->scrollY, client.cy, v->displayHeight);
+    BitBlt(dc, xs.destination, ys.destination, xs.length, ys.length, v->backDc, xs.source, ys.source,
+           SRCCOPY);
+
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    RecordComposeTime(v, end.QuadPart - start.QuadPart, frequency.QuadPart);
+    ++v->stats.paints;
+}
+
+void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
+    if (right <= left || bottom <= top)
+        return;
+    const RECT rc = {left, top, right, bottom};
+    SetBkColor(dc, color);
+    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
+}
+
+void PaintNoDevice(CameraViewState* v, HDC dc, SIZE client) {
+    FillRectColor(dc, 0, 0, client.cx, client.cy, kNoDeviceBackground);
+    if (!v->noDeviceBitmap)
+        v->noDeviceBitmap = LoadBitmapW(g_hInstance, MAKEINTRESOURCEW(IDB_NODEVICE));
+    if (v->noDeviceBitmap) {
+        BITMAP bm = {};
+        GetObjectW(v->noDeviceBitmap, sizeof(bm), &bm);
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, v->noDeviceBitmap);
+        BitBlt(dc, std::max<int>((client.cx - bm.bmWidth) / 2, 0),
+               std::max<int>((client.cy - bm.bmHeight) / 2, 0), bm.bmWidth, bm.bmHeight, memory, 0, 0,
+               SRCCOPY);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+    } else if (g_devices.empty()) {
+        HGDIOBJ oldFont = SelectObject(dc, v->noDeviceFont);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, kNoDeviceTextColor);
+        TextOutW(dc, 22, 18, v->noDeviceText.c_str(), static_cast<int>(v->noDeviceText.size()));
+        SelectObject(dc, oldFont);
+    }
+}
+
+void OnPaint(CameraViewState* v) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(v->window, &ps);
+    const SIZE client = ClientSize(v->window);
+    if (v->displayWidth != 0 && v->displayHeight != 0) {
+        if (v->displayWidth < client.cx) {
+            FillRectColor(dc, 0, 0, (client.cx - v->displayWidth) / 2, client.cy, kMarginColor);
+            FillRectColor(dc, (v->displayWidth + client.cx) / 2, 0, client.cx, client.cy, kMarginColor);
+        }
+        if (v->displayHeight < client.cy) {
+            FillRectColor(dc, 0, 0, client.cx, (client.cy - v->displayHeight) / 2, kMarginColor);
+            FillRectColor(dc, 0, (v->displayHeight + client.cy) / 2, client.cx, client.cy, kMarginColor);
+        }
+    } else {
+        PaintNoDevice(v, dc, client);
+    }
+    if (IsCaptureGraphOpen() && v->displayWidth != 0) {
+        HeldFrame frame; // kept out of the ring's rotation while it is drawn
+        ComposeAndCopy(v, dc, frame.get());
+    }
+    EndPaint(v->window, &ps);
+}
+
+void SetBarPosition(HWND hwnd, int bar, int position) {
+    SCROLLINFO si = {};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_POS;
+    si.nPos = position;
+    SetScrollInfo(hwnd, bar, &si, TRUE);
+}
+
+void SetBarRange(HWND hwnd, int bar, int maximum, int page, int position) {
+    SCROLLINFO si = {};
+    si.cbSize = sizeof(si);
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = maximum;
+    si.nPage = static_cast<UINT>(page);
+    si.nPos = position;
+    SetScrollInfo(hwnd, bar, &si, TRUE);
+}
+
+// A function of user32 looked up at run time.
+template <typename Fn> Fn User32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+void UpdateScrollBars(CameraViewState* v) {
+    SIZE client = ClientSize(v->window);
+    if (v->vScrollShown)
+        client.cx += GetSystemMetrics(SM_CXVSCROLL);
+    if (v->hScrollShown)
+        client.cy += GetSystemMetrics(SM_CYHSCROLL);
+    const ScrollBarState s =
+        LayoutScrollBars(client.cx, client.cy, v->displayWidth, v->displayHeight, v->scrollX, v->scrollY,
+                         GetSystemMetrics(SM_CXVSCROLL), GetSystemMetrics(SM_CYHSCROLL));
+    v->scrollX = s.scrollX;
+    v->scrollY = s.scrollY;
+    if (s.hShown != (v->hScrollShown != 0)) {
+        v->hScrollShown = s.hShown;
+        ShowScrollBar(v->window, SB_HORZ, s.hShown);
+    }
+    if (s.vShown != (v->vScrollShown != 0)) {
+        v->vScrollShown = s.vShown;
+        ShowScrollBar(v->window, SB_VERT, s.vShown);
+    }
+    if (s.hShown)
+        SetBarRange(v->window, SB_HORZ, s.hMax, s.hPage, s.scrollX);
+    if (s.vShown)
+        SetBarRange(v->window, SB_VERT, s.vMax, s.vPage, s.scrollY);
+}
+
+void CentreScroll(CameraViewState* v) {
+    const SIZE client = ClientSize(v->window);
+    const int x = CentredScrollPosition(v->scrollX, v->contentWidth, client.cx);
+    const int y = CentredScrollPosition(v->scrollY, v->contentHeight, client.cy);
+    if (x != v->scrollX) {
+        v->scrollX = x;
+        SetBarPosition(v->window, SB_HORZ, x);
+    }
+    if (y != v->scrollY) {
+        v->scrollY = y;
+        SetBarPosition(v->window, SB_VERT, y);
+    }
+}
+
+void Scroll(CameraViewState* v, int bar, int request, int thumb) {
+    const SIZE client = ClientSize(v->window);
+    const bool horizontal = bar == SB_HORZ;
+    int& position = horizontal ? v->scrollX : v->scrollY;
+    const int next = ScrollPosition(request, position, thumb, horizontal ? v->displayWidth : v->displayHeight,
+                                    horizontal ? client.cx : client.cy);
+    if (next == position)
+        return;
+    position = next;
+    SetBarPosition(v->window, bar, next);
+    RedrawNow();
+}
+
+bool IsCaptureDeviceChange(WPARAM event, LPARAM lParam) {
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE)
+        return false;
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+    if (!header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
+        header->dbch_size < sizeof(DEV_BROADCAST_DEVICEINTERFACE_W) - sizeof(wchar_t))
+        return false;
+    const auto* device = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(header);
+    return IsEqualGUID(device->dbcc_classguid, kCaptureInterfaceClass) != 0;
+}
+
+void RegisterForDeviceChanges(CameraViewState* v) {
+    using RegisterFn = HDEVNOTIFY(WINAPI*)(HANDLE, LPVOID, DWORD);
+    auto registerFn = User32Function<RegisterFn>("RegisterDeviceNotificationW");
+    if (!registerFn)
+        return;
+    DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
+    filter.dbcc_size = sizeof(filter);
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kCaptureInterfaceClass;
+    v->deviceNotification = registerFn(v->window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+}
+
+void NotifyDevicesChanged(CameraViewState* v) {
+    RefreshDeviceList();
+    PostMessageW(GetParent(v->window), UM_DEVICES_CHANGED, 0, 0);
+}
+
+void AutoOpenDevice(CameraViewState* v) {
+    NotifyDevicesChanged(v);
+    if (IsCaptureGraphOpen() || g_devices.empty())
+        return;
+    CaptureDeviceInfo& device = g_devices.back();
+    if (!device.filter) {
+        const HRESULT hr = BindDeviceFilter(device);
+        if (SUCCEEDED(hr) && device.filter) {
+            OutputDebugStringW(L"moniker->BindToObject -- OK\r\n");
+        } else {
+            wchar_t line[160];
+            StringCchPrintfW(line, 160, L"%x %x %x %x %x %x %x %x\r\n", static_cast<unsigned>(hr),
+                             0x800401E5u, 0x800401E1u, 0x800401E0u, 0x800401E7u, 0x8000FFFFu, 0x8007000Eu,
+                             0x80030005u);
+            OutputDebugStringW(line);
+        }
+    }
+    if (!device.moniker || !device.filter)
+        return;
+
+    ReleaseViewResources();
+    CloseCaptureGraph();
+    g_captureGraph.deviceMoniker = device.moniker;
+    g_captureGraph.captureFilter = device.filter;
+    EnsureCaptureFormats();
+    const FormatMap& formats =
+        g_captureGraph.mjpgFormats.empty() ? g_captureGraph.yuy2Formats : g_captureGraph.mjpgFormats;
+    const auto found = FindFormatBySize(formats, g_requestedFormat.width, g_requestedFormat.height);
+    if (found && found->width != 0 && found->height > 0) {
+        g_requestedFormat = *found;
+    } else {
+        g_requestedFormat.width = 0;
+        g_requestedFormat.height = 0;
+    }
+
+    if (OpenCaptureGraph()) {
+        InitViewFromFormat();
+    } else {
+        // The camera would not run: back to the no-device screen rather than an empty picture.
+        ReleaseCaptureGraph();
+        ReleaseViewResources();
+    }
+    PostMessageW(v->window, WM_SIZE, 0, 0);
+    InvalidateRect(v->window, nullptr, TRUE);
+}
+
+void HandleDeviceRemoval(CameraViewState* v) {
+    NotifyDevicesChanged(v);
+    if (!IsCaptureGraphOpen())
+        return;
+    for (const CaptureDeviceInfo& device : g_devices) {
+        if (device.moniker && g_captureGraph.deviceMoniker &&
+            device.moniker->IsEqual(g_captureGraph.deviceMoniker.Get()) == S_OK)
+            return; // the open camera is still there
+    }
+    CloseCaptureGraph();
+    ReleaseViewResources();
+    PostMessageW(v->window, WM_SIZE, 0, 0);
+    InvalidateRect(v->window, nullptr, TRUE);
+}
+
+void OnCreate(HWND hwnd) {
+    auto* v = new CameraViewState();
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(v));
+    v->window = hwnd;
+    g_hCameraView = hwnd;
+    InitCaptureGraph(hwnd);
+    v->noDeviceText = L"Please connect USB microscope.";
+    v->inputHintText = L" Input text, drag to move. ";
+    HDC screen = GetDC(hwnd);
+    v->noDeviceFont = CreateFontW(-MulDiv(18, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                                  FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                  CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+    ReleaseDC(hwnd, screen);
+    v->reopenCountdown = kReopenCountdownAtStart;
+    RegisterForDeviceChanges(v);
+    SetTimer(hwnd, kCameraViewTimer, 100, nullptr);
+}
+
+void OnDestroy(CameraViewState* v) {
+    KillTimer(v->window, kCameraViewTimer);
+    ClearDeviceList();
+    ReleaseViewResources();
+    CloseCaptureGraph();
+    ReleaseCaptureGraph();
+    if (v->deviceNotification) {
+        using UnregisterFn = BOOL(WINAPI*)(HDEVNOTIFY);
+        auto unregisterFn = User32Function<UnregisterFn>("UnregisterDeviceNotification");
+        if (unregisterFn)
+            unregisterFn(v->deviceNotification);
+    }
+    if (v->noDeviceFont)
+        DeleteObject(v->noDeviceFont);
+    if (v->noDeviceBitmap)
+        DeleteObject(v->noDeviceBitmap);
+    SetWindowLongPtrW(v->window, 0, 0);
+    if (g_hCameraView == v->window)
+        g_hCameraView = nullptr;
+    delete v;
+}
+
+void OnViewCommand(CameraViewState* v, int command, LPARAM lParam) {
+    switch (command) {
+        case kViewCmdDeviceRemoved:
+            HandleDeviceRemoval(v);
+            break;
+        case kViewCmdAutoOpen:
+            AutoOpenDevice(v);
+            break;
+        case VIEW_CMD_STYLE: {
+            const auto* style = reinterpret_cast<const ViewStyle*>(lParam);
+            if (!style)
+                break;
+            DropDrawingObjects(v);
+            v->style = *style;
+            if (v->backDc) {
+                MakeDrawingObjects(v, v->backDc);
+                InvalidateRect(v->window, nullptr, FALSE);
+            }
+            break;
+        }
+        case VIEW_CMD_TOOL:
+            if (static_cast<int>(lParam) != v->tool) {
+                v->tool = static_cast<int>(lParam);
+                v->panning = 0;
+                InvalidateRect(v->window, nullptr, FALSE);
+            }
+            break;
+        case VIEW_CMD_ZOOM:
+            SetZoom(static_cast<int>(lParam));
+            break;
+        case VIEW_CMD_SCALE: {
+            const auto* value = reinterpret_cast<const ViewScale*>(lParam);
+            if (!value)
+                break;
+            v->scale = value->scale;
+            v->unitIndex = value->unit;
+            v->unitText = UnitText(value->unit);
+            v->ruler = ComputeRulerStep(v->scale);
+            InvalidateRect(v->window, nullptr, FALSE);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+LRESULT OnQuery(const CameraViewState* v, WPARAM which) {
+    switch (which) {
+        case kQueryPaints:
+            return v->stats.paints;
+        case kQueryComposeMedian:
+            return ComposePercentile(v, 50);
+        case kQueryCompose95:
+            return ComposePercentile(v, 95);
+        case kQueryZoom:
+            return v->zoomPercent;
+        case kQueryDisplayWidth:
+            return v->displayWidth;
+        case kQueryDisplayHeight:
+            return v->displayHeight;
+        case kQueryContentWidth:
+            return v->contentWidth;
+        case kQueryContentHeight:
+            return v->contentHeight;
+        case kQueryDigitalZoom:
+            return v->digitalZoomStep;
+        case kQueryScrollX:
+            return v->scrollX;
+        case kQueryScrollY:
+            return v->scrollY;
+        case kQueryScrollBars:
+            return (v->hScrollShown ? 1 : 0) | (v->vScrollShown ? 2 : 0);
+        case kQueryFitToWindow:
+            return v->fitToWindow;
+        case kQueryTool:
+            return v->tool;
+        case kQueryCrosshair:
+            return v->crosshair;
+        default:
+            return -1;
+    }
+}
+
+} // namespace
+
+CameraViewState* CameraView() {
+    return g_hCameraView ? StateOf(g_hCameraView) : nullptr;
+}
+
+void SetZoom(int percent) {
+    CameraViewState* v = CameraView();
+    if (!v)
+        return;
+    const SIZE client = ClientSize(v->window);
+    if (IsFitZoomRequest(percent)) {
+        v->fitToWindow = 1;
+        percent = FitZoomPercent(client.cx, client.cy, v->contentWidth, v->contentHeight);
+    } else {
+        v->fitToWindow = 0;
+    }
+    if (percent == v->zoomPercent)
+        return;
+    v->zoomPercent = percent;
+    if (v->fitToWindow)
+        PostMessageW(GetParent(v->window), UM_PANEL_REFRESH, 0, 0);
+    v->displayWidth = ZoomedSize(v->contentWidth, percent);
+    v->displayHeight = ZoomedSize(v->contentHeight, percent);
+    DropBackBuffer(v);
+    DropDrawingObjects(v);
+    UpdateScrollBars(v);
+    InvalidateRect(v->window, nullptr, FALSE);
+}
+
+void InitViewFromFormat() {
+    CameraViewState* v = CameraView();
+    if (!v)
+        return;
+    v->frameWidth = g_captureFormat.width;
+    v->frameHeight = std::abs(g_captureFormat.height);
+    v->contentWidth = g_requestedFormat.width;
+    v->contentHeight = g_requestedFormat.height;
+    if (v->contentWidth <= 0 || v->contentHeight <= 0) { // nothing better known: the frame itself
+        v->contentWidth = v->frameWidth;
+        v->contentHeight = v->frameHeight;
+    }
+    v->frameHeader = {};
+    v->frameHeader.biSize = sizeof(BITMAPINFOHEADER);
+    v->frameHeader.biWidth = v->frameWidth;
+    v->frameHeader.biHeight = g_captureFormat.height;
+    v->frameHeader.biPlanes = 1;
+    v->frameHeader.biBitCount = 24;
+    v->frameHeader.biCompression = BI_RGB;
+    DropBackBuffer(v);
+    DropDrawingObjects(v);
+    v->displayWidth = v->contentWidth;
+    v->displayHeight = v->contentHeight;
+    v->zoomPercent = 100;
+    v->fitToWindow = 0;
+    v->digitalZoomStep = 0;
+    v->scale = -1.0f;
+    v->unitIndex = 0;
+    v->ruler = ComputeRulerStep(v->scale);
+    PostMessageW(v->window, WM_SIZE, 0, 0);
+}
+
+void ReleaseViewResources() {
+    CameraViewState* v = CameraView();
+    if (!v)
+        return;
+    DropBackBuffer(v);
+    DropDrawingObjects(v);
+    v->scale = -1.0f;
+    v->panning = 0;
+    v->frameWidth = v->frameHeight = 0;
+    v->contentWidth = v->contentHeight = 0;
+    v->displayWidth = v->displayHeight = 0;
+    v->zoomPercent = 100;
+    v->fitToWindow = 0;
+    v->digitalZoomStep = 0;
+    v->ruler = ComputeRulerStep(v->scale);
+    UpdateScrollBars(v);
+    InvalidateRect(v->window, nullptr, TRUE);
+}
+
+void PanBy(int x, int y) {
+    CameraViewState* v = CameraView();
+    if (!v)
+        return;
+    const int dx = x - v->lastPointer.x;
+    const int dy = y - v->lastPointer.y;
+    const SIZE client = ClientSize(v->window);
+    if ((dx == 0 && dy == 0) || (v->displayWidth <= client.cx && v->displayHeight <= client.cy))
+        return;
+    bool changed = false;
+    const int nx = PanPosition(v->scrollX, dx, v->displayWidth, client.cx);
+    if (nx != v->scrollX) {
+        v->scrollX = nx;
+        SetBarPosition(v->window, SB_HORZ, nx);
+        changed = true;
+    }
+    const int ny = PanPosition(v->scrollY, dy, v->displayHeight, client.cy);
+    if (ny != v->scrollY) {
+        v->scrollY = ny;
+        SetBarPosition(v->window, SB_VERT, ny);
+        changed = true;
+    }
+    if (changed)
+        RedrawNow();
+}
+
+void RedrawNow() {
+    CameraViewState* v = CameraView();
+    if (!v || !IsCaptureGraphOpen() || v->displayWidth == 0)
+        return;
+    HDC dc = GetDC(v->window);
+    {
+        HeldFrame frame;
+        ComposeAndCopy(v, dc, frame.get());
+    }
+    ReleaseDC(v->window, dc);
+}
+
+void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint) {
+    CameraViewState* v = CameraView();
+    if (!v)
+        return;
+    v->noDeviceText = Clamped(noDevice);
+    v->inputHintText = Clamped(inputHint);
+    InvalidateRect(v->window, nullptr, TRUE);
+}
+
+LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CREATE) {
+        OnCreate(hwnd);
+        return 0;
+    }
+    CameraViewState* v = StateOf(hwnd);
+    if (!v)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+
+    switch (msg) {
+        case WM_DESTROY:
+            OnDestroy(v);
+            return 0;
+        case WM_SIZE:
+            if (lParam == 0)
+                CentreScroll(v);
+            if (v->fitToWindow)
+                SetZoom(0);
+            UpdateScrollBars(v);
+            return 0;
+        case WM_PAINT:
+            OnPaint(v);
+            return 0;
+        case WM_KEYDOWN:
+            if (wParam == VK_SPACE)
+                PostMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(CMD_TAKE_PHOTO, 0), 0);
+            return 0;
+        case WM_LBUTTONDOWN:
+            SetFocus(hwnd);
+            SetCapture(hwnd);
+            v->panning = 1;
+            v->lastPointer = {LOWORD(lParam), HIWORD(lParam)};
+            return 0;
+        case WM_MOUSEMOVE:
+            if (v->panning && (wParam & MK_LBUTTON) && v->tool == 0) {
+                const int x = LOWORD(lParam);
+                const int y = HIWORD(lParam);
+                PanBy(x, y);
+                v->lastPointer = {x, y};
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            v->panning = 0;
+            ReleaseCapture();
+            return 0;
+        case WM_HSCROLL:
+            Scroll(v, SB_HORZ, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+            return 0;
+        case WM_VSCROLL:
+            Scroll(v, SB_VERT, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
+            return 0;
+        case WM_TIMER:
+            if (wParam == kCameraViewTimer) {
+                const CountdownTick tick = TickReopenCountdown(v->reopenCountdown);
+                v->reopenCountdown = tick.next;
+                if (tick.openNow)
+                    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kViewCmdAutoOpen, 0), 0);
+            }
+            return 0;
+        case WM_DEVICECHANGE:
+            if (IsCaptureDeviceChange(wParam, lParam)) {
+                if (wParam == DBT_DEVICEARRIVAL)
+                    v->reopenCountdown = kReopenCountdownAfterArrival;
+                else
+                    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(kViewCmdDeviceRemoved, 0), 0);
+            }
+            return TRUE;
+        case WM_QUERYNEWPALETTE:
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return TRUE;
+        case WM_PALETTECHANGED:
+            if (reinterpret_cast<HWND>(wParam) != hwnd)
+                InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
+        case WM_COMMAND:
+            OnViewCommand(v, LOWORD(wParam), lParam);
+            return 0;
+        case UM_GRAPH_EVENT:
+            if (IsCaptureGraphOpen())
+                DrainGraphEvents();
+            return 0;
+        case UM_CAMERA_OPENED:
+        case UM_CAMERA_CLOSED:
+        case UM_STILL_BUTTON:
+        case UM_ZOOM_STEP:
+            PostMessageW(GetParent(hwnd), msg, 0, 0);
+            return 0;
+        case UM_VIEW_QUERY:
+            return OnQuery(v, wParam);
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}

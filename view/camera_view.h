@@ -1,0 +1,100 @@
+// The camera view: the live picture of the open camera, zoomed, scrolled and panned, the screen
+// shown without a camera, and the automatic opening and closing of cameras as they come and go.
+#pragma once
+
+#include "app/app_messages.h"
+#include "measure/calibration.h"
+
+#include <windows.h>
+
+#include <string>
+
+inline constexpr UINT_PTR kCameraViewTimer = 16;
+inline constexpr int kViewTextMax = 63;
+
+// Figures of the picture path, for measuring it from outside (UM_VIEW_STATS).
+struct ViewStats {
+    unsigned paints = 0;               // compositions copied to the window
+    unsigned composeSamples[256] = {}; // recent composition times in microseconds (ring)
+    unsigned composeCount = 0;
+};
+
+struct CameraViewState {
+    HWND window = nullptr;
+    int frameWidth = 0; // frames as the camera delivers them
+    int frameHeight = 0;
+    int contentWidth = 0; // the picture as presented, measured and saved
+    int contentHeight = 0;
+    int displayWidth = 0; // content at the zoom; 0 while no camera is open
+    int displayHeight = 0;
+    int zoomPercent = 100;
+    int fitToWindow = 0;
+    BITMAPINFOHEADER frameHeader = {};
+
+    // Back buffer: the composed picture, kept between frames; rebuilt when its size or the style changes.
+    HDC backDc = nullptr;
+    HBITMAP backBitmap = nullptr;
+    HGDIOBJ backDisplaced = nullptr;
+    HFONT labelFont = nullptr;
+
+    int scrollX = 0;
+    int scrollY = 0;
+    int hScrollShown = 0;
+    int vScrollShown = 0;
+
+    float scale = -1.0f; // pixels per unit; -1 = not calibrated
+    int unitIndex = 0;
+    std::wstring unitText;
+    RulerStep ruler;
+    int digitalZoomStep = 0;
+    int calibLineLength = 0; // non-zero while calibrating
+    int tool = 0;
+    int crosshair = 0;
+    ViewStyle style = {};
+
+    std::wstring noDeviceText;
+    std::wstring inputHintText;
+    int reopenCountdown = 0;
+    HFONT noDeviceFont = nullptr;
+    HBITMAP noDeviceBitmap = nullptr;
+    HDEVNOTIFY deviceNotification = nullptr;
+
+    // Drag-panning with the Drag tool.
+    int panning = 0;
+    POINT lastPointer = {};
+
+    ViewStats stats;
+};
+
+// Asks the view for one of its figures (wParam: ViewQuery), so that the picture path can be
+// measured and the view's state read from outside the process, as the test driver does.
+inline constexpr UINT UM_VIEW_QUERY = kWmApp + 40;
+enum ViewQuery : int {
+    kQueryPaints = 0,        // compositions copied to the window so far
+    kQueryComposeMedian = 1, // recent composition times, microseconds
+    kQueryCompose95 = 2,
+    kQueryZoom = 4,
+    kQueryDisplayWidth = 5,
+    kQueryDisplayHeight = 6,
+    kQueryContentWidth = 7,
+    kQueryContentHeight = 8,
+    kQueryDigitalZoom = 9,
+    kQueryScrollX = 10,
+    kQueryScrollY = 11,
+    kQueryScrollBars = 12, // 1 horizontal shown, 2 vertical shown
+    kQueryFitToWindow = 13,
+    kQueryTool = 14,
+    kQueryCrosshair = 15,
+};
+
+LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The view's record, or null before the view exists.
+CameraViewState* CameraView();
+
+void SetZoom(int percent);
+void InitViewFromFormat();
+void ReleaseViewResources();
+void PanBy(int x, int y);
+void RedrawNow();
+void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint);
