@@ -8,16 +8,16 @@
 namespace {
 
 void CreateButtons(HWND toolbar) {
-    for (const ToolButtonSpec& spec : kToolButtons)
-        ToolButtonWnd_Create(toolbar, spec.id, spec.x, spec.imageX, GetText(spec.tipKey).c_str());
+    for (const ToolButtonSpec& entry : kToolButtons)
+        ToolButtonWnd_Create(toolbar, entry.id, entry.x, entry.imageX, GetText(entry.tipKey).c_str());
 }
 
 void RefreshTipTexts(HWND toolbar) {
-    for (const ToolButtonSpec& spec : kToolButtons) {
-        HWND button = GetDlgItem(toolbar, spec.id);
+    for (const ToolButtonSpec& entry : kToolButtons) {
+        HWND button = GetDlgItem(toolbar, entry.id);
         if (button) {
-            SendMessageW(button, WM_COMMAND, MAKEWPARAM(spec.id, kToolButtonTipCommand),
-                         reinterpret_cast<LPARAM>(GetText(spec.tipKey).c_str()));
+            SendMessageW(button, WM_COMMAND, MAKEWPARAM(entry.id, kToolButtonTipCommand),
+                         reinterpret_cast<LPARAM>(GetText(entry.tipKey).c_str()));
         }
     }
 }

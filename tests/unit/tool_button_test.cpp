@@ -57,9 +57,9 @@ TEST(ToolButtonTable, TipKeysGiveTheTipsInEveryLanguage) {
     // Every language's tips fit the buttons' 63-character buffers.
     for (int language = 0; language < kLanguageCount; ++language) {
         SelectLanguage(language);
-        for (const ToolButtonSpec& spec : kToolButtons) {
-            EXPECT_FALSE(GetText(spec.tipKey).empty()) << spec.tipKey;
-            EXPECT_LT(GetText(spec.tipKey).size(), static_cast<std::size_t>(kTipTextCapacity));
+        for (const ToolButtonSpec& entry : kToolButtons) {
+            EXPECT_FALSE(GetText(entry.tipKey).empty()) << entry.tipKey;
+            EXPECT_LT(GetText(entry.tipKey).size(), static_cast<std::size_t>(kTipTextCapacity));
         }
     }
     SelectLanguage(0);
@@ -67,8 +67,8 @@ TEST(ToolButtonTable, TipKeysGiveTheTipsInEveryLanguage) {
 
 TEST(ToolButtonTable, OnlyTheFourteenIdsAreToolbarCommands) {
     std::set<int> ids;
-    for (const ToolButtonSpec& spec : kToolButtons)
-        ids.insert(spec.id);
+    for (const ToolButtonSpec& entry : kToolButtons)
+        ids.insert(entry.id);
     EXPECT_EQ(ids.size(), 14u);
     for (int id : {3018, 3019, 3020, 3031, 3016, 3091, 1039, 0, -1, 0x10000 + 3017})
         EXPECT_FALSE(IsToolButtonId(id)) << id;

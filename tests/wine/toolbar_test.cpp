@@ -187,9 +187,9 @@ TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
     HGDIOBJ old = SelectObject(stripDC, strip);
 
     EXPECT_EQ(GetWindow(Button(3017), GW_HWNDFIRST), Button(3017));
-    for (const ToolButtonSpec& spec : kToolButtons) {
-        SCOPED_TRACE(spec.id);
-        HWND button = Button(spec.id);
+    for (const ToolButtonSpec& entry : kToolButtons) {
+        SCOPED_TRACE(entry.id);
+        HWND button = Button(entry.id);
         ASSERT_NE(button, nullptr);
         wchar_t className[64] = {};
         GetClassNameW(button, className, 64);
@@ -198,7 +198,7 @@ TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
         RECT r = {};
         GetWindowRect(button, &r);
         MapWindowPoints(nullptr, g_hToolbar, reinterpret_cast<POINT*>(&r), 2);
-        EXPECT_EQ(r.left, spec.x);
+        EXPECT_EQ(r.left, entry.x);
         EXPECT_EQ(r.top, 0);
         EXPECT_EQ(r.right - r.left, 52);
         EXPECT_EQ(r.bottom - r.top, 52);
@@ -208,7 +208,7 @@ TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
         int mismatches = 0;
         for (int y = 0; y < 40; ++y) {
             for (int x = 0; x < 40; ++x) {
-                const COLORREF source = GetPixel(stripDC, spec.imageX + x, y);
+                const COLORREF source = GetPixel(stripDC, entry.imageX + x, y);
                 mismatches += FacePixel(button, 6 + x, 6 + y) !=
                               (source == RGB(255, 255, 255) ? kToolbarFaceColor : source);
             }
@@ -223,12 +223,12 @@ TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
 }
 
 TEST_F(ToolbarTest, EachButtonSendsItsCommandOncePerClick) {
-    for (const ToolButtonSpec& spec : kToolButtons) {
-        SCOPED_TRACE(spec.id);
+    for (const ToolButtonSpec& entry : kToolButtons) {
+        SCOPED_TRACE(entry.id);
         g_mainCommands.clear();
-        Click(Button(spec.id));
+        Click(Button(entry.id));
         ASSERT_EQ(ButtonCommands(), 1);
-        EXPECT_EQ(g_mainCommands[0].first, static_cast<WPARAM>(spec.id)); // notification code 0
+        EXPECT_EQ(g_mainCommands[0].first, static_cast<WPARAM>(entry.id)); // notification code 0
         EXPECT_EQ(g_mainCommands[0].second, 0);
     }
     SelectTool(TOOL_DRAG);
@@ -295,9 +295,9 @@ TEST_F(ToolbarTest, ToolClicksMoveTheCheckTextWithoutCameraStaysOnDrag) {
     EXPECT_EQ(CurrentTool(), TOOL_DRAG);
     EXPECT_EQ(g_hTextInputDlg, nullptr);
     // Of the tools only Drag is checked; the cross-hair is a switch of its own, not a tool.
-    for (const ToolButtonSpec& spec : kToolButtons) {
-        if (spec.id != 3090) {
-            EXPECT_EQ(Data(Button(spec.id))->checked, spec.id == 3030 ? 1 : 0) << spec.id;
+    for (const ToolButtonSpec& entry : kToolButtons) {
+        if (entry.id != 3090) {
+            EXPECT_EQ(Data(Button(entry.id))->checked, entry.id == 3030 ? 1 : 0) << entry.id;
         }
     }
     EXPECT_TRUE(Washed(96, Corner(Button(3030))));
@@ -340,9 +340,9 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
     for (int language : {2, 1, 0}) { // French, Chinese, back to English
         SelectLanguage(language);
         SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        for (const ToolButtonSpec& spec : kToolButtons) {
-            EXPECT_EQ(TipOf(Button(spec.id)), GetText(spec.tipKey)) << language << " " << spec.id;
-            EXPECT_EQ(std::wstring(Data(Button(spec.id))->tipText), GetText(spec.tipKey));
+        for (const ToolButtonSpec& entry : kToolButtons) {
+            EXPECT_EQ(TipOf(Button(entry.id)), GetText(entry.tipKey)) << language << " " << entry.id;
+            EXPECT_EQ(std::wstring(Data(Button(entry.id))->tipText), GetText(entry.tipKey));
         }
     }
     EXPECT_EQ(TipOf(Button(3021)), L"Line");
