@@ -15,7 +15,7 @@ inline constexpr int kCalibLineNewAbove = 2000;  // lengths above this still nee
 inline constexpr int kCalibLineMinNew = 300;     // shortest new line
 inline constexpr int kCalibLineMinLength = 200;  // the user cannot drag it shorter
 inline constexpr int kCalibBarHalfHeight = 60;   // end bars from H/2 - 60 to H/2 + 60
-inline constexpr int kCalibGrabHalfWidth = 2;    // grab box: x - 2 .. x + 2 (5 pixels wide)
+inline constexpr int kCalibGrabHalfWidth = 2;    // grab box: x - 2 .. x + 2, right edge outside
 
 // The line's place in content pixels; it lies at y = contentHeight / 2.
 struct CalibrationLine {

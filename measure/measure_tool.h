@@ -12,4 +12,7 @@ enum MeasureTool : int {
     TOOL_PENCIL = 11,
     TOOL_TEXT = 12,
     TOOL_ARROW = 13,
+    // Internal: the calibration line's end being dragged.
+    TOOL_CALIB_LEFT_END = 19,
+    TOOL_CALIB_RIGHT_END = 20,
 };

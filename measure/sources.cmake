@@ -1,6 +1,11 @@
 # Sources of measure/: pure code (no windows.h) and Win32 code.
 list(APPEND VANTIX_PURE_SOURCES
     measure/calibration.cpp
+    measure/labels.cpp
+    measure/overlay_plan.cpp
+    measure/shape_editor.cpp
+    measure/shape_geometry.cpp
+    measure/shape_layout.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
 )

@@ -1,0 +1,69 @@
+#include "measure/calibration_line.h"
+
+#include <gtest/gtest.h>
+
+TEST(CalibrationLine, NewLineIsAThirdOfThePictureAtLeast300Centred) {
+    CalibrationLine l = LayoutCalibrationLine({kCalibLineNew, 0, 0}, 640);
+    EXPECT_EQ(l.length, 300); // 640 / 3 = 213 is raised to 300
+    EXPECT_EQ(l.leftX, 170);
+    EXPECT_EQ(l.rightX, 470);
+    l = LayoutCalibrationLine({kCalibLineNew, 0, 0}, 1920);
+    EXPECT_EQ(l.length, 640);
+    EXPECT_EQ(l.leftX, 640);
+    EXPECT_EQ(l.rightX, 1280);
+    // A line laid out already is kept as it is.
+    const CalibrationLine dragged = {412, 100, 512};
+    l = LayoutCalibrationLine(dragged, 1920);
+    EXPECT_EQ(l.length, 412);
+    EXPECT_EQ(l.leftX, 100);
+    EXPECT_EQ(l.rightX, 512);
+}
+
+TEST(CalibrationLine, LengthTheDialogReads) {
+    EXPECT_EQ(CalibrationLinePixels(kCalibLineNew, 640), 300); // not painted yet
+    EXPECT_EQ(CalibrationLinePixels(kCalibLineNew, 1920), 640);
+    EXPECT_EQ(CalibrationLinePixels(kCalibLineNew, 12000), 4000);
+    EXPECT_EQ(CalibrationLinePixels(kCalibLineNew, 30000), 4800); // never longer than asked
+    EXPECT_EQ(CalibrationLinePixels(437, 640), 437);
+    EXPECT_EQ(CalibrationLinePixels(0, 640), 0);
+    EXPECT_FALSE(CalibrationLineOn(0));
+    EXPECT_TRUE(CalibrationLineOn(kCalibLineNew));
+}
+
+TEST(CalibrationLine, LeftEndStopsAtTwoHundredPixelsAndAtTheLeftEdge) {
+    CalibrationLine l = {300, 170, 470};
+    EXPECT_FALSE(DragCalibrationLeftEnd(l, 0));
+    EXPECT_TRUE(DragCalibrationLeftEnd(l, 100));
+    EXPECT_EQ(l.length, 200);
+    EXPECT_EQ(l.leftX, 270);
+    EXPECT_FALSE(DragCalibrationLeftEnd(l, 1)); // would be 199
+    EXPECT_EQ(l.leftX, 270);
+    EXPECT_FALSE(DragCalibrationLeftEnd(l, -270)); // x 0 is outside
+    EXPECT_TRUE(DragCalibrationLeftEnd(l, -269));
+    EXPECT_EQ(l.leftX, 1);
+    EXPECT_EQ(l.length, 469);
+    EXPECT_EQ(l.rightX, 470);
+}
+
+TEST(CalibrationLine, RightEndStopsOnePixelShortOfTheRightEdge) {
+    CalibrationLine l = {300, 170, 470};
+    EXPECT_FALSE(DragCalibrationRightEnd(l, 170, 640));
+    EXPECT_TRUE(DragCalibrationRightEnd(l, 169, 640));
+    EXPECT_EQ(l.rightX, 639);
+    EXPECT_EQ(l.length, 469);
+    EXPECT_FALSE(DragCalibrationRightEnd(l, -270, 640)); // 199
+    EXPECT_TRUE(DragCalibrationRightEnd(l, -269, 640));
+    EXPECT_EQ(l.length, 200);
+    EXPECT_EQ(l.rightX, 370);
+    EXPECT_EQ(l.leftX, 170);
+}
+
+TEST(CalibrationLine, GrabBoxesAreFiveWideAndOneHundredTwentyHigh) {
+    const CalibrationGrabBox box = CalibrationGrabBoxAt(170, 480);
+    EXPECT_TRUE(box.Contains(168, 180));
+    EXPECT_TRUE(box.Contains(171, 299));
+    EXPECT_FALSE(box.Contains(172, 240)); // right edge outside
+    EXPECT_FALSE(box.Contains(167, 240));
+    EXPECT_FALSE(box.Contains(170, 179));
+    EXPECT_FALSE(box.Contains(170, 300));
+}

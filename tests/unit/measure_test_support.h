@@ -1,0 +1,52 @@
+// Helpers of the measurement tests: a stand-in for the label font and a view that records what
+// the shape editor asks of it.
+#pragma once
+
+#include "measure/shape_editor.h"
+
+#include <string>
+#include <vector>
+
+// Every character 7 pixels wide, lines 16 high (an empty text is one line high, as GDI says).
+class FakeMetrics : public TextMetrics {
+public:
+    ShapeSize Extent(std::wstring_view text) const override {
+        return {static_cast<int>(text.size()) * 7, 16};
+    }
+};
+
+class RecordingHost : public EditorHost {
+public:
+    ShapeSize Extent(std::wstring_view text) const override { return metrics.Extent(text); }
+    void PanBy(int x, int y) override { pans.push_back({x, y}); }
+    void RedrawNow() override { ++redraws; }
+    void Invalidate() override { ++invalidations; }
+    void CaptureMouse() override { captured = true; }
+    void ReleaseMouse() override { captured = false; }
+
+    FakeMetrics metrics;
+    std::vector<ShapePoint> pans;
+    int redraws = 0;
+    int invalidations = 0;
+    bool captured = false;
+};
+
+// A 640 x 480 picture centred in an 800 x 600 window: content = client - (80, 60).
+struct TestView {
+    int calibLineLength = 0;
+    EditorView view;
+    TestView(int clientWidth = 800, int clientHeight = 600, int contentWidth = 640, int contentHeight = 480) {
+        view.clientWidth = clientWidth;
+        view.clientHeight = clientHeight;
+        view.contentWidth = contentWidth;
+        view.contentHeight = contentHeight;
+        view.calibLineLength = &calibLineLength;
+        view.prompt = L" Input text, drag to move. ";
+    }
+    int MarginX() const {
+        return view.clientWidth > view.contentWidth ? (view.clientWidth - view.contentWidth) / 2 : 0;
+    }
+    int MarginY() const {
+        return view.clientHeight > view.contentHeight ? (view.clientHeight - view.contentHeight) / 2 : 0;
+    }
+};
