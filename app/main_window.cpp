@@ -12,6 +12,7 @@
 #include "capture/video_format.h"
 #include "measure/calibration.h"
 #include "measure/measure_tool.h"
+#include "measure/measure_view.h"
 #include "view/camera_view.h"
 
 #include <commctrl.h>
@@ -134,6 +135,11 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case IDC_TOOL_CROSSHAIR:
             ToggleCrosshair();
+            return;
+        case IDC_TOOL_DELETE_LAST:
+        case IDC_TOOL_DELETE_ALL:
+            if (IsCameraOpen() && !g_hCalibrateDlg)
+                DeleteViewShapes(command == IDC_TOOL_DELETE_ALL);
             return;
         case IDC_TOOL_TEXT:
             if (IsCameraOpen() && !g_hCalibrateDlg) {
@@ -269,9 +275,11 @@ void SelectTool(int tool) {
     SendViewCommand(VIEW_CMD_TOOL, tool);
     SetViewZoom(100); // every tool works at 100 % only
 
-    // The text tool keeps its input dialog; every other tool closes it.
+    // The text tool opens its input dialog; every other tool closes it.
     if (tool != TOOL_TEXT)
         DestroyTextInputDialog();
+    else if (IsCameraOpen())
+        BeginTextNote(g_hMainWnd);
 }
 
 void SetViewStyle(COLORREF gridColor, COLORREF lineColor, int lineWidth, COLORREF textColor, int textSize) {

@@ -8,4 +8,7 @@ list(APPEND VANTIX_PURE_SOURCES
     measure/shape_layout.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
+    measure/measure_render.cpp
+    measure/measure_view.cpp
+    measure/text_input_dialog.cpp
 )

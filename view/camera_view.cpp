@@ -6,6 +6,8 @@
 #include "capture/device_list.h"
 #include "capture/frame_ring.h"
 #include "capture/video_format.h"
+#include "measure/measure_render.h"
+#include "measure/measure_view.h"
 #include "resources/resource.h"
 #include "view/frame_filters.h"
 #include "view/view_geometry.h"
@@ -42,7 +44,15 @@ std::wstring Clamped(const std::wstring& text) {
     return text.substr(0, kViewTextMax);
 }
 
+void DropMeasureDrawing(CameraViewState* v) {
+    if (v->measureDrawing) {
+        DestroyMeasureDrawing(v->measureDrawing);
+        v->measureDrawing = nullptr;
+    }
+}
+
 void DropBackBuffer(CameraViewState* v) {
+    DropMeasureDrawing(v); // it draws on the buffer's context
     if (v->backDc) {
         SelectObject(v->backDc, v->backDisplaced);
         DeleteDC(v->backDc);
@@ -56,19 +66,18 @@ void DropBackBuffer(CameraViewState* v) {
 }
 
 void DropDrawingObjects(CameraViewState* v) {
+    DropMeasureDrawing(v);
     if (v->labelFont) {
         DeleteObject(v->labelFont);
         v->labelFont = nullptr;
     }
 }
 
+// The overlay's drawing objects, made once per back buffer and style, never per paint.
 void MakeDrawingObjects(CameraViewState* v, HDC dc) {
-    if (!v->labelFont) {
-        const int height = -MulDiv(std::max(v->style.textSize, 1), GetDeviceCaps(dc, LOGPIXELSY), 72);
-        v->labelFont =
-            CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
-    }
+    EnsureLabelFont(v, dc);
+    if (!v->measureDrawing)
+        v->measureDrawing = CreateMeasureDrawing(dc, v->style, v->labelFont);
 }
 
 bool EnsureBackBuffer(CameraViewState* v, HDC dc) {
@@ -146,6 +155,7 @@ void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame) {
         SetDIBitsToDevice(v->backDc, 0, 0, v->frameWidth, v->frameHeight, 0, 0, 0, v->frameHeight, bits,
                           &info, DIB_RGB_COLORS);
     }
+    DrawMeasureOverlay(v);
 
     const SIZE client = ClientSize(v->window);
     const BlitSpan xs = BackBufferSpan(v->hScrollShown != 0, v->scrollX, client.cx, v->displayWidth);
@@ -440,11 +450,7 @@ void OnViewCommand(CameraViewState* v, int command, LPARAM lParam) {
             break;
         }
         case VIEW_CMD_TOOL:
-            if (static_cast<int>(lParam) != v->tool) {
-                v->tool = static_cast<int>(lParam);
-                v->panning = 0;
-                InvalidateRect(v->window, nullptr, FALSE);
-            }
+            MeasureSelectTool(v, static_cast<int>(lParam));
             break;
         case VIEW_CMD_ZOOM:
             SetZoom(static_cast<int>(lParam));
@@ -460,12 +466,24 @@ void OnViewCommand(CameraViewState* v, int command, LPARAM lParam) {
             InvalidateRect(v->window, nullptr, FALSE);
             break;
         }
+        case VIEW_CMD_TEXT:
+            MeasureTextCommand(v, reinterpret_cast<const char*>(lParam));
+            break;
         default:
             break;
     }
 }
 
-LRESULT OnQuery(const CameraViewState* v, WPARAM which) {
+// A shape's point packed for a query: x in the low, y in the high 16 bits.
+LRESULT PackPoint(ShapePoint p) {
+    const uint32_t x = static_cast<uint16_t>(p.x);
+    const uint32_t y = static_cast<uint16_t>(p.y);
+    return static_cast<LRESULT>(x | (y << 16));
+}
+
+LRESULT OnQuery(const CameraViewState* v, WPARAM which, LPARAM argument) {
+    const std::vector<MeasureShape>& shapes = v->measure.shapes;
+    const bool validShape = argument >= 0 && static_cast<size_t>(argument) < shapes.size();
     switch (which) {
         case kQueryPaints:
             return v->stats.paints;
@@ -494,9 +512,21 @@ LRESULT OnQuery(const CameraViewState* v, WPARAM which) {
         case kQueryFitToWindow:
             return v->fitToWindow;
         case kQueryTool:
-            return v->tool;
+            return v->measure.currentTool;
         case kQueryCrosshair:
             return v->crosshair;
+        case kQueryShapeCount:
+            return static_cast<LRESULT>(shapes.size());
+        case kQuerySelectedShape:
+            return v->measure.selectedIndex;
+        case kQueryHoveredShape:
+            return v->measure.hoverIndex;
+        case kQueryPendingPhase:
+            return v->measure.pendingPhase;
+        case kQueryShapeKind:
+            return validShape ? shapes[static_cast<size_t>(argument)].kind : -1;
+        case kQueryShapeP1:
+            return validShape ? PackPoint(shapes[static_cast<size_t>(argument)].p1) : -1;
         default:
             return -1;
     }
@@ -571,7 +601,7 @@ void ReleaseViewResources() {
     DropBackBuffer(v);
     DropDrawingObjects(v);
     v->scale = -1.0f;
-    v->panning = 0;
+    ClearShapes(v->measure);
     v->frameWidth = v->frameHeight = 0;
     v->contentWidth = v->contentHeight = 0;
     v->displayWidth = v->displayHeight = 0;
@@ -587,8 +617,8 @@ void PanBy(int x, int y) {
     CameraViewState* v = CameraView();
     if (!v)
         return;
-    const int dx = x - v->lastPointer.x;
-    const int dy = y - v->lastPointer.y;
+    const int dx = x - v->measure.lastMousePoint.x;
+    const int dy = y - v->measure.lastMousePoint.y;
     const SIZE client = ClientSize(v->window);
     if ((dx == 0 && dy == 0) || (v->displayWidth <= client.cx && v->displayHeight <= client.cy))
         return;
@@ -619,6 +649,16 @@ void RedrawNow() {
         ComposeAndCopy(v, dc, frame.get());
     }
     ReleaseDC(v->window, dc);
+}
+
+HFONT EnsureLabelFont(CameraViewState* v, HDC dc) {
+    if (!v->labelFont) {
+        const int height = -MulDiv(std::max(v->style.textSize, 1), GetDeviceCaps(dc, LOGPIXELSY), 72);
+        v->labelFont =
+            CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+    }
+    return v->labelFont;
 }
 
 void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint) {
@@ -656,24 +696,18 @@ LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         case WM_KEYDOWN:
             if (wParam == VK_SPACE)
                 PostMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(CMD_TAKE_PHOTO, 0), 0);
+            else if (wParam == VK_DELETE || wParam == VK_BACK)
+                MeasureDeleteSelected(v);
             return 0;
         case WM_LBUTTONDOWN:
             SetFocus(hwnd);
-            SetCapture(hwnd);
-            v->panning = 1;
-            v->lastPointer = {LOWORD(lParam), HIWORD(lParam)};
+            MeasureMouseDown(v, LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_MOUSEMOVE:
-            if (v->panning && (wParam & MK_LBUTTON) && v->tool == 0) {
-                const int x = LOWORD(lParam);
-                const int y = HIWORD(lParam);
-                PanBy(x, y);
-                v->lastPointer = {x, y};
-            }
+            MeasureMouseMove(v, wParam, LOWORD(lParam), HIWORD(lParam));
             return 0;
         case WM_LBUTTONUP:
-            v->panning = 0;
-            ReleaseCapture();
+            MeasureMouseUp(v);
             return 0;
         case WM_HSCROLL:
             Scroll(v, SB_HORZ, LOWORD(wParam), static_cast<short>(HIWORD(wParam)));
@@ -718,7 +752,7 @@ LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
             PostMessageW(GetParent(hwnd), msg, 0, 0);
             return 0;
         case UM_VIEW_QUERY:
-            return OnQuery(v, wParam);
+            return OnQuery(v, wParam, lParam);
         default:
             return DefWindowProcW(hwnd, msg, wParam, lParam);
     }

@@ -4,13 +4,18 @@
 
 #include "app/app_messages.h"
 #include "measure/calibration.h"
+#include "measure/overlay_plan.h"
+#include "measure/shape_editor.h"
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 inline constexpr UINT_PTR kCameraViewTimer = 16;
 inline constexpr int kViewTextMax = 63;
+
+struct MeasureDrawing;
 
 // Figures of the picture path, for measuring it from outside (UM_VIEW_STATS).
 struct ViewStats {
@@ -36,6 +41,8 @@ struct CameraViewState {
     HBITMAP backBitmap = nullptr;
     HGDIOBJ backDisplaced = nullptr;
     HFONT labelFont = nullptr;
+    MeasureDrawing* measureDrawing = nullptr; // pens, brushes of the overlay (measure_render.h)
+    std::vector<OverlayItem> overlay;         // the overlay's drawing steps, room kept between paints
 
     int scrollX = 0;
     int scrollY = 0;
@@ -47,8 +54,7 @@ struct CameraViewState {
     std::wstring unitText;
     RulerStep ruler;
     int digitalZoomStep = 0;
-    int calibLineLength = 0; // non-zero while calibrating
-    int tool = 0;
+    int calibLineLength = 0; // non-zero while calibrating (calibration_line.h)
     int crosshair = 0;
     ViewStyle style = {};
 
@@ -59,9 +65,7 @@ struct CameraViewState {
     HBITMAP noDeviceBitmap = nullptr;
     HDEVNOTIFY deviceNotification = nullptr;
 
-    // Drag-panning with the Drag tool.
-    int panning = 0;
-    POINT lastPointer = {};
+    MeasureState measure; // tool, shapes, selection, the shape being drawn, the calibration line
 
     ViewStats stats;
 };
@@ -85,6 +89,12 @@ enum ViewQuery : int {
     kQueryFitToWindow = 13,
     kQueryTool = 14,
     kQueryCrosshair = 15,
+    kQueryShapeCount = 30,
+    kQuerySelectedShape = 31, // -1 = none
+    kQueryHoveredShape = 32,  // -1 = none
+    kQueryPendingPhase = 33,
+    kQueryShapeKind = 34, // lParam: shape index; -1 when there is no such shape
+    kQueryShapeP1 = 35,   // lParam: shape index; x in the low, y in the high 16 bits (signed)
 };
 
 LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -97,4 +107,6 @@ void InitViewFromFormat();
 void ReleaseViewResources();
 void PanBy(int x, int y);
 void RedrawNow();
+// The label font of the view's style, made on `dc` when missing.
+HFONT EnsureLabelFont(CameraViewState* v, HDC dc);
 void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint);

@@ -1,0 +1,131 @@
+#include "measure/measure_view.h"
+
+#include "app/main_window.h"
+#include "measure/measure_render.h"
+#include "measure/text_input_dialog.h"
+
+#include <string_view>
+
+namespace {
+
+SIZE ClientSize(HWND hwnd) {
+    RECT rc = {};
+    GetClientRect(hwnd, &rc);
+    return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+EditorView EditorViewOf(CameraViewState* v) {
+    EditorView e;
+    const SIZE client = ClientSize(v->window);
+    e.clientWidth = client.cx;
+    e.clientHeight = client.cy;
+    e.contentWidth = v->contentWidth;
+    e.contentHeight = v->contentHeight;
+    e.scrollX = v->scrollX;
+    e.scrollY = v->scrollY;
+    e.measuring = v->zoomPercent == 100 && v->digitalZoomStep == 0;
+    e.calibLineLength = &v->calibLineLength;
+    e.prompt = v->inputHintText;
+    return e;
+}
+
+// Measures in the label font on the back buffer, or on the window while there is none.
+class ViewHost : public EditorHost {
+public:
+    explicit ViewHost(CameraViewState* v) : v_(v) {}
+
+    ShapeSize Extent(std::wstring_view text) const override {
+        HDC dc = v_->backDc ? v_->backDc : GetDC(v_->window);
+        HFONT font = EnsureLabelFont(v_, dc);
+        HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        const ShapeSize size = DcTextMetrics(dc).Extent(text);
+        SelectObject(dc, old);
+        if (!v_->backDc)
+            ReleaseDC(v_->window, dc);
+        return size;
+    }
+    void PanBy(int x, int y) override { ::PanBy(x, y); }
+    void RedrawNow() override { ::RedrawNow(); }
+    void Invalidate() override { InvalidateRect(v_->window, nullptr, FALSE); }
+    void CaptureMouse() override { SetCapture(v_->window); }
+    void ReleaseMouse() override {
+        if (GetCapture() == v_->window)
+            ReleaseCapture();
+    }
+
+private:
+    CameraViewState* v_;
+};
+
+} // namespace
+
+void MeasureMouseDown(CameraViewState* v, int x, int y) {
+    ViewHost host(v);
+    EditorMouseDown(v->measure, EditorViewOf(v), host, x, y);
+}
+
+void MeasureMouseMove(CameraViewState* v, WPARAM keys, int x, int y) {
+    ViewHost host(v);
+    EditorMouseMove(v->measure, EditorViewOf(v), host, (keys & MK_LBUTTON) != 0, x, y);
+}
+
+void MeasureMouseUp(CameraViewState* v) {
+    ViewHost host(v);
+    EditorMouseUp(v->measure, EditorViewOf(v), host);
+}
+
+void MeasureDeleteSelected(CameraViewState* v) {
+    if (DeleteSelectedShape(v->measure))
+        InvalidateRect(v->window, nullptr, FALSE);
+}
+
+void MeasureSelectTool(CameraViewState* v, int tool) {
+    const bool drawing = v->measure.buttonDown;
+    if (!EditorSelectTool(v->measure, tool))
+        return;
+    if (drawing && GetCapture() == v->window)
+        ReleaseCapture();
+    InvalidateRect(v->window, nullptr, FALSE);
+}
+
+void MeasureTextCommand(CameraViewState* v, const char* command) {
+    ViewHost host(v);
+    EditorTextCommand(v->measure, EditorViewOf(v), host,
+                      command ? std::string_view(command) : std::string_view());
+    InvalidateRect(v->window, nullptr, FALSE);
+}
+
+void DrawMeasureOverlay(CameraViewState* v) {
+    if (v->zoomPercent != 100 || v->digitalZoomStep != 0 || !v->measureDrawing)
+        return;
+    LayoutCalibrationLineOf(v->measure, v->calibLineLength, v->contentWidth);
+    OverlayInput in;
+    in.width = v->contentWidth;
+    in.height = v->contentHeight;
+    in.scale = v->scale;
+    in.unit = v->unitText;
+    in.ruler = v->ruler;
+    in.crossline = v->crosshair != 0;
+    in.lineWidth = v->style.lineWidth;
+    in.calibLineLength = v->calibLineLength;
+    in.prompt = v->inputHintText;
+    OverlaySession session(v->measureDrawing);
+    BuildOverlay(v->measure, in, session.Metrics(), v->overlay);
+    session.Draw(v->overlay);
+}
+
+void DeleteViewShapes(bool all) {
+    CameraViewState* v = CameraView();
+    if (!v)
+        return;
+    if (all ? DeleteAllShapes(v->measure) : DeleteLastShape(v->measure))
+        InvalidateRect(v->window, nullptr, FALSE);
+}
+
+void BeginTextNote(HWND owner) {
+    CameraViewState* v = CameraView();
+    if (!v || g_hTextInputDlg)
+        return;
+    v->measure.pendingPhase = kPhaseTextInput;
+    g_hTextInputDlg = CreateTextInputDialog(owner);
+}

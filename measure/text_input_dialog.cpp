@@ -1,0 +1,94 @@
+#include "measure/text_input_dialog.h"
+
+#include "app/app_messages.h"
+#include "app/main_window.h"
+#include "app/string_table.h"
+#include "measure/shape_editor.h"
+#include "resources/text_input_ids.h"
+#include "view/camera_view.h"
+
+namespace {
+
+constexpr int kEditLimit = 256; // characters the field takes; the note keeps 255 of them
+
+void SendViewText(const char* command) {
+    if (g_hCameraView)
+        SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(VIEW_CMD_TEXT, 0),
+                     reinterpret_cast<LPARAM>(command));
+}
+
+// Centred over the main window, 68 pixels below its top.
+void PlaceOverMainWindow(HWND dialog) {
+    HWND owner = g_hMainWnd ? g_hMainWnd : GetParent(dialog);
+    RECT main = {};
+    RECT own = {};
+    GetWindowRect(owner, &main);
+    GetWindowRect(dialog, &own);
+    const int width = own.right - own.left;
+    const int x = main.left + ((main.right - main.left) - width) / 2;
+    SetWindowPos(dialog, nullptr, x, main.top + 68, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void OnInit(HWND dialog) {
+    SetWindowTextW(dialog, GetText("input text").c_str());
+    SetDlgItemTextW(dialog, IDOK, GetText("ok").c_str());
+    SetDlgItemTextW(dialog, IDCANCEL, GetText("cancel").c_str());
+    SendDlgItemMessageW(dialog, IDC_TEXT_INPUT_EDIT, EM_LIMITTEXT, kEditLimit, 0);
+    PlaceOverMainWindow(dialog);
+    SendViewText("Init");
+}
+
+// The note on the picture follows the typing.
+void OnTextChanged(HWND dialog) {
+    CameraViewState* view = CameraView();
+    if (!view)
+        return;
+    wchar_t text[kEditLimit + 1] = {};
+    const int n = GetDlgItemTextW(dialog, IDC_TEXT_INPUT_EDIT, text, kEditLimit + 1);
+    SetNoteText(view->measure, std::wstring_view(text, static_cast<size_t>(n > 0 ? n : 0)));
+    InvalidateRect(view->window, nullptr, FALSE);
+}
+
+void Finish(HWND dialog, const char* command) {
+    SendViewText(command);
+    if (g_hMainWnd)
+        PostMessageW(g_hMainWnd, WM_COMMAND, MAKEWPARAM(CMD_TEXT_INPUT_DONE, 0), 0);
+    DestroyWindow(dialog);
+    if (g_hTextInputDlg == dialog)
+        g_hTextInputDlg = nullptr;
+}
+
+INT_PTR CALLBACK TextInputDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
+    switch (msg) {
+        case WM_INITDIALOG:
+            OnInit(dialog);
+            return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDC_TEXT_INPUT_EDIT:
+                    if (HIWORD(wParam) == EN_CHANGE)
+                        OnTextChanged(dialog);
+                    return TRUE;
+                case IDOK:
+                    Finish(dialog, "OK");
+                    return TRUE;
+                case IDCANCEL:
+                    Finish(dialog, "Cancel");
+                    return TRUE;
+                default:
+                    return FALSE;
+            }
+        default:
+            return FALSE;
+    }
+}
+
+} // namespace
+
+HWND CreateTextInputDialog(HWND owner) {
+    HWND dialog =
+        CreateDialogParamW(g_hInstance, MAKEINTRESOURCEW(IDD_TEXT_INPUT), owner, TextInputDlgProc, 0);
+    if (dialog)
+        ShowWindow(dialog, SW_SHOW);
+    return dialog;
+}
