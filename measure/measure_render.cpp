@@ -104,6 +104,11 @@ RECT Rect(const ShapeRect& r) {
 } // namespace
 
 MeasureDrawing* CreateMeasureDrawing(HDC dc, const ViewStyle& style, HFONT labelFont) {
+    // Without a running GDI+ (a test that never started it) nothing is drawn rather than crashing.
+    Gdiplus::GpGraphics* probe = nullptr;
+    if (Gdiplus::DllExports::GdipCreateFromHDC(dc, &probe) != Gdiplus::Ok)
+        return nullptr;
+    Gdiplus::DllExports::GdipDeleteGraphics(probe);
     auto d = std::make_unique<MeasureDrawing>();
     d->dc = dc;
     d->labelFont = labelFont;
