@@ -13,7 +13,10 @@
 
 // Field sizes in characters, terminator included (what the registry reads allow).
 inline constexpr size_t kSaveFolderCapacity = 260;
-inline constexpr size_t kCalibrationsCapacity = 512;
+// Calibrations: the longest text the calibration table formats to is 790 characters (ten records of
+// a 19-character name, five numbers of up to 11 characters, five commas and a semicolon); the
+// field leaves room above that so that every table written is read back whole.
+inline constexpr size_t kCalibrationsCapacity = 1024;
 inline constexpr size_t kLatestFilesCapacity = 1024;
 
 // The key under HKEY_CURRENT_USER that holds the values.

@@ -7,6 +7,7 @@
 #include "app/settings_store.h"
 #include "app/app_settings.h"
 #include "app/string_table.h"
+#include "measure/calibration.h"
 #include "panels/recent_files.h"
 
 namespace {
@@ -117,7 +118,7 @@ int LoadSettings() {
     }
     SelectLanguage(g_settings.language);
     ApplySettingsRangeChecks(g_settings);
-    // calibrationsText stays as read: the calibration table is built from it by its own code.
+    g_calibrations = ParseCalibrations(g_settings.calibrationsText);
     if (g_settings.saveFolder.empty()) {
         g_settings.saveFolder = MakeDefaultSaveFolder();
     }
@@ -125,7 +126,7 @@ int LoadSettings() {
 }
 
 int SaveSettings() {
-    // calibrationsText is written as the calibration code last left it.
+    g_settings.calibrationsText = FormatCalibrations(g_calibrations);
     g_settings.latestFilesText = FormatLatestFiles(g_recentFiles);
     {
         SettingsKey key;

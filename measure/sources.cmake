@@ -6,9 +6,11 @@ list(APPEND VANTIX_PURE_SOURCES
     measure/shape_editor.cpp
     measure/shape_geometry.cpp
     measure/shape_layout.cpp
+    measure/calibration_texts.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
     measure/measure_render.cpp
     measure/measure_view.cpp
     measure/text_input_dialog.cpp
+    measure/calibration_dialogs.cpp
 )

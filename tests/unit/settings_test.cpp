@@ -1,7 +1,10 @@
 #include "app/app_settings.h"
+#include "measure/calibration.h"
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <climits>
 #include <map>
 
 namespace {
@@ -127,7 +130,7 @@ TEST(SettingsValues, SaveThenLoadGivesTheSameRecord) {
     s.textSize = 24;
     s.photoFormat = 1;
     s.maxRecordSeconds = 28800;
-    s.calibrationsText = std::wstring(511, L'c');
+    s.calibrationsText = std::wstring(kCalibrationsCapacity - 1, L'c');
     s.latestFilesText = std::wstring(1023, L'l');
 
     const FakeKey key = SaveTo(s);
@@ -166,10 +169,35 @@ TEST(SettingsValues, UnreadableValuesLoadAsAbsent) {
 TEST(SettingsValues, TextLongerThanItsFieldIsCutWhenWritten) {
     AppSettings s;
     s.saveFolder = PathOf(300, L'f');
-    s.calibrationsText = std::wstring(600, L'c');
+    s.calibrationsText = std::wstring(kCalibrationsCapacity + 100, L'c');
     const AppSettings loaded = LoadFrom(SaveTo(s));
     EXPECT_EQ(loaded.saveFolder, s.saveFolder.substr(0, 259));
-    EXPECT_EQ(loaded.calibrationsText, std::wstring(511, L'c'));
+    EXPECT_EQ(loaded.calibrationsText, std::wstring(kCalibrationsCapacity - 1, L'c'));
+}
+
+TEST(SettingsValues, LongestCalibrationTableIsWrittenAndReadBackWhole) {
+    // Every slot at its widest: a full name and the longest decimal of each number.
+    CalibrationTable table;
+    for (size_t i = 0; i < table.size(); ++i) {
+        Calibration& slot = table[i];
+        slot.name = std::wstring(kCalibrationNameMax - 1, static_cast<wchar_t>(L'A' + i)) + L"\u00e9";
+        slot.unit = INT_MIN;
+        slot.pixels = INT_MIN;
+        slot.length = std::bit_cast<float>(0xFFFFFFFFu);
+        slot.date = INT_MIN;
+        slot.resolution = 0x80000000u;
+    }
+    AppSettings s;
+    s.calibrationsText = FormatCalibrations(table);
+    EXPECT_EQ(s.calibrationsText.size(), 790u);
+    EXPECT_LT(s.calibrationsText.size(), kCalibrationsCapacity - 1);
+
+    const AppSettings loaded = LoadFrom(SaveTo(s));
+    ASSERT_EQ(loaded.calibrationsText, s.calibrationsText);
+    const CalibrationTable back = ParseCalibrations(loaded.calibrationsText);
+    EXPECT_EQ(back[9].name, table[9].name);
+    EXPECT_EQ(back[9].pixels, INT_MIN);
+    EXPECT_EQ(back[9].resolution, 0x80000000u);
 }
 
 TEST(LatestFiles, FiveNewestFirst) {

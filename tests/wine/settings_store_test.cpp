@@ -2,6 +2,7 @@
 #include "app/app_settings.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"
+#include "measure/calibration.h"
 #include "panels/recent_files.h"
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -112,6 +114,7 @@ protected:
         ASSERT_FALSE(KeyExists());
         g_settings = AppSettings();
         g_recentFiles.clear();
+        g_calibrations = CalibrationTable();
     }
 };
 
@@ -179,14 +182,18 @@ TEST_F(SettingsStore, ValuesOfTheWrongTypeOrSizeLoadAsAbsent) {
 TEST_F(SettingsStore, OverlongStringsDoNotOverrunTheirFields) {
     WriteString(L"ImgDir", L"C:\\" + std::wstring(257, L'x')); // 260 characters
     WriteString(L"LatestFiles", std::wstring(5000, L'l'));
-    WriteString(L"Calibrations", std::wstring(511, L'c'));
+    WriteString(L"Calibrations", std::wstring(kCalibrationsCapacity - 1, L'c'));
     WriteDword(L"TextSize", 20);
 
     ASSERT_EQ(LoadSettings(), 1);
     EXPECT_EQ(g_settings.saveFolder, DocumentsFolder() + L"\\Vantix Files");
     EXPECT_TRUE(g_settings.latestFilesText.empty());
-    EXPECT_EQ(g_settings.calibrationsText, std::wstring(511, L'c'));
+    EXPECT_EQ(g_settings.calibrationsText, std::wstring(kCalibrationsCapacity - 1, L'c'));
     EXPECT_EQ(g_settings.textSize, 20);
+
+    WriteString(L"Calibrations", std::wstring(kCalibrationsCapacity, L'c'));
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_TRUE(g_settings.calibrationsText.empty());
 }
 
 TEST_F(SettingsStore, EveryFieldSurvivesSaveAndLoad) {
@@ -206,7 +213,11 @@ TEST_F(SettingsStore, EveryFieldSurvivesSaveAndLoad) {
     g_settings.textSize = 8;
     g_settings.photoFormat = 1;
     g_settings.maxRecordSeconds = 7200;
-    g_settings.calibrationsText = L"calibration text kept as it is";
+    g_calibrations[3].name = L"Stage A";
+    g_calibrations[3].pixels = 400;
+    g_calibrations[3].length = 1.0f;
+    g_calibrations[3].scale = 400.0f;
+    g_settings.calibrationsText = FormatCalibrations(g_calibrations);
     const AppSettings saved = g_settings;
     ASSERT_EQ(SaveSettings(), 1);
     EXPECT_EQ(ValueCount(), 15u);
@@ -296,4 +307,98 @@ TEST_F(SettingsStore, LatestFilesAreTheFiveNewest) {
     g_recentFiles.clear();
     ASSERT_EQ(SaveSettings(), 1);
     EXPECT_EQ(ReadString(L"LatestFiles"), L"");
+}
+
+namespace {
+
+CalibrationTable FullTable() {
+    CalibrationTable table;
+    for (size_t i = 0; i < table.size(); ++i) {
+        Calibration& slot = table[i];
+        // 19 characters, one of them outside ASCII.
+        slot.name = L"Objective \u03BC" + std::wstring(7, static_cast<wchar_t>(L'a' + i)) + L"!";
+        slot.unit = static_cast<int>(i % 2);
+        slot.pixels = 200 + 97 * static_cast<int>(i);
+        slot.length = 0.25f * static_cast<float>(i + 1);
+        slot.date = 20240101 + static_cast<int>(i);
+        slot.resolution = PackResolution(1920, 1080);
+        slot.scale = DeriveScale(slot.pixels, slot.length);
+    }
+    return table;
+}
+
+} // namespace
+
+TEST_F(SettingsStore, TenCalibrationsWithFullNamesSurviveSaveAndLoad) {
+    g_settings = KeyUnavailableSettings();
+    g_settings.saveFolder = FreshTempPath(L"calibrations");
+    const CalibrationTable table = FullTable();
+    ASSERT_EQ(table[0].name.size(), kCalibrationNameMax);
+    g_calibrations = table;
+    ASSERT_EQ(SaveSettings(), 1);
+    const std::optional<std::wstring> stored = ReadString(L"Calibrations");
+    ASSERT_TRUE(stored);
+    EXPECT_GT(stored->size(), 511u);
+    EXPECT_EQ(*stored, FormatCalibrations(table));
+
+    g_calibrations = CalibrationTable();
+    g_settings = AppSettings();
+    ASSERT_EQ(LoadSettings(), 1);
+    for (size_t i = 0; i < table.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(g_calibrations[i].name, table[i].name);
+        EXPECT_EQ(g_calibrations[i].unit, table[i].unit);
+        EXPECT_EQ(g_calibrations[i].pixels, table[i].pixels);
+        EXPECT_EQ(g_calibrations[i].length, table[i].length);
+        EXPECT_EQ(g_calibrations[i].date, table[i].date);
+        EXPECT_EQ(g_calibrations[i].resolution, table[i].resolution);
+        EXPECT_EQ(g_calibrations[i].scale, table[i].scale);
+    }
+}
+
+TEST_F(SettingsStore, MalformedCalibrationTextLoadsAsEmptySlots) {
+    const std::wstring good = L"Stage A,0,400,1065353216,20240131,47187200;";
+    struct Case {
+        std::wstring stored;
+        unsigned calibrated; // bit i: slot i comes out calibrated
+    };
+    const Case cases[] = {
+        {L"", 0},
+        {L"no separators at all", 0},
+        {L";;;;;;;;;;;;", 0},
+        {L"a,b,c,d,e,f;", 0},                         // numbers that do not read
+        {L"n,0,400,2143289344,0,0;", 0},              // length NaN
+        {L"n,0,400,2139095040,0,0;", 0},              // length infinite
+        {L"n,0,400,-1082130432,0,0;", 0},             // length -1.0
+        {good + good + L"x,0,400;" + good, 0b011},    // a short record ends the table
+        {good + L"\u00FF\uFFFF,,,,,;" + good, 0b101}, // empty numbers: slot 1 not calibrated
+        {good + L"trailing record without end", 0b001},
+        {std::wstring(kCalibrationsCapacity - 1, L','), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.stored.size() << " characters");
+        WriteString(L"Calibrations", c.stored);
+        g_calibrations = FullTable(); // whatever was there goes
+        ASSERT_EQ(LoadSettings(), 1);
+        for (size_t i = 0; i < g_calibrations.size(); ++i) {
+            const bool calibrated = (c.calibrated >> i) & 1u;
+            EXPECT_EQ(g_calibrations[i].scale, calibrated ? 400.0f : -1.0f) << i;
+        }
+        // The next save writes a well-formed text of ten records.
+        ASSERT_EQ(SaveSettings(), 1);
+        const std::optional<std::wstring> rewritten = ReadString(L"Calibrations");
+        ASSERT_TRUE(rewritten);
+        EXPECT_EQ(std::count(rewritten->begin(), rewritten->end(), L';'), 10);
+    }
+
+    // A stored name longer than a slot holds is cut, and the numbers after it still count.
+    WriteString(L"Calibrations", L"a name of twenty-four ch,0,400,1065353216,0,0;");
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(g_calibrations[0].name, L"a name of twenty-fo");
+    EXPECT_EQ(g_calibrations[0].scale, 400.0f);
+
+    // Not a string at all.
+    WriteDword(L"Calibrations", 7);
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(g_calibrations[0].scale, -1.0f);
 }

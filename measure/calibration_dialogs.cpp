@@ -1,0 +1,579 @@
+#include "measure/calibration_dialogs.h"
+
+#include "app/app_messages.h"
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "capture/capture_graph.h"
+#include "capture/video_format.h"
+#include "measure/calibration.h"
+#include "measure/calibration_line.h"
+#include "measure/calibration_texts.h"
+#include "resources/calibration_ids.h"
+#include "resources/resource.h"
+#include "view/camera_view.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+int g_rememberedCalibrationRow = 0;
+POINT g_savedManagePos = {-1, -1};
+
+namespace {
+
+constexpr int kLengthTextMax = 63;
+constexpr UINT kRaiseAboveOwner = WM_APP + 50; // the calibration dialog to itself
+
+struct ManageDialog {
+    HWND list = nullptr;
+};
+
+struct CalibrateDialog {
+    int slot = -1;
+};
+
+struct HelpDialog {
+    HBITMAP picture = nullptr;
+};
+
+template <typename Record> Record* RecordOf(HWND hwnd) {
+    return reinterpret_cast<Record*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+}
+
+HINSTANCE Instance() {
+    return g_hInstance ? g_hInstance : GetModuleHandleW(nullptr);
+}
+
+bool IsSlot(int index) {
+    return index >= 0 && index < static_cast<int>(kCalibrationSlots);
+}
+
+void PostToMain(int command) {
+    if (g_hMainWnd)
+        PostMessageW(g_hMainWnd, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+void SetText(HWND dialog, int id, const char* key) {
+    SetDlgItemTextW(dialog, id, GetText(key).c_str());
+}
+
+// Centred horizontally over the main window (or the dialog's owner), 68 pixels below its top.
+void PlaceOverMainWindow(HWND dialog) {
+    HWND owner = g_hMainWnd ? g_hMainWnd : GetWindow(dialog, GW_OWNER);
+    RECT ownerRect = {};
+    if (!owner || !GetWindowRect(owner, &ownerRect))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &ownerRect, 0);
+    RECT rect = {};
+    GetWindowRect(dialog, &rect);
+    const DialogCorner corner = CalibrationDialogCorner(
+        ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left, rect.right - rect.left);
+    SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Moves a child by (dx, dy) within its dialog.
+void ShiftChild(HWND dialog, int id, int dx, int dy) {
+    HWND child = GetDlgItem(dialog, id);
+    RECT r = {};
+    if (!child || !GetWindowRect(child, &r))
+        return;
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    SetWindowPos(child, nullptr, r.left + dx, r.top + dy, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void GrowWindow(HWND window, int dx, int dy) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    SetWindowPos(window, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RepaintView() {
+    if (g_hCameraView)
+        InvalidateRect(g_hCameraView, nullptr, FALSE);
+}
+
+// ---- Manage dialog -------------------------------------------------------------------------------
+
+struct ColumnSpec {
+    const char* key;
+    int width;
+    int format;
+};
+constexpr ColumnSpec kColumns[kCalibrationColumnCount] = {
+    {"name col", 128, LVCFMT_LEFT}, {"value col", 88, LVCFMT_RIGHT},      {"unit col", 78, LVCFMT_CENTER},
+    {"date col", 118, LVCFMT_LEFT}, {"resolution col", 128, LVCFMT_LEFT},
+};
+
+void RefreshRow(HWND list, int row) {
+    if (!IsSlot(row))
+        return;
+    const auto cells = CalibrationRowTexts(g_calibrations[row]);
+    for (int column = 0; column < kCalibrationColumnCount; ++column) {
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = const_cast<wchar_t*>(cells[column].c_str());
+        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void BuildList(HWND list) {
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT,
+                 LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    // A list's first column is always left-aligned: a stand-in first column lets Value and Unit
+    // keep their alignment once it is gone.
+    LVCOLUMNW column = {};
+    column.mask = LVCF_WIDTH;
+    column.cx = 10;
+    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+    for (int i = 0; i < kCalibrationColumnCount; ++i) {
+        column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = kColumns[i].format;
+        column.cx = kColumns[i].width;
+        column.pszText = const_cast<wchar_t*>(GetText(kColumns[i].key).c_str());
+        column.iSubItem = i + 1;
+        SendMessageW(list, LVM_INSERTCOLUMNW, i + 1, reinterpret_cast<LPARAM>(&column));
+    }
+    SendMessageW(list, LVM_DELETECOLUMN, 0, 0);
+
+    for (int row = 0; row < static_cast<int>(kCalibrationSlots); ++row) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = const_cast<wchar_t*>(L"");
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        RefreshRow(list, row);
+    }
+}
+
+// Widens and lengthens the list (and the dialog with it) until the five columns and the ten rows
+// show without scroll bars, whatever the dialog font makes of the template's units.
+void FitListToSlots(HWND dialog, HWND list) {
+    RECT client = {};
+    GetClientRect(list, &client);
+    int columnsWidth = 0;
+    for (const ColumnSpec& column : kColumns)
+        columnsWidth += column.width;
+    const int dx = std::max(0, static_cast<int>(columnsWidth - client.right));
+    RECT last = {};
+    last.left = LVIR_BOUNDS;
+    int dy = 0;
+    if (SendMessageW(list, LVM_GETITEMRECT, kCalibrationSlots - 1, reinterpret_cast<LPARAM>(&last)))
+        dy = std::max(0, static_cast<int>(last.bottom - client.bottom));
+    if (dx == 0 && dy == 0)
+        return;
+    GrowWindow(list, dx, dy);
+    for (int id : {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE, IDC_CALIB_APPLY})
+        ShiftChild(dialog, id, dx, 0);
+    ShiftChild(dialog, IDC_CALIB_HOWTO, dx, dy);
+    GrowWindow(dialog, dx, dy);
+}
+
+int SelectedRow(const ManageDialog* d) {
+    return static_cast<int>(SendMessageW(d->list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void SelectRow(HWND list, int row) {
+    if (!IsSlot(row))
+        return;
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+void StartRename(ManageDialog* d, int row) {
+    g_rememberedCalibrationRow = row;
+    SetFocus(d->list);
+    SendMessageW(d->list, LVM_EDITLABELW, row, 0);
+}
+
+void OnManageInit(HWND hwnd) {
+    auto* d = new ManageDialog;
+    SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
+    d->list = GetDlgItem(hwnd, IDC_CALIB_LIST);
+
+    SetWindowTextW(hwnd, GetText("calib man").c_str());
+    SetText(hwnd, IDC_CALIB_RENAME, "rename");
+    SetText(hwnd, IDC_CALIB_DELETE, "delete");
+    SetText(hwnd, IDC_CALIB_CALIBRATE, "calibrate");
+    SetText(hwnd, IDC_CALIB_APPLY, "apply");
+    SetText(hwnd, IDC_CALIB_HOWTO, "howto");
+
+    BuildList(d->list);
+    FitListToSlots(hwnd, d->list);
+    if (g_savedManagePos.x == -1 && g_savedManagePos.y == -1) {
+        PlaceOverMainWindow(hwnd);
+        RECT r = {};
+        GetWindowRect(hwnd, &r);
+        g_savedManagePos = {r.left, r.top};
+    } else {
+        SetWindowPos(hwnd, nullptr, g_savedManagePos.x, g_savedManagePos.y, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SelectRow(d->list, g_rememberedCalibrationRow);
+    SetFocus(d->list);
+    if (!IsCaptureGraphOpen()) {
+        EnableWindow(GetDlgItem(hwnd, IDC_CALIB_APPLY), FALSE);
+        EnableWindow(GetDlgItem(hwnd, IDC_CALIB_CALIBRATE), FALSE);
+    }
+}
+
+void OnDelete(HWND hwnd, ManageDialog* d, int row) {
+    g_rememberedCalibrationRow = row;
+    if (MessageBoxW(hwnd, GetText("del data").c_str(), GetText("calibrate").c_str(),
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    g_calibrations[row] = Calibration();
+    RefreshRow(d->list, row);
+    SaveSettings();
+    // The slot in use is gone: the view measures in pixels again. It stays the active slot, so
+    // calibrating it anew applies itself.
+    if (row == g_activeCalibration) {
+        SetViewScale(g_calibrations[row].scale, g_calibrations[row].unit);
+        PostToMain(CMD_SCALE_CHANGED);
+    }
+}
+
+void OnApply(HWND hwnd, int row) {
+    g_rememberedCalibrationRow = row;
+    g_activeCalibration = row;
+    SetViewScale(g_calibrations[row].scale, g_calibrations[row].unit);
+    SetViewZoom(100);
+    PostToMain(CMD_SCALE_CHANGED);
+    g_rememberedCalibrationRow = g_activeCalibration;
+    g_savedManagePos = {-1, -1};
+    EndDialog(hwnd, IDC_CALIB_APPLY);
+}
+
+void OnCalibrate(HWND hwnd, int row) {
+    g_rememberedCalibrationRow = row;
+    RECT r = {};
+    GetWindowRect(hwnd, &r);
+    g_savedManagePos = {r.left, r.top};
+    g_calibratingSlot = row;
+    EndDialog(hwnd, IDC_CALIB_CALIBRATE);
+}
+
+void OnManageCommand(HWND hwnd, ManageDialog* d, int id) {
+    switch (id) {
+        case IDC_CALIB_HOWTO:
+            DialogBoxParamW(Instance(), MAKEINTRESOURCEW(IDD_CALIB_HELP), hwnd, CalibrationHelpDlgProc, 0);
+            return;
+        case IDCANCEL:
+            g_savedManagePos = {-1, -1};
+            g_rememberedCalibrationRow = g_activeCalibration;
+            EndDialog(hwnd, IDCANCEL);
+            return;
+        case IDC_CALIB_RENAME:
+        case IDC_CALIB_DELETE:
+        case IDC_CALIB_CALIBRATE:
+        case IDC_CALIB_APPLY:
+            break;
+        default:
+            return; // Enter without a default button, among others
+    }
+    const int row = SelectedRow(d);
+    if (!IsSlot(row))
+        return;
+    switch (id) {
+        case IDC_CALIB_RENAME:
+            StartRename(d, row);
+            break;
+        case IDC_CALIB_DELETE:
+            OnDelete(hwnd, d, row);
+            break;
+        case IDC_CALIB_CALIBRATE:
+            OnCalibrate(hwnd, row);
+            break;
+        case IDC_CALIB_APPLY:
+            OnApply(hwnd, row);
+            break;
+        default:
+            break;
+    }
+}
+
+// Returns the result the list asked for, when it asked for one.
+bool OnManageNotify(ManageDialog* d, const NMHDR* header, LRESULT* result) {
+    if (header->hwndFrom != d->list)
+        return false;
+    switch (header->code) {
+        case NM_DBLCLK: {
+            const auto* activate = reinterpret_cast<const NMITEMACTIVATE*>(header);
+            if (IsSlot(activate->iItem))
+                StartRename(d, activate->iItem);
+            return false;
+        }
+        case LVN_BEGINLABELEDITW: {
+            // The slot holds 19 characters: the editor takes no more.
+            HWND edit = reinterpret_cast<HWND>(SendMessageW(d->list, LVM_GETEDITCONTROL, 0, 0));
+            if (edit)
+                SendMessageW(edit, EM_LIMITTEXT, kCalibrationNameMax, 0);
+            *result = FALSE;
+            return true;
+        }
+        case LVN_ENDLABELEDITW: {
+            const auto* info = reinterpret_cast<const NMLVDISPINFOW*>(header);
+            const int row = info->item.iItem;
+            if (info->item.pszText && IsSlot(row)) {
+                g_calibrations[row].name = ClampCalibrationName(info->item.pszText);
+                RefreshRow(d->list, row);
+                SaveSettings();
+            }
+            *result = FALSE; // the row shows the stored name, set above
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+// ---- Calibration dialog --------------------------------------------------------------------------
+
+void ShowChosenUnit(HWND hwnd) {
+    const LRESULT unit = SendDlgItemMessageW(hwnd, IDC_CALIB_UNITS, CB_GETCURSEL, 0, 0);
+    SetDlgItemTextW(hwnd, IDC_CALIB_UNIT_SHOWN, UnitText(unit == 1 ? UNIT_MICROMETRE : UNIT_MILLIMETRE));
+}
+
+void OnCalibrateInit(HWND hwnd) {
+    auto* d = new CalibrateDialog;
+    d->slot = g_calibratingSlot;
+    SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
+
+    const Calibration slot = IsSlot(d->slot) ? g_calibrations[d->slot] : Calibration();
+    SetWindowTextW(hwnd, CalibrationDialogTitle(d->slot, slot.name).c_str());
+    SetText(hwnd, IDC_CALIB_TIP1, "calib tip1");
+    SetText(hwnd, IDC_CALIB_TIP2, "calib tip2");
+    SetText(hwnd, IDC_CALIB_UNIT_LABEL, "unit tip");
+    SetText(hwnd, IDOK, "ok");
+    SetText(hwnd, IDCANCEL, "cancel");
+    for (const char* key : {"mm", "um"})
+        SendDlgItemMessageW(hwnd, IDC_CALIB_UNITS, CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(GetText(key).c_str()));
+    SendDlgItemMessageW(hwnd, IDC_CALIB_UNITS, CB_SETCURSEL, slot.unit == UNIT_MILLIMETRE ? 0 : 1, 0);
+    ShowChosenUnit(hwnd);
+    SendDlgItemMessageW(hwnd, IDC_CALIB_LENGTH, EM_LIMITTEXT, kLengthTextMax, 0);
+    PlaceOverMainWindow(hwnd);
+    SetFocus(GetDlgItem(hwnd, IDC_CALIB_LENGTH));
+}
+
+// Destroys the dialog, takes the line off the picture and brings the manage dialog back.
+void CloseCalibration(HWND hwnd) {
+    DestroyWindow(hwnd);
+    g_hCalibrateDlg = nullptr;
+    if (CameraViewState* view = CameraView())
+        view->calibLineLength = 0;
+    RepaintView();
+    PostToMain(IDC_TOOL_CALIBRATE);
+}
+
+void OnCalibrateOk(HWND hwnd, const CalibrateDialog* d) {
+    if (!IsSlot(d->slot))
+        return;
+    wchar_t text[kLengthTextMax + 1] = {};
+    GetDlgItemTextW(hwnd, IDC_CALIB_LENGTH, text, kLengthTextMax + 1);
+    const int unit = SendDlgItemMessageW(hwnd, IDC_CALIB_UNITS, CB_GETCURSEL, 0, 0) == 1 ? UNIT_MICROMETRE
+                                                                                         : UNIT_MILLIMETRE;
+    const CameraViewState* view = CameraView();
+    // The line may not have been painted since it was switched on: take the length it gets.
+    const int pixels = view ? CalibrationLinePixels(view->calibLineLength, view->contentWidth) : 0;
+    SYSTEMTIME today = {};
+    GetLocalTime(&today);
+    const auto slot = CalibrateSlot(g_calibrations[d->slot], unit, pixels, text,
+                                    CalibrationDate(today.wYear, today.wMonth, today.wDay),
+                                    PackResolution(g_captureFormat.width, std::abs(g_captureFormat.height)));
+    if (!slot)
+        return; // no usable length: the dialog stays as it is
+    g_calibrations[d->slot] = *slot;
+    SaveSettings();
+    if (d->slot == g_activeCalibration) {
+        SetViewScale(slot->scale, slot->unit);
+        SetViewZoom(100);
+        PostToMain(CMD_SCALE_CHANGED);
+    }
+    CloseCalibration(hwnd);
+}
+
+// ---- Help dialog ---------------------------------------------------------------------------------
+
+// The picture at its own size under the three steps, OK below it on the right.
+void LayOutHelp(HWND hwnd, HelpDialog* d) {
+    HWND picture = GetDlgItem(hwnd, IDC_HOWTO_PICTURE);
+    HWND ok = GetDlgItem(hwnd, IDOK);
+    BITMAP info = {};
+    if (!picture || !ok || !d->picture || !GetObjectW(d->picture, sizeof info, &info))
+        return;
+    RECT margin = {7, 7, 0, 0};
+    MapDialogRect(hwnd, &margin);
+    RECT pictureRect = {}, okRect = {}, client = {};
+    GetWindowRect(picture, &pictureRect);
+    MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&pictureRect), 2);
+    GetWindowRect(ok, &okRect);
+    GetClientRect(hwnd, &client);
+    const int okWidth = okRect.right - okRect.left;
+    const int okHeight = okRect.bottom - okRect.top;
+    // The frame around the picture comes on top of the bitmap's own size.
+    RECT inner = {};
+    GetClientRect(picture, &inner);
+    const int pictureWidth =
+        static_cast<int>(info.bmWidth + (pictureRect.right - pictureRect.left) - inner.right);
+    const int pictureHeight =
+        static_cast<int>(info.bmHeight + (pictureRect.bottom - pictureRect.top) - inner.bottom);
+    SetWindowPos(picture, nullptr, pictureRect.left, pictureRect.top, pictureWidth, pictureHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int width = std::max(static_cast<int>(client.right),
+                               static_cast<int>(pictureRect.left + pictureWidth + margin.left));
+    const int okTop = static_cast<int>(pictureRect.top + pictureHeight + margin.top);
+    SetWindowPos(ok, nullptr, width - margin.left - okWidth, okTop, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    GrowWindow(hwnd, width - client.right, okTop + okHeight + margin.top - client.bottom);
+}
+
+void OnHelpInit(HWND hwnd) {
+    auto* d = new HelpDialog;
+    SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
+    SetWindowTextW(hwnd, GetText("howto").c_str());
+    SetText(hwnd, IDC_HOWTO_1, "howto 1");
+    SetText(hwnd, IDC_HOWTO_2, "howto 2");
+    SetText(hwnd, IDC_HOWTO_3, "howto 3");
+    SetText(hwnd, IDOK, "ok");
+    d->picture = static_cast<HBITMAP>(
+        LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_CALIB_HELP), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    if (d->picture)
+        SendDlgItemMessageW(hwnd, IDC_HOWTO_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
+                            reinterpret_cast<LPARAM>(d->picture));
+    LayOutHelp(hwnd, d);
+    PlaceOverMainWindow(hwnd);
+}
+
+} // namespace
+
+INT_PTR CALLBACK ManageCalibrationsDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        OnManageInit(hwnd);
+        return FALSE; // the list has the focus
+    }
+    auto* d = RecordOf<ManageDialog>(hwnd);
+    if (!d)
+        return FALSE;
+    switch (msg) {
+        case WM_COMMAND:
+            OnManageCommand(hwnd, d, LOWORD(wParam));
+            return TRUE;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            if (!OnManageNotify(d, reinterpret_cast<const NMHDR*>(lParam), &result))
+                return FALSE;
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
+            return TRUE;
+        }
+        case WM_DESTROY:
+            SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+            delete d;
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+INT_PTR CALLBACK CalibrationDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG) {
+        OnCalibrateInit(hwnd);
+        return FALSE; // the length edit has the focus
+    }
+    auto* d = RecordOf<CalibrateDialog>(hwnd);
+    if (!d)
+        return FALSE;
+    switch (msg) {
+        case WM_COMMAND:
+            switch (LOWORD(wParam)) {
+                case IDC_CALIB_UNITS:
+                    if (HIWORD(wParam) == CBN_SELCHANGE)
+                        ShowChosenUnit(hwnd);
+                    break;
+                case IDOK:
+                    OnCalibrateOk(hwnd, d);
+                    break;
+                case IDCANCEL:
+                    CloseCalibration(hwnd);
+                    break;
+                default:
+                    break;
+            }
+            return TRUE;
+        case WM_ACTIVATE:
+            // Dragging the line activates the main window. Windows keeps an owned window above its
+            // owner by itself; Wine raises the owner over it, hiding the dialog the user types in.
+            if (LOWORD(wParam) == WA_INACTIVE && reinterpret_cast<HWND>(lParam) == GetWindow(hwnd, GW_OWNER))
+                PostMessageW(hwnd, kRaiseAboveOwner, 0, 0);
+            return FALSE;
+        case kRaiseAboveOwner:
+            SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            return TRUE;
+        case WM_DESTROY:
+            if (g_hCalibrateDlg == hwnd)
+                g_hCalibrateDlg = nullptr;
+            SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+            delete d;
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+INT_PTR CALLBACK CalibrationHelpDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    (void)lParam;
+    if (msg == WM_INITDIALOG) {
+        OnHelpInit(hwnd);
+        return TRUE;
+    }
+    auto* d = RecordOf<HelpDialog>(hwnd);
+    if (!d)
+        return FALSE;
+    switch (msg) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)
+                EndDialog(hwnd, LOWORD(wParam));
+            return TRUE;
+        case WM_DESTROY:
+            SendDlgItemMessageW(hwnd, IDC_HOWTO_PICTURE, STM_SETIMAGE, IMAGE_BITMAP, 0);
+            if (d->picture)
+                DeleteObject(d->picture);
+            SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+            delete d;
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+INT_PTR RunManageCalibrationsDialog(HWND owner) {
+    return DialogBoxParamW(Instance(), MAKEINTRESOURCEW(IDD_CALIB_MANAGE), owner, ManageCalibrationsDlgProc,
+                           0);
+}
+
+HWND CreateCalibrationDialog(HWND owner) {
+    return CreateDialogParamW(Instance(), MAKEINTRESOURCEW(IDD_CALIBRATE), owner, CalibrationDlgProc, 0);
+}
+
+void StartCalibration() {
+    if (g_hCalibrateDlg)
+        return;
+    if (RunManageCalibrationsDialog(g_hMainWnd) != IDC_CALIB_CALIBRATE)
+        return;
+    // The camera may have gone while the manage dialog was open: no picture, no line to lay.
+    if (!IsCaptureGraphOpen() || !IsSlot(g_calibratingSlot))
+        return;
+    g_hCalibrateDlg = CreateCalibrationDialog(g_hMainWnd);
+    if (!g_hCalibrateDlg)
+        return;
+    ShowWindow(g_hCalibrateDlg, SW_SHOW);
+    SetViewZoom(100);
+    if (CameraViewState* view = CameraView())
+        view->calibLineLength = kCalibLineNew;
+    RepaintView();
+}

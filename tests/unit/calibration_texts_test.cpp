@@ -1,0 +1,134 @@
+#include "measure/calibration_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+Calibration Calibrated(int pixels, float length, int unit = UNIT_MILLIMETRE) {
+    Calibration slot;
+    slot.name = L"Stage A";
+    slot.unit = unit;
+    slot.pixels = pixels;
+    slot.length = length;
+    slot.date = 20240131;
+    slot.resolution = PackResolution(1280, 720);
+    slot.scale = DeriveScale(pixels, length);
+    return slot;
+}
+
+} // namespace
+
+TEST(CalibrationRow, CalibratedSlotShowsAllFiveCells) {
+    // A 400-pixel line over 2 mm.
+    const auto cells = CalibrationRowTexts(Calibrated(400, 2.0f));
+    EXPECT_EQ(cells[CALIB_COLUMN_NAME], L"Stage A");
+    EXPECT_EQ(cells[CALIB_COLUMN_VALUE], L"200.00");
+    EXPECT_EQ(cells[CALIB_COLUMN_UNIT], L"mm");
+    EXPECT_EQ(cells[CALIB_COLUMN_DATE], L"01/31/2024");
+    EXPECT_EQ(cells[CALIB_COLUMN_RESOLUTION], L"1280x720");
+
+    EXPECT_EQ(CalibrationUnitCell(Calibrated(300, 250.0f, UNIT_MICROMETRE)), L"\u03BCm");
+    EXPECT_EQ(CalibrationValueText(Calibrated(300, 250.0f, UNIT_MICROMETRE)), L"1.20");
+    EXPECT_EQ(CalibrationValueText(Calibrated(1000, 3.0f)), L"333.33");
+    EXPECT_EQ(CalibrationValueText(Calibrated(2000, 3.0f)), L"666.67");
+}
+
+TEST(CalibrationRow, UncalibratedSlotKeepsOnlyItsNameDateAndResolution) {
+    Calibration slot = Calibrated(400, 0.0f); // length 0: scale -1
+    ASSERT_EQ(slot.scale, -1.0f);
+    const auto cells = CalibrationRowTexts(slot);
+    EXPECT_EQ(cells[CALIB_COLUMN_NAME], L"Stage A");
+    EXPECT_EQ(cells[CALIB_COLUMN_VALUE], L"");
+    EXPECT_EQ(cells[CALIB_COLUMN_UNIT], L"");
+    EXPECT_EQ(cells[CALIB_COLUMN_DATE], L"01/31/2024");
+
+    for (const auto& cell : CalibrationRowTexts(Calibration()))
+        EXPECT_EQ(cell, L"");
+}
+
+TEST(CalibrationRow, LargestScaleIsWrittenWhole) {
+    Calibration slot;
+    slot.scale = FLT_MAX;
+    const std::wstring text = CalibrationValueText(slot);
+    EXPECT_EQ(text.size(), 42u);
+    EXPECT_EQ(text.substr(0, 9), L"340282346");
+    EXPECT_EQ(text.substr(39), L".00");
+}
+
+TEST(CalibrationRow, DatesBefore2020AreLeftOut) {
+    EXPECT_EQ(CalibrationDateText(20200101), L"01/01/2020");
+    EXPECT_EQ(CalibrationDateText(20191231), L"");
+    EXPECT_EQ(CalibrationDateText(0), L"");
+    EXPECT_EQ(CalibrationDateText(-20240131), L"");
+    EXPECT_EQ(CalibrationDateText(CalibrationDate(2031, 7, 4)), L"07/04/2031");
+    // Nonsense from the stored text is shown as it is, without overrunning anything.
+    EXPECT_EQ(CalibrationDateText(2147483647), L"36/47/214748");
+}
+
+TEST(CalibrationRow, ResolutionsBelow640x480AreLeftOut) {
+    EXPECT_EQ(CalibrationResolutionText(PackResolution(640, 480)), L"640x480");
+    EXPECT_EQ(CalibrationResolutionText(PackResolution(1920, 1080)), L"1920x1080");
+    EXPECT_EQ(CalibrationResolutionText(PackResolution(639, 480)), L"");
+    EXPECT_EQ(CalibrationResolutionText(PackResolution(640, 479)), L"");
+    EXPECT_EQ(CalibrationResolutionText(0), L"");
+    // Both halves are unsigned: the stored word may have its top bit set.
+    EXPECT_EQ(CalibrationResolutionText(0xFFFFFFFFu), L"65535x65535");
+}
+
+TEST(CalibrationDialog, TitleNamesTheSlotFromOne) {
+    EXPECT_EQ(CalibrationDialogTitle(0, L"Stage A"), L"Calibrate - ID:1 Name:Stage A");
+    EXPECT_EQ(CalibrationDialogTitle(9, L""), L"Calibrate - ID:10 Name:");
+    EXPECT_EQ(CalibrationDialogTitle(4, L"10\u00D7 \u03BCscope"),
+              L"Calibrate - ID:5 Name:10\u00D7 \u03BCscope");
+}
+
+TEST(CalibrationDialog, TypedLengthIsItsLeadingNumber) {
+    struct Case {
+        const wchar_t* text;
+        double value;
+    };
+    const Case cases[] = {
+        {L"2", 2.0},      {L" 0.5mm", 0.5}, {L"2,5", 2.5},  {L"1e-1", 0.1},  {L"1.5E+2", 150.0},
+        {L"1e", 1.0},     {L"3.", 3.0},     {L".5", 0.5},   {L"-3", -3.0},   {L"+4", 4.0},
+        {L"", 0.0},       {L"abc", 0.0},    {L"mm 2", 0.0}, {L".", 0.0},     {L"-", 0.0},
+        {L"nan", 0.0},    {L"inf", 0.0},    {L"0x10", 0.0}, {L"1e999", 0.0}, {L"2 mm", 2.0},
+        {L"\u0662", 0.0}, // Arabic-Indic two is not read as a digit
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(ParseCalibrationLength(c.text), c.value) << static_cast<const void*>(c.text);
+}
+
+TEST(CalibrationDialog, OkMakesTheSlotFromTheLineAndTheLength) {
+    Calibration old = Calibrated(123, 7.0f, UNIT_MICROMETRE);
+    old.name = L"Objective 4x";
+    const auto slot = CalibrateSlot(old, UNIT_MILLIMETRE, 400, L"2", 20240615, PackResolution(640, 480));
+    ASSERT_TRUE(slot);
+    EXPECT_EQ(slot->name, L"Objective 4x");
+    EXPECT_EQ(slot->unit, UNIT_MILLIMETRE);
+    EXPECT_EQ(slot->pixels, 400);
+    EXPECT_EQ(slot->length, 2.0f);
+    EXPECT_EQ(slot->scale, 200.0f);
+    EXPECT_EQ(slot->date, 20240615);
+    EXPECT_EQ(slot->resolution, PackResolution(640, 480));
+    EXPECT_EQ(CalibrationValueText(*slot), L"200.00");
+
+    EXPECT_EQ(CalibrateSlot(old, UNIT_MICROMETRE, 300, L"250", 0, 0)->scale, 1.2f);
+}
+
+TEST(CalibrationDialog, LengthOrScaleThatIsNoPositiveNumberChangesNothing) {
+    const Calibration old = Calibrated(400, 2.0f);
+    for (const wchar_t* text : {L"0", L"-2", L"abc", L"", L"0.0000", L"nan", L"inf", L"1e39", L"1e-40"})
+        EXPECT_FALSE(CalibrateSlot(old, UNIT_MILLIMETRE, 400, text, 20240101, 0))
+            << static_cast<const void*>(text);
+    EXPECT_FALSE(CalibrateSlot(old, UNIT_MILLIMETRE, 0, L"2", 20240101, 0));
+    EXPECT_FALSE(CalibrateSlot(old, UNIT_MILLIMETRE, -300, L"2", 20240101, 0));
+}
+
+TEST(CalibrationDialog, OpensCentredOverItsOwner68PixelsDown) {
+    EXPECT_EQ(CalibrationDialogCorner(100, 50, 1280, 400), (DialogCorner{540, 118}));
+    // Wider than its owner: it reaches out on both sides.
+    EXPECT_EQ(CalibrationDialogCorner(0, 0, 300, 500), (DialogCorner{-100, 68}));
+}
