@@ -1,0 +1,18 @@
+// Photos: the camera view's picture at its content size, graphics included, saved as JPEG
+// (quality 100) or PNG in the save folder under a name made of the local date and time.
+#pragma once
+
+#include "output/output_names.h"
+
+#include <windows.h>
+
+#include <string>
+
+LocalTime LocalTimeOf(const SYSTEMTIME& time);
+
+// Saves the view's picture to path: JPEG when the path ends in "jpg", else PNG. False when no
+// camera is open, there is no picture yet, or the save fails.
+bool SavePhoto(const std::wstring& path);
+
+// TakePhoto (app/main_window.h): one photo a second at most; a photo that was saved is added to
+// the recent files, the settings are saved and the control panel is told.

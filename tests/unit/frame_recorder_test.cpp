@@ -1,0 +1,358 @@
+#include "output/frame_recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 8;
+constexpr int kHeight = 4;
+constexpr size_t kFrameBytes = kWidth * kHeight * 3;
+constexpr int64_t kMs = 10000; // 100-ns units
+
+// A clock the test moves by hand.
+struct FakeClock {
+    std::atomic<int64_t> now{5000 * kMs};
+    void Advance(int64_t ms) { now += ms * kMs; }
+};
+
+// What the sink was given, shared with the test (the sink itself is destroyed by the worker).
+struct SinkLog {
+    std::mutex lock;
+    std::vector<int64_t> times;
+    std::vector<uint8_t> firstBytes;
+    int finishes = 0;
+    bool destroyed = false;
+    std::thread::id writerThread;
+    std::thread::id destroyThread;
+    std::vector<std::string> events;
+
+    void Event(const std::string& e) {
+        std::lock_guard<std::mutex> guard(lock);
+        events.push_back(e);
+    }
+};
+
+class FakeSink : public FrameSink {
+public:
+    explicit FakeSink(SinkLog& log) : log_(log) {}
+    ~FakeSink() override {
+        std::lock_guard<std::mutex> guard(log_.lock);
+        log_.destroyed = true;
+        log_.destroyThread = std::this_thread::get_id();
+        log_.events.push_back("destroyed");
+    }
+    Result WriteFrame(const uint8_t* pixels, int64_t time100ns) override {
+        ++entered;
+        {
+            std::unique_lock<std::mutex> guard(gateLock_);
+            gateOpen_.wait(guard, [this] { return !gated_; });
+        }
+        std::lock_guard<std::mutex> guard(log_.lock);
+        log_.writerThread = std::this_thread::get_id();
+        if (failAt_ >= 0 && static_cast<int>(log_.times.size()) >= failAt_)
+            return Result::Failed;
+        log_.times.push_back(time100ns);
+        log_.firstBytes.push_back(pixels[0]);
+        return Result::Written;
+    }
+    bool Finish() override {
+        std::lock_guard<std::mutex> guard(log_.lock);
+        ++log_.finishes;
+        log_.events.push_back("finish");
+        return true;
+    }
+
+    // Holds every write until Open().
+    void Gate() {
+        std::lock_guard<std::mutex> guard(gateLock_);
+        gated_ = true;
+    }
+    void Open() {
+        std::lock_guard<std::mutex> guard(gateLock_);
+        gated_ = false;
+        gateOpen_.notify_all();
+    }
+    void FailAt(int frame) { failAt_ = frame; }
+
+    std::atomic<int> entered{0}; // writes begun
+
+private:
+    SinkLog& log_;
+    std::mutex gateLock_;
+    std::condition_variable gateOpen_;
+    bool gated_ = false;
+    int failAt_ = -1;
+};
+
+std::vector<uint8_t> Frame(uint8_t fill) {
+    return std::vector<uint8_t>(kFrameBytes, fill);
+}
+
+template <typename Condition> bool Eventually(Condition condition) {
+    for (int i = 0; i < 5000; ++i) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return condition();
+}
+
+class FrameRecorderTest : public testing::Test {
+protected:
+    FrameRecorderTest() : recorder([this] { return clock.now.load(); }) {}
+
+    FakeSink* Start(double rate = 30.0, RecorderThreadHooks hooks = {}) {
+        FakeSink* made = nullptr;
+        EXPECT_TRUE(recorder.Start(Maker(&made), kWidth, kHeight, rate, std::move(hooks)));
+        return made;
+    }
+    FrameSinkFactory Maker(FakeSink** made = nullptr) {
+        return [this, made] {
+            auto sink = std::make_unique<FakeSink>(log);
+            log.Event("made");
+            if (made)
+                *made = sink.get();
+            return sink;
+        };
+    }
+    // One frame every 1000/rate ms for `ms`, each written before the next arrives.
+    void Record(int ms, int rate = 30, uint8_t fill = 1) {
+        const std::vector<uint8_t> frame = Frame(fill);
+        for (int t = 0; t < ms; t += 1000 / rate) {
+            const uint64_t before = recorder.Figures().written;
+            recorder.OfferFrame(frame.data(), frame.size());
+            ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == before + 1; }));
+            clock.Advance(1000 / rate);
+        }
+    }
+
+    FakeClock clock;
+    SinkLog log;
+    FrameRecorder recorder;
+};
+
+TEST_F(FrameRecorderTest, PausedTimeIsLeftOutOfTheSampleTimes) {
+    Start();
+    Record(10000);
+    EXPECT_FALSE(recorder.IsPaused());
+    recorder.Pause();
+    EXPECT_TRUE(recorder.IsPaused());
+    const int64_t beforePause = recorder.RecordedTime100ns();
+    // Frames keep coming while paused; none is taken and the clock stands still.
+    const std::vector<uint8_t> frame = Frame(2);
+    for (int t = 0; t < 5000; t += 33) {
+        recorder.OfferFrame(frame.data(), frame.size());
+        clock.Advance(33);
+    }
+    EXPECT_EQ(recorder.RecordedTime100ns(), beforePause);
+    recorder.Resume();
+    Record(10000, 30, 3);
+    EXPECT_TRUE(recorder.Join());
+
+    ASSERT_EQ(log.times.size(), 2u * 304u);
+    EXPECT_EQ(log.times.front(), 0);
+    EXPECT_NEAR(static_cast<double>(log.times.back()), 20000.0 * kMs, 100.0 * kMs);
+    for (size_t i = 1; i < log.times.size(); ++i) {
+        EXPECT_GT(log.times[i], log.times[i - 1]) << i;
+        EXPECT_LE(log.times[i] - log.times[i - 1], 34 * kMs) << "gap at " << i;
+    }
+    for (uint8_t b : log.firstBytes)
+        EXPECT_NE(b, 2); // nothing from the pause
+    EXPECT_EQ(recorder.RecordedTime100ns(), log.times.back());
+    const RecorderFigures f = recorder.Figures();
+    EXPECT_EQ(f.offered, 608u);
+    EXPECT_EQ(f.written, 608u);
+    EXPECT_EQ(f.dropped + f.refused + f.discarded, 0u);
+}
+
+TEST_F(FrameRecorderTest, FramesAreStampedWhenTheyArriveNotWhenWritten) {
+    FakeSink* sink = Start();
+    sink->Gate();
+    const std::vector<uint8_t> frame = Frame(1);
+    for (int i = 0; i < 5; ++i) {
+        recorder.OfferFrame(frame.data(), frame.size());
+        clock.Advance(40);
+    }
+    clock.Advance(3000); // the encoder is slow: the frames are written long after they came
+    sink->Open();
+    ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 5; }));
+    recorder.Join();
+    EXPECT_EQ(log.times, (std::vector<int64_t>{0, 40 * kMs, 80 * kMs, 120 * kMs, 160 * kMs}));
+}
+
+TEST_F(FrameRecorderTest, FramesQueuedAtTheStopAreDiscardedAndTheFileCompleted) {
+    FakeSink* sink = Start();
+    sink->Gate();
+    for (uint8_t i = 1; i <= 6; ++i) {
+        const std::vector<uint8_t> frame = Frame(i);
+        recorder.OfferFrame(frame.data(), frame.size());
+        clock.Advance(33);
+    }
+    ASSERT_TRUE(Eventually([&] { return sink->entered == 1; }));
+    recorder.RequestStop();
+    EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Finishing);
+    const std::vector<uint8_t> late = Frame(9);
+    recorder.OfferFrame(late.data(), late.size()); // after the stop: not taken
+    sink->Open();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(recorder.Join());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+    // The frame being written when the stop came is in the file; the five behind it are not.
+    EXPECT_EQ(log.firstBytes, std::vector<uint8_t>{1});
+    EXPECT_EQ(log.finishes, 1);
+    const RecorderFigures f = recorder.Figures();
+    EXPECT_EQ(f.offered, 6u);
+    EXPECT_EQ(f.written, 1u);
+    EXPECT_EQ(f.discarded, 5u);
+    EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Idle);
+}
+
+TEST_F(FrameRecorderTest, QueueIsBoundedAndTheExcessDroppedAndCounted) {
+    FakeSink* sink = Start(10.0); // about one second: ten frames
+    EXPECT_EQ(recorder.Capacity(), 10u);
+    sink->Gate();
+    const std::vector<uint8_t> frame = Frame(1);
+    recorder.OfferFrame(frame.data(), frame.size());
+    // The first frame is with the sink (held at its gate); ten more fit in the queue.
+    ASSERT_TRUE(Eventually([&] { return sink->entered == 1; }));
+    for (int i = 0; i < 99; ++i)
+        recorder.OfferFrame(frame.data(), frame.size());
+    const RecorderFigures held = recorder.Figures();
+    EXPECT_EQ(held.offered, 100u);
+    EXPECT_EQ(held.dropped, 89u);
+    sink->Open();
+    ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 11; }));
+    recorder.Join();
+    EXPECT_EQ(recorder.Figures().discarded, 0u);
+}
+
+TEST_F(FrameRecorderTest, AFailingSinkEndsTheRecordingByItself) {
+    FakeSink* sink = Start();
+    sink->FailAt(3); // disk full at the fourth frame
+    const std::vector<uint8_t> frame = Frame(1);
+    for (int i = 0; i < 4; ++i) {
+        recorder.OfferFrame(frame.data(), frame.size());
+        clock.Advance(33);
+        ASSERT_TRUE(Eventually([&] {
+            const RecorderFigures f = recorder.Figures();
+            return f.written + f.refused == static_cast<uint64_t>(i + 1);
+        }));
+    }
+    ASSERT_TRUE(Eventually([&] { return recorder.GetPhase() == FrameRecorder::Phase::Finished; }));
+    EXPECT_TRUE(recorder.SinkFailed());
+    EXPECT_FALSE(recorder.IsRecording());
+    recorder.OfferFrame(frame.data(), frame.size()); // nothing more is taken
+    EXPECT_EQ(recorder.Figures().offered, 4u);
+    EXPECT_FALSE(recorder.Join()); // the file holds what came before, but the recording failed
+    EXPECT_EQ(log.times.size(), 3u);
+    EXPECT_EQ(log.finishes, 1);
+    EXPECT_EQ(recorder.RecordedTime100ns(), 66 * kMs);
+
+    // The recorder can start again afterwards.
+    Start();
+    Record(100);
+    EXPECT_TRUE(recorder.Join());
+}
+
+TEST_F(FrameRecorderTest, CopiesAreTheRecordersOwnAndOtherSizesAreIgnored) {
+    Start();
+    std::vector<uint8_t> frame = Frame(7);
+    recorder.OfferFrame(frame.data(), frame.size());
+    std::fill(frame.begin(), frame.end(), 8); // the ring buffer is reused at once
+    recorder.OfferFrame(frame.data(), frame.size() - 3);
+    recorder.OfferFrame(nullptr, frame.size());
+    ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 1; }));
+    recorder.Join();
+    EXPECT_EQ(log.firstBytes, std::vector<uint8_t>{7});
+    EXPECT_EQ(recorder.Figures().offered, 1u);
+}
+
+TEST_F(FrameRecorderTest, StartIsRefusedWhileRunningAndWithoutASinkOrSize) {
+    EXPECT_FALSE(recorder.Start(nullptr, kWidth, kHeight, 30.0));
+    EXPECT_FALSE(recorder.Start(Maker(), 0, kHeight, 30.0));
+    EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Idle);
+    Start();
+    EXPECT_FALSE(recorder.Start(Maker(), kWidth, kHeight, 30.0));
+    EXPECT_TRUE(recorder.IsRecording());
+    recorder.Pause();
+    recorder.RequestStop(); // a paused recording stops as well
+    recorder.WaitFinished();
+    EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Finished);
+    EXPECT_TRUE(recorder.Join());
+    EXPECT_FALSE(recorder.Join()); // nothing ran since
+    recorder.Pause();              // idle: these do nothing
+    recorder.Resume();
+    EXPECT_FALSE(recorder.IsPaused());
+}
+
+TEST_F(FrameRecorderTest, TheWorkerSetsUpWritesAndDestroysTheSinkThenSignals) {
+    std::thread::id hookThread;
+    std::atomic<bool> done{false};
+    RecorderThreadHooks hooks;
+    hooks.starting = [&] {
+        hookThread = std::this_thread::get_id();
+        log.Event("starting");
+    };
+    hooks.ending = [&] { log.Event("ending"); };
+    hooks.done = [&] {
+        log.Event("done");
+        done = true;
+    };
+    Start(30.0, std::move(hooks));
+    Record(100);
+    recorder.RequestStop();
+    ASSERT_TRUE(Eventually([&] { return done.load(); }));
+    EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Finished);
+    recorder.Join();
+    EXPECT_EQ(log.events,
+              (std::vector<std::string>{"starting", "made", "finish", "destroyed", "ending", "done"}));
+    EXPECT_EQ(log.writerThread, hookThread);
+    EXPECT_EQ(log.destroyThread, hookThread);
+    EXPECT_NE(hookThread, std::this_thread::get_id());
+}
+
+TEST_F(FrameRecorderTest, ASinkThatCannotBeMadeLeavesNothingRunning) {
+    std::thread::id factoryThread;
+    bool done = false;
+    RecorderThreadHooks hooks;
+    hooks.starting = [&] { log.Event("starting"); };
+    hooks.ending = [&] { log.Event("ending"); };
+    hooks.done = [&] { done = true; };
+    const auto noFile = [&]() -> std::unique_ptr<FrameSink> {
+        factoryThread = std::this_thread::get_id();
+        return nullptr;
+    };
+    EXPECT_FALSE(recorder.Start(noFile, kWidth, kHeight, 30.0, std::move(hooks)));
+    EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Idle);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"starting", "ending"}));
+    EXPECT_FALSE(done);
+    EXPECT_NE(factoryThread, std::this_thread::get_id());
+    const std::vector<uint8_t> frame = Frame(1);
+    recorder.OfferFrame(frame.data(), frame.size());
+    EXPECT_EQ(recorder.Figures().offered, 0u);
+    // A later attempt starts normally.
+    Start();
+    Record(100);
+    EXPECT_TRUE(recorder.Join());
+}
+
+TEST_F(FrameRecorderTest, DestroyingTheRecorderStopsAndCompletesTheFile) {
+    {
+        FrameRecorder local([this] { return clock.now.load(); });
+        ASSERT_TRUE(local.Start(Maker(), kWidth, kHeight, 30.0));
+        const std::vector<uint8_t> frame = Frame(1);
+        local.OfferFrame(frame.data(), frame.size());
+    }
+    EXPECT_EQ(log.finishes, 1);
+    EXPECT_TRUE(log.destroyed);
+}
+
+} // namespace

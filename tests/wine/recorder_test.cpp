@@ -1,0 +1,452 @@
+// The video recorder, its writers and the record dialog against Wine's real Media Foundation, WIC,
+// GDI+ and file system, in-process and without a camera: frames are handed over as the capture
+// code hands them.
+#include "app/app_settings.h"
+#include "app/main_window.h"
+#include "app/string_table.h"
+#include "capture/frame_rate.h"
+#include "capture/video_format.h"
+#include "output/frame_sinks.h"
+#include "output/record_dialog.h"
+#include "output/video_recorder.h"
+#include "panels/recent_files.h"
+#include "resources/dialogs_record_ids.h"
+#include "tests/unit/mp4_test_reader.h"
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+#include <mfapi.h>
+#include <objbase.h>
+#include <shlwapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring TempFolder(const wchar_t* name) {
+    wchar_t base[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, base);
+    std::wstring folder = std::wstring(base) + name;
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty())
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    return bytes;
+}
+
+// A bottom-up BGR frame: grey, with a red block in the picture's top-left corner (the end of the
+// buffer) and a blue one in its bottom-left corner (the start), and the frame's number in byte 0.
+std::vector<uint8_t> Frame(int width, int height, uint8_t number) {
+    std::vector<uint8_t> frame(static_cast<size_t>(width) * height * 3, 128);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            uint8_t* top = &frame[(static_cast<size_t>(height - 1 - y) * width + x) * 3];
+            top[0] = 0, top[1] = 0, top[2] = 255;
+            uint8_t* bottom = &frame[(static_cast<size_t>(y) * width + x) * 3];
+            bottom[0] = 255, bottom[1] = 0, bottom[2] = 0;
+        }
+    }
+    frame[0] = number;
+    return frame;
+}
+
+// The colour at (x, y) counted from the top of a JPEG picture, decoded by GDI+.
+COLORREF JpegPixel(const uint8_t* jpeg, size_t size, int x, int y, UINT* width = nullptr) {
+    IStream* stream = SHCreateMemStream(jpeg, static_cast<UINT>(size));
+    if (!stream)
+        return CLR_INVALID;
+    COLORREF result = CLR_INVALID;
+    {
+        Gdiplus::Bitmap bitmap(stream);
+        Gdiplus::Color c;
+        if (bitmap.GetLastStatus() == Gdiplus::Ok && bitmap.GetPixel(x, y, &c) == Gdiplus::Ok)
+            result = RGB(c.GetR(), c.GetG(), c.GetB());
+        if (width)
+            *width = bitmap.GetWidth();
+    }
+    stream->Release();
+    return result;
+}
+
+bool Reddish(COLORREF c) {
+    return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
+}
+
+// COM, Media Foundation, GDI+ and the English texts for the whole test program, as the program
+// has them (the recorder's own threads join the multithreaded apartment themselves).
+class Platform : public testing::Environment {
+public:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        MFStartup(0x00020070, MFSTARTUP_FULL);
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+        SelectLanguage(0);
+    }
+    void TearDown() override {
+        Gdiplus::GdiplusShutdown(token_);
+        MFShutdown();
+        CoUninitialize();
+    }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+testing::Environment* const s_platform = testing::AddGlobalTestEnvironment(new Platform);
+
+// Runs fn on a thread of the multithreaded apartment, as the recorder's worker runs its writer.
+void OnWorkerLikeThread(const std::function<void()>& fn) {
+    struct Call {
+        const std::function<void()>* fn;
+    } call{&fn};
+    HANDLE thread = CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            (*static_cast<Call*>(p)->fn)();
+            CoUninitialize();
+            return 0;
+        },
+        &call, 0, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
+TEST(MjpegSink, WritesAFragmentedMp4OfJpegFramesTheRightWayUp) {
+    const std::wstring path = TempFolder(L"vantix-rec") + L"\\sink.mp4";
+    OnWorkerLikeThread([&] {
+        MjpegSinkError error = MjpegSinkError::None;
+        std::unique_ptr<FrameSink> sink = CreateMjpegSink({path, 320, 240, 30.0}, &error);
+        ASSERT_NE(sink, nullptr);
+        EXPECT_EQ(error, MjpegSinkError::None);
+        for (int i = 0; i < 45; ++i) {
+            const std::vector<uint8_t> frame = Frame(320, 240, static_cast<uint8_t>(i));
+            EXPECT_NE(sink->WriteFrame(frame.data(), i * 333333LL), FrameSink::Result::Failed);
+        }
+        EXPECT_TRUE(sink->Finish());
+    });
+
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    Mp4TestFile file;
+    ASSERT_NO_THROW(file = ReadMp4(bytes));
+    EXPECT_EQ(file.width, 320);
+    EXPECT_EQ(file.height, 240);
+    EXPECT_EQ(file.SampleCount(), 45u);
+    EXPECT_TRUE(file.hasIndex);
+    EXPECT_GE(file.fragments.size(), 2u) << "a fragment at least every second";
+    EXPECT_NEAR(static_cast<double>(file.Duration()) / file.mediaTimescale, 1.5, 0.05);
+
+    // Every sample is a JPEG picture of the frame; the top of the picture is the end of the buffer.
+    const Mp4TestSample& first = file.fragments.front().samples.front();
+    ASSERT_GT(first.size, 2u);
+    EXPECT_EQ(bytes[first.offset], 0xFF);
+    EXPECT_EQ(bytes[first.offset + 1], 0xD8);
+    UINT width = 0;
+    EXPECT_TRUE(Reddish(JpegPixel(&bytes[first.offset], first.size, 4, 4, &width)));
+    EXPECT_EQ(width, 320u);
+    EXPECT_FALSE(Reddish(JpegPixel(&bytes[first.offset], first.size, 4, 235)));
+}
+
+TEST(MjpegSink, AFileThatCannotBeCreatedIsReportedAtOnce) {
+    OnWorkerLikeThread([] {
+        MjpegSinkError error = MjpegSinkError::None;
+        EXPECT_EQ(CreateMjpegSink({L"C:\\no-such-folder\\x\\a.mp4", 320, 240, 30.0}, &error), nullptr);
+        EXPECT_EQ(error, MjpegSinkError::CannotCreateFile);
+    });
+}
+
+TEST(FileByteSink, AppendsPatchesAndReportsWhatFails) {
+    const std::wstring path = TempFolder(L"vantix-rec") + L"\\bytes.bin";
+    {
+        FileByteSink sink;
+        DWORD error = 0;
+        ASSERT_TRUE(sink.Open(path, &error));
+        const uint8_t a[] = {1, 2, 3, 4, 5};
+        const uint8_t b[] = {6, 7};
+        const uint8_t patch[] = {9, 9};
+        EXPECT_TRUE(sink.CanSeek());
+        EXPECT_TRUE(sink.Write(a, sizeof a));
+        EXPECT_TRUE(sink.WriteAt(1, patch, sizeof patch));
+        EXPECT_TRUE(sink.Write(b, sizeof b)); // still appends at the end
+    }
+    EXPECT_EQ(ReadBytes(path), (std::vector<uint8_t>{1, 9, 9, 4, 5, 6, 7}));
+
+    FileByteSink folder;
+    DWORD error = 0;
+    EXPECT_FALSE(folder.Open(TempFolder(L"vantix-rec"), &error)); // a folder, not a file
+    EXPECT_NE(error, 0u);
+    const uint8_t c[] = {1};
+    EXPECT_FALSE(folder.Write(c, 1));
+}
+
+class RecorderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_captureFormat = VideoFormat{kFourccMjpg, 160, 120, 0};
+        g_frameRate = 2.0f; // a camera that has just started
+        folder_ = TempFolder(L"vantix-rec");
+    }
+    void TearDown() override {
+        StopRecording();
+        g_captureFormat = VideoFormat{0, 0, 0, 0};
+        g_frameRate = kDefaultFrameRate;
+    }
+    static void Offer(int count, uint8_t number = 1) {
+        const std::vector<uint8_t> frame = Frame(160, 120, number);
+        for (int i = 0; i < count; ++i) {
+            OfferRecorderFrame(frame.data(), frame.size());
+            Sleep(33);
+        }
+    }
+    std::wstring folder_;
+};
+
+TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMediaFoundationCannot) {
+    const std::wstring path = folder_ + L"\\20240131-094502-007.mp4";
+    ASSERT_EQ(StartRecording(path), RecordStartError::None);
+    EXPECT_TRUE(IsRecording());
+    // Wine has no H.264 encoder and no MP4 sink: the fallback writes under the same name.
+    EXPECT_EQ(CurrentVideoWriter(), VideoWriterKind::MotionJpeg);
+    EXPECT_EQ(StartRecording(folder_ + L"\\other.mp4"), RecordStartError::Busy);
+
+    Offer(20);
+    PauseRecording();
+    EXPECT_TRUE(IsRecordingPaused());
+    Sleep(200);
+    const int64_t pausedAt = RecordedTenths();
+    Offer(10, 2); // not taken while paused
+    EXPECT_EQ(RecordedTenths(), pausedAt);
+    ResumeRecording();
+    Offer(10);
+    Sleep(300);
+    EXPECT_GT(RecordedTenths(), 7);
+    const RecorderFigures figures = CurrentRecorderFigures();
+    EXPECT_EQ(figures.offered, 30u);
+    EXPECT_EQ(figures.dropped, 0u);
+
+    StopRecording();
+    EXPECT_FALSE(IsRecording());
+
+    Mp4TestFile file;
+    ASSERT_NO_THROW(file = ReadMp4(ReadBytes(path)));
+    EXPECT_EQ(file.width, 160);
+    EXPECT_GE(file.SampleCount(), 25u);
+    EXPECT_LE(file.SampleCount(), 30u);
+    // The measured 2 frames a second was raised to 5 before the writer took it: the last frame
+    // lasts a fifth of a second.
+    const Mp4TestSample& last = file.fragments.back().samples.back();
+    EXPECT_EQ(last.duration, file.mediaTimescale / 5);
+    // The file's time has no pause in it: 30 frames at 33 ms and more.
+    EXPECT_LT(static_cast<double>(file.Duration()) / file.mediaTimescale, 1.6);
+
+    // The first frame as a picture beside the video, for the Files section's preview.
+    const std::vector<uint8_t> picture = ReadBytes(folder_ + L"\\20240131-094502-007.jpg");
+    ASSERT_GT(picture.size(), 2u);
+    UINT width = 0;
+    EXPECT_TRUE(Reddish(JpegPixel(picture.data(), picture.size(), 3, 3, &width)));
+    EXPECT_EQ(width, 160u);
+
+    // Idle again: a new recording can start.
+    ASSERT_EQ(StartRecording(folder_ + L"\\again.mp4"), RecordStartError::None);
+    StopRecording();
+}
+
+TEST_F(RecorderTest, ARecordingThatCannotStartLeavesNothingRunning) {
+    EXPECT_EQ(StartRecording(L"C:\\no-such-folder\\x\\a.mp4"), RecordStartError::CannotCreateFile);
+    EXPECT_FALSE(IsRecording());
+    EXPECT_EQ(RecordedTenths(), 0);
+    g_captureFormat = VideoFormat{0, 0, 0, 0};
+    EXPECT_EQ(StartRecording(folder_ + L"\\b.mp4"), RecordStartError::NoCamera);
+    StopRecording(); // nothing to stop
+    EXPECT_FALSE(IsRecording());
+}
+
+// What a window saw when a message reached it during a stop.
+struct DuringStop {
+    bool outerWaiting = false; // set around the outer StopRecording by the test
+    bool handled = false;
+    bool handledWhileOuterWaited = false;
+    bool nestedReturned = false;
+};
+DuringStop s_duringStop;
+
+LRESULT CALLBACK StopperWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_APP)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    // A window that stops the recording itself, as a dialog being destroyed does, and a main
+    // window that closes meanwhile.
+    s_duringStop.handled = true;
+    s_duringStop.handledWhileOuterWaited = s_duringStop.outerWaiting;
+    StopRecording();
+    s_duringStop.nestedReturned = true;
+    PostQuitMessage(7);
+    return 0;
+}
+
+TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
+    // Large frames, so that completing the file takes a while (the encoders finish their frames).
+    g_captureFormat = VideoFormat{kFourccMjpg, 1920, 1080, 0};
+    const std::wstring path = folder_ + L"\\nested.mp4";
+    ASSERT_EQ(StartRecording(path), RecordStartError::None);
+    WNDCLASSW wc = {};
+    wc.lpszClassName = L"VantixStopper";
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpfnWndProc = StopperWndProc;
+    RegisterClassW(&wc);
+    HWND window =
+        CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(window, nullptr);
+    const std::vector<uint8_t> frame = Frame(1920, 1080, 1);
+    for (int i = 0; i < 6; ++i)
+        OfferRecorderFrame(frame.data(), frame.size());
+    s_duringStop = {};
+    PostMessageW(window, WM_APP, 0, 0);
+    s_duringStop.outerWaiting = true;
+    StopRecording();
+    s_duringStop.outerWaiting = false;
+
+    EXPECT_TRUE(s_duringStop.handledWhileOuterWaited) << "no message was dispatched during the wait";
+    EXPECT_TRUE(s_duringStop.nestedReturned);
+    EXPECT_FALSE(IsRecording());
+    // The quit that came during the wait is there for the message loop afterwards.
+    MSG msg = {};
+    EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 7u);
+    Mp4TestFile file;
+    ASSERT_NO_THROW(file = ReadMp4(ReadBytes(path)));
+    EXPECT_GE(file.SampleCount(), 1u);
+    DestroyWindow(window);
+}
+
+// The record dialog run modal, as the main window runs it, driven from a timer of its own loop.
+class RecordDialogTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_hInstance = GetModuleHandleW(nullptr);
+        g_settings = AppSettings{};
+        g_settings.saveFolder = TempFolder(L"vantix-rec-dialog");
+        g_hMainWnd = CreateWindowW(L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 900, 600,
+                                   nullptr, nullptr, g_hInstance, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(g_hMainWnd);
+        g_hMainWnd = nullptr;
+    }
+
+    // Runs the dialog; `step` is called every 100 ms with the dialog until it returns false.
+    static void Run(const std::function<bool(HWND)>& step) {
+        s_step = &step;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+            HWND dialog = FindDialog();
+            if (dialog && s_step && !(*s_step)(dialog)) {
+                s_step = nullptr;
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+            }
+        });
+        ShowRecordDialog();
+        KillTimer(nullptr, timer);
+        s_step = nullptr;
+    }
+
+    static HWND FindDialog() {
+        HWND found = nullptr;
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM lParam) -> BOOL {
+                if (GetDlgItem(hwnd, IDC_REC_CLOCK)) {
+                    *reinterpret_cast<HWND*>(lParam) = hwnd;
+                    return FALSE;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+    static std::wstring Text(HWND hwnd) {
+        wchar_t text[256] = {};
+        GetWindowTextW(hwnd, text, 256);
+        return text;
+    }
+
+    static inline const std::function<bool(HWND)>* s_step = nullptr;
+};
+
+TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndCloses) {
+    g_settings.maxRecordSeconds = 3600;
+    bool seen = false;
+    Run([&](HWND dialog) {
+        seen = true;
+        EXPECT_EQ(Text(dialog), L"Record video");
+        EXPECT_EQ(Text(GetDlgItem(dialog, IDOK)), L"Start");
+        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_PAUSE)), L"Pause");
+        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_LIMIT_LABEL)), L"Time limit:");
+        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_CLOCK)), L"0.0");
+        HWND list = GetDlgItem(dialog, IDC_REC_LIMIT);
+        EXPECT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 11);
+        EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 7); // 1 hour
+        wchar_t item[64] = {};
+        SendMessageW(list, CB_GETLBTEXT, 10, reinterpret_cast<LPARAM>(item));
+        EXPECT_STREQ(item, L"8 hours");
+
+        // Centred over the owner, 68 pixels below its top edge.
+        RECT owner = {}, self = {};
+        GetWindowRect(g_hMainWnd, &owner);
+        GetWindowRect(dialog, &self);
+        EXPECT_EQ(self.top, owner.top + 68);
+        EXPECT_NEAR((self.left + self.right) / 2.0, (owner.left + owner.right) / 2.0, 1.0);
+
+        // The clock has a font of its own, larger than the dialog's.
+        HFONT clockFont =
+            reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, IDC_REC_CLOCK, WM_GETFONT, 0, 0));
+        HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+        EXPECT_NE(clockFont, dialogFont);
+        LOGFONTW big = {}, small = {};
+        GetObjectW(clockFont, sizeof big, &big);
+        GetObjectW(dialogFont, sizeof small, &small);
+        EXPECT_GT(std::abs(big.lfHeight), 2 * std::abs(small.lfHeight));
+        return false;
+    });
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(FindDialog(), nullptr);
+}
+
+TEST_F(RecordDialogTest, StartWithoutACameraStaysAtStartSaysWhyAndStoresTheLimit) {
+    g_settings.maxRecordSeconds = 45; // not in the list
+    const size_t recentBefore = g_recentFiles.size();
+    int step = 0;
+    std::wstring status;
+    Run([&](HWND dialog) {
+        switch (step++) {
+            case 0:
+                EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_REC_LIMIT, CB_GETCURSEL, 0, 0), 0); // "No limit"
+                EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REC_PAUSE)));
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                return true;
+            default:
+                status = Text(GetDlgItem(dialog, IDC_REC_STATUS));
+                EXPECT_EQ(Text(GetDlgItem(dialog, IDOK)), L"Start");
+                return false;
+        }
+    });
+    EXPECT_EQ(status, L"No camera is open.");
+    EXPECT_EQ(g_settings.maxRecordSeconds, 0) << "starting takes the selected limit";
+    EXPECT_EQ(g_recentFiles.size(), recentBefore);
+}
+
+} // namespace
