@@ -1,0 +1,261 @@
+#include "panels/files_section.h"
+
+#include "app/app_messages.h"
+#include "app/app_settings.h"
+#include "app/image_encoders.h"
+#include "app/string_table.h"
+#include "app/window_classes.h"
+#include "panels/image_view_geometry.h"
+#include "panels/image_viewer.h"
+#include "panels/recent_files.h"
+#include "panels/section_controls.h"
+
+#include <gdiplus.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Brushes and the item height, made on the first creation and kept for the process.
+HBRUSH s_itemBrush = nullptr;
+HBRUSH s_selectedBrush = nullptr;
+int s_itemHeight = 0;
+
+void MakeSharedObjects(HWND hwnd) {
+    if (s_itemBrush)
+        return;
+    HDC dc = GetDC(hwnd);
+    HGDIOBJ old = SelectObject(dc, GetSectionFonts().header);
+    SIZE text = {};
+    GetTextExtentPoint32W(dc, L"ZH", 2, &text);
+    SelectObject(dc, old);
+    ReleaseDC(hwnd, dc);
+    s_itemHeight = text.cy + kFilesItemExtraHeight;
+    s_itemBrush = CreateSolidBrush(kFilesItemBackground);
+    s_selectedBrush = CreateSolidBrush(kFilesSelectedBackground);
+}
+
+FilesSectionData* DataOf(HWND hwnd) {
+    return reinterpret_cast<FilesSectionData*>(GetWindowLongPtrW(hwnd, 0));
+}
+
+int BaseUnitY() {
+    return HIWORD(GetDialogBaseUnits());
+}
+
+void Place(HWND child, const LayoutRect& r) {
+    if (child)
+        SetWindowPos(child, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void LayOut(FilesSectionData* s, int width) {
+    s->layout = ComputeFilesSectionLayout(width, BaseUnitY());
+    Place(s->header, s->layout.header);
+    Place(s->list, s->layout.list);
+    Place(s->preview, s->layout.preview);
+}
+
+// Files that are gone or locked since they were listed last time are left out.
+bool CanBeOpenedForReading(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+// The list box shows one item per recent file and keeps no text of its own.
+void FillList(FilesSectionData* s) {
+    if (!s->list)
+        return;
+    const LRESULT count = SendMessageW(s->list, LB_GETCOUNT, 0, 0);
+    for (size_t i = count < 0 ? 0 : static_cast<size_t>(count); i < g_recentFiles.size(); ++i)
+        SendMessageW(s->list, LB_ADDSTRING, 0, static_cast<LPARAM>(i));
+}
+
+std::wstring SelectedPath(FilesSectionData* s) {
+    const LRESULT index = SendMessageW(s->list, LB_GETCURSEL, 0, 0);
+    if (index < 0 || static_cast<size_t>(index) >= g_recentFiles.size())
+        return {};
+    return g_recentFiles[static_cast<size_t>(index)];
+}
+
+void OpenWithSystemViewer(const std::wstring& path) {
+    ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void OnListCommand(FilesSectionData* s, int code) {
+    const std::wstring path = SelectedPath(s);
+    if (code == LBN_DBLCLK && !path.empty())
+        OpenWithSystemViewer(path);
+    SendMessageW(s->preview, WM_COMMAND, MAKEWPARAM(kImageLoadCommand, 0),
+                 reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+void DrawItem(const DRAWITEMSTRUCT* item) {
+    if (item->itemID == static_cast<UINT>(-1) || item->itemID >= g_recentFiles.size())
+        return;
+    const std::wstring name = RecentFileDisplayName(g_recentFiles[item->itemID]);
+    const bool selected = (item->itemState & ODS_SELECTED) != 0;
+    HDC dc = item->hDC;
+    FillRect(dc, &item->rcItem, selected ? s_selectedBrush : s_itemBrush);
+    HGDIOBJ oldFont = SelectObject(dc, GetSectionFonts().control);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColor = SetTextColor(dc, RGB(0, 0, 0));
+    ExtTextOutW(dc, item->rcItem.left + kFilesItemTextInset, item->rcItem.top + kFilesItemTextInset,
+                ETO_CLIPPED, &item->rcItem, name.c_str(), static_cast<UINT>(name.size()), nullptr);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+}
+
+void ShowControls(FilesSectionData* s, bool show) {
+    ShowWindow(s->list, show ? SW_SHOW : SW_HIDE);
+    ShowWindow(s->preview, show ? SW_SHOW : SW_HIDE);
+}
+
+HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                 const LayoutRect& r) {
+    return CreateWindowExW(0, className, text, WS_CHILD | style, r.x, r.y, r.width, r.height, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)), nullptr);
+}
+
+LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
+    auto* s = new (std::nothrow) FilesSectionData{};
+    if (!s)
+        return -1;
+    s->window = hwnd;
+    SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(s));
+    MakeSharedObjects(hwnd);
+
+    const int panelWidth = static_cast<int>(reinterpret_cast<INT_PTR>(create->lpCreateParams));
+    s->layout = ComputeFilesSectionLayout(panelWidth - kFilesCreationWidthAllowance, BaseUnitY());
+    s->header = CreateChild(hwnd, kCtrlPanelHeaderWndClass, GetText("files").c_str(), WS_VISIBLE,
+                            kFilesHeaderId, s->layout.header);
+    s->list = CreateChild(hwnd, L"ListBox", nullptr, WS_BORDER | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NOTIFY,
+                          kFilesListId, s->layout.list);
+    s->preview = CreateChild(hwnd, kImageWndClass, nullptr, 0, kFilesPreviewId, s->layout.preview);
+    for (HWND control : {s->list, s->preview}) {
+        if (control)
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetSectionFonts().control), FALSE);
+    }
+    if (s->preview)
+        SendMessageW(s->preview, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 25);
+
+    LoadRecentFiles(g_recentFiles, g_settings.latestFilesText, CanBeOpenedForReading);
+    FillList(s);
+    return 0;
+}
+
+void OnDestroy(HWND hwnd) {
+    FilesSectionData* s = DataOf(hwnd);
+    SetWindowLongPtrW(hwnd, 0, 0);
+    delete s;
+}
+
+LRESULT OnCommand(FilesSectionData* s, WPARAM wParam) {
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    if (id == kFilesListId && (code == LBN_SELCHANGE || code == LBN_DBLCLK)) {
+        OnListCommand(s, code);
+    } else if (id == CMD_REFRESH_TEXTS && s->header) {
+        SetWindowTextW(s->header, GetText("files").c_str());
+        InvalidateRect(s->header, nullptr, TRUE);
+    }
+    return 0;
+}
+
+} // namespace
+
+LRESULT CALLBACK FilesSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CREATE)
+        return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
+    FilesSectionData* s = DataOf(hwnd);
+    if (msg == WM_MEASUREITEM) { // the list box asks while it is being created
+        reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(s_itemHeight);
+        return 1;
+    }
+    if (!s)
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+
+    switch (msg) {
+        case WM_DESTROY:
+            OnDestroy(hwnd);
+            return 0;
+        case WM_SIZE:
+            if (LOWORD(lParam) != 0 && HIWORD(lParam) != 0)
+                LayOut(s, LOWORD(lParam));
+            return 0;
+        case UM_SECTION_SIZE:
+            return static_cast<LRESULT>(
+                PackSectionHeights(s->layout.collapsedHeight, s->layout.expandedHeight));
+        case UM_SECTION_EXPAND:
+            ShowControls(s, wParam != 0);
+            PostMessageW(GetParent(hwnd), UM_SECTION_EXPAND, kFilesPanelSlot, wParam != 0 ? 1 : 0);
+            return 0;
+        case UM_PANEL_REFRESH:
+            return 0;
+        case UM_RECENT_FILE_ADDED:
+            // Brings the list up to the recent-files list, so an entry is never shown twice or lost.
+            FillList(s);
+            return 0;
+        case UM_THUMB_CLICKED:
+            if (wParam == 1) {
+                const std::wstring path = SelectedPath(s);
+                if (!path.empty())
+                    OpenWithSystemViewer(path);
+            }
+            return 0;
+        case WM_DRAWITEM:
+            DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return 1;
+        case WM_COMMAND:
+            return OnCommand(s, wParam);
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+bool SaveVideoPreviewPicture(const std::wstring& videoPath, const uint8_t* pixels, int width, int height) {
+    const std::wstring picturePath = VideoPreviewPicturePath(videoPath);
+    if (picturePath.empty() || !pixels || !ImageSizeCanBeHeld(width, height))
+        return false;
+    if (GetFileAttributesW(picturePath.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    static const CLSID kNoEncoder = {};
+    if (std::memcmp(&g_jpegEncoderClsid, &kNoEncoder, sizeof(CLSID)) == 0)
+        return false;
+
+    // The encoder wants rows on 4-byte boundaries; the frame's rows are packed and bottom-up.
+    const size_t packed = static_cast<size_t>(width) * 3;
+    const size_t stride = static_cast<size_t>(ImageRowBytes(width));
+    std::vector<BYTE> rows;
+    try {
+        rows.assign(stride * static_cast<size_t>(height), 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (int row = 0; row < height; ++row) {
+        std::memcpy(rows.data() + static_cast<size_t>(row) * stride,
+                    pixels + static_cast<size_t>(height - 1 - row) * packed, packed);
+    }
+
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (Gdiplus::DllExports::GdipCreateBitmapFromScan0(width, height, static_cast<INT>(stride),
+                                                       PixelFormat24bppRGB, rows.data(),
+                                                       &bitmap) != Gdiplus::Ok ||
+        !bitmap)
+        return false;
+    const bool saved = Gdiplus::DllExports::GdipSaveImageToFile(bitmap, picturePath.c_str(),
+                                                                &g_jpegEncoderClsid, nullptr) == Gdiplus::Ok;
+    Gdiplus::DllExports::GdipDisposeImage(bitmap);
+    if (!saved)
+        OutputDebugStringW(L"SaveVideoPreviewPicture FAILED.\r\n");
+    return saved;
+}

@@ -1,0 +1,34 @@
+// The Files section of the control panel (window class "CtrlPanelFilesWndClass"): the list of the
+// photos and videos saved so far, by file name, and a preview of the selected one at 25 % in an
+// image viewer below it. A double click on the list or on the preview opens the file with the
+// program the system associates with it.
+//
+// The panel creates it with its own width in pixels as the creation parameter and talks to it with
+// UM_SECTION_SIZE, UM_SECTION_EXPAND, UM_RECENT_FILE_ADDED and WM_COMMAND 1039.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "panels/files_layout.h"
+
+// One section's record, in its first extra window word from WM_CREATE to WM_DESTROY.
+struct FilesSectionData {
+    HWND window;
+    HWND header;
+    HWND list;
+    HWND preview;
+    FilesSectionLayout layout;
+};
+
+LRESULT CALLBACK FilesSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The preview picture of a recording, for the recorder to call when a recording ends: saves the
+// frame as a JPEG beside the video under the video's name with "jpg" in place of "mp4", which is
+// where the Files section looks for it. `pixels` holds the frame as the capture ring does: 24-bit
+// blue-green-red, rows of width * 3 bytes without gaps, bottom row first. Does nothing and returns
+// false when the path does not end in "mp4", the picture exists already, the frame is empty or the
+// save fails. Needs GDI+ started and the encoders looked up; any thread.
+bool SaveVideoPreviewPicture(const std::wstring& videoPath, const uint8_t* pixels, int width, int height);

@@ -1,0 +1,65 @@
+#include "panels/section_controls.h"
+
+#include "app/app_messages.h"
+#include "app/main_window.h"
+#include "panels/section_header.h"
+
+SectionFonts GetSectionFonts() {
+    return {SectionHeaderFont(), SectionControlFont()};
+}
+
+SectionUnits SystemSectionUnits() {
+    const LONG base = GetDialogBaseUnits();
+    return {LOWORD(base), HIWORD(base)};
+}
+
+HWND CreateSectionControl(HWND section, const wchar_t* className, const wchar_t* text, DWORD style, int id,
+                          HFONT font) {
+    HWND control = CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, section,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_hInstance, nullptr);
+    if (control && font)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+void ShowSectionControls(HWND section, int firstId, int lastId, bool show) {
+    for (int id = firstId; id <= lastId; ++id) {
+        if (HWND control = GetDlgItem(section, id))
+            ShowWindow(control, show ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void ApplySectionLayout(HWND section, const std::vector<ControlPlacement>& layout) {
+    HDWP batch = BeginDeferWindowPos(static_cast<int>(layout.size()));
+    for (const ControlPlacement& p : layout) {
+        HWND control = GetDlgItem(section, p.id);
+        if (!control)
+            continue;
+        if (batch) {
+            batch = DeferWindowPos(batch, control, nullptr, p.rect.x, p.rect.y, p.rect.width, p.rect.height,
+                                   SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        if (!batch) // the batch failed: place the rest one by one
+            MoveWindow(control, p.rect.x, p.rect.y, p.rect.width, p.rect.height, TRUE);
+    }
+    if (batch)
+        EndDeferWindowPos(batch);
+}
+
+LRESULT SectionHeightsAnswer(int collapsed, int expanded) {
+    return static_cast<LRESULT>(PackHeightsAnswer(collapsed, expanded));
+}
+
+void NotifyPanelOfExpand(HWND section, int slot, bool expanded) {
+    if (HWND panel = GetParent(section))
+        PostMessageW(panel, UM_SECTION_EXPAND, static_cast<WPARAM>(slot), expanded ? 1 : 0);
+}
+
+void SetCheck(HWND control, bool ticked) {
+    if (control)
+        SendMessageW(control, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool IsTicked(HWND control) {
+    return control && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}

@@ -1,0 +1,140 @@
+// The control panel's arithmetic: the sections' heights answers, the stack of sections, the
+// scroll range and position, and the header bar's chevron.
+#include "panels/panel_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+PanelSlot Slot(int collapsed, int expanded, int isExpanded) {
+    return {{collapsed, expanded}, isExpanded};
+}
+
+// Device, Preview and Files expanded, Colors collapsed, with heights of a 96-dpi screen.
+std::vector<PanelSlot> StartingSlots() {
+    return {Slot(29, 213, 1), Slot(29, 161, 1), Slot(29, 465, 0), Slot(29, 465, 1)};
+}
+
+} // namespace
+
+TEST(PanelHeights, AnswerCarriesCollapsedLowAndExpandedHigh) {
+    EXPECT_EQ(PackHeightsAnswer(29, 213), 29u | 213u << 16);
+    const SectionHeights h = UnpackHeightsAnswer(PackHeightsAnswer(29, 213));
+    EXPECT_EQ(h.collapsed, 29);
+    EXPECT_EQ(h.expanded, 213);
+
+    // A window that does not know the query answers 0: it takes no room either way.
+    const SectionHeights none = UnpackHeightsAnswer(0);
+    EXPECT_EQ(none.collapsed, 0);
+    EXPECT_EQ(none.expanded, 0);
+    EXPECT_EQ(SlotHeight({none, 1}), 0);
+
+    // Out of 16 bits: clamped, never spilling into the other half.
+    EXPECT_EQ(UnpackHeightsAnswer(PackHeightsAnswer(70000, -3)).collapsed, 0xFFFF);
+    EXPECT_EQ(UnpackHeightsAnswer(PackHeightsAnswer(70000, -3)).expanded, 0);
+}
+
+TEST(PanelLayout, SectionsStackFromTheTopMarginMinusTheScrollPosition) {
+    const std::vector<PanelSlot> slots = StartingSlots();
+    EXPECT_EQ(PanelContentHeight(slots, 8), 16 + 213 + 161 + 29 + 465);
+
+    const std::vector<PanelRect> at0 = LayoutPanelSections(slots, 252, 8, 8, 0);
+    ASSERT_EQ(at0.size(), 4u);
+    EXPECT_EQ(at0[0], (PanelRect{8, 8, 236, 213}));
+    EXPECT_EQ(at0[1], (PanelRect{8, 221, 236, 161}));
+    EXPECT_EQ(at0[2], (PanelRect{8, 382, 236, 29})); // collapsed
+    EXPECT_EQ(at0[3], (PanelRect{8, 411, 236, 465}));
+
+    const std::vector<PanelRect> scrolled = LayoutPanelSections(slots, 235, 8, 8, 100);
+    EXPECT_EQ(scrolled[0], (PanelRect{8, -92, 219, 213}));
+    EXPECT_EQ(scrolled[3].y, 311);
+
+    // Narrower than the margins: no negative widths.
+    EXPECT_EQ(LayoutPanelSections(slots, 10, 8, 8, 0)[0].width, 0);
+}
+
+TEST(PanelScroll, EverythingFittingHidesTheBarAndGoesBackToTheTop) {
+    for (int old : {0, 57, 10000}) {
+        const PanelScroll s = ComputePanelScroll(600, 700, old);
+        EXPECT_FALSE(s.showBar);
+        EXPECT_EQ(s.position, 0) << old;
+    }
+    EXPECT_FALSE(ComputePanelScroll(700, 700, 30).showBar); // exactly fitting
+}
+
+TEST(PanelScroll, TallerContentShowsTheBarWithAClampedPosition) {
+    const PanelScroll s = ComputePanelScroll(900, 480, 57);
+    EXPECT_TRUE(s.showBar);
+    EXPECT_EQ(s.range, 420);
+    EXPECT_EQ(s.position, 57);
+    // A page of 20 on a maximum of range + 19: the thumb's last position is exactly the range.
+    EXPECT_EQ(s.scrollMax, 439);
+    EXPECT_EQ(s.scrollMax - kPanelScrollPage + 1, s.range);
+
+    EXPECT_EQ(ComputePanelScroll(900, 480, 5000).position, 420); // window grew: clamped
+    EXPECT_EQ(ComputePanelScroll(900, 480, -4).position, 0);
+}
+
+TEST(PanelScroll, CollapsingTheSectionThatOverflowedResetsThePosition) {
+    std::vector<PanelSlot> slots = {Slot(29, 213, 1), Slot(29, 400, 1)};
+    const int client = 500;
+    int position = ComputePanelScroll(PanelContentHeight(slots, 8), client, 0).position;
+    position = ScrolledPanelPosition(kScrollBottom, position, 0, 17, PanelContentHeight(slots, 8), client);
+    EXPECT_EQ(position, 16 + 613 - 500);
+
+    slots[1].expanded = 0;
+    const PanelScroll after = ComputePanelScroll(PanelContentHeight(slots, 8), client, position);
+    EXPECT_FALSE(after.showBar);
+    EXPECT_EQ(LayoutPanelSections(slots, 252, 8, 8, after.position)[0].y, 8);
+}
+
+TEST(PanelScroll, RequestsMoveByLinesPagesAndThumbWithinTheRange) {
+    const int content = 900, client = 480, step = 17; // range 420
+    EXPECT_EQ(ScrolledPanelPosition(kScrollLineDown, 100, 0, step, content, client), 117);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollLineUp, 100, 0, step, content, client), 83);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollPageDown, 100, 0, step, content, client), 168);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollPageUp, 100, 0, step, content, client), 32);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollThumbTrack, 100, 250, step, content, client), 250);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollThumbPosition, 100, 251, step, content, client), 251);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollTop, 100, 0, step, content, client), 0);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollBottom, 100, 0, step, content, client), 420);
+    EXPECT_EQ(ScrolledPanelPosition(8 /* SB_ENDSCROLL */, 100, 0, step, content, client), 100);
+
+    // Past either end stops at the end.
+    EXPECT_EQ(ScrolledPanelPosition(kScrollLineUp, 5, 0, step, content, client), 0);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollPageDown, 410, 0, step, content, client), 420);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollThumbTrack, 0, 9999, step, content, client), 420);
+
+    // Nothing moves while everything fits.
+    EXPECT_EQ(ScrolledPanelPosition(kScrollBottom, 0, 0, step, 400, 480), 0);
+    EXPECT_EQ(ScrolledPanelPosition(kScrollLineDown, 0, 0, step, 480, 480), 0);
+}
+
+TEST(PanelScroll, WheelUpForPositiveDeltasAndDownOtherwise) {
+    EXPECT_EQ(WheelScrollRequest(120), kScrollLineUp);
+    EXPECT_EQ(WheelScrollRequest(1), kScrollLineUp);
+    EXPECT_EQ(WheelScrollRequest(-120), kScrollLineDown);
+    EXPECT_EQ(WheelScrollRequest(0), kScrollLineDown);
+}
+
+TEST(HeaderBar, ChevronPointsUpWhenExpandedAndDownWhenCollapsed) {
+    // A bar 236 x 28: the tip at x = 216.
+    const Chevron up = HeaderChevron(236, 28, true);
+    EXPECT_EQ(up.from, (ChevronPoint{211, 16}));
+    EXPECT_EQ(up.tip, (ChevronPoint{216, 11}));
+    EXPECT_EQ(up.to, (ChevronPoint{222, 17}));
+    EXPECT_LT(up.tip.y, up.from.y);
+
+    const Chevron down = HeaderChevron(236, 28, false);
+    EXPECT_EQ(down.from, (ChevronPoint{211, 13}));
+    EXPECT_EQ(down.tip, (ChevronPoint{216, 18}));
+    EXPECT_EQ(down.to, (ChevronPoint{222, 12}));
+    EXPECT_GT(down.tip.y, down.from.y);
+
+    // Odd heights halve with the remainder dropped.
+    EXPECT_EQ(HeaderChevron(236, 27, true).tip.y, 10);
+    EXPECT_EQ(HeaderChevron(236, 27, false).tip.y, 17);
+    EXPECT_EQ(HeaderTextY(28, 21), 3);
+}

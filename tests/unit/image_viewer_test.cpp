@@ -1,0 +1,262 @@
+// The image viewer's arithmetic (zoom sizes, centring, clamping, panning, the play mark) and the
+// size check that keeps pictures too large to hold away from the decoder.
+#include "panels/image_header.h"
+#include "panels/image_view_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+TEST(ImageZoom, DisplaySizes) {
+    struct Case {
+        int zoom;
+        int at1280;
+        int at1283;
+    };
+    const Case cases[] = {
+        {15, 192, 192},
+        {25, 320, 320},
+        {50, 640, 641},
+        {75, 960, 962},
+        {125, 1600, 1603},
+        {150, 1920, 1924},
+        {175, 2240, 2245},
+        {200, 2560, 2566},
+        // Anything else shows the picture at its own size.
+        {100, 1280, 1283},
+        {0, 1280, 1283},
+        {30, 1280, 1283},
+        {-25, 1280, 1283},
+        {400, 1280, 1283},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ImageZoomSize(1280, c.zoom), c.at1280) << c.zoom;
+        EXPECT_EQ(ImageZoomSize(1283, c.zoom), c.at1283) << c.zoom;
+    }
+    EXPECT_EQ(ImageZoomSize(3, 25), 0);
+    EXPECT_EQ(ImageZoomSize(6, 15), 0); // 0.9
+    EXPECT_EQ(ImageZoomSize(20, 15), 3);
+    // The largest picture the viewer holds does not overflow at 200 %.
+    EXPECT_EQ(ImageZoomSize(static_cast<int>(kMaxViewerSide), 200), 131070);
+}
+
+TEST(ImageZoom, PhotoAtQuarterSizeInThePreviewBox) {
+    // A 1280 x 960 photo in a 236 x 177 preview: 320 x 240, centred, then dragged about.
+    const int dw = ImageZoomSize(1280, 25);
+    const int dh = ImageZoomSize(960, 25);
+    ASSERT_EQ(dw, 320);
+    ASSERT_EQ(dh, 240);
+    int x = CentredImageScroll(dw, 236);
+    int y = CentredImageScroll(dh, 177);
+    EXPECT_EQ(x, 42);
+    EXPECT_EQ(y, 31);
+
+    const ImageSpan across = ImageBlitSpan(x, dw, 236);
+    EXPECT_EQ(across.destination, 0);
+    EXPECT_EQ(across.source, 42);
+    EXPECT_EQ(across.length, 236);
+
+    // Dragging right moves the picture right (the offset falls), down to the edge and no further.
+    x = PanImageScroll(x, 10, dw, 236);
+    EXPECT_EQ(x, 32);
+    x = PanImageScroll(x, 500, dw, 236);
+    EXPECT_EQ(x, 0);
+    x = PanImageScroll(x, -500, dw, 236);
+    EXPECT_EQ(x, 84);
+    y = PanImageScroll(y, -3, dh, 177);
+    EXPECT_EQ(y, 34);
+
+    // A window grown past the picture's edge pulls the offset back.
+    EXPECT_EQ(ClampImageScroll(84, dw, 300), 20);
+    EXPECT_EQ(ClampImageScroll(84, dw, 400), 0);
+    EXPECT_EQ(ClampImageScroll(-7, dw, 236), 0);
+
+    // A 640 x 480 photo fits: 160 x 120 in the middle, and dragging does nothing.
+    const ImageSpan fits = ImageBlitSpan(0, ImageZoomSize(640, 25), 236);
+    EXPECT_EQ(fits.destination, 38);
+    EXPECT_EQ(fits.source, 0);
+    EXPECT_EQ(fits.length, 160);
+    EXPECT_EQ(CentredImageScroll(160, 236), 0);
+    EXPECT_EQ(PanImageScroll(0, 25, 160, 236), 0);
+}
+
+TEST(ImageZoom, WhatTheViewerHolds) {
+    EXPECT_TRUE(ImageSizeCanBeHeld(1, 1));
+    EXPECT_TRUE(ImageSizeCanBeHeld(8192, 8192));
+    EXPECT_TRUE(ImageSizeCanBeHeld(65535, 1024));
+    EXPECT_FALSE(ImageSizeCanBeHeld(8193, 8192));
+    EXPECT_FALSE(ImageSizeCanBeHeld(65536, 1));
+    EXPECT_FALSE(ImageSizeCanBeHeld(30000, 30000));
+    EXPECT_FALSE(ImageSizeCanBeHeld(0, 480));
+    EXPECT_FALSE(ImageSizeCanBeHeld(640, -480));
+    EXPECT_EQ(ImageRowBytes(1), 4);
+    EXPECT_EQ(ImageRowBytes(4), 12);
+    EXPECT_EQ(ImageRowBytes(65535), 196608);
+}
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void Put16Big(Bytes& b, uint32_t v) {
+    b.push_back(static_cast<uint8_t>(v >> 8));
+    b.push_back(static_cast<uint8_t>(v));
+}
+void Put32Big(Bytes& b, uint32_t v) {
+    Put16Big(b, v >> 16);
+    Put16Big(b, v);
+}
+void Put16Little(Bytes& b, uint32_t v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32Little(Bytes& b, uint32_t v) {
+    Put16Little(b, v);
+    Put16Little(b, v >> 16);
+}
+
+Bytes Png(uint32_t width, uint32_t height) {
+    Bytes b = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    Put32Big(b, 13);
+    for (char c : {'I', 'H', 'D', 'R'})
+        b.push_back(static_cast<uint8_t>(c));
+    Put32Big(b, width);
+    Put32Big(b, height);
+    for (uint8_t v : {8, 2, 0, 0, 0, 0, 0, 0, 0}) // depth, colour type, methods, CRC
+        b.push_back(v);
+    return b;
+}
+
+void Segment(Bytes& b, uint8_t marker, const Bytes& body) {
+    b.push_back(0xFF);
+    b.push_back(marker);
+    Put16Big(b, static_cast<uint32_t>(body.size() + 2));
+    b.insert(b.end(), body.begin(), body.end());
+}
+
+Bytes FrameBody(uint32_t width, uint32_t height) {
+    Bytes body = {8};
+    Put16Big(body, height);
+    Put16Big(body, width);
+    for (uint8_t v : {3, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1})
+        body.push_back(v);
+    return body;
+}
+
+// A JPEG as cameras write them: JFIF, a long Exif segment, tables, then the frame header.
+Bytes Jpeg(uint8_t frameMarker, uint32_t width, uint32_t height) {
+    Bytes b = {0xFF, 0xD8};
+    Segment(b, 0xE0, Bytes{'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0});
+    Segment(b, 0xE1, Bytes(6000, 0xC0)); // bytes that look like a frame marker inside a segment
+    Segment(b, 0xDB, Bytes(65, 1));
+    Segment(b, 0xC4, Bytes(30, 0));
+    b.push_back(0xFF); // a fill byte before the next marker
+    Segment(b, frameMarker, FrameBody(width, height));
+    Segment(b, 0xDA, Bytes(10, 0));
+    return b;
+}
+
+Bytes Bmp(uint32_t infoSize, int32_t width, int32_t height) {
+    Bytes b = {'B', 'M'};
+    Put32Little(b, 0);
+    Put32Little(b, 0);
+    Put32Little(b, 54);
+    Put32Little(b, infoSize);
+    if (infoSize == 12) {
+        Put16Little(b, static_cast<uint32_t>(width));
+        Put16Little(b, static_cast<uint32_t>(height));
+    } else {
+        Put32Little(b, static_cast<uint32_t>(width));
+        Put32Little(b, static_cast<uint32_t>(height));
+    }
+    Put16Little(b, 1);
+    Put16Little(b, 24);
+    return b;
+}
+
+Bytes Gif(uint32_t width, uint32_t height) {
+    Bytes b = {'G', 'I', 'F', '8', '9', 'a'};
+    Put16Little(b, width);
+    Put16Little(b, height);
+    b.push_back(0);
+    return b;
+}
+
+// Read from a buffer of exactly `size` bytes, so that a read past the end is caught.
+ImageHeaderSize ReadExact(const Bytes& bytes, size_t size) {
+    std::unique_ptr<uint8_t[]> copy(new uint8_t[size > 0 ? size : 1]);
+    if (size > 0)
+        std::memcpy(copy.get(), bytes.data(), size);
+    return ReadImageHeaderSize(copy.get(), size);
+}
+
+void ExpectSize(const Bytes& bytes, int64_t width, int64_t height) {
+    const ImageHeaderSize s = ReadExact(bytes, bytes.size());
+    EXPECT_TRUE(s.known);
+    EXPECT_EQ(s.width, width);
+    EXPECT_EQ(s.height, height);
+}
+
+void ExpectUnknown(const Bytes& bytes) {
+    EXPECT_FALSE(ReadExact(bytes, bytes.size()).known);
+}
+
+} // namespace
+
+TEST(ImageHeader, SizesClaimedByEachFormat) {
+    ExpectSize(Png(30000, 30000), 30000, 30000);
+    ExpectSize(Png(0x7FFFFFFF, 3), 0x7FFFFFFF, 3);
+    ExpectSize(Jpeg(0xC0, 1280, 960), 1280, 960);
+    ExpectSize(Jpeg(0xC2, 30000, 30000), 30000, 30000); // progressive
+    ExpectSize(Bmp(40, 640, 480), 640, 480);
+    ExpectSize(Bmp(40, 640, -480), 640, 480); // rows stored top-down
+    ExpectSize(Bmp(124, 30000, 30000), 30000, 30000);
+    ExpectSize(Bmp(40, 7, INT32_MIN), 7, int64_t{1} << 31);
+    ExpectSize(Bmp(12, 65535, 2), 65535, 2);
+    ExpectSize(Gif(320, 200), 320, 200);
+}
+
+TEST(ImageHeader, NothingKnownWithoutAUsableHeader) {
+    ExpectUnknown({});
+    ExpectUnknown(Bytes(100, 0));
+    ExpectUnknown({'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+    ExpectUnknown(Png(0, 480));
+    ExpectUnknown(Bmp(40, -640, 480));
+    ExpectUnknown(Gif(0, 0));
+    ExpectUnknown(Jpeg(0xC0, 640, 0)); // height defined later in the stream: let the decoder tell
+
+    // Image data before any frame header, and a segment length below 2.
+    Bytes scanFirst = {0xFF, 0xD8};
+    Segment(scanFirst, 0xDA, Bytes(4, 0));
+    Segment(scanFirst, 0xC0, FrameBody(8, 8));
+    ExpectUnknown(scanFirst);
+    ExpectUnknown({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01, 0xFF, 0xC0});
+
+    // No reader of the header of the format: TIFF.
+    ExpectUnknown({'I', 'I', 42, 0, 8, 0, 0, 0});
+    EXPECT_FALSE(ReadImageHeaderSize(nullptr, 100).known);
+}
+
+TEST(ImageHeader, CutShortHeadersAreNeverReadPastTheirEnd) {
+    const Bytes samples[] = {Png(30000, 30000), Jpeg(0xC0, 1280, 960), Bmp(40, 640, 480), Bmp(12, 640, 480),
+                             Gif(320, 200)};
+    for (const Bytes& sample : samples) {
+        const ImageHeaderSize whole = ReadExact(sample, sample.size());
+        ASSERT_TRUE(whole.known);
+        bool seenKnown = false;
+        for (size_t size = 0; size < sample.size(); ++size) {
+            const ImageHeaderSize part = ReadExact(sample, size);
+            // Once the size is within the bytes it stays known and right.
+            if (part.known) {
+                EXPECT_EQ(part.width, whole.width) << size;
+                EXPECT_EQ(part.height, whole.height) << size;
+                seenKnown = true;
+            } else {
+                EXPECT_FALSE(seenKnown) << size;
+            }
+        }
+    }
+}

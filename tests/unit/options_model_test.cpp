@@ -1,0 +1,132 @@
+// The Options dialog's lookups and the settings it writes back.
+#include "app/string_table.h"
+#include "panels/options_model.h"
+
+#include <gtest/gtest.h>
+
+TEST(OptionsModel, PaletteLookupsFallBackToLime) {
+    for (int i = 0; i < kPaletteSize; ++i) {
+        EXPECT_EQ(PaletteIndexOf(kPaletteColors[i]), i);
+        EXPECT_EQ(PaletteColorAt(i), kPaletteColors[i]);
+        EXPECT_TRUE(IsDrawableColorItem(static_cast<unsigned>(i)));
+    }
+    EXPECT_EQ(PaletteColorAt(kPaletteFallbackIndex), 0x00FF00u);
+    for (uint32_t outside : {0x000000u, 0xFFFFFFu, 0x123456u, 0x01000080u})
+        EXPECT_EQ(PaletteIndexOf(outside), kPaletteFallbackIndex) << std::hex << outside;
+    for (int outside : {-1, 12, 1000})
+        EXPECT_EQ(PaletteColorAt(outside), 0x00FF00u) << outside;
+    // "No item" arrives as -1 taken unsigned.
+    EXPECT_FALSE(IsDrawableColorItem(12));
+    EXPECT_FALSE(IsDrawableColorItem(static_cast<unsigned>(-1)));
+}
+
+TEST(OptionsModel, ListItems) {
+    EXPECT_EQ(LineWidthItems(), (std::vector<std::wstring>{L" 1", L" 2"}));
+    EXPECT_EQ(PhotoFormatItems(), (std::vector<std::wstring>{L" JPG", L" PNG"}));
+    const auto sizes = TextSizeItems();
+    ASSERT_EQ(sizes.size(), 17u);
+    EXPECT_EQ(sizes.front(), L" 8");
+    EXPECT_EQ(sizes[6], L" 14");
+    EXPECT_EQ(sizes.back(), L" 24");
+}
+
+TEST(OptionsModel, SelectionsShowTheSettings) {
+    AppSettings settings;
+    settings.gridColor = 0xFF0000;
+    settings.lineColor = 0x000001; // not in the palette: the lime swatch
+    settings.textColor = 0x00FFFF;
+    settings.lineWidth = 2;
+    settings.textSize = 14;
+    settings.photoFormat = 1;
+    settings.language = 7;
+    settings.saveFolder = L"C:\\pics";
+    const OptionsSelections s = SelectionsFromSettings(settings);
+    EXPECT_EQ(s, (OptionsSelections{5, 3, 1, 11, 6, 1, 7, L"C:\\pics"}));
+
+    // Values without an item leave their lists without a selection.
+    settings.lineWidth = 3;
+    settings.textSize = 25;
+    settings.photoFormat = 2;
+    settings.language = 12;
+    const OptionsSelections none = SelectionsFromSettings(settings);
+    EXPECT_EQ(none.lineWidth, -1);
+    EXPECT_EQ(none.textSize, -1);
+    EXPECT_EQ(none.photoFormat, -1);
+    EXPECT_EQ(none.language, -1);
+    settings.language = -1;
+    EXPECT_EQ(SelectionsFromSettings(settings).language, -1);
+}
+
+TEST(OptionsModel, OkWritesTheSelectionsBack) {
+    AppSettings settings;
+    settings.gridColor = 0x0000FF;
+    settings.lineColor = 0x00FF00;
+    settings.textColor = 0x00FF00;
+    settings.lineWidth = 1;
+    settings.textSize = 14;
+    settings.language = 3;
+    settings.saveFolder = L"C:\\old";
+    settings.maxRecordSeconds = 30;
+
+    // Unchanged selections leave the settings as they were, with no language change.
+    AppSettings same = settings;
+    EXPECT_FALSE(ApplySelections(same, SelectionsFromSettings(settings)));
+    EXPECT_EQ(same, settings);
+
+    OptionsSelections s = SelectionsFromSettings(settings);
+    s.gridColor = 9;
+    s.lineColor = -1; // nothing selected: the fallback colour
+    s.textColor = 0;
+    s.lineWidth = 1;
+    s.textSize = 16;
+    s.photoFormat = 1;
+    s.saveFolder = L"D:\\new";
+    AppSettings changed = settings;
+    EXPECT_FALSE(ApplySelections(changed, s));
+    EXPECT_EQ(changed.gridColor, 0xFFFF00u);
+    EXPECT_EQ(changed.lineColor, 0x00FF00u);
+    EXPECT_EQ(changed.textColor, 0x000080u);
+    EXPECT_EQ(changed.lineWidth, 2);
+    EXPECT_EQ(changed.textSize, 24);
+    EXPECT_EQ(changed.photoFormat, 1);
+    EXPECT_EQ(changed.saveFolder, L"D:\\new");
+    EXPECT_EQ(changed.maxRecordSeconds, 30);
+
+    // A list without a selection keeps its value rather than storing nonsense.
+    s.lineWidth = s.textSize = s.photoFormat = -1;
+    AppSettings kept = settings;
+    ApplySelections(kept, s);
+    EXPECT_EQ(kept.lineWidth, 1);
+    EXPECT_EQ(kept.textSize, 14);
+    EXPECT_EQ(kept.photoFormat, 0);
+
+    // The folder is cut to what the setting holds.
+    s.saveFolder = std::wstring(300, L'x');
+    ApplySelections(kept, s);
+    EXPECT_EQ(kept.saveFolder.size(), kSaveFolderCapacity - 1);
+}
+
+TEST(OptionsModel, LanguageChangesOnlyWhenTheSelectionDiffers) {
+    AppSettings settings;
+    settings.language = 5;
+    OptionsSelections s = SelectionsFromSettings(settings);
+    EXPECT_FALSE(ApplySelections(settings, s));
+    s.language = 1;
+    EXPECT_TRUE(ApplySelections(settings, s));
+    EXPECT_EQ(settings.language, 1);
+
+    // A stored language outside the list: the unselected list stores -1, which shows English.
+    settings.language = 12;
+    s = SelectionsFromSettings(settings);
+    EXPECT_TRUE(ApplySelections(settings, s));
+    EXPECT_EQ(settings.language, -1);
+    EXPECT_STREQ(LanguageListName(settings.language), L" English");
+}
+
+TEST(OptionsModel, DialogsSitCentredBelowTheTopOfTheirOwner) {
+    const DialogPosition p = PlaceOverOwner(100, 50, 1100, 400);
+    EXPECT_EQ(p.x, 400);
+    EXPECT_EQ(p.y, 118);
+    // Wider than its owner: it overhangs both sides equally.
+    EXPECT_EQ(PlaceOverOwner(0, 0, 300, 401).x, -50);
+}

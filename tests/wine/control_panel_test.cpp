@@ -1,0 +1,648 @@
+// The control panel, its header bars, the Device section and the Open-microscope dialog in-process
+// under Wine: the real window manager and scroll bars, the main window as the program makes it,
+// and the virtual camera (plus one camera whose filter cannot be created) for the dialog.
+#include "app/app_messages.h"
+#include "app/app_settings.h"
+#include "app/main_window.h"
+#include "app/string_table.h"
+#include "app/window_classes.h"
+#include "capture/capture_graph.h"
+#include "capture/device_list.h"
+#include "capture/devices.h"
+#include "panels/control_panel.h"
+#include "panels/device_section_layout.h"
+#include "panels/open_device_dialog.h"
+#include "panels/section_header.h"
+#include "resources/dialogs_device_ids.h"
+#include "testcam/testcam_control.h"
+#include "view/camera_view.h"
+
+#include <dshow.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+void Pump() {
+    for (int round = 0; round < 8; ++round) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+ControlPanelState* Panel() {
+    return reinterpret_cast<ControlPanelState*>(GetWindowLongPtrW(g_hControlPanel, 0));
+}
+
+HWND Section(int id) {
+    return GetDlgItem(g_hControlPanel, id);
+}
+
+HWND DeviceItem(int id) {
+    return GetDlgItem(Section(kIdDeviceSection), id);
+}
+
+HWND DeviceHeader() {
+    return DeviceItem(kIdDeviceHeader);
+}
+
+RECT RectInParent(HWND child) {
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+std::wstring Text(HWND hwnd) {
+    wchar_t text[128] = {};
+    GetWindowTextW(hwnd, text, 128);
+    return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+    std::vector<std::wstring> items;
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.emplace_back(text);
+    }
+    return items;
+}
+
+std::vector<std::wstring> ListItems(HWND list) {
+    std::vector<std::wstring> items;
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[128] = {};
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.emplace_back(text);
+    }
+    return items;
+}
+
+bool IsShown(HWND hwnd) {
+    return (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+bool PanelBarShown() {
+    return (GetWindowLongW(g_hControlPanel, GWL_STYLE) & WS_VSCROLL) != 0;
+}
+
+int DeviceTop() {
+    return RectInParent(Section(kIdDeviceSection)).top;
+}
+
+void Scroll(int request, int thumb = 0) {
+    SendMessageW(g_hControlPanel, WM_VSCROLL, MAKEWPARAM(request, thumb), 0);
+    Pump();
+}
+
+void Wheel(short delta) {
+    SendMessageW(g_hControlPanel, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0);
+    Pump();
+}
+
+void SetPanelHeight(int height) {
+    SetWindowPos(g_hControlPanel, nullptr, 0, 0, g_panelWidth, height, SWP_NOZORDER | SWP_NOMOVE);
+    Pump();
+}
+
+// What the header shows, read back from the window itself.
+COLORREF HeaderPixel(HWND header, int x, int y) {
+    UpdateWindow(header);
+    HDC dc = GetDC(header);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(header, dc);
+    return c;
+}
+
+struct TitleInk {
+    int red = 0;
+    int blue = 0;
+};
+
+TitleInk CountTitleInk(HWND header) {
+    UpdateWindow(header);
+    RECT rc = {};
+    GetClientRect(header, &rc);
+    HDC dc = GetDC(header);
+    TitleInk ink;
+    for (int y = 0; y < rc.bottom; ++y) {
+        for (int x = 0; x < rc.right / 2; ++x) {
+            const COLORREF c = GetPixel(dc, x, y);
+            ink.red += GetRValue(c) > 150 && GetGValue(c) < 90 && GetBValue(c) < 90;
+            ink.blue += GetBValue(c) > 150 && GetRValue(c) < 90 && GetGValue(c) < 90;
+        }
+    }
+    ReleaseDC(header, dc);
+    return ink;
+}
+
+// A point on the chevron's left stroke, two pixels from the tip.
+POINT ChevronStrokePoint(HWND header, bool expanded) {
+    RECT rc = {};
+    GetClientRect(header, &rc);
+    const Chevron c = HeaderChevron(rc.right, rc.bottom, expanded);
+    return {c.tip.x - 2, c.tip.y + (expanded ? 2 : -2)};
+}
+
+void MouseOn(HWND hwnd, UINT msg, int x, int y) {
+    SendMessageW(hwnd, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
+                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+// The main window's commands, seen by subclassing it.
+WNDPROC g_mainProc = nullptr;
+std::vector<std::pair<WPARAM, LPARAM>> g_mainCommands;
+
+LRESULT CALLBACK RecordingMainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND) {
+        g_mainCommands.emplace_back(wParam, lParam);
+        // The buttons' commands start dialogs and the file browser: only noted here.
+        if (LOWORD(wParam) >= IDC_SETTING && LOWORD(wParam) <= IDC_FILES)
+            return 0;
+    }
+    return CallWindowProcW(g_mainProc, hwnd, msg, wParam, lParam);
+}
+
+// A camera listed in the video-input category whose filter class does not exist: it can be
+// listed but never bound.
+constexpr CLSID kNoSuchFilter = {
+    0x3a1f0c55, 0x1b2d, 0x4e6f, {0x9a, 0x01, 0x5c, 0x7d, 0x22, 0xe4, 0x90, 0x13}};
+constexpr wchar_t kBrokenInstance[] = L"vid_1d6b&pid_0199&mi_00#broken#9";
+constexpr wchar_t kFirstInstance[] = L"vid_1d6b&pid_0102&mi_00#panel#1";
+constexpr wchar_t kSecondInstance[] = L"vid_1d6b&pid_0103&mi_00#panel#2";
+
+bool RegisterUnbindableCamera() {
+    IFilterMapper2* mapper = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                reinterpret_cast<void**>(&mapper))))
+        return false;
+    REGFILTER2 filter = {};
+    filter.dwVersion = 1;
+    filter.dwMerit = MERIT_DO_NOT_USE;
+    IMoniker* moniker = nullptr;
+    const HRESULT hr = mapper->RegisterFilter(kNoSuchFilter, L"Broken Scope", &moniker,
+                                              &CLSID_VideoInputDeviceCategory, kBrokenInstance, &filter);
+    if (moniker)
+        moniker->Release();
+    mapper->Release();
+    return SUCCEEDED(hr);
+}
+
+void UnregisterUnbindableCamera() {
+    IFilterMapper2* mapper = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                reinterpret_cast<void**>(&mapper))))
+        return;
+    mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, kBrokenInstance, kNoSuchFilter);
+    mapper->Release();
+}
+
+int DeviceIndex(const wchar_t* name) {
+    for (size_t i = 0; i < g_devices.size(); ++i) {
+        if (g_devices[i].friendlyName == name)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+class ControlPanelTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        g_hInstance = instance;
+        RegisterWindowClasses(instance);
+        SelectLanguage(0);
+        ASSERT_NE(CreateMainWindow(instance), nullptr);
+        SetWindowPos(g_hMainWnd, nullptr, 0, 0, 1100, 1000, SWP_NOZORDER);
+        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
+        UpdateWindow(g_hMainWnd);
+        SetCursorPos(1270, 1010); // the real pointer stays off the panel
+        Pump();
+        g_mainProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(g_hMainWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+    }
+    static void TearDownTestSuite() {
+        DestroyWindow(g_hMainWnd);
+        Pump();
+        CoUninitialize();
+    }
+    void SetUp() override {
+        ASSERT_NE(g_hControlPanel, nullptr);
+        ASSERT_NE(Panel(), nullptr);
+        g_mainCommands.clear();
+    }
+    void TearDown() override {
+        LayoutChildren(); // the panel as tall as the window again
+        Pump();
+    }
+};
+
+} // namespace
+
+TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
+    const ControlPanelState* s = Panel();
+    ASSERT_EQ(s->sectionCount, 4);
+    const struct {
+        int id;
+        const wchar_t* className;
+        int expanded;
+    } expected[] = {{100, L"CtrlPanelSourceWndClass", 1},
+                    {101, L"CtrlPanelFlipWndClass", 1},
+                    {103, L"CtrlPanelColorWndClass", 0},
+                    {102, L"CtrlPanelFilesWndClass", 1}};
+    const ControlPanelMetrics& m = PanelMetrics();
+    RECT client = {};
+    GetClientRect(g_hControlPanel, &client);
+    int y = m.topMargin;
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        HWND section = s->sections[i];
+        ASSERT_EQ(section, Section(expected[i].id));
+        EXPECT_EQ(ClassOf(section), expected[i].className);
+        EXPECT_EQ(ClassOf(GetDlgItem(section, kIdSectionHeader)), L"CtrlPanelHeaderWndClass");
+        EXPECT_EQ(s->slots[i].expanded, expected[i].expanded);
+        const RECT r = RectInParent(section);
+        EXPECT_EQ(r.left, m.sideMargin);
+        EXPECT_EQ(r.right, client.right - m.sideMargin);
+        EXPECT_EQ(r.top, y);
+        EXPECT_EQ(r.bottom - r.top, SlotHeight(s->slots[i]));
+        y = r.bottom;
+    }
+    EXPECT_EQ(s->contentHeight, y + m.topMargin);
+
+    // The Device section's own heights, and its controls shown while it is expanded.
+    const SectionHeights device = DeviceSectionHeights(HIWORD(GetDialogBaseUnits()));
+    EXPECT_EQ(s->slots[0].heights.collapsed, device.collapsed);
+    EXPECT_EQ(s->slots[0].heights.expanded, device.expanded);
+    for (int id = kIdNameLabel; id <= kIdSettingButton; ++id)
+        EXPECT_TRUE(IsShown(DeviceItem(id))) << id;
+    EXPECT_FALSE(PanelBarShown()); // 1000 pixels high: everything fits
+}
+
+TEST_F(ControlPanelTest, LowPanelScrollsWithinItsRange) {
+    ControlPanelState* s = Panel();
+    const ControlPanelMetrics& m = PanelMetrics();
+    const int content = s->contentHeight;
+    SetPanelHeight(content - 150);
+    ASSERT_TRUE(PanelBarShown());
+    // The Files section sizes its preview by its width, so the heights are asked again here.
+    RECT client = {};
+    GetClientRect(g_hControlPanel, &client);
+    const int range = s->contentHeight - client.bottom;
+    ASSERT_GT(range, 100);
+
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(g_hControlPanel, SB_VERT, &info));
+    EXPECT_EQ(info.nMin, 0);
+    EXPECT_EQ(info.nMax, range + 19);
+    EXPECT_EQ(info.nPage, 20u);
+    EXPECT_EQ(info.nPos, 0);
+
+    // A wheel step with no delta goes down one line, a positive one back up.
+    Wheel(0);
+    EXPECT_EQ(s->scrollPosition, m.lineStep);
+    EXPECT_EQ(GetScrollPos(g_hControlPanel, SB_VERT), m.lineStep);
+    EXPECT_EQ(DeviceTop(), m.topMargin - m.lineStep);
+    Wheel(120);
+    EXPECT_EQ(s->scrollPosition, 0);
+    Wheel(120);
+    EXPECT_EQ(s->scrollPosition, 0);
+
+    Scroll(SB_PAGEDOWN);
+    EXPECT_EQ(s->scrollPosition, 4 * m.lineStep);
+    Scroll(SB_THUMBTRACK, 70);
+    EXPECT_EQ(s->scrollPosition, 70);
+    EXPECT_EQ(DeviceTop(), m.topMargin - 70);
+
+    // The bottom: the last section ends a top margin above the panel's bottom edge.
+    Scroll(SB_BOTTOM);
+    EXPECT_EQ(s->scrollPosition, range);
+    Scroll(SB_LINEDOWN);
+    EXPECT_EQ(s->scrollPosition, range);
+    EXPECT_EQ(GetScrollPos(g_hControlPanel, SB_VERT), range);
+    EXPECT_EQ(RectInParent(s->sections[3]).bottom, client.bottom - m.topMargin);
+
+    // Taller again: the bar goes and the sections come back to the top.
+    SetPanelHeight(content + 40);
+    EXPECT_FALSE(PanelBarShown());
+    EXPECT_EQ(s->scrollPosition, 0);
+    EXPECT_EQ(DeviceTop(), m.topMargin);
+    Wheel(0); // nothing to scroll
+    EXPECT_EQ(s->scrollPosition, 0);
+}
+
+TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
+    ControlPanelState* s = Panel();
+    const int content = s->contentHeight;
+    SetPanelHeight(content - 20);
+    Scroll(SB_BOTTOM);
+    ASSERT_GT(s->scrollPosition, 0);
+
+    HWND header = DeviceHeader();
+    MouseOn(header, WM_LBUTTONDOWN, 10, 5);
+    Pump();
+    EXPECT_EQ(s->slots[0].expanded, 0);
+    EXPECT_FALSE(PanelBarShown());
+    EXPECT_EQ(s->scrollPosition, 0);
+    EXPECT_EQ(DeviceTop(), PanelMetrics().topMargin);
+    EXPECT_FALSE(IsShown(DeviceItem(kIdDeviceCombo)));
+    EXPECT_FALSE(IsShown(DeviceItem(kIdSettingButton)));
+    EXPECT_TRUE(IsShown(header));
+
+    MouseOn(header, WM_LBUTTONDOWN, 10, 5);
+    Pump();
+    EXPECT_EQ(s->slots[0].expanded, 1);
+    EXPECT_TRUE(PanelBarShown());
+    EXPECT_EQ(s->scrollPosition, 0);
+    EXPECT_TRUE(IsShown(DeviceItem(kIdDeviceCombo)));
+}
+
+TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
+    HWND header = DeviceHeader();
+    auto* data = reinterpret_cast<PanelHeaderData*>(GetWindowLongPtrW(header, 0));
+    ASSERT_NE(data, nullptr);
+    ASSERT_EQ(data->expanded, 1);
+    EXPECT_EQ(Text(header), L"Device");
+
+    EXPECT_EQ(HeaderPixel(header, 1, 1), kHeaderFaceColor);
+    const POINT up = ChevronStrokePoint(header, true);
+    const POINT down = ChevronStrokePoint(header, false);
+    EXPECT_EQ(HeaderPixel(header, up.x, up.y), RGB(0, 0, 0));
+    EXPECT_EQ(HeaderPixel(header, down.x, down.y), kHeaderFaceColor);
+    TitleInk ink = CountTitleInk(header);
+    EXPECT_GT(ink.red, 10);
+    EXPECT_EQ(ink.blue, 0);
+
+    // The pointer arrives: the bar takes the capture and the title turns blue.
+    MouseOn(header, WM_MOUSEMOVE, 10, 5);
+    EXPECT_EQ(GetCapture(), header);
+    EXPECT_EQ(data->hover, 1);
+    ink = CountTitleInk(header);
+    EXPECT_GT(ink.blue, 10);
+    EXPECT_EQ(ink.red, 0);
+
+    // A press below the bar (it still holds the capture) does nothing; one on it toggles once.
+    MouseOn(header, WM_LBUTTONDOWN, 10, 300);
+    Pump();
+    EXPECT_EQ(data->expanded, 1);
+    EXPECT_EQ(Panel()->slots[0].expanded, 1);
+    MouseOn(header, WM_LBUTTONDOWN, 10, 5);
+    Pump();
+    EXPECT_EQ(data->expanded, 0);
+    EXPECT_EQ(Panel()->slots[0].expanded, 0);
+    EXPECT_EQ(HeaderPixel(header, down.x, down.y), RGB(0, 0, 0));
+    EXPECT_EQ(HeaderPixel(header, up.x, up.y), kHeaderFaceColor);
+
+    // Leaving to the left comes as a large unsigned x: outside, capture released.
+    MouseOn(header, WM_MOUSEMOVE, -4, 5);
+    EXPECT_NE(GetCapture(), header);
+    EXPECT_EQ(data->hover, 0);
+    EXPECT_GT(CountTitleInk(header).red, 10);
+
+    // The section toggles its header the same way the panel does at start.
+    SendMessageW(header, UM_SECTION_EXPAND, 0, 0);
+    Pump();
+    EXPECT_EQ(data->expanded, 1);
+    EXPECT_EQ(Panel()->slots[0].expanded, 1);
+}
+
+TEST_F(ControlPanelTest, PanelIgnoresASlotItDoesNotHave) {
+    ControlPanelState* s = Panel();
+    const int content = s->contentHeight;
+    SendMessageW(g_hControlPanel, UM_SECTION_EXPAND, 17, 1);
+    SendMessageW(g_hControlPanel, UM_SECTION_EXPAND, static_cast<WPARAM>(-1), 1);
+    Pump();
+    EXPECT_EQ(s->contentHeight, content);
+    EXPECT_EQ(s->slots[17].expanded, 0);
+}
+
+TEST_F(ControlPanelTest, ButtonsPostTheirCommandsToTheMainWindow) {
+    // Without a camera, Photo and Video are off; Files and Setting always work.
+    SendMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
+    EXPECT_FALSE(IsWindowEnabled(DeviceItem(kIdPhotoButton)));
+    EXPECT_FALSE(IsWindowEnabled(DeviceItem(kIdVideoButton)));
+    EXPECT_TRUE(IsWindowEnabled(DeviceItem(kIdFilesButton)));
+    EXPECT_TRUE(IsWindowEnabled(DeviceItem(kIdSettingButton)));
+    for (int id = kIdPhotoButton; id <= kIdSettingButton; ++id) {
+        HBITMAP image = reinterpret_cast<HBITMAP>(SendMessageW(DeviceItem(id), BM_GETIMAGE, IMAGE_ICON, 0));
+        EXPECT_NE(image, nullptr) << id;
+    }
+
+    // A real click on the enabled ones.
+    SendMessageW(DeviceItem(kIdFilesButton), BM_CLICK, 0, 0);
+    SendMessageW(DeviceItem(kIdSettingButton), BM_CLICK, 0, 0);
+    // The section's own handling for all four (a click notification as the button sends it).
+    for (int id = kIdPhotoButton; id <= kIdSettingButton; ++id)
+        SendMessageW(Section(kIdDeviceSection), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(DeviceItem(id)));
+    // Other notifications from the buttons are not clicks.
+    SendMessageW(Section(kIdDeviceSection), WM_COMMAND, MAKEWPARAM(kIdPhotoButton, BN_SETFOCUS),
+                 reinterpret_cast<LPARAM>(DeviceItem(kIdPhotoButton)));
+    Pump();
+
+    std::vector<WPARAM> posted;
+    for (const auto& [wParam, lParam] : g_mainCommands) {
+        if (LOWORD(wParam) >= IDC_SETTING && LOWORD(wParam) <= IDC_FILES) {
+            posted.push_back(wParam);
+            EXPECT_EQ(lParam, 0);
+        }
+    }
+    EXPECT_EQ(posted,
+              (std::vector<WPARAM>{IDC_FILES, IDC_SETTING, IDC_PHOTO, IDC_VIDEO, IDC_FILES, IDC_SETTING}));
+}
+
+TEST_F(ControlPanelTest, TextsFollowTheLanguageAndThePromptOnlyWithoutCameras) {
+    ASSERT_TRUE(g_devices.empty());
+    SendMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
+    EXPECT_EQ(ComboItems(DeviceItem(kIdDeviceCombo)), (std::vector<std::wstring>{L"Click to open..."}));
+    EXPECT_EQ(Text(DeviceItem(kIdDeviceCombo)), L"Click to open...");
+    EXPECT_EQ(Text(DeviceItem(kIdNameLabel)), L"Name:");
+    EXPECT_EQ(Text(DeviceItem(kIdResolutionLabel)), L"Resolution:");
+    EXPECT_EQ(Text(DeviceItem(kIdFormatLabel)), L"Format:");
+    EXPECT_EQ(Text(DeviceItem(kIdPhotoButton)), L"Photo");
+    EXPECT_EQ(Text(DeviceItem(kIdSettingButton)), L"Setting");
+
+    SelectLanguage(1);
+    SendMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    Pump();
+    EXPECT_EQ(Text(DeviceHeader()), GetText("device"));
+    EXPECT_EQ(Text(DeviceItem(kIdDeviceCombo)), GetText("click open"));
+    EXPECT_NE(GetText("click open"), L"Click to open...");
+    EXPECT_EQ(Text(DeviceItem(kIdVideoButton)), GetText("video"));
+    EXPECT_EQ(Text(DeviceItem(kIdFormatLabel)), GetText("format"));
+
+    SelectLanguage(0);
+    SendMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    Pump();
+    EXPECT_EQ(Text(DeviceHeader()), L"Device");
+    EXPECT_EQ(Text(DeviceItem(kIdDeviceCombo)), L"Click to open...");
+}
+
+TEST_F(ControlPanelTest, DialogWithoutCamerasSaysSoAndOpensNothing) {
+    ASSERT_TRUE(g_devices.empty());
+    OpenDeviceRequest request;
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_hMainWnd,
+                                     OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Text(dialog), L"Open microscope");
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPEN_SELECT_LABEL)), L"Select microscope:");
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDOK)), L"OK");
+    EXPECT_EQ(ListItems(GetDlgItem(dialog, IDC_OPEN_DEVICE_LIST)),
+              (std::vector<std::wstring>{L"No microscope found."}));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN_FORMAT)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN_RESOLUTION)));
+
+    // Centred over the main window, 68 pixels below its top.
+    RECT main = {}, placed = {};
+    GetWindowRect(g_hMainWnd, &main);
+    GetWindowRect(dialog, &placed);
+    EXPECT_EQ(placed.top, main.top + 68);
+    EXPECT_EQ(placed.left, main.left + ((main.right - main.left) - (placed.right - placed.left)) / 2);
+
+    // Picking the message line is not picking a camera.
+    SendDlgItemMessageW(dialog, IDC_OPEN_DEVICE_LIST, LB_SETCURSEL, 0, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPEN_DEVICE_LIST, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_OPEN_DEVICE_LIST)));
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_FALSE(IsCaptureGraphOpen());
+    DestroyWindow(dialog);
+}
+
+TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
+    TestCamConfig first;
+    first.instanceName = kFirstInstance;
+    first.friendlyName = L"Panel Scope A";
+    first.formats = {{kTestCamMjpg, 1920, 1080, 30},
+                     {kTestCamMjpg, 640, 480, 30},
+                     {kTestCamMjpg, 1280, 720, 30},
+                     {kTestCamMjpg, 800, 600, 30},
+                     {kTestCamYuy2, 640, 480, 30}};
+    TestCamConfig second;
+    second.instanceName = kSecondInstance;
+    second.friendlyName = L"Panel Scope B";
+    second.formats = {{kTestCamYuy2, 1280, 720, 15}, {kTestCamYuy2, 640, 480, 30}};
+    ASSERT_TRUE(TestCam_Register(first));
+    ASSERT_TRUE(TestCam_Register(second));
+    ASSERT_TRUE(RegisterUnbindableCamera());
+    RefreshDeviceList();
+    ASSERT_EQ(g_devices.size(), 3u);
+    const int a = DeviceIndex(L"Panel Scope A");
+    const int b = DeviceIndex(L"Panel Scope B");
+    const int broken = DeviceIndex(L"Broken Scope");
+    ASSERT_GE(a, 0);
+    ASSERT_GE(b, 0);
+    ASSERT_GE(broken, 0);
+
+    // The section lists them in list order and keeps its prompt away.
+    SendMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
+    std::vector<std::wstring> names;
+    for (const CaptureDeviceInfo& device : g_devices)
+        names.push_back(device.friendlyName);
+    EXPECT_EQ(ComboItems(DeviceItem(kIdDeviceCombo)), names);
+    SelectLanguage(1);
+    SendMessageW(Section(kIdDeviceSection), WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    EXPECT_EQ(ComboItems(DeviceItem(kIdDeviceCombo)), names);
+    SelectLanguage(0);
+    SendMessageW(Section(kIdDeviceSection), WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+
+    OpenDeviceRequest request;
+    request.device = 7; // beyond the list: the first device
+    request.width = 1024;
+    request.height = 768;
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_hMainWnd,
+                                     OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
+    ASSERT_NE(dialog, nullptr);
+    HWND list = GetDlgItem(dialog, IDC_OPEN_DEVICE_LIST);
+    HWND formats = GetDlgItem(dialog, IDC_OPEN_FORMAT);
+    HWND resolutions = GetDlgItem(dialog, IDC_OPEN_RESOLUTION);
+    EXPECT_EQ(ListItems(list), names);
+    EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+
+    auto pickDevice = [&](int index) {
+        SendMessageW(list, LB_SETCURSEL, index, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPEN_DEVICE_LIST, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+    };
+    auto pickFormat = [&](int item) {
+        SendMessageW(formats, CB_SETCURSEL, item, 0);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPEN_FORMAT, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(formats));
+    };
+
+    // Camera A: both formats; 1024x768 is not offered, so the middle resolution of four.
+    pickDevice(a);
+    EXPECT_EQ(ComboItems(formats), (std::vector<std::wstring>{L"MJPG", L"YUY2"}));
+    EXPECT_EQ(SendMessageW(formats, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(ComboItems(resolutions),
+              (std::vector<std::wstring>{L"640x480", L"800x600", L"1280x720", L"1920x1080"}));
+    EXPECT_EQ(SendMessageW(resolutions, CB_GETCURSEL, 0, 0), 2);
+    // YUY2 only at 640x480: the two interpolated sizes join it.
+    pickFormat(1);
+    EXPECT_EQ(ComboItems(resolutions), (std::vector<std::wstring>{L"640x480", L"1280x960", L"1920x1080"}));
+    EXPECT_EQ(SendMessageW(resolutions, CB_GETCURSEL, 0, 0), 1);
+
+    // Camera B: YUY2 only, ascending whatever order it reports.
+    pickDevice(b);
+    EXPECT_EQ(ComboItems(formats), (std::vector<std::wstring>{L"YUY2"}));
+    EXPECT_EQ(SendMessageW(formats, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(ComboItems(resolutions), (std::vector<std::wstring>{L"640x480", L"1280x720"}));
+    EXPECT_EQ(SendMessageW(resolutions, CB_GETCURSEL, 0, 0), 1);
+
+    // The broken camera: listed, never bound, nothing to choose, and OK leaves the camera alone.
+    pickDevice(broken);
+    EXPECT_EQ(g_devices[static_cast<size_t>(broken)].filter.Get(), nullptr);
+    EXPECT_TRUE(ComboItems(formats).empty());
+    EXPECT_TRUE(ComboItems(resolutions).empty());
+    const AppSettings before = g_settings;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Pump();
+    EXPECT_FALSE(IsCaptureGraphOpen());
+    EXPECT_EQ(g_currentDevice, -1);
+    EXPECT_EQ(g_settings, before);
+    DestroyWindow(dialog);
+
+    // With a camera running, a device no longer in the list or one never bound is refused
+    // before the running camera is touched.
+    VideoFormat yuy2;
+    yuy2.subtype = kFourccYuy2;
+    ASSERT_TRUE(OpenDeviceAtFormat(b, yuy2));
+    Pump();
+    EXPECT_EQ(g_currentDevice, b);
+    EXPECT_FALSE(OpenDeviceAtFormat(static_cast<int>(g_devices.size()), yuy2));
+    EXPECT_FALSE(OpenDeviceAtFormat(-1, yuy2));
+    EXPECT_FALSE(OpenDeviceAtFormat(broken, yuy2));
+    EXPECT_TRUE(IsCaptureGraphOpen());
+    EXPECT_EQ(g_currentDevice, b);
+
+    CloseCaptureGraph();
+    ReleaseViewResources();
+    Pump();
+    TestCam_Unregister(kFirstInstance);
+    TestCam_Unregister(kSecondInstance);
+    TestCam_RemoveConfig(kFirstInstance);
+    TestCam_RemoveConfig(kSecondInstance);
+    UnregisterUnbindableCamera();
+    RefreshDeviceList();
+    Pump();
+}

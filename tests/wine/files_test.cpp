@@ -1,0 +1,688 @@
+// The image viewer and the Files section in-process under Wine: real GDI+ decoding, GDI drawing,
+// the list box, the registry's file associations and the shell.
+#include "app/app_messages.h"
+#include "app/app_settings.h"
+#include "app/image_encoders.h"
+#include "app/string_table.h"
+#include "app/window_classes.h"
+#include "panels/files_layout.h"
+#include "panels/files_section.h"
+#include "panels/image_viewer.h"
+#include "panels/recent_files.h"
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kParentClass[] = L"FilesTestParent";
+
+struct Posted {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+std::vector<Posted> g_posted; // what the test windows' children posted to their parent
+
+LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == UM_THUMB_CLICKED || msg == UM_SECTION_EXPAND) {
+        g_posted.push_back({msg, wParam, lParam});
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+void Pump() {
+    for (int round = 0; round < 5; ++round) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(5);
+    }
+}
+
+class Environment : public testing::Environment {
+public:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&token_, &input, nullptr), Gdiplus::Ok);
+        ASSERT_EQ(LookupImageEncoders(), 1);
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        ASSERT_EQ(RegisterWindowClasses(instance), 11);
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = ParentProc;
+        wc.hInstance = instance;
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kParentClass;
+        ASSERT_TRUE(RegisterClassExW(&wc));
+        SelectLanguage(0);
+    }
+    void TearDown() override {
+        Gdiplus::GdiplusShutdown(token_);
+        CoUninitialize();
+    }
+
+private:
+    ULONG_PTR token_ = 0;
+};
+[[maybe_unused]] testing::Environment* const g_environment =
+    testing::AddGlobalTestEnvironment(new Environment);
+
+std::wstring TempFolder() {
+    static std::wstring folder;
+    if (folder.empty()) {
+        wchar_t base[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, base);
+        folder = std::wstring(base) + L"vantix-files-" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder.c_str(), nullptr);
+    }
+    return folder;
+}
+
+std::wstring TempPath(const std::wstring& name) {
+    return TempFolder() + L"\\" + name;
+}
+
+void WriteBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    if (!bytes.empty())
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::vector<unsigned char> ReadBytes(const std::wstring& path) {
+    std::vector<unsigned char> bytes;
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD got = 0;
+    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Quadrant colours of the test pictures.
+constexpr COLORREF kTopLeft = RGB(255, 0, 0);
+constexpr COLORREF kTopRight = RGB(0, 160, 0);
+constexpr COLORREF kBottomLeft = RGB(0, 0, 255);
+constexpr COLORREF kBottomRight = RGB(250, 250, 0);
+
+COLORREF QuadrantColor(int x, int y, int width, int height) {
+    const bool right = x >= width / 2;
+    const bool bottom = y >= height / 2;
+    return bottom ? (right ? kBottomRight : kBottomLeft) : (right ? kTopRight : kTopLeft);
+}
+
+// Saves a picture of four coloured quadrants with the given encoder.
+void SavePicture(const std::wstring& path, int width, int height, const CLSID& encoder) {
+    Gdiplus::Bitmap bitmap(width, height, PixelFormat24bppRGB);
+    ASSERT_EQ(bitmap.GetLastStatus(), Gdiplus::Ok);
+    Gdiplus::Rect whole(0, 0, width, height);
+    Gdiplus::BitmapData data = {};
+    ASSERT_EQ(bitmap.LockBits(&whole, Gdiplus::ImageLockModeWrite, PixelFormat24bppRGB, &data), Gdiplus::Ok);
+    for (int y = 0; y < height; ++y) {
+        auto* row = static_cast<BYTE*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = QuadrantColor(x, y, width, height);
+            row[x * 3] = GetBValue(c);
+            row[x * 3 + 1] = GetGValue(c);
+            row[x * 3 + 2] = GetRValue(c);
+        }
+    }
+    bitmap.UnlockBits(&data);
+    ASSERT_EQ(bitmap.Save(path.c_str(), &encoder, nullptr), Gdiplus::Ok);
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance = 24) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
+           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// What a window paints, through WM_PRINTCLIENT into a bitmap of its client size.
+class Painted {
+public:
+    explicit Painted(HWND hwnd) {
+        RECT rc = {};
+        GetClientRect(hwnd, &rc);
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+        ReleaseDC(nullptr, screen);
+        old_ = SelectObject(dc_, bitmap_);
+        // A colour no window paints, so that parts left unpainted show.
+        HBRUSH marker = CreateSolidBrush(RGB(1, 2, 3));
+        FillRect(dc_, &rc, marker);
+        DeleteObject(marker);
+        SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
+    }
+    ~Painted() {
+        SelectObject(dc_, old_);
+        DeleteObject(bitmap_);
+        DeleteDC(dc_);
+    }
+    COLORREF At(int x, int y) const { return GetPixel(dc_, x, y); }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+HWND CreateParent(int width, int height) {
+    HWND parent =
+        CreateWindowExW(0, kParentClass, L"files test", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN, 0,
+                        0, width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    g_posted.clear();
+    return parent;
+}
+
+const ImageViewData* ViewData(HWND viewer) {
+    return reinterpret_cast<const ImageViewData*>(GetWindowLongPtrW(viewer, 0));
+}
+
+void Load(HWND viewer, const std::wstring& path) {
+    SendMessageW(viewer, WM_COMMAND, MAKEWPARAM(kImageLoadCommand, 0),
+                 reinterpret_cast<LPARAM>(path.c_str()));
+}
+
+bool IsEmpty(HWND viewer) {
+    const ImageViewData* v = ViewData(viewer);
+    return v->pixels.empty() && v->imageWidth == 0 && v->imageHeight == 0 && v->displayWidth == 0;
+}
+
+// Every pixel of the window is the viewer's background.
+::testing::AssertionResult ShowsOnlyBackground(HWND viewer) {
+    RECT rc = {};
+    GetClientRect(viewer, &rc);
+    const Painted painted(viewer);
+    for (int y = 0; y < rc.bottom; y += 7) {
+        for (int x = 0; x < rc.right; x += 7) {
+            const COLORREF c = painted.At(x, y);
+            if (c != kImageBackground)
+                return ::testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex << c;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class ImageViewerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        parent_ = CreateParent(400, 300);
+        ASSERT_NE(parent_, nullptr);
+        // The Files section's preview box in a panel of the usual width.
+        viewer_ =
+            CreateWindowExW(0, kImageWndClass, nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 236, 177, parent_,
+                            reinterpret_cast<HMENU>(INT_PTR{102}), GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(viewer_, nullptr);
+        SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 25);
+    }
+    void TearDown() override { DestroyWindow(parent_); }
+
+    HWND parent_ = nullptr;
+    HWND viewer_ = nullptr;
+};
+
+} // namespace
+
+TEST_F(ImageViewerTest, LargePhotoAtQuarterSizeIsCentredAndDraggable) {
+    const std::wstring photo = TempPath(L"20240131-094502.png");
+    SavePicture(photo, 1280, 960, g_pngEncoderClsid);
+    Load(viewer_, photo);
+
+    const ImageViewData* v = ViewData(viewer_);
+    EXPECT_EQ(v->imageWidth, 1280);
+    EXPECT_EQ(v->imageHeight, 960);
+    EXPECT_EQ(v->displayWidth, 320);
+    EXPECT_EQ(v->displayHeight, 240);
+    EXPECT_EQ(v->scrollX, 42);
+    EXPECT_EQ(v->scrollY, 31);
+    EXPECT_EQ(v->header.biHeight, 960);
+    EXPECT_EQ(v->pixels.size(), 1280u * 3 * 960);
+    {
+        // The window shows the middle 236 x 177 of the 320 x 240 picture: all four quadrants.
+        const Painted painted(viewer_);
+        EXPECT_EQ(painted.At(60, 40), kTopLeft);
+        EXPECT_EQ(painted.At(180, 40), kTopRight);
+        EXPECT_EQ(painted.At(60, 140), kBottomLeft);
+        EXPECT_EQ(painted.At(180, 140), kBottomRight);
+        EXPECT_EQ(painted.At(0, 0), kTopLeft);
+        EXPECT_EQ(painted.At(235, 176), kBottomRight);
+    }
+
+    // Dragging right by 30 shows more of the left side; the button up ends the drag.
+    SendMessageW(viewer_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(130, 100));
+    EXPECT_EQ(v->scrollX, 12);
+    EXPECT_EQ(v->scrollY, 31);
+    SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(230, 40)); // past the edge
+    EXPECT_EQ(v->scrollX, 0);
+    EXPECT_EQ(v->scrollY, 63);
+    SendMessageW(viewer_, WM_LBUTTONUP, 0, MAKELPARAM(230, 40));
+    SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(0, 0));
+    EXPECT_EQ(v->scrollX, 0);
+    EXPECT_EQ(v->scrollY, 63);
+
+    // A larger window keeps the offset within the picture.
+    SetWindowPos(viewer_, nullptr, 0, 0, 301, 201, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(v->scrollX, 0);
+    EXPECT_EQ(v->scrollY, 39);
+
+    // Other zooms; the offset follows the smaller picture.
+    SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 50);
+    EXPECT_EQ(v->displayWidth, 640);
+    EXPECT_EQ(v->displayHeight, 480);
+    SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 15);
+    EXPECT_EQ(v->displayWidth, 192);
+    EXPECT_EQ(v->displayHeight, 144);
+    EXPECT_EQ(v->scrollY, 0);
+    {
+        const Painted painted(viewer_);
+        EXPECT_EQ(painted.At(54 + 5, 28 + 5), kTopLeft);
+        EXPECT_EQ(painted.At(54 + 186, 28 + 138), kBottomRight);
+        EXPECT_EQ(painted.At(54 - 1, 100), kImageBackground);
+        EXPECT_EQ(painted.At(54 + 192, 100), kImageBackground);
+        EXPECT_EQ(painted.At(300, 200), kImageBackground); // the odd pixel beyond the right band too
+    }
+}
+
+TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
+    const std::wstring video = TempPath(L"20240131-094502-007.mp4");
+    WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'});
+    SavePicture(TempPath(L"20240131-094502-007.jpg"), 640, 480, g_jpegEncoderClsid);
+    Load(viewer_, video);
+    const ImageViewData* v = ViewData(viewer_);
+    EXPECT_EQ(v->video, 1);
+    ASSERT_EQ(v->displayWidth, 160);
+    {
+        const Painted painted(viewer_);
+        EXPECT_EQ(painted.At(38 + 76, 28 + 60), kImagePlayFill);     // inside the triangle
+        EXPECT_EQ(painted.At(38 + 73, 28 + 50), RGB(255, 255, 255)); // its white outline
+        EXPECT_TRUE(Near(painted.At(38 + 20, 28 + 20), kTopLeft));
+    }
+
+    // Only "mp4" in lower case stands for a video: the file itself is tried, and is no picture.
+    Load(viewer_, TempPath(L"20240131-094502-007.MP4"));
+    EXPECT_TRUE(IsEmpty(viewer_));
+    EXPECT_EQ(v->video, 0);
+
+    // A video without its picture leaves the window empty.
+    const std::wstring lonely = TempPath(L"20240131-100000-001.mp4");
+    WriteBytes(lonely, {0, 0, 0, 24, 'f', 't', 'y', 'p'});
+    Load(viewer_, lonely);
+    EXPECT_TRUE(IsEmpty(viewer_));
+    EXPECT_TRUE(ShowsOnlyBackground(viewer_));
+}
+
+TEST_F(ImageViewerTest, WhatCannotBeShownLeavesTheWindowEmpty) {
+    const std::wstring good = TempPath(L"good.png");
+    SavePicture(good, 320, 240, g_pngEncoderClsid);
+
+    std::vector<unsigned char> noise(5000);
+    unsigned seed = 12345;
+    for (unsigned char& b : noise)
+        b = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
+    WriteBytes(TempPath(L"noise.jpg"), noise);
+    WriteBytes(TempPath(L"empty.jpg"), {});
+    WriteBytes(TempPath(L"text.png"), {'h', 'e', 'l', 'l', 'o'});
+    WriteBytes(TempPath(L"signature-only.png"), {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A});
+    CreateDirectoryW(TempPath(L"folder.jpg").c_str(), nullptr);
+
+    const std::wstring cases[] = {
+        TempPath(L"noise.jpg"),
+        TempPath(L"empty.jpg"),
+        TempPath(L"text.png"),
+        TempPath(L"signature-only.png"),
+        TempPath(L"missing.jpg"),
+        TempPath(L"folder.jpg"),
+        L"",
+        L"a.j",
+        L"C:\\" + std::wstring(400, L'x') + L".jpg",
+    };
+    for (const std::wstring& path : cases) {
+        SCOPED_TRACE(testing::Message() << path.size() << " characters");
+        Load(viewer_, good);
+        ASSERT_FALSE(IsEmpty(viewer_));
+        Load(viewer_, path);
+        EXPECT_TRUE(IsEmpty(viewer_));
+        EXPECT_TRUE(ShowsOnlyBackground(viewer_));
+    }
+    Load(viewer_, good);
+    SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageLoadCommand, 0), 0); // no path at all
+    EXPECT_TRUE(IsEmpty(viewer_));
+}
+
+namespace {
+
+void PutBig32(std::vector<unsigned char>& b, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        b.push_back(static_cast<unsigned char>(v >> shift));
+}
+
+void PutLittle(std::vector<unsigned char>& b, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+// A PNG chunk with its CRC, so that a decoder takes the file for a well-formed one.
+void PngChunk(std::vector<unsigned char>& b, const char* type, const std::vector<unsigned char>& data) {
+    PutBig32(b, static_cast<uint32_t>(data.size()));
+    const size_t start = b.size();
+    b.insert(b.end(), type, type + 4);
+    b.insert(b.end(), data.begin(), data.end());
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = start; i < b.size(); ++i) {
+        crc ^= b[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    PutBig32(b, ~crc);
+}
+
+// Small files whose headers claim 30000 x 30000 pixels (2.7 GB at 24 bits).
+std::vector<unsigned char> HugePng() {
+    std::vector<unsigned char> b = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    std::vector<unsigned char> header;
+    PutBig32(header, 30000);
+    PutBig32(header, 30000);
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    PngChunk(b, "IHDR", header);
+    PngChunk(b, "IDAT", {0x78, 0x9C, 0x03, 0x00, 0x00, 0x00, 0x00, 0x01}); // an empty zlib stream
+    PngChunk(b, "IEND", {});
+    return b;
+}
+
+std::vector<unsigned char> HugeBmp() {
+    // 8 bits per pixel, run-length coded: a single end-of-picture code stands for every pixel.
+    std::vector<unsigned char> b = {'B', 'M'};
+    PutLittle(b, 14 + 40 + 8 + 2, 4);
+    PutLittle(b, 0, 4);
+    PutLittle(b, 14 + 40 + 8, 4);
+    PutLittle(b, 40, 4);
+    PutLittle(b, 30000, 4);
+    PutLittle(b, 30000, 4);
+    PutLittle(b, 1, 2);
+    PutLittle(b, 8, 2);
+    PutLittle(b, 1, 4); // BI_RLE8
+    PutLittle(b, 2, 4);
+    PutLittle(b, 2835, 4);
+    PutLittle(b, 2835, 4);
+    PutLittle(b, 2, 4);
+    PutLittle(b, 2, 4);
+    PutLittle(b, 0, 4);        // black
+    PutLittle(b, 0xFFFFFF, 4); // white
+    b.insert(b.end(), {0x00, 0x01});
+    return b;
+}
+
+} // namespace
+
+TEST_F(ImageViewerTest, PictureTooLargeToHoldLeavesTheWindowEmpty) {
+    const std::wstring good = TempPath(L"before-huge.png");
+    SavePicture(good, 64, 48, g_pngEncoderClsid);
+    const struct {
+        const wchar_t* name;
+        std::vector<unsigned char> bytes;
+    } cases[] = {{L"huge.png", HugePng()}, {L"huge.bmp", HugeBmp()}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.bytes.size() << " bytes");
+        const std::wstring path = TempPath(c.name);
+        WriteBytes(path, c.bytes);
+        Load(viewer_, good);
+        ASSERT_FALSE(IsEmpty(viewer_));
+        const DWORD start = GetTickCount();
+        Load(viewer_, path);
+        EXPECT_LT(GetTickCount() - start, 2000u);
+        EXPECT_TRUE(IsEmpty(viewer_));
+        EXPECT_TRUE(ShowsOnlyBackground(viewer_));
+        EXPECT_TRUE(IsWindow(viewer_));
+    }
+}
+
+TEST_F(ImageViewerTest, ClicksAreReportedToTheParent) {
+    SendMessageW(viewer_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(viewer_, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    SendMessageW(viewer_, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageW(viewer_, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    Pump();
+    ASSERT_EQ(g_posted.size(), 2u);
+    EXPECT_EQ(g_posted[0].msg, UM_THUMB_CLICKED);
+    EXPECT_EQ(g_posted[0].wParam, 0u);
+    EXPECT_EQ(g_posted[0].lParam, 102);
+    EXPECT_EQ(g_posted[1].msg, UM_THUMB_CLICKED);
+    EXPECT_EQ(g_posted[1].wParam, 1u);
+    EXPECT_EQ(g_posted[1].lParam, 102);
+    EXPECT_EQ(GetFocus(), viewer_);
+    EXPECT_EQ(SendMessageW(viewer_, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+}
+
+namespace {
+
+class FilesSectionTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_recentFiles.clear();
+        g_settings = AppSettings();
+        SelectLanguage(0);
+        folder_ = TempPath(L"saved-" + std::to_wstring(++s_round));
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        parent_ = CreateParent(600, 800);
+        ASSERT_NE(parent_, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(parent_);
+        g_recentFiles.clear();
+    }
+
+    std::wstring Saved(const std::wstring& name) const { return folder_ + L"\\" + name; }
+
+    HWND CreateSection(int panelWidth = 252) {
+        section_ = CreateWindowExW(0, kCtrlPanelFilesWndClass, L"",
+                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                                   parent_, reinterpret_cast<HMENU>(INT_PTR{102}), GetModuleHandleW(nullptr),
+                                   reinterpret_cast<LPVOID>(static_cast<INT_PTR>(panelWidth)));
+        list_ = GetDlgItem(section_, kFilesListId);
+        preview_ = GetDlgItem(section_, kFilesPreviewId);
+        return section_;
+    }
+
+    int ListCount() const { return static_cast<int>(SendMessageW(list_, LB_GETCOUNT, 0, 0)); }
+
+    // As the list box reports a click or a double click on item `index`.
+    void Choose(int index, int code) {
+        SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kFilesListId, code), reinterpret_cast<LPARAM>(list_));
+    }
+
+    static int s_round;
+    std::wstring folder_;
+    HWND parent_ = nullptr;
+    HWND section_ = nullptr;
+    HWND list_ = nullptr;
+    HWND preview_ = nullptr;
+};
+int FilesSectionTest::s_round = 0;
+
+} // namespace
+
+TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
+    const std::wstring names[] = {L"20240131-094510.jpg", L"20240131-094520.png", L"20240131-094530-123.mp4",
+                                  L"20240131-094540.jpg", L"20240131-094550.jpg"};
+    for (const wchar_t* kept : {L"20240131-094510.jpg", L"20240131-094530-123.mp4", L"20240131-094550.jpg"})
+        WriteBytes(Saved(kept), {1, 2, 3});
+    // Newest first as saved; an entry longer than a path, and a last entry cut short, among them.
+    std::wstring text;
+    for (int i = 4; i >= 0; --i) {
+        text += Saved(names[i]) + L";";
+        if (i == 2)
+            text += L"C:\\" + std::wstring(300, L'z') + L".jpg;";
+    }
+    text += Saved(L"20240131-094510.jp");
+    g_settings.latestFilesText = text;
+
+    ASSERT_NE(CreateSection(), nullptr);
+    ASSERT_NE(list_, nullptr);
+    ASSERT_NE(preview_, nullptr);
+    const std::vector<std::wstring> expected = {
+        Saved(L"20240131-094510.jpg"), Saved(L"20240131-094530-123.mp4"), Saved(L"20240131-094550.jpg")};
+    EXPECT_EQ(g_recentFiles, expected);
+    EXPECT_EQ(ListCount(), 3);
+
+    // A new photo adds one item at the end, however often the message comes.
+    WriteBytes(Saved(L"20240131-094600.jpg"), {1});
+    AddRecentFile(Saved(L"20240131-094600.jpg"));
+    SendMessageW(section_, UM_RECENT_FILE_ADDED, 3, 0);
+    EXPECT_EQ(ListCount(), 4);
+    SendMessageW(section_, UM_RECENT_FILE_ADDED, 3, 0);
+    EXPECT_EQ(ListCount(), 4);
+    EXPECT_EQ(SendMessageW(list_, LB_GETCURSEL, 0, 0), LB_ERR); // nothing selected by it
+}
+
+TEST_F(FilesSectionTest, HeightsLayoutAndExpanding) {
+    ASSERT_NE(CreateSection(252), nullptr);
+    const int baseY = HIWORD(GetDialogBaseUnits());
+    FilesSectionLayout expected = ComputeFilesSectionLayout(236, baseY);
+    LRESULT heights = SendMessageW(section_, UM_SECTION_SIZE, 0, 0);
+    EXPECT_EQ(LOWORD(heights), expected.collapsedHeight);
+    EXPECT_EQ(HIWORD(heights), expected.expandedHeight);
+
+    // The controls start hidden and follow the header's expand notice; the panel hears of it.
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(section_, kFilesHeaderId)));
+    EXPECT_FALSE(IsWindowVisible(list_));
+    EXPECT_FALSE(IsWindowVisible(preview_));
+    SendMessageW(section_, UM_SECTION_EXPAND, 1, 0);
+    EXPECT_TRUE(IsWindowVisible(list_));
+    EXPECT_TRUE(IsWindowVisible(preview_));
+    SendMessageW(section_, UM_SECTION_EXPAND, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(list_));
+    Pump();
+    ASSERT_EQ(g_posted.size(), 2u);
+    EXPECT_EQ(g_posted[0].msg, UM_SECTION_EXPAND);
+    EXPECT_EQ(g_posted[0].wParam, 3u);
+    EXPECT_EQ(g_posted[0].lParam, 1);
+    EXPECT_EQ(g_posted[1].lParam, 0);
+
+    // Placed by the panel at its real width: the heights follow it.
+    MoveWindow(section_, 8, 8, 220, expected.expandedHeight, TRUE);
+    expected = ComputeFilesSectionLayout(220, baseY);
+    heights = SendMessageW(section_, UM_SECTION_SIZE, 0, 0);
+    EXPECT_EQ(HIWORD(heights), expected.expandedHeight);
+    RECT r = {};
+    GetWindowRect(preview_, &r);
+    MapWindowPoints(nullptr, section_, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, expected.preview.y);
+    EXPECT_EQ(r.right - r.left, 220);
+    EXPECT_EQ(r.bottom - r.top, 165);
+    GetWindowRect(list_, &r);
+    MapWindowPoints(nullptr, section_, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.top, expected.list.y);
+    EXPECT_EQ(r.right - r.left, 220);
+}
+
+TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
+    const std::wstring photo = Saved(L"20240131-094502.png");
+    SavePicture(photo, 1280, 960, g_pngEncoderClsid);
+    g_settings.latestFilesText = photo + L";";
+    ASSERT_NE(CreateSection(), nullptr);
+    ASSERT_EQ(ListCount(), 1);
+    const ImageViewData* v = ViewData(preview_);
+    EXPECT_EQ(v->zoom, 25);
+
+    Choose(0, LBN_SELCHANGE);
+    EXPECT_EQ(v->imageWidth, 1280);
+    EXPECT_EQ(v->displayWidth, 320);
+    Choose(-1, LBN_SELCHANGE);
+    EXPECT_TRUE(IsEmpty(preview_));
+
+    // An item the recent-files list does not have (beyond its end) previews nothing.
+    Choose(0, LBN_SELCHANGE);
+    SendMessageW(list_, LB_ADDSTRING, 0, 99);
+    Choose(1, LBN_SELCHANGE);
+    EXPECT_TRUE(IsEmpty(preview_));
+}
+
+TEST_F(FilesSectionTest, HeaderTitleFollowsTheLanguage) {
+    ASSERT_NE(CreateSection(), nullptr);
+    HWND header = GetDlgItem(section_, kFilesHeaderId);
+    wchar_t title[64] = {};
+    GetWindowTextW(header, title, 64);
+    EXPECT_STREQ(title, L"Files");
+    SelectLanguage(1);
+    SendMessageW(section_, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    GetWindowTextW(header, title, 64);
+    EXPECT_EQ(std::wstring(title), GetText("files"));
+    EXPECT_STRNE(title, L"Files");
+    SelectLanguage(0);
+}
+
+TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
+    // A 33 x 20 frame as the capture ring holds it: bottom row first, packed rows; the lower half
+    // of the picture blue, the upper half red.
+    const int width = 33;
+    const int height = 20;
+    std::vector<uint8_t> frame(static_cast<size_t>(width) * 3 * height);
+    for (int row = 0; row < height; ++row) {
+        const bool lowerHalf = row < height / 2; // first rows in memory are the bottom ones
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = &frame[(static_cast<size_t>(row) * width + x) * 3];
+            p[0] = lowerHalf ? 255 : 0; // blue
+            p[1] = 0;
+            p[2] = lowerHalf ? 0 : 255; // red
+        }
+    }
+    const std::wstring video = Saved(L"20240131-094502-007.mp4");
+    WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'});
+    ASSERT_TRUE(SaveVideoPreviewPicture(video, frame.data(), width, height));
+    const std::wstring picture = Saved(L"20240131-094502-007.jpg");
+    {
+        Gdiplus::Bitmap saved(picture.c_str());
+        ASSERT_EQ(saved.GetLastStatus(), Gdiplus::Ok);
+        EXPECT_EQ(saved.GetWidth(), 33u);
+        EXPECT_EQ(saved.GetHeight(), 20u);
+        Gdiplus::Color top;
+        Gdiplus::Color bottom;
+        saved.GetPixel(16, 2, &top);
+        saved.GetPixel(16, 17, &bottom);
+        EXPECT_TRUE(Near(RGB(top.GetR(), top.GetG(), top.GetB()), RGB(255, 0, 0), 40));
+        EXPECT_TRUE(Near(RGB(bottom.GetR(), bottom.GetG(), bottom.GetB()), RGB(0, 0, 255), 40));
+    }
+
+    // An existing picture is kept; names without "mp4" and empty frames are refused.
+    const std::vector<unsigned char> first = ReadBytes(picture);
+    std::vector<uint8_t> other(frame.size(), 128);
+    EXPECT_FALSE(SaveVideoPreviewPicture(video, other.data(), width, height));
+    EXPECT_EQ(ReadBytes(picture), first);
+    EXPECT_FALSE(SaveVideoPreviewPicture(Saved(L"clip.MP4"), frame.data(), width, height));
+    EXPECT_FALSE(Exists(Saved(L"clip.jpg")));
+    EXPECT_FALSE(SaveVideoPreviewPicture(Saved(L"empty.mp4"), nullptr, width, height));
+    EXPECT_FALSE(SaveVideoPreviewPicture(Saved(L"empty.mp4"), frame.data(), 0, height));
+    EXPECT_FALSE(Exists(Saved(L"empty.jpg")));
+
+    // The Files section previews the video through it.
+    g_settings.latestFilesText = video + L";";
+    ASSERT_NE(CreateSection(), nullptr);
+    Choose(0, LBN_SELCHANGE);
+    const ImageViewData* v = ViewData(preview_);
+    EXPECT_EQ(v->video, 1);
+    EXPECT_EQ(v->imageWidth, 33);
+    EXPECT_EQ(v->displayWidth, 8);
+}

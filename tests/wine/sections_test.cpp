@@ -1,0 +1,511 @@
+// The Preview and Colors sections and the Options and About dialogs in-process under Wine: the real
+// common controls, the camera view, and the virtual camera opened by the view. A host window
+// stands in for the main window and the control panel: the sections are its children and it
+// records what they post to their panel.
+#include "app/app_messages.h"
+#include "app/app_settings.h"
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "app/window_classes.h"
+#include "capture/capture_graph.h"
+#include "capture/video_format.h"
+#include "panels/about_dialog.h"
+#include "panels/colors_section_model.h"
+#include "panels/options_dialog.h"
+#include "panels/options_model.h"
+#include "panels/preview_section_model.h"
+#include "panels/section_controls.h"
+#include "resources/dialogs_options.h"
+#include "testcam/testcam_control.h"
+#include "view/camera_view.h"
+#include "view/frame_filters.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kInstance[] = L"vid_1d6b&pid_0102&mi_00#sections#0";
+
+// What the sections and dialogs posted to the host, and the camera notices the view forwarded.
+struct HostRecord {
+    std::vector<std::pair<WPARAM, LPARAM>> expands; // UM_SECTION_EXPAND: slot, state
+    std::vector<int> commands;                      // WM_COMMAND identifiers
+    int opened = 0;
+    int closed = 0;
+};
+HostRecord g_hostRecord;
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case UM_SECTION_EXPAND:
+            g_hostRecord.expands.emplace_back(wParam, lParam);
+            return 0;
+        case WM_COMMAND:
+            g_hostRecord.commands.push_back(LOWORD(wParam));
+            return 0;
+        case UM_CAMERA_OPENED:
+            ++g_hostRecord.opened;
+            return 0;
+        case UM_CAMERA_CLOSED:
+            ++g_hostRecord.closed;
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+HWND CreateHost() {
+    static bool registered = false;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!registered) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = HostProc;
+        wc.hInstance = instance;
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = L"SectionsTestHost";
+        registered = RegisterClassW(&wc) != 0;
+    }
+    HWND host = CreateWindowExW(0, L"SectionsTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                                1200, 900, nullptr, nullptr, instance, nullptr);
+    ShowWindow(host, SW_SHOWNORMAL);
+    return host;
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void Pump(DWORD ms = 50) {
+    PumpUntil([] { return false; }, ms);
+}
+
+std::wstring Text(HWND hwnd) {
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    return text;
+}
+
+RECT RectIn(HWND child) {
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool Ticked(HWND button) {
+    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// A slider dragged to `position`: the thumb moves, then the parent hears of it.
+void DragSlider(HWND slider, int position) {
+    SendMessageW(slider, TBM_SETPOS, TRUE, position);
+    SendMessageW(GetParent(slider), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position),
+                 reinterpret_cast<LPARAM>(slider));
+}
+
+std::vector<TestCamSetCall> SetCalls() {
+    std::vector<TestCamSetCall> calls = TestCam_ReadSetCalls(kInstance);
+    for (TestCamSetCall& call : calls)
+        call.result = S_OK;
+    return calls;
+}
+
+std::vector<std::wstring> ComboTexts(HWND combo) {
+    std::vector<std::wstring> texts;
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[64] = {};
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        texts.emplace_back(text);
+    }
+    return texts;
+}
+
+class SectionsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        g_hInstance = GetModuleHandleW(nullptr);
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+        InitCommonControlsEx(&controls);
+        RegisterWindowClasses(g_hInstance);
+    }
+
+    void SetUp() override {
+        SelectLanguage(0);
+        g_hostRecord = {};
+        ClearFilterFlags();
+        g_requestedFormat = FormatFromSettings(0, 0, 0, 0);
+        host_ = CreateHost();
+        g_hMainWnd = host_;
+    }
+
+    void TearDown() override {
+        if (section_)
+            DestroyWindow(section_);
+        if (g_hCameraView) {
+            DestroyWindow(g_hCameraView);
+            g_hCameraView = nullptr;
+        }
+        DestroyWindow(host_);
+        g_hMainWnd = nullptr;
+        if (registered_) {
+            TestCam_Unregister(kInstance);
+            TestCam_RemoveConfig(kInstance);
+        }
+        Pump();
+        SelectLanguage(0);
+    }
+
+    // The camera view as the main window makes it; with a camera registered it opens it.
+    void StartView(const TestCamConfig* camera) {
+        if (camera) {
+            TestCamConfig config = *camera;
+            config.instanceName = kInstance;
+            ASSERT_TRUE(TestCam_Register(config));
+            registered_ = true;
+        }
+        g_hCameraView =
+            CreateWindowExW(0, kCameraWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 400, 0, 760, 800,
+                            host_, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}), g_hInstance, nullptr);
+        ASSERT_NE(g_hCameraView, nullptr);
+        if (camera)
+            ASSERT_TRUE(PumpUntil([] { return g_hostRecord.opened > 0 && IsCaptureGraphOpen(); }, 8000));
+        else
+            Pump(300);
+    }
+
+    // A section as the panel makes it, expanded, in a width of 252 pixels.
+    HWND CreateSection(const wchar_t* className, int id) {
+        section_ = CreateWindowExW(
+            0, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, host_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_hInstance, nullptr);
+        EXPECT_NE(section_, nullptr);
+        const LRESULT heights = SendMessageW(section_, UM_SECTION_SIZE, 0, 0);
+        MoveWindow(section_, 8, 8, 252, HIWORD(heights), TRUE);
+        SendMessageW(section_, UM_SECTION_EXPAND, 1, 0);
+        Pump(20);
+        return section_;
+    }
+
+    HWND Item(int id) const { return GetDlgItem(section_, id); }
+
+    HWND host_ = nullptr;
+    HWND section_ = nullptr;
+    bool registered_ = false;
+};
+
+TestCamConfig DefaultCamera() {
+    TestCamConfig config;
+    config.friendlyName = L"Sections Scope";
+    config.formats = {{kTestCamMjpg, 640, 480, 30}};
+    return config;
+}
+
+} // namespace
+
+TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
+    const SectionUnits units = SystemSectionUnits();
+    struct Case {
+        const wchar_t* className;
+        int id;
+        int slot;
+        int firstControl, lastControl;
+        int expanded;
+        std::vector<ControlPlacement> layout;
+    };
+    const Case cases[] = {
+        {kCtrlPanelFlipWndClass, 101, 1, 101, 109, PreviewExpandedHeight(units),
+         PreviewSectionLayout(252, units)},
+        {kCtrlPanelColorWndClass, 103, 2, 101, 123, ColorsExpandedHeight(units),
+         ColorsSectionLayout(252, units)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.slot);
+        g_hostRecord = {};
+        HWND section =
+            CreateWindowExW(0, c.className, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, host_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), g_hInstance, nullptr);
+        ASSERT_NE(section, nullptr);
+        const LRESULT heights = SendMessageW(section, UM_SECTION_SIZE, 0, 0);
+        EXPECT_EQ(LOWORD(heights), units.CollapsedHeight());
+        EXPECT_EQ(HIWORD(heights), c.expanded);
+
+        // Only the header shows until the section is expanded.
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(section, 100)));
+        for (int id = c.firstControl; id <= c.lastControl; ++id)
+            EXPECT_FALSE(IsWindowVisible(GetDlgItem(section, id))) << id;
+
+        MoveWindow(section, 0, 0, 252, c.expanded, TRUE);
+        for (const ControlPlacement& p : c.layout) {
+            HWND control = GetDlgItem(section, p.id);
+            ASSERT_NE(control, nullptr) << p.id;
+            const RECT r = RectIn(control);
+            EXPECT_EQ(r.left, p.rect.x) << p.id;
+            EXPECT_EQ(r.top, p.rect.y) << p.id;
+            EXPECT_EQ(r.right - r.left, p.rect.width) << p.id;
+            if (p.id != kFrequencyListId || c.slot != 2) { // a closed drop-down list keeps its own height
+                EXPECT_EQ(r.bottom - r.top, p.rect.height) << p.id;
+            }
+        }
+
+        SendMessageW(section, UM_SECTION_EXPAND, 1, 0);
+        for (int id = c.firstControl; id <= c.lastControl; ++id)
+            EXPECT_TRUE(IsWindowVisible(GetDlgItem(section, id))) << id;
+        SendMessageW(section, UM_SECTION_EXPAND, 0, 0);
+        for (int id = c.firstControl; id <= c.lastControl; ++id)
+            EXPECT_FALSE(IsWindowVisible(GetDlgItem(section, id))) << id;
+        Pump(20);
+        const std::vector<std::pair<WPARAM, LPARAM>> expected = {{c.slot, 1}, {c.slot, 0}};
+        EXPECT_EQ(g_hostRecord.expands, expected);
+        DestroyWindow(section);
+    }
+}
+
+TEST_F(SectionsTest, ColorsWithoutACameraShowNamesOnlyAndChangeNothing) {
+    StartView(nullptr);
+    CreateSection(kCtrlPanelColorWndClass, 103);
+    SendMessageW(section_, UM_PANEL_REFRESH, kRefreshCamera, 0);
+    for (const ColorRow& row : kColorRows) {
+        EXPECT_EQ(Text(Item(row.labelId)), GetText(ColorTextKey(row.textId)));
+        EXPECT_FALSE(IsWindowEnabled(Item(row.labelId)));
+        EXPECT_FALSE(IsWindowEnabled(Item(row.sliderId)));
+    }
+    EXPECT_FALSE(IsWindowEnabled(Item(kExposureAutoId)));
+    EXPECT_FALSE(IsWindowEnabled(Item(kWhiteBalanceAutoId)));
+    EXPECT_FALSE(IsWindowEnabled(Item(kDefaultButtonId)));
+    EXPECT_FALSE(IsWindowEnabled(Item(kFrequencyListId)));
+    EXPECT_EQ(ComboTexts(Item(kFrequencyListId)), std::vector<std::wstring>{L"N/A"});
+    EXPECT_EQ(Text(Item(kDefaultButtonId)), L"Default");
+    EXPECT_EQ(Text(Item(kExposureAutoId)), L"Auto");
+    EXPECT_EQ(Text(Item(kFrequencyLabelId)), L"Frequency:");
+    EXPECT_EQ(Text(Item(100)), L"Colors");
+
+    // Messages from disabled controls (or a stray scroll) leave the zeroed records alone.
+    DragSlider(Item(113), 5);
+    SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kDefaultButtonId, BN_CLICKED), 0);
+    EXPECT_EQ(g_captureGraph.properties, CameraProperties{});
+}
+
+TEST_F(SectionsTest, ColorsOfACameraWithoutCameraControlOrPowerLine) {
+    TestCamConfig camera = DefaultCamera();
+    camera.hasCameraControl = false;
+    camera.procAmp[kTestCamPowerLineFrequency] = {true, 2, 2, 1, 2, 2, 2, 2};
+    StartView(&camera);
+    CreateSection(kCtrlPanelColorWndClass, 103);
+    SendMessageW(section_, UM_PANEL_REFRESH, kRefreshCamera, 0);
+    EXPECT_FALSE(IsWindowEnabled(Item(110)));
+    EXPECT_FALSE(IsWindowEnabled(Item(kExposureAutoId)));
+    EXPECT_EQ(Text(Item(101)), L"Exposure:");
+    EXPECT_TRUE(IsWindowEnabled(Item(112))); // gain still works
+    EXPECT_EQ(ComboTexts(Item(kFrequencyListId)), std::vector<std::wstring>{L"60 Hz"});
+    TestCam_ClearSetCalls(kInstance);
+    SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kFrequencyListId, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(Item(kFrequencyListId)));
+    EXPECT_EQ(SetCalls(), (std::vector<TestCamSetCall>{{TestCamInterface::VideoProcAmp, 13, 2, 2}}));
+}
+
+TEST_F(SectionsTest, PreviewZoomsTheViewAndSwitchesTheFilters) {
+    StartView(nullptr);
+    CreateSection(kCtrlPanelFlipWndClass, 101);
+    EXPECT_EQ(Text(Item(kZoomReadoutId)), L"Ratio");
+    EXPECT_EQ(Text(Item(100)), L"Preview");
+    EXPECT_EQ(Text(Item(kGrayBoxId)), L"Gray");
+    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETRANGEMIN, 0, 0), 50);
+    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETRANGEMAX, 0, 0), 200);
+    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
+
+    // No camera: any refresh shows 100 % and disables everything but the read-out.
+    SendMessageW(Item(kZoomSliderId), TBM_SETPOS, TRUE, 150);
+    SendMessageW(section_, UM_PANEL_REFRESH, kRefreshDevices, 0);
+    EXPECT_EQ(Text(Item(kZoomReadoutId)), L"100%");
+    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
+    EXPECT_TRUE(Ticked(Item(kZoom100BoxId)));
+    for (int id = kZoomSliderId; id <= kEmbossBoxId; ++id)
+        EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
+    EXPECT_TRUE(IsWindowEnabled(Item(kZoomReadoutId)));
+}
+
+namespace {
+
+// The Options dialog as the main window runs it, but modeless so the test can drive it.
+HWND OpenOptions(HWND owner) {
+    HWND dialog = CreateDialogParamW(g_hInstance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsDlgProc, 0);
+    EXPECT_NE(dialog, nullptr);
+    ShowWindow(dialog, SW_SHOW);
+    return dialog;
+}
+
+int Selection(HWND dialog, int id) {
+    return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+COLORREF SwatchPixel(HWND dialog, int listId, unsigned item, UINT state, BOOL* answer) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 20);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT all = {0, 0, 40, 20};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    DRAWITEMSTRUCT item_ = {};
+    item_.CtlType = ODT_COMBOBOX;
+    item_.CtlID = listId;
+    item_.itemID = item;
+    item_.itemAction = ODA_DRAWENTIRE;
+    item_.itemState = state;
+    item_.hwndItem = GetDlgItem(dialog, listId);
+    item_.hDC = dc;
+    item_.rcItem = all;
+    *answer = static_cast<BOOL>(SendMessageW(dialog, WM_DRAWITEM, listId, reinterpret_cast<LPARAM>(&item_)));
+    const COLORREF inside = GetPixel(dc, 20, 10);
+    const COLORREF frame = GetPixel(dc, 0, 0);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return *answer ? (frame == RGB(192, 192, 192) ? inside : CLR_INVALID) : inside;
+}
+
+} // namespace
+
+// What the program's own run checks end to end (every value kept in the registry, Cancel, the
+// browser) is left to the end-to-end test; here: what the dialog shows, draws and sends.
+TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
+    g_settings = KeyUnavailableSettings();
+    g_settings.gridColor = 0xFF0000;
+    g_settings.lineColor = 0x123456; // outside the palette: the lime swatch
+    g_settings.textColor = 0x00FFFF;
+    g_settings.lineWidth = 1;
+    g_settings.textSize = 14;
+    g_settings.photoFormat = 0;
+    g_settings.language = 0;
+    g_settings.saveFolder = L"C:\\Vantix Old";
+    RECT ownerRect = {};
+    GetWindowRect(host_, &ownerRect);
+
+    HWND dialog = OpenOptions(host_);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(Text(dialog), L"Setting");
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPT_FILES_GROUP)), L"Photo and video:");
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPT_FOLDER_LABEL)), L"Path to save files:");
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPT_ABOUT)), L"About...");
+    RECT r = {};
+    GetWindowRect(dialog, &r);
+    EXPECT_EQ(r.left, (ownerRect.left + ownerRect.right - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, ownerRect.top + 68);
+
+    EXPECT_EQ(Selection(dialog, IDC_OPT_RULER_COLOR), 5);
+    EXPECT_EQ(Selection(dialog, IDC_OPT_LINE_COLOR), 3);
+    EXPECT_EQ(Selection(dialog, IDC_OPT_TEXT_COLOR), 11);
+    EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_OPT_RULER_COLOR, CB_GETCOUNT, 0, 0), 12);
+    EXPECT_EQ(Selection(dialog, IDC_OPT_LINE_WIDTH), 0);
+    EXPECT_EQ(Selection(dialog, IDC_OPT_TEXT_SIZE), 6);
+    EXPECT_EQ(ComboTexts(GetDlgItem(dialog, IDC_OPT_TEXT_SIZE))[6], L" 14");
+    EXPECT_EQ(Selection(dialog, IDC_OPT_PHOTO_FORMAT), 0);
+    const std::vector<std::wstring> languages = ComboTexts(GetDlgItem(dialog, IDC_OPT_LANGUAGE));
+    ASSERT_EQ(languages.size(), 10u);
+    EXPECT_EQ(languages[1], L" \u4E2D\u6587");
+    EXPECT_EQ(languages[5], L" \u65E5\u672C\u8A9E");
+    EXPECT_EQ(Selection(dialog, IDC_OPT_LANGUAGE), 0);
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPT_FOLDER)), L"C:\\Vantix Old");
+    EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_OPT_FOLDER, EM_GETLIMITTEXT, 0, 0), 259);
+
+    // Swatches: the palette colour framed in light gray; past the palette nothing is drawn.
+    BOOL answer = FALSE;
+    EXPECT_EQ(SwatchPixel(dialog, IDC_OPT_LINE_COLOR, 7, 0, &answer), RGB(255, 0, 255));
+    EXPECT_TRUE(answer);
+    EXPECT_EQ(SwatchPixel(dialog, IDC_OPT_TEXT_COLOR, 0, ODS_FOCUS, &answer), RGB(128, 0, 0));
+    EXPECT_EQ(SwatchPixel(dialog, IDC_OPT_RULER_COLOR, 12, 0, &answer), RGB(255, 255, 255));
+    EXPECT_FALSE(answer);
+    SwatchPixel(dialog, IDC_OPT_RULER_COLOR, static_cast<unsigned>(-1), 0, &answer);
+    EXPECT_FALSE(answer);
+
+    // OK with the same language: the style goes to the main window (the host), no relabelling.
+    // A stand-in for the control panel records into the host's list.
+    HWND panel = CreateWindowExW(0, L"SectionsTestHost", L"", WS_CHILD, 0, 0, 1, 1, host_, nullptr,
+                                 g_hInstance, nullptr);
+    g_hControlPanel = panel;
+    SendDlgItemMessageW(dialog, IDC_OPT_RULER_COLOR, CB_SETCURSEL, 0, 0);
+    g_hostRecord.commands.clear();
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Pump();
+    EXPECT_EQ(g_settings.gridColor, 0x000080u);
+    EXPECT_EQ(g_settings.lineColor, 0x00FF00u);
+    EXPECT_EQ(g_hostRecord.commands, std::vector<int>{CMD_APPLY_STYLE});
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    DestroyWindow(dialog);
+
+    // A new language: selected at once, the panel and the toolbar told to relabel, the view's texts.
+    StartView(nullptr);
+    dialog = OpenOptions(host_);
+    SendDlgItemMessageW(dialog, IDC_OPT_LANGUAGE, CB_SETCURSEL, 5, 0);
+    g_hostRecord.commands.clear();
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Pump();
+    EXPECT_EQ(g_settings.language, 5);
+    EXPECT_EQ(GetText("device"), L"\u88C5\u7F6E");
+    EXPECT_EQ(g_hostRecord.commands, (std::vector<int>{CMD_REFRESH_TEXTS, CMD_APPLY_STYLE}));
+    EXPECT_EQ(CameraView()->noDeviceText, GetText("no device"));
+    EXPECT_EQ(CameraView()->inputHintText, GetText("input tip"));
+    DestroyWindow(dialog);
+    g_hControlPanel = nullptr;
+    DestroyWindow(panel);
+}
+
+TEST_F(SectionsTest, AboutOpensOverOptionsAndCloses) {
+    g_settings = KeyUnavailableSettings();
+    HWND options = OpenOptions(host_);
+    ASSERT_NE(options, nullptr);
+
+    // The box is modal: a timer inspects it from inside its loop and closes it.
+    static std::wstring title, rights;
+    static RECT box, owner;
+    static HWND ownerSeen;
+    title.clear();
+    ownerSeen = nullptr;
+    GetWindowRect(options, &owner);
+    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND hwnd, LPARAM) {
+                if (Text(hwnd) != L"About")
+                    return TRUE;
+                title = Text(GetDlgItem(hwnd, IDC_ABOUT_TITLE));
+                rights = Text(GetDlgItem(hwnd, IDC_ABOUT_RIGHTS));
+                ownerSeen = GetWindow(hwnd, GW_OWNER);
+                GetWindowRect(hwnd, &box);
+                PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                return FALSE;
+            },
+            0);
+    });
+    SendMessageW(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_ABOUT, BN_CLICKED), 0);
+    EXPECT_EQ(title, kMainWindowTitle);
+    EXPECT_EQ(rights, kAboutRightsNotice);
+    EXPECT_EQ(ownerSeen, options);
+    EXPECT_EQ(box.top, owner.top + 68);
+    EXPECT_EQ(box.left, (owner.left + owner.right - (box.right - box.left)) / 2);
+    // The Options dialog is still there and unchanged.
+    EXPECT_TRUE(IsWindowVisible(options));
+    DestroyWindow(options);
+}
