@@ -209,6 +209,8 @@ void OnCameraClosed() {
     if (g_hCalibrateDlg) {
         DestroyWindow(g_hCalibrateDlg);
         g_hCalibrateDlg = nullptr;
+        if (CameraViewState* view = CameraView()) // out of calibration mode
+            view->calibLineLength = 0;
     }
     if (g_hControlPanel)
         PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);

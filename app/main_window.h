@@ -34,7 +34,7 @@ void SetViewScale(float scale, int unit);
 void OpenSaveFolder();
 void StepDigitalZoom();
 
-// Commands carried out by other parts of the program (app/main_commands.cpp routes them there).
+// Commands carried out by other parts of the program.
 void TakePhoto();
 void ShowOptionsDialog();
 void ShowRecordDialog();

@@ -22,5 +22,4 @@ list(APPEND VANTIX_WIN32_SOURCES
     app/image_encoders.cpp
     app/window_classes.cpp
     app/main_window.cpp
-    app/main_commands.cpp
 )

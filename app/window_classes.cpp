@@ -1,18 +1,19 @@
 #include "app/window_classes.h"
 
 #include "app/main_window.h"
+#include "panels/colors_section.h"
+#include "panels/control_panel.h"
+#include "panels/device_section.h"
+#include "panels/files_section.h"
+#include "panels/image_viewer.h"
+#include "panels/preview_section.h"
+#include "panels/section_header.h"
 #include "panels/tool_button.h"
 #include "panels/toolbar.h"
 #include "resources/resource.h"
 #include "view/camera_view.h"
 
 namespace {
-
-// Windows whose own procedures are not part of the program yet behave as plain children:
-// they can be created, sized and destroyed.
-LRESULT CALLBACK PlainChildWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
 
 enum class Background { None, Window, LightGray, ToolbarFace, ButtonFace };
 
@@ -50,29 +51,33 @@ int RegisterWindowClasses(HINSTANCE instance) {
         {kMainWndClass, MainWndProc, 0, 0, Background::Window, true},
         {kCameraWndClass, CameraViewWndProc, 0, kRecordSlot, Background::LightGray, false},
         {kToolbarWndClass, ToolbarWndProc, 0, kRecordSlot, Background::ToolbarFace, false},
-        {kCtrlPanelWndClass, PlainChildWndProc, 0, kRecordSlot, Background::ButtonFace, false},
-        {kCtrlPanelHeaderWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::None, false},
-        {kCtrlPanelSourceWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace, false},
-        {kCtrlPanelFlipWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace, false},
-        {kCtrlPanelColorWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace, false},
-        {kCtrlPanelFilesWndClass, PlainChildWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace, false},
+        {kCtrlPanelWndClass, ControlPanelWndProc, 0, kRecordSlot, Background::ButtonFace, false},
+        {kCtrlPanelHeaderWndClass, SectionHeaderWndProc, CS_HREDRAW, kRecordSlot, Background::None, false},
+        {kCtrlPanelSourceWndClass, DeviceSectionWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace,
+         false},
+        {kCtrlPanelFlipWndClass, PreviewSectionWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace,
+         false},
+        {kCtrlPanelColorWndClass, ColorsSectionWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace,
+         false},
+        {kCtrlPanelFilesWndClass, FilesSectionWndProc, CS_HREDRAW, kRecordSlot, Background::ButtonFace,
+         false},
         {kToolButtonWndClass, ToolButtonWndProc, 0, kRecordSlot, Background::None, false},
-        {kImageWndClass, PlainChildWndProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, kRecordSlot,
-         Background::None, false},
+        {kImageWndClass, ImageWndProc, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, kRecordSlot, Background::None,
+         false},
     };
 
     int registered = 0;
-    for (const ClassSpec& spec : classes) {
+    for (const ClassSpec& cls : classes) {
         WNDCLASSEXW wc = {};
         wc.cbSize = sizeof(wc);
-        wc.style = spec.style;
-        wc.lpfnWndProc = spec.proc;
-        wc.cbWndExtra = spec.extraBytes;
+        wc.style = cls.style;
+        wc.lpfnWndProc = cls.proc;
+        wc.cbWndExtra = cls.extraBytes;
         wc.hInstance = instance;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = BackgroundBrush(spec.background);
-        wc.lpszClassName = spec.name;
-        if (spec.programIcon) {
+        wc.hbrBackground = BackgroundBrush(cls.background);
+        wc.lpszClassName = cls.name;
+        if (cls.programIcon) {
             wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
             wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
                                                        GetSystemMetrics(SM_CXSMICON),

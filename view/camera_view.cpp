@@ -16,6 +16,7 @@
 #include <strsafe.h>
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 namespace {
@@ -515,6 +516,12 @@ LRESULT OnQuery(const CameraViewState* v, WPARAM which, LPARAM argument) {
             return v->measure.currentTool;
         case kQueryCrosshair:
             return v->crosshair;
+        case kQueryScaleBits:
+            return std::bit_cast<uint32_t>(v->scale);
+        case kQueryUnit:
+            return v->unitIndex;
+        case kQueryCalibLine:
+            return v->calibLineLength;
         case kQueryShapeCount:
             return static_cast<LRESULT>(shapes.size());
         case kQuerySelectedShape:
@@ -649,6 +656,69 @@ void RedrawNow() {
         ComposeAndCopy(v, dc, frame.get());
     }
     ReleaseDC(v->window, dc);
+}
+
+HBITMAP ComposeContentPicture() {
+    CameraViewState* v = CameraView();
+    if (!v || !IsCaptureGraphOpen() || v->contentWidth <= 0 || v->contentHeight <= 0 || v->displayWidth == 0)
+        return nullptr;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = v->contentWidth;
+    info.bmiHeader.biHeight = -v->contentHeight; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pictureBits = nullptr;
+    HBITMAP picture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pictureBits, nullptr, 0);
+    if (!picture)
+        return nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ displaced = SelectObject(dc, picture);
+    bool drawn = false;
+    {
+        HeldFrame frame;
+        if (frame && frame->pixels && frame->width == v->frameWidth && frame->height == v->frameHeight) {
+            if (v->displayWidth == v->contentWidth && v->displayHeight == v->contentHeight) {
+                // At 100 % the back buffer is the picture: compose it as a paint does, graphics and all.
+                HDC windowDc = GetDC(v->window);
+                ComposeAndCopy(v, windowDc, frame.get());
+                ReleaseDC(v->window, windowDc);
+                drawn = v->backDc &&
+                        BitBlt(dc, 0, 0, v->contentWidth, v->contentHeight, v->backDc, 0, 0, SRCCOPY);
+            } else {
+                BITMAPINFO frameInfo = {};
+                frameInfo.bmiHeader = v->frameHeader;
+                if (g_filterFlags.flipVertical.load(std::memory_order_relaxed))
+                    frameInfo.bmiHeader.biHeight = -frameInfo.bmiHeader.biHeight;
+                CropRect source = {0, 0, v->frameWidth, v->frameHeight};
+                if (v->digitalZoomStep > 0)
+                    source = DigitalZoomCrop(v->frameWidth, v->frameHeight, v->digitalZoomStep);
+                SetStretchBltMode(dc, COLORONCOLOR);
+                drawn = StretchDIBits(dc, 0, 0, v->contentWidth, v->contentHeight, source.x, source.y,
+                                      source.width, source.height, frame->pixels.get(), &frameInfo,
+                                      DIB_RGB_COLORS, SRCCOPY) > 0;
+                if (v->digitalZoomStep > 0) {
+                    wchar_t label[16];
+                    StringCchPrintfW(label, 16, L"X%d", v->digitalZoomStep);
+                    HGDIOBJ oldFont =
+                        SelectObject(dc, v->labelFont ? v->labelFont : GetStockObject(DEFAULT_GUI_FONT));
+                    SetBkMode(dc, TRANSPARENT);
+                    SetTextColor(dc, v->style.textColor);
+                    TextOutW(dc, 2, 2, label, static_cast<int>(wcslen(label)));
+                    SelectObject(dc, oldFont);
+                }
+            }
+        }
+    }
+    GdiFlush();
+    SelectObject(dc, displaced);
+    DeleteDC(dc);
+    if (!drawn) {
+        DeleteObject(picture);
+        return nullptr;
+    }
+    return picture;
 }
 
 HFONT EnsureLabelFont(CameraViewState* v, HDC dc) {

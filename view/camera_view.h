@@ -89,6 +89,9 @@ enum ViewQuery : int {
     kQueryFitToWindow = 13,
     kQueryTool = 14,
     kQueryCrosshair = 15,
+    kQueryScaleBits = 16, // the scale's float bits (pixels per unit; -1.0 = not calibrated)
+    kQueryUnit = 17,
+    kQueryCalibLine = 18, // calibLineLength: 0 = no calibration line
     kQueryShapeCount = 30,
     kQuerySelectedShape = 31, // -1 = none
     kQueryHoveredShape = 32,  // -1 = none
@@ -110,3 +113,8 @@ void RedrawNow();
 // The label font of the view's style, made on `dc` when missing.
 HFONT EnsureLabelFont(CameraViewState* v, HDC dc);
 void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint);
+
+// The picture as a photo keeps it: the newest frame at the content size whatever the zoom, with
+// what the view draws over it at 100 % (at other zooms the view shows the frame alone). A top-down
+// 24-bit DIB section that the caller deletes; null without a camera or a frame.
+HBITMAP ComposeContentPicture();
