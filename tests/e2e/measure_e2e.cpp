@@ -1,16 +1,22 @@
 // Measuring in the real program with the virtual camera: every kind of shape drawn with the mouse
 // on the live picture, selected, dragged and deleted, a text note typed and placed, and how fast
-// the picture is composed while a shape is dragged over a large picture full of shapes.
+// the picture is composed while a shape is dragged over a large picture full of shapes. PNG photos
+// taken with shapes or a note on the picture are read back to see that they hold them too.
 #include "measure/measure_tool.h"
 #include "tests/e2e/program_session.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
 #include "view/view_geometry.h"
 
+#include <gdiplus.h>
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -36,6 +42,7 @@ void StoreSettings(int width, int height) {
     WriteDword(key, L"TextColor", 0xFF0000); // blue
     WriteDword(key, L"LineWidth", 2);
     WriteDword(key, L"TextSize", 12);
+    WriteDword(key, L"jpgPng", 1); // photos as PNG, pixel for pixel
     RegCloseKey(key);
 }
 
@@ -68,10 +75,11 @@ bool IsTextColour(COLORREF c) {
 }
 using ColourTest = bool (*)(COLORREF);
 
-// The picture as the user sees it, grabbed from the screen once per check.
-class ScreenPicture {
+// The picture in content pixels: as the user sees it, grabbed from the screen once per check, or as
+// a saved photo holds it.
+class ContentPicture {
 public:
-    ScreenPicture(HWND view, POINT contentOrigin, int width, int height) : width_(width), height_(height) {
+    ContentPicture(HWND view, POINT contentOrigin, int width, int height) : width_(width), height_(height) {
         POINT origin = contentOrigin;
         ClientToScreen(view, &origin);
         HDC screen = GetDC(nullptr);
@@ -94,6 +102,33 @@ public:
         DeleteDC(memory);
         ReleaseDC(nullptr, screen);
     }
+
+    // A photo read back from its file; empty (0 x 0) when it cannot be read.
+    static ContentPicture FromFile(const std::wstring& path) {
+        ContentPicture picture;
+        Gdiplus::Bitmap bitmap(path.c_str());
+        if (bitmap.GetLastStatus() != Gdiplus::Ok)
+            return picture;
+        const int width = static_cast<int>(bitmap.GetWidth());
+        const int height = static_cast<int>(bitmap.GetHeight());
+        Gdiplus::Rect all(0, 0, width, height);
+        Gdiplus::BitmapData data;
+        if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB, &data) != Gdiplus::Ok)
+            return picture;
+        picture.pixels_.resize(static_cast<size_t>(width) * height);
+        for (int y = 0; y < height; ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) +
+                                                                static_cast<ptrdiff_t>(y) * data.Stride);
+            std::copy(row, row + width, picture.pixels_.begin() + static_cast<ptrdiff_t>(y) * width);
+        }
+        bitmap.UnlockBits(&data);
+        picture.width_ = width;
+        picture.height_ = height;
+        return picture;
+    }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
 
     COLORREF At(int x, int y) const {
         if (x < 0 || y < 0 || x >= width_ || y >= height_)
@@ -123,10 +158,78 @@ public:
         return n;
     }
 
+    ContentPicture() = default; // empty
+
 private:
-    int width_;
-    int height_;
+    int width_ = 0;
+    int height_ = 0;
     std::vector<uint32_t> pixels_;
+};
+
+// Where each kind of shape drawn by EveryKindIsDrawnSelectedDraggedAndDeleted shows its line.
+struct Place {
+    const char* what;
+    int x, y;
+};
+constexpr Place kEveryKindPlaces[] = {
+    {"line", 120, 40},           {"line end tick", 40, 50},  {"rectangle top", 285, 30},
+    {"rectangle left", 240, 60}, {"circle top", 420, 30},    {"circle left", 380, 70},
+    {"circle radius", 440, 70},  {"arrow shaft", 550, 70},   {"arrow head", 592, 95},
+    {"parallel base", 100, 150}, {"parallel line", 70, 200}, {"parallel connector", 100, 175},
+    {"inner circle", 230, 150},  {"outer circle", 180, 180}, {"concentric radius", 230, 205},
+    {"first arm", 460, 200},     {"second arm", 420, 170},   {"pencil", 50, 310},
+    {"pencil", 110, 310},
+};
+
+// Every kind of shape, the crossline and the angle's label where they were drawn, and nothing
+// of them away from the shapes.
+void ExpectEveryKind(const ContentPicture& pic, const char* where) {
+    for (const Place& p : kEveryKindPlaces)
+        EXPECT_TRUE(pic.LineNear(p.x, p.y)) << where << ": " << p.what << " at " << p.x << "," << p.y;
+    for (POINT p : {POINT{150, 100}, POINT{560, 180}, POINT{200, 420}})
+        EXPECT_FALSE(pic.LineNear(p.x, p.y, 1)) << where << ": " << p.x << "," << p.y;
+    for (POINT p : {POINT{320, 420}, POINT{600, 240}, POINT{316, 260}, POINT{330, 236}})
+        EXPECT_TRUE(pic.Near(p.x, p.y, IsGridColour, 1)) << where << ": crossline at " << p.x << "," << p.y;
+    // The angle's label, drawn without calibration, right below the vertex.
+    EXPECT_GT(pic.PixelsIn(422, 202, 480, 220, IsTextColour), 10) << where;
+}
+
+std::wstring PhotoFolder() {
+    wchar_t documents[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents) != S_OK)
+        return {};
+    return std::wstring(documents) + L"\\Vantix Files";
+}
+
+// The PNG photos in the save folder with when each was last written.
+std::vector<std::pair<std::wstring, ULONGLONG>> SavedPngs() {
+    std::vector<std::pair<std::wstring, ULONGLONG>> files;
+    const std::wstring folder = PhotoFolder();
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*.png").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        const ULONGLONG written = (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                                  found.ftLastWriteTime.dwLowDateTime;
+        files.emplace_back(folder + L"\\" + found.cFileName, written);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return files;
+}
+
+class GdiplusSession {
+public:
+    GdiplusSession() {
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+    }
+    ~GdiplusSession() { Gdiplus::GdiplusShutdown(token_); }
+    GdiplusSession(const GdiplusSession&) = delete;
+    GdiplusSession& operator=(const GdiplusSession&) = delete;
+
+private:
+    ULONG_PTR token_ = 0;
 };
 
 struct FindDialog {
@@ -226,12 +329,44 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return Query(view_, kQueryTool) == tool; }, 3000)) << tool;
     }
 
-    ScreenPicture Picture() {
+    ContentPicture Picture() {
         Sleep(200); // a few more frames
         const POINT origin = Client(0, 0);
-        return ScreenPicture(view_, origin, width_, height_);
+        return ContentPicture(view_, origin, width_, height_);
     }
 
+    // Space in the view takes a photo; the new (or rewritten) PNG in the save folder is read back
+    // once it is complete. Empty when none came.
+    ContentPicture TakePhoto(const wchar_t* artifactName) {
+        const auto before = SavedPngs();
+        PostMessageW(view_, WM_KEYDOWN, VK_SPACE, 0x00390001);
+        std::wstring path;
+        ContentPicture photo;
+        WaitFor(
+            [&] {
+                for (const auto& file : SavedPngs()) {
+                    bool seen = false;
+                    for (const auto& old : before)
+                        seen = seen || old == file;
+                    if (!seen)
+                        path = file.first;
+                }
+                if (path.empty())
+                    return false;
+                photo = ContentPicture::FromFile(path);
+                return photo.Width() == width_ && photo.Height() == height_;
+            },
+            5000);
+        if (!path.empty()) {
+            // Next to the screenshots, for a look when a check fails.
+            const char* artifacts = std::getenv("VANTIX_ARTIFACTS");
+            const std::wstring folder = artifacts ? ToWindowsPath(artifacts) : L".";
+            CopyFileW(path.c_str(), (folder + L"\\" + artifactName).c_str(), FALSE);
+        }
+        return photo;
+    }
+
+    GdiplusSession gdiplus_;
     ProgramSession session_;
     HWND view_ = nullptr;
     HWND toolbar_ = nullptr;
@@ -273,29 +408,16 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
         EXPECT_EQ(Query(view_, kQueryShapeKind, i), kinds[i]) << i;
 
     {
-        const ScreenPicture pic = Picture();
+        const ContentPicture pic = Picture();
         SaveScreenshot(L"measure-every-kind.bmp");
-        struct Place {
-            const char* what;
-            int x, y;
-        } places[] = {
-            {"line", 120, 40},           {"line end tick", 40, 50},  {"rectangle top", 285, 30},
-            {"rectangle left", 240, 60}, {"circle top", 420, 30},    {"circle left", 380, 70},
-            {"circle radius", 440, 70},  {"arrow shaft", 550, 70},   {"arrow head", 592, 95},
-            {"parallel base", 100, 150}, {"parallel line", 70, 200}, {"parallel connector", 100, 175},
-            {"inner circle", 230, 150},  {"outer circle", 180, 180}, {"concentric radius", 230, 205},
-            {"first arm", 460, 200},     {"second arm", 420, 170},   {"pencil", 50, 310},
-            {"pencil", 110, 310},
-        };
-        for (const Place& p : places)
-            EXPECT_TRUE(pic.LineNear(p.x, p.y)) << p.what << " at " << p.x << "," << p.y;
-        // Away from every shape the specimen shows.
-        for (POINT p : {POINT{150, 100}, POINT{560, 180}, POINT{200, 420}})
-            EXPECT_FALSE(pic.LineNear(p.x, p.y, 1)) << p.x << "," << p.y;
-        for (POINT p : {POINT{320, 420}, POINT{600, 240}, POINT{316, 260}, POINT{330, 236}})
-            EXPECT_TRUE(pic.Near(p.x, p.y, IsGridColour, 1)) << "crossline at " << p.x << "," << p.y;
-        // The angle's label, drawn without calibration, right below the vertex.
-        EXPECT_GT(pic.PixelsIn(422, 202, 480, 220, IsTextColour), 10);
+        ExpectEveryKind(pic, "screen");
+    }
+    {
+        // A photo holds them where they were drawn: at 100 % a content pixel is a photo pixel.
+        const ContentPicture photo = TakePhoto(L"measure-every-kind-photo.png");
+        ASSERT_EQ(photo.Width(), 640);
+        ASSERT_EQ(photo.Height(), 480);
+        ExpectEveryKind(photo, "photo");
     }
 
     // Drag tool: the pointer over the line's start hovers it, a press selects it, it follows.
@@ -311,7 +433,7 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
     EXPECT_EQ(moved.x, 60);
     EXPECT_EQ(moved.y, 80);
     {
-        const ScreenPicture pic = Picture();
+        const ContentPicture pic = Picture();
         SaveScreenshot(L"measure-line-dragged.bmp");
         EXPECT_TRUE(pic.LineNear(140, 80));
         EXPECT_FALSE(pic.LineNear(120, 40, 1));
@@ -343,7 +465,7 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
     ClickButton(3029);
     ASSERT_TRUE(WaitFor([&] { return Query(view_, kQueryShapeCount) == 0; }, 3000));
     {
-        const ScreenPicture pic = Picture();
+        const ContentPicture pic = Picture();
         SaveScreenshot(L"measure-deleted.bmp");
         for (POINT p : {POINT{420, 30}, POINT{550, 70}, POINT{100, 150}, POINT{180, 180}, POINT{460, 200}})
             EXPECT_FALSE(pic.LineNear(p.x, p.y, 1)) << p.x << "," << p.y;
@@ -371,7 +493,7 @@ TEST_F(Measure, TextNoteIsTypedDraggedAndConfirmed) {
     Sleep(300);
     {
         // The note starts 100 pixels left of the middle, 138 below the top, framed.
-        const ScreenPicture pic = Picture();
+        const ContentPicture pic = Picture();
         EXPECT_GT(pic.PixelsIn(222, 140, 280, 160, IsTextColour), 10);
         EXPECT_GT(pic.PixelsIn(219, 139, 300, 142, IsLineColour), 40); // the note's frame
     }
@@ -391,11 +513,19 @@ TEST_F(Measure, TextNoteIsTypedDraggedAndConfirmed) {
     EXPECT_EQ(p1.x, 320);
     EXPECT_EQ(p1.y, 258);
 
-    const ScreenPicture pic = Picture();
+    const ContentPicture pic = Picture();
     SaveScreenshot(L"measure-note-placed.bmp");
     EXPECT_GT(pic.PixelsIn(322, 260, 380, 280, IsTextColour), 10); // the text
     EXPECT_EQ(pic.PixelsIn(222, 140, 280, 160, IsTextColour), 0);  // no longer at its start
     EXPECT_EQ(pic.PixelsIn(319, 257, 400, 262, IsLineColour), 0);  // confirmed notes have no frame
+
+    // A photo holds the confirmed note where it was placed, unframed like on the screen.
+    const ContentPicture photo = TakePhoto(L"measure-note-photo.png");
+    ASSERT_EQ(photo.Width(), 640);
+    ASSERT_EQ(photo.Height(), 480);
+    EXPECT_GT(photo.PixelsIn(322, 260, 380, 280, IsTextColour), 10);
+    EXPECT_EQ(photo.PixelsIn(222, 140, 280, 160, IsTextColour), 0);
+    EXPECT_EQ(photo.PixelsIn(319, 257, 400, 262, IsLineColour), 0);
 }
 
 // Not a pass/fail test of speed: it reports the composition time while a shape is dragged over a
