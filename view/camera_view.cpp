@@ -6,6 +6,7 @@
 #include "capture/device_list.h"
 #include "capture/frame_ring.h"
 #include "capture/video_format.h"
+#include "measure/labels.h"
 #include "measure/measure_render.h"
 #include "measure/measure_view.h"
 #include "resources/resource.h"
@@ -17,6 +18,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -534,6 +537,15 @@ LRESULT OnQuery(const CameraViewState* v, WPARAM which, LPARAM argument) {
             return validShape ? shapes[static_cast<size_t>(argument)].kind : -1;
         case kQueryShapeP1:
             return validShape ? PackPoint(shapes[static_cast<size_t>(argument)].p1) : -1;
+        case kQueryShapeLabel: {
+            if (!validShape)
+                return -1;
+            const MeasureShape& shape = shapes[static_cast<size_t>(argument)];
+            const ShapeLabels labels = LabelsOfShape(shape, shape.kind, v->scale, v->unitText);
+            if (labels.count == 0)
+                return -1;
+            return static_cast<LRESULT>(std::lround(std::wcstod(labels.lines[0].c_str(), nullptr) * 1000.0));
+        }
         default:
             return -1;
     }

@@ -96,8 +96,9 @@ enum ViewQuery : int {
     kQuerySelectedShape = 31, // -1 = none
     kQueryHoveredShape = 32,  // -1 = none
     kQueryPendingPhase = 33,
-    kQueryShapeKind = 34, // lParam: shape index; -1 when there is no such shape
-    kQueryShapeP1 = 35,   // lParam: shape index; x in the low, y in the high 16 bits (signed)
+    kQueryShapeKind = 34,  // lParam: shape index; -1 when there is no such shape
+    kQueryShapeP1 = 35,    // lParam: shape index; x in the low, y in the high 16 bits (signed)
+    kQueryShapeLabel = 36, // lParam: shape index; the number of its first label x 1000, -1 without one
 };
 
 LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -53,9 +53,9 @@ std::wstring StoredCalibrations() {
     return text;
 }
 
-LRESULT Query(HWND view, ViewQuery which) {
+LRESULT Query(HWND view, ViewQuery which, LPARAM argument = 0) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(view, UM_VIEW_QUERY, which, 0, SMTO_ABORTIFHUNG, 5000, &result))
+    if (!SendMessageTimeoutW(view, UM_VIEW_QUERY, which, argument, SMTO_ABORTIFHUNG, 5000, &result))
         return -1;
     return static_cast<LRESULT>(result);
 }
@@ -351,6 +351,23 @@ TEST_F(Calibration, LineOverTwoMillimetresOfTheRulerGivesTheScaleKeptAcrossARest
     EXPECT_TRUE(WaitFor([&] { return Query(view_, kQueryCrosshair) == 1; }, 3000));
     Sleep(300);
     SaveScreenshot(L"calibration-applied.bmp");
+
+    // A line drawn over the same two millimetres of the ruler now reads 2 mm, within one pixel's worth.
+    PressToolButton(GetDlgItem(GetDlgItem(session_.mainWindow, 107), 3021));
+    ASSERT_TRUE(WaitFor([&] { return Query(view_, kQueryTool) == 1; }, 3000));
+    const int lineY = kHeight / 2 - 80;
+    const POINT from = ClientOfContent(view_, 240, lineY);
+    const POINT to = ClientOfContent(view_, 640, lineY);
+    PostMouse(view_, WM_MOUSEMOVE, from.x, from.y, 0);
+    PostMouse(view_, WM_LBUTTONDOWN, from.x, from.y, MK_LBUTTON);
+    PostMouse(view_, WM_MOUSEMOVE, (from.x + to.x) / 2, from.y, MK_LBUTTON);
+    PostMouse(view_, WM_MOUSEMOVE, to.x, to.y, MK_LBUTTON);
+    PostMouse(view_, WM_LBUTTONUP, to.x, to.y, 0);
+    ASSERT_TRUE(WaitFor([&] { return Query(view_, kQueryShapeCount) == 1; }, 3000));
+    const double onePixel = 1000.0 / expectedScale; // thousandths of a millimetre
+    EXPECT_NEAR(static_cast<double>(Query(view_, kQueryShapeLabel, 0)), 2000.0, onePixel + 0.5);
+    Sleep(300);
+    SaveScreenshot(L"calibration-line-measured.bmp");
 
     // What the registry keeps.
     const CalibrationTable stored = ParseCalibrations(StoredCalibrations());
