@@ -1,6 +1,7 @@
 // The calibration dialogs in-process under Wine with the program's own templates, its main window
 // and camera view, and the virtual camera open: the manage dialog's list, rename, delete, apply,
 // help, and the calibration dialog writing a slot and saving it.
+#include "tests/wine/message_pump.h"
 #include "app/app_messages.h"
 #include "app/main_window.h"
 #include "app/settings_store.h"
@@ -30,22 +31,6 @@ namespace {
 constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#calib#0";
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 // ---- Steps run from a thread timer, which also fires inside the dialogs' own modal loops. A step
 // returns false to be tried again at the next tick; it never blocks (buttons that open a modal

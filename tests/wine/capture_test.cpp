@@ -1,6 +1,7 @@
 // The capture code in-process against Wine's DirectShow, with the virtual camera registered as
 // USB cameras: device list, format choice, the running graph, frames, still button, signal frame,
 // camera controls, and what is left behind after closing.
+#include "tests/wine/message_pump.h"
 #include "app/app_messages.h"
 #include "app/main_window.h"
 #include "capture/camera_controls.h"
@@ -80,22 +81,6 @@ HWND CreateViewWindow() {
 }
 
 // Handles posted messages until done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
 void Pump(DWORD ms) {
     PumpUntil([] { return false; }, ms);
 }

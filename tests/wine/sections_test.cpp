@@ -2,6 +2,7 @@
 // common controls, the camera view, and the virtual camera opened by the view. A host window
 // stands in for the main window and the control panel: the sections are its children and it
 // records what they post to their panel.
+#include "tests/wine/message_pump.h"
 #include "app/app_messages.h"
 #include "app/app_settings.h"
 #include "app/main_window.h"
@@ -76,22 +77,6 @@ HWND CreateHost() {
                                 1200, 900, nullptr, nullptr, instance, nullptr);
     ShowWindow(host, SW_SHOWNORMAL);
     return host;
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
 }
 
 void Pump(DWORD ms = 50) {

@@ -1,0 +1,23 @@
+// Message pumping for the Wine tests: windows under test only act while their thread pumps.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+// Dispatches messages until `done` holds or the time is up; false on time-out.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (done())
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
