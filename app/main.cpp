@@ -6,17 +6,14 @@
 #include "app/settings_store.h"
 #include "app/window_classes.h"
 #include "capture/video_format.h"
+#include "output/media_foundation_api.h"
 #include "panels/tool_button.h"
 
 #include <commctrl.h>
 #include <gdiplus.h>
-#include <mfapi.h>
 #include <objbase.h>
 
 namespace {
-
-// MF_VERSION of the SDK the program was written against (MF_SDK_VERSION 2, MF_API_VERSION 0x70).
-constexpr ULONG kMediaFoundationVersion = 0x00020070;
 
 int RunMessageLoop() {
     MSG msg;
@@ -41,7 +38,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     g_hInstance = instance;
     HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     const HRESULT comResult = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    const HRESULT mfResult = MFStartup(kMediaFoundationVersion, MFSTARTUP_FULL);
+    const HRESULT mfResult = StartMediaFoundation();
 
     Gdiplus::GdiplusStartupInput gdiplusInput;
     ULONG_PTR gdiplusToken = 0;
@@ -71,7 +68,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     if (gdiplusUp)
         Gdiplus::GdiplusShutdown(gdiplusToken);
     if (SUCCEEDED(mfResult))
-        MFShutdown();
+        StopMediaFoundation();
     if (SUCCEEDED(comResult))
         CoUninitialize();
     return exitCode;

@@ -1,12 +1,14 @@
 #include "output/frame_sinks.h"
 
+#include "output/media_foundation_api.h"
+#include "output/mp4_muxer.h"
 #include "output/video_encoding.h"
 
 #include <mfapi.h>
 #include <mferror.h>
-#include <mfidl.h>
-#include <mfreadwrite.h>
 #include <wrl/client.h>
+
+#include <cstring>
 
 using Microsoft::WRL::ComPtr;
 
@@ -29,16 +31,26 @@ HRESULT SetVideoAttributes(IMFMediaType* type, const GUID& subtype, const VideoF
     return hr;
 }
 
-HRESULT SetupSinkWriter(const VideoFileSetup& setup, ComPtr<IMFSinkWriter>* writerOut, DWORD* streamOut) {
+// fragmented: ask for a fragmented MP4, which stays playable up to its last fragment when the
+// program is killed; otherwise the container follows from the ".mp4" extension.
+HRESULT SetupSinkWriter(const MediaFoundationApi& mf, const VideoFileSetup& setup, bool fragmented,
+                        ComPtr<IMFSinkWriter>* writerOut, DWORD* streamOut) {
+    ComPtr<IMFAttributes> attributes;
     ComPtr<IMFSinkWriter> writer;
     ComPtr<IMFMediaType> output;
     ComPtr<IMFMediaType> input;
     DWORD stream = 0;
 
-    // The container follows from the ".mp4" extension.
-    HRESULT hr = MFCreateSinkWriterFromURL(setup.path.c_str(), nullptr, nullptr, &writer);
+    HRESULT hr = S_OK;
+    if (fragmented) {
+        hr = mf.createAttributes(&attributes, 1);
+        if (SUCCEEDED(hr))
+            hr = attributes->SetGUID(MF_TRANSCODE_CONTAINERTYPE, MFTranscodeContainerType_FMPEG4);
+    }
     if (SUCCEEDED(hr))
-        hr = MFCreateMediaType(&output);
+        hr = mf.createSinkWriterFromURL(setup.path.c_str(), nullptr, attributes.Get(), &writer);
+    if (SUCCEEDED(hr))
+        hr = mf.createMediaType(&output);
     if (SUCCEEDED(hr))
         hr = SetVideoAttributes(output.Get(), MFVideoFormat_H264, setup);
     if (SUCCEEDED(hr))
@@ -46,11 +58,11 @@ HRESULT SetupSinkWriter(const VideoFileSetup& setup, ComPtr<IMFSinkWriter>* writ
     if (SUCCEEDED(hr))
         hr = writer->AddStream(output.Get(), &stream);
     if (SUCCEEDED(hr))
-        hr = MFCreateMediaType(&input);
+        hr = mf.createMediaType(&input);
     if (SUCCEEDED(hr))
         hr = SetVideoAttributes(input.Get(), MFVideoFormat_RGB24, setup);
-    // The frames are bottom-up like a DIB; a negative stride says so, or the video would be
-    // upside down.
+    // The frames are bottom-up like a DIB. Said explicitly: without it, encoders disagree about
+    // which way RGB rows run, and the video may come out upside down.
     if (SUCCEEDED(hr))
         hr = input->SetUINT32(MF_MT_DEFAULT_STRIDE, static_cast<UINT32>(-setup.width * 3));
     if (SUCCEEDED(hr))
@@ -68,41 +80,48 @@ class MediaFoundationSink final : public FrameSink {
 public:
     MediaFoundationSink(ComPtr<IMFSinkWriter> writer, DWORD stream, const VideoFileSetup& setup)
         : writer_(std::move(writer)), stream_(stream), width_(setup.width), height_(setup.height),
-          frameDuration_(static_cast<LONGLONG>(10000000.0 / setup.frameRate)) {}
+          // One frame of the rate the types declare, so that durations and rate agree exactly.
+          frameDuration_(static_cast<LONGLONG>(10000000000.0 / FrameRateNumerator(setup.frameRate) + 0.5)) {}
 
     Result WriteFrame(const uint8_t* pixels, int64_t time100ns) override {
-        const DWORD stride = static_cast<DWORD>(width_) * 3;
-        const DWORD bytes = stride * static_cast<DWORD>(height_);
+        if (!writer_)
+            return Result::Failed;
+        const DWORD bytes = static_cast<DWORD>(width_) * 3 * static_cast<DWORD>(height_);
         ComPtr<IMFMediaBuffer> buffer;
         ComPtr<IMFSample> sample;
         BYTE* data = nullptr;
 
-        HRESULT hr = MFCreateMemoryBuffer(bytes, &buffer);
+        HRESULT hr = g_mediaFoundation.createMemoryBuffer(bytes, &buffer);
         if (SUCCEEDED(hr))
             hr = buffer->Lock(&data, nullptr, nullptr);
         if (SUCCEEDED(hr)) {
             // Rows keep their memory order; the input type says they run bottom-up.
-            hr = MFCopyImage(data, static_cast<LONG>(stride), pixels, static_cast<LONG>(stride), stride,
-                             static_cast<DWORD>(height_));
+            std::memcpy(data, pixels, bytes);
             buffer->Unlock();
         }
         if (SUCCEEDED(hr))
             hr = buffer->SetCurrentLength(bytes);
         if (SUCCEEDED(hr))
-            hr = MFCreateSample(&sample);
+            hr = g_mediaFoundation.createSample(&sample);
         if (SUCCEEDED(hr))
             hr = sample->AddBuffer(buffer.Get());
+        const int64_t time = SampleTime(time100ns);
         if (SUCCEEDED(hr))
-            hr = sample->SetSampleTime(time100ns);
+            hr = sample->SetSampleTime(time);
         if (SUCCEEDED(hr))
             hr = sample->SetSampleDuration(frameDuration_);
         if (FAILED(hr))
             return Result::Dropped;
         // A sample the writer refuses means the file takes no more (disk full, writer broken).
-        return SUCCEEDED(writer_->WriteSample(stream_, sample.Get())) ? Result::Written : Result::Failed;
+        if (FAILED(writer_->WriteSample(stream_, sample.Get())))
+            return Result::Failed;
+        lastTime_ = time;
+        return Result::Written;
     }
 
     bool Finish() override {
+        if (!writer_)
+            return false;
         // Finalize writes out what the encoder still holds; a Flush first would throw it away.
         const HRESULT hr = writer_->Finalize();
         writer_.Reset();
@@ -110,22 +129,51 @@ public:
     }
 
 private:
+    // The file starts at its first frame, and times only go forward, as the own writer keeps them.
+    int64_t SampleTime(int64_t time100ns) {
+        if (firstTime_ < 0)
+            firstTime_ = time100ns;
+        const int64_t time = time100ns - firstTime_;
+        if (lastTime_ < 0)
+            return time;
+        const int64_t earliest = lastTime_ + Mp4MjpegWriter::kMinFrameDuration100ns;
+        return time < earliest ? earliest : time;
+    }
+
     ComPtr<IMFSinkWriter> writer_;
     DWORD stream_;
     int width_;
     int height_;
     LONGLONG frameDuration_;
+    int64_t firstTime_ = -1;
+    int64_t lastTime_ = -1;
 };
 
 } // namespace
 
 std::unique_ptr<FrameSink> CreateMediaFoundationSink(const VideoFileSetup& setup, HRESULT* result) {
+    HRESULT ignored = S_OK;
+    if (!result)
+        result = &ignored;
+    const MediaFoundationApi& mf = g_mediaFoundation;
+    if (!mf.started) {
+        *result = MF_E_PLATFORM_NOT_INITIALIZED;
+        return nullptr;
+    }
+    const bool existed = GetFileAttributesW(setup.path.c_str()) != INVALID_FILE_ATTRIBUTES;
     ComPtr<IMFSinkWriter> writer;
     DWORD stream = 0;
-    const HRESULT hr = SetupSinkWriter(setup, &writer, &stream);
-    if (result)
-        *result = hr;
+    // Systems without the fragmented container refuse it: the plain MP4 then, which needs its
+    // index written by Finalize.
+    HRESULT hr = SetupSinkWriter(mf, setup, true, &writer, &stream);
     if (FAILED(hr))
+        hr = SetupSinkWriter(mf, setup, false, &writer, &stream);
+    *result = hr;
+    if (FAILED(hr)) {
+        // Whatever the failed writer began is not a video; whichever writer comes next starts clean.
+        if (!existed)
+            DeleteFileW(setup.path.c_str());
         return nullptr;
+    }
     return std::make_unique<MediaFoundationSink>(std::move(writer), stream, setup);
 }

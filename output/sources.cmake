@@ -10,6 +10,7 @@ list(APPEND VANTIX_PURE_SOURCES
 )
 list(APPEND VANTIX_WIN32_SOURCES
     output/file_byte_sink.cpp
+    output/media_foundation_api.cpp
     output/media_foundation_sink.cpp
     output/mjpeg_frame_sink.cpp
     output/photo.cpp

@@ -38,6 +38,7 @@ HANDLE FinishedEvent() {
 
 VideoWriterKind s_writer = VideoWriterKind::None;
 bool s_stopping = false;
+bool s_lastComplete = false;
 
 void DebugLine(const wchar_t* format, unsigned value) {
     wchar_t line[160];
@@ -112,7 +113,7 @@ private:
 };
 
 void EndRecording() {
-    Recorder().Join();
+    s_lastComplete = Recorder().Join();
     g_recorderFrameHook = nullptr;
 }
 
@@ -166,6 +167,7 @@ RecordStartError StartRecording(const std::wstring& path) {
     if (!Recorder().Start(makeSink, width, height, setup.frameRate, std::move(hooks)))
         return error != RecordStartError::None ? error : RecordStartError::NoThread;
     s_writer = writer;
+    s_lastComplete = false;
     g_recorderFrameHook = OfferRecorderFrame;
     return RecordStartError::None;
 }
@@ -217,6 +219,10 @@ int64_t RecordedTenths() {
 
 RecorderFigures CurrentRecorderFigures() {
     return Recorder().Figures();
+}
+
+bool LastRecordingComplete() {
+    return s_lastComplete;
 }
 
 VideoWriterKind CurrentVideoWriter() {

@@ -41,6 +41,10 @@ bool IsRecording();
 // The writer failed (disk full) and the recording ended by itself; StopRecording makes it idle.
 bool RecordingFailed();
 
+// The last recording that ended was written and completed without a fault (false when the writer
+// failed or could not complete the file, or before any recording ended).
+bool LastRecordingComplete();
+
 // Recorded time in tenths of a second as of the newest frame in the file; 0 before the first.
 int64_t RecordedTenths();
 

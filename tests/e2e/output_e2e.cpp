@@ -12,6 +12,7 @@
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -808,6 +809,68 @@ TEST_F(OutputTest, ClosingTheProgramDuringARecordingKeepsTheFile) {
     ASSERT_EQ(videos.size(), 1u);
     EXPECT_EQ(StoredString(L"LatestFiles"), videos[0] + L";") << "kept and listed for the next start";
     ListForCheck(videos[0], {"closed-while-recording.mp4", codec, 640, 480, rate, -1, 2.5});
+}
+
+// Whether a process has loaded a DLL of that name.
+bool HasModule(HANDLE process, const wchar_t* name) {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes))
+        return false;
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+        wchar_t file[MAX_PATH] = {};
+        GetModuleBaseNameW(process, modules[i], file, MAX_PATH);
+        if (_wcsicmp(file, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Wine's DLL overrides for the program alone: the DLLs named are not loaded, as if the system had
+// none.
+class DisabledDlls {
+public:
+    explicit DisabledDlls(std::initializer_list<const wchar_t*> dlls) {
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                            nullptr) != ERROR_SUCCESS)
+            return;
+        for (const wchar_t* dll : dlls)
+            RegSetValueExW(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
+        RegCloseKey(key);
+    }
+    ~DisabledDlls() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\vantix.exe"); }
+
+private:
+    static constexpr wchar_t kOverrides[] = L"Software\\Wine\\AppDefaults\\vantix.exe\\DllOverrides";
+};
+
+// As on a Windows N edition, which comes without Media Foundation: the program starts, shows the
+// picture, takes a photo and records with its own writer.
+TEST_F(OutputTest, WithoutMediaFoundationTheProgramStillShowsPhotographsAndRecords) {
+    const DisabledDlls noMediaFoundation({L"mfplat", L"mfreadwrite"});
+    Start(Settings{});
+    EXPECT_FALSE(HasModule(session_.process.hProcess, L"mfplat.dll"));
+    EXPECT_FALSE(HasModule(session_.process.hProcess, L"mfreadwrite.dll"));
+    EXPECT_TRUE(HasModule(session_.process.hProcess, L"gdiplus.dll")) << "the module list is readable";
+    Command(kPhotoCommand);
+    EXPECT_TRUE(PhotosBecome(1));
+
+    HWND dialog = OpenRecordDialog();
+    ASSERT_NE(dialog, nullptr);
+    const long frames0 = CameraFrames();
+    const DWORD t0 = GetTickCount();
+    Press(dialog, IDOK);
+    const long clock = WaitForClock(dialog, 40, 10000);
+    ASSERT_GE(clock, 40);
+    EXPECT_EQ(Codec(dialog), "mjpeg");
+    const double rate = (CameraFrames() - frames0) / ((GetTickCount() - t0) / 1000.0);
+    Press(dialog, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10000));
+    const std::vector<std::wstring> videos = SavedFiles(L"*.mp4");
+    ASSERT_EQ(videos.size(), 1u);
+    ListForCheck(videos[0], {"no-media-foundation.mp4", "mjpeg", 640, 480, rate, clock / 10.0, 0});
+    EXPECT_EQ(CloseProgram(&session_), 0u);
 }
 
 // The figures run on their own and add nothing to the list of videos to check.

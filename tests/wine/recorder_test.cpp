@@ -7,11 +7,14 @@
 #include "capture/frame_rate.h"
 #include "capture/video_format.h"
 #include "output/frame_sinks.h"
+#include "output/media_foundation_api.h"
 #include "output/record_dialog.h"
+#include "output/video_encoding.h"
 #include "output/video_recorder.h"
 #include "panels/recent_files.h"
 #include "resources/dialogs_record_ids.h"
 #include "tests/unit/mp4_test_reader.h"
+#include "tests/wine/fake_sink_writer.h"
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>
@@ -93,14 +96,14 @@ class Platform : public testing::Environment {
 public:
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        MFStartup(0x00020070, MFSTARTUP_FULL);
+        StartMediaFoundation();
         Gdiplus::GdiplusStartupInput input;
         Gdiplus::GdiplusStartup(&token_, &input, nullptr);
         SelectLanguage(0);
     }
     void TearDown() override {
         Gdiplus::GdiplusShutdown(token_);
-        MFShutdown();
+        StopMediaFoundation();
         CoUninitialize();
     }
 
@@ -331,6 +334,139 @@ TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     ASSERT_NO_THROW(file = ReadMp4(ReadBytes(path)));
     EXPECT_GE(file.SampleCount(), 1u);
     DestroyWindow(window);
+}
+
+// Polls until the condition holds, for at most timeoutMs.
+bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::string Violations(const FakeSinkWriterLog& log) {
+    std::string all;
+    for (const std::string& v : log.violations)
+        all += "\n  " + v;
+    return all;
+}
+
+TEST(MediaFoundationSink, KeepsTheSinkWritersContractThroughARecordingWithAPause) {
+    const ScopedFakeSinkWriter fake({});
+    const std::wstring path = TempFolder(L"vantix-rec") + L"\\mf.mp4";
+    int64_t now = 5000000; // the recorder's clock, driven by the test
+    FrameRecorder recorder([&] { return now; });
+    RecorderThreadHooks hooks;
+    hooks.starting = [] { CoInitializeEx(nullptr, COINIT_MULTITHREADED); };
+    hooks.ending = [] { CoUninitialize(); };
+    const VideoFileSetup setup{path, 160, 120, 30.0};
+    ASSERT_TRUE(
+        recorder.Start([&] { return CreateMediaFoundationSink(setup, nullptr); }, 160, 120, 30.0, hooks));
+
+    const std::vector<uint8_t> frame = Frame(160, 120, 1);
+    auto offer = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            now += 333333;
+            recorder.OfferFrame(frame.data(), frame.size());
+        }
+    };
+    offer(12);
+    recorder.Pause();
+    now += 50000000; // five seconds paused
+    recorder.Resume();
+    offer(12);
+    ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 24; }));
+    EXPECT_TRUE(recorder.Join());
+
+    const FakeSinkWriterLog& log = fake.Log();
+    EXPECT_TRUE(log.violations.empty()) << Violations(log);
+    ASSERT_EQ(log.containers.size(), 1u);
+    EXPECT_EQ(log.containers[0], MFTranscodeContainerType_FMPEG4)
+        << "a killed program leaves a playable file";
+    EXPECT_EQ(log.alive, 0);
+    EXPECT_EQ(log.finalized, 1);
+
+    const FakeVideoType& out = log.output;
+    EXPECT_EQ(out.subtype, MFVideoFormat_H264);
+    EXPECT_EQ(out.bitRate, AverageBitRate(160));
+    const FakeVideoType& in = log.input;
+    EXPECT_EQ(in.subtype, MFVideoFormat_RGB24);
+    for (const FakeVideoType* t : {&out, &in}) {
+        EXPECT_EQ(t->width, 160u);
+        EXPECT_EQ(t->height, 120u);
+        EXPECT_EQ(static_cast<double>(t->rateNumerator) / t->rateDenominator, 30.0);
+        EXPECT_EQ(t->aspectNumerator, t->aspectDenominator);
+        EXPECT_EQ(t->interlace, static_cast<UINT32>(MFVideoInterlace_Progressive));
+    }
+
+    // The pause left out: no step between two samples much longer than a frame.
+    ASSERT_EQ(log.times.size(), 24u);
+    for (size_t i = 1; i < log.times.size(); ++i)
+        EXPECT_LE(log.times[i] - log.times[i - 1], 500000) << i;
+
+    // The picture's top row (red at the left) is where the declared stride puts the top row.
+    ASSERT_EQ(std::abs(in.stride), 160 * 3);
+    ASSERT_EQ(log.firstSample.size(), frame.size());
+    const size_t top = in.stride < 0 ? static_cast<size_t>(119) * 480 : 0;
+    const uint8_t* topLeft = &log.firstSample[top];
+    EXPECT_EQ(topLeft[0], 0);
+    EXPECT_EQ(topLeft[1], 0);
+    EXPECT_EQ(topLeft[2], 255);
+}
+
+// The product's recorder with a writer that fails at one step or refuses the fragmented file.
+TEST_F(RecorderTest, SinkWriterFailuresEndOrFallBackAndAreNotReportedAsSuccess) {
+    using Step = FakeSinkWriterScript::Step;
+    const struct {
+        const char* name;
+        FakeSinkWriterScript script;
+        VideoWriterKind writer;
+        bool endsByItself;
+        bool complete;
+        size_t creations;
+    } cases[] = {
+        {"fragmented refused", {Step::None, 0, true}, VideoWriterKind::MediaFoundation, false, true, 2},
+        {"begin fails", {Step::BeginWriting, 0, false}, VideoWriterKind::MotionJpeg, false, true, 2},
+        {"input type refused",
+         {Step::SetInputMediaType, 0, false},
+         VideoWriterKind::MotionJpeg,
+         false,
+         true,
+         2},
+        {"write fails", {Step::WriteSample, 3, false}, VideoWriterKind::MediaFoundation, true, false, 1},
+        {"finalize fails", {Step::Finalize, 0, false}, VideoWriterKind::MediaFoundation, false, false, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ScopedFakeSinkWriter fake(c.script);
+        const std::wstring path = folder_ + L"\\failing.mp4";
+        ASSERT_EQ(StartRecording(path), RecordStartError::None);
+        EXPECT_EQ(CurrentVideoWriter(), c.writer);
+        Offer(8);
+        if (c.endsByItself)
+            EXPECT_TRUE(Eventually([] { return RecordingFailed(); })) << "the dialog is told";
+        else
+            EXPECT_FALSE(RecordingFailed());
+        StopRecording();
+        EXPECT_EQ(LastRecordingComplete(), c.complete);
+
+        const FakeSinkWriterLog& log = fake.Log();
+        EXPECT_TRUE(log.violations.empty()) << Violations(log);
+        EXPECT_EQ(log.containers.size(), c.creations);
+        EXPECT_EQ(log.alive, 0);
+        if (c.writer == VideoWriterKind::MediaFoundation) {
+            EXPECT_EQ(log.finalized, 1) << "what was written is kept";
+            EXPECT_EQ(log.times.size(), c.endsByItself ? 4u : 8u) << "nothing after a failed write";
+        } else {
+            // The failed writer's start of a file is gone: the own writer's file under that name.
+            Mp4TestFile file;
+            ASSERT_NO_THROW(file = ReadMp4(ReadBytes(path)));
+            EXPECT_GE(file.SampleCount(), 1u);
+        }
+    }
 }
 
 // The record dialog run modal, as the main window runs it, driven from a timer of its own loop.
