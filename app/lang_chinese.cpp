@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"停止测量"},
     {"tip del last", L"删除上一个图形"},
     {"tip del all", L"全部删除"},
+    {"col number", L"序号"},
+    {"col kind", L"类型"},
+    {"col value", L"数值"},
 };
 static_assert(ListsAllStringKeys(kTexts),
               "the Chinese (simplified) table must give a text for every key, in key order");

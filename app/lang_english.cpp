@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"Stop measure"},
     {"tip del last", L"Back button"},
     {"tip del all", L"Delete all"},
+    {"col number", L"No."},
+    {"col kind", L"Kind"},
+    {"col value", L"Value"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the English table must give a text for every key, in key order");
 

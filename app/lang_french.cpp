@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"Arrêter la mesure"},
     {"tip del last", L"Supprimer le dernier élément"},
     {"tip del all", L"Tout supprimer"},
+    {"col number", L"N°"},
+    {"col kind", L"Type"},
+    {"col value", L"Valeur"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the French table must give a text for every key, in key order");
 

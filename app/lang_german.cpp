@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"Messung Stoppen"},
     {"tip del last", L"Letztes Element löschen"},
     {"tip del all", L"Alle löschen"},
+    {"col number", L"Nr."},
+    {"col kind", L"Art"},
+    {"col value", L"Wert"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the German table must give a text for every key, in key order");
 

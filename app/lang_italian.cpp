@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"Interrompere La Misurazione"},
     {"tip del last", L"Elimina l'ultimo elemento"},
     {"tip del all", L"Elimina tutto"},
+    {"col number", L"N."},
+    {"col kind", L"Tipo"},
+    {"col value", L"Valore"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Italian table must give a text for every key, in key order");
 

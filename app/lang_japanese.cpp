@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"測定を停止します"},
     {"tip del last", L"最後の図形を削除"},
     {"tip del all", L"すべて削除"},
+    {"col number", L"番号"},
+    {"col kind", L"種類"},
+    {"col value", L"値"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Japanese table must give a text for every key, in key order");
 

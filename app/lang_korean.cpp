@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"측정 중지"},
     {"tip del last", L"마지막 도형 삭제"},
     {"tip del all", L"모두 삭제"},
+    {"col number", L"번호"},
+    {"col kind", L"종류"},
+    {"col value", L"값"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Korean table must give a text for every key, in key order");
 

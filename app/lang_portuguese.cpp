@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"Parar A Medição"},
     {"tip del last", L"Excluir o último item"},
     {"tip del all", L"Excluir tudo"},
+    {"col number", L"Nº"},
+    {"col kind", L"Tipo"},
+    {"col value", L"Valor"},
 };
 static_assert(ListsAllStringKeys(kTexts),
               "the Portuguese table must give a text for every key, in key order");

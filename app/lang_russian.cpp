@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"Остановить Измерение"},
     {"tip del last", L"Удалить последний элемент"},
     {"tip del all", L"Удалить всё"},
+    {"col number", L"№"},
+    {"col kind", L"Вид"},
+    {"col value", L"Значение"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Russian table must give a text for every key, in key order");
 

@@ -109,6 +109,9 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"Detener La Medición"},
     {"tip del last", L"Eliminar el último elemento"},
     {"tip del all", L"Eliminar todo"},
+    {"col number", L"N.º"},
+    {"col kind", L"Tipo"},
+    {"col value", L"Valor"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Spanish table must give a text for every key, in key order");
 

@@ -2,6 +2,7 @@
 list(APPEND VANTIX_PURE_SOURCES
     measure/calibration.cpp
     measure/labels.cpp
+    measure/measure_table.cpp
     measure/overlay_plan.cpp
     measure/shape_editor.cpp
     measure/shape_geometry.cpp

@@ -6,14 +6,82 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "capture/capture_graph.h"
+#include "measure/calibration.h"
+#include "output/photo_metadata.h"
+#include "output/picture_copy.h"
 #include "panels/recent_files.h"
 #include "view/camera_view.h"
 
 #include <gdiplus.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <vector>
 
 LocalTime LocalTimeOf(const SYSTEMTIME& t) {
     return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
+
+namespace {
+
+// The encoder's output in memory, so that the scale goes into it before anything reaches the disk.
+bool EncodeToMemory(Gdiplus::Bitmap& bitmap, const CLSID* encoder,
+                    const Gdiplus::EncoderParameters* parameters, std::vector<uint8_t>& bytes) {
+    Microsoft::WRL::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)) ||
+        bitmap.Save(stream.Get(), encoder, parameters) != Gdiplus::Ok)
+        return false;
+    STATSTG stat = {};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.QuadPart == 0 ||
+        stat.cbSize.QuadPart > 0x7FFFFFFF)
+        return false;
+    try {
+        bytes.resize(static_cast<size_t>(stat.cbSize.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const LARGE_INTEGER start = {};
+    ULONG read = 0;
+    return SUCCEEDED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) &&
+           SUCCEEDED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) &&
+           read == bytes.size();
+}
+
+// The calibration in use, when there is one, into the encoded photo.
+void AddScale(std::vector<uint8_t>& bytes, bool jpeg) {
+    const CameraViewState* v = CameraView();
+    const float scale = ContentPictureScale();
+    if (!v || !(scale > 0.0f))
+        return;
+    const std::wstring name =
+        g_activeCalibration >= 0 && g_activeCalibration < static_cast<int>(kCalibrationSlots)
+            ? g_calibrations[static_cast<size_t>(g_activeCalibration)].name
+            : std::wstring();
+    const std::string note = PhotoScaleNote(name, v->unitText, scale, ShownMeasurementTable());
+    // Bytes the writer does not recognise are saved as the encoder made them.
+    if (jpeg)
+        AddJpegScale(bytes, JfifDensityOf(scale, v->unitIndex), note);
+    else
+        AddPngScale(bytes, PixelsPerMetre(scale, v->unitIndex), note);
+}
+
+// Writes the whole file or, failing, removes what was written of it.
+bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes) {
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    const bool closed = CloseHandle(file) != 0;
+    if (ok && closed)
+        return true;
+    DeleteFileW(path.c_str());
+    return false;
+}
+
+} // namespace
 
 bool SavePhoto(const std::wstring& path) {
     if (!IsCaptureGraphOpen())
@@ -34,9 +102,13 @@ bool SavePhoto(const std::wstring& path) {
         parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
         parameters.Parameter[0].NumberOfValues = 1;
         parameters.Parameter[0].Value = &quality;
-        const CLSID* encoder = IsJpegPhotoPath(path) ? &g_jpegEncoderClsid : &g_pngEncoderClsid;
-        saved = bitmap.GetLastStatus() == Gdiplus::Ok &&
-                bitmap.Save(path.c_str(), encoder, &parameters) == Gdiplus::Ok;
+        const bool jpeg = IsJpegPhotoPath(path);
+        std::vector<uint8_t> bytes;
+        if (bitmap.GetLastStatus() == Gdiplus::Ok &&
+            EncodeToMemory(bitmap, jpeg ? &g_jpegEncoderClsid : &g_pngEncoderClsid, &parameters, bytes)) {
+            AddScale(bytes, jpeg);
+            saved = WriteWholeFile(path, bytes);
+        }
     }
     DeleteObject(picture);
     return saved;

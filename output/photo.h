@@ -1,5 +1,6 @@
 // Photos: the camera view's picture at its content size, graphics included, saved as JPEG
-// (quality 100) or PNG in the save folder under a name made of the local date and time.
+// (quality 100) or PNG in the save folder under a name made of the local date and time, carrying
+// the scale of the calibration in use (output/photo_metadata.h).
 #pragma once
 
 #include "output/output_names.h"

@@ -5,6 +5,7 @@ list(APPEND VANTIX_PURE_SOURCES
     output/mp4_boxes.cpp
     output/mp4_muxer.cpp
     output/output_names.cpp
+    output/photo_metadata.cpp
     output/record_clock.cpp
     output/video_encoding.cpp
 )
@@ -14,6 +15,7 @@ list(APPEND VANTIX_WIN32_SOURCES
     output/media_foundation_sink.cpp
     output/mjpeg_frame_sink.cpp
     output/photo.cpp
+    output/picture_copy.cpp
     output/record_dialog.cpp
     output/video_recorder.cpp
 )

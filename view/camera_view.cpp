@@ -9,6 +9,7 @@
 #include "measure/labels.h"
 #include "measure/measure_render.h"
 #include "measure/measure_view.h"
+#include "output/picture_copy.h"
 #include "resources/resource.h"
 #include "view/frame_filters.h"
 #include "view/view_geometry.h"
@@ -733,6 +734,24 @@ HBITMAP ComposeContentPicture() {
     return picture;
 }
 
+bool ContentPictureShowsShapes() {
+    const CameraViewState* v = CameraView();
+    return v && v->zoomPercent == 100 && v->digitalZoomStep == 0 && v->displayWidth == v->contentWidth &&
+           v->displayHeight == v->contentHeight;
+}
+
+float ContentPictureScale() {
+    const CameraViewState* v = CameraView();
+    if (!v || !(v->scale > 0.0f))
+        return -1.0f;
+    if (v->digitalZoomStep <= 0)
+        return v->scale;
+    // The zoomed picture stretches a crop of the frame over the whole photo.
+    const CropRect crop = DigitalZoomCrop(v->frameWidth, v->frameHeight, v->digitalZoomStep);
+    return crop.width > 0 ? v->scale * static_cast<float>(v->frameWidth) / static_cast<float>(crop.width)
+                          : -1.0f;
+}
+
 HFONT EnsureLabelFont(CameraViewState* v, HDC dc) {
     if (!v->labelFont) {
         const int height = -MulDiv(std::max(v->style.textSize, 1), GetDeviceCaps(dc, LOGPIXELSY), 72);
@@ -780,6 +799,11 @@ LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
                 PostMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(CMD_TAKE_PHOTO, 0), 0);
             else if (wParam == VK_DELETE || wParam == VK_BACK)
                 MeasureDeleteSelected(v);
+            else if (wParam == 'C' && GetKeyState(VK_CONTROL) < 0)
+                CopyPictureToClipboard(hwnd);
+            return 0;
+        case WM_COPY:
+            CopyPictureToClipboard(hwnd);
             return 0;
         case WM_LBUTTONDOWN:
             SetFocus(hwnd);

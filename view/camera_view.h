@@ -119,3 +119,10 @@ void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint);
 // what the view draws over it at 100 % (at other zooms the view shows the frame alone). A top-down
 // 24-bit DIB section that the caller deletes; null without a camera or a frame.
 HBITMAP ComposeContentPicture();
+
+// Whether that picture has the measurement shapes in it: only at 100 % without digital zoom.
+bool ContentPictureShowsShapes();
+
+// Pixels per unit of that picture: the view's scale, magnified by the digital zoom; -1 when not
+// calibrated.
+float ContentPictureScale();
