@@ -173,7 +173,8 @@ void CameraFilter::Configure(const TestCamConfig& config, bool publish) {
     Locked lock(&lock_);
     config_ = config;
     hasStill_ = config.stillPin;
-    capturePin_.SetCapabilities(CapabilitiesOf(config));
+    capturePin_.SetCapabilities(CapabilitiesOf(config), !config.uvcOnly);
+    stillPin_.SetCapabilities({}, !config.uvcOnly);
     controls_.Configure(config, publish);
     if (publish)
         Publish(config.instanceName);

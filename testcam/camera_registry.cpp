@@ -106,7 +106,8 @@ bool CameraRegistry_WriteConfig(const TestCamConfig& c) {
               WriteDword(key.get(), L"VideoProcAmp", c.hasVideoProcAmp) &&
               WriteDword(key.get(), L"CameraControl", c.hasCameraControl) &&
               WriteDword(key.get(), L"Picture", DWORD(c.picture)) &&
-              WriteDword(key.get(), L"FrameRate", DWORD(c.frameRate));
+              WriteDword(key.get(), L"FrameRate", DWORD(c.frameRate)) &&
+              WriteDword(key.get(), L"UvcOnly", c.uvcOnly);
     for (int i = 0; i < kTestCamProcAmpCount; ++i)
         ok = ok && WriteString(key.get(), ControlValueName(TestCamInterface::VideoProcAmp, i).c_str(),
                                TestCam_PropertyToText(c.procAmp[i]));
@@ -143,6 +144,8 @@ bool CameraRegistry_ReadConfig(const std::wstring& instanceName, TestCamConfig* 
         c.picture = d == 1 ? TestCamPicture::SignalFrame : TestCamPicture::Specimen;
     if (ReadDword(key.get(), L"FrameRate", &d))
         c.frameRate = d <= 1000 ? int(d) : 0;
+    if (ReadDword(key.get(), L"UvcOnly", &d))
+        c.uvcOnly = d != 0;
     for (int i = 0; i < kTestCamProcAmpCount; ++i)
         if (ReadString(key.get(), ControlValueName(TestCamInterface::VideoProcAmp, i).c_str(), &text))
             TestCam_PropertyFromText(text, &c.procAmp[i]);

@@ -63,8 +63,9 @@ STDMETHODIMP_(ULONG) OutputPin::Release() { return filter_->PinRelease(kind_); }
 
 // Types ------------------------------------------------------------------------------------
 
-void OutputPin::SetCapabilities(const std::vector<VideoType>& caps) {
+void OutputPin::SetCapabilities(const std::vector<VideoType>& caps, bool offersRgb24) {
     caps_ = caps;
+    offersRgb24_ = offersRgb24;
     hasSetFormat_ = false;
 }
 
@@ -80,9 +81,11 @@ VideoType OutputPin::CurrentFormat() const {
 // filter that takes anything (a tee) still ends in a type an RGB24 grabber takes.
 static std::vector<VideoType> OfferedVideoTypes(PinKind kind, bool hasSetFormat,
                                                 const VideoType& current,
-                                                const std::vector<VideoType>& caps) {
+                                                const std::vector<VideoType>& caps, bool offersRgb24) {
     std::vector<VideoType> list;
-    auto add = [&list](const VideoType& t) {
+    auto add = [&list, offersRgb24](const VideoType& t) {
+        if (!offersRgb24 && t.fourcc == kTestCamRgb24)
+            return;
         for (const VideoType& x : list)
             if (SameKind(x, t) && x.interval == t.interval)
                 return;
@@ -112,7 +115,7 @@ std::vector<AM_MEDIA_TYPE> OutputPin::OfferedTypes() const {
     }
     const VideoType current =
         kind_ == PinKind::Capture ? CurrentFormat() : filter_->CapturePin()->CurrentFormat();
-    for (const VideoType& t : OfferedVideoTypes(kind_, hasSetFormat_, current, caps_)) {
+    for (const VideoType& t : OfferedVideoTypes(kind_, hasSetFormat_, current, caps_, offersRgb24_)) {
         AM_MEDIA_TYPE mt;
         if (MediaType_Fill(t, &mt))
             types.push_back(mt);
@@ -123,7 +126,7 @@ std::vector<AM_MEDIA_TYPE> OutputPin::OfferedTypes() const {
 bool OutputPin::Offers(const VideoType& type) const {
     const VideoType current =
         kind_ == PinKind::Capture ? CurrentFormat() : filter_->CapturePin()->CurrentFormat();
-    for (const VideoType& t : OfferedVideoTypes(kind_, hasSetFormat_, current, caps_))
+    for (const VideoType& t : OfferedVideoTypes(kind_, hasSetFormat_, current, caps_, offersRgb24_))
         if (SameKind(t, type))
             return true;
     return false;
@@ -393,7 +396,7 @@ STDMETHODIMP OutputPin::SetFormat(AM_MEDIA_TYPE* mt) {
     VideoType chosen;
     if (mt) {
         VideoType t;
-        if (!MediaType_Parse(*mt, &t))
+        if (!MediaType_Parse(*mt, &t) || (!offersRgb24_ && t.fourcc == kTestCamRgb24))
             return VFW_E_INVALIDMEDIATYPE;
         // The capability of that subtype and size (RGB24: of that size) whose frame rate is
         // nearest the one asked for; 0 asks for none in particular.

@@ -59,7 +59,8 @@ public:
     STDMETHODIMP GetStreamCaps(int index, AM_MEDIA_TYPE** mt, BYTE* caps) override;
 
     // For the filter. Called with the filter's lock held unless noted.
-    void SetCapabilities(const std::vector<VideoType>& caps);
+    // offersRgb24: RGB24 of each size beside the camera's own types.
+    void SetCapabilities(const std::vector<VideoType>& caps, bool offersRgb24 = true);
     VideoType CurrentFormat() const;  // the set format, else the first capability
     bool IsConnected() const { return peer_ != nullptr; }
     VideoType ConnectedType() const { return connectedType_; }
@@ -80,6 +81,7 @@ private:
     CameraFilter* const filter_;
     const PinKind kind_;
     std::vector<VideoType> caps_;
+    bool offersRgb24_ = true;
     bool hasSetFormat_ = false;
     VideoType setFormat_;
 

@@ -71,6 +71,9 @@ struct TestCamConfig {
     TestCamPicture picture = TestCamPicture::Specimen;
     // Frames a second actually delivered; 0 = the rate of the format in use.
     int frameRate = 0;
+    // Offers only what a UVC camera's pins offer (the configured MJPG and YUY2 types), without the
+    // RGB24 beside them that lets it connect where the platform has no decoder.
+    bool uvcOnly = false;
 };
 
 // "MJPG 640x480@30, YUY2 320x240@15, RGB24 640x480@30". Parsing fails on anything else,

@@ -677,3 +677,28 @@ TEST_F(CaptureTest, OpenThatCannotReachTheCameraOutputLeavesNothingBuilt) {
     ASSERT_TRUE(Open(0));
     EXPECT_TRUE(WaitForFrames(2));
 }
+
+// A camera that offers only what a UVC camera does, on a platform without the MJPEG decompressor
+// and the colour converter (Wine): no path reaches the RGB24 grabber, so the open fails and
+// leaves nothing on the camera.
+TEST_F(CaptureTest, UvcOnlyCameraWithoutTheSystemsDecodersFailsCleanly) {
+    for (const TestCamFormat& format :
+         {TestCamFormat{kTestCamMjpg, 1280, 720, 30}, TestCamFormat{kTestCamYuy2, 640, 480, 30}}) {
+        SCOPED_TRACE(format.fourcc == kTestCamMjpg ? "MJPG" : "YUY2");
+        TestCamConfig config = Camera(L"UVC Scope", kDemoInstance, {format});
+        config.uvcOnly = true;
+        EXPECT_FALSE(RegisterAndOpen(config));
+        Pump(300);
+        EXPECT_EQ(s_posted.opened, 0);
+        EXPECT_FALSE(IsCaptureGraphOpen());
+        EXPECT_EQ(g_captureGraph.previewGrabber.Get(), nullptr);
+        EXPECT_EQ(GetLatestFrame(), nullptr);
+        EXPECT_EQ(g_currentDevice, -1);
+        ReleaseCaptureGraph();
+        ClearDeviceList();
+        const TestCamStatus status = TestCam_ReadStatus(kDemoInstance);
+        EXPECT_EQ(status.capturePinRefs, 0);
+        EXPECT_EQ(status.filterRefs, 0);
+        EXPECT_EQ(status.running, 0);
+    }
+}
