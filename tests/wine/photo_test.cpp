@@ -1,0 +1,290 @@
+// Photos and Ctrl+C in-process under Wine with the program's main window and view and the virtual
+// camera open: the scale fields and text entry GDI+'s encoders' files carry once the program has
+// written them, read back by the unit tests' reader; the clipboard's picture and table.
+#include "tests/unit/image_fields_reader.h"
+#include "tests/wine/message_pump.h"
+#include "app/image_encoders.h"
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "app/window_classes.h"
+#include "capture/capture_graph.h"
+#include "measure/calibration.h"
+#include "measure/measure_table.h"
+#include "output/photo.h"
+#include "output/photo_metadata.h"
+#include "panels/tool_button.h"
+#include "testcam/test_picture.h"
+#include "testcam/testcam_control.h"
+#include "view/camera_view.h"
+
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#photo#0";
+constexpr int kWidth = 1280;
+constexpr int kHeight = 720;
+
+std::vector<uint8_t> FileBytes(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD read = 0;
+    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        read != bytes.size())
+        bytes.clear();
+    CloseHandle(file);
+    return bytes;
+}
+
+MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}, std::wstring text = {}) {
+    MeasureShape s;
+    s.kind = kind;
+    s.p1 = p1;
+    s.p2 = p2;
+    s.p3 = p3;
+    s.text = std::move(text);
+    return s;
+}
+
+// A line, a circle and a note, away from the live marker.
+std::vector<MeasureShape> ThreeShapes() {
+    return {Shape(TOOL_LINE, {100, 300}, {400, 300}), Shape(TOOL_CIRCLE, {200, 150}, {250, 150}),
+            Shape(TOOL_TEXT, {420, 380}, {560, 400}, {-1, 0}, L"pore \u00D8")};
+}
+
+std::wstring Temp(const wchar_t* name) {
+    wchar_t dir[MAX_PATH];
+    GetTempPathW(MAX_PATH, dir);
+    return std::wstring(dir) + name;
+}
+
+std::vector<std::wstring> SplitRows(const std::wstring& text) {
+    std::vector<std::wstring> rows;
+    size_t start = 0;
+    for (size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        rows.push_back(text.substr(start, end - start));
+    return rows;
+}
+
+std::vector<std::wstring> Cells(const std::wstring& row) {
+    std::vector<std::wstring> cells;
+    size_t start = 0;
+    for (size_t end; (end = row.find(L'\t', start)) != std::wstring::npos; start = end + 1)
+        cells.push_back(row.substr(start, end - start));
+    cells.push_back(row.substr(start));
+    return cells;
+}
+
+class Photos : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        Gdiplus::GdiplusStartupInput input;
+        ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr), Gdiplus::Ok);
+        ASSERT_EQ(LookupImageEncoders(), 1);
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantix");
+        LoadSettings();
+        TestCamConfig camera;
+        camera.instanceName = kCamera;
+        camera.friendlyName = L"Photo Scope";
+        camera.formats = {{kTestCamMjpg, kWidth, kHeight, 30}};
+        ASSERT_TRUE(TestCam_Register(camera));
+        HINSTANCE instance = GetModuleHandleW(nullptr);
+        g_hInstance = instance;
+        RegisterWindowClasses(instance);
+        if (ToolButtonWnd_StripMarker() == 0)
+            ToolButtonWnd_Init(instance);
+        SelectLanguage(0);
+        ASSERT_NE(CreateMainWindow(instance), nullptr);
+        SetWindowPos(g_hMainWnd, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
+        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
+        ASSERT_TRUE(PumpUntil(
+            [] { return IsCaptureGraphOpen() && CameraView() && CameraView()->contentWidth == kWidth; },
+            15000))
+            << "the virtual camera did not open";
+        PumpUntil([] { return false; }, 300); // frames arrive
+    }
+
+    static void TearDownTestSuite() {
+        if (g_hMainWnd)
+            DestroyWindow(g_hMainWnd);
+        PumpUntil([] { return false; }, 100);
+        TestCam_Unregister(kCamera);
+        TestCam_RemoveConfig(kCamera);
+        Gdiplus::GdiplusShutdown(gdiplus_);
+        CoUninitialize();
+    }
+
+    void SetUp() override {
+        g_calibrations = CalibrationTable();
+        g_activeCalibration = -1;
+        SetViewScale(-1.0f, 0);
+        CameraView()->measure.shapes.clear();
+        PumpUntil([] { return false; }, 50);
+    }
+
+    // Applies slot 3 as the manage dialog's Apply does.
+    static void Calibrate(const wchar_t* name, int unit, int pixels, float length) {
+        Calibration& c = g_calibrations[3];
+        c.name = name;
+        c.unit = unit;
+        c.pixels = pixels;
+        c.length = length;
+        c.scale = DeriveScale(pixels, length);
+        g_activeCalibration = 3;
+        SetViewScale(c.scale, unit);
+        PumpUntil([] { return false; }, 50);
+    }
+
+    static ULONG_PTR gdiplus_;
+};
+ULONG_PTR Photos::gdiplus_ = 0;
+
+TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
+    Calibrate(L"Objective \u03B1 10x", UNIT_MICROMETRE, 500, 400.0f); // 1.25 px/µm
+    CameraView()->measure.shapes = ThreeShapes();
+    const std::wstring table = MeasurementTable(ThreeShapes(), 1.25f, L"\u03BCm");
+    const std::string note = PhotoScaleNote(L"Objective \u03B1 10x", L"\u03BCm", 1.25f, table);
+    ASSERT_NE(note.find("Circle\tR:40.00000"), std::string::npos);
+
+    const std::wstring png = Temp(L"scale.png");
+    ASSERT_TRUE(SavePhoto(png));
+    const ImageFields p = ReadPngFields(FileBytes(png));
+    EXPECT_TRUE(p.wellFormed);
+    EXPECT_TRUE(p.hasScale);
+    EXPECT_EQ(p.x, 1250000u);
+    EXPECT_EQ(p.y, 1250000u);
+    EXPECT_EQ(std::count(p.texts.begin(), p.texts.end(), note), 1);
+
+    const std::wstring jpg = Temp(L"scale.jpg");
+    ASSERT_TRUE(SavePhoto(jpg));
+    const ImageFields j = ReadJpegFields(FileBytes(jpg));
+    EXPECT_TRUE(j.wellFormed);
+    EXPECT_EQ(j.units, 1);
+    EXPECT_EQ(j.x, 31750u); // 1250 px/mm in dots per inch
+    EXPECT_EQ(j.y, 31750u);
+    EXPECT_EQ(std::count(j.texts.begin(), j.texts.end(), note), 1);
+
+    // The platform still reads both, at the picture's size.
+    for (const std::wstring& path : {png, jpg}) {
+        Gdiplus::Bitmap read(path.c_str());
+        EXPECT_EQ(read.GetLastStatus(), Gdiplus::Ok);
+        EXPECT_EQ(read.GetWidth(), static_cast<UINT>(kWidth));
+        DeleteFileW(path.c_str());
+    }
+
+    // Zoomed out the shapes are not in the photo, nor in its list; the scale stays.
+    SetZoom(50);
+    ASSERT_TRUE(SavePhoto(png));
+    const ImageFields zoomed = ReadPngFields(FileBytes(png));
+    EXPECT_EQ(zoomed.x, 1250000u);
+    ASSERT_EQ(zoomed.texts.size(), 1u);
+    EXPECT_EQ(zoomed.texts[0].find("Line"), std::string::npos);
+    SetZoom(100);
+    DeleteFileW(png.c_str());
+}
+
+TEST_F(Photos, UncalibratedPhotosHaveNoScaleAndNoTextEntry) {
+    CameraView()->measure.shapes = ThreeShapes();
+    const std::wstring png = Temp(L"plain.png"), jpg = Temp(L"plain.jpg");
+    ASSERT_TRUE(SavePhoto(png));
+    ASSERT_TRUE(SavePhoto(jpg));
+    const ImageFields p = ReadPngFields(FileBytes(png));
+    const ImageFields j = ReadJpegFields(FileBytes(jpg));
+    EXPECT_TRUE(p.wellFormed);
+    EXPECT_TRUE(j.wellFormed);
+    EXPECT_TRUE(p.texts.empty());
+    EXPECT_TRUE(j.texts.empty());
+    // Whatever the encoder writes by itself is its 96-dpi default, not a scale.
+    EXPECT_TRUE(!p.hasScale || p.x == 3780u) << p.x;
+    EXPECT_TRUE(!j.hasScale || (j.units == 1 && j.x == 96u)) << j.x;
+    DeleteFileW(png.c_str());
+    DeleteFileW(jpg.c_str());
+}
+
+TEST_F(Photos, CtrlCPutsThePhotosPixelsAndTheTableOnTheClipboard) {
+    Calibrate(L"Ruler", UNIT_MILLIMETRE, 100, 1.0f);
+    CameraView()->measure.shapes = ThreeShapes();
+    SetFocus(g_hCameraView);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageW(g_hCameraView, WM_KEYDOWN, 'C', 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    std::wstring text;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    std::vector<uint8_t> dib;
+    if (HANDLE h = GetClipboardData(CF_DIB)) {
+        const auto* p = static_cast<const uint8_t*>(GlobalLock(h));
+        dib.assign(p, p + GlobalSize(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+
+    const std::vector<std::wstring> rows = SplitRows(text);
+    ASSERT_EQ(rows.size(), 4u) << text.c_str();
+    EXPECT_EQ(Cells(rows[0]),
+              (std::vector<std::wstring>{L"No.", L"Kind", L"Value 1", L"Value 2", L"Value 3", L"Text"}));
+    EXPECT_EQ(Cells(rows[1]), (std::vector<std::wstring>{L"1", L"Line", L"3.00000mm", L"", L"", L""}));
+    EXPECT_EQ(Cells(rows[2])[3], L"C:3.14159mm");
+    EXPECT_EQ(Cells(rows[3]), (std::vector<std::wstring>{L"3", L"Text", L"", L"", L"", L"pore \u00D8"}));
+
+    // The bitmap is the photo's picture, shapes burnt in, but for the live marker.
+    ASSERT_GE(dib.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, dib.data(), sizeof header);
+    ASSERT_EQ(header.biWidth, kWidth);
+    ASSERT_EQ(header.biHeight, kHeight); // bottom-up
+    ASSERT_EQ(header.biBitCount, 24);
+    const size_t stride = TestPicture_DibStride(kWidth);
+    ASSERT_GE(dib.size(), sizeof header + stride * kHeight);
+    HBITMAP photo = ComposeContentPicture();
+    ASSERT_NE(photo, nullptr);
+    DIBSECTION section = {};
+    ASSERT_EQ(GetObjectW(photo, sizeof section, &section), static_cast<int>(sizeof section));
+    const TestRect marker = TestPicture_MarkerRect(kWidth, kHeight);
+    int differing = 0, lineRows = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        const uint8_t* copied = dib.data() + sizeof header + stride * static_cast<size_t>(kHeight - 1 - y);
+        const uint8_t* shown =
+            static_cast<const uint8_t*>(section.dsBm.bmBits) + section.dsBm.bmWidthBytes * y;
+        for (int x = 0; x < kWidth; ++x) {
+            if (marker.Contains(x, y))
+                continue;
+            differing += std::memcmp(copied + 3 * x, shown + 3 * x, 3) != 0;
+            if (y == 300 && x >= 150 && x < 350) // the line's row against the specimen's just above it
+                lineRows += std::memcmp(copied + 3 * x, copied + stride * 4 + 3 * x, 3) != 0;
+        }
+    }
+    DeleteObject(photo);
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(lineRows, 150) << "the line is burnt in";
+
+    // Without shapes only the picture.
+    CameraView()->measure.shapes.clear();
+    SendMessageW(g_hCameraView, WM_COPY, 0, 0);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));
+    CloseClipboard();
+}
+
+} // namespace
