@@ -109,6 +109,10 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"Arrêter la mesure"},
     {"tip del last", L"Supprimer le dernier élément"},
     {"tip del all", L"Tout supprimer"},
+    {"rec incomplete", L"La vidéo n'a pas pu être terminée ; elle reste sur le disque."},
+    {"rec no frame", L"Aucune image enregistrée ; le fichier vide a été supprimé."},
+    {"photo not saved", L"La photo n'a pas pu être enregistrée dans ce dossier :"},
+    {"folder refused", L"Inutilisable : choisissez un chemin complet court, sans « ; »."},
 };
 static_assert(ListsAllStringKeys(kTexts), "the French table must give a text for every key, in key order");
 

@@ -109,6 +109,10 @@ constexpr LanguageText kTexts[] = {
     {"tip drag", L"測定を停止します"},
     {"tip del last", L"最後の図形を削除"},
     {"tip del all", L"すべて削除"},
+    {"rec incomplete", L"ビデオを完成できませんでした。ディスクに残っています。"},
+    {"rec no frame", L"フレームが録画されなかったため、空のファイルを削除しました。"},
+    {"photo not saved", L"このフォルダーに写真を保存できませんでした:"},
+    {"folder refused", L"使用できません。「;」を含まない短い完全なパスを選んでください。"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Japanese table must give a text for every key, in key order");
 
