@@ -20,6 +20,7 @@ inline constexpr unsigned UM_THUMB_CLICKED = kWmApp + 10;    // wParam: 0 click,
 // UM_PANEL_REFRESH reasons.
 inline constexpr unsigned kRefreshCamera = 1;   // camera opened or closed, or the format changed
 inline constexpr unsigned kRefreshDevices = 11; // the device list was enumerated again
+inline constexpr unsigned kRefreshZoom = 12;    // the view's zoom changed, whatever changed it
 
 // Child window identifiers of the main window.
 inline constexpr int kIdToolbar = 107;

@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"序号"},
     {"col kind", L"类型"},
     {"col value", L"数值"},
+    {"rec incomplete", L"视频无法完成；已录制的内容保留在磁盘上。"},
+    {"rec no frame", L"未录制任何帧；空文件已删除。"},
+    {"photo not saved", L"照片无法保存到此文件夹："},
+    {"folder refused", L"无法使用：请选择不含“;”的较短完整文件夹路径。"},
 };
 static_assert(ListsAllStringKeys(kTexts),
               "the Chinese (simplified) table must give a text for every key, in key order");

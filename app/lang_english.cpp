@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"No."},
     {"col kind", L"Kind"},
     {"col value", L"Value"},
+    {"rec incomplete", L"The video could not be completed; it stays on disk."},
+    {"rec no frame", L"No frame was recorded; the empty file was deleted."},
+    {"photo not saved", L"The photo could not be saved in this folder:"},
+    {"folder refused", L"Not usable: choose a short full folder path without \";\"."},
 };
 static_assert(ListsAllStringKeys(kTexts), "the English table must give a text for every key, in key order");
 

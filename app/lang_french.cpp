@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"N°"},
     {"col kind", L"Type"},
     {"col value", L"Valeur"},
+    {"rec incomplete", L"La vidéo n'a pas pu être terminée ; elle reste sur le disque."},
+    {"rec no frame", L"Aucune image enregistrée ; le fichier vide a été supprimé."},
+    {"photo not saved", L"La photo n'a pas pu être enregistrée dans ce dossier :"},
+    {"folder refused", L"Inutilisable : choisissez un chemin complet court, sans « ; »."},
 };
 static_assert(ListsAllStringKeys(kTexts), "the French table must give a text for every key, in key order");
 

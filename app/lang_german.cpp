@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"Nr."},
     {"col kind", L"Art"},
     {"col value", L"Wert"},
+    {"rec incomplete", L"Das Video ließ sich nicht abschließen; es bleibt erhalten."},
+    {"rec no frame", L"Kein Bild aufgenommen; die leere Datei wurde gelöscht."},
+    {"photo not saved", L"Das Foto ließ sich in diesem Ordner nicht speichern:"},
+    {"folder refused", L"Unbrauchbar: kurzen vollständigen Pfad ohne \";\" wählen."},
 };
 static_assert(ListsAllStringKeys(kTexts), "the German table must give a text for every key, in key order");
 

@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"N."},
     {"col kind", L"Tipo"},
     {"col value", L"Valore"},
+    {"rec incomplete", L"Impossibile completare il video; resta sul disco."},
+    {"rec no frame", L"Nessun fotogramma registrato; il file vuoto è stato eliminato."},
+    {"photo not saved", L"Impossibile salvare la foto in questa cartella:"},
+    {"folder refused", L"Non valida: scegliere un percorso completo breve senza \";\"."},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Italian table must give a text for every key, in key order");
 

@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"番号"},
     {"col kind", L"種類"},
     {"col value", L"値"},
+    {"rec incomplete", L"ビデオを完成できませんでした。ディスクに残っています。"},
+    {"rec no frame", L"フレームが録画されなかったため、空のファイルを削除しました。"},
+    {"photo not saved", L"このフォルダーに写真を保存できませんでした:"},
+    {"folder refused", L"使用できません。「;」を含まない短い完全なパスを選んでください。"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Japanese table must give a text for every key, in key order");
 

@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"번호"},
     {"col kind", L"종류"},
     {"col value", L"값"},
+    {"rec incomplete", L"동영상을 완료할 수 없습니다. 디스크에 남아 있습니다."},
+    {"rec no frame", L"녹화된 프레임이 없어 빈 파일을 삭제했습니다."},
+    {"photo not saved", L"이 폴더에 사진을 저장할 수 없습니다:"},
+    {"folder refused", L"사용할 수 없음: \";\"가 없는 짧은 전체 경로를 선택하십시오."},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Korean table must give a text for every key, in key order");
 

@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"Nº"},
     {"col kind", L"Tipo"},
     {"col value", L"Valor"},
+    {"rec incomplete", L"Não foi possível concluir o vídeo; ele permanece no disco."},
+    {"rec no frame", L"Nenhum quadro gravado; o arquivo vazio foi excluído."},
+    {"photo not saved", L"Não foi possível salvar a foto nesta pasta:"},
+    {"folder refused", L"Inválida: escolha um caminho completo curto e sem \";\"."},
 };
 static_assert(ListsAllStringKeys(kTexts),
               "the Portuguese table must give a text for every key, in key order");

@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"№"},
     {"col kind", L"Вид"},
     {"col value", L"Значение"},
+    {"rec incomplete", L"Не удалось завершить видео; оно остаётся на диске."},
+    {"rec no frame", L"Не записано ни одного кадра; пустой файл удалён."},
+    {"photo not saved", L"Не удалось сохранить фото в этой папке:"},
+    {"folder refused", L"Непригодна: выберите короткий полный путь без «;»."},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Russian table must give a text for every key, in key order");
 

@@ -112,6 +112,10 @@ constexpr LanguageText kTexts[] = {
     {"col number", L"N.º"},
     {"col kind", L"Tipo"},
     {"col value", L"Valor"},
+    {"rec incomplete", L"No se pudo completar el vídeo; permanece en el disco."},
+    {"rec no frame", L"No se grabó ningún fotograma; se eliminó el archivo vacío."},
+    {"photo not saved", L"No se pudo guardar la foto en esta carpeta:"},
+    {"folder refused", L"No válida: elija una ruta completa corta y sin \";\"."},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Spanish table must give a text for every key, in key order");
 

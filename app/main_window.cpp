@@ -381,7 +381,9 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         case UM_ZOOM_STEP:
             StepDigitalZoom();
             return 0;
-        case UM_PANEL_REFRESH: // the view's fit-to-window chose a new zoom: nothing to do here
+        case UM_PANEL_REFRESH: // from the view: its zoom changed
+            if (wParam == kRefreshZoom && g_hControlPanel)
+                PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshZoom, 0);
             return 0;
         default:
             return DefWindowProcW(hwnd, msg, wParam, lParam);

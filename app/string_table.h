@@ -16,7 +16,7 @@
 using StringTable = std::map<std::string, std::wstring, std::less<>>;
 
 constexpr int kLanguageCount = 10;
-constexpr std::size_t kStringKeyCount = 108;
+constexpr std::size_t kStringKeyCount = 112;
 
 // One row of a language table.
 struct LanguageText {
@@ -53,7 +53,9 @@ inline constexpr std::array<std::string_view, kStringKeyCount> kStringKeys = {
     "tip calibration", "tip crossline", "tip line", "tip line2", "tip rectangle", "tip circle", "tip circle2",
     "tip angle", "tip pencil", "tip text", "tip arrow", "tip drag", "tip del last", "tip del all",
     // Measurement table copied from the view.
-    "col number", "col kind", "col value"};
+    "col number", "col kind", "col value",
+    // Failures the user must act on.
+    "rec incomplete", "rec no frame", "photo not saved", "folder refused"};
 
 // True when a language table lists exactly the keys of kStringKeys, in their order. Every language
 // file checks its table with this at compile time.

@@ -98,8 +98,10 @@ CalibrationTable ParseCalibrations(std::wstring_view text) {
             }
             from = comma + 1;
         }
+        start = end + 1;
+        // A record short of fields costs its own slot only; the later ones load as stored.
         if (!complete)
-            break;
+            continue;
         auto field = [&](int index) {
             const size_t begin = commas[index] + 1;
             const size_t stop = index + 1 < 5 ? commas[index + 1] : record.size();
@@ -112,7 +114,6 @@ CalibrationTable ParseCalibrations(std::wstring_view text) {
         slot.date = static_cast<int>(ParseDecimal(field(3)));
         slot.resolution = ParseDecimal(field(4));
         slot.scale = DeriveScale(slot.pixels, slot.length);
-        start = end + 1;
     }
     return table;
 }

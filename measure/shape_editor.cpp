@@ -159,7 +159,7 @@ void EditorMouseDown(MeasureState& s, const EditorView& v, EditorHost& host, int
         MeasureShape& pending = s.pendingShape;
         pending.kind = s.currentTool;
         pending.p1 = pending.p2 = s.currentPoint;
-        pending.p3.x = -1;
+        pending.p3 = kUnplacedPoint;
         pending.points.clear();
         pending.text.clear();
         if (s.currentTool == TOOL_PENCIL)
@@ -252,7 +252,7 @@ bool EditorSelectTool(MeasureState& s, int tool) {
         return false;
     s.currentTool = tool;
     s.pendingPhase = 0;
-    s.pendingShape.p3.x = -1;
+    s.pendingShape.p3 = kUnplacedPoint;
     s.pendingShape.points.clear();
     s.pendingShape.p1 = s.pendingShape.p2 = {0, 0};
     s.pendingShape.text.clear();

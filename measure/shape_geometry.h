@@ -41,12 +41,11 @@ struct ParallelConstruction {
 };
 ParallelConstruction ConstructParallel(ShapePoint p1, ShapePoint p2, ShapePoint p3);
 
-// Third points count as placed from 0 for parallel lines and angles, from 1 for concentric circles.
 inline bool ThirdPointPlaced(ShapePoint p3) {
-    return p3.x >= 0 && p3.y >= 0;
+    return p3 != kUnplacedPoint;
 }
 inline bool ConcentricThirdPointPlaced(ShapePoint p3) {
-    return p3.x >= 1 && p3.y >= 1;
+    return ThirdPointPlaced(p3);
 }
 
 // Angle between the arms p1-p2 and p1-p3 in degrees, within -180..180: the smaller angle, positive

@@ -1,5 +1,7 @@
 #include "measure/shape_layout.h"
 
+#include "measure/shape_geometry.h"
+
 ShapeRect HandleBox(ShapePoint p, int r) {
     return {p.x - r, p.y - r, p.x + r, p.y + r};
 }
@@ -74,7 +76,8 @@ void MoveShape(MeasureShape& shape, int dx, int dy, const TextMetrics& metrics, 
         case TOOL_ANGLE:
             move(shape.p1);
             move(shape.p2);
-            move(shape.p3);
+            if (ThirdPointPlaced(shape.p3))
+                move(shape.p3);
             break;
         case TOOL_PENCIL:
             for (ShapePoint& p : shape.points)

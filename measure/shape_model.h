@@ -18,6 +18,10 @@ struct ShapePoint {
     bool operator==(const ShapePoint&) const = default;
 };
 
+// A third point not placed yet. No coordinate a shape is dragged to comes near it (and sums with
+// it do not overflow), so a placed point stays placed wherever it goes, even past the left edge.
+inline constexpr ShapePoint kUnplacedPoint = {INT32_MIN / 2, INT32_MIN / 2};
+
 // Left and top inside, right and bottom outside; all zero = no box.
 struct ShapeRect {
     int32_t left = 0;
@@ -42,7 +46,7 @@ struct MeasureShape {
     int kind = 0;                   // the MeasureTool that drew it; 0 in the pending record = none
     ShapePoint p1;                  // see the tools: start, centre, vertex, tail, corner, note's corner
     ShapePoint p2;                  // end, rim, first arm, head, opposite corner
-    ShapePoint p3 = {-1, 0};        // parallel's passing point, second rim, second arm; x = -1 unplaced
+    ShapePoint p3 = kUnplacedPoint; // parallel's passing point, second rim, second arm
     std::vector<ShapePoint> points; // Pencil only
     std::wstring text;              // Text only; empty = not typed yet
     std::array<ShapeRect, kShapeHandles> handles = {}; // hit boxes (LayoutShape)

@@ -29,6 +29,7 @@ bool FrameRecorder::Start(FrameSinkFactory makeSink, int width, int height, doub
     paused_ = false;
     sinkFailed_ = false;
     finishedSound_ = false;
+    fileCompleted_ = false;
     pausedTotal_ = 0;
     pauseStart_ = 0;
     recorded_ = 0;
@@ -176,6 +177,13 @@ bool FrameRecorder::AnyFrameWritten() const {
     return anyWritten_;
 }
 
+FrameRecorder::Outcome FrameRecorder::LastOutcome() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (!anyWritten_)
+        return Outcome::Empty;
+    return fileCompleted_ ? Outcome::Complete : Outcome::Incomplete;
+}
+
 RecorderFigures FrameRecorder::Figures() const {
     std::lock_guard<std::mutex> guard(lock_);
     return figures_;
@@ -239,6 +247,7 @@ void FrameRecorder::Work(FrameSinkFactory makeSink, RecorderThreadHooks hooks) {
 
     guard.lock();
     finishedSound_ = finished && !failed;
+    fileCompleted_ = finished;
     phase_ = Phase::Finished;
     guard.unlock();
     finished_.notify_all();

@@ -52,6 +52,13 @@ struct RecorderThreadHooks {
 
 class FrameRecorder {
 public:
+    // What the last recording left on disk, as known once Join has returned.
+    enum class Outcome {
+        Complete,   // frames in a completed file (also when the sink failed before the stop)
+        Empty,      // no frame reached the file: nothing worth keeping
+        Incomplete, // frames were written but completing the file failed
+    };
+
     enum class Phase {
         Idle,      // nothing running
         Starting,  // the worker makes its sink
@@ -99,6 +106,7 @@ public:
     // Media time of the newest frame in the file (100-ns units); 0 before the first.
     int64_t RecordedTime100ns() const;
     bool AnyFrameWritten() const;
+    Outcome LastOutcome() const;
     RecorderFigures Figures() const;
     size_t Capacity() const;
 
@@ -123,7 +131,8 @@ private:
     bool paused_ = false;
     bool sinkFailed_ = false;
     bool finishedSound_ = false;
-    uint64_t generation_ = 0; // tells a copy made for an earlier recording apart
+    bool fileCompleted_ = false; // the sink's Finish succeeded
+    uint64_t generation_ = 0;    // tells a copy made for an earlier recording apart
 
     size_t frameBytes_ = 0;
     size_t capacity_ = 0;

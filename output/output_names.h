@@ -22,6 +22,12 @@ std::wstring MakePhotoName(const std::wstring& folder, const LocalTime& time, in
 // once after the last one never reuses its name.
 std::wstring MakeVideoName(const std::wstring& folder, const LocalTime& time);
 
+// Whether photos and videos can be named in folder: a full path ("C:\..." or "\\server\share"),
+// short enough that the longest name made in it (a video's preview picture) stays within the
+// 259 characters a Windows path holds, and without ';', which separates the entries of the
+// stored recent-files list.
+bool IsUsableSaveFolder(const std::wstring& folder);
+
 // Whether a photo path is saved with the JPEG encoder: its last three characters are exactly
 // "jpg". Anything else is saved as PNG.
 bool IsJpegPhotoPath(const std::wstring& path);

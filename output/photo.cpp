@@ -5,6 +5,7 @@
 #include "app/image_encoders.h"
 #include "app/main_window.h"
 #include "app/settings_store.h"
+#include "app/string_table.h"
 #include "capture/capture_graph.h"
 #include "measure/calibration.h"
 #include "output/photo_metadata.h"
@@ -122,10 +123,17 @@ void TakePhoto() {
     const std::wstring path = MakePhotoName(g_settings.saveFolder, LocalTimeOf(now), g_settings.photoFormat);
     if (path == g_lastSavedPath)
         return; // a second photo within the same second
-    EnsureDirectoryPath(g_settings.saveFolder);
-    if (!SavePhoto(path)) {
-        // Not listed and not announced: there is no such file to show.
+    // A folder that is no full path would put the photo at the root of the current drive.
+    const bool saved = IsUsableSaveFolder(g_settings.saveFolder) &&
+                       EnsureDirectoryPath(g_settings.saveFolder) && SavePhoto(path);
+    if (!saved) {
+        // Not listed: there is no such file to show. The user is told where it failed.
         OutputDebugStringW((L"TakePhoto: could not save " + path + L"\r\n").c_str());
+        const std::wstring text = GetText("photo not saved") + L"\n" + g_settings.saveFolder;
+        wchar_t caption[128] = {};
+        if (g_hMainWnd)
+            GetWindowTextW(g_hMainWnd, caption, 128);
+        MessageBoxW(g_hMainWnd, text.c_str(), caption, MB_OK | MB_ICONERROR);
         return;
     }
     g_lastSavedPath = path;

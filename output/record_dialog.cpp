@@ -143,7 +143,11 @@ void OnStart(RecordDialogState* s) {
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::wstring path = MakeVideoName(g_settings.saveFolder, LocalTimeOf(now));
-    const RecordStartError error = IsCaptureGraphOpen() ? StartRecording(path) : RecordStartError::NoCamera;
+    // A folder that is no full path would put the video at the root of the current drive.
+    const RecordStartError error = !IsCaptureGraphOpen() ? RecordStartError::NoCamera
+                                   : !IsUsableSaveFolder(g_settings.saveFolder)
+                                       ? RecordStartError::CannotCreateFile
+                                       : StartRecording(path);
     if (error != RecordStartError::None) {
         // Still "Start": pressing it again tries anew with a new name.
         SetStatus(s, StartErrorText(error));
@@ -159,27 +163,41 @@ void OnStart(RecordDialogState* s) {
     EnableWindow(GetDlgItem(s->dialog, IDC_REC_PAUSE), TRUE);
 }
 
-// Stop (button, Escape, close box or time limit): the file is completed, listed and the dialog ends.
+// Stop (button, Escape, close box or time limit): the file is completed, listed and the dialog
+// ends. A file that could not be completed is not announced: the dialog stays and says so.
 void OnFinish(RecordDialogState* s) {
     s->stopping = true;
     KillTimer(s->dialog, kRecordClockTimer);
-    StopRecording(); // messages keep flowing while the file is completed
+    const RecordingEnd end = StopRecording(); // messages keep flowing while the file is completed
     s->stopping = false;
     s->recording = false;
-    AnnounceFile(s->path);
-    if (IsWindow(s->dialog))
-        EndDialog(s->dialog, 1);
+    if (end == RecordingEnd::Complete) {
+        AnnounceFile(s->path);
+        if (IsWindow(s->dialog))
+            EndDialog(s->dialog, 1);
+        return;
+    }
+    if (!IsWindow(s->dialog))
+        return;
+    ShowReady(s);
+    SetStatus(s, GetText(end == RecordingEnd::Empty ? "rec no frame" : "rec incomplete").c_str());
 }
 
 // The recording ended without the dialog: the camera was closed or unplugged, or the file could
-// not be written. The file holds what came before; the dialog is ready for a new start.
+// not be written. The file holds what came before and is listed; the dialog is ready for a new
+// start.
 void OnEndedByItself(RecordDialogState* s, bool writeFailed) {
     s->stopping = true;
-    StopRecording();
+    const RecordingEnd end = StopRecording();
     s->stopping = false;
     ShowReady(s);
-    SetStatus(s, writeFailed ? L"Stopped: the video file cannot be written (disk full?)."
-                             : L"Stopped: the camera was closed.");
+    if (end == RecordingEnd::Complete)
+        AnnounceFile(s->path);
+    if (end == RecordingEnd::Incomplete)
+        SetStatus(s, GetText("rec incomplete").c_str());
+    else
+        SetStatus(s, writeFailed ? L"Stopped: the video file cannot be written (disk full?)."
+                                 : L"Stopped: the camera was closed.");
 }
 
 void OnClockTick(RecordDialogState* s) {
@@ -224,9 +242,9 @@ void OnInitDialog(HWND dialog, RecordDialogState* s) {
 void OnDestroy(RecordDialogState* s) {
     // The owner is going away (the program closes) during a recording: keep the file.
     if (s->recording && !s->stopping) {
-        StopRecordingQuietly();
         s->recording = false;
-        AnnounceFile(s->path);
+        if (StopRecordingQuietly() == RecordingEnd::Complete)
+            AnnounceFile(s->path);
     }
     KillTimer(s->dialog, kRecordClockTimer);
     if (s->clockFont) {

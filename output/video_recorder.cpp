@@ -39,6 +39,15 @@ HANDLE FinishedEvent() {
 VideoWriterKind s_writer = VideoWriterKind::None;
 bool s_stopping = false;
 bool s_lastComplete = false;
+std::wstring s_path; // of the running recording
+
+// A file no frame reached, or one left by a start that failed, is no recording.
+void RemoveRecordingFiles(const std::wstring& path) {
+    DeleteFileW(path.c_str());
+    const std::wstring picture = VideoPreviewPicturePath(path);
+    if (!picture.empty())
+        DeleteFileW(picture.c_str());
+}
 
 void DebugLine(const wchar_t* format, unsigned value) {
     wchar_t line[160];
@@ -112,9 +121,18 @@ private:
     bool pictureDone_ = false;
 };
 
-void EndRecording() {
+RecordingEnd EndRecording() {
     s_lastComplete = Recorder().Join();
     g_recorderFrameHook = nullptr;
+    switch (Recorder().LastOutcome()) {
+        case FrameRecorder::Outcome::Complete:
+            return RecordingEnd::Complete;
+        case FrameRecorder::Outcome::Incomplete:
+            return RecordingEnd::Incomplete;
+        default:
+            RemoveRecordingFiles(s_path);
+            return RecordingEnd::Empty;
+    }
 }
 
 } // namespace
@@ -164,33 +182,40 @@ RecordStartError StartRecording(const std::wstring& path) {
     hooks.done = [] { SetEvent(FinishedEvent()); };
 
     ResetEvent(FinishedEvent());
-    if (!Recorder().Start(makeSink, width, height, setup.frameRate, std::move(hooks)))
+    const bool existed = GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!Recorder().Start(makeSink, width, height, setup.frameRate, std::move(hooks))) {
+        // A writer that gave up after creating its file leaves nothing behind.
+        if (!existed)
+            RemoveRecordingFiles(path);
         return error != RecordStartError::None ? error : RecordStartError::NoThread;
+    }
+    s_path = path;
     s_writer = writer;
     s_lastComplete = false;
     g_recorderFrameHook = OfferRecorderFrame;
     return RecordStartError::None;
 }
 
-void StopRecording() {
+RecordingEnd StopRecording() {
     if (s_stopping || Recorder().GetPhase() == FrameRecorder::Phase::Idle)
-        return;
+        return RecordingEnd::NotRunning;
     s_stopping = true;
     Recorder().RequestStop();
     WaitDispatching(FinishedEvent());
-    EndRecording();
+    const RecordingEnd end = EndRecording();
     s_stopping = false;
+    return end;
 }
 
-void StopRecordingQuietly(unsigned timeoutMs) {
+RecordingEnd StopRecordingQuietly(unsigned timeoutMs) {
     if (s_stopping || Recorder().GetPhase() == FrameRecorder::Phase::Idle)
-        return;
+        return RecordingEnd::NotRunning;
     Recorder().RequestStop();
     g_recorderFrameHook = nullptr;
     if (WaitForSingleObject(FinishedEvent(), timeoutMs) == WAIT_OBJECT_0)
-        EndRecording();
-    else
-        OutputDebugStringW(L"StopRecording: the file was not completed in time\r\n");
+        return EndRecording();
+    OutputDebugStringW(L"StopRecording: the file was not completed in time\r\n");
+    return RecordingEnd::Incomplete;
 }
 
 void PauseRecording() {

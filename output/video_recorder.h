@@ -23,14 +23,22 @@ enum class RecordStartError {
 // less taken as 5) and starts taking frames. On failure nothing runs and nothing changed.
 RecordStartError StartRecording(const std::wstring& path);
 
+// How a stopped recording's file stands.
+enum class RecordingEnd {
+    NotRunning, // no recording ran, or another call is completing it
+    Complete,   // a playable file with frames: list it
+    Empty,      // no frame reached the file: the file (and its picture) are deleted
+    Incomplete, // frames were written but the file could not be completed: it stays on disk
+};
+
 // Stops taking frames, discards what is still queued and waits until the file is complete,
-// dispatching this thread's messages meanwhile. Nothing when no recording runs; a call made
+// dispatching this thread's messages meanwhile. NotRunning when no recording runs; a call made
 // while a stop already waits returns at once (the waiting one completes it).
-void StopRecording();
+RecordingEnd StopRecording();
 
 // The same without dispatching messages, for a window being destroyed. Gives up waiting after
-// timeoutMs; the file then stays as far as it was written.
-void StopRecordingQuietly(unsigned timeoutMs = 15000);
+// timeoutMs; the file then stays as far as it was written (Incomplete).
+RecordingEnd StopRecordingQuietly(unsigned timeoutMs = 15000);
 
 void PauseRecording();
 void ResumeRecording();

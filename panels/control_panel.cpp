@@ -58,12 +58,18 @@ std::span<const PanelSlot> UsedSlots(const ControlPanelState& s) {
     return {s.slots.data(), static_cast<size_t>(s.sectionCount)};
 }
 
-void AskSectionHeights(ControlPanelState& s) {
+// True when any section's heights differ from what the panel held.
+bool AskSectionHeights(ControlPanelState& s) {
+    bool changed = false;
     for (int i = 0; i < s.sectionCount; ++i) {
         // A section without its own procedure yet answers 0 and takes no room.
         const LRESULT answer = s.sections[i] ? SendMessageW(s.sections[i], UM_SECTION_SIZE, 0, 0) : 0;
-        s.slots[i].heights = UnpackHeightsAnswer(static_cast<uint32_t>(answer));
+        const SectionHeights heights = UnpackHeightsAnswer(static_cast<uint32_t>(answer));
+        changed = changed || heights.collapsed != s.slots[i].heights.collapsed ||
+                  heights.expanded != s.slots[i].heights.expanded;
+        s.slots[i].heights = heights;
     }
+    return changed;
 }
 
 void PostLayout(HWND panel) {
@@ -157,6 +163,15 @@ int OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
 void OnCommand(ControlPanelState& s, int command) {
     if (command == kPanelLayoutCommand) {
         LayOutSections(s);
+        // A section laid out at a new width (the panel's scroll bar came or went) or with new
+        // content may now need another height. Once in a row, so that a bar that would come and
+        // go with it cannot make the panel lay out forever.
+        if (!s.heightsRechecked && AskSectionHeights(s)) {
+            s.heightsRechecked = true;
+            UpdateScrollRange(s);
+        } else {
+            s.heightsRechecked = false;
+        }
     } else if (command == CMD_REFRESH_TEXTS) {
         for (int i = 0; i < s.sectionCount; ++i) {
             if (s.sections[i])
@@ -204,12 +219,16 @@ LRESULT CALLBACK ControlPanelWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
                 if (s->sections[i])
                     SendMessageW(s->sections[i], UM_PANEL_REFRESH, wParam, 0);
             }
+            if (wParam == kRefreshZoom)
+                return 0; // a read-out changed, no section's size
+            AskSectionHeights(*s);
             UpdateScrollRange(*s);
             return 0;
         case UM_SECTION_EXPAND:
             // The slot comes from a section; one the panel does not have is ignored.
             if (wParam < static_cast<WPARAM>(s->sectionCount)) {
                 s->slots[wParam].expanded = lParam != 0 ? 1 : 0;
+                AskSectionHeights(*s);
                 UpdateScrollRange(*s);
             }
             return 0;

@@ -22,6 +22,7 @@ struct ControlPanelState {
     int sectionCount = 0;
     int contentHeight = 0; // 2 x top margin + the sections' current heights
     int scrollPosition = 0;
+    bool heightsRechecked = false; // the last layout found new heights and laid out again
 };
 
 // Measured once, on the first panel's creation, and kept for the process.

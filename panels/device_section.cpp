@@ -147,6 +147,8 @@ SIZE ContentSize() {
 }
 
 void Refresh(HWND section, WPARAM reason) {
+    if (reason == kRefreshZoom)
+        return;
     if (reason > kRefreshCamera) {
         FillDeviceCombo(section);
         return;

@@ -69,6 +69,16 @@ bool CanBeOpenedForReading(const std::wstring& path) {
     return true;
 }
 
+// At start: a video no longer on disk takes the picture that previewed it along.
+bool KeepListedFile(const std::wstring& path) {
+    if (CanBeOpenedForReading(path))
+        return true;
+    const std::wstring picture = VideoPreviewPicturePath(path);
+    if (!picture.empty() && GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        DeleteFileW(picture.c_str());
+    return false;
+}
+
 // The list box shows one item per recent file and keeps no text of its own.
 void FillList(FilesSectionData* s) {
     if (!s->list)
@@ -90,9 +100,18 @@ void OpenWithSystemViewer(const std::wstring& path) {
 }
 
 void OnListCommand(FilesSectionData* s, int code) {
-    const std::wstring path = SelectedPath(s);
-    if (code == LBN_DBLCLK && !path.empty())
-        OpenWithSystemViewer(path);
+    std::wstring path = SelectedPath(s);
+    if (code == LBN_DBLCLK && !path.empty()) {
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            // Deleted since it was listed: the entry goes, and the shell is not asked to open it.
+            const LRESULT index = SendMessageW(s->list, LB_GETCURSEL, 0, 0);
+            g_recentFiles.erase(g_recentFiles.begin() + index);
+            SendMessageW(s->list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
+            path.clear();
+        } else {
+            OpenWithSystemViewer(path);
+        }
+    }
     SendMessageW(s->preview, WM_COMMAND, MAKEWPARAM(kImageLoadCommand, 0),
                  reinterpret_cast<LPARAM>(path.c_str()));
 }
@@ -148,7 +167,7 @@ LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
     if (s->preview)
         SendMessageW(s->preview, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 25);
 
-    LoadRecentFiles(g_recentFiles, g_settings.latestFilesText, CanBeOpenedForReading);
+    LoadRecentFiles(g_recentFiles, g_settings.latestFilesText, KeepListedFile);
     FillList(s);
     return 0;
 }

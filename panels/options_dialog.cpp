@@ -6,6 +6,7 @@
 #include "app/settings_store.h"
 #include "app/string_table.h"
 #include "panels/about_dialog.h"
+#include "output/output_names.h"
 #include "panels/options_model.h"
 #include "resources/dialogs_options.h"
 #include "view/camera_view.h"
@@ -122,6 +123,15 @@ void OnOk(HWND dialog) {
     wchar_t folder[kSaveFolderCapacity] = {};
     GetDlgItemTextW(dialog, IDC_OPT_FOLDER, folder, static_cast<int>(kSaveFolderCapacity));
     s.saveFolder = folder;
+    // A changed folder must hold photos and videos: refused with a word, the dialog stays.
+    if (s.saveFolder != g_settings.saveFolder &&
+        !(IsUsableSaveFolder(s.saveFolder) && EnsureDirectoryPath(s.saveFolder))) {
+        wchar_t caption[128] = {};
+        GetWindowTextW(dialog, caption, 128);
+        MessageBoxW(dialog, GetText("folder refused").c_str(), caption, MB_OK | MB_ICONWARNING);
+        SetFocus(GetDlgItem(dialog, IDC_OPT_FOLDER));
+        return;
+    }
 
     if (ApplySelections(g_settings, s))
         ApplyLanguage();

@@ -79,6 +79,12 @@ void Refresh(HWND hwnd, WPARAM reason) {
         EnableControls(hwnd, false);
         return;
     }
+    if (reason == kRefreshZoom) {
+        const int zoom = ViewZoom();
+        ShowZoom(hwnd, zoom);
+        SendMessageW(slider, TBM_SETPOS, TRUE, zoom);
+        return;
+    }
     if (reason != kRefreshCamera)
         return;
     EnableControls(hwnd, true);

@@ -572,8 +572,9 @@ void SetZoom(int percent) {
     if (percent == v->zoomPercent)
         return;
     v->zoomPercent = percent;
-    if (v->fitToWindow)
-        PostMessageW(GetParent(v->window), UM_PANEL_REFRESH, 0, 0);
+    // A tool, the cross-hair, a calibration or the window's size may have changed it: the
+    // Preview section's read-out follows.
+    PostMessageW(GetParent(v->window), UM_PANEL_REFRESH, kRefreshZoom, 0);
     v->displayWidth = ZoomedSize(v->contentWidth, percent);
     v->displayHeight = ZoomedSize(v->contentHeight, percent);
     DropBackBuffer(v);

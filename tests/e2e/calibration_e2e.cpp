@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 // A namespace of its own: the fixture's name is also the calibration slot's type.
 namespace calibration_e2e {
@@ -429,6 +430,57 @@ TEST_F(Calibration, CancelAndCameraRemovalLeaveTheSlotsAlone) {
     Sleep(300);
     EXPECT_EQ(FindWindowW(L"#32770", kManageTitle), nullptr);
     EXPECT_EQ(ParseCalibrations(StoredCalibrations())[0].scale, -1.0f);
+}
+
+TEST_F(Calibration, AMalformedStoredRecordCostsOnlyItsOwnSlotWhenAPhotoSavesTheSettings) {
+    // Slot 4 lost fields. Every photo writes the settings back, calibrations included.
+    std::wstring stored;
+    for (int i = 0; i < 10; ++i)
+        stored += L"s" + std::to_wstring(i) +
+                  (i == 4 ? L",0,404;" : L",1," + std::to_wstring(400 + i) + L",1065353216,20240131,0;");
+    const std::wstring folder = L"C:\\vantix-calibration-photos";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Vantix", 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, L"Calibrations", 0, REG_SZ, reinterpret_cast<const BYTE*>(stored.c_str()),
+                   static_cast<DWORD>((stored.size() + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, L"ImgDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+
+    Start();
+    PostMessageW(session_.mainWindow, WM_COMMAND, MAKEWPARAM(3008, 0), 0); // photo
+    const auto photos = [&] {
+        std::vector<std::wstring> files;
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"\\*.jpg").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE)
+            return files;
+        do {
+            files.push_back(folder + L"\\" + found.cFileName);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return files;
+    };
+    ASSERT_TRUE(WaitFor([&] { return !photos().empty(); }, 10000)) << "no photo";
+    ASSERT_TRUE(WaitFor([&] { return StoredCalibrations() != stored; }, 5000))
+        << "the photo saved no settings";
+    const CalibrationTable back = ParseCalibrations(StoredCalibrations());
+    for (size_t i = 0; i < kCalibrationSlots; ++i) {
+        SCOPED_TRACE(testing::Message() << "slot " << i);
+        if (i == 4) {
+            EXPECT_TRUE(back[i].name.empty());
+            continue;
+        }
+        EXPECT_EQ(back[i].name, L"s" + std::to_wstring(i));
+        EXPECT_EQ(back[i].unit, 1);
+        EXPECT_EQ(back[i].pixels, 400 + static_cast<int>(i));
+        EXPECT_EQ(back[i].scale, 400.0f + i);
+    }
+    for (const std::wstring& photo : photos())
+        DeleteFileW(photo.c_str());
 }
 
 } // namespace calibration_e2e

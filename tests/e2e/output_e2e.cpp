@@ -316,6 +316,45 @@ BOOL CALLBACK FindRecordDialog(HWND hwnd, LPARAM lParam) {
     return TRUE;
 }
 
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<OwnedSearch*>(lParam);
+    if (GetWindow(hwnd, GW_OWNER) == search->owner && WindowClass(hwnd) == L"#32770" &&
+        !GetDlgItem(hwnd, IDC_REC_CLOCK) && IsWindowVisible(hwnd)) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK AppendStaticText(HWND child, LPARAM lParam) {
+    if (_wcsicmp(WindowClass(child).c_str(), L"Static") == 0)
+        *reinterpret_cast<std::wstring*>(lParam) += WindowText(child);
+    return TRUE;
+}
+
+// The text of a message box owned by `owner`, which is then closed; empty when none came in time.
+std::wstring TakeMessageBox(HWND owner, DWORD timeoutMs) {
+    OwnedSearch search = {owner, nullptr};
+    WaitFor(
+        [&] {
+            EnumWindows(FindMessageBox, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs);
+    std::wstring text;
+    if (!search.found)
+        return text;
+    EnumChildWindows(search.found, AppendStaticText, reinterpret_cast<LPARAM>(&text));
+    PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    WaitFor([&] { return !IsWindow(search.found); }, 5000);
+    return text;
+}
+
 class OutputTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -609,7 +648,11 @@ TEST_F(OutputTest, APhotoThatCannotBeSavedIsNotListed) {
     settings.saveFolder = L"C:\\vantix-blocker\\photos";
     Start(settings);
     Command(kPhotoCommand);
-    Sleep(2000);
+    // The user is told, in a box owned by the main window that names the folder.
+    const std::wstring told = TakeMessageBox(main_, 10000);
+    EXPECT_NE(told.find(L"The photo could not be saved in this folder:"), std::wstring::npos)
+        << "no message box";
+    EXPECT_NE(told.find(settings.saveFolder), std::wstring::npos);
     EXPECT_EQ(StoredString(L"LatestFiles"), L"");
 
     // The record dialog cannot start either: it stays at "Start" and says why.
@@ -764,6 +807,12 @@ TEST_F(OutputTest, PullingTheCameraEndsTheRecordingWithAPlayableFile) {
     const std::vector<std::wstring> videos = SavedFiles(L"*.mp4");
     ASSERT_EQ(videos.size(), 1u);
     ListForCheck(videos[0], {"camera-pulled.mp4", codec, 640, 480, rate, clock / 10.0, 0});
+    // Listed although no Stop completed it, and still listed after a restart.
+    EXPECT_EQ(StoredString(L"LatestFiles"), videos[0] + L";");
+    EXPECT_EQ(CloseProgram(&session_), 0u);
+    ASSERT_TRUE(LaunchProgram(&session_));
+    EXPECT_EQ(CloseProgram(&session_), 0u);
+    EXPECT_EQ(StoredString(L"LatestFiles"), videos[0] + L";");
 }
 
 TEST_F(OutputTest, ClosingTheProgramWhileAStopWaitsKeepsTheFile) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -62,7 +63,7 @@ TEST(CalibrationText, ExampleRecordAndLengthBits) {
     EXPECT_EQ(ParseCalibrations(L"x,1,100,1056964608,0,0;")[0].scale, 200.0f);
 }
 
-TEST(CalibrationText, ShortOrMalformedRecordsEndParsing) {
+TEST(CalibrationText, ShortOrMalformedRecordsReadAsStored) {
     // Three records: slots 3..9 stay empty.
     CalibrationTable t =
         ParseCalibrations(L"a,0,400,1065353216,0,0;b,1,300,1065353216,0,0;c,0,200,1065353216,0,0;");
@@ -70,12 +71,6 @@ TEST(CalibrationText, ShortOrMalformedRecordsEndParsing) {
     EXPECT_EQ(t[2].scale, 200.0f);
     EXPECT_TRUE(t[3].name.empty());
     EXPECT_EQ(t[3].scale, -1.0f);
-
-    // Two commas only: that record and every later one stay empty.
-    t = ParseCalibrations(L"a,0,400,1065353216,0,0;b,1,300;c,0,200,1065353216,0,0;");
-    EXPECT_EQ(t[0].name, L"a");
-    EXPECT_TRUE(t[1].name.empty());
-    EXPECT_TRUE(t[2].name.empty());
 
     // No terminating semicolon: the record is not taken.
     t = ParseCalibrations(L"a,0,400,1065353216,0,0");
@@ -95,6 +90,39 @@ TEST(CalibrationText, ShortOrMalformedRecordsEndParsing) {
     EXPECT_EQ(t[0].scale, 400.0f);
 
     EXPECT_TRUE(ParseCalibrations(L"")[0].name.empty());
+}
+
+TEST(CalibrationText, MalformedRecordCostsItsOwnSlotOnly) {
+    // The next settings save writes back whatever was loaded, so a spoilt record must not take
+    // the later slots with it.
+    CalibrationTable good;
+    for (size_t i = 0; i < kCalibrationSlots; ++i)
+        good[i] = Slot(L"s" + std::to_wstring(i), i % 2, 100 + int(i), 1.0f, 20240101, 0);
+    std::vector<std::wstring> records;
+    const std::wstring text = FormatCalibrations(good);
+    for (size_t from = 0, end; (end = text.find(L';', from)) != std::wstring::npos; from = end + 1)
+        records.push_back(text.substr(from, end + 1 - from));
+    ASSERT_EQ(records.size(), kCalibrationSlots);
+
+    const struct {
+        size_t bad;
+        const wchar_t* record;
+    } cases[] = {{0, L"b,1,300;"}, {4, L"garbage between records;"}, {9, L";"}, {4, L"x,1,2,3\x01;"}};
+    for (const auto& c : cases) {
+        std::wstring spoilt;
+        for (size_t i = 0; i < kCalibrationSlots; ++i)
+            spoilt += i == c.bad ? std::wstring(c.record) : records[i];
+        const CalibrationTable back = ParseCalibrations(spoilt);
+        for (size_t i = 0; i < kCalibrationSlots; ++i) {
+            SCOPED_TRACE(testing::Message() << "bad slot " << c.bad << ", slot " << i);
+            if (i == c.bad) {
+                EXPECT_TRUE(back[i].name.empty());
+                EXPECT_EQ(back[i].scale, -1.0f);
+            } else {
+                ExpectSameSlot(good[i], back[i]);
+            }
+        }
+    }
 }
 
 TEST(CalibrationText, LengthsThatAreNoPositiveNumberAreUncalibrated) {

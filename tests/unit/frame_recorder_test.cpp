@@ -66,7 +66,7 @@ public:
         std::lock_guard<std::mutex> guard(log_.lock);
         ++log_.finishes;
         log_.events.push_back("finish");
-        return true;
+        return finishes_;
     }
 
     // Holds every write until Open().
@@ -80,6 +80,7 @@ public:
         gateOpen_.notify_all();
     }
     void FailAt(int frame) { failAt_ = frame; }
+    void FailFinish() { finishes_ = false; }
 
     std::atomic<int> entered{0}; // writes begun
 
@@ -89,6 +90,7 @@ private:
     std::condition_variable gateOpen_;
     bool gated_ = false;
     int failAt_ = -1;
+    bool finishes_ = true;
 };
 
 std::vector<uint8_t> Frame(uint8_t fill) {
@@ -252,6 +254,7 @@ TEST_F(FrameRecorderTest, AFailingSinkEndsTheRecordingByItself) {
     recorder.OfferFrame(frame.data(), frame.size()); // nothing more is taken
     EXPECT_EQ(recorder.Figures().offered, 4u);
     EXPECT_FALSE(recorder.Join()); // the file holds what came before, but the recording failed
+    EXPECT_EQ(recorder.LastOutcome(), FrameRecorder::Outcome::Complete); // and is worth listing
     EXPECT_EQ(log.times.size(), 3u);
     EXPECT_EQ(log.finishes, 1);
     EXPECT_EQ(recorder.RecordedTime100ns(), 66 * kMs);
@@ -260,6 +263,29 @@ TEST_F(FrameRecorderTest, AFailingSinkEndsTheRecordingByItself) {
     Start();
     Record(100);
     EXPECT_TRUE(recorder.Join());
+}
+
+TEST_F(FrameRecorderTest, OutcomeTellsAnEmptyOrUncompletedFileFromAGoodOne) {
+    const struct {
+        int frames;
+        bool finishFails;
+        FrameRecorder::Outcome outcome;
+    } cases[] = {
+        {3, false, FrameRecorder::Outcome::Complete},
+        {3, true, FrameRecorder::Outcome::Incomplete},
+        {0, false, FrameRecorder::Outcome::Empty},
+        {0, true, FrameRecorder::Outcome::Empty},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.frames << " frames, finish fails " << c.finishFails);
+        FakeSink* sink = Start();
+        if (c.finishFails)
+            sink->FailFinish();
+        if (c.frames > 0)
+            Record(c.frames * 33);
+        EXPECT_EQ(recorder.Join(), !c.finishFails);
+        EXPECT_EQ(recorder.LastOutcome(), c.outcome);
+    }
 }
 
 TEST_F(FrameRecorderTest, CopiesAreTheRecordersOwnAndOtherSizesAreIgnored) {

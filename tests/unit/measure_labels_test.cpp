@@ -4,7 +4,7 @@
 
 namespace {
 
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}) {
+MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = kUnplacedPoint) {
     MeasureShape s;
     s.kind = kind;
     s.p1 = p1;
@@ -39,7 +39,7 @@ TEST(ShapeLabels, NothingButTheAngleWithoutCalibration) {
     EXPECT_EQ(angle.lines[0], L"90.000\u00B0");
     EXPECT_EQ(angle.at, (ShapePoint{100, 100}));
     EXPECT_EQ(Labels(Shape(TOOL_ANGLE, {100, 100}, {100, 0}, {200, 100})).lines[0], L"-90.000\u00B0");
-    EXPECT_EQ(Labels(Shape(TOOL_ANGLE, {100, 100}, {200, 100}, {-1, 0})).count, 0); // arm not placed
+    EXPECT_EQ(Labels(Shape(TOOL_ANGLE, {100, 100}, {200, 100}, kUnplacedPoint)).count, 0); // arm not placed
 }
 
 TEST(ShapeLabels, ParallelDistanceAtTheThirdPoint) {
@@ -71,10 +71,13 @@ TEST(ShapeLabels, CircleRadiusCircumferenceAndAreaAtTheCentre) {
 }
 
 TEST(ShapeLabels, ConcentricCirclesOneLineUntilTheSecondRimIsPlaced) {
-    const ShapeLabels one = Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {0, 300}));
-    ASSERT_EQ(one.count, 1); // x = 0 counts as not placed
+    const ShapeLabels one = Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint));
+    ASSERT_EQ(one.count, 1);
     EXPECT_EQ(one.lines[0], L"R1:0.50000mm");
     EXPECT_EQ(one.at, (ShapePoint{100, 100}));
+    // The left column, or past it after a drag, is a place like any other.
+    EXPECT_EQ(Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {0, 300})).count, 3);
+    EXPECT_EQ(Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {-20, 300})).count, 3);
     const ShapeLabels two = Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {100, 300}));
     ASSERT_EQ(two.count, 3);
     EXPECT_EQ(two.lines[0], L"R1:0.50000mm");

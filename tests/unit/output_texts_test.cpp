@@ -41,6 +41,34 @@ TEST(OutputNames, OnlyAnExactJpgEndingSelectsTheJpegEncoder) {
     EXPECT_TRUE(IsJpegPhotoPath(L"jpg"));
 }
 
+TEST(OutputNames, SaveFolderMustBeFullShortAndFreeOfSemicolons) {
+    const LocalTime late{2099, 12, 31, 23, 59, 59, 999};
+    const struct {
+        std::wstring folder;
+        bool usable;
+    } cases[] = {
+        {L"C:\\Pictures", true},
+        {L"d:\\", true},
+        {L"\\\\server\\share\\scans", true},
+        {L"C:\\" + std::wstring(232, L'f'), true}, // the longest that still holds every name
+        {L"C:\\" + std::wstring(233, L'f'), false},
+        {L"", false},           // photos would land at the drive root
+        {L"Pictures", false},   // relative to whatever the current folder is
+        {L"\\Pictures", false}, // the root of the current drive
+        {L"C:Pictures", false},
+        {L"\\\\\\x", false},
+        {L"C:\\a;b", false}, // would split its files' entries in the stored list
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "folder of " << c.folder.size() << " characters");
+        EXPECT_EQ(IsUsableSaveFolder(c.folder), c.usable);
+        if (c.usable) {
+            EXPECT_LE(MakeVideoName(c.folder, late).size(), 259u);
+            EXPECT_LE(MakePhotoName(c.folder, late, 1).size(), 259u);
+        }
+    }
+}
+
 TEST(RecordClock, TextsBelowAndAboveAMinute) {
     EXPECT_EQ(ClockText(0), L"0.0");
     EXPECT_EQ(ClockText(95), L"9.5");

@@ -11,7 +11,7 @@
 
 namespace {
 
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}) {
+MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = kUnplacedPoint) {
     MeasureShape s;
     s.kind = kind;
     s.p1 = p1;
@@ -183,8 +183,9 @@ TEST_F(OverlayTest, CircleShowsItsCentreAlways) {
     EXPECT_EQ(Count(selected, OverlayStep::FillBox), 2);
 }
 
-TEST_F(OverlayTest, ConcentricCirclesWithThirdPointAtXZeroAreDrawnAsNotPlaced) {
-    const auto items = One(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {0, 300}), false, true);
+TEST_F(OverlayTest, ConcentricCirclesWithoutTheirThirdPointAreDrawnAsNotPlaced) {
+    const auto items =
+        One(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint), false, true);
     EXPECT_EQ(Count(items, OverlayStep::Circle), 1);
     EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {100, 100}, {100, 150}));
     EXPECT_EQ(Count(items, OverlayStep::FrameBox), 2); // centre and inner rim

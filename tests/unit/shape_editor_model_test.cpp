@@ -51,7 +51,7 @@ struct Model {
     int hover = -1;
     bool thirdPending = false;
     ModelShape pending;
-    ShapePoint pendingP3 = {-1, 0};
+    ShapePoint pendingP3 = kUnplacedPoint;
     std::vector<ShapePoint> pans;
 
     int Hit(ShapePoint p) const {
@@ -73,8 +73,8 @@ struct Model {
         }
         by(s.p1);
         by(s.p2);
-        if (IsThreePoint(s.kind))
-            by(s.p3);
+        if (IsThreePoint(s.kind) && s.p3 != kUnplacedPoint)
+            by(s.p3); // one not placed yet stays so
     }
 
     void AppendPending() {
@@ -146,7 +146,7 @@ private:
         if (tool != model_.tool) {
             model_.tool = tool;
             model_.thirdPending = false;
-            model_.pendingP3.x = -1;
+            model_.pendingP3 = kUnplacedPoint;
         }
     }
 
@@ -196,7 +196,7 @@ private:
         s = {};
         s.kind = m.tool;
         s.p1 = s.p2 = p;
-        m.pendingP3.x = -1;
+        m.pendingP3 = kUnplacedPoint;
         if (m.tool == TOOL_PENCIL)
             s.points.push_back(p);
         for (ShapePoint c : moves) {

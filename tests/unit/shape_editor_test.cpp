@@ -106,7 +106,7 @@ TEST_F(EditorTest, ChoosingTheSameToolKeepsAHalfDrawnParallelAnotherToolDropsIt)
     EXPECT_EQ(state.pendingPhase, TOOL_PARALLEL_LINES);
     EXPECT_TRUE(EditorSelectTool(state, TOOL_LINE));
     EXPECT_EQ(state.pendingPhase, 0);
-    EXPECT_EQ(state.pendingShape.p3.x, -1);
+    EXPECT_EQ(state.pendingShape.p3, kUnplacedPoint);
     Tool(TOOL_PARALLEL_LINES);
     Down(30, 30); // a new base, not the old shape's third point
     Up();

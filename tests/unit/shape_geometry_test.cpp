@@ -1,4 +1,6 @@
 #include "measure/shape_geometry.h"
+#include "measure/shape_layout.h"
+#include "tests/unit/measure_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -132,12 +134,27 @@ TEST(Circle, RadiusRoundsFromJustBelowAHalf) {
     EXPECT_EQ(CircleRadius({0, 0}, {1, 3}), 3);   // 3.162
 }
 
-TEST(ThirdPoint, ConcentricCirclesNeedBothCoordinatesFromOne) {
-    EXPECT_TRUE(ThirdPointPlaced({0, 0}));
-    EXPECT_FALSE(ThirdPointPlaced({-1, 5}));
-    EXPECT_FALSE(ConcentricThirdPointPlaced({0, 50}));
-    EXPECT_FALSE(ConcentricThirdPointPlaced({50, 0}));
-    EXPECT_TRUE(ConcentricThirdPointPlaced({1, 1}));
+TEST(ThirdPoint, APlacedPointStaysPlacedWhereverItIsDragged) {
+    EXPECT_FALSE(ThirdPointPlaced(MeasureShape{}.p3));
+    for (const int kind : {TOOL_PARALLEL_LINES, TOOL_CONCENTRIC_CIRCLES, TOOL_ANGLE}) {
+        SCOPED_TRACE(kind);
+        MeasureShape shape;
+        shape.kind = kind;
+        shape.p1 = {40, 40};
+        shape.p2 = {60, 40};
+        shape.p3 = {5, 1};
+        // Dragged past the left and top edges, then back.
+        MoveShape(shape, -200, -100, FakeMetrics(), L"");
+        EXPECT_TRUE(ThirdPointPlaced(shape.p3));
+        EXPECT_TRUE(ConcentricThirdPointPlaced(shape.p3));
+        EXPECT_EQ(shape.p3, (ShapePoint{-195, -99}));
+        MoveShape(shape, 200, 100, FakeMetrics(), L"");
+        EXPECT_EQ(shape.p3, (ShapePoint{5, 1}));
+        // One not placed yet stays so when its shape moves.
+        shape.p3 = kUnplacedPoint;
+        MoveShape(shape, -200, 0, FakeMetrics(), L"");
+        EXPECT_FALSE(ThirdPointPlaced(shape.p3));
+    }
 }
 
 namespace {

@@ -536,6 +536,11 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
             text += L"C:\\" + std::wstring(300, L'z') + L".jpg;";
     }
     text += Saved(L"20240131-094510.jp");
+    // A video deleted meanwhile leaves its preview picture, which goes at start; the one beside a
+    // video still there stays.
+    text = Saved(L"20240131-094545-001.mp4") + L";" + text;
+    WriteBytes(Saved(L"20240131-094545-001.jpg"), {1});
+    WriteBytes(Saved(L"20240131-094530-123.jpg"), {1});
     g_settings.latestFilesText = text;
 
     ASSERT_NE(CreateSection(), nullptr);
@@ -545,6 +550,8 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
         Saved(L"20240131-094510.jpg"), Saved(L"20240131-094530-123.mp4"), Saved(L"20240131-094550.jpg")};
     EXPECT_EQ(g_recentFiles, expected);
     EXPECT_EQ(ListCount(), 3);
+    EXPECT_FALSE(Exists(Saved(L"20240131-094545-001.jpg")));
+    EXPECT_TRUE(Exists(Saved(L"20240131-094530-123.jpg")));
 
     // A new photo adds one item at the end, however often the message comes.
     WriteBytes(Saved(L"20240131-094600.jpg"), {1});
@@ -617,6 +624,14 @@ TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
     Choose(0, LBN_SELCHANGE);
     SendMessageW(list_, LB_ADDSTRING, 0, 99);
     Choose(1, LBN_SELCHANGE);
+    EXPECT_TRUE(IsEmpty(preview_));
+
+    // Deleted while listed: a double click takes the entry away and asks the shell nothing.
+    SendMessageW(list_, LB_DELETESTRING, 1, 0);
+    ASSERT_TRUE(DeleteFileW(photo.c_str()));
+    Choose(0, LBN_DBLCLK);
+    EXPECT_EQ(ListCount(), 0);
+    EXPECT_TRUE(g_recentFiles.empty());
     EXPECT_TRUE(IsEmpty(preview_));
 }
 

@@ -165,7 +165,7 @@ private:
     std::vector<uint32_t> pixels_;
 };
 
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}) {
+MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = kUnplacedPoint) {
     MeasureShape s;
     s.kind = kind;
     s.p1 = p1;

@@ -242,7 +242,7 @@ TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMedi
     EXPECT_EQ(figures.offered, 30u);
     EXPECT_EQ(figures.dropped, 0u);
 
-    StopRecording();
+    EXPECT_EQ(StopRecording(), RecordingEnd::Complete);
     EXPECT_FALSE(IsRecording());
 
     Mp4TestFile file;
@@ -264,9 +264,12 @@ TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMedi
     EXPECT_TRUE(Reddish(JpegPixel(picture.data(), picture.size(), 3, 3, &width)));
     EXPECT_EQ(width, 160u);
 
-    // Idle again: a new recording can start.
-    ASSERT_EQ(StartRecording(folder_ + L"\\again.mp4"), RecordStartError::None);
-    StopRecording();
+    // Idle again: a new recording can start. Stopped before any frame, it leaves no file.
+    const std::wstring again = folder_ + L"\\again.mp4";
+    ASSERT_EQ(StartRecording(again), RecordStartError::None);
+    EXPECT_EQ(StopRecording(), RecordingEnd::Empty);
+    EXPECT_EQ(GetFileAttributesW(again.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(StopRecording(), RecordingEnd::NotRunning);
 }
 
 TEST_F(RecorderTest, ARecordingThatCannotStartLeavesNothingRunning) {
