@@ -370,7 +370,7 @@ TEST_F(SettingsStore, MalformedCalibrationTextLoadsAsEmptySlots) {
         {L"n,0,400,2143289344,0,0;", 0},              // length NaN
         {L"n,0,400,2139095040,0,0;", 0},              // length infinite
         {L"n,0,400,-1082130432,0,0;", 0},             // length -1.0
-        {good + good + L"x,0,400;" + good, 0b011},    // a short record ends the table
+        {good + good + L"x,0,400;" + good, 0b1011},   // a short record costs its own slot
         {good + L"\u00FF\uFFFF,,,,,;" + good, 0b101}, // empty numbers: slot 1 not calibrated
         {good + L"trailing record without end", 0b001},
         {std::wstring(kCalibrationsCapacity - 1, L','), 0},
