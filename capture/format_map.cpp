@@ -6,8 +6,8 @@
 bool IsOfferedCaptureSize(int width, int height) {
     if (width < 640 || height < 480)
         return false;
-    const int64_t frameBytes = int64_t{width} * height * 3;
-    return frameBytes <= INT32_MAX;
+    // The area fits 64 bits for any two int sizes; three times it may not, so compare the area.
+    return int64_t{width} * height <= INT32_MAX / 3;
 }
 
 bool InsertFormat(FormatMap& map, const VideoFormat& format) {
@@ -47,4 +47,17 @@ std::optional<VideoFormat> FindFormatBySize(const FormatMap& map, int width, int
             return format;
     }
     return std::nullopt;
+}
+
+std::optional<VideoFormat> FormatOfBlock(uint32_t subtype, FormatBlockKind kind, const uint8_t* block,
+                                         size_t size) {
+    const bool info2 = kind == FormatBlockKind::VideoInfo2;
+    if (!block || size < (info2 ? kVideoInfo2Bytes : kVideoInfoBytes))
+        return std::nullopt;
+    const uint8_t* at = block + (info2 ? kVideoInfo2SizeOffset : kVideoInfoSizeOffset);
+    auto int32At = [](const uint8_t* p) {
+        return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                    uint32_t{p[3]} << 24);
+    };
+    return VideoFormat{subtype, int32At(at), int32At(at + 4), 0};
 }

@@ -3,6 +3,7 @@
 
 #include "capture/video_format.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -33,3 +34,16 @@ std::optional<VideoFormat> ChooseDefaultFormat(const FormatMap& mjpgFormats, con
 
 // The format of the map whose width and height equal the given ones, if any.
 std::optional<VideoFormat> FindFormatBySize(const FormatMap& map, int width, int height);
+
+// The two kinds of video format block a camera's media type carries, with their sizes and where
+// the frame width and height (two little-endian 32-bit numbers) sit in them.
+enum class FormatBlockKind { VideoInfo, VideoInfo2 };
+inline constexpr size_t kVideoInfoBytes = 88;
+inline constexpr size_t kVideoInfoSizeOffset = 52;
+inline constexpr size_t kVideoInfo2Bytes = 112;
+inline constexpr size_t kVideoInfo2SizeOffset = 76;
+
+// The capture format of a format block of `size` bytes: nothing when the block is missing or
+// smaller than its kind. The size is taken as the camera states it; InsertFormat judges it.
+std::optional<VideoFormat> FormatOfBlock(uint32_t subtype, FormatBlockKind kind, const uint8_t* block,
+                                         size_t size);
