@@ -3,7 +3,8 @@
 ; The uninstaller removes exactly that; photos, videos, the save folder, settings and
 ; calibrations (HKCU\Software\Vantix) stay. Built by tools/package:
 ;   makensis -DVERSION=x.y.z -DEXE=path\vantix.exe -DICON=path\app.ico -DOUTFILE=path vantix.nsi
-Unicode true
+; A 64-bit installer for a 64-bit program (and Wine without its 32-bit half runs it).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 
