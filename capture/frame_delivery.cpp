@@ -1,9 +1,8 @@
 #include "capture/frame_delivery.h"
 
+#include "capture/frame_copy.h"
 #include "capture/signal_frame.h"
 #include "view/frame_filters.h"
-
-#include <cstring>
 
 std::atomic<RecorderFrameHook> g_recorderFrameHook{nullptr};
 
@@ -23,7 +22,7 @@ FrameOutcome DeliverFrame(FrameRing& ring, FrameTimeWindow& window, std::atomic<
     if (length != frame.size)
         return FrameOutcome::WrongSize;
 
-    std::memcpy(frame.pixels.get(), buffer, length);
+    CopyFrame(frame.pixels.get(), buffer, length);
     ApplyFrameFilters(frame.pixels.get(), frame.width, frame.height);
     PublishFrame(ring, index);
 

@@ -3,6 +3,7 @@ list(APPEND VANTIX_PURE_SOURCES
     capture/camera_property.cpp
     capture/devices.cpp
     capture/format_map.cpp
+    capture/frame_copy.cpp
     capture/frame_delivery.cpp
     capture/frame_rate.cpp
     capture/frame_ring.cpp

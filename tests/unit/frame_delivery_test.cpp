@@ -1,3 +1,4 @@
+#include "capture/frame_copy.h"
 #include "capture/frame_delivery.h"
 #include "capture/frame_rate.h"
 #include "capture/frame_ring.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -254,4 +256,23 @@ TEST(FrameRing, HeldFrameOnAnotherThreadNeverChangesUnderTheReader) {
     EXPECT_EQ(torn, 0);
     EXPECT_GT(published.load(), 200);
     EXPECT_EQ(ring.holds, (std::array<int, kFrameRingSize>{}));
+}
+
+// The streaming copy against memcpy where its pieces meet: target offsets around the 16-byte
+// alignment, lengths shorter than one step, at and around whole 64-byte steps, and a frame-sized
+// odd length. Bytes just past the end stay untouched.
+TEST(FrameCopy, StreamingCopyMatchesMemcpyAtEveryAlignmentAndLength) {
+    const size_t lengths[] = {0, 1, 15, 63, 64, 65, 79, 80, 127, 128, 129, 1000, 640 * 3 * 7 + 5};
+    std::vector<uint8_t> source(640 * 3 * 8 + 64);
+    for (size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<uint8_t>(i * 131 + (i >> 8));
+    for (size_t offset = 0; offset < 17; ++offset) {
+        for (size_t length : lengths) {
+            std::vector<uint8_t> expected(source.size() + 64, 0xA5);
+            std::vector<uint8_t> actual = expected;
+            std::memcpy(expected.data() + offset, source.data() + 3, length);
+            CopyFrameStreaming(actual.data() + offset, source.data() + 3, length);
+            ASSERT_EQ(actual, expected) << "offset " << offset << ", length " << length;
+        }
+    }
 }
