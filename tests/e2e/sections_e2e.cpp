@@ -1,6 +1,7 @@
 // The control panel's Colors and Preview sections and the Options dialog of the real program with
 // the virtual camera: camera controls read back from the camera, zoom and picture effects seen on
 // the screen, options kept in the registry across runs, and the ten languages.
+#include "app/app_messages.h"
 #include "app/string_table.h"
 #include "tests/e2e/program_session.h"
 #include "testcam/testcam_control.h"
@@ -381,6 +382,20 @@ TEST_F(Sections, PreviewZoomsSelectsDragAndChangesThePicture) {
     ClickButton(Preview(103));
     EXPECT_TRUE(WaitFor([&] { return !Ticked(Preview(103)); }, 3000));
     EXPECT_EQ(Query(view_, kQueryZoom), 100);
+    // Whatever resets the zoom resets the read-out, the slider and the box with it: the cross-hair
+    // (on, then off again) and choosing a tool.
+    HWND toolbar = GetDlgItem(main_, kToolbar);
+    for (const int button : {IDC_TOOL_CROSSHAIR, IDC_TOOL_CROSSHAIR, IDC_TOOL_LINE}) {
+        SCOPED_TRACE(button);
+        Key(slider, VK_END);
+        ASSERT_TRUE(WaitFor([&] { return Text(Preview(101)) == L"200%"; }, 3000));
+        ClickAt(GetDlgItem(toolbar, button), 20, 20);
+        PostMessageW(GetDlgItem(toolbar, button), WM_MOUSEMOVE, 0, MAKELPARAM(300, 300));
+        EXPECT_TRUE(WaitFor([&] { return Text(Preview(101)) == L"100%"; }, 3000));
+        EXPECT_EQ(Query(view_, kQueryZoom), 100);
+        EXPECT_EQ(Send(slider, TBM_GETPOS, 0, 0), 100);
+        EXPECT_TRUE(Ticked(Preview(103)));
+    }
     Sleep(300);
     ASSERT_EQ(CountPictureMismatches(Specimen), 0);
 

@@ -12,6 +12,7 @@
 #include "panels/control_panel.h"
 #include "panels/device_section_layout.h"
 #include "panels/open_device_dialog.h"
+#include "panels/panel_layout.h"
 #include "panels/section_header.h"
 #include "resources/dialogs_device_ids.h"
 #include "testcam/testcam_control.h"
@@ -374,6 +375,18 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
     EXPECT_TRUE(PanelBarShown());
     EXPECT_EQ(s->scrollPosition, 0);
     EXPECT_TRUE(IsShown(DeviceItem(kIdDeviceCombo)));
+
+    // The bar came with the expansion alone, no resize from outside: the sections, narrower now,
+    // were asked again, and the bottom of the Files preview can still be scrolled into view.
+    for (int i = 0; i < s->sectionCount; ++i) {
+        const LRESULT answer = SendMessageW(s->sections[i], UM_SECTION_SIZE, 0, 0);
+        EXPECT_EQ(s->slots[i].heights.expanded, UnpackHeightsAnswer(static_cast<uint32_t>(answer)).expanded)
+            << "slot " << i;
+    }
+    Scroll(SB_BOTTOM);
+    RECT client = {};
+    GetClientRect(g_hControlPanel, &client);
+    EXPECT_EQ(RectInParent(s->sections[3]).bottom, client.bottom - PanelMetrics().topMargin);
 }
 
 TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {

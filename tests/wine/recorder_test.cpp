@@ -1,9 +1,11 @@
 // The video recorder, its writers and the record dialog against Wine's real Media Foundation, WIC,
-// GDI+ and file system, in-process and without a camera: frames are handed over as the capture
-// code hands them.
+// GDI+ and file system, in-process: frames are handed over as the capture code hands them, and
+// the dialog records from the virtual camera.
 #include "app/app_settings.h"
 #include "app/main_window.h"
 #include "app/string_table.h"
+#include "capture/capture_graph.h"
+#include "capture/device_list.h"
 #include "capture/frame_rate.h"
 #include "capture/video_format.h"
 #include "output/frame_sinks.h"
@@ -14,6 +16,7 @@
 #include "panels/recent_files.h"
 #include "resources/dialogs_record_ids.h"
 #include "tests/unit/mp4_test_reader.h"
+#include "testcam/testcam_control.h"
 #include "tests/wine/fake_sink_writer.h"
 
 #include <gdiplus.h>
@@ -586,6 +589,60 @@ TEST_F(RecordDialogTest, StartWithoutACameraStaysAtStartSaysWhyAndStoresTheLimit
     EXPECT_EQ(status, L"No camera is open.");
     EXPECT_EQ(g_settings.maxRecordSeconds, 0) << "starting takes the selected limit";
     EXPECT_EQ(g_recentFiles.size(), recentBefore);
+}
+
+// A recording whose file cannot be completed is not announced: the dialog stays, says so in one
+// line and is ready for a new start; the file keeps what was written and is not listed.
+TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
+    constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#recdialog#0";
+    TestCamConfig camera;
+    camera.instanceName = kCamera;
+    camera.formats = {{kTestCamMjpg, 160, 120, 30}};
+    ASSERT_TRUE(TestCam_Register(camera));
+    InitCaptureGraph(g_hMainWnd);
+    RefreshDeviceList();
+    ASSERT_FALSE(g_devices.empty());
+    ASSERT_TRUE(SUCCEEDED(BindDeviceFilter(g_devices[0])));
+    g_captureGraph.deviceMoniker = g_devices[0].moniker;
+    g_captureGraph.captureFilter = g_devices[0].filter;
+    g_requestedFormat = FormatFromSettings(1, 160, 120, 0);
+    ASSERT_TRUE(OpenCaptureGraph());
+
+    const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});
+    const size_t recentBefore = g_recentFiles.size();
+    int step = 0;
+    std::wstring status, button;
+    Run([&](HWND dialog) {
+        switch (step++) {
+            case 0:
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); // Start
+                return true;
+            case 10:
+                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); // Stop after 1 s
+                return true;
+            case 11:
+                status = Text(GetDlgItem(dialog, IDC_REC_STATUS));
+                button = Text(GetDlgItem(dialog, IDOK));
+                return false;
+            default:
+                return true;
+        }
+    });
+    EXPECT_EQ(status, GetText("rec incomplete"));
+    EXPECT_EQ(button, L"Start");
+    EXPECT_EQ(g_recentFiles.size(), recentBefore);
+    EXPECT_GT(fake.Log().times.size(), 0u) << "frames reached the writer";
+    EXPECT_EQ(fake.Log().finalized, 1);
+    WIN32_FIND_DATAW found = {};
+    HANDLE search = FindFirstFileW((g_settings.saveFolder + L"\\*.mp4").c_str(), &found);
+    EXPECT_NE(search, INVALID_HANDLE_VALUE) << "what was written stays on disk";
+    FindClose(search);
+
+    CloseCaptureGraph();
+    ReleaseCaptureGraph();
+    ClearDeviceList();
+    TestCam_Unregister(kCamera);
+    TestCam_RemoveConfig(kCamera);
 }
 
 } // namespace

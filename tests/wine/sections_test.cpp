@@ -456,6 +456,71 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     DestroyWindow(panel);
 }
 
+// OK refuses a folder that cannot hold photos and videos (empty, relative, with the list's ";",
+// too long for a file name in it, or impossible to make): a box owned by the dialog says so, the
+// dialog stays and the old folder is kept. A folder that can be made is made and taken.
+TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
+    g_settings = KeyUnavailableSettings();
+    g_settings.saveFolder = L"C:\\Vantix Old";
+    const std::wstring blocker = L"C:\\vantix-blocker.txt";
+    CloseHandle(CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    // The box is modal: a timer finds it from inside its loop, reads it and closes it.
+    static HWND boxOwner;
+    static std::wstring told;
+    const auto pressOk = [](HWND dialog) {
+        boxOwner = nullptr;
+        told.clear();
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+            EnumThreadWindows(
+                GetCurrentThreadId(),
+                [](HWND hwnd, LPARAM) {
+                    wchar_t className[16] = {};
+                    GetClassNameW(hwnd, className, 16);
+                    if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(hwnd) ||
+                        Text(hwnd) != L"Setting" || GetDlgItem(hwnd, IDC_OPT_FOLDER))
+                        return TRUE;
+                    boxOwner = GetWindow(hwnd, GW_OWNER);
+                    if (HWND line =
+                            FindWindowExW(hwnd, nullptr, L"Static", GetText("folder refused").c_str()))
+                        told = Text(line);
+                    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                    return FALSE;
+                },
+                0);
+        });
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        KillTimer(nullptr, timer);
+        Pump();
+    };
+
+    const std::wstring refused[] = {L"", L"Photos\\Bench", L"C:\\Bench;2", L"C:\\" + std::wstring(236, L'x'),
+                                    blocker + L"\\Photos"};
+    for (const std::wstring& folder : refused) {
+        SCOPED_TRACE(testing::Message() << folder.size() << " characters");
+        HWND dialog = OpenOptions(host_);
+        SetDlgItemTextW(dialog, IDC_OPT_FOLDER, folder.c_str());
+        pressOk(dialog);
+        EXPECT_EQ(boxOwner, dialog);
+        EXPECT_EQ(told, GetText("folder refused"));
+        EXPECT_TRUE(IsWindowVisible(dialog));
+        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPT_FOLDER)), folder);
+        EXPECT_EQ(g_settings.saveFolder, L"C:\\Vantix Old");
+        DestroyWindow(dialog);
+    }
+    EXPECT_EQ(GetFileAttributesW((blocker + L"\\Photos").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    HWND dialog = OpenOptions(host_);
+    SetDlgItemTextW(dialog, IDC_OPT_FOLDER, L"C:\\Vantix New\\Bench 2");
+    pressOk(dialog);
+    EXPECT_EQ(boxOwner, nullptr);
+    EXPECT_FALSE(IsWindowVisible(dialog));
+    EXPECT_EQ(g_settings.saveFolder, L"C:\\Vantix New\\Bench 2");
+    const DWORD made = GetFileAttributesW(L"C:\\Vantix New\\Bench 2");
+    EXPECT_TRUE(made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY));
+    DestroyWindow(dialog);
+    DeleteFileW(blocker.c_str());
+}
+
 TEST_F(SectionsTest, AboutOpensOverOptionsAndCloses) {
     g_settings = KeyUnavailableSettings();
     HWND options = OpenOptions(host_);
