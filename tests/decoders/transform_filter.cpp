@@ -1,0 +1,651 @@
+#include "tests/decoders/transform_filter.h"
+
+#include <cstring>
+#include <cwchar>
+
+#include "testcam/dll_objects.h"
+#include "testcam/enumerators.h"
+#include "testcam/locks.h"
+
+namespace {
+
+constexpr long kOutputBuffers = 2;
+
+std::atomic<LONG> s_liveFilters{0};
+std::atomic<bool> s_refuse{false};
+
+HRESULT CopyId(const wchar_t* name, LPWSTR* id) {
+    if (!id)
+        return E_POINTER;
+    const size_t bytes = (std::wcslen(name) + 1) * sizeof(wchar_t);
+    *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (!*id)
+        return E_OUTOFMEMORY;
+    std::memcpy(*id, name, bytes);
+    return S_OK;
+}
+
+void FillPinInfo(IBaseFilter* filter, PIN_DIRECTION dir, const wchar_t* name, PIN_INFO* info) {
+    info->pFilter = filter;
+    filter->AddRef();
+    info->dir = dir;
+    wcsncpy(info->achName, name, MAX_PIN_NAME - 1);
+    info->achName[MAX_PIN_NAME - 1] = L'\0';
+}
+
+HRESULT PeerOf(IPin* peer, IPin** pin) {
+    if (!pin)
+        return E_POINTER;
+    *pin = peer;
+    if (!peer)
+        return VFW_E_NOT_CONNECTED;
+    peer->AddRef();
+    return S_OK;
+}
+
+HRESULT CopyConnectionType(IPin* peer, const AM_MEDIA_TYPE& from, AM_MEDIA_TYPE* to) {
+    if (!to)
+        return E_POINTER;
+    if (!peer) {
+        std::memset(to, 0, sizeof *to);
+        return VFW_E_NOT_CONNECTED;
+    }
+    return MediaType_Copy(from, to) ? S_OK : E_OUTOFMEMORY;
+}
+
+bool Matches(const AM_MEDIA_TYPE& mt, const AM_MEDIA_TYPE* pattern) {
+    return !pattern || ((pattern->majortype == GUID_NULL || pattern->majortype == mt.majortype) &&
+                        (pattern->subtype == GUID_NULL || pattern->subtype == mt.subtype) &&
+                        (pattern->formattype == GUID_NULL || pattern->formattype == mt.formattype));
+}
+
+} // namespace
+
+// Input pin -------------------------------------------------------------------------------
+
+TransformInputPin::~TransformInputPin() {
+    ReleaseConnection();
+}
+
+STDMETHODIMP TransformInputPin::QueryInterface(REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IPin)
+        *out = static_cast<IPin*>(this);
+    else if (iid == IID_IMemInputPin)
+        *out = static_cast<IMemInputPin*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TransformInputPin::AddRef() {
+    return filter_->AddRef();
+}
+STDMETHODIMP_(ULONG) TransformInputPin::Release() {
+    return filter_->Release();
+}
+
+STDMETHODIMP TransformInputPin::Connect(IPin*, const AM_MEDIA_TYPE*) {
+    return E_UNEXPECTED;
+}
+
+STDMETHODIMP TransformInputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
+    if (!connector || !mt)
+        return E_POINTER;
+    Locked lock(filter_->Lock());
+    if (peer_)
+        return VFW_E_ALREADY_CONNECTED;
+    if (filter_->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    VideoType type;
+    if (TransformFilter::RefusesConnections() || !MediaType_Parse(*mt, &type) || !filter_->AcceptsInput(type))
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    if (!MediaType_Copy(*mt, &mt_))
+        return E_OUTOFMEMORY;
+    type_ = type;
+    peer_ = connector;
+    peer_->AddRef();
+    return S_OK;
+}
+
+void TransformInputPin::ReleaseConnection() {
+    if (allocator_) {
+        allocator_->Release();
+        allocator_ = nullptr;
+    }
+    if (peer_) {
+        peer_->Release();
+        peer_ = nullptr;
+    }
+    MediaType_FreeContents(&mt_);
+    mt_ = {};
+    type_ = {};
+}
+
+STDMETHODIMP TransformInputPin::Disconnect() {
+    Locked lock(filter_->Lock());
+    if (filter_->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    if (!peer_)
+        return S_FALSE;
+    ReleaseConnection();
+    return S_OK;
+}
+
+STDMETHODIMP TransformInputPin::ConnectedTo(IPin** pin) {
+    Locked lock(filter_->Lock());
+    return PeerOf(peer_, pin);
+}
+
+STDMETHODIMP TransformInputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
+    Locked lock(filter_->Lock());
+    return CopyConnectionType(peer_, mt_, mt);
+}
+
+STDMETHODIMP TransformInputPin::QueryPinInfo(PIN_INFO* info) {
+    if (!info)
+        return E_POINTER;
+    FillPinInfo(filter_, PINDIR_INPUT, L"Input", info);
+    return S_OK;
+}
+
+STDMETHODIMP TransformInputPin::QueryDirection(PIN_DIRECTION* dir) {
+    if (!dir)
+        return E_POINTER;
+    *dir = PINDIR_INPUT;
+    return S_OK;
+}
+
+STDMETHODIMP TransformInputPin::QueryId(LPWSTR* id) {
+    return CopyId(L"Input", id);
+}
+
+STDMETHODIMP TransformInputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
+    if (!mt)
+        return E_POINTER;
+    VideoType type;
+    if (TransformFilter::RefusesConnections() || !MediaType_Parse(*mt, &type) || !filter_->AcceptsInput(type))
+        return S_FALSE;
+    Locked lock(filter_->Lock());
+    return !peer_ || SameKind(type, type_) ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP TransformInputPin::EnumMediaTypes(IEnumMediaTypes** types) {
+    if (!types)
+        return E_POINTER;
+    return CreateMediaTypeEnum(static_cast<IPin*>(this), {}, types);
+}
+
+STDMETHODIMP TransformInputPin::QueryInternalConnections(IPin**, ULONG*) {
+    return E_NOTIMPL;
+}
+
+// Stream events go on downstream as they come.
+STDMETHODIMP TransformInputPin::EndOfStream() {
+    IPin* peer = filter_->Output().Peer();
+    return peer ? peer->EndOfStream() : S_OK;
+}
+
+STDMETHODIMP TransformInputPin::BeginFlush() {
+    flushing_ = true;
+    IPin* peer = filter_->Output().Peer();
+    return peer ? peer->BeginFlush() : S_OK;
+}
+
+STDMETHODIMP TransformInputPin::EndFlush() {
+    IPin* peer = filter_->Output().Peer();
+    const HRESULT hr = peer ? peer->EndFlush() : S_OK;
+    flushing_ = false;
+    return hr;
+}
+
+STDMETHODIMP TransformInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    IPin* peer = filter_->Output().Peer();
+    return peer ? peer->NewSegment(start, stop, rate) : S_OK;
+}
+
+// An ordinary memory allocator, which the upstream pin sizes and commits.
+STDMETHODIMP TransformInputPin::GetAllocator(IMemAllocator** allocator) {
+    if (!allocator)
+        return E_POINTER;
+    Locked lock(filter_->Lock());
+    if (!allocator_) {
+        const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                                            IID_IMemAllocator, reinterpret_cast<void**>(&allocator_));
+        if (FAILED(hr))
+            return hr;
+    }
+    *allocator = allocator_;
+    allocator_->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP TransformInputPin::NotifyAllocator(IMemAllocator* allocator, BOOL) {
+    if (!allocator)
+        return E_POINTER;
+    Locked lock(filter_->Lock());
+    allocator->AddRef();
+    if (allocator_)
+        allocator_->Release();
+    allocator_ = allocator;
+    return S_OK;
+}
+
+STDMETHODIMP TransformInputPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) {
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP TransformInputPin::Receive(IMediaSample* sample) {
+    if (!sample)
+        return E_POINTER;
+    Locked stream(&filter_->streamLock_);
+    if (filter_->State() == State_Stopped)
+        return VFW_E_WRONG_STATE;
+    if (flushing_)
+        return S_FALSE;
+    return filter_->Output().Deliver(sample);
+}
+
+STDMETHODIMP TransformInputPin::ReceiveMultiple(IMediaSample** samples, long count, long* processed) {
+    if (!samples || !processed)
+        return E_POINTER;
+    HRESULT hr = S_OK;
+    for (*processed = 0; *processed < count && hr == S_OK; ++*processed)
+        hr = Receive(samples[*processed]);
+    return hr;
+}
+
+STDMETHODIMP TransformInputPin::ReceiveCanBlock() {
+    return S_OK;
+}
+
+// Output pin ------------------------------------------------------------------------------
+
+TransformOutputPin::~TransformOutputPin() {
+    ReleaseConnection();
+}
+
+STDMETHODIMP TransformOutputPin::QueryInterface(REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IPin)
+        return E_NOINTERFACE;
+    *out = static_cast<IPin*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TransformOutputPin::AddRef() {
+    return filter_->AddRef();
+}
+STDMETHODIMP_(ULONG) TransformOutputPin::Release() {
+    return filter_->Release();
+}
+
+// The only type on offer is RGB24 of the input's size, so the input must be connected first.
+STDMETHODIMP TransformOutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
+    if (!receiver)
+        return E_POINTER;
+    Locked lock(filter_->Lock());
+    if (peer_)
+        return VFW_E_ALREADY_CONNECTED;
+    if (filter_->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    if (!filter_->Input().IsConnected())
+        return VFW_E_NO_TYPES;
+    AM_MEDIA_TYPE ours;
+    if (!MediaType_Fill(Rgb24For(filter_->Input().Type()), &ours))
+        return E_OUTOFMEMORY;
+    const HRESULT hr = Matches(ours, mt) ? TryConnect(receiver, ours) : VFW_E_NO_ACCEPTABLE_TYPES;
+    MediaType_FreeContents(&ours);
+    return hr;
+}
+
+HRESULT TransformOutputPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt) {
+    if (!MediaType_Copy(mt, &mt_) || !MediaType_Parse(mt, &type_)) {
+        ReleaseConnection();
+        return E_OUTOFMEMORY;
+    }
+    peer_ = receiver;
+    peer_->AddRef();
+    HRESULT hr = receiver->ReceiveConnection(this, &mt_);
+    if (SUCCEEDED(hr)) {
+        hr = receiver->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&peerInput_));
+        if (SUCCEEDED(hr))
+            hr = DecideAllocator();
+        if (FAILED(hr))
+            receiver->Disconnect();
+    }
+    if (FAILED(hr)) {
+        ReleaseConnection();
+        return hr == E_OUTOFMEMORY ? hr : VFW_E_NO_ACCEPTABLE_TYPES;
+    }
+    return S_OK;
+}
+
+// The downstream pin's allocator when it has one that takes a whole frame, else our own.
+HRESULT TransformOutputPin::DecideAllocator() {
+    ALLOCATOR_PROPERTIES wanted = {};
+    peerInput_->GetAllocatorRequirements(&wanted);
+    ALLOCATOR_PROPERTIES props = {};
+    props.cBuffers = wanted.cBuffers > kOutputBuffers ? wanted.cBuffers : kOutputBuffers;
+    props.cbBuffer = ImageSize(type_) > wanted.cbBuffer ? ImageSize(type_) : wanted.cbBuffer;
+    props.cbAlign = wanted.cbAlign > 0 ? wanted.cbAlign : 1;
+    props.cbPrefix = wanted.cbPrefix;
+    auto use = [&](IMemAllocator* allocator) {
+        ALLOCATOR_PROPERTIES actual = {};
+        return SUCCEEDED(allocator->SetProperties(&props, &actual)) && actual.cbBuffer >= ImageSize(type_) &&
+               SUCCEEDED(peerInput_->NotifyAllocator(allocator, FALSE));
+    };
+    IMemAllocator* allocator = nullptr;
+    if (SUCCEEDED(peerInput_->GetAllocator(&allocator)) && allocator) {
+        if (use(allocator)) {
+            allocator_ = allocator;
+            return S_OK;
+        }
+        allocator->Release();
+        allocator = nullptr;
+    }
+    HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                  reinterpret_cast<void**>(&allocator));
+    if (FAILED(hr))
+        return hr;
+    if (!use(allocator)) {
+        allocator->Release();
+        return VFW_E_NO_ALLOCATOR;
+    }
+    allocator_ = allocator;
+    return S_OK;
+}
+
+void TransformOutputPin::ReleaseConnection() {
+    if (allocator_) {
+        allocator_->Decommit();
+        allocator_->Release();
+        allocator_ = nullptr;
+    }
+    if (peerInput_) {
+        peerInput_->Release();
+        peerInput_ = nullptr;
+    }
+    if (peer_) {
+        peer_->Release();
+        peer_ = nullptr;
+    }
+    MediaType_FreeContents(&mt_);
+    mt_ = {};
+    type_ = {};
+}
+
+STDMETHODIMP TransformOutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
+    return E_UNEXPECTED;
+}
+
+STDMETHODIMP TransformOutputPin::Disconnect() {
+    Locked lock(filter_->Lock());
+    if (filter_->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    if (!peer_)
+        return S_FALSE;
+    ReleaseConnection();
+    return S_OK;
+}
+
+STDMETHODIMP TransformOutputPin::ConnectedTo(IPin** pin) {
+    Locked lock(filter_->Lock());
+    return PeerOf(peer_, pin);
+}
+
+STDMETHODIMP TransformOutputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
+    Locked lock(filter_->Lock());
+    return CopyConnectionType(peer_, mt_, mt);
+}
+
+STDMETHODIMP TransformOutputPin::QueryPinInfo(PIN_INFO* info) {
+    if (!info)
+        return E_POINTER;
+    FillPinInfo(filter_, PINDIR_OUTPUT, L"Output", info);
+    return S_OK;
+}
+
+STDMETHODIMP TransformOutputPin::QueryDirection(PIN_DIRECTION* dir) {
+    if (!dir)
+        return E_POINTER;
+    *dir = PINDIR_OUTPUT;
+    return S_OK;
+}
+
+STDMETHODIMP TransformOutputPin::QueryId(LPWSTR* id) {
+    return CopyId(L"Output", id);
+}
+
+STDMETHODIMP TransformOutputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
+    if (!mt)
+        return E_POINTER;
+    Locked lock(filter_->Lock());
+    VideoType type;
+    return filter_->Input().IsConnected() && MediaType_Parse(*mt, &type) &&
+                   SameKind(type, Rgb24For(filter_->Input().Type()))
+               ? S_OK
+               : S_FALSE;
+}
+
+STDMETHODIMP TransformOutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
+    if (!types)
+        return E_POINTER;
+    Locked lock(filter_->Lock());
+    std::vector<AM_MEDIA_TYPE> list;
+    AM_MEDIA_TYPE mt;
+    if (peer_ ? MediaType_Copy(mt_, &mt)
+              : filter_->Input().IsConnected() && MediaType_Fill(Rgb24For(filter_->Input().Type()), &mt))
+        list.push_back(mt);
+    return CreateMediaTypeEnum(static_cast<IPin*>(this), std::move(list), types);
+}
+
+STDMETHODIMP TransformOutputPin::QueryInternalConnections(IPin**, ULONG*) {
+    return E_NOTIMPL;
+}
+STDMETHODIMP TransformOutputPin::EndOfStream() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP TransformOutputPin::BeginFlush() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP TransformOutputPin::EndFlush() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP TransformOutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) {
+    return S_OK;
+}
+
+// Converts one input sample into a sample of our allocator and hands it downstream, with the
+// input's times and flags. A frame that cannot be converted is dropped.
+HRESULT TransformOutputPin::Deliver(IMediaSample* input) {
+    if (!allocator_ || !peerInput_)
+        return VFW_E_NOT_CONNECTED;
+    IMediaSample* sample = nullptr;
+    HRESULT hr = allocator_->GetBuffer(&sample, nullptr, nullptr, 0);
+    if (FAILED(hr))
+        return hr; // decommitted: the filter is stopping
+    BYTE* in = nullptr;
+    BYTE* out = nullptr;
+    input->GetPointer(&in);
+    sample->GetPointer(&out);
+    const long length =
+        filter_->Transform(filter_->Input().Type(), in, input->GetActualDataLength(), out, sample->GetSize());
+    if (length <= 0) {
+        sample->Release();
+        return S_OK;
+    }
+    sample->SetActualDataLength(length);
+    REFERENCE_TIME start = 0, stop = 0;
+    const HRESULT timed = input->GetTime(&start, &stop);
+    if (SUCCEEDED(timed))
+        sample->SetTime(&start, timed == VFW_S_NO_STOP_TIME ? nullptr : &stop);
+    sample->SetSyncPoint(TRUE);
+    sample->SetDiscontinuity(input->IsDiscontinuity() == S_OK);
+    hr = peerInput_->Receive(sample);
+    sample->Release();
+    return hr;
+}
+
+// Filter ----------------------------------------------------------------------------------
+
+TransformFilter::TransformFilter(const CLSID& clsid) : clsid_(clsid) {
+    InitializeCriticalSection(&lock_);
+    InitializeCriticalSection(&streamLock_);
+    ++s_liveFilters;
+    DllObjects_Add();
+}
+
+TransformFilter::~TransformFilter() {
+    if (clock_)
+        clock_->Release();
+    DeleteCriticalSection(&streamLock_);
+    DeleteCriticalSection(&lock_);
+    --s_liveFilters;
+    DllObjects_Remove();
+}
+
+LONG TransformFilter::LiveFilters() {
+    return s_liveFilters.load();
+}
+void TransformFilter::RefuseConnections(bool refuse) {
+    s_refuse = refuse;
+}
+bool TransformFilter::RefusesConnections() {
+    return s_refuse.load();
+}
+
+STDMETHODIMP TransformFilter::QueryInterface(REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IBaseFilter && iid != IID_IMediaFilter && iid != IID_IPersist)
+        return E_NOINTERFACE;
+    *out = static_cast<IBaseFilter*>(this);
+    AddRef();
+    return S_OK;
+}
+
+// The pins share this count: a pin keeps its filter alive.
+STDMETHODIMP_(ULONG) TransformFilter::AddRef() {
+    return ULONG(InterlockedIncrement(&refs_));
+}
+
+STDMETHODIMP_(ULONG) TransformFilter::Release() {
+    const LONG refs = InterlockedDecrement(&refs_);
+    if (refs == 0)
+        delete this;
+    return ULONG(refs);
+}
+
+STDMETHODIMP TransformFilter::GetClassID(CLSID* clsid) {
+    if (!clsid)
+        return E_POINTER;
+    *clsid = clsid_;
+    return S_OK;
+}
+
+// Decommitting first wakes a sample waiting for a buffer; then a sample on its way finishes.
+STDMETHODIMP TransformFilter::Stop() {
+    {
+        Locked lock(&lock_);
+        state_ = State_Stopped;
+        output_.Decommit();
+    }
+    Locked stream(&streamLock_);
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::Pause() {
+    Locked lock(&lock_);
+    if (state_ == State_Stopped) {
+        const HRESULT hr = output_.Commit();
+        if (FAILED(hr))
+            return hr;
+    }
+    state_ = State_Paused;
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::Run(REFERENCE_TIME) {
+    Locked lock(&lock_);
+    if (state_ == State_Stopped) {
+        const HRESULT hr = output_.Commit();
+        if (FAILED(hr))
+            return hr;
+    }
+    state_ = State_Running;
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::GetState(DWORD, FILTER_STATE* state) {
+    if (!state)
+        return E_POINTER;
+    *state = state_;
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::SetSyncSource(IReferenceClock* clock) {
+    Locked lock(&lock_);
+    if (clock)
+        clock->AddRef();
+    if (clock_)
+        clock_->Release();
+    clock_ = clock;
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::GetSyncSource(IReferenceClock** clock) {
+    if (!clock)
+        return E_POINTER;
+    Locked lock(&lock_);
+    *clock = clock_;
+    if (clock_)
+        clock_->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::EnumPins(IEnumPins** pins) {
+    return CreatePinEnum(static_cast<IBaseFilter*>(this), {&input_, &output_}, pins);
+}
+
+STDMETHODIMP TransformFilter::FindPin(LPCWSTR id, IPin** pin) {
+    if (!id || !pin)
+        return E_POINTER;
+    *pin = std::wcscmp(id, L"Input") == 0    ? static_cast<IPin*>(&input_)
+           : std::wcscmp(id, L"Output") == 0 ? static_cast<IPin*>(&output_)
+                                             : nullptr;
+    if (!*pin)
+        return VFW_E_NOT_FOUND;
+    (*pin)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::QueryFilterInfo(FILTER_INFO* info) {
+    if (!info)
+        return E_POINTER;
+    Locked lock(&lock_);
+    std::memcpy(info->achName, name_, sizeof name_);
+    info->pGraph = graph_;
+    if (graph_)
+        graph_->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
+    Locked lock(&lock_);
+    graph_ = graph;
+    wcsncpy(name_, name ? name : L"", MAX_FILTER_NAME - 1);
+    name_[MAX_FILTER_NAME - 1] = L'\0';
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::QueryVendorInfo(LPWSTR*) {
+    return E_NOTIMPL;
+}
