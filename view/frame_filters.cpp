@@ -85,8 +85,45 @@ void EmbossPortable(uint8_t* pixels, int width, int height) {
     EmbossBytes(pixels, PixelCount(width, height - 1) * 3, RowBytes(width));
 }
 
-const FrameFilterPath kPortablePath = {"portable",     MirrorPortable, GrayPortable,
-                                       BinaryPortable, InvertPortable, EmbossPortable};
+// Mirror with an effect, a row at a time while the row is in the cache. Emboss reads the next row
+// as it came, which it still is, since rows are done in increasing order.
+void MirrorGrayPortable(uint8_t* pixels, int width, int height) {
+    for (int r = 0; r < height; ++r) {
+        uint8_t* row = pixels + r * RowBytes(width);
+        GrayPixels(row, static_cast<size_t>(width));
+        ReversePixels(row, static_cast<size_t>(width));
+    }
+}
+
+void MirrorBinaryPortable(uint8_t* pixels, int width, int height) {
+    for (int r = 0; r < height; ++r) {
+        uint8_t* row = pixels + r * RowBytes(width);
+        BinaryPixels(row, static_cast<size_t>(width));
+        ReversePixels(row, static_cast<size_t>(width));
+    }
+}
+
+void MirrorInvertPortable(uint8_t* pixels, int width, int height) {
+    for (int r = 0; r < height; ++r) {
+        uint8_t* row = pixels + r * RowBytes(width);
+        InvertBytes(row, RowBytes(width));
+        ReversePixels(row, static_cast<size_t>(width));
+    }
+}
+
+void MirrorEmbossPortable(uint8_t* pixels, int width, int height) {
+    for (int r = 0; r < height; ++r) {
+        uint8_t* row = pixels + r * RowBytes(width);
+        if (r + 1 < height) {
+            EmbossBytes(row, RowBytes(width), RowBytes(width));
+        }
+        ReversePixels(row, static_cast<size_t>(width));
+    }
+}
+
+const FrameFilterPath kPortablePath = {
+    "portable",     MirrorPortable,     GrayPortable,         BinaryPortable,       InvertPortable,
+    EmbossPortable, MirrorGrayPortable, MirrorBinaryPortable, MirrorInvertPortable, MirrorEmbossPortable};
 
 const FrameFilterPath& ChooseActivePath() {
     return *AvailableFrameFilterPaths().back();
@@ -126,18 +163,20 @@ void ApplyFrameFilters(uint8_t* pixels, int width, int height) {
         return;
     }
     const FrameFilterPath& path = ActiveFrameFilterPath();
-    if (IsOn(g_filterFlags.mirror)) {
-        path.mirror(pixels, width, height);
-    }
+    const bool mirror = IsOn(g_filterFlags.mirror);
     // At most one effect; the panel keeps the others off, and if it did not the first one wins.
+    FrameFilterFn filter = mirror ? path.mirror : nullptr;
     if (IsOn(g_filterFlags.gray)) {
-        path.gray(pixels, width, height);
+        filter = mirror ? path.mirrorGray : path.gray;
     } else if (IsOn(g_filterFlags.binary)) {
-        path.binary(pixels, width, height);
+        filter = mirror ? path.mirrorBinary : path.binary;
     } else if (IsOn(g_filterFlags.invert)) {
-        path.invert(pixels, width, height);
+        filter = mirror ? path.mirrorInvert : path.invert;
     } else if (IsOn(g_filterFlags.emboss)) {
-        path.emboss(pixels, width, height);
+        filter = mirror ? path.mirrorEmboss : path.emboss;
+    }
+    if (filter != nullptr) {
+        filter(pixels, width, height);
     }
 }
 

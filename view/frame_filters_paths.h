@@ -12,6 +12,9 @@ using FrameFilterFn = void (*)(uint8_t* pixels, int width, int height);
 struct FrameFilterPath {
     const char* name;
     FrameFilterFn mirror, gray, binary, invert, emboss;
+    // The mirror and an effect in one pass over the frame, the same result as the two one after the
+    // other (each effect treats every pixel alike, so it does not matter which comes first).
+    FrameFilterFn mirrorGray, mirrorBinary, mirrorInvert, mirrorEmboss;
 };
 
 // Every path this processor can run: the portable one first, the one in use last.

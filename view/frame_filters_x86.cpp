@@ -167,14 +167,45 @@ VANTIX_SSSE3 void Reverse16(__m128i& a, __m128i& b, __m128i& c, const ReverseMas
     c = out2;
 }
 
-// One row: 16-pixel blocks swapped and reversed from both ends towards the middle, then the
-// fewer than 32 pixels left in the middle one by one.
-VANTIX_SSSE3 void MirrorRow(uint8_t* row, ptrdiff_t rowBytes, const ReverseMasks& r) {
+// What the mirror does to 16 bytes of a row before it moves them: nothing, invert or emboss (p's
+// bytes against those one row further on). Rest does the same to the bytes left for the plain loop.
+struct KeepBytes {
+    VANTIX_SSSE3 __m128i operator()(const uint8_t* p) const { return Load128(p); }
+    void Rest(uint8_t*, size_t) const {}
+};
+
+struct InvertedBytes {
+    __m128i ones;
+    VANTIX_SSSE3 __m128i operator()(const uint8_t* p) const { return _mm_xor_si128(Load128(p), ones); }
+    void Rest(uint8_t* p, size_t bytes) const { InvertBytes(p, bytes); }
+};
+
+// x - y + 128 clamped to 0..255 is, with the top bits flipped to make both signed, a saturating
+// signed x - y with the top bit flipped back.
+VANTIX_SSSE3 __m128i Emboss16(__m128i x, __m128i y, __m128i top) {
+    return _mm_xor_si128(_mm_subs_epi8(_mm_xor_si128(x, top), _mm_xor_si128(y, top)), top);
+}
+
+struct EmbossedBytes {
+    __m128i top;
+    ptrdiff_t stride;
+    VANTIX_SSSE3 __m128i operator()(const uint8_t* p) const {
+        return Emboss16(Load128(p), Load128(p + stride), top);
+    }
+    void Rest(uint8_t* p, size_t bytes) const { EmbossBytes(p, bytes, static_cast<size_t>(stride)); }
+};
+
+// One row: 16-pixel blocks taken from both ends towards the middle, each changed by the effect,
+// reversed and stored at the other end, then the fewer than 32 pixels left in the middle one by
+// one. Both blocks are read before either is written, and an emboss reads only the next row,
+// which is still as it came.
+template <typename Effect>
+VANTIX_SSSE3 void MirrorRow(uint8_t* row, ptrdiff_t rowBytes, const ReverseMasks& r, const Effect& effect) {
     ptrdiff_t lo = 0;
     ptrdiff_t hi = rowBytes - 48;
     for (; lo + 48 <= hi; lo += 48, hi -= 48) {
-        __m128i a0 = Load128(row + lo), a1 = Load128(row + lo + 16), a2 = Load128(row + lo + 32);
-        __m128i b0 = Load128(row + hi), b1 = Load128(row + hi + 16), b2 = Load128(row + hi + 32);
+        __m128i a0 = effect(row + lo), a1 = effect(row + lo + 16), a2 = effect(row + lo + 32);
+        __m128i b0 = effect(row + hi), b1 = effect(row + hi + 16), b2 = effect(row + hi + 32);
         Reverse16(a0, a1, a2, r);
         Reverse16(b0, b1, b2, r);
         Store128(row + lo, b0);
@@ -184,15 +215,76 @@ VANTIX_SSSE3 void MirrorRow(uint8_t* row, ptrdiff_t rowBytes, const ReverseMasks
         Store128(row + hi + 16, a1);
         Store128(row + hi + 32, a2);
     }
-    ReversePixels(row + lo, static_cast<size_t>(hi + 48 - lo) / 3);
+    const size_t middle = static_cast<size_t>(hi + 48 - lo);
+    effect.Rest(row + lo, middle);
+    ReversePixels(row + lo, middle / 3);
 }
 
-VANTIX_SSSE3_ENTRY void MirrorSsse3(uint8_t* pixels, int width, int height) {
+template <typename Effect>
+VANTIX_SSSE3 void MirrorRows(uint8_t* pixels, int width, int height, const Effect& effect) {
     const ReverseMasks r = MakeReverseMasks();
     const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(width) * 3;
     for (int y = 0; y < height; ++y) {
-        MirrorRow(pixels + y * rowBytes, rowBytes, r);
+        MirrorRow(pixels + y * rowBytes, rowBytes, r, effect);
     }
+}
+
+VANTIX_SSSE3 void MirrorInvertRows(uint8_t* pixels, int width, int height) {
+    MirrorRows(pixels, width, height, InvertedBytes{_mm_set1_epi8(-1)});
+}
+
+// The last row has no row after it and is only mirrored.
+VANTIX_SSSE3 void MirrorEmbossRows(uint8_t* pixels, int width, int height) {
+    const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(width) * 3;
+    MirrorRows(pixels, width, height - 1, EmbossedBytes{_mm_set1_epi8(static_cast<char>(0x80)), rowBytes});
+    MirrorRows(pixels + (height - 1) * rowBytes, width, 1, KeepBytes{});
+}
+
+// y of 16 pixels in reverse order: the byte order of a Luma16 turned round.
+VANTIX_SSSE3 __m128i ReverseBytes16(__m128i y) {
+    return _mm_shuffle_epi8(y, _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0));
+}
+
+// Mirror with gray or binary: y is one byte a pixel, so reversing it is one shuffle, and each
+// block's gray pixels are spread straight to the other end of the row.
+template <bool kBinary> VANTIX_SSSE3 __m128i LumaOrBinary16(const uint8_t* p, const Consts128& k) {
+    const __m128i y = Luma16(p, k);
+    return kBinary ? _mm_cmpgt_epi8(_mm_setzero_si128(), y) : y;
+}
+
+template <bool kBinary>
+VANTIX_SSSE3 void MirrorLumaRow(uint8_t* row, ptrdiff_t rowBytes, const Consts128& k) {
+    ptrdiff_t lo = 0;
+    ptrdiff_t hi = rowBytes - 48;
+    for (; lo + 48 <= hi; lo += 48, hi -= 48) {
+        const __m128i left = LumaOrBinary16<kBinary>(row + lo, k);
+        const __m128i right = LumaOrBinary16<kBinary>(row + hi, k);
+        Spread16(row + lo, ReverseBytes16(right), k);
+        Spread16(row + hi, ReverseBytes16(left), k);
+    }
+    const size_t middle = static_cast<size_t>(hi + 48 - lo) / 3;
+    (kBinary ? BinaryPixels : GrayPixels)(row + lo, middle);
+    ReversePixels(row + lo, middle);
+}
+
+VANTIX_SSSE3_ENTRY void MirrorSsse3(uint8_t* pixels, int width, int height) {
+    MirrorRows(pixels, width, height, KeepBytes{});
+}
+
+template <bool kBinary> VANTIX_SSSE3_ENTRY void MirrorLumaSsse3(uint8_t* pixels, int width, int height) {
+    const Consts128 k = MakeConsts128();
+    const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(width) * 3;
+    for (int y = 0; y < height; ++y) {
+        MirrorLumaRow<kBinary>(pixels + y * rowBytes, rowBytes, k);
+    }
+}
+
+VANTIX_SSSE3_ENTRY void MirrorInvertSsse3(uint8_t* pixels, int width, int height) {
+    MirrorInvertRows(pixels, width, height);
+}
+
+VANTIX_SSSE3_ENTRY void MirrorEmbossSsse3(uint8_t* pixels, int width, int height) {
+    MirrorEmbossRows(pixels, width, height);
 }
 
 VANTIX_SSSE3_ENTRY void GraySsse3(uint8_t* pixels, int width, int height) {
@@ -231,8 +323,6 @@ VANTIX_SSSE3_ENTRY void InvertSsse3(uint8_t* pixels, int width, int height) {
     InvertBytes(pixels + i, count - i);
 }
 
-// x - y + 128 clamped to 0..255 is, with the top bits flipped to make both signed, a saturating
-// signed x - y with the top bit flipped back.
 VANTIX_SSSE3_ENTRY void EmbossSsse3(uint8_t* pixels, int width, int height) {
     const __m128i top = _mm_set1_epi8(static_cast<char>(0x80));
     const size_t stride = static_cast<size_t>(width) * 3;
@@ -248,7 +338,16 @@ VANTIX_SSSE3_ENTRY void EmbossSsse3(uint8_t* pixels, int width, int height) {
     EmbossBytes(pixels + i, count - i, stride);
 }
 
-const FrameFilterPath kSsse3Path = {"ssse3", MirrorSsse3, GraySsse3, BinarySsse3, InvertSsse3, EmbossSsse3};
+const FrameFilterPath kSsse3Path = {"ssse3",
+                                    MirrorSsse3,
+                                    GraySsse3,
+                                    BinarySsse3,
+                                    InvertSsse3,
+                                    EmbossSsse3,
+                                    MirrorLumaSsse3<false>,
+                                    MirrorLumaSsse3<true>,
+                                    MirrorInvertSsse3,
+                                    MirrorEmbossSsse3};
 
 // ---- AVX2 (256-bit) ----
 
@@ -321,10 +420,42 @@ VANTIX_AVX2 void Spread32(uint8_t* p, __m256i y, const Consts256& k) {
 // The pixel shuffles cross 16-byte lanes, so the mirror keeps the 128-bit kernel (VEX-encoded here);
 // it moves memory at the rate of a copy already.
 VANTIX_AVX2_ENTRY void MirrorAvx2(uint8_t* pixels, int width, int height) {
-    const ReverseMasks r = MakeReverseMasks();
+    MirrorRows(pixels, width, height, KeepBytes{});
+}
+
+VANTIX_AVX2_ENTRY void MirrorInvertAvx2(uint8_t* pixels, int width, int height) {
+    MirrorInvertRows(pixels, width, height);
+}
+
+VANTIX_AVX2_ENTRY void MirrorEmbossAvx2(uint8_t* pixels, int width, int height) {
+    MirrorEmbossRows(pixels, width, height);
+}
+
+// Mirror with gray or binary, 32 pixels from each end at a time. What is left in the middle is a
+// row of its own to mirror in place, done by the 16-pixel kernel.
+template <bool kBinary> VANTIX_AVX2_ENTRY void MirrorLumaAvx2(uint8_t* pixels, int width, int height) {
+    const Consts256 k = MakeConsts256();
+    const Consts128 k128 = MakeConsts128();
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i reverseInLanes = _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15,
+                                                    14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
     const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(width) * 3;
     for (int y = 0; y < height; ++y) {
-        MirrorRow(pixels + y * rowBytes, rowBytes, r);
+        uint8_t* row = pixels + y * rowBytes;
+        ptrdiff_t lo = 0;
+        ptrdiff_t hi = rowBytes - 96;
+        for (; lo + 96 <= hi; lo += 96, hi -= 96) {
+            __m256i left = Luma32(row + lo, k);
+            __m256i right = Luma32(row + hi, k);
+            if (kBinary) {
+                left = _mm256_cmpgt_epi8(zero, left);
+                right = _mm256_cmpgt_epi8(zero, right);
+            }
+            // Bytes reversed in each half, then the halves swapped.
+            Spread32(row + lo, _mm256_permute4x64_epi64(_mm256_shuffle_epi8(right, reverseInLanes), 0x4E), k);
+            Spread32(row + hi, _mm256_permute4x64_epi64(_mm256_shuffle_epi8(left, reverseInLanes), 0x4E), k);
+        }
+        MirrorLumaRow<kBinary>(row + lo, hi + 96 - lo, k128);
     }
 }
 
@@ -376,7 +507,16 @@ VANTIX_AVX2_ENTRY void EmbossAvx2(uint8_t* pixels, int width, int height) {
     EmbossBytes(pixels + i, count - i, stride);
 }
 
-const FrameFilterPath kAvx2Path = {"avx2", MirrorAvx2, GrayAvx2, BinaryAvx2, InvertAvx2, EmbossAvx2};
+const FrameFilterPath kAvx2Path = {"avx2",
+                                   MirrorAvx2,
+                                   GrayAvx2,
+                                   BinaryAvx2,
+                                   InvertAvx2,
+                                   EmbossAvx2,
+                                   MirrorLumaAvx2<false>,
+                                   MirrorLumaAvx2<true>,
+                                   MirrorInvertAvx2,
+                                   MirrorEmbossAvx2};
 
 } // namespace
 

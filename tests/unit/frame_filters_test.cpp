@@ -66,6 +66,12 @@ void RefEmboss(uint8_t* pixels, int width, int height) {
     }
 }
 
+// The one-pass mirror with an effect must equal the mirror followed by the effect.
+template <FrameFilterFn kEffect> void RefMirrorThen(uint8_t* pixels, int width, int height) {
+    RefMirror(pixels, width, height);
+    kEffect(pixels, width, height);
+}
+
 struct Filter {
     const char* name;
     FrameFilterFn FrameFilterPath::*fast;
@@ -73,9 +79,15 @@ struct Filter {
 };
 
 const Filter kFilters[] = {
-    {"mirror", &FrameFilterPath::mirror, RefMirror}, {"gray", &FrameFilterPath::gray, RefGray},
-    {"binary", &FrameFilterPath::binary, RefBinary}, {"invert", &FrameFilterPath::invert, RefInvert},
+    {"mirror", &FrameFilterPath::mirror, RefMirror},
+    {"gray", &FrameFilterPath::gray, RefGray},
+    {"binary", &FrameFilterPath::binary, RefBinary},
+    {"invert", &FrameFilterPath::invert, RefInvert},
     {"emboss", &FrameFilterPath::emboss, RefEmboss},
+    {"mirror+gray", &FrameFilterPath::mirrorGray, RefMirrorThen<RefGray>},
+    {"mirror+binary", &FrameFilterPath::mirrorBinary, RefMirrorThen<RefBinary>},
+    {"mirror+invert", &FrameFilterPath::mirrorInvert, RefMirrorThen<RefInvert>},
+    {"mirror+emboss", &FrameFilterPath::mirrorEmboss, RefMirrorThen<RefEmboss>},
 };
 
 Frame RandomFrame(Size size, std::mt19937& rng) {
