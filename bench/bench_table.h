@@ -1,7 +1,7 @@
 // One row of tools/bench's table of figures. Every benchmark, native or under Wine, prints its rows
 // on standard output in this form; tools/bench picks them out of the output and prints them
 // together as one table:
-//   BENCH-ROW|figure|measured|baseline|ratio|target|met
+//   BENCH-ROW|figure|measured|baseline|ratio|target|met[|note]
 #pragma once
 
 #include <cmath>

@@ -194,6 +194,14 @@ size_t FrameRecorder::Capacity() const {
     return capacity_;
 }
 
+void FrameRecorder::TakeTallyLocked(bool keeps, const FrameSink::Tally& tally) {
+    if (!keeps)
+        return;
+    figures_.written = tally.written;
+    figures_.refused = tally.lost;
+    anyWritten_ = tally.written > 0;
+}
+
 void FrameRecorder::Work(FrameSinkFactory makeSink, RecorderThreadHooks hooks) {
     if (hooks.starting)
         hooks.starting();
@@ -217,6 +225,8 @@ void FrameRecorder::Work(FrameSinkFactory makeSink, RecorderThreadHooks hooks) {
         queue_.pop_front();
         guard.unlock();
         const FrameSink::Result result = sink->WriteFrame(frame.pixels.get(), frame.time100ns);
+        FrameSink::Tally tally;
+        const bool keeps = sink->KeepsTally(&tally);
         guard.lock();
         if (result == FrameSink::Result::Written) {
             ++figures_.written;
@@ -225,6 +235,7 @@ void FrameRecorder::Work(FrameSinkFactory makeSink, RecorderThreadHooks hooks) {
         } else {
             ++figures_.refused;
         }
+        TakeTallyLocked(keeps, tally);
         if (result == FrameSink::Result::Failed) {
             // Nothing more fits: end the recording here and keep what the file holds.
             sinkFailed_ = true;
@@ -241,11 +252,14 @@ void FrameRecorder::Work(FrameSinkFactory makeSink, RecorderThreadHooks hooks) {
     guard.unlock();
 
     const bool finished = sink->Finish();
+    FrameSink::Tally tally;
+    const bool keeps = sink->KeepsTally(&tally);
     sink.reset();
     if (hooks.ending)
         hooks.ending();
 
     guard.lock();
+    TakeTallyLocked(keeps, tally);
     finishedSound_ = finished && !failed;
     fileCompleted_ = finished;
     phase_ = Phase::Finished;

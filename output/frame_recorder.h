@@ -30,13 +30,26 @@ public:
     virtual Result WriteFrame(const uint8_t* pixels, int64_t time100ns) = 0;
     // Completes the file after the last frame. False when that failed.
     virtual bool Finish() = 0;
+
+    // Frames in the file and frames given to the sink but lost, so far.
+    struct Tally {
+        uint64_t written = 0;
+        uint64_t lost = 0;
+    };
+    // A sink that writes frames some time after it was given them (its encoders run on other
+    // threads) keeps this count itself, complete once Finish has returned, and answers true; the
+    // recorder then takes it instead of counting WriteFrame's answers.
+    virtual bool KeepsTally(Tally* tally) const {
+        (void)tally;
+        return false;
+    }
 };
 
 struct RecorderFigures {
     uint64_t offered = 0;   // frames that came while recording and not paused
     uint64_t written = 0;   // frames in the file
     uint64_t dropped = 0;   // not queued: the queue was full or memory short
-    uint64_t refused = 0;   // queued, but the sink dropped them
+    uint64_t refused = 0;   // queued, but the sink lost them
     uint64_t discarded = 0; // still queued at the stop
 };
 
@@ -117,6 +130,8 @@ private:
     };
 
     void Work(FrameSinkFactory makeSink, RecorderThreadHooks hooks);
+    // With the lock held: the sink's own count, where it keeps one, replaces the recorder's.
+    void TakeTallyLocked(bool keeps, const FrameSink::Tally& tally);
     int64_t MediaTimeLocked(int64_t now) const;
 
     std::function<int64_t()> clock_;

@@ -162,9 +162,16 @@ public:
     Result WriteFrame(const uint8_t* pixels, int64_t time100ns) override {
         if (writer_.Failed())
             return Result::Failed;
-        if (!pool_->Submit(pixels, time100ns))
+        if (!pool_->Submit(pixels, time100ns)) {
+            ++tally_.lost;
             return Result::Dropped;
+        }
         return TakeEncoded(false);
+    }
+
+    bool KeepsTally(Tally* tally) const override {
+        *tally = tally_;
+        return true;
     }
 
     bool Finish() override {
@@ -179,8 +186,12 @@ private:
     Result TakeEncoded(bool all) {
         bool lost = false;
         pool_->Collect(all, [&](int64_t time, bool ok, const std::vector<uint8_t>& jpeg) {
-            if (!ok || writer_.Failed() || !writer_.AddFrame(jpeg.data(), jpeg.size(), time))
+            if (!ok || writer_.Failed() || !writer_.AddFrame(jpeg.data(), jpeg.size(), time)) {
                 lost = true;
+                ++tally_.lost;
+            } else {
+                ++tally_.written;
+            }
         });
         if (writer_.Failed())
             return Result::Failed;
@@ -192,6 +203,7 @@ private:
     FileByteSink file_;
     Mp4MjpegWriter writer_;
     std::unique_ptr<EncodePool> pool_;
+    Tally tally_;
 };
 
 } // namespace

@@ -99,6 +99,7 @@ public:
         return result;
     }
     bool Finish() override { return inner_->Finish(); }
+    bool KeepsTally(Tally* tally) const override { return inner_->KeepsTally(tally); }
 
 private:
     void SavePicture(const uint8_t* pixels) {

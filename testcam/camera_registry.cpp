@@ -23,14 +23,14 @@ bool WriteString(HKEY key, const wchar_t* name, const std::wstring& value) {
 }
 
 bool WriteDword(HKEY key, const wchar_t* name, DWORD value) {
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof value) == ERROR_SUCCESS;
+    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value) ==
+           ERROR_SUCCESS;
 }
 
 bool ReadString(HKEY key, const wchar_t* name, std::wstring* value) {
     DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size > 65536)
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ ||
+        size > 65536)
         return false;
     std::wstring buf(size / sizeof(wchar_t) + 1, L'\0');
     if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) !=
@@ -79,12 +79,11 @@ public:
     Key(const Key&) = delete;
     Key& operator=(const Key&) = delete;
     bool Create(const std::wstring& path) {
-        return RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                               nullptr, &key_, nullptr) == ERROR_SUCCESS;
+        return RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                               nullptr) == ERROR_SUCCESS;
     }
     bool Open(const std::wstring& path) {
-        return RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key_) ==
-               ERROR_SUCCESS;
+        return RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key_) == ERROR_SUCCESS;
     }
     HKEY get() const { return key_; }
 
@@ -92,7 +91,7 @@ private:
     HKEY key_ = nullptr;
 };
 
-}  // namespace
+} // namespace
 
 bool CameraRegistry_WriteConfig(const TestCamConfig& c) {
     if (!TestCam_IsValidInstanceName(c.instanceName))
@@ -112,9 +111,8 @@ bool CameraRegistry_WriteConfig(const TestCamConfig& c) {
         ok = ok && WriteString(key.get(), ControlValueName(TestCamInterface::VideoProcAmp, i).c_str(),
                                TestCam_PropertyToText(c.procAmp[i]));
     for (int i = 0; i < kTestCamCameraControlCount; ++i)
-        ok = ok &&
-             WriteString(key.get(), ControlValueName(TestCamInterface::CameraControl, i).c_str(),
-                         TestCam_PropertyToText(c.cameraControl[i]));
+        ok = ok && WriteString(key.get(), ControlValueName(TestCamInterface::CameraControl, i).c_str(),
+                               TestCam_PropertyToText(c.cameraControl[i]));
     CameraRegistry_ClearState(c.instanceName);
     return ok;
 }
@@ -141,7 +139,9 @@ bool CameraRegistry_ReadConfig(const std::wstring& instanceName, TestCamConfig* 
     if (ReadDword(key.get(), L"CameraControl", &d))
         c.hasCameraControl = d != 0;
     if (ReadDword(key.get(), L"Picture", &d))
-        c.picture = d == 1 ? TestCamPicture::SignalFrame : TestCamPicture::Specimen;
+        c.picture = d == 1   ? TestCamPicture::SignalFrame
+                    : d == 2 ? TestCamPicture::Busy
+                             : TestCamPicture::Specimen;
     if (ReadDword(key.get(), L"FrameRate", &d))
         c.frameRate = d <= 1000 ? int(d) : 0;
     if (ReadDword(key.get(), L"UvcOnly", &d))
@@ -150,8 +150,7 @@ bool CameraRegistry_ReadConfig(const std::wstring& instanceName, TestCamConfig* 
         if (ReadString(key.get(), ControlValueName(TestCamInterface::VideoProcAmp, i).c_str(), &text))
             TestCam_PropertyFromText(text, &c.procAmp[i]);
     for (int i = 0; i < kTestCamCameraControlCount; ++i)
-        if (ReadString(key.get(), ControlValueName(TestCamInterface::CameraControl, i).c_str(),
-                       &text))
+        if (ReadString(key.get(), ControlValueName(TestCamInterface::CameraControl, i).c_str(), &text))
             TestCam_PropertyFromText(text, &c.cameraControl[i]);
     *config = c;
     return true;
@@ -169,8 +168,8 @@ void CameraRegistry_ClearState(const std::wstring& instanceName) {
     RegDeleteTreeW(HKEY_CURRENT_USER, StateKeyPath(instanceName).c_str());
 }
 
-bool CameraRegistry_ReadControl(const std::wstring& instanceName, TestCamInterface iface,
-                                long property, TestCamProperty* out) {
+bool CameraRegistry_ReadControl(const std::wstring& instanceName, TestCamInterface iface, long property,
+                                TestCamProperty* out) {
     Key key;
     std::wstring text;
     return key.Open(StateKeyPath(instanceName)) &&
@@ -178,12 +177,11 @@ bool CameraRegistry_ReadControl(const std::wstring& instanceName, TestCamInterfa
            TestCam_PropertyFromText(text, out);
 }
 
-void CameraRegistry_WriteControl(const std::wstring& instanceName, TestCamInterface iface,
-                                 long property, const TestCamProperty& value) {
+void CameraRegistry_WriteControl(const std::wstring& instanceName, TestCamInterface iface, long property,
+                                 const TestCamProperty& value) {
     Key key;
     if (key.Create(StateKeyPath(instanceName)))
-        WriteString(key.get(), ControlValueName(iface, property).c_str(),
-                    TestCam_PropertyToText(value));
+        WriteString(key.get(), ControlValueName(iface, property).c_str(), TestCam_PropertyToText(value));
 }
 
 void CameraRegistry_AppendSetCall(const std::wstring& instanceName, const TestCamSetCall& call) {
@@ -194,8 +192,8 @@ void CameraRegistry_AppendSetCall(const std::wstring& instanceName, const TestCa
     DWORD count = 0;
     ReadDword(key.get(), L"SetCallCount", &count);
     wchar_t text[96];
-    swprintf(text, 96, L"%d %ld %ld %ld 0x%08lX", int(call.iface), call.property, call.value,
-             call.flags, static_cast<unsigned long>(call.result));
+    swprintf(text, 96, L"%d %ld %ld %ld 0x%08lX", int(call.iface), call.property, call.value, call.flags,
+             static_cast<unsigned long>(call.result));
     WriteString(key.get(), (L"SetCall" + std::to_wstring(count)).c_str(), text);
     WriteDword(key.get(), L"SetCallCount", count + 1);
 }
@@ -214,8 +212,7 @@ std::vector<TestCamSetCall> CameraRegistry_ReadSetCalls(const std::wstring& inst
         int iface = 0;
         long property = 0, value = 0, flags = 0;
         unsigned long hr = 0;
-        if (swscanf(text.c_str(), L"%d %ld %ld %ld %lx", &iface, &property, &value, &flags, &hr) !=
-            5)
+        if (swscanf(text.c_str(), L"%d %ld %ld %ld %lx", &iface, &property, &value, &flags, &hr) != 5)
             continue;
         calls.push_back({iface == 1 ? TestCamInterface::CameraControl : TestCamInterface::VideoProcAmp,
                          property, value, flags, HRESULT(hr)});

@@ -1,5 +1,6 @@
 #include "testcam/frame_source.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "testcam/frame_convert.h"
@@ -8,32 +9,46 @@
 namespace {
 
 constexpr size_t kMaxCachedPictures = 4;
-constexpr size_t kMaxCachedJpegs = 16;
+// Enough for a second of busy frames at 60 a second.
+constexpr size_t kMaxCachedJpegs = 64;
 constexpr int kJpegQuality = 90;
 
-}  // namespace
+} // namespace
 
-const FrameSource::Picture& FrameSource::Base(TestCamPicture picture, int width, int height) {
+const FrameSource::Picture& FrameSource::Base(TestCamPicture picture, int width, int height, int fps) {
     for (const Picture& p : pictures_)
-        if (p.picture == picture && p.width == width && p.height == height)
+        if (p.picture == picture && p.width == width && p.height == height &&
+            (picture != TestCamPicture::Busy || p.fps == fps))
             return p;
     if (pictures_.size() >= kMaxCachedPictures)
         pictures_.erase(pictures_.begin());
-    Picture p{picture, width, height, {}};
+    Picture p{picture, width, height, {}, fps, {}};
     const size_t stride = TestPicture_DibStride(width);
     p.dib.assign(stride * size_t(height), 0);
-    TestPicture_Render(picture, width, height, p.dib.data(), stride, 0, 30);
+    // The busy picture's base is the specimen with its grain; each frame adds its own noise.
+    TestPicture_Render(picture == TestCamPicture::Busy ? TestCamPicture::Specimen : picture, width, height,
+                       p.dib.data(), stride, 0, 30);
+    if (picture == TestCamPicture::Busy) {
+        TestPicture_AddBusyGrain(width, height, p.dib.data(), stride);
+        p.noise = TestPicture_BusyNoiseLevels(width, height, fps);
+    }
     pictures_.push_back(std::move(p));
     return pictures_.back();
 }
 
-void FrameSource::RenderFrame(TestCamPicture picture, int width, int height, int frameIndex,
-                              int fps) {
-    const Picture& base = Base(picture, width, height);
+void FrameSource::RenderFrame(TestCamPicture picture, int width, int height, int frameIndex, int fps) {
+    const Picture& base = Base(picture, width, height, fps);
     work_ = base.dib;
-    if (picture == TestCamPicture::Specimen)
-        TestPicture_RenderMarker(width, height, work_.data(), TestPicture_DibStride(width),
-                                 frameIndex, fps);
+    Animate(base, work_.data(), frameIndex, fps);
+}
+
+void FrameSource::Animate(const Picture& base, uint8_t* dib, int frameIndex, int fps) {
+    if (base.picture == TestCamPicture::SignalFrame)
+        return;
+    const size_t stride = TestPicture_DibStride(base.width);
+    if (base.picture == TestCamPicture::Busy)
+        TestPicture_AddBusyNoise(base.width, base.height, dib, stride, frameIndex, fps, base.noise);
+    TestPicture_RenderMarker(base.width, base.height, dib, stride, frameIndex, fps);
 }
 
 long FrameSource::Produce(const VideoType& type, TestCamPicture picture, int frameIndex, int fps,
@@ -44,10 +59,9 @@ long FrameSource::Produce(const VideoType& type, TestCamPicture picture, int fra
         const long size = long(stride * size_t(h));
         if (size > capacity)
             return 0;
-        const Picture& base = Base(picture, w, h);
+        const Picture& base = Base(picture, w, h, fps);
         std::memcpy(dst, base.dib.data(), size_t(size));
-        if (picture == TestCamPicture::Specimen)
-            TestPicture_RenderMarker(w, h, dst, stride, frameIndex, fps);
+        Animate(base, dst, frameIndex, fps);
         return size;
     }
     if (type.fourcc == kTestCamYuy2) {
@@ -59,8 +73,11 @@ long FrameSource::Produce(const VideoType& type, TestCamPicture picture, int fra
         return size;
     }
     if (type.fourcc == kTestCamMjpg) {
-        // Only the marker changes between frames: one JPEG per marker phase is enough.
-        const int phase = picture == TestCamPicture::Specimen ? TestPicture_MarkerPhase(frameIndex, fps) : 0;
+        // The specimen changes only with the marker: one JPEG per marker phase is enough. The busy
+        // picture repeats after a second: one JPEG per frame of that second.
+        const int phase = picture == TestCamPicture::Specimen ? TestPicture_MarkerPhase(frameIndex, fps)
+                          : picture == TestCamPicture::Busy   ? std::max(frameIndex, 0) % std::max(fps, 1)
+                                                              : 0;
         const Jpeg* found = nullptr;
         for (const Jpeg& j : jpegs_)
             if (j.picture == picture && j.width == w && j.height == h && j.phase == phase)

@@ -7,12 +7,18 @@
 // marker in the top-right corner turns once a second so that a live picture looks live; every
 // other pixel is the same in every frame.
 //
+// Busy: the specimen as a real sensor delivers it, for recording and encoding figures: a fixed
+// fine grain of -6..6 levels (the same in the three colours) and noise of -3..3 levels in each
+// colour that changes every frame and repeats after fps frames (one second). The marker's square
+// is as in the specimen. Every specimen colour stays within 0..255 with both added.
+//
 // Signal frame: eight horizontal bands of uniform colour (band 0 at the bottom), the frame the
 // program takes as a zoom step when it arrives at 640x480.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "testcam/testcam_config.h"
 
@@ -22,7 +28,7 @@ struct TestRgb {
 };
 
 struct TestRect {
-    int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+    int left = 0, top = 0, right = 0, bottom = 0; // right and bottom exclusive
     bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
 };
 
@@ -54,8 +60,9 @@ int TestPicture_MarkerPhase(int frameIndex, int fps);
 // Colour of the pixel at column x, row y counted from the top.
 TestRgb TestPicture_SpecimenPixel(int width, int height, int x, int y, int frameIndex, int fps);
 TestRgb TestPicture_SignalPixel(int width, int height, int x, int y);
-TestRgb TestPicture_Pixel(TestCamPicture picture, int width, int height, int x, int y,
-                          int frameIndex, int fps);
+TestRgb TestPicture_BusyPixel(int width, int height, int x, int y, int frameIndex, int fps);
+TestRgb TestPicture_Pixel(TestCamPicture picture, int width, int height, int x, int y, int frameIndex,
+                          int fps);
 
 // Colour of signal band 0..7 and the band of row y (counted from the top).
 TestRgb TestPicture_SignalBandColor(int band);
@@ -68,5 +75,19 @@ size_t TestPicture_DibStride(int width);
 // stride >= width * 3). RenderMarker redraws only the live marker's square, for the next frame.
 void TestPicture_Render(TestCamPicture picture, int width, int height, uint8_t* dib, size_t stride,
                         int frameIndex, int fps);
-void TestPicture_RenderMarker(int width, int height, uint8_t* dib, size_t stride, int frameIndex,
-                              int fps);
+void TestPicture_RenderMarker(int width, int height, uint8_t* dib, size_t stride, int frameIndex, int fps);
+
+// The busy picture's parts. Grain and noise of pixel (x, y); channel 0 blue, 1 green, 2 red.
+int TestPicture_BusyGrain(int x, int y);
+int TestPicture_BusyNoise(int width, int x, int y, int channel, int frameIndex, int fps);
+// So that a camera can keep the specimen with its grain and add only each frame's noise: the
+// grain added to every pixel, the noise levels of every frame of a second at one size, and a
+// frame's noise added from them to every pixel. The marker is drawn over them afterwards.
+void TestPicture_AddBusyGrain(int width, int height, uint8_t* dib, size_t stride);
+std::vector<int8_t> TestPicture_BusyNoiseLevels(int width, int height, int fps);
+void TestPicture_AddBusyNoise(int width, int height, uint8_t* dib, size_t stride, int frameIndex, int fps,
+                              const std::vector<int8_t>& levels);
+// Add them to a rendered specimen (leaving the marker's square), so that a camera can keep the
+// specimen with its grain and add only each frame's noise.
+void TestPicture_AddBusyGrain(int width, int height, uint8_t* dib, size_t stride);
+void TestPicture_AddBusyNoise(int width, int height, uint8_t* dib, size_t stride, int frameIndex, int fps);

@@ -49,8 +49,9 @@ using TestCamProcAmpTable = std::array<TestCamProperty, kTestCamProcAmpCount>;
 using TestCamCameraControlTable = std::array<TestCamProperty, kTestCamCameraControlCount>;
 
 enum class TestCamPicture : int {
-    Specimen = 0,     // the synthetic specimen with its millimetre ruler (test_picture.h)
-    SignalFrame = 1,  // every frame is the eight-band signal frame
+    Specimen = 0,    // the synthetic specimen with its millimetre ruler (test_picture.h)
+    SignalFrame = 1, // every frame is the eight-band signal frame
+    Busy = 2,        // the specimen with a sensor's fine grain and noise that changes every frame
 };
 
 std::vector<TestCamFormat> TestCam_DefaultFormats();

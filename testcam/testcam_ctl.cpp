@@ -1,7 +1,7 @@
 // testcam_ctl: the virtual camera's test-side API for scripts.
 //   testcam_ctl register [--name NAME] [--instance INSTANCE] [--formats "MJPG 640x480@30, ..."]
 //                        [--no-still] [--no-procamp] [--no-camera-control]
-//                        [--picture specimen|signal] [--fps N]
+//                        [--picture specimen|signal|busy] [--fps N]
 //   testcam_ctl unregister --instance INSTANCE [--remove-config]
 //   testcam_ctl snapshot --instance INSTANCE
 //   testcam_ctl signal --instance INSTANCE [--count N]
@@ -21,7 +21,7 @@ int Usage() {
     std::fwprintf(stderr,
                   L"usage: testcam_ctl register [--name NAME] [--instance INSTANCE] [--formats LIST]\n"
                   L"                            [--no-still] [--no-procamp] [--no-camera-control]\n"
-                  L"                            [--picture specimen|signal] [--fps N]\n"
+                  L"                            [--picture specimen|signal|busy] [--fps N]\n"
                   L"       testcam_ctl unregister --instance INSTANCE [--remove-config]\n"
                   L"       testcam_ctl snapshot|status|calls --instance INSTANCE\n"
                   L"       testcam_ctl signal --instance INSTANCE [--count N]\n"
@@ -38,7 +38,7 @@ bool ParseCount(const std::wstring& text, int* value) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2)
@@ -67,9 +67,11 @@ int wmain(int argc, wchar_t** argv) {
             config.hasCameraControl = false;
         } else if (arg == L"--picture" && hasValue) {
             const std::wstring p = argv[++i];
-            if (p != L"specimen" && p != L"signal")
+            if (p != L"specimen" && p != L"signal" && p != L"busy")
                 return Usage();
-            config.picture = p == L"signal" ? TestCamPicture::SignalFrame : TestCamPicture::Specimen;
+            config.picture = p == L"signal" ? TestCamPicture::SignalFrame
+                             : p == L"busy" ? TestCamPicture::Busy
+                                            : TestCamPicture::Specimen;
         } else if (arg == L"--fps" && hasValue) {
             if (!ParseCount(argv[++i], &config.frameRate) || config.frameRate > 1000)
                 return Usage();
@@ -110,8 +112,8 @@ int wmain(int argc, wchar_t** argv) {
                      L"stillPinRefs %ld\nframesDelivered %ld\nstillsDelivered %ld\n"
                      L"signalFramesDelivered %ld\nrunning %ld\nconnected %d\nformat %ls %dx%d\n",
                      s.loaded, s.filterObjects, s.filterRefs, s.capturePinRefs, s.stillPinRefs,
-                     s.framesDelivered, s.stillsDelivered, s.signalFramesDelivered, s.running,
-                     s.connected, TestCam_FourccText(s.fourcc).c_str(), s.width, s.height);
+                     s.framesDelivered, s.stillsDelivered, s.signalFramesDelivered, s.running, s.connected,
+                     TestCam_FourccText(s.fourcc).c_str(), s.width, s.height);
         return 0;
     }
     if (command == L"calls") {

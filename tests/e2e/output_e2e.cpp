@@ -358,7 +358,7 @@ std::wstring TakeMessageBox(HWND owner, DWORD timeoutMs) {
 class OutputTest : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // A new list for this run (the figures test does not add to it).
+        // A new list for this run.
         DeleteFileW((VideoFolder() + L"\\manifest.txt").c_str());
     }
 
@@ -920,49 +920,6 @@ TEST_F(OutputTest, WithoutMediaFoundationTheProgramStillShowsPhotographsAndRecor
     ASSERT_EQ(videos.size(), 1u);
     ListForCheck(videos[0], {"no-media-foundation.mp4", "mjpeg", 640, 480, rate, clock / 10.0, 0});
     EXPECT_EQ(CloseProgram(&session_), 0u);
-}
-
-// The figures run on their own and add nothing to the list of videos to check.
-class OutputFigures : public OutputTest {
-protected:
-    static void SetUpTestSuite() {}
-};
-
-// Not a pass/fail test of speed: frames delivered, written and dropped in 20 s of recording at
-// three sizes, 30 frames a second.
-TEST_F(OutputFigures, RecorderAtThreeSizes) {
-    const TestCamFormat formats[] = {
-        {kTestCamMjpg, 640, 480, 30}, {kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 1920, 1080, 30}};
-    for (const TestCamFormat& format : formats) {
-        SCOPED_TRACE(format.width);
-        Settings settings;
-        settings.width = format.width;
-        settings.height = format.height;
-        Start(settings, format);
-        HWND dialog = OpenRecordDialog();
-        ASSERT_NE(dialog, nullptr);
-        const long frames0 = CameraFrames();
-        Press(dialog, IDOK);
-        ASSERT_TRUE(WaitFor([&] { return AskDialog(dialog, kRecordQueryRecording) == 1; }, 10000));
-        Sleep(20000);
-        const long delivered = CameraFrames() - frames0;
-        const LRESULT offered = AskDialog(dialog, kRecordQueryOffered);
-        const LRESULT written = AskDialog(dialog, kRecordQueryWritten);
-        const LRESULT dropped = AskDialog(dialog, kRecordQueryDropped);
-        const LRESULT refused = AskDialog(dialog, kRecordQueryRefused);
-        const std::string codec = Codec(dialog);
-        Press(dialog, IDOK);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 20000));
-        std::printf("recorder at %dx%d (%s): %ld frames delivered by the camera, %ld taken, %ld written, "
-                    "%ld dropped, %ld refused by the writer in 20 s\n",
-                    format.width, format.height, codec.c_str(), delivered, static_cast<long>(offered),
-                    static_cast<long>(written), static_cast<long>(dropped), static_cast<long>(refused));
-        EXPECT_GT(written, 0);
-        EXPECT_EQ(CloseProgram(&session_), 0u);
-        TestCam_Unregister(kCamera);
-        TestCam_RemoveConfig(kCamera);
-        EmptySaveFolder();
-    }
 }
 
 } // namespace output_e2e

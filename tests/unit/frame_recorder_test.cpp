@@ -60,13 +60,31 @@ public:
             return Result::Failed;
         log_.times.push_back(time100ns);
         log_.firstBytes.push_back(pixels[0]);
+        ++pending_;
+        while (pending_ > lag_)
+            Settle();
         return Result::Written;
     }
     bool Finish() override {
         std::lock_guard<std::mutex> guard(log_.lock);
         ++log_.finishes;
         log_.events.push_back("finish");
+        while (pending_ > 0)
+            Settle();
         return finishes_;
+    }
+    bool KeepsTally(Tally* tally) const override {
+        *tally = tally_;
+        return lag_ > 0;
+    }
+
+    // Keeps its own tally, as an encoder pool does: each frame reaches the file `lag` frames
+    // after it was given (the last ones at Finish); frame number `lose` and those from `loseFrom`
+    // on never do.
+    void WriteLater(int lag, int lose, int loseFrom = 1 << 30) {
+        lag_ = lag;
+        lose_ = lose;
+        loseFrom_ = loseFrom;
     }
 
     // Holds every write until Open().
@@ -91,6 +109,16 @@ private:
     bool gated_ = false;
     int failAt_ = -1;
     bool finishes_ = true;
+
+    void Settle() {
+        const bool lost = settled_ == lose_ || settled_ >= loseFrom_;
+        ++(lost ? tally_.lost : tally_.written);
+        ++settled_;
+        --pending_;
+    }
+    int lag_ = 0, lose_ = -1, loseFrom_ = 1 << 30;
+    int pending_ = 0, settled_ = 0;
+    Tally tally_;
 };
 
 std::vector<uint8_t> Frame(uint8_t fill) {
@@ -285,6 +313,39 @@ TEST_F(FrameRecorderTest, OutcomeTellsAnEmptyOrUncompletedFileFromAGoodOne) {
             Record(c.frames * 33);
         EXPECT_EQ(recorder.Join(), !c.finishFails);
         EXPECT_EQ(recorder.LastOutcome(), c.outcome);
+    }
+}
+
+// The figures of a sink that writes frames later than it takes them are its own count of what
+// reached the file, also of the frames it settles at the end; a file its tally says is empty is
+// empty, whatever WriteFrame answered.
+TEST_F(FrameRecorderTest, ASinkThatWritesLaterIsCountedByItsOwnTally) {
+    const struct {
+        int frames, lose, loseFrom;
+        uint64_t written, refused;
+        FrameRecorder::Outcome outcome;
+    } cases[] = {
+        {6, 1, 1 << 30, 5, 1, FrameRecorder::Outcome::Complete},
+        {6, -1, 4, 4, 2, FrameRecorder::Outcome::Complete}, // lost while settling at the stop
+        {2, -1, 0, 0, 2, FrameRecorder::Outcome::Empty},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.frames);
+        FakeSink* sink = Start();
+        sink->WriteLater(3, c.lose, c.loseFrom);
+        const std::vector<uint8_t> frame = Frame(1);
+        for (int i = 0; i < c.frames; ++i) {
+            recorder.OfferFrame(frame.data(), frame.size());
+            ASSERT_TRUE(Eventually([&] { return sink->entered == i + 1; }));
+            clock.Advance(33);
+        }
+        EXPECT_EQ(recorder.Join(), true);
+        const RecorderFigures f = recorder.Figures();
+        EXPECT_EQ(f.offered, static_cast<uint64_t>(c.frames));
+        EXPECT_EQ(f.written, c.written);
+        EXPECT_EQ(f.refused, c.refused);
+        EXPECT_EQ(recorder.LastOutcome(), c.outcome);
+        log.times.clear();
     }
 }
 

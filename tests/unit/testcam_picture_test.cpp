@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -29,7 +30,7 @@ struct Band {
     size_t start, words;
     int hue;
 };
-constexpr Band kBands[8] = {{2560, 13118, 1},    {117760, 13758, 125}, {234880, 13758, 240},
+constexpr Band kBands[8] = {{2560, 13118, 1},     {117760, 13758, 125}, {234880, 13758, 240},
                             {350080, 14078, 180}, {469120, 13758, 1},   {584320, 14078, 60},
                             {703360, 13758, 300}, {818560, 12478, 1}};
 
@@ -64,7 +65,7 @@ bool ReadsAsSignal(const std::vector<uint8_t>& f) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 TEST(TestPicture, RulerHasTheStatedScaleAtEverySize) {
     EXPECT_DOUBLE_EQ(TestPicture_PixelsPerMm(640), 100.0);
@@ -86,10 +87,13 @@ TEST(TestPicture, RulerHasTheStatedScaleAtEverySize) {
             EXPECT_EQ(At(dib, width, height, x + tickWidth - 1, ruler.top + length - 1), kTestPictureInk);
             EXPECT_EQ(At(dib, width, height, x, ruler.top + length), kTestPictureRulerBody) << t;
             EXPECT_EQ(At(dib, width, height, x + tickWidth + 1, ruler.top + 2 * tickWidth),
-                      kTestPictureRulerBody) << t;
+                      kTestPictureRulerBody)
+                << t;
         }
-        EXPECT_GT(TestPicture_RulerTickLength(width, height, 10), TestPicture_RulerTickLength(width, height, 5));
-        EXPECT_GT(TestPicture_RulerTickLength(width, height, 5), TestPicture_RulerTickLength(width, height, 3));
+        EXPECT_GT(TestPicture_RulerTickLength(width, height, 10),
+                  TestPicture_RulerTickLength(width, height, 5));
+        EXPECT_GT(TestPicture_RulerTickLength(width, height, 5),
+                  TestPicture_RulerTickLength(width, height, 3));
     }
 }
 
@@ -101,7 +105,8 @@ TEST(TestPicture, RenderMatchesThePixelFunctionAndOnlyTheMarkerMoves) {
         int changed = 0;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                ASSERT_EQ(At(first, w, h, x, y), TestPicture_SpecimenPixel(w, h, x, y, 0, 30)) << x << "," << y;
+                ASSERT_EQ(At(first, w, h, x, y), TestPicture_SpecimenPixel(w, h, x, y, 0, 30))
+                    << x << "," << y;
                 if (At(first, w, h, x, y) != At(later, w, h, x, y)) {
                     ASSERT_TRUE(marker.Contains(x, y)) << x << "," << y;
                     ++changed;
@@ -112,6 +117,53 @@ TEST(TestPicture, RenderMatchesThePixelFunctionAndOnlyTheMarkerMoves) {
         EXPECT_EQ(TestPicture_MarkerPhase(0, 30), TestPicture_MarkerPhase(30, 30));
         EXPECT_EQ(TestPicture_MarkerPhase(8, 30), 1);
         EXPECT_EQ(TestPicture_MarkerPhase(4, 15), 1);
+    }
+}
+
+// The busy picture is the specimen within a few levels, equal to its pixel function, with noise
+// that changes every frame, repeats after a second and averages out; the marker stays exact.
+TEST(TestPicture, BusyPictureIsTheSpecimenWithGrainAndNoiseThatChangesEveryFrame) {
+    for (auto [w, h, fps] : {std::tuple{640, 480, 30}, {321, 241, 15}, {8, 6, 30}}) {
+        SCOPED_TRACE(w);
+        const TestRect marker = TestPicture_MarkerRect(w, h);
+        std::vector<uint8_t> frames[3];
+        for (int f = 0; f < 3; ++f) {
+            frames[f].resize(TestPicture_DibStride(w) * size_t(h));
+            TestPicture_Render(TestCamPicture::Busy, w, h, frames[f].data(), TestPicture_DibStride(w),
+                               f == 2 ? 5 + fps : 4 + f, fps);
+        }
+        long changed = 0, grainSum = 0, noiseSum = 0, outside = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const TestRgb busy = At(frames[0], w, h, x, y);
+                ASSERT_EQ(busy, TestPicture_Pixel(TestCamPicture::Busy, w, h, x, y, 4, fps)) << x << "," << y;
+                const TestRgb plain = TestPicture_SpecimenPixel(w, h, x, y, 4, fps);
+                ASSERT_EQ(At(frames[1], w, h, x, y) == At(frames[2], w, h, x, y), true)
+                    << "repeats after fps frames";
+                if (marker.Contains(x, y)) {
+                    ASSERT_EQ(busy, plain);
+                    continue;
+                }
+                ++outside;
+                const int grain = TestPicture_BusyGrain(x, y);
+                ASSERT_LE(std::abs(grain), 6);
+                grainSum += grain;
+                for (int c = 0; c < 3; ++c) {
+                    const int noise = TestPicture_BusyNoise(w, x, y, c, 4, fps);
+                    ASSERT_LE(std::abs(noise), 3);
+                    noiseSum += noise;
+                }
+                ASSERT_LE(std::abs(busy.r - plain.r), 9);
+                ASSERT_LE(std::abs(busy.g - plain.g), 9);
+                ASSERT_LE(std::abs(busy.b - plain.b), 9);
+                changed += At(frames[0], w, h, x, y) != At(frames[1], w, h, x, y);
+            }
+        // Consecutive frames differ almost everywhere; grain and noise leave the mean colour.
+        EXPECT_GT(changed, outside * 8 / 10);
+        if (outside > 10000) {
+            EXPECT_LT(std::abs(double(grainSum) / outside), 0.2);
+            EXPECT_LT(std::abs(double(noiseSum) / (3 * outside)), 0.2);
+        }
     }
 }
 
@@ -135,7 +187,7 @@ TEST(FrameConvert, Yuy2HasLumaPerPixelAndChromaPerPair) {
     const int w = 5, h = 2;
     std::vector<uint8_t> dib(TestPicture_DibStride(w) * h, 0);
     const TestRgb colors[w] = {{255, 255, 255}, {0, 0, 0}, {255, 0, 0}, {255, 0, 0}, {0, 0, 255}};
-    for (int x = 0; x < w; ++x) {  // bottom row in memory is the picture's row 1
+    for (int x = 0; x < w; ++x) { // bottom row in memory is the picture's row 1
         uint8_t* p = dib.data() + size_t(x) * 3;
         p[0] = colors[x].b;
         p[1] = colors[x].g;
@@ -144,14 +196,14 @@ TEST(FrameConvert, Yuy2HasLumaPerPixelAndChromaPerPair) {
     std::vector<uint8_t> yuy2(size_t((w + 1) / 2) * 4 * h, 0xAA);
     ConvertDibToYuy2(dib.data(), TestPicture_DibStride(w), w, h, yuy2.data());
     const uint8_t* row1 = yuy2.data() + 12;
-    EXPECT_EQ(row1[0], 235);  // white
-    EXPECT_EQ(row1[2], 16);   // black
-    EXPECT_EQ(row1[1], 128);  // their average is gray: no colour
+    EXPECT_EQ(row1[0], 235); // white
+    EXPECT_EQ(row1[2], 16);  // black
+    EXPECT_EQ(row1[1], 128); // their average is gray: no colour
     EXPECT_EQ(row1[3], 128);
     EXPECT_EQ(row1[4], LumaOf(255, 0, 0));
-    EXPECT_EQ(row1[7], 240);  // red pair: full red difference
-    EXPECT_EQ(row1[8], LumaOf(0, 0, 255));  // the odd last pixel pairs with itself
+    EXPECT_EQ(row1[7], 240);               // red pair: full red difference
+    EXPECT_EQ(row1[8], LumaOf(0, 0, 255)); // the odd last pixel pairs with itself
     EXPECT_EQ(row1[10], LumaOf(0, 0, 255));
     EXPECT_EQ(row1[9], BlueDifferenceOf(0, 0, 255));
-    EXPECT_EQ(yuy2[0], 16);  // the picture's top row is the DIB's second, black row
+    EXPECT_EQ(yuy2[0], 16); // the picture's top row is the DIB's second, black row
 }

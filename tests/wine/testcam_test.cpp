@@ -20,8 +20,10 @@
 namespace {
 
 // mingw-w64's qedit.h declares the interfaces but not these classes.
-constexpr CLSID kSampleGrabber = {0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
-constexpr CLSID kNullRenderer = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+constexpr CLSID kSampleGrabber = {
+    0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+constexpr CLSID kNullRenderer = {
+    0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 constexpr wchar_t kCategoryPrefix[] = L"@device:sw:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\";
 
 template <typename T> class Ref {
@@ -69,7 +71,7 @@ public:
         frames_.emplace_back(buffer, buffer + length);
         times_.push_back(time);
         if (frames_.size() > 400)
-            frames_.erase(frames_.begin());  // keep memory flat in long runs
+            frames_.erase(frames_.begin()); // keep memory flat in long runs
         LeaveCriticalSection(&lock_);
         return S_OK;
     }
@@ -139,8 +141,8 @@ std::vector<DeviceEntry> ListDevices() {
     std::vector<DeviceEntry> list;
     Ref<ICreateDevEnum> devices;
     Ref<IEnumMoniker> monikers;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_ICreateDevEnum, devices.putVoid())) ||
+    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                devices.putVoid())) ||
         devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.put(), 0) != S_OK)
         return list;
     Ref<IMoniker> moniker;
@@ -166,8 +168,8 @@ HRESULT BindCamera(const std::wstring& instance, IBaseFilter** filter) {
     *filter = nullptr;
     Ref<ICreateDevEnum> devices;
     Ref<IEnumMoniker> monikers;
-    HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_ICreateDevEnum, devices.putVoid());
+    HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
+                                  devices.putVoid());
     if (FAILED(hr))
         return hr;
     if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.put(), 0) != S_OK)
@@ -233,16 +235,16 @@ struct CameraGraph {
 
     HRESULT BuildAround(const GUID& subtype, Route route = Route::RenderStream) {
         HRESULT hr;
-        if (FAILED(hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IGraphBuilder, graph.putVoid())) ||
+        if (FAILED(hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                         graph.putVoid())) ||
             FAILED(hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
                                          IID_ICaptureGraphBuilder2, builder.putVoid())) ||
             FAILED(hr = builder->SetFiltergraph(graph.get())) ||
             FAILED(hr = graph->QueryInterface(IID_IMediaControl, control.putVoid())) ||
-            FAILED(hr = CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IBaseFilter, grabberFilter.putVoid())) ||
-            FAILED(hr = CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IBaseFilter, nullRenderer.putVoid())) ||
+            FAILED(hr = CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                         grabberFilter.putVoid())) ||
+            FAILED(hr = CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                         nullRenderer.putVoid())) ||
             FAILED(hr = grabberFilter->QueryInterface(IID_ISampleGrabber, grabber.putVoid())) ||
             FAILED(hr = graph->AddFilter(camera.get(), L"Camera Input")) ||
             FAILED(hr = graph->AddFilter(grabberFilter.get(), L"Sample Grabber")) ||
@@ -254,14 +256,14 @@ struct CameraGraph {
                                        grabberFilter.get(), nullRenderer.get());
         } else {
             Ref<IPin> out, in, grabbed, rendered;
-            if (FAILED(hr = builder->FindPin(camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE,
-                                             nullptr, TRUE, 0, out.put())) ||
-                FAILED(hr = builder->FindPin(grabberFilter.get(), PINDIR_INPUT, nullptr, nullptr,
-                                             TRUE, 0, in.put())) ||
-                FAILED(hr = builder->FindPin(grabberFilter.get(), PINDIR_OUTPUT, nullptr, nullptr,
-                                             TRUE, 0, grabbed.put())) ||
-                FAILED(hr = builder->FindPin(nullRenderer.get(), PINDIR_INPUT, nullptr, nullptr,
-                                             TRUE, 0, rendered.put())) ||
+            if (FAILED(hr = builder->FindPin(camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, nullptr,
+                                             TRUE, 0, out.put())) ||
+                FAILED(hr = builder->FindPin(grabberFilter.get(), PINDIR_INPUT, nullptr, nullptr, TRUE, 0,
+                                             in.put())) ||
+                FAILED(hr = builder->FindPin(grabberFilter.get(), PINDIR_OUTPUT, nullptr, nullptr, TRUE, 0,
+                                             grabbed.put())) ||
+                FAILED(hr = builder->FindPin(nullRenderer.get(), PINDIR_INPUT, nullptr, nullptr, TRUE, 0,
+                                             rendered.put())) ||
                 FAILED(hr = graph->Connect(out.get(), in.get())))
                 return hr;
             hr = graph->Connect(grabbed.get(), rendered.get());
@@ -275,10 +277,10 @@ struct CameraGraph {
 
     HRESULT AddStill() {
         HRESULT hr;
-        if (FAILED(hr = CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IBaseFilter, stillGrabberFilter.putVoid())) ||
-            FAILED(hr = CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IBaseFilter, stillNull.putVoid())) ||
+        if (FAILED(hr = CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                         stillGrabberFilter.putVoid())) ||
+            FAILED(hr = CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                         stillNull.putVoid())) ||
             FAILED(hr = stillGrabberFilter->QueryInterface(IID_ISampleGrabber, stillGrabber.putVoid())) ||
             FAILED(hr = graph->AddFilter(stillGrabberFilter.get(), L"Sample Grabber2")) ||
             FAILED(hr = graph->AddFilter(stillNull.get(), L"Null Filter2")))
@@ -352,8 +354,8 @@ HRESULT SetCapability(IBaseFilter* camera, uint32_t fourcc, int width, int heigh
 
 // Whether a bottom-up RGB24 frame shows the picture, sampling a grid of pixels and every ruler
 // tick's top pixel; the live marker's square is left out.
-::testing::AssertionResult ShowsPicture(const std::vector<uint8_t>& frame, TestCamPicture picture,
-                                        int width, int height) {
+::testing::AssertionResult ShowsPicture(const std::vector<uint8_t>& frame, TestCamPicture picture, int width,
+                                        int height) {
     const size_t stride = TestPicture_DibStride(width);
     if (frame.size() != stride * size_t(height))
         return ::testing::AssertionFailure() << "frame of " << frame.size() << " bytes";
@@ -378,9 +380,7 @@ HRESULT SetCapability(IBaseFilter* camera, uint32_t fourcc, int width, int heigh
 
 class TestCam : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    }
+    void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))); }
     void TearDown() override {
         for (const std::wstring& instance : registered_) {
             TestCam_Unregister(instance);
@@ -395,7 +395,7 @@ protected:
     std::vector<std::wstring> registered_;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TestCam, EnumeratesUnderItsInstanceNameAndComesAndGoes) {
     Register(Camera(L"Demo Microscope", L"vid_1d6b&pid_0102&mi_00#demo#0"));
@@ -433,8 +433,10 @@ TEST_F(TestCam, EnumeratesUnderItsInstanceNameAndComesAndGoes) {
 
 TEST_F(TestCam, ReportsItsCapabilitiesThroughStreamConfig) {
     TestCamConfig c = Camera(L"Caps", L"vid_1d6b&pid_0102&mi_00#caps#0");
-    c.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 1280, 720, 15},
-                 {kTestCamYuy2, 640, 480, 30}, {kTestCamYuy2, 320, 240, 30}};
+    c.formats = {{kTestCamMjpg, 1280, 720, 30},
+                 {kTestCamMjpg, 1280, 720, 15},
+                 {kTestCamYuy2, 640, 480, 30},
+                 {kTestCamYuy2, 320, 240, 30}};
     Register(c);
     Ref<IBaseFilter> filter;
     ASSERT_EQ(BindCamera(c.instanceName, filter.put()), S_OK);
@@ -487,8 +489,9 @@ TEST_F(TestCam, ReportsItsCapabilitiesThroughStreamConfig) {
     DWORD returned = 0;
     Ref<IKsPropertySet> ks;
     ASSERT_EQ(still->QueryInterface(IID_IKsPropertySet, ks.putVoid()), S_OK);
-    ASSERT_EQ(ks->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category,
-                      sizeof category, &returned), S_OK);
+    ASSERT_EQ(
+        ks->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof category, &returned),
+        S_OK);
     EXPECT_EQ(category, PIN_CATEGORY_STILL);
     Ref<IAMStreamConfig> stillConfig;
     EXPECT_EQ(still->QueryInterface(IID_IAMStreamConfig, stillConfig.putVoid()), E_NOINTERFACE);
@@ -496,8 +499,7 @@ TEST_F(TestCam, ReportsItsCapabilitiesThroughStreamConfig) {
 
 TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
     TestCamConfig c = Camera(L"Streaming", L"vid_1d6b&pid_0102&mi_00#stream#0");
-    c.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 640, 480, 30},
-                 {kTestCamYuy2, 320, 240, 15}};
+    c.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 640, 480, 30}, {kTestCamYuy2, 320, 240, 15}};
     Register(c);
     CameraGraph g;
     ASSERT_EQ(BindCamera(c.instanceName, g.camera.put()), S_OK);
@@ -514,8 +516,8 @@ TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
     const DWORD start = GetTickCount();
     ASSERT_TRUE(g.frames.WaitFor(45, 5000));
     const DWORD elapsed = GetTickCount() - start;
-    EXPECT_GT(elapsed, 1100u);  // 45 frames at 30 a second take about 1.5 s
-    EXPECT_LT(elapsed, 4500u);  // (more on a busy machine: late ticks are dropped, not bunched)
+    EXPECT_GT(elapsed, 1100u); // 45 frames at 30 a second take about 1.5 s
+    EXPECT_LT(elapsed, 4500u); // (more on a busy machine: late ticks are dropped, not bunched)
     const auto frames = g.frames.Frames();
     EXPECT_TRUE(ShowsPicture(frames.back(), TestCamPicture::Specimen, 640, 480));
     const auto times = g.frames.Times();
@@ -563,6 +565,41 @@ TEST_F(TestCam, ConnectsThroughTheCaptureBuilderInEachCapabilitySize) {
         g.control->Run();
         ASSERT_TRUE(g.frames.WaitFor(3, 5000));
         EXPECT_TRUE(ShowsPicture(g.frames.Frames().back(), TestCamPicture::Specimen, f.width, f.height));
+    }
+}
+
+// The busy picture as the camera delivers it: each frame is the pixel function's at some frame of
+// the second, and consecutive frames differ.
+TEST_F(TestCam, BusyPictureDeliveredIsThePixelFunctionsFrameAfterFrame) {
+    TestCamConfig c = Camera(L"Busy", L"vid_1d6b&pid_0102&mi_00#busy#0");
+    c.formats = {{kTestCamRgb24, 320, 240, 30}};
+    c.picture = TestCamPicture::Busy;
+    Register(c);
+    CameraGraph g;
+    ASSERT_EQ(g.Build(c.instanceName), S_OK);
+    g.control->Run();
+    ASSERT_TRUE(g.frames.WaitFor(4, 5000));
+    g.control->Stop();
+    const auto frames = g.frames.Frames();
+    const size_t stride = TestPicture_DibStride(320);
+    auto matches = [&](const std::vector<uint8_t>& frame, int index) {
+        for (int y = 0; y < 240; y += 3)
+            for (int x = 0; x < 320; x += 2) {
+                const TestRgb want = TestPicture_BusyPixel(320, 240, x, y, index, 30);
+                const uint8_t* p = frame.data() + size_t(239 - y) * stride + size_t(x) * 3;
+                if (p[0] != want.b || p[1] != want.g || p[2] != want.r)
+                    return false;
+            }
+        return true;
+    };
+    int previous = -1;
+    for (size_t i = 1; i < 4; ++i) {
+        int index = 0;
+        while (index < 30 && !matches(frames[i], index))
+            ++index;
+        EXPECT_LT(index, 30) << "frame " << i << " is no frame of the busy picture";
+        EXPECT_NE(index, previous);
+        previous = index;
     }
 }
 
@@ -622,8 +659,9 @@ TEST_F(TestCam, StillPinFiresWhenTheButtonIsPressed) {
     CameraGraph g;
     ASSERT_EQ(g.Build(instance), S_OK);
     Ref<IPin> still;
-    ASSERT_EQ(g.builder->FindPin(g.camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_STILL,
-                                 &MEDIATYPE_Video, TRUE, 0, still.put()), S_OK);
+    ASSERT_EQ(g.builder->FindPin(g.camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_STILL, &MEDIATYPE_Video, TRUE,
+                                 0, still.put()),
+              S_OK);
     still.Reset();
     ASSERT_EQ(g.AddStill(), S_OK);
     // A press while the camera does not run is lost, as on a real camera.
@@ -723,7 +761,7 @@ TEST_F(TestCam, PictureControlsReportRangesAndRecordEverySet) {
     TestCamConfig c = Camera(L"Controls", L"vid_1d6b&pid_0102&mi_00#controls#0");
     c.cameraControl[4] = {true, -13, -1, 1, -6, 3, -7, 2};
     c.procAmp[kTestCamPowerLineFrequency] = {true, 0, 2, 1, 1, 2, 2, 2};
-    c.procAmp[2] = {};  // no hue
+    c.procAmp[2] = {}; // no hue
     Register(c);
     Ref<IBaseFilter> filter;
     ASSERT_EQ(BindCamera(c.instanceName, filter.put()), S_OK);
@@ -741,21 +779,19 @@ TEST_F(TestCam, PictureControlsReportRangesAndRecordEverySet) {
     ASSERT_EQ(camera->Get(CameraControl_Exposure, &value, &flags), S_OK);
     EXPECT_EQ(value, -7);
     EXPECT_EQ(flags, 2);
-    EXPECT_EQ(camera->GetRange(CameraControl_Focus, &min, &max, &step, &def, &caps),
-              E_PROP_ID_UNSUPPORTED);
+    EXPECT_EQ(camera->GetRange(CameraControl_Focus, &min, &max, &step, &def, &caps), E_PROP_ID_UNSUPPORTED);
     ASSERT_EQ(procAmp->GetRange(13, &min, &max, &step, &def, &caps), S_OK);
     EXPECT_EQ(max, 2);
-    EXPECT_EQ(procAmp->GetRange(VideoProcAmp_Hue, &min, &max, &step, &def, &caps),
-              E_PROP_ID_UNSUPPORTED);
+    EXPECT_EQ(procAmp->GetRange(VideoProcAmp_Hue, &min, &max, &step, &def, &caps), E_PROP_ID_UNSUPPORTED);
 
     EXPECT_EQ(camera->Set(CameraControl_Exposure, -9, 2), S_OK);
-    EXPECT_EQ(camera->Set(CameraControl_Exposure, 0, 1), S_OK);      // automatic
+    EXPECT_EQ(camera->Set(CameraControl_Exposure, 0, 1), S_OK); // automatic
     EXPECT_EQ(procAmp->Set(VideoProcAmp_Brightness, 500, 2), E_INVALIDARG);
-    EXPECT_EQ(procAmp->Set(VideoProcAmp_Brightness, 12, 1), E_INVALIDARG);  // no automatic mode
+    EXPECT_EQ(procAmp->Set(VideoProcAmp_Brightness, 12, 1), E_INVALIDARG); // no automatic mode
     EXPECT_EQ(procAmp->Set(13, 1, 2), S_OK);
     EXPECT_EQ(procAmp->Set(VideoProcAmp_Hue, 3, 2), E_PROP_ID_UNSUPPORTED);
     ASSERT_EQ(camera->Get(CameraControl_Exposure, &value, &flags), S_OK);
-    EXPECT_EQ(value, -9);  // automatic keeps the last value
+    EXPECT_EQ(value, -9); // automatic keeps the last value
     EXPECT_EQ(flags, 1);
 
     const std::vector<TestCamSetCall> expected = {
@@ -815,7 +851,7 @@ TEST_F(TestCam, CountsTheReferencesHeldOnFilterAndPins) {
         TestCamStatus s = TestCam_ReadStatus(instance);
         EXPECT_TRUE(s.loaded);
         EXPECT_EQ(s.filterObjects, 1);
-        EXPECT_GE(s.filterRefs, 2);  // ours and the graph's
+        EXPECT_GE(s.filterRefs, 2); // ours and the graph's
         EXPECT_GE(s.capturePinRefs, 1);
 
         // A pin kept past the close is seen.
@@ -865,8 +901,8 @@ TEST_F(TestCam, StreamsToAClientInTheMultithreadedApartment) {
                 return 1;
             {
                 CameraGraph g;
-                r->ok = g.Build(r->instance) == S_OK && g.AddStill() == S_OK &&
-                        SUCCEEDED(g.control->Run()) && g.frames.WaitFor(3, 5000);
+                r->ok = g.Build(r->instance) == S_OK && g.AddStill() == S_OK && SUCCEEDED(g.control->Run()) &&
+                        g.frames.WaitFor(3, 5000);
             }
             CoUninitialize();
             return 0;

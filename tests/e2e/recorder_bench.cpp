@@ -1,0 +1,205 @@
+// The recorder's figures with the virtual camera's busy picture (a real sensor's grain and noise),
+// not a pass/fail test: the real program records 20 s with the live picture running at each size,
+// and the recorder's own counters are read back from its dialog after the stop. Each file is
+// copied to recorder-bench/ of the artifact folder and listed in manifest.txt with the counters
+// and what the camera delivered meanwhile; bench/recording/recorder_bench.sh has ffprobe count
+// the frames of each and prints the table. tools/bench runs it; ctest does not.
+#include "output/record_dialog.h"
+#include "resources/dialogs_record_ids.h"
+#include "tests/e2e/program_session.h"
+#include "testcam/testcam_control.h"
+#include "view/camera_view.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace recorder_bench {
+namespace {
+
+constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#recbench#1";
+constexpr wchar_t kKey[] = L"Software\\Vantix";
+constexpr wchar_t kSaveFolder[] = L"C:\\vantix-recbench";
+constexpr int kVideoCommand = 3009;
+constexpr int kViewId = 108;
+constexpr DWORD kRecordMs = 20000;
+
+void WriteDword(HKEY key, const wchar_t* name, DWORD value) {
+    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+std::wstring FirstVideo() {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((std::wstring(kSaveFolder) + L"\\*.mp4").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return {};
+    FindClose(search);
+    return std::wstring(kSaveFolder) + L"\\" + found.cFileName;
+}
+
+void EmptySaveFolder() {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((std::wstring(kSaveFolder) + L"\\*.*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            DeleteFileW((std::wstring(kSaveFolder) + L"\\" + found.cFileName).c_str());
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    CreateDirectoryW(kSaveFolder, nullptr);
+}
+
+std::wstring BenchFolder() {
+    const char* artifacts = std::getenv("VANTIX_ARTIFACTS");
+    const std::wstring folder =
+        (artifacts ? ToWindowsPath(artifacts) : std::wstring(L".")) + L"\\recorder-bench";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    return folder;
+}
+
+BOOL CALLBACK FindRecordDialog(HWND hwnd, LPARAM lParam) {
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[16] = {};
+    GetClassNameW(hwnd, name, 16);
+    if (pid == found->first && std::wstring(name) == L"#32770" && GetDlgItem(hwnd, IDC_REC_CLOCK) &&
+        IsWindowVisible(hwnd)) {
+        found->second = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM which) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(window, message, which, 0, SMTO_ABORTIFHUNG, 5000, &result))
+        return -1;
+    return static_cast<LRESULT>(result);
+}
+
+void Press(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+class RecorderBench : public testing::TestWithParam<TestCamFormat> {
+protected:
+    void SetUp() override {
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        EmptySaveFolder();
+    }
+    void TearDown() override {
+        if (session_.process.hProcess)
+            CloseProgram(&session_);
+        TestCam_Unregister(kCamera);
+        TestCam_RemoveConfig(kCamera);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    }
+
+    HWND OpenRecordDialog() {
+        PostMessageW(session_.mainWindow, WM_COMMAND, MAKEWPARAM(kVideoCommand, 0), 0);
+        std::pair<DWORD, HWND> found{session_.process.dwProcessId, nullptr};
+        WaitFor(
+            [&] {
+                EnumWindows(FindRecordDialog, reinterpret_cast<LPARAM>(&found));
+                return found.second != nullptr;
+            },
+            10000);
+        return found.second;
+    }
+
+    long CameraFrames() { return TestCam_ReadStatus(kCamera).framesDelivered; }
+
+    ProgramSession session_;
+};
+
+TEST_P(RecorderBench, BusyPictureFor20Seconds) {
+    const TestCamFormat format = GetParam();
+    TestCamConfig config;
+    config.instanceName = kCamera;
+    config.friendlyName = L"Bench Scope";
+    config.formats = {format};
+    config.picture = TestCamPicture::Busy;
+    ASSERT_TRUE(TestCam_Register(config));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    WriteDword(key, L"mjpg", format.fourcc == kTestCamMjpg ? 1 : 0);
+    WriteDword(key, L"width", format.width);
+    WriteDword(key, L"height", format.height);
+    RegSetValueExW(key, L"ImgDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(kSaveFolder), sizeof kSaveFolder);
+    RegCloseKey(key);
+
+    ASSERT_TRUE(LaunchProgram(&session_));
+    HWND view = GetDlgItem(session_.mainWindow, kViewId);
+    ASSERT_TRUE(WaitFor([&] { return Ask(view, UM_VIEW_QUERY, kQueryContentWidth) == format.width; }, 20000))
+        << "no live picture at the camera's size";
+    // The camera makes its second of busy JPEG frames once; let it settle at its rate first.
+    Sleep(3000);
+
+    HWND dialog = OpenRecordDialog();
+    ASSERT_NE(dialog, nullptr);
+    Press(dialog, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return Ask(dialog, UM_RECORD_QUERY, kRecordQueryRecording) == 1; }, 10000));
+    const long frames0 = CameraFrames();
+    const LRESULT paints0 = Ask(view, UM_VIEW_QUERY, kQueryPaints);
+    const DWORD t0 = GetTickCount();
+    Sleep(kRecordMs);
+    const long delivered = CameraFrames() - frames0;
+    const LRESULT painted = Ask(view, UM_VIEW_QUERY, kQueryPaints) - paints0;
+    const double seconds = (GetTickCount() - t0) / 1000.0;
+    const LRESULT writer = Ask(dialog, UM_RECORD_QUERY, kRecordQueryWriter);
+    Press(dialog, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 60000)) << "the stop did not complete";
+
+    // The figures stay the last recording's until the next one starts.
+    dialog = OpenRecordDialog();
+    ASSERT_NE(dialog, nullptr);
+    LRESULT figures[5];
+    const RecordQuery asked[5] = {kRecordQueryOffered, kRecordQueryWritten, kRecordQueryDropped,
+                                  kRecordQueryRefused, kRecordQueryDiscarded};
+    for (int i = 0; i < 5; ++i)
+        figures[i] = Ask(dialog, UM_RECORD_QUERY, asked[i]);
+    Press(dialog, IDCANCEL);
+    WaitFor([&] { return !IsWindow(dialog); }, 10000);
+    EXPECT_EQ(CloseProgram(&session_), 0u);
+
+    const std::wstring video = FirstVideo();
+    ASSERT_FALSE(video.empty()) << "no video";
+    char name[64];
+    std::snprintf(name, sizeof name, "busy-%dx%d-%d.mp4", format.width, format.height, format.fps);
+    const std::wstring folder = BenchFolder();
+    ASSERT_TRUE(CopyFileW(video.c_str(),
+                          (folder + L"\\" + std::wstring(name, name + std::strlen(name))).c_str(), FALSE));
+    std::FILE* manifest = _wfopen((folder + L"\\manifest.txt").c_str(), L"a");
+    ASSERT_NE(manifest, nullptr);
+    std::fprintf(manifest,
+                 "%s width=%d height=%d fps=%d seconds=%.2f writer=%s delivered=%ld painted=%ld offered=%ld "
+                 "written=%ld dropped=%ld refused=%ld discarded=%ld\n",
+                 name, format.width, format.height, format.fps, seconds, writer == 1 ? "h264" : "mjpeg",
+                 delivered, static_cast<long>(painted), static_cast<long>(figures[0]),
+                 static_cast<long>(figures[1]), static_cast<long>(figures[2]), static_cast<long>(figures[3]),
+                 static_cast<long>(figures[4]));
+    std::fclose(manifest);
+    EXPECT_GT(figures[1], 0);
+}
+
+std::string SizeName(const testing::TestParamInfo<TestCamFormat>& info) {
+    return std::to_string(info.param.width) + "x" + std::to_string(info.param.height) + "x" +
+           std::to_string(info.param.fps);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, RecorderBench,
+                         testing::Values(TestCamFormat{kTestCamMjpg, 640, 480, 30},
+                                         TestCamFormat{kTestCamMjpg, 1280, 720, 30},
+                                         TestCamFormat{kTestCamMjpg, 1920, 1080, 30},
+                                         TestCamFormat{kTestCamMjpg, 2592, 1944, 15}),
+                         SizeName);
+
+} // namespace
+} // namespace recorder_bench
