@@ -4,6 +4,8 @@
 #include "capture/signal_frame.h"
 #include "view/frame_filters.h"
 
+#include <chrono>
+
 std::atomic<RecorderFrameHook> g_recorderFrameHook{nullptr};
 
 FrameOutcome DeliverFrame(FrameRing& ring, FrameTimeWindow& window, std::atomic<float>& frameRate,
@@ -22,8 +24,13 @@ FrameOutcome DeliverFrame(FrameRing& ring, FrameTimeWindow& window, std::atomic<
     if (length != frame.size)
         return FrameOutcome::WrongSize;
 
+    const auto start = std::chrono::steady_clock::now();
     CopyFrame(frame.pixels.get(), buffer, length);
     ApplyFrameFilters(frame.pixels.get(), frame.width, frame.height);
+    const auto spent = std::chrono::steady_clock::now() - start;
+    frame.deliverMicros =
+        static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::microseconds>(spent).count());
+    frame.sequence = ++ring.frames;
     PublishFrame(ring, index);
 
     if (RecorderFrameHook hook = g_recorderFrameHook.load())

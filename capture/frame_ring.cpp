@@ -19,7 +19,10 @@ bool AllocateFrameRing(FrameRing& ring, int width, int height) {
         buffer.width = width;
         buffer.height = height;
         buffer.size = size;
+        buffer.sequence = 0;
+        buffer.deliverMicros = 0;
     }
+    ring.frames = 0;
     std::lock_guard<std::mutex> guard(ring.lock);
     ring.latest = 0;
     ring.holds = {};

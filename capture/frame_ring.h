@@ -20,6 +20,10 @@ struct FrameBuffer {
     int width = 0;
     int height = 0;
     size_t size = 0; // width * height * 3
+    // Written by the writer before it publishes the buffer: the frame's number (1 for the camera's
+    // first frame; 0 while the buffer holds no frame) and the time its copy and filters took.
+    uint64_t sequence = 0;
+    uint32_t deliverMicros = 0;
 };
 
 inline constexpr int kFrameRingSize = 4;
@@ -30,6 +34,7 @@ struct FrameRing {
     std::mutex lock;
     int latest = -1;                         // newest complete frame; -1 while no buffers exist
     std::array<int, kFrameRingSize> holds{}; // readers holding each buffer
+    uint64_t frames = 0;                     // frames published since the ring was allocated (writer only)
 };
 
 // The open camera's ring.

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <cwchar>
 #include <vector>
 
@@ -104,19 +105,42 @@ bool EnsureBackBuffer(CameraViewState* v, HDC dc) {
     return true;
 }
 
-void RecordComposeTime(CameraViewState* v, LONGLONG ticks, LONGLONG frequency) {
-    const unsigned micros = static_cast<unsigned>(ticks * 1000000 / std::max<LONGLONG>(frequency, 1));
-    v->stats.composeSamples[v->stats.composeCount % 256] = micros;
-    ++v->stats.composeCount;
+unsigned Microseconds(LONGLONG ticks) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<unsigned>(ticks * 1000000 / std::max<LONGLONG>(frequency.QuadPart, 1));
 }
 
-unsigned ComposePercentile(const CameraViewState* v, int percent) {
-    const unsigned n = std::min(v->stats.composeCount, 256u);
-    if (n == 0)
+// A composition done: its time, and the frame's whole way when it is a camera frame.
+void RecordComposition(CameraViewState* v, const FrameBuffer* frame, LONGLONG ticks) {
+    const unsigned micros = Microseconds(ticks);
+    v->stats.compose.Add(micros);
+    ++v->stats.paints;
+    if (frame->sequence == 0)
+        return;
+    v->stats.framePath.Add(frame->deliverMicros + micros);
+    if (frame->sequence != v->stats.lastPainted) {
+        ++v->stats.framesPainted;
+        v->stats.lastPainted = frame->sequence;
+    }
+}
+
+// The baseline of the frame path's figures: one memcpy of a frame of the open camera's size.
+unsigned FrameCopyMicros(const CameraViewState* v) {
+    const size_t size = static_cast<size_t>(std::max(v->frameWidth, 0)) * std::max(v->frameHeight, 0) * 3;
+    if (size == 0)
         return 0;
-    std::vector<unsigned> samples(v->stats.composeSamples, v->stats.composeSamples + n);
-    std::sort(samples.begin(), samples.end());
-    return samples[std::min<size_t>(n - 1, n * static_cast<size_t>(percent) / 100)];
+    std::vector<uint8_t> from(size, 1), to(size);
+    TimeSamples copies;
+    for (int i = 0; i < 9; ++i) {
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        std::memcpy(to.data(), from.data(), size);
+        QueryPerformanceCounter(&end);
+        copies.Add(Microseconds(end.QuadPart - start.QuadPart));
+        from[static_cast<size_t>(i) * 4096 % size] = to[size - 1];
+    }
+    return copies.Percentile(50);
 }
 
 void DrawDigitalZoomLabel(CameraViewState* v) {
@@ -133,7 +157,7 @@ void DrawDigitalZoomLabel(CameraViewState* v) {
 void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame) {
     if (!frame || !frame->pixels || frame->width != v->frameWidth || frame->height != v->frameHeight)
         return;
-    LARGE_INTEGER start, end, frequency;
+    LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     if (!EnsureBackBuffer(v, dc))
         return;
@@ -169,9 +193,7 @@ void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame) {
            SRCCOPY);
 
     QueryPerformanceCounter(&end);
-    QueryPerformanceFrequency(&frequency);
-    RecordComposeTime(v, end.QuadPart - start.QuadPart, frequency.QuadPart);
-    ++v->stats.paints;
+    RecordComposition(v, frame, end.QuadPart - start.QuadPart);
 }
 
 void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
@@ -493,9 +515,17 @@ LRESULT OnQuery(const CameraViewState* v, WPARAM which, LPARAM argument) {
         case kQueryPaints:
             return v->stats.paints;
         case kQueryComposeMedian:
-            return ComposePercentile(v, 50);
+            return v->stats.compose.Percentile(50);
         case kQueryCompose95:
-            return ComposePercentile(v, 95);
+            return v->stats.compose.Percentile(95);
+        case kQueryFramePathMedian:
+            return v->stats.framePath.Percentile(50);
+        case kQueryFramePath95:
+            return v->stats.framePath.Percentile(95);
+        case kQueryFramesPainted:
+            return v->stats.framesPainted;
+        case kQueryFrameCopy:
+            return FrameCopyMicros(v);
         case kQueryZoom:
             return v->zoomPercent;
         case kQueryDisplayWidth:

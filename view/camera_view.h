@@ -6,9 +6,11 @@
 #include "measure/calibration.h"
 #include "measure/overlay_plan.h"
 #include "measure/shape_editor.h"
+#include "view/time_samples.h"
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -19,9 +21,11 @@ struct MeasureDrawing;
 
 // Figures of the picture path, for measuring it from outside (UM_VIEW_STATS).
 struct ViewStats {
-    unsigned paints = 0;               // compositions copied to the window
-    unsigned composeSamples[256] = {}; // recent composition times in microseconds (ring)
-    unsigned composeCount = 0;
+    unsigned paints = 0;        // compositions copied to the window
+    TimeSamples compose;        // composing the back buffer and copying it to the window
+    TimeSamples framePath;      // a frame's whole way: copy and filters on delivery, then its composition
+    unsigned framesPainted = 0; // camera frames painted at least once
+    uint64_t lastPainted = 0;   // the sequence number of the frame painted last
 };
 
 struct CameraViewState {
@@ -91,7 +95,11 @@ enum ViewQuery : int {
     kQueryCrosshair = 15,
     kQueryScaleBits = 16, // the scale's float bits (pixels per unit; -1.0 = not calibrated)
     kQueryUnit = 17,
-    kQueryCalibLine = 18, // calibLineLength: 0 = no calibration line
+    kQueryCalibLine = 18,       // calibLineLength: 0 = no calibration line
+    kQueryFramePathMedian = 19, // a frame's way from delivery to the window, microseconds
+    kQueryFramePath95 = 20,
+    kQueryFramesPainted = 21, // camera frames painted at least once (not the black one before the first)
+    kQueryFrameCopy = 22,     // one memcpy of a frame of the open camera, microseconds (median of 9)
     kQueryShapeCount = 30,
     kQuerySelectedShape = 31, // -1 = none
     kQueryHoveredShape = 32,  // -1 = none

@@ -1,5 +1,5 @@
 // The camera view of the real program with the virtual camera: the live picture, zoom, panning,
-// cameras coming and going, the digital zoom, and how fast the picture path runs.
+// cameras coming and going, the digital zoom.
 #include "tests/e2e/program_session.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
@@ -268,28 +268,4 @@ TEST_F(CameraViewTest, CamerasComingAndGoing) {
     EXPECT_GE(opened, 500u);
     EXPECT_LE(opened, 2500u);
     EXPECT_EQ(Query(view, kQueryContentWidth), 800);
-}
-
-// Not a pass/fail test of speed: it reports the picture path's figures at 1920x1080, 30 frames a
-// second, at 100 % zoom where each frame is copied without scaling.
-TEST_F(CameraViewTest, PicturePathFigures) {
-    ASSERT_TRUE(TestCam_Register(Camera(kFirstCamera, L"Wide Scope", {{kTestCamMjpg, 1920, 1080, 30}})));
-    HWND view = Start();
-    ASSERT_TRUE(WaitFor([&] { return Live(view); }, 3000));
-    ViewCommand(view, 8003, 100);
-    Sleep(1000);
-    const long frames0 = TestCam_ReadStatus(kFirstCamera).framesDelivered;
-    const LRESULT paints0 = Query(view, kQueryPaints);
-    const DWORD t0 = GetTickCount();
-    Sleep(10000);
-    const double seconds = (GetTickCount() - t0) / 1000.0;
-    const double frames = static_cast<double>(TestCam_ReadStatus(kFirstCamera).framesDelivered - frames0);
-    const double paints = static_cast<double>(Query(view, kQueryPaints) - paints0);
-    std::printf("picture path at 1920x1080: %.1f frames/s delivered, %.1f paints/s, %.1f %% painted, "
-                "composition median %ld us, 95th percentile %ld us\n",
-                frames / seconds, paints / seconds, frames > 0 ? 100.0 * paints / frames : 0.0,
-                static_cast<long>(Query(view, kQueryComposeMedian)),
-                static_cast<long>(Query(view, kQueryCompose95)));
-    EXPECT_GT(frames, 0.0);
-    EXPECT_GT(paints, 0.0);
 }

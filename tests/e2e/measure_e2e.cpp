@@ -2,6 +2,7 @@
 // on the live picture, selected, dragged and deleted, a text note typed and placed, and how fast
 // the picture is composed while a shape is dragged over a large picture full of shapes. PNG photos
 // taken with shapes or a note on the picture are read back to see that they hold them too.
+#include "bench/bench_table.h"
 #include "measure/measure_tool.h"
 #include "tests/e2e/program_session.h"
 #include "testcam/testcam_control.h"
@@ -575,9 +576,18 @@ TEST_F(Measure, CompositionWhileDraggingFigures) {
     const LRESULT p95 = Query(view_, kQueryCompose95);
     Release(start.x, start.y);
     SaveScreenshot(L"measure-100-shapes.bmp");
-    std::printf("composition while dragging at 1920x1080, 100 shapes, crossline on: median %ld us, "
-                "95th percentile %ld us; %ld compositions in %lu ms for 300 moves\n",
-                static_cast<long>(median), static_cast<long>(p95),
-                static_cast<long>(Query(view_, kQueryPaints) - paints0), static_cast<unsigned long>(elapsed));
-    EXPECT_GT(median, 0);
+    const LRESULT copy = Query(view_, kQueryFrameCopy);
+    const LRESULT paints = Query(view_, kQueryPaints) - paints0;
+    ASSERT_GT(copy, 0);
+    char baseline[48], measured[48], figure[96], ratio[16];
+    std::snprintf(baseline, sizeof baseline, "memcpy %ld us", static_cast<long>(copy));
+    for (const auto& [name, value] : {std::pair{"median", median}, std::pair{"95th percentile", p95}}) {
+        std::snprintf(figure, sizeof figure, "composition dragging 100 shapes 1920x1080, %s", name);
+        std::snprintf(measured, sizeof measured, "%ld us", static_cast<long>(value));
+        std::snprintf(ratio, sizeof ratio, "%.2fx", static_cast<double>(value) / static_cast<double>(copy));
+        PrintBenchRow(figure, measured, baseline, ratio, "-", "-");
+    }
+    std::snprintf(measured, sizeof measured, "%ld compositions", static_cast<long>(paints));
+    std::snprintf(baseline, sizeof baseline, "300 moves in %lu ms", static_cast<unsigned long>(elapsed));
+    PrintBenchRow("compositions while dragging 100 shapes", measured, baseline, "-", "-", "-");
 }

@@ -1,5 +1,7 @@
 #include "tests/e2e/program_session.h"
 
+#include "view/camera_view.h"
+
 #include <cstdlib>
 #include <vector>
 
@@ -70,6 +72,14 @@ DWORD CloseProgram(ProgramSession* session, DWORD timeoutMs) {
     session->process = {};
     session->mainWindow = nullptr;
     return exitCode;
+}
+
+LRESULT QueryView(HWND view, int which, LPARAM argument) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutW(view, UM_VIEW_QUERY, static_cast<WPARAM>(which), argument, SMTO_ABORTIFHUNG,
+                             5000, &result))
+        return -1;
+    return static_cast<LRESULT>(result);
 }
 
 RECT ChildRect(HWND child) {

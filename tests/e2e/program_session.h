@@ -23,6 +23,10 @@ bool LaunchProgram(ProgramSession* session, DWORD timeoutMs = 30000);
 // or STILL_ACTIVE when it did not end in time (the process is then terminated).
 DWORD CloseProgram(ProgramSession* session, DWORD timeoutMs = 20000);
 
+// One of the camera view's figures (UM_VIEW_QUERY; `which` a ViewQuery), -1 when the view does not
+// answer within 5 s.
+LRESULT QueryView(HWND view, int which, LPARAM argument = 0);
+
 // A child's rectangle in its parent's client coordinates.
 RECT ChildRect(HWND child);
 

@@ -2,7 +2,7 @@
 // not a pass/fail test: the real program records 20 s with the live picture running at each size,
 // and the recorder's own counters are read back from its dialog after the stop. Each file is
 // copied to recorder-bench/ of the artifact folder and listed in manifest.txt with the counters
-// and what the camera delivered meanwhile; bench/recording/recorder_bench.sh has ffprobe count
+// and what the camera delivered meanwhile; bench/recording/run.sh has ffprobe count
 // the frames of each and prints the table. tools/bench runs it; ctest does not.
 #include "output/record_dialog.h"
 #include "resources/dialogs_record_ids.h"
@@ -11,7 +11,10 @@
 #include "view/camera_view.h"
 
 #include <gtest/gtest.h>
+#include <psapi.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -187,6 +190,82 @@ TEST_P(RecorderBench, BusyPictureFor20Seconds) {
                  static_cast<long>(figures[4]));
     std::fclose(manifest);
     EXPECT_GT(figures[1], 0);
+}
+
+// The soak: the live picture at 640x480x30 with a recording running and a photo every 10 s for
+// VANTIX_SOAK_MINUTES (default 30) minutes; the program's working set, GDI and USER objects and
+// handles are sampled every minute and printed as SOAK-ROW|minute|working set KiB|GDI|USER|handles.
+// The last sample must be within 2 % (memory) of, and equal (GDI, USER) to, the fifth minute's.
+// tools/soak runs it; neither ctest nor tools/bench does.
+class Soak : public RecorderBench {};
+
+struct Usage {
+    double workingSetKiB = 0;
+    DWORD gdi = 0, user = 0, handles = 0;
+};
+
+Usage Sample(HANDLE process) {
+    Usage u;
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof(memory);
+    if (GetProcessMemoryInfo(process, &memory, sizeof(memory)))
+        u.workingSetKiB = static_cast<double>(memory.WorkingSetSize) / 1024;
+    u.gdi = GetGuiResources(process, GR_GDIOBJECTS);
+    u.user = GetGuiResources(process, GR_USEROBJECTS);
+    GetProcessHandleCount(process, &u.handles);
+    return u;
+}
+
+TEST_F(Soak, LivePictureWithARecordingAndAPhotoEvery10Seconds) {
+    const char* asked = std::getenv("VANTIX_SOAK_MINUTES");
+    const int minutes = std::max(asked ? std::atoi(asked) : 30, 6);
+    TestCamConfig config;
+    config.instanceName = kCamera;
+    config.friendlyName = L"Soak Scope";
+    config.formats = {{kTestCamMjpg, 640, 480, 30}};
+    ASSERT_TRUE(TestCam_Register(config));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key, L"ImgDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(kSaveFolder), sizeof kSaveFolder);
+    RegCloseKey(key);
+
+    ASSERT_TRUE(LaunchProgram(&session_));
+    HWND view = GetDlgItem(session_.mainWindow, kViewId);
+    ASSERT_TRUE(WaitFor([&] { return Ask(view, UM_VIEW_QUERY, kQueryFramesPainted) > 0; }, 20000));
+    HWND dialog = OpenRecordDialog();
+    ASSERT_NE(dialog, nullptr);
+    Press(dialog, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return Ask(dialog, UM_RECORD_QUERY, kRecordQueryRecording) == 1; }, 10000));
+
+    std::vector<Usage> samples;
+    for (int minute = 0; minute <= minutes; ++minute) {
+        samples.push_back(Sample(session_.process.hProcess));
+        const Usage& u = samples.back();
+        std::printf("SOAK-ROW|%d|%.0f|%lu|%lu|%lu\n", minute, u.workingSetKiB, u.gdi, u.user, u.handles);
+        std::fflush(stdout);
+        if (minute == minutes)
+            break;
+        for (int photo = 0; photo < 6; ++photo) {
+            PostMessageW(session_.mainWindow, WM_COMMAND, MAKEWPARAM(3008, 0), 0);
+            Sleep(10000);
+        }
+    }
+    const LRESULT painted = Ask(view, UM_VIEW_QUERY, kQueryFramesPainted);
+    const LRESULT recording = Ask(dialog, UM_RECORD_QUERY, kRecordQueryRecording);
+    Press(dialog, IDOK);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 120000)) << "the stop did not complete";
+    EXPECT_EQ(CloseProgram(&session_), 0u);
+
+    EXPECT_EQ(recording, 1) << "the recording ended before the soak did";
+    EXPECT_GT(painted, minutes * 60 * 25) << "the live picture fell behind";
+    const Usage& fifth = samples[5];
+    const Usage& last = samples.back();
+    EXPECT_LE(std::abs(last.workingSetKiB - fifth.workingSetKiB), fifth.workingSetKiB * 0.02)
+        << "working set " << fifth.workingSetKiB << " KiB at minute 5, " << last.workingSetKiB
+        << " KiB at the end";
+    EXPECT_EQ(last.gdi, fifth.gdi);
+    EXPECT_EQ(last.user, fifth.user);
 }
 
 std::string SizeName(const testing::TestParamInfo<TestCamFormat>& info) {

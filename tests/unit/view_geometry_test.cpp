@@ -1,6 +1,9 @@
+#include "view/time_samples.h"
 #include "view/view_geometry.h"
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 TEST(ViewZoom, FitTakesTheSmallerRatioWithinFiftyToTwoHundred) {
     EXPECT_EQ(FitZoomPercent(1000, 700, 1920, 1080), 52); // width decides: 52.08
@@ -153,4 +156,19 @@ TEST(ViewDigitalZoom, EachStepCropsTenPercentMoreHalfFromEachSide) {
     const CropRect none = DigitalZoomCrop(640, 480, 0);
     EXPECT_EQ(none.width, 640);
     EXPECT_EQ(none.x, 0);
+}
+
+TEST(TimeSamples, PercentilesAreOfTheNewestSamplesOnly) {
+    TimeSamples samples;
+    EXPECT_EQ(samples.Percentile(50), 0u);
+    // 1000 slow samples, then a full window of fast ones 1..256: only the fast ones count.
+    for (unsigned i = 0; i < 1000; ++i)
+        samples.Add(1000000);
+    for (unsigned i = 1; i <= TimeSamples::kKept; ++i)
+        samples.Add(i);
+    EXPECT_EQ(samples.Percentile(0), 1u);
+    EXPECT_EQ(samples.Percentile(50), 129u);
+    EXPECT_EQ(samples.Percentile(95), 244u);
+    EXPECT_EQ(samples.Percentile(100), 256u);
+    EXPECT_EQ(samples.Percentile(150), 256u);
 }

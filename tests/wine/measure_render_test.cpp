@@ -1,6 +1,7 @@
 // The measurement overlay drawn with Wine's GDI and GDI+ onto a back buffer like the camera view's,
 // over the virtual camera's specimen: what every kind of shape and its labels leave in the pixels,
 // the calibration line, label texts as the Windows C library formats them, and drawing time.
+#include "bench/bench_table.h"
 #include "measure/labels.h"
 #include "measure/measure_render.h"
 #include "measure/shape_layout.h"
@@ -13,7 +14,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -324,6 +327,22 @@ TEST(MeasureRender, HundredShapesAt1920x1080Figures) {
     }
     using Clock = std::chrono::steady_clock;
     auto ms = [](Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    // The baseline: one memcpy of a 1920x1080 frame of the camera.
+    std::vector<uint8_t> from(1920 * 1080 * 3, 1), to(from.size());
+    std::vector<double> copies;
+    for (int run = 0; run < 15; ++run) {
+        const auto t0 = Clock::now();
+        std::memcpy(to.data(), from.data(), from.size());
+        copies.push_back(ms(Clock::now() - t0));
+        from[static_cast<size_t>(run) * 4096] = to.back();
+    }
+    const double copy = median(copies);
+    char baseline[48];
+    std::snprintf(baseline, sizeof baseline, "memcpy %.2f ms", copy);
     for (float scale : {-1.0f, 100.0f}) {
         OverlayInput in = Calibrated(1920, 1080);
         in.scale = scale;
@@ -353,12 +372,14 @@ TEST(MeasureRender, HundredShapesAt1920x1080Figures) {
                 byStep[step].push_back(ms(Clock::now() - s0));
             }
         }
-        auto median = [](std::vector<double> v) {
-            std::sort(v.begin(), v.end());
-            return v[v.size() / 2];
-        };
-        std::printf("100 shapes at 1920x1080, %s: build %.2f ms, draw %.2f ms (median of 15)\n",
-                    scale > 0 ? "calibrated" : "uncalibrated", median(build), median(draw));
+        for (const auto& [name, times] : {std::pair{"build", &build}, std::pair{"draw", &draw}}) {
+            char figure[96], measured[32], ratio[16];
+            std::snprintf(figure, sizeof figure, "overlay of 100 shapes 1920x1080 %s, %s, median of 15",
+                          scale > 0 ? "calibrated" : "uncalibrated", name);
+            std::snprintf(measured, sizeof measured, "%.2f ms", median(*times));
+            std::snprintf(ratio, sizeof ratio, "%.2fx", median(*times) / copy);
+            PrintBenchRow(figure, measured, baseline, ratio, "-", "-");
+        }
         const char* names[] = {"lines", "circles", "strokes", "triangles", "filled boxes", "frames", "texts"};
         for (const auto& [step, times] : byStep)
             std::printf("  %-12s %4zu: %.2f ms\n", names[step], counts[step], median(times));
