@@ -3,6 +3,8 @@
 #include "tests/e2e/program_session.h"
 
 #include "app/display_scale.h"
+#include "panels/tool_button_face.h"
+#include "panels/tool_button_table.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -103,6 +105,19 @@ TEST(Startup, FirstStartShowsMainWindowAndClosesCleanly) {
     }
     EXPECT_TRUE(WaitFor([&] { return LayoutSettled(main); }, 5000));
     ExpectLayout(main);
+    // The tool buttons sit where the display scale puts them, faces as tall as the toolbar.
+    HWND toolbar = GetDlgItem(main, 107);
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        SCOPED_TRACE(i);
+        HWND button = GetDlgItem(toolbar, kToolButtons[static_cast<size_t>(i)].id);
+        ASSERT_NE(button, nullptr);
+        const ToolButtonPlace place = PlaceToolButton(i, ScreenDpi());
+        const RECT r = ChildRect(button);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.right - r.left, place.size);
+        EXPECT_EQ(r.bottom, ChildRect(toolbar).bottom);
+    }
 
     // The smallest size a user can drag the window to.
     MINMAXINFO info = {};
