@@ -1,6 +1,7 @@
 #include "app/main_layout.h"
 
-#include <algorithm>
+#include "app/display_scale.h"
+
 #include <cstdint>
 
 int MulDivRounded(int a, int b, int c) {
@@ -27,12 +28,5 @@ int DialogUnitsToPixelsY(int units, int baseUnitY) {
 }
 
 MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int panelWidth) {
-    const int width = std::max(clientWidth, 0);
-    const int height = std::max(clientHeight, 0);
-    const int right = std::max(width - panelWidth - kPanelGap, 0);
-    MainLayout layout;
-    layout.panel = {0, 0, std::max(panelWidth, 0), height};
-    layout.toolbar = {panelWidth + kPanelGap, 0, right, kToolbarHeight};
-    layout.view = {panelWidth + kPanelGap, kToolbarHeight, right, std::max(height - kToolbarHeight, 0)};
-    return layout;
+    return ComputeMainLayoutForDpi(clientWidth, clientHeight, panelWidth, kBaseDpi);
 }

@@ -2,9 +2,11 @@
 
 #include "app/app_messages.h"
 #include "app/app_settings.h"
+#include "app/display_scale.h"
 #include "app/main_layout.h"
 #include "app/string_table.h"
 #include "app/tool_commands.h"
+#include "app/window_dpi.h"
 #include "app/window_classes.h"
 #include "app/settings_store.h"
 #include "capture/capture_graph.h"
@@ -32,6 +34,14 @@ std::wstring g_lastSavedPath;
 namespace {
 
 int s_currentTool = TOOL_DRAG;
+int s_dpi = kBaseDpi; // the main window's DPI, followed on WM_DPICHANGED
+
+// The panel is as wide as 126 dialog units of the system font, carried over to the window's DPI
+// where the window sits on a monitor of another scale than the system's.
+int PanelWidthForDpi(int dpi) {
+    const int systemWidth = DialogUnitsToPixelsX(kPanelWidthDialogUnits, LOWORD(GetDialogBaseUnits()));
+    return ScaleBetweenDpis(systemWidth, SystemDpi(), dpi);
+}
 
 void ToggleCrosshair();
 void OnScaleChanged();
@@ -72,8 +82,8 @@ void CreateChildren(HWND hwnd) {
     }
 
     g_hToolbar = CreateWindowExW(0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                                 600, kToolbarHeight, hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}),
-                                 g_hInstance, nullptr);
+                                 600, ScaleForDpi(kToolbarHeight, s_dpi), hwnd,
+                                 reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}), g_hInstance, nullptr);
 
     SetRequestedFormatFromSettings();
     g_hCameraView = CreateWindowExW(
@@ -87,7 +97,7 @@ void CreateChildren(HWND hwnd) {
         InvalidateRect(g_hCameraView, nullptr, TRUE);
     }
 
-    g_panelWidth = DialogUnitsToPixelsX(kPanelWidthDialogUnits, LOWORD(GetDialogBaseUnits()));
+    g_panelWidth = PanelWidthForDpi(s_dpi);
     g_hControlPanel =
         CreateWindowExW(0, kCtrlPanelWndClass, nullptr,
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL, 0, 0, 0, 0,
@@ -187,6 +197,14 @@ void OnScaleChanged() {
     }
 }
 
+MinTrackSize WorkAreaOf(HWND hwnd) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &info))
+        return {0, 0};
+    return {info.rcWork.right - info.rcWork.left, info.rcWork.bottom - info.rcWork.top};
+}
+
 void OnCameraOpened(HWND hwnd) {
     EnsureCaptureFormats();
     g_settings.useMjpg = g_requestedFormat.subtype == kFourccMjpg ? 1 : 0;
@@ -201,6 +219,21 @@ void OnCameraOpened(HWND hwnd) {
     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(CMD_SCALE_CHANGED, 0), 0);
     if (g_hControlPanel)
         PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
+}
+
+// The window moved to a monitor of another scale (or the scale changed): take the size the system
+// suggests for it and lay everything out again at the new DPI.
+void OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
+    s_dpi = UsableDpi(dpi);
+    g_panelWidth = PanelWidthForDpi(s_dpi);
+    for (HWND child : {g_hToolbar, g_hCameraView})
+        if (child) // newer systems tell the children themselves; telling them twice does no harm
+            SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
+    if (suggested) {
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    LayoutChildren();
 }
 
 void OnCameraClosed() {
@@ -231,7 +264,7 @@ void LayoutChildren() {
     RECT client = {};
     GetClientRect(g_hMainWnd, &client);
     const MainLayout layout =
-        ComputeMainLayout(client.right - client.left, client.bottom - client.top, g_panelWidth);
+        ComputeMainLayoutForDpi(client.right - client.left, client.bottom - client.top, g_panelWidth, s_dpi);
 
     struct Placement {
         HWND window;
@@ -343,6 +376,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     switch (msg) {
         case WM_CREATE:
             g_hMainWnd = hwnd;
+            s_dpi = WindowDpi(hwnd);
             CreateChildren(hwnd);
             LayoutChildren();
             if (g_hControlPanel) {
@@ -352,10 +386,14 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            info->ptMinTrackSize.x = kMainMinTrackWidth;
-            info->ptMinTrackSize.y = kMainMinTrackHeight;
+            const MinTrackSize size = MinTrackSizeForDpi(s_dpi, WorkAreaOf(hwnd));
+            info->ptMinTrackSize.x = size.width;
+            info->ptMinTrackSize.y = size.height;
             return 0;
         }
+        case WM_DPICHANGED:
+            OnDpiChanged(hwnd, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
         case WM_SIZE:
             LayoutChildren();
             return 0;

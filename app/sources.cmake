@@ -15,6 +15,7 @@ list(APPEND VANTIX_PURE_SOURCES
     app/lang_italian.cpp
     app/lang_portuguese.cpp
     app/main_layout.cpp
+    app/display_scale.cpp
     app/tool_commands.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
@@ -22,4 +23,5 @@ list(APPEND VANTIX_WIN32_SOURCES
     app/image_encoders.cpp
     app/window_classes.cpp
     app/main_window.cpp
+    app/window_dpi.cpp
 )

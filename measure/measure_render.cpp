@@ -103,7 +103,7 @@ RECT Rect(const ShapeRect& r) {
 
 } // namespace
 
-MeasureDrawing* CreateMeasureDrawing(HDC dc, const ViewStyle& style, HFONT labelFont) {
+MeasureDrawing* CreateMeasureDrawing(HDC dc, const ViewStyle& style, HFONT labelFont, int dpi) {
     // Without a running GDI+ (a test that never started it) nothing is drawn rather than crashing.
     Gdiplus::GpGraphics* probe = nullptr;
     if (Gdiplus::DllExports::GdipCreateFromHDC(dc, &probe) != Gdiplus::Ok)
@@ -118,15 +118,15 @@ MeasureDrawing* CreateMeasureDrawing(HDC dc, const ViewStyle& style, HFONT label
         return nullptr;
     d->graphics->SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     const Gdiplus::Color line = Opaque(style.lineColor);
-    d->shapePen =
-        std::make_unique<Gdiplus::Pen>(line, static_cast<Gdiplus::REAL>(std::max(style.lineWidth, 1)));
-    d->thinPen = std::make_unique<Gdiplus::Pen>(line, 1.0f);
-    d->thickPen = std::make_unique<Gdiplus::Pen>(line, 3.0f);
+    auto width = [&](OverlayPen pen) { return OverlayPenWidth(pen, style.lineWidth, dpi); };
+    d->shapePen = std::make_unique<Gdiplus::Pen>(line, static_cast<Gdiplus::REAL>(width(OverlayPen::Shape)));
+    d->thinPen = std::make_unique<Gdiplus::Pen>(line, static_cast<Gdiplus::REAL>(width(OverlayPen::Thin)));
+    d->thickPen = std::make_unique<Gdiplus::Pen>(line, static_cast<Gdiplus::REAL>(width(OverlayPen::Thick)));
     d->fill = std::make_unique<Gdiplus::SolidBrush>(line);
     d->lineBrush = CreateSolidBrush(style.lineColor);
-    d->gridPen = CreatePen(PS_SOLID, 1, style.gridColor);
-    d->calibLinePen = CreatePen(PS_SOLID, 2, style.lineColor);
-    d->calibThinPen = CreatePen(PS_SOLID, 1, style.lineColor);
+    d->gridPen = CreatePen(PS_SOLID, width(OverlayPen::Grid), style.gridColor);
+    d->calibLinePen = CreatePen(PS_SOLID, width(OverlayPen::CalibLine), style.lineColor);
+    d->calibThinPen = CreatePen(PS_SOLID, width(OverlayPen::CalibThin), style.lineColor);
     return d.release();
 }
 

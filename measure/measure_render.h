@@ -14,7 +14,8 @@ struct MeasureDrawing;
 
 // The drawing objects for a back buffer's device context in a style; the label font is the
 // view's and stays its own. Null when GDI+ cannot draw on the context.
-MeasureDrawing* CreateMeasureDrawing(HDC dc, const ViewStyle& style, HFONT labelFont);
+// Pens are as wide as the view's DPI asks (OverlayPenWidth).
+MeasureDrawing* CreateMeasureDrawing(HDC dc, const ViewStyle& style, HFONT labelFont, int dpi = 96);
 void DestroyMeasureDrawing(MeasureDrawing* drawing);
 
 // Extents in the label font on a device context that has it selected.

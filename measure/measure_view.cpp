@@ -1,6 +1,7 @@
 #include "measure/measure_view.h"
 
 #include "app/main_window.h"
+#include "app/window_dpi.h"
 #include "measure/measure_render.h"
 #include "measure/text_input_dialog.h"
 
@@ -109,6 +110,7 @@ void DrawMeasureOverlay(CameraViewState* v) {
     in.lineWidth = v->style.lineWidth;
     in.calibLineLength = v->calibLineLength;
     in.prompt = v->inputHintText;
+    in.dpi = WindowDpi(v->window);
     OverlaySession session(v->measureDrawing);
     BuildOverlay(v->measure, in, session.Metrics(), v->overlay);
     session.Draw(v->overlay);

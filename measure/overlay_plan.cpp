@@ -1,5 +1,7 @@
 #include "measure/overlay_plan.h"
 
+#include "app/display_scale.h"
+
 #include "measure/calibration_line.h"
 #include "measure/labels.h"
 
@@ -85,7 +87,7 @@ void AddCalibrationLine(const MeasureState& s, Plan& plan) {
 void AddCrossline(Plan& plan) {
     const OverlayInput& in = plan.in;
     std::vector<Segment> segments;
-    CrosslineSegments(in.width, in.height, in.scale, in.ruler, segments);
+    CrosslineSegments(in.width, in.height, in.scale, in.ruler, segments, in.dpi);
     for (const Segment& s : segments)
         plan.Line(OverlayPen::Grid, s);
     if (in.scale >= 0.0f && in.ruler.pixels > 0 && in.ruler.step > 0.0f) {
@@ -96,6 +98,26 @@ void AddCrossline(Plan& plan) {
 }
 
 } // namespace
+
+int OverlayPenWidth(OverlayPen pen, int lineWidth, int dpi) {
+    int width = 1;
+    switch (pen) {
+        case OverlayPen::Shape:
+            width = std::max(lineWidth, 1);
+            break;
+        case OverlayPen::Thick:
+            width = 3;
+            break;
+        case OverlayPen::CalibLine:
+            width = 2;
+            break;
+        case OverlayPen::Thin:
+        case OverlayPen::Grid:
+        case OverlayPen::CalibThin:
+            break;
+    }
+    return std::max(ScaleForDpi(width, dpi), 1);
+}
 
 ShapeRect HandleDrawBox(ShapePoint pt, int width, int height) {
     return {std::max(pt.x - 5, 0), std::max(pt.y - 5, 0), std::min(pt.x + 5, width),

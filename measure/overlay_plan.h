@@ -18,6 +18,7 @@ enum class OverlayPen : unsigned char {
     Grid,      // crossline colour, 1 pixel (GDI)
     CalibLine, // line colour, 2 pixels (GDI)
     CalibThin, // line colour, 1 pixel (GDI)
+    // (pixels at 96 DPI: all of them grow with the display scale)
 };
 
 enum class OverlayStep : unsigned char {
@@ -52,7 +53,11 @@ struct OverlayInput {
     int lineWidth = 1;
     int calibLineLength = 0; // the view's; non-zero: only the calibration line is drawn
     std::wstring_view prompt;
+    int dpi = 96; // the view's display scale: ruler ticks grow with it, measured lengths do not
 };
+
+// The width in pixels a pen draws with, for the style's line width and the view's DPI.
+int OverlayPenWidth(OverlayPen pen, int lineWidth, int dpi);
 
 // Fills `out` (cleared first; its room is kept between paints) with the overlay, in drawing order:
 // the calibration line alone in calibration mode; otherwise the crossline when on, every shape

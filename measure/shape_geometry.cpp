@@ -1,5 +1,7 @@
 #include "measure/shape_geometry.h"
 
+#include "app/display_scale.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -104,19 +106,24 @@ int CircleRadius(ShapePoint centre, ShapePoint q) {
     return static_cast<int>(static_cast<double>(PixelLength(centre, q)) + 0.49);
 }
 
-void CrosslineSegments(int W, int H, float scale, RulerStep ruler, std::vector<Segment>& out) {
+void CrosslineSegments(int W, int H, float scale, RulerStep ruler, std::vector<Segment>& out, int dpi) {
+    const int shortTick = ScaleForDpi(4, dpi);
+    const int longTick = ScaleForDpi(9, dpi);
+    const int minorTick = ScaleForDpi(8, dpi);
+    const int halfTick = ScaleForDpi(14, dpi);
+    const int majorTick = ScaleForDpi(20, dpi);
     const int cx = W / 2;
     const int cy = H / 2;
     out.push_back({{0, cy}, {W, cy}});
     out.push_back({{cx, 0}, {cx, H}});
     if (scale < 0.0f) {
         for (int k = 1; k < cy / 10; ++k) {
-            const int len = k % 5 == 0 ? 9 : 4;
+            const int len = k % 5 == 0 ? longTick : shortTick;
             for (int y : {cy - 10 * k, cy + 10 * k})
                 out.push_back({{cx - len, y}, {cx, y}});
         }
         for (int k = 1; k < cx / 10; ++k) {
-            const int len = k % 5 == 0 ? 9 : 4;
+            const int len = k % 5 == 0 ? longTick : shortTick;
             for (int x : {cx - 10 * k, cx + 10 * k})
                 out.push_back({{x, cy - len}, {x, cy}});
         }
@@ -127,12 +134,12 @@ void CrosslineSegments(int W, int H, float scale, RulerStep ruler, std::vector<S
     const int P = ruler.pixels;
     const float tenth = static_cast<float>(P) / 10.0f;
     auto offset = [tenth](int i) { return static_cast<int>(tenth * static_cast<float>(i) + 0.5f); };
-    auto minorLength = [](int i) { return i == 5 ? 14 : 8; };
+    auto minorLength = [=](int i) { return i == 5 ? halfTick : minorTick; };
     // Vertical line: ticks to its right.
     for (int m = 1; m <= cy / P + 1; ++m) {
         const int up = cy - m * P;
         if (up > 0)
-            out.push_back({{cx, up}, {cx + 20, up}});
+            out.push_back({{cx, up}, {cx + majorTick, up}});
         for (int i = 1; i <= 9; ++i) {
             const int y = up + offset(i);
             if (y > 0)
@@ -140,7 +147,7 @@ void CrosslineSegments(int W, int H, float scale, RulerStep ruler, std::vector<S
         }
         const int down = cy + m * P;
         if (down + 1 < H)
-            out.push_back({{cx, down}, {cx + 20, down}});
+            out.push_back({{cx, down}, {cx + majorTick, down}});
         for (int i = 1; i <= 9; ++i) {
             const int y = down - offset(i);
             if (y + 1 < H)

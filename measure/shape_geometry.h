@@ -58,4 +58,6 @@ int CircleRadius(ShapePoint centre, ShapePoint q);
 // The crossline over a W x H picture: the two lines through the centre, then the ruler ticks:
 // every 10 pixels while uncalibrated (scale < 0), or the calibrated ruler of `ruler` (major tick
 // every ruler.pixels, nine minor ticks between). No ticks when calibrated without a ruler step.
-void CrosslineSegments(int width, int height, float scale, RulerStep ruler, std::vector<Segment>& out);
+// The ticks are spaced in picture pixels; their lengths follow the display's DPI.
+void CrosslineSegments(int width, int height, float scale, RulerStep ruler, std::vector<Segment>& out,
+                       int dpi = 96);

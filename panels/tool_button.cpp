@@ -3,11 +3,15 @@
 #include "app/main_window.h"
 #include "app/window_classes.h"
 #include "panels/tool_button_table.h"
+#include "resources/resource.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
 #include <cstdlib>
+
+static_assert(kToolStrips[0].resourceId == IDB_TOOLBAR && kToolStrips[1].resourceId == IDB_TOOLBAR_150 &&
+              kToolStrips[2].resourceId == IDB_TOOLBAR_200);
 
 namespace {
 
@@ -17,7 +21,13 @@ constexpr COLORREF kWashColor = RGB(0, 111, 0);
 // Shared by every button; written once at start-up, only read afterwards.
 COLORREF s_faceColor = kToolbarFaceColor;
 int s_stripMarker = 0;
-HDC s_stripDC = nullptr;
+struct LoadedStrip {
+    HDC dc = nullptr;
+    int imageSize = 0;
+};
+// Parallel to kToolStrips; a larger strip that failed to load stays empty.
+LoadedStrip s_strips[std::size(kToolStrips)];
+HDC s_stripDC = nullptr; // the 100 % strip, always there once initialised
 HDC s_washDC = nullptr;
 int s_washSize = 0;
 
@@ -60,9 +70,16 @@ void PaintFace(const ToolButtonData& data) {
     if (!s_stripDC)
         return;
 
-    const FacePoint at = ToolImageOrigin(data.width, data.height);
-    TransparentBlt(data.backDC, at.x, at.y, data.imageWidth, data.imageHeight, s_stripDC, data.imageX,
-                   data.imageY, data.imageWidth, data.imageHeight, kStripTransparent);
+    const FacePoint at = ToolImageOrigin(data.width, data.height, data.imageWidth);
+    const LoadedStrip* strip = &s_strips[0];
+    for (const LoadedStrip& loaded : s_strips) {
+        if (loaded.dc && loaded.imageSize == data.imageWidth)
+            strip = &loaded;
+    }
+    // Without its own strip (a resource that did not load) the 100 % image is stretched.
+    const int sourceX = data.imageWidth > 0 ? data.imageX / data.imageWidth * strip->imageSize : 0;
+    TransparentBlt(data.backDC, at.x, at.y, data.imageWidth, data.imageHeight, strip->dc, sourceX,
+                   data.imageY, strip->imageSize, strip->imageSize, kStripTransparent);
 
     const int alpha = ToolWashAlpha(data.hover != 0, data.pressed != 0, data.checked != 0);
     if (alpha == 0 || !s_washDC)
@@ -184,6 +201,18 @@ int ToolButtonWnd_Init(HINSTANCE instance) {
     s_stripDC = CreateCompatibleDC(screen);
     if (s_stripDC)
         SelectObject(s_stripDC, strip);
+    s_strips[0] = {s_stripDC, kToolImageSize};
+    for (size_t i = 1; i < std::size(kToolStrips) && s_stripDC; ++i) {
+        HBITMAP larger = static_cast<HBITMAP>(LoadImageW(
+            instance, MAKEINTRESOURCEW(kToolStrips[i].resourceId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        HDC dc = larger ? CreateCompatibleDC(screen) : nullptr;
+        if (dc) {
+            SelectObject(dc, larger);
+            s_strips[i] = {dc, kToolStrips[i].imageSize};
+        } else if (larger) {
+            DeleteObject(larger);
+        }
+    }
 
     s_washSize = 2 * info.bmHeight;
     HBITMAP wash = CreateCompatibleBitmap(screen, s_washSize, s_washSize);
@@ -208,21 +237,31 @@ int ToolButtonWnd_Init(HINSTANCE instance) {
 }
 
 HWND ToolButtonWnd_Create(HWND parent, int id, int x, int imageX, const wchar_t* tipText) {
+    ToolButtonPlace place;
+    place.x = x;
+    place.size = kToolButtonSize;
+    place.stripId = kToolImageStripId;
+    place.imageX = imageX;
+    place.imageSize = kToolImageSize;
+    return ToolButtonWnd_Create(parent, id, place, tipText);
+}
+
+HWND ToolButtonWnd_Create(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText) {
     auto* data = static_cast<ToolButtonData*>(std::calloc(1, sizeof(ToolButtonData)));
     if (!data)
         return nullptr;
-    data->x = x;
+    data->x = place.x;
     data->y = 0;
-    data->width = kToolButtonSize;
-    data->height = kToolButtonSize;
-    data->imageX = imageX;
+    data->width = place.size;
+    data->height = place.size;
+    data->imageX = place.imageX;
     data->imageY = 0;
-    data->imageWidth = kToolImageSize;
-    data->imageHeight = kToolImageSize;
+    data->imageWidth = place.imageSize;
+    data->imageHeight = place.imageSize;
     CopyTipText(data->tipText, tipText);
 
-    HWND button = CreateWindowExW(0, kToolButtonWndClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, 0,
-                                  kToolButtonSize, kToolButtonSize, parent,
+    HWND button = CreateWindowExW(0, kToolButtonWndClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                  place.x, 0, place.size, place.size, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_hInstance, data);
     if (!button) {
         OutputDebugStringW(L"ToolButtonWnd_Create.xxx.\r\n");
@@ -234,6 +273,19 @@ HWND ToolButtonWnd_Create(HWND parent, int id, int x, int imageX, const wchar_t*
         SendMessageW(g_hTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
     return button;
+}
+
+void ToolButtonWnd_Place(HWND button, const ToolButtonPlace& place) {
+    ToolButtonData* data = button ? DataOf(button) : nullptr;
+    if (!data)
+        return;
+    data->x = place.x;
+    data->imageX = place.imageX;
+    data->imageWidth = place.imageSize;
+    data->imageHeight = place.imageSize;
+    // The WM_SIZE of the move rebuilds the face; a move without a new size repaints it here.
+    MoveWindow(button, place.x, 0, place.size, place.size, TRUE);
+    RepaintLater(button, *data);
 }
 
 LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,7 +1,7 @@
 // The owner-drawn tool buttons of the toolbar (window class "zToolButtonWndClass"): a 40 x 40
-// image from the shared strip on a 52 x 52 face, a tooltip, and a translucent green wash for the
-// hover, pressed and checked states. A click is posted to the parent as WM_COMMAND with the
-// button's identifier.
+// image from the shared strip on a 52 x 52 face (larger at higher display scales), a tooltip, and a
+// translucent green wash for the hover, pressed and checked states. A click is posted to the parent as
+// WM_COMMAND with the button's identifier.
 #pragma once
 
 #include "app/app_messages.h"
@@ -34,8 +34,8 @@ struct ToolButtonData {
 void ToolButtonWnd_SetFaceColor(COLORREF color);
 COLORREF ToolButtonWnd_FaceColor();
 
-// Loads the image strip (bitmap 137) and makes the green wash, both kept for the life of the
-// process. Returns 1 on success, 0 on failure or when the strip is already loaded.
+// Loads the image strips (bitmap 137 for 100 %, 138 and 139 for larger scales) and makes the green wash, both
+// kept for the life of the process. Returns 1 on success, 0 on failure or when the strip is already loaded.
 int ToolButtonWnd_Init(HINSTANCE instance);
 
 // The strip's resource number once ToolButtonWnd_Init has loaded it, 0 before.
@@ -44,5 +44,10 @@ int ToolButtonWnd_StripMarker();
 // Makes a button at (x, 0) in `parent` showing the strip image at imageX, and registers it with
 // the shared tooltip when the tip text is not empty. Returns null when the window cannot be made.
 HWND ToolButtonWnd_Create(HWND parent, int id, int x, int imageX, const wchar_t* tipText);
+// The same at a place and strip image chosen for the window's DPI (PlaceToolButton).
+HWND ToolButtonWnd_Create(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText);
+
+// Moves a button to a new place and image after the window's DPI changed.
+void ToolButtonWnd_Place(HWND button, const ToolButtonPlace& place);
 
 LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -1,9 +1,34 @@
 #include "panels/tool_button_face.h"
 
+#include "app/display_scale.h"
 #include "panels/tool_button_table.h"
 
-FacePoint ToolImageOrigin(int faceWidth, int faceHeight) {
-    return {(faceWidth - kToolImageSize) / 2, (faceHeight - kToolImageSize) / 2};
+FacePoint ToolImageOrigin(int faceWidth, int faceHeight, int imageSize) {
+    return {(faceWidth - imageSize) / 2, (faceHeight - imageSize) / 2};
+}
+
+const ToolStrip& ToolStripForDpi(int dpi) {
+    const int wanted = ScaleForDpi(kToolImageSize, dpi);
+    const ToolStrip* chosen = &kToolStrips[0];
+    for (const ToolStrip& strip : kToolStrips) {
+        if (strip.imageSize <= wanted)
+            chosen = &strip;
+    }
+    return *chosen;
+}
+
+ToolButtonPlace PlaceToolButton(int index, int dpi) {
+    ToolButtonPlace place;
+    if (index < 0 || index >= kToolButtonCount)
+        return place;
+    const ToolButtonSpec& spec = kToolButtons[static_cast<size_t>(index)];
+    const ToolStrip& strip = ToolStripForDpi(dpi);
+    place.x = ScaleForDpi(spec.x, dpi);
+    place.size = ScaleForDpi(kToolButtonSize, dpi);
+    place.stripId = strip.resourceId;
+    place.imageSize = strip.imageSize;
+    place.imageX = spec.imageX / kToolImageSize * strip.imageSize;
+    return place;
 }
 
 int ToolWashAlpha(bool hover, bool pressed, bool checked) {

@@ -16,8 +16,24 @@ struct FacePoint {
     int y;
 };
 
-// Top-left of the 40 x 40 image, centred on the face with integer halves: (6, 6) on 52 x 52.
-FacePoint ToolImageOrigin(int faceWidth, int faceHeight);
+// Top-left of the image, centred on the face with integer halves: (6, 6) for 40 x 40 on 52 x 52.
+FacePoint ToolImageOrigin(int faceWidth, int faceHeight, int imageSize = 40);
+
+struct ToolStrip;
+
+// The strip for a window's DPI: the largest whose images are no larger than the 40-pixel image
+// scaled to that DPI, so images are drawn pixel for pixel and never stretched.
+const ToolStrip& ToolStripForDpi(int dpi);
+
+// Where the button at `index` of the row goes and which image it shows at a window's DPI.
+struct ToolButtonPlace {
+    int x = 0;
+    int size = 0; // the face is size x size at y = 0
+    int stripId = 0;
+    int imageX = 0; // left edge of its image in that strip
+    int imageSize = 0;
+};
+ToolButtonPlace PlaceToolButton(int index, int dpi);
 
 // Alpha of the wash blended over the face; only the strongest state counts (pressed over hover
 // over checked). 0 means no wash at all.

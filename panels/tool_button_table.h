@@ -10,6 +10,13 @@ inline constexpr int kToolButtonSize = 52; // every face is 52 x 52 at y = 0
 inline constexpr int kToolImageSize = 40;  // each strip image is 40 x 40
 inline constexpr int kToolImageStripId = 137;
 
+// The strip drawn at 100 % and the larger ones drawn for higher display scales, smallest first.
+struct ToolStrip {
+    int resourceId;
+    int imageSize; // each image is imageSize x imageSize, side by side in button order
+};
+inline constexpr ToolStrip kToolStrips[] = {{kToolImageStripId, 40}, {138, 60}, {139, 80}};
+
 struct ToolButtonSpec {
     int id;     // child identifier and the command the button sends
     int x;      // left edge in the toolbar, fixed whatever the toolbar's width

@@ -2,14 +2,25 @@
 
 #include "app/app_messages.h"
 #include "app/string_table.h"
+#include "app/window_dpi.h"
 #include "panels/tool_button.h"
 #include "panels/tool_button_table.h"
 
 namespace {
 
 void CreateButtons(HWND toolbar) {
-    for (const ToolButtonSpec& entry : kToolButtons)
-        ToolButtonWnd_Create(toolbar, entry.id, entry.x, entry.imageX, GetText(entry.tipKey).c_str());
+    const int dpi = WindowDpi(toolbar);
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        const ToolButtonSpec& entry = kToolButtons[static_cast<size_t>(i)];
+        ToolButtonWnd_Create(toolbar, entry.id, PlaceToolButton(i, dpi), GetText(entry.tipKey).c_str());
+    }
+}
+
+void PlaceButtons(HWND toolbar) {
+    const int dpi = WindowDpi(toolbar);
+    for (int i = 0; i < kToolButtonCount; ++i)
+        ToolButtonWnd_Place(GetDlgItem(toolbar, kToolButtons[static_cast<size_t>(i)].id),
+                            PlaceToolButton(i, dpi));
 }
 
 void RefreshTipTexts(HWND toolbar) {
@@ -54,6 +65,9 @@ LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_COMMAND:
             OnCommand(hwnd, wParam, lParam);
+            return 0;
+        case WM_DPICHANGED_AFTERPARENT:
+            PlaceButtons(hwnd);
             return 0;
         default:
             return DefWindowProcW(hwnd, msg, wParam, lParam);

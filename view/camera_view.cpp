@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "app/string_table.h"
+#include "app/window_dpi.h"
 #include "capture/capture_graph.h"
 #include "capture/device_list.h"
 #include "capture/frame_ring.h"
@@ -83,7 +84,7 @@ void DropDrawingObjects(CameraViewState* v) {
 void MakeDrawingObjects(CameraViewState* v, HDC dc) {
     EnsureLabelFont(v, dc);
     if (!v->measureDrawing)
-        v->measureDrawing = CreateMeasureDrawing(dc, v->style, v->labelFont);
+        v->measureDrawing = CreateMeasureDrawing(dc, v->style, v->labelFont, WindowDpi(v->window));
 }
 
 bool EnsureBackBuffer(CameraViewState* v, HDC dc) {
@@ -416,6 +417,14 @@ void HandleDeviceRemoval(CameraViewState* v) {
     InvalidateRect(v->window, nullptr, TRUE);
 }
 
+void MakeNoDeviceFont(CameraViewState* v) {
+    if (v->noDeviceFont)
+        DeleteObject(v->noDeviceFont);
+    v->noDeviceFont = CreateFontW(-MulDiv(18, WindowDpi(v->window), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                  FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+}
+
 void OnCreate(HWND hwnd) {
     auto* v = new CameraViewState();
     SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(v));
@@ -424,11 +433,7 @@ void OnCreate(HWND hwnd) {
     InitCaptureGraph(hwnd);
     v->noDeviceText = L"Please connect USB microscope.";
     v->inputHintText = L" Input text, drag to move. ";
-    HDC screen = GetDC(hwnd);
-    v->noDeviceFont = CreateFontW(-MulDiv(18, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
-                                  FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
-    ReleaseDC(hwnd, screen);
+    MakeNoDeviceFont(v);
     v->reopenCountdown = kReopenCountdownAtStart;
     RegisterForDeviceChanges(v);
     SetTimer(hwnd, kCameraViewTimer, 100, nullptr);
@@ -783,9 +788,10 @@ float ContentPictureScale() {
                           : -1.0f;
 }
 
-HFONT EnsureLabelFont(CameraViewState* v, HDC dc) {
+HFONT EnsureLabelFont(CameraViewState* v, HDC) {
     if (!v->labelFont) {
-        const int height = -MulDiv(std::max(v->style.textSize, 1), GetDeviceCaps(dc, LOGPIXELSY), 72);
+        // The window's DPI, not the context's: a back buffer's context has the system's.
+        const int height = -MulDiv(std::max(v->style.textSize, 1), WindowDpi(v->window), 72);
         v->labelFont =
             CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                         CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
@@ -824,6 +830,13 @@ LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
             return 0;
         case WM_PAINT:
             OnPaint(v);
+            return 0;
+        case WM_DPICHANGED_AFTERPARENT: // fonts and pens for the new DPI
+            MakeNoDeviceFont(v);
+            DropDrawingObjects(v);
+            if (v->backDc)
+                MakeDrawingObjects(v, v->backDc);
+            InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
         case WM_KEYDOWN:
             if (wParam == VK_SPACE)

@@ -2,6 +2,10 @@
 // the registry and the files it leaves.
 #include "tests/e2e/program_session.h"
 
+#include "app/display_scale.h"
+#include "panels/tool_button_face.h"
+#include "panels/tool_button_table.h"
+
 #include <gtest/gtest.h>
 #include <shlobj.h>
 
@@ -28,23 +32,38 @@ struct ExpectedChild {
     const wchar_t* className;
 };
 
-// Panel, toolbar and view rectangles as the main window must lay them out for its client size.
+// The display scale the prefix runs at (the driver is DPI aware, so this is the system's DPI).
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+// Panel, toolbar and view rectangles as the main window must lay them out for its client size
+// and the display scale.
 void ExpectLayout(HWND main) {
     RECT client = {};
     GetClientRect(main, &client);
     const int w = client.right;
     const int h = client.bottom;
     const int panel = MulDiv(126, LOWORD(GetDialogBaseUnits()), 4);
+    const MainLayout layout = ComputeMainLayoutForDpi(w, h, panel, ScreenDpi());
+    auto edges = [](const LayoutRect& r) { return RECT{r.x, r.y, r.x + r.width, r.y + r.height}; };
     struct {
         int id;
         RECT rect;
     } expected[] = {
-        {109, {0, 0, panel, h}},
-        {107, {panel + 2, 0, w, 52}},
-        {108, {panel + 2, 52, w, h}},
+        {109, edges(layout.panel)},
+        {107, edges(layout.toolbar)},
+        {108, edges(layout.view)},
     };
+    if (ScreenDpi() == 96) { // the rectangles as they always were at 100 %
+        EXPECT_EQ(expected[1].rect.bottom, 52);
+        EXPECT_EQ(expected[1].rect.left, panel + 2);
+    }
     for (const auto& e : expected) {
-        SCOPED_TRACE(e.id);
+        SCOPED_TRACE(testing::Message() << e.id << " at " << ScreenDpi() << " DPI");
         HWND child = GetDlgItem(main, e.id);
         ASSERT_NE(child, nullptr);
         const RECT r = ChildRect(child);
@@ -86,16 +105,35 @@ TEST(Startup, FirstStartShowsMainWindowAndClosesCleanly) {
     }
     EXPECT_TRUE(WaitFor([&] { return LayoutSettled(main); }, 5000));
     ExpectLayout(main);
+    // The tool buttons sit where the display scale puts them, faces as tall as the toolbar.
+    HWND toolbar = GetDlgItem(main, 107);
+    for (int i = 0; i < kToolButtonCount; ++i) {
+        SCOPED_TRACE(i);
+        HWND button = GetDlgItem(toolbar, kToolButtons[static_cast<size_t>(i)].id);
+        ASSERT_NE(button, nullptr);
+        const ToolButtonPlace place = PlaceToolButton(i, ScreenDpi());
+        const RECT r = ChildRect(button);
+        EXPECT_EQ(r.left, place.x);
+        EXPECT_EQ(r.top, 0);
+        EXPECT_EQ(r.right - r.left, place.size);
+        EXPECT_EQ(r.bottom, ChildRect(toolbar).bottom);
+    }
 
     // The smallest size a user can drag the window to.
     MINMAXINFO info = {};
     DWORD_PTR result = 0;
     ASSERT_TRUE(SendMessageTimeoutW(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info),
                                     SMTO_ABORTIFHUNG, 5000, &result));
-    EXPECT_EQ(info.ptMinTrackSize.x, 798);
-    EXPECT_EQ(info.ptMinTrackSize.y, 520);
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const MinTrackSize least =
+        MinTrackSizeForDpi(ScreenDpi(), {work.right - work.left, work.bottom - work.top});
+    EXPECT_EQ(info.ptMinTrackSize.x, least.width);
+    EXPECT_EQ(info.ptMinTrackSize.y, least.height);
 
-    EXPECT_FALSE(SaveScreenshot(L"startup.bmp").empty());
+    const std::wstring shot =
+        ScreenDpi() == 96 ? L"startup.bmp" : L"startup-" + std::to_wstring(ScreenDpi()) + L"dpi.bmp";
+    EXPECT_FALSE(SaveScreenshot(shot.c_str()).empty());
 
     // Restored and resized, the children follow the new client area.
     ShowWindow(main, SW_RESTORE);
@@ -119,6 +157,35 @@ TEST(Startup, FirstStartShowsMainWindowAndClosesCleanly) {
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
 
     EXPECT_EQ(CloseProgram(&session), 0u);
+}
+
+// The main window laid out for the display scale in languages of long words and of wide glyphs,
+// with a screenshot of each to look at (main-LANGUAGE-DPIdpi.bmp).
+TEST(Startup, MainWindowInEnglishRussianAndJapanese) {
+    const struct {
+        DWORD index;
+        const wchar_t* name;
+    } languages[] = {{0, L"english"}, {7, L"russian"}, {5, L"japanese"}};
+    for (const auto& language : languages) {
+        SCOPED_TRACE(testing::Message() << language.index);
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Vantix", 0, nullptr, 0, KEY_WRITE, nullptr,
+                                  &key, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExW(key, L"Language", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&language.index),
+                       sizeof(language.index));
+        RegCloseKey(key);
+
+        ProgramSession session;
+        ASSERT_TRUE(LaunchProgram(&session)) << "main window did not appear";
+        EXPECT_TRUE(WaitFor([&] { return LayoutSettled(session.mainWindow); }, 5000));
+        ExpectLayout(session.mainWindow);
+        Sleep(500); // let the panel and the toolbar finish painting
+        const std::wstring shot =
+            std::wstring(L"main-") + language.name + L"-" + std::to_wstring(ScreenDpi()) + L"dpi.bmp";
+        EXPECT_FALSE(SaveScreenshot(shot.c_str()).empty());
+        EXPECT_EQ(CloseProgram(&session), 0u);
+    }
 }
 
 namespace {
@@ -230,6 +297,8 @@ TEST(Toolbar, ButtonsClickAndShowTheirStates) {
 }
 
 int main(int argc, char** argv) {
+    // Window rectangles of the program are read unscaled whatever the display scale.
+    SetProcessDPIAware();
     testing::InitGoogleTest(&argc, argv);
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--exe=", 6) == 0)

@@ -280,3 +280,49 @@ TEST_F(OverlayTest, ShapeInProgressFollowsTheTool) {
     state.pendingShape.kind = TOOL_TEXT;
     EXPECT_EQ(Texts(Build()).size(), 1u);
 }
+
+// A larger display scale gives a larger label font, longer ruler ticks and wider pens; what is
+// measured stays in picture pixels and calibrated units.
+TEST_F(OverlayTest, MeasuredLengthsDoNotFollowTheDisplayScale) {
+    class ScaledMetrics : public TextMetrics {
+    public:
+        ShapeSize Extent(std::wstring_view text) const override {
+            return {static_cast<int>(text.size()) * 14, 32};
+        }
+    } doubleFont;
+    in.crossline = true;
+    in.scale = 400.0f;
+    in.ruler = ComputeRulerStep(400.0f);
+    state.shapes.push_back(Shape(TOOL_LINE, {10, 10}, {100, 10}));
+    state.shapes.push_back(Shape(TOOL_RECTANGLE, {20, 20}, {60, 60}));
+    state.shapes.push_back(Shape(TOOL_CIRCLE, {300, 300}, {330, 340}));
+    state.shapes.push_back(Shape(TOOL_ANGLE, {200, 100}, {300, 100}, {200, 40}));
+    const auto at96 = Build();
+    in.dpi = 192;
+    std::vector<OverlayItem> at192;
+    BuildOverlay(state, in, doubleFont, at192);
+
+    EXPECT_EQ(Texts(at192), Texts(at96));
+    EXPECT_EQ(Texts(at96)[1], L"0.22500mm");
+    auto shapeLines = [](const std::vector<OverlayItem>& items) {
+        std::vector<std::pair<ShapePoint, ShapePoint>> lines;
+        for (const OverlayItem& i : items)
+            if (i.step == OverlayStep::Line && i.pen == OverlayPen::Shape)
+                lines.push_back({i.a, i.b});
+        return lines;
+    };
+    EXPECT_EQ(shapeLines(at192), shapeLines(at96));
+    // The ruler's major ticks stay 80 picture pixels apart and get twice as long.
+    EXPECT_TRUE(HasLine(at96, OverlayPen::Grid, {320, 160}, {340, 160}));
+    EXPECT_TRUE(HasLine(at192, OverlayPen::Grid, {320, 160}, {360, 160}));
+
+    const OverlayPen pens[] = {OverlayPen::Shape, OverlayPen::Thin,      OverlayPen::Thick,
+                               OverlayPen::Grid,  OverlayPen::CalibLine, OverlayPen::CalibThin};
+    const int at96Widths[] = {2, 1, 3, 1, 2, 1};
+    for (size_t i = 0; i < std::size(pens); ++i) {
+        EXPECT_EQ(OverlayPenWidth(pens[i], 2, 96), at96Widths[i]) << i;
+        EXPECT_EQ(OverlayPenWidth(pens[i], 2, 192), 2 * at96Widths[i]) << i;
+        EXPECT_GE(OverlayPenWidth(pens[i], 2, 144), at96Widths[i]) << i;
+    }
+    EXPECT_EQ(OverlayPenWidth(OverlayPen::Shape, 0, 96), 1);
+}

@@ -51,13 +51,14 @@ class Mask:
     2-wide horizontal stroke centred on y = 20.0 fills exactly rows 19 and 20 after reduction.
     """
 
-    def __init__(self, w, h, k=8):
-        self.w, self.h, self.k = w, h, k
+    def __init__(self, w, h, k=8, unit=1.0):
+        """unit: final pixels per drawing unit, for drawing one design at several sizes."""
+        self.w, self.h, self.k, self.unit = w, h, k, unit
         self.im = Image.new("L", (w * k, h * k), 0)
         self.draw = ImageDraw.Draw(self.im)
 
     def _map(self, pts):
-        k = self.k
+        k = self.k * self.unit
         return [(x * k - 0.5, y * k - 0.5) for x, y in pts]
 
     def poly(self, pts, value=255):
@@ -264,7 +265,11 @@ def ico_bytes(images):
 
 
 # ---------------------------------------------------------------------------------------------
-# Tool strip: fourteen 40x40 line icons
+# Tool strip: fourteen 40x40 line icons, drawn on a 40-unit grid. The larger strips for 150 % and
+# 200 % display scales draw the same design at 60 and 80 pixels (not an enlarged 40-pixel strip).
+
+TOOL_SIZES = (40, 60, 80)
+TOOL_STRIP_FILES = {40: "toolbar.bmp", 60: "toolbar_60.bmp", 80: "toolbar_80.bmp"}
 
 STROKE = 2.0
 
@@ -371,26 +376,26 @@ TOOLS = [tool_ruler, tool_crosshair, tool_line, tool_parallel, tool_rectangle, t
          tool_backspace, tool_bin]
 
 
-def tool_coverages():
+def tool_coverages(size=40):
     out = []
     for fn in TOOLS:
-        m = Mask(40, 40)
+        m = Mask(size, size, unit=size / 40)
         fn(m)
         out.append(m.coverage())
     return out
 
 
-def make_toolbar():
-    strip = Image.new("RGB", (40 * len(TOOLS), 40), TRANSPARENT)
+def make_toolbar(size=40):
+    strip = Image.new("RGB", (size * len(TOOLS), size), TRANSPARENT)
     px = strip.load()
-    for i, cov in enumerate(tool_coverages()):
+    for i, cov in enumerate(tool_coverages(size)):
         c = cov.load()
-        for y in range(40):
-            for x in range(40):
+        for y in range(size):
+            for x in range(size):
                 v = c[x, y]
                 if v < 10:  # faint rims would only speckle the face
                     continue
-                px[40 * i + x, y] = mix(BUTTON_FACE, STRIP_INK, v / 255.0)
+                px[size * i + x, y] = mix(BUTTON_FACE, STRIP_INK, v / 255.0)
     return strip
 
 
@@ -972,17 +977,17 @@ def check_ico(path, sizes):
             assert n == 40 + s * s * 4 + ((s + 31) // 32) * 4 * s, path
 
 
-def check_strip(im):
+def check_strip(im, size=40):
     """Each image keeps a clear white border (the key colour) and has a glyph in it."""
-    assert im.size == (40 * len(TOOLS), 40)
+    assert im.size == (size * len(TOOLS), size)
     for i in range(len(TOOLS)):
-        cell = im.crop((40 * i, 0, 40 * i + 40, 40))
-        for x in range(40):  # a clear border keeps the glyph off the button's edge
-            for y in (0, 39):
+        cell = im.crop((size * i, 0, size * i + size, size))
+        for x in range(size):  # a clear border keeps the glyph off the button's edge
+            for y in (0, size - 1):
                 assert cell.getpixel((x, y)) == TRANSPARENT, (i, x, y)
                 assert cell.getpixel((y, x)) == TRANSPARENT, (i, y, x)
         inked = sum(1 for p in cell.getdata() if p != TRANSPARENT)
-        assert inked > 40, i
+        assert inked > size, i
 
 
 # ---------------------------------------------------------------------------------------------
@@ -1063,8 +1068,10 @@ def main(argv):
     ap.add_argument("--preview", metavar="DIR", help="also write PNG renderings to DIR")
     args = ap.parse_args(argv)
 
-    strip = make_toolbar()
-    check_strip(strip)
+    strips = {size: make_toolbar(size) for size in TOOL_SIZES}
+    for size, im in strips.items():
+        check_strip(im, size)
+    strip = strips[40]
     app = make_app_icon()
     buttons = {name: make_button_icon(fn) for name, fn in BUTTON_ICONS.items()}
     nodevice = make_nodevice()
@@ -1074,14 +1081,16 @@ def main(argv):
         with open(os.path.join(args.out, name), "wb") as f:
             f.write(data)
 
-    write("toolbar.bmp", bmp_bytes(strip))
+    for size, im in strips.items():
+        write(TOOL_STRIP_FILES[size], bmp_bytes(im))
     write("nodevice.bmp", bmp_bytes(nodevice))
     write("calib_help.bmp", bmp_bytes(calib))
     write("app.ico", ico_bytes(app))
     for name, ims in buttons.items():
         write(name, ico_bytes(ims))
 
-    check_bmp(os.path.join(args.out, "toolbar.bmp"), 560, 40)
+    for size in TOOL_SIZES:
+        check_bmp(os.path.join(args.out, TOOL_STRIP_FILES[size]), size * len(TOOLS), size)
     check_bmp(os.path.join(args.out, "nodevice.bmp"), 600, 375)
     check_bmp(os.path.join(args.out, "calib_help.bmp"), 545, 307)
     check_ico(os.path.join(args.out, "app.ico"), [16, 24, 32, 48, 256])
@@ -1090,6 +1099,10 @@ def main(argv):
 
     if args.preview:
         write_previews(args.preview, strip, app, buttons, nodevice, calib)
+        for size in TOOL_SIZES[1:]:
+            strips[size].save(os.path.join(args.preview, "toolbar_%d.png" % size))
+            on_face = strip_on_face(strips[size])
+            enlarge(on_face, 2).save(os.path.join(args.preview, "toolbar_%d_on_face.png" % size))
     return 0
 
 
