@@ -227,6 +227,7 @@ TEST_F(Soak, LivePictureWithARecordingAndAPhotoEvery10Seconds) {
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
+    WriteDword(key, L"MaxRecordTime", 0); // no time limit: the recording runs as long as the soak
     RegSetValueExW(key, L"ImgDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(kSaveFolder), sizeof kSaveFolder);
     RegCloseKey(key);
 
