@@ -194,13 +194,14 @@ TEST_P(RecorderBench, BusyPictureFor20Seconds) {
 
 // The soak: the live picture at 640x480x30 with a recording running and a photo every 10 s for
 // VANTIX_SOAK_MINUTES (default 30) minutes; the program's working set, GDI and USER objects and
-// handles are sampled every minute and printed as SOAK-ROW|minute|working set KiB|GDI|USER|handles.
-// The last sample must be within 2 % (memory) of, and equal (GDI, USER) to, the fifth minute's.
-// tools/soak runs it; neither ctest nor tools/bench does.
+// handles are sampled every minute and printed as SOAK-ROW|minute|working set KiB|private
+// KiB|GDI|USER|handles. The last sample must be within 2 % (memory) of, and equal (GDI, USER) to, the fifth
+// minute's. tools/soak runs it; neither ctest nor tools/bench does.
 class Soak : public RecorderBench {};
 
 struct Usage {
     double workingSetKiB = 0;
+    double privateKiB = 0; // committed memory of the process alone: tells a leak from pages mapped in
     DWORD gdi = 0, user = 0, handles = 0;
 };
 
@@ -208,8 +209,10 @@ Usage Sample(HANDLE process) {
     Usage u;
     PROCESS_MEMORY_COUNTERS memory = {};
     memory.cb = sizeof(memory);
-    if (GetProcessMemoryInfo(process, &memory, sizeof(memory)))
+    if (GetProcessMemoryInfo(process, &memory, sizeof(memory))) {
         u.workingSetKiB = static_cast<double>(memory.WorkingSetSize) / 1024;
+        u.privateKiB = static_cast<double>(memory.PagefileUsage) / 1024;
+    }
     u.gdi = GetGuiResources(process, GR_GDIOBJECTS);
     u.user = GetGuiResources(process, GR_USEROBJECTS);
     GetProcessHandleCount(process, &u.handles);
@@ -243,7 +246,8 @@ TEST_F(Soak, LivePictureWithARecordingAndAPhotoEvery10Seconds) {
     for (int minute = 0; minute <= minutes; ++minute) {
         samples.push_back(Sample(session_.process.hProcess));
         const Usage& u = samples.back();
-        std::printf("SOAK-ROW|%d|%.0f|%lu|%lu|%lu\n", minute, u.workingSetKiB, u.gdi, u.user, u.handles);
+        std::printf("SOAK-ROW|%d|%.0f|%.0f|%lu|%lu|%lu\n", minute, u.workingSetKiB, u.privateKiB, u.gdi,
+                    u.user, u.handles);
         std::fflush(stdout);
         if (minute == minutes)
             break;
