@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"未录制任何帧；空文件已删除。"},
     {"photo not saved", L"照片无法保存到此文件夹："},
     {"folder refused", L"无法使用：请选择不含“;”的较短完整文件夹路径。"},
+    {"rec no camera", L"没有打开的摄像头。"},
+    {"rec busy", L"上一个视频仍在保存中。"},
+    {"rec no file", L"无法在保存文件夹中创建视频文件。"},
+    {"rec no encoder", L"没有可用的视频编码器。"},
+    {"rec not started", L"无法开始录制。"},
+    {"rec write fail", L"已停止：无法写入视频文件（磁盘已满？）。"},
+    {"rec cam closed", L"已停止：摄像头已关闭。"},
+    {"no microscope", L"未找到显微镜。"},
+    {"ratio", L"比例"},
 };
 static_assert(ListsAllStringKeys(kTexts),
               "the Chinese (simplified) table must give a text for every key, in key order");

@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"No frame was recorded; the empty file was deleted."},
     {"photo not saved", L"The photo could not be saved in this folder:"},
     {"folder refused", L"Not usable: choose a short full folder path without \";\"."},
+    {"rec no camera", L"No camera is open."},
+    {"rec busy", L"The last video is still being saved."},
+    {"rec no file", L"Cannot create the video file in the save folder."},
+    {"rec no encoder", L"No video encoder is available."},
+    {"rec not started", L"Cannot start recording."},
+    {"rec write fail", L"Stopped: the video file cannot be written (disk full?)."},
+    {"rec cam closed", L"Stopped: the camera was closed."},
+    {"no microscope", L"No microscope found."},
+    {"ratio", L"Ratio"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the English table must give a text for every key, in key order");
 

@@ -12,7 +12,7 @@ constexpr LanguageText kTexts[] = {
     {"video", L"Vidéo"},
     {"files", L"Fichiers"},
     {"setting", L"Réglages"},
-    {"click open", L"Cliquer pour ouvrir..."},
+    {"click open", L"Ouvrir..."},
     {"preview", L"Aperçu"},
     {"flip horz", L"Miroir horiz."},
     {"flip vert", L"Miroir vert."},
@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"Aucune image enregistrée ; le fichier vide a été supprimé."},
     {"photo not saved", L"La photo n'a pas pu être enregistrée dans ce dossier :"},
     {"folder refused", L"Inutilisable : choisissez un chemin complet court, sans « ; »."},
+    {"rec no camera", L"Aucune caméra n'est ouverte."},
+    {"rec busy", L"La dernière vidéo est encore en cours d'enregistrement."},
+    {"rec no file", L"Impossible de créer la vidéo dans le dossier de sauvegarde."},
+    {"rec no encoder", L"Aucun encodeur vidéo disponible."},
+    {"rec not started", L"Impossible de démarrer l'enregistrement."},
+    {"rec write fail", L"Arrêté : impossible d'écrire le fichier vidéo (disque plein ?)."},
+    {"rec cam closed", L"Arrêté : la caméra a été fermée."},
+    {"no microscope", L"Aucun microscope trouvé."},
+    {"ratio", L"Rapport"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the French table must give a text for every key, in key order");
 

@@ -12,7 +12,7 @@ constexpr LanguageText kTexts[] = {
     {"video", L"Video"},
     {"files", L"Dateien"},
     {"setting", L"Optionen"},
-    {"click open", L"Zum Öffnen klicken..."},
+    {"click open", L"Öffnen..."},
     {"preview", L"Vorschau"},
     {"flip horz", L"Horiz. spiegeln"},
     {"flip vert", L"Vert. spiegeln"},
@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"Kein Bild aufgenommen; die leere Datei wurde gelöscht."},
     {"photo not saved", L"Das Foto ließ sich in diesem Ordner nicht speichern:"},
     {"folder refused", L"Unbrauchbar: kurzen vollständigen Pfad ohne \";\" wählen."},
+    {"rec no camera", L"Keine Kamera geöffnet."},
+    {"rec busy", L"Das letzte Video wird noch gespeichert."},
+    {"rec no file", L"Die Videodatei kann im Speicherordner nicht angelegt werden."},
+    {"rec no encoder", L"Kein Video-Encoder verfügbar."},
+    {"rec not started", L"Die Aufnahme kann nicht gestartet werden."},
+    {"rec write fail", L"Gestoppt: Videodatei nicht schreibbar (Datenträger voll?)."},
+    {"rec cam closed", L"Gestoppt: Die Kamera wurde geschlossen."},
+    {"no microscope", L"Kein Mikroskop gefunden."},
+    {"ratio", L"Maßstab"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the German table must give a text for every key, in key order");
 

@@ -12,7 +12,7 @@ constexpr LanguageText kTexts[] = {
     {"video", L"Video"},
     {"files", L"File"},
     {"setting", L"Opzioni"},
-    {"click open", L"Fare clic per aprire..."},
+    {"click open", L"Apri..."},
     {"preview", L"Anteprima"},
     {"flip horz", L"Rifletti orizz."},
     {"flip vert", L"Rifletti vert."},
@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"Nessun fotogramma registrato; il file vuoto è stato eliminato."},
     {"photo not saved", L"Impossibile salvare la foto in questa cartella:"},
     {"folder refused", L"Non valida: scegliere un percorso completo breve senza \";\"."},
+    {"rec no camera", L"Nessuna fotocamera aperta."},
+    {"rec busy", L"L'ultimo video è ancora in salvataggio."},
+    {"rec no file", L"Impossibile creare il file video nella cartella di salvataggio."},
+    {"rec no encoder", L"Nessun codificatore video disponibile."},
+    {"rec not started", L"Impossibile avviare la registrazione."},
+    {"rec write fail", L"Interrotto: impossibile scrivere il file video (disco pieno?)."},
+    {"rec cam closed", L"Interrotto: la fotocamera è stata chiusa."},
+    {"no microscope", L"Nessun microscopio trovato."},
+    {"ratio", L"Rapporto"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Italian table must give a text for every key, in key order");
 

@@ -12,7 +12,7 @@ constexpr LanguageText kTexts[] = {
     {"video", L"動画"},
     {"files", L"ファイル"},
     {"setting", L"設定"},
-    {"click open", L"クリックして開く..."},
+    {"click open", L"開く..."},
     {"preview", L"プレビュー"},
     {"flip horz", L"左右反転"},
     {"flip vert", L"上下反転"},
@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"フレームが録画されなかったため、空のファイルを削除しました。"},
     {"photo not saved", L"このフォルダーに写真を保存できませんでした:"},
     {"folder refused", L"使用できません。「;」を含まない短い完全なパスを選んでください。"},
+    {"rec no camera", L"カメラが開いていません。"},
+    {"rec busy", L"前のビデオをまだ保存中です。"},
+    {"rec no file", L"保存フォルダーにビデオファイルを作成できません。"},
+    {"rec no encoder", L"使用できるビデオエンコーダーがありません。"},
+    {"rec not started", L"録画を開始できません。"},
+    {"rec write fail", L"停止：ビデオファイルを書き込めません（ディスクがいっぱい？）。"},
+    {"rec cam closed", L"停止：カメラが閉じられました。"},
+    {"no microscope", L"顕微鏡が見つかりません。"},
+    {"ratio", L"倍率"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Japanese table must give a text for every key, in key order");
 

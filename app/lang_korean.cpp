@@ -12,7 +12,7 @@ constexpr LanguageText kTexts[] = {
     {"video", L"동영상"},
     {"files", L"파일"},
     {"setting", L"설정"},
-    {"click open", L"클릭하여 열기..."},
+    {"click open", L"열기..."},
     {"preview", L"미리 보기"},
     {"flip horz", L"좌우 반전"},
     {"flip vert", L"상하 반전"},
@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"녹화된 프레임이 없어 빈 파일을 삭제했습니다."},
     {"photo not saved", L"이 폴더에 사진을 저장할 수 없습니다:"},
     {"folder refused", L"사용할 수 없음: \";\"가 없는 짧은 전체 경로를 선택하십시오."},
+    {"rec no camera", L"열린 카메라가 없습니다."},
+    {"rec busy", L"이전 동영상을 아직 저장하는 중입니다."},
+    {"rec no file", L"저장 폴더에 동영상 파일을 만들 수 없습니다."},
+    {"rec no encoder", L"사용할 수 있는 동영상 인코더가 없습니다."},
+    {"rec not started", L"녹화를 시작할 수 없습니다."},
+    {"rec write fail", L"중지됨: 동영상 파일을 쓸 수 없습니다(디스크가 가득 찼나요?)."},
+    {"rec cam closed", L"중지됨: 카메라가 닫혔습니다."},
+    {"no microscope", L"현미경을 찾을 수 없습니다."},
+    {"ratio", L"배율"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Korean table must give a text for every key, in key order");
 

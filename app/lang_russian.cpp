@@ -12,7 +12,7 @@ constexpr LanguageText kTexts[] = {
     {"video", L"Видео"},
     {"files", L"Файлы"},
     {"setting", L"Настройки"},
-    {"click open", L"Нажмите, чтобы открыть..."},
+    {"click open", L"Открыть..."},
     {"preview", L"Просмотр"},
     {"flip horz", L"Зеркально"},
     {"flip vert", L"Перевернуть"},
@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"Не записано ни одного кадра; пустой файл удалён."},
     {"photo not saved", L"Не удалось сохранить фото в этой папке:"},
     {"folder refused", L"Непригодна: выберите короткий полный путь без «;»."},
+    {"rec no camera", L"Камера не открыта."},
+    {"rec busy", L"Предыдущее видео ещё сохраняется."},
+    {"rec no file", L"Не удаётся создать видеофайл в папке сохранения."},
+    {"rec no encoder", L"Нет доступного видеокодировщика."},
+    {"rec not started", L"Не удаётся начать запись."},
+    {"rec write fail", L"Остановлено: видеофайл не записывается (диск заполнен?)."},
+    {"rec cam closed", L"Остановлено: камера закрыта."},
+    {"no microscope", L"Микроскоп не найден."},
+    {"ratio", L"Масштаб"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Russian table must give a text for every key, in key order");
 

@@ -12,7 +12,7 @@ constexpr LanguageText kTexts[] = {
     {"video", L"Vídeo"},
     {"files", L"Archivos"},
     {"setting", L"Ajustes"},
-    {"click open", L"Haga clic para abrir..."},
+    {"click open", L"Abrir..."},
     {"preview", L"Vista previa"},
     {"flip horz", L"Voltear horiz."},
     {"flip vert", L"Voltear vert."},
@@ -116,6 +116,15 @@ constexpr LanguageText kTexts[] = {
     {"rec no frame", L"No se grabó ningún fotograma; se eliminó el archivo vacío."},
     {"photo not saved", L"No se pudo guardar la foto en esta carpeta:"},
     {"folder refused", L"No válida: elija una ruta completa corta y sin \";\"."},
+    {"rec no camera", L"No hay ninguna cámara abierta."},
+    {"rec busy", L"El último vídeo aún se está guardando."},
+    {"rec no file", L"No se puede crear el archivo de vídeo en la carpeta de destino."},
+    {"rec no encoder", L"No hay ningún codificador de vídeo disponible."},
+    {"rec not started", L"No se puede iniciar la grabación."},
+    {"rec write fail", L"Detenido: no se puede escribir el vídeo (¿disco lleno?)."},
+    {"rec cam closed", L"Detenido: la cámara se ha cerrado."},
+    {"no microscope", L"No se ha encontrado ningún microscopio."},
+    {"ratio", L"Proporción"},
 };
 static_assert(ListsAllStringKeys(kTexts), "the Spanish table must give a text for every key, in key order");
 

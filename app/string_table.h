@@ -16,7 +16,7 @@
 using StringTable = std::map<std::string, std::wstring, std::less<>>;
 
 constexpr int kLanguageCount = 10;
-constexpr std::size_t kStringKeyCount = 112;
+constexpr std::size_t kStringKeyCount = 121;
 
 // One row of a language table.
 struct LanguageText {
@@ -55,7 +55,10 @@ inline constexpr std::array<std::string_view, kStringKeyCount> kStringKeys = {
     // Measurement table copied from the view.
     "col number", "col kind", "col value",
     // Failures the user must act on.
-    "rec incomplete", "rec no frame", "photo not saved", "folder refused"};
+    "rec incomplete", "rec no frame", "photo not saved", "folder refused",
+    // Record dialog status lines, the Open-microscope list without a camera, the zoom read-out.
+    "rec no camera", "rec busy", "rec no file", "rec no encoder", "rec not started", "rec write fail",
+    "rec cam closed", "no microscope", "ratio"};
 
 // True when a language table lists exactly the keys of kStringKeys, in their order. Every language
 // file checks its table with this at compile time.

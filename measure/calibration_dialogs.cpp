@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/settings_store.h"
 #include "app/string_table.h"
+#include "app/window_dpi.h"
 #include "capture/capture_graph.h"
 #include "capture/video_format.h"
 #include "measure/calibration.h"
@@ -107,6 +108,11 @@ constexpr ColumnSpec kColumns[kCalibrationColumnCount] = {
     {"date col", 118, LVCFMT_LEFT}, {"resolution col", 128, LVCFMT_LEFT},
 };
 
+// Column widths are given at 96 DPI, and grow with the list's display scale as its font does.
+int ColumnWidth(HWND list, int column) {
+    return MulDiv(kColumns[column].width, WindowDpi(list), 96);
+}
+
 void RefreshRow(HWND list, int row) {
     if (!IsSlot(row))
         return;
@@ -132,7 +138,7 @@ void BuildList(HWND list) {
         column = {};
         column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
         column.fmt = kColumns[i].format;
-        column.cx = kColumns[i].width;
+        column.cx = ColumnWidth(list, i);
         column.pszText = const_cast<wchar_t*>(GetText(kColumns[i].key).c_str());
         column.iSubItem = i + 1;
         SendMessageW(list, LVM_INSERTCOLUMNW, i + 1, reinterpret_cast<LPARAM>(&column));
@@ -155,8 +161,8 @@ void FitListToSlots(HWND dialog, HWND list) {
     RECT client = {};
     GetClientRect(list, &client);
     int columnsWidth = 0;
-    for (const ColumnSpec& column : kColumns)
-        columnsWidth += column.width;
+    for (int i = 0; i < kCalibrationColumnCount; ++i)
+        columnsWidth += ColumnWidth(list, i);
     const int dx = std::max(0, static_cast<int>(columnsWidth - client.right));
     RECT last = {};
     last.left = LVIR_BOUNDS;

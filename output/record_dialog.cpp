@@ -32,20 +32,19 @@ RecordDialogState* StateOf(HWND dialog) {
     return reinterpret_cast<RecordDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-// Why a recording could not start or ended by itself, in a few words. The string table has no
-// keys for these, so they are in English whatever the language.
-const wchar_t* StartErrorText(RecordStartError error) {
+// Why a recording could not start, in a few words.
+std::string_view StartErrorKey(RecordStartError error) {
     switch (error) {
         case RecordStartError::NoCamera:
-            return L"No camera is open.";
+            return "rec no camera";
         case RecordStartError::Busy:
-            return L"The last video is still being saved.";
+            return "rec busy";
         case RecordStartError::CannotCreateFile:
-            return L"Cannot create the video file in the save folder.";
+            return "rec no file";
         case RecordStartError::NoEncoder:
-            return L"No video encoder is available.";
+            return "rec no encoder";
         default:
-            return L"Cannot start recording.";
+            return "rec not started";
     }
 }
 
@@ -150,7 +149,7 @@ void OnStart(RecordDialogState* s) {
                                        : StartRecording(path);
     if (error != RecordStartError::None) {
         // Still "Start": pressing it again tries anew with a new name.
-        SetStatus(s, StartErrorText(error));
+        SetStatus(s, GetText(StartErrorKey(error)).c_str());
         return;
     }
     s->recording = true;
@@ -196,8 +195,7 @@ void OnEndedByItself(RecordDialogState* s, bool writeFailed) {
     if (end == RecordingEnd::Incomplete)
         SetStatus(s, GetText("rec incomplete").c_str());
     else
-        SetStatus(s, writeFailed ? L"Stopped: the video file cannot be written (disk full?)."
-                                 : L"Stopped: the camera was closed.");
+        SetStatus(s, GetText(writeFailed ? "rec write fail" : "rec cam closed").c_str());
 }
 
 void OnClockTick(RecordDialogState* s) {

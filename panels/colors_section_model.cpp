@@ -128,11 +128,11 @@ std::vector<ControlPlacement> ColorsSectionLayout(int width, const SectionUnits&
         }
         const ColorRow& row = kColorRows[i];
         // A label holds the name and the value: it takes the row's width, up to the "Auto" box.
-        const int labelWidth = row.autoBoxId != 0 ? std::max(width - u.X(56), 0) : wide;
+        const int labelWidth = row.autoBoxId != 0 ? std::max(width - u.X(38), 0) : wide;
         layout.push_back({row.labelId, {u.X(4), labelY, labelWidth, u.Y(8)}});
         layout.push_back({row.sliderId, {u.X(4), sliderY, wide, u.Y(8)}});
         if (row.autoBoxId != 0)
-            layout.push_back({row.autoBoxId, {width - u.X(50), labelY, u.X(46), u.Y(10)}});
+            layout.push_back({row.autoBoxId, {width - u.X(32), labelY, u.X(28), u.Y(10)}});
     }
 
     const int listY = sliderY + u.Y(12);

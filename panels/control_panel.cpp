@@ -177,6 +177,8 @@ void OnCommand(ControlPanelState& s, int command) {
             if (s.sections[i])
                 PostMessageW(s.sections[i], WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
         }
+        // New texts may re-flow a section to another height: ask again once they are in.
+        PostLayout(s.window);
     }
 }
 

@@ -6,10 +6,12 @@
 #include "capture/device_list.h"
 #include "panels/device_section_layout.h"
 #include "panels/open_device_dialog.h"
+#include "panels/section_controls.h"
 #include "panels/section_header.h"
 #include "resources/resource.h"
 #include "view/camera_view.h"
 
+#include <algorithm>
 #include <new>
 #include <string_view>
 
@@ -104,9 +106,34 @@ void CreateControls(HWND section) {
     }
 }
 
+// True when a button's caption is wider than a button of the two-by-two layout leaves it.
+bool ButtonsNeedOneColumn(HWND section, int width) {
+    if (width <= 0)
+        return false;
+    const int buttonWidth = DeviceButtonWidth(width, DialogBase().x);
+    for (const ButtonSpec& entry : kButtons) {
+        HWND button = Item(section, entry.id);
+        if (button && ControlTextWidth(button) + PushButtonChromeWidth(button) > buttonWidth)
+            return true;
+    }
+    return false;
+}
+
+int ClientWidth(HWND hwnd) {
+    RECT r = {};
+    GetClientRect(hwnd, &r);
+    return r.right;
+}
+
 void Layout(HWND section, int width) {
     const POINT base = DialogBase();
-    const DeviceSectionLayout layout = LayoutDeviceSection(width, base.x, base.y);
+    int labelText = 0;
+    for (const LabelSpec& label : kLabels) {
+        if (HWND control = Item(section, label.id))
+            labelText = std::max(labelText, ControlTextWidth(control));
+    }
+    const DeviceSectionLayout layout =
+        LayoutDeviceSection(width, base.x, base.y, ButtonsNeedOneColumn(section, width), labelText);
     HDWP batch = BeginDeferWindowPos(kDeviceControlCount);
     for (int i = 0; i < kDeviceControlCount; ++i) {
         HWND control = Item(section, kIdDeviceHeader + i);
@@ -242,6 +269,8 @@ void RefreshTexts(HWND section) {
         SetWindowTextW(Item(section, label.id), GetText(label.key).c_str());
     for (const ButtonSpec& entry : kButtons)
         SetWindowTextW(Item(section, entry.id), GetText(entry.key).c_str());
+    if (const int width = ClientWidth(section))
+        Layout(section, width); // the captions may now need one button a row
     // Only the prompt of an empty list is language-dependent.
     if (g_devices.empty())
         FillDeviceCombo(section);
@@ -300,7 +329,8 @@ LRESULT CALLBACK DeviceSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
                 Layout(hwnd, LOWORD(lParam));
             return 0;
         case UM_SECTION_SIZE: {
-            const SectionHeights heights = DeviceSectionHeights(DialogBase().y);
+            const SectionHeights heights =
+                DeviceSectionHeights(DialogBase().y, ButtonsNeedOneColumn(hwnd, ClientWidth(hwnd)));
             return static_cast<LRESULT>(PackHeightsAnswer(heights.collapsed, heights.expanded));
         }
         case UM_SECTION_EXPAND:

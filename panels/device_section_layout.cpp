@@ -8,40 +8,65 @@
 namespace {
 
 constexpr int kExpandedDialogUnits = 92;
+constexpr int kButtonRowDialogUnits = 20; // from one row of buttons to the next
 
 } // namespace
 
-SectionHeights DeviceSectionHeights(int baseUnitY) {
+SectionHeights DeviceSectionHeights(int baseUnitY, bool buttonsInOneColumn) {
     const int header = DialogUnitsToPixelsY(kSectionHeaderDialogUnits, baseUnitY);
     const int collapsed = header + 1;
-    return {collapsed, collapsed + DialogUnitsToPixelsY(kExpandedDialogUnits, baseUnitY)};
+    const int extraRows = buttonsInOneColumn ? DialogUnitsToPixelsY(2 * kButtonRowDialogUnits, baseUnitY) : 0;
+    return {collapsed, collapsed + DialogUnitsToPixelsY(kExpandedDialogUnits, baseUnitY) + extraRows};
 }
 
-DeviceSectionLayout LayoutDeviceSection(int clientWidth, int baseUnitX, int baseUnitY) {
+int DeviceButtonWidth(int clientWidth, int baseUnitX) {
+    return std::max((clientWidth - DialogUnitsToPixelsX(14, baseUnitX)) / 2, 0);
+}
+
+DeviceSectionLayout LayoutDeviceSection(int clientWidth, int baseUnitX, int baseUnitY,
+                                        bool buttonsInOneColumn, int labelTextWidth) {
     const auto X = [baseUnitX](int n) { return DialogUnitsToPixelsX(n, baseUnitX); };
     const auto Y = [baseUnitY](int n) { return DialogUnitsToPixelsY(n, baseUnitY); };
     const auto nonNegative = [](int v) { return std::max(v, 0); };
 
     DeviceSectionLayout l;
-    const SectionHeights heights = DeviceSectionHeights(baseUnitY);
+    const SectionHeights heights = DeviceSectionHeights(baseUnitY, buttonsInOneColumn);
     l.headerHeight = Y(kSectionHeaderDialogUnits);
     l.collapsedHeight = heights.collapsed;
     l.expandedHeight = heights.expanded;
 
     const int W = clientWidth;
     const int K = l.collapsedHeight;
-    const int comboWidth = nonNegative(W - X(39));
-    const int B = nonNegative((W - X(14)) / 2);
+    // Labels wide enough for "Resolution:" in every language; where the texts were measured, as
+    // wide as the widest and no narrower than the lists' own margin.
+    int labelX = X(2);
+    int labelWidth = X(41);
+    int comboX = X(43);
+    int comboWidth = nonNegative(W - X(46));
+    if (labelTextWidth >= 0) {
+        labelX = X(1);
+        labelWidth = std::max(labelTextWidth + X(1), X(32));
+        comboX = labelX + labelWidth;
+        comboWidth = nonNegative(W - comboX - X(2));
+    }
+    const int B = DeviceButtonWidth(W, baseUnitX);
     const int rightButtonX = X(6) + B + X(4);
 
     auto at = [&l](int id) -> PanelRect& { return l.controls[static_cast<size_t>(id - kIdDeviceHeader)]; };
     at(kIdDeviceHeader) = {0, 0, nonNegative(W), l.headerHeight};
-    at(kIdNameLabel) = {X(2), K + Y(5), X(32), Y(8)};
-    at(kIdDeviceCombo) = {X(36), K + Y(3), comboWidth, Y(80)};
-    at(kIdResolutionLabel) = {X(2), K + Y(5) + Y(15), X(32), Y(8)};
-    at(kIdResolutionCombo) = {X(36), K + Y(3) + Y(15), comboWidth, Y(80)};
-    at(kIdFormatLabel) = {X(2), K + Y(5) + Y(15) + Y(15), X(32), Y(8)};
-    at(kIdFormatCombo) = {X(36), K + Y(3) + Y(15) + Y(15), comboWidth, Y(80)};
+    at(kIdNameLabel) = {labelX, K + Y(5), labelWidth, Y(8)};
+    at(kIdDeviceCombo) = {comboX, K + Y(3), comboWidth, Y(80)};
+    at(kIdResolutionLabel) = {labelX, K + Y(5) + Y(15), labelWidth, Y(8)};
+    at(kIdResolutionCombo) = {comboX, K + Y(3) + Y(15), comboWidth, Y(80)};
+    at(kIdFormatLabel) = {labelX, K + Y(5) + Y(15) + Y(15), labelWidth, Y(8)};
+    at(kIdFormatCombo) = {comboX, K + Y(3) + Y(15) + Y(15), comboWidth, Y(80)};
+    if (buttonsInOneColumn) {
+        const int wide = nonNegative(W - X(8));
+        const int ids[] = {kIdPhotoButton, kIdVideoButton, kIdFilesButton, kIdSettingButton};
+        for (int row = 0; row < 4; ++row)
+            at(ids[row]) = {X(4), K + Y(51 + row * kButtonRowDialogUnits), wide, Y(16)};
+        return l;
+    }
     at(kIdPhotoButton) = {X(4), K + Y(51), B, Y(16)};
     at(kIdVideoButton) = {rightButtonX, K + Y(51), B, Y(16)};
     at(kIdFilesButton) = {X(4), K + Y(71), B, Y(16)};

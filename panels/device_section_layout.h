@@ -34,11 +34,18 @@ struct DeviceSectionLayout {
 };
 
 // The section's metrics and, for a client width, where its eleven controls go. Every dialog unit
-// figure is converted to pixels on its own before the pixels are added.
-DeviceSectionLayout LayoutDeviceSection(int clientWidth, int baseUnitX, int baseUnitY);
+// figure is converted to pixels on its own before the pixels are added. The four buttons stand two
+// by two, or one below the other when a caption is too wide for half the section. With
+// labelTextWidth (the widest label's text in pixels) the labels are as wide as that and the lists
+// take the rest; without it (-1) the labels have a fixed width.
+DeviceSectionLayout LayoutDeviceSection(int clientWidth, int baseUnitX, int baseUnitY,
+                                        bool buttonsInOneColumn = false, int labelTextWidth = -1);
 
 // The collapsed and expanded heights alone (what the panel asks for).
-SectionHeights DeviceSectionHeights(int baseUnitY);
+SectionHeights DeviceSectionHeights(int baseUnitY, bool buttonsInOneColumn = false);
+
+// The width of each button while they stand two by two.
+int DeviceButtonWidth(int clientWidth, int baseUnitX);
 
 // The format list of a camera: "MJPG" when it has MJPG formats, then "YUY2" when it has YUY2
 // formats.

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr wchar_t kNoMicroscope[] = L"No microscope found.";
-
 OpenDeviceRequest* RequestOf(HWND dialog) {
     return reinterpret_cast<OpenDeviceRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
@@ -77,7 +75,7 @@ void FillDevices(HWND dialog, OpenDeviceRequest& r) {
     for (int id : {IDC_OPEN_RESOLUTION, IDC_OPEN_FORMAT, IDOK})
         EnableWindow(GetDlgItem(dialog, id), any);
     if (!any) {
-        AddText(dialog, IDC_OPEN_DEVICE_LIST, LB_ADDSTRING, kNoMicroscope);
+        AddText(dialog, IDC_OPEN_DEVICE_LIST, LB_ADDSTRING, GetText("no microscope"));
         r.listedDevice = -1;
         return;
     }

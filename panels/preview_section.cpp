@@ -51,7 +51,7 @@ void CreateControls(HWND hwnd) {
     const HFONT font = SectionControlFont();
     if (HWND header = SectionHeader_Create(hwnd, GetText("preview").c_str(), 0, 0))
         SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(SectionHeaderFont()), FALSE);
-    CreateSectionControl(hwnd, L"STATIC", L"Ratio", SS_LEFT, kZoomReadoutId, font);
+    CreateSectionControl(hwnd, L"STATIC", GetText("ratio").c_str(), SS_LEFT, kZoomReadoutId, font);
     HWND slider = CreateSectionControl(hwnd, TRACKBAR_CLASSW, nullptr, 0, kZoomSliderId, font);
     SendMessageW(slider, TBM_SETRANGE, TRUE, MAKELPARAM(kPreviewZoomMin, kPreviewZoomMax));
     SendMessageW(slider, TBM_SETPOS, TRUE, 100);
@@ -96,10 +96,31 @@ void Refresh(HWND hwnd, WPARAM reason) {
         SetCheck(GetDlgItem(hwnd, box.id), FilterBoxTicked(switches, box.id));
 }
 
+// True when a filter box's text is wider than a box of the two-column layout leaves it.
+bool BoxesNeedOneColumn(HWND hwnd, int width) {
+    if (width <= 0)
+        return false;
+    const int widest = WidestControlText(hwnd, kFlipHorzBoxId, kEmbossBoxId);
+    return widest + CheckBoxMarkWidth() > PreviewBoxWidth(width, SystemSectionUnits());
+}
+
+int ClientWidth(HWND hwnd) {
+    RECT r = {};
+    GetClientRect(hwnd, &r);
+    return r.right;
+}
+
+void Layout(HWND hwnd, int width) {
+    ApplySectionLayout(hwnd,
+                       PreviewSectionLayout(width, SystemSectionUnits(), BoxesNeedOneColumn(hwnd, width)));
+}
+
 void RefreshTexts(HWND hwnd) {
     SectionHeader_SetTitle(GetDlgItem(hwnd, kPreviewHeaderId), GetText("preview").c_str());
     for (const FilterBox& box : kFilterBoxes)
         SetDlgItemTextW(hwnd, box.id, GetText(box.key).c_str());
+    if (const int width = ClientWidth(hwnd))
+        Layout(hwnd, width); // the texts may now need one box a row
 }
 
 // Every notification during a drag zooms at once. Measuring works at 100 % only, so the Drag tool
@@ -155,11 +176,13 @@ LRESULT CALLBACK PreviewSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
             return 0;
         case WM_SIZE:
             if (LOWORD(lParam) != 0 && HIWORD(lParam) != 0)
-                ApplySectionLayout(hwnd, PreviewSectionLayout(LOWORD(lParam), SystemSectionUnits()));
+                Layout(hwnd, LOWORD(lParam));
             return 0;
         case UM_SECTION_SIZE: {
             const SectionUnits units = SystemSectionUnits();
-            return SectionHeightsAnswer(units.CollapsedHeight(), PreviewExpandedHeight(units));
+            return SectionHeightsAnswer(
+                units.CollapsedHeight(),
+                PreviewExpandedHeight(units, BoxesNeedOneColumn(hwnd, ClientWidth(hwnd))));
         }
         case UM_SECTION_EXPAND:
             ShowSectionControls(hwnd, kPreviewFirstControlId, kPreviewLastControlId, wParam != 0);

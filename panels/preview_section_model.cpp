@@ -51,29 +51,34 @@ std::wstring ZoomReadout(int percent) {
     return std::to_wstring(percent) + L"%";
 }
 
-std::vector<ControlPlacement> PreviewSectionLayout(int width, const SectionUnits& u) {
+int PreviewBoxWidth(int width, const SectionUnits& u) {
+    return std::max((width - u.X(14)) / 2, 0);
+}
+
+std::vector<ControlPlacement> PreviewSectionLayout(int width, const SectionUnits& u, bool oneColumn) {
     const int k = u.CollapsedHeight();
-    const int half = std::max((width - u.X(14)) / 2, 0);
+    const int half = PreviewBoxWidth(width, u);
     const int left = u.X(7);
     const int right = u.X(2) + half + u.X(7);
     const int r1 = k + u.Y(25);
-    const int r2 = r1 + u.Y(12);
-    const int r3 = r2 + u.Y(12);
     const int boxHeight = u.Y(12);
-    return {
+    std::vector<ControlPlacement> layout = {
         {kPreviewHeaderId, {0, 0, width, u.HeaderHeight()}},
         {kZoomReadoutId, {u.X(4), k + u.Y(4), u.X(48), u.Y(8)}},
         {kZoomSliderId, {u.X(4), k + u.Y(14), std::max(width - u.X(8), 0), u.Y(8)}},
         {kZoom100BoxId, {width - u.X(50), k + u.Y(4), u.X(46), u.Y(10)}},
-        {kFlipHorzBoxId, {left, r1, half, boxHeight}},
-        {kFlipVertBoxId, {right, r1, half, boxHeight}},
-        {kGrayBoxId, {left, r2, half, boxHeight}},
-        {kBinaryBoxId, {right, r2, half, boxHeight}},
-        {kInvertBoxId, {left, r3, half, boxHeight}},
-        {kEmbossBoxId, {right, r3, half, boxHeight}},
     };
+    for (size_t i = 0; i < kFilterBoxes.size(); ++i) {
+        const int row = static_cast<int>(oneColumn ? i : i / 2);
+        const int y = r1 + row * u.Y(12);
+        if (oneColumn)
+            layout.push_back({kFilterBoxes[i].id, {left, y, right + half - left, boxHeight}});
+        else
+            layout.push_back({kFilterBoxes[i].id, {i % 2 == 0 ? left : right, y, half, boxHeight}});
+    }
+    return layout;
 }
 
-int PreviewExpandedHeight(const SectionUnits& u) {
-    return u.CollapsedHeight() + u.Y(66);
+int PreviewExpandedHeight(const SectionUnits& u, bool oneColumn) {
+    return u.CollapsedHeight() + u.Y(66) + (oneColumn ? 3 * u.Y(12) : 0);
 }

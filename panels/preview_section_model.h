@@ -61,5 +61,11 @@ bool FilterBoxTicked(const PreviewSwitches& switches, int id);
 // "100%", "150%".
 std::wstring ZoomReadout(int percent);
 
-std::vector<ControlPlacement> PreviewSectionLayout(int width, const SectionUnits& units);
-int PreviewExpandedHeight(const SectionUnits& units);
+// The six filter boxes stand in two columns, or in one when a text is too wide for half the
+// section; the section is then three rows taller.
+std::vector<ControlPlacement> PreviewSectionLayout(int width, const SectionUnits& units,
+                                                   bool oneColumn = false);
+int PreviewExpandedHeight(const SectionUnits& units, bool oneColumn = false);
+
+// The width of a filter box in the two-column layout.
+int PreviewBoxWidth(int width, const SectionUnits& units);

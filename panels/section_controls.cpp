@@ -4,6 +4,8 @@
 #include "app/main_window.h"
 #include "panels/section_header.h"
 
+#include <algorithm>
+
 SectionFonts GetSectionFonts() {
     return {SectionHeaderFont(), SectionControlFont()};
 }
@@ -53,6 +55,57 @@ LRESULT SectionHeightsAnswer(int collapsed, int expanded) {
 void NotifyPanelOfExpand(HWND section, int slot, bool expanded) {
     if (HWND panel = GetParent(section))
         PostMessageW(panel, UM_SECTION_EXPAND, static_cast<WPARAM>(slot), expanded ? 1 : 0);
+}
+
+int ScreenPixels(int at96) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(at96, dpi, 96);
+}
+
+int ControlTextWidth(HWND control) {
+    wchar_t text[128] = {};
+    const int length = GetWindowTextW(control, text, 128);
+    if (length <= 0)
+        return 0;
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    RECT r = {0, 0, 1, 0};
+    DrawTextW(dc, text, length, &r, DT_SINGLELINE | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return r.right - r.left;
+}
+
+int WidestControlText(HWND section, int firstId, int lastId) {
+    int widest = 0;
+    for (int id = firstId; id <= lastId; ++id) {
+        if (HWND control = GetDlgItem(section, id))
+            widest = std::max(widest, ControlTextWidth(control));
+    }
+    return widest;
+}
+
+int CheckBoxMarkWidth() {
+    return ScreenPixels(13) + ScreenPixels(4);
+}
+
+int PushButtonChromeWidth(HWND button) {
+    int image = 0;
+    if (const auto icon = reinterpret_cast<HICON>(SendMessageW(button, BM_GETIMAGE, IMAGE_ICON, 0))) {
+        ICONINFO info = {};
+        if (GetIconInfo(icon, &info)) {
+            BITMAP bm = {};
+            GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
+            image = bm.bmWidth + ScreenPixels(2);
+            if (info.hbmColor)
+                DeleteObject(info.hbmColor);
+            if (info.hbmMask)
+                DeleteObject(info.hbmMask);
+        }
+    }
+    return 2 * ScreenPixels(3) + image;
 }
 
 void SetCheck(HWND control, bool ticked) {

@@ -37,5 +37,21 @@ LRESULT SectionHeightsAnswer(int collapsed, int expanded);
 // Tells the panel (the section's parent) that the section in `slot` was expanded or collapsed.
 void NotifyPanelOfExpand(HWND section, int slot, bool expanded);
 
+// A length given at 96 DPI, in pixels at the screen's scale.
+int ScreenPixels(int at96);
+
+// The width of the control's own text, one line, in its own font.
+int ControlTextWidth(HWND control);
+
+// The widest text of the controls firstId..lastId, in each one's own font.
+int WidestControlText(HWND section, int firstId, int lastId);
+
+// What a check box takes beside its text: the box and the gap after it.
+int CheckBoxMarkWidth();
+
+// What a push button takes beside its caption: its border on both sides and, with an image, the
+// image and the gap after it.
+int PushButtonChromeWidth(HWND button);
+
 void SetCheck(HWND control, bool ticked);
 bool IsTicked(HWND control);

@@ -223,7 +223,10 @@ void PaintNoDevice(CameraViewState* v, HDC dc, SIZE client) {
         HGDIOBJ oldFont = SelectObject(dc, v->noDeviceFont);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, kNoDeviceTextColor);
-        TextOutW(dc, 22, 18, v->noDeviceText.c_str(), static_cast<int>(v->noDeviceText.size()));
+        // One line where the view is wide enough; a narrow view (large display scale) wraps it.
+        RECT room = {22, 18, std::max<LONG>(client.cx - 22, 23), std::max<LONG>(client.cy, 19)};
+        DrawTextW(dc, v->noDeviceText.c_str(), static_cast<int>(v->noDeviceText.size()), &room,
+                  DT_WORDBREAK | DT_NOPREFIX);
         SelectObject(dc, oldFont);
     }
 }

@@ -76,7 +76,7 @@ TEST(ColorsSection, LayoutStacksNineRowsThenFrequencyAndDefault) {
         EXPECT_EQ(label.x, 8);
         EXPECT_EQ(label.y, labelY[i]);
         // Up to the "Auto" box (2 units before it) in the first two rows, else across the row.
-        EXPECT_EQ(label.width, i < 2 ? w - 112 : w - 16);
+        EXPECT_EQ(label.width, i < 2 ? w - 76 : w - 16);
         EXPECT_EQ(label.height, 16);
         EXPECT_EQ(slider.x, 8);
         EXPECT_EQ(slider.y, labelY[i] + 20);
@@ -84,9 +84,9 @@ TEST(ColorsSection, LayoutStacksNineRowsThenFrequencyAndDefault) {
         EXPECT_EQ(slider.height, 16);
     }
     const LayoutRect autoExposure = At(layout, kExposureAutoId);
-    EXPECT_EQ(autoExposure.x, w - 100);
+    EXPECT_EQ(autoExposure.x, w - 64);
     EXPECT_EQ(autoExposure.y, 37);
-    EXPECT_EQ(autoExposure.width, 92);
+    EXPECT_EQ(autoExposure.width, 56);
     EXPECT_EQ(autoExposure.height, 20);
     EXPECT_EQ(At(layout, kWhiteBalanceAutoId).y, 75);
 
@@ -117,9 +117,9 @@ TEST(ColorsSection, LayoutConvertsEachTermOnItsOwn) {
     EXPECT_EQ(At(layout, 110).y, k + 23);
     EXPECT_EQ(At(layout, kFrequencyLabelId).y, At(layout, 109).y + 37);
     EXPECT_EQ(At(layout, kFrequencyListId).y, At(layout, 118).y + 20);
-    // X(8) = 14, X(50) = 88 (87.5 rounds up), X(58) = 102 (101.5 rounds up).
+    // X(8) = 14, X(32) = 56, X(58) = 102 (101.5 rounds up).
     EXPECT_EQ(At(layout, 110).width, 200 - 14);
-    EXPECT_EQ(At(layout, kExposureAutoId).x, 200 - 88);
+    EXPECT_EQ(At(layout, kExposureAutoId).x, 200 - 56);
     EXPECT_EQ(At(layout, kFrequencyListId).width, 200 - 102);
 
     // A width too narrow for the margins gives empty controls, never negative sizes.
@@ -325,4 +325,28 @@ TEST(PreviewSection, EffectsExcludeEachOtherAndFlipsStayApart) {
 
     EXPECT_EQ(ZoomReadout(100), L"100%");
     EXPECT_EQ(ZoomReadout(55), L"55%");
+}
+
+// Texts too wide for half the section: the boxes stand one a row, spanning both columns, and the
+// section grows by the three rows that takes.
+TEST(PreviewSection, OneColumnSpansBothColumnsAndGrowsTheSection) {
+    for (const int w : {251, 10}) {
+        SCOPED_TRACE(w);
+        const auto two = PreviewSectionLayout(w, kEvenUnits);
+        const auto one = PreviewSectionLayout(w, kEvenUnits, true);
+        ASSERT_EQ(one.size(), two.size());
+        const LayoutRect first = At(two, kFlipHorzBoxId);
+        const LayoutRect right = At(two, kFlipVertBoxId);
+        for (size_t i = 0; i < kFilterBoxes.size(); ++i) {
+            SCOPED_TRACE(i);
+            const LayoutRect box = At(one, kFilterBoxes[i].id);
+            EXPECT_EQ(box.x, first.x);
+            EXPECT_EQ(box.y, first.y + static_cast<int>(i) * 24);
+            EXPECT_EQ(box.width, std::max(right.x + right.width - first.x, 0));
+            EXPECT_LE(box.y + box.height, PreviewExpandedHeight(kEvenUnits, true));
+        }
+        for (const int id : {kZoomReadoutId, kZoomSliderId, kZoom100BoxId})
+            EXPECT_EQ(At(one, id).y, At(two, id).y) << id;
+    }
+    EXPECT_EQ(PreviewExpandedHeight(kEvenUnits, true), PreviewExpandedHeight(kEvenUnits) + 72);
 }

@@ -1,0 +1,645 @@
+// Every text the program shows fits the control that shows it, in each of the ten languages, at the
+// display scale the test runs at. The real main window (with the virtual camera open) and every
+// dialog are opened in-process; each static, button, check box, list and combo item is measured in
+// the control's own font with DrawTextW and the control's wrap style and compared with the room the
+// control gives it. Texts a control shows only in some states (the record dialog's status lines, the
+// clock of a long recording) are measured in the same control.
+//
+//   text_fit_test [--dpi=N] [gtest options]
+// --dpi names the display scale the run is expected at (tools/wine-exec sets it in the prefix
+// before the process starts, from VANTIX_WINE_DPI). Screenshots of the main window in English,
+// Russian and Japanese go to the run's artifact folder.
+#include "tests/wine/message_pump.h"
+#include "app/app_messages.h"
+#include "app/app_settings.h"
+#include "app/image_encoders.h"
+#include "app/main_layout.h"
+#include "app/main_window.h"
+#include "app/settings_store.h"
+#include "app/string_table.h"
+#include "app/window_classes.h"
+#include "capture/capture_graph.h"
+#include "measure/calibration.h"
+#include "measure/calibration_dialogs.h"
+#include "measure/text_input_dialog.h"
+#include "output/record_clock.h"
+#include "output/record_dialog.h"
+#include "panels/about_dialog.h"
+#include "panels/device_section_layout.h"
+#include "panels/open_device_dialog.h"
+#include "panels/panel_layout.h"
+#include "panels/tool_button.h"
+#include "resources/calibration_ids.h"
+#include "resources/dialogs_device_ids.h"
+#include "resources/dialogs_record_ids.h"
+#include "testcam/testcam_control.h"
+#include "view/camera_view.h"
+
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <functional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#textfit#0";
+constexpr int kNoLimit = INT_MAX / 2; // a room with no height limit
+int g_dpi = 96;
+
+int Px(int at96) {
+    return MulDiv(at96, g_dpi, 96);
+}
+
+std::string Utf8(std::wstring_view text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+HFONT FontOf(HWND window) {
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
+    return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+}
+
+SIZE ClientSize(HWND window) {
+    RECT r = {};
+    GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+std::vector<std::wstring> ItemTexts(HWND control, UINT countMsg, UINT lengthMsg, UINT textMsg) {
+    std::vector<std::wstring> texts;
+    const int count = static_cast<int>(SendMessageW(control, countMsg, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::wstring text(
+            static_cast<size_t>(std::max<LRESULT>(SendMessageW(control, lengthMsg, i, 0), 0)) + 1, L'\0');
+        SendMessageW(control, textMsg, i, reinterpret_cast<LPARAM>(text.data()));
+        text.resize(wcslen(text.c_str()));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+// How a control lays out one text: the DrawTextW format and the room it leaves.
+struct TextBox {
+    UINT format = 0;
+    SIZE room = {};
+    bool items = false; // the texts are list items, not the window text
+};
+
+// The box of the controls that show text; false for the others (edits, sliders, pictures...).
+bool BoxOf(HWND control, TextBox* box) {
+    const std::wstring cls = ClassOf(control);
+    const LONG style = GetWindowLongW(control, GWL_STYLE);
+    const SIZE client = ClientSize(control);
+    box->room = client;
+    if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+        const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
+        switch (style & SS_TYPEMASK) {
+            case SS_LEFT:
+            case SS_CENTER:
+            case SS_RIGHT:
+                box->format = DT_WORDBREAK | DT_EXPANDTABS | prefix;
+                // Ellipsis and centred-image statics show one line.
+                if (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS | SS_WORDELLIPSIS | SS_CENTERIMAGE))
+                    box->format = DT_SINGLELINE | prefix;
+                return true;
+            case SS_SIMPLE:
+            case SS_LEFTNOWORDWRAP:
+                box->format = DT_SINGLELINE | DT_EXPANDTABS | prefix;
+                return true;
+            default:
+                return false;
+        }
+    }
+    if (_wcsicmp(cls.c_str(), L"Button") == 0) {
+        box->format = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
+        switch (style & BS_TYPEMASK) {
+            case BS_PUSHBUTTON:
+            case BS_DEFPUSHBUTTON: {
+                // The raised border on both sides, and the image beside the text.
+                int image = 0;
+                if (const auto icon =
+                        reinterpret_cast<HICON>(SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0))) {
+                    ICONINFO info = {};
+                    BITMAP bm = {};
+                    if (GetIconInfo(icon, &info)) {
+                        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
+                        image = bm.bmWidth + Px(2);
+                        DeleteObject(info.hbmColor);
+                        DeleteObject(info.hbmMask);
+                    }
+                }
+                box->room.cx = client.cx - 2 * Px(3) - image;
+                box->room.cy = client.cy - 2 * Px(2);
+                return true;
+            }
+            case BS_CHECKBOX:
+            case BS_AUTOCHECKBOX:
+            case BS_3STATE:
+            case BS_AUTO3STATE:
+            case BS_RADIOBUTTON:
+            case BS_AUTORADIOBUTTON:
+                // The box and the gap after it.
+                box->room.cx = client.cx - Px(13) - Px(4);
+                return true;
+            case BS_GROUPBOX:
+                box->room = {client.cx - 2 * Px(8), kNoLimit};
+                return true;
+            default:
+                return false;
+        }
+    }
+    if (_wcsicmp(cls.c_str(), L"ComboBox") == 0) {
+        if ((style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) && !(style & CBS_HASSTRINGS))
+            return false; // draws its own items (colour swatches)
+        box->format = DT_SINGLELINE | DT_NOPREFIX;
+        box->room = {client.cx - GetSystemMetrics(SM_CXVSCROLL) - Px(6), kNoLimit};
+        box->items = true;
+        return true;
+    }
+    if (_wcsicmp(cls.c_str(), L"ListBox") == 0) {
+        if ((style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) && !(style & LBS_HASSTRINGS))
+            return false; // file names, drawn by the Files section
+        box->format = DT_SINGLELINE | DT_NOPREFIX;
+        box->room = {client.cx - Px(4), kNoLimit};
+        box->items = true;
+        return true;
+    }
+    if (cls == kCtrlPanelHeaderWndClass) {
+        // The title runs from its inset to the chevron.
+        const Chevron chevron = HeaderChevron(client.cx, client.cy, true);
+        box->format = DT_SINGLELINE | DT_NOPREFIX;
+        box->room = {chevron.from.x - kHeaderTextX - Px(2), client.cy};
+        return true;
+    }
+    return false;
+}
+
+// Collects the texts that do not fit, one line each: language, window, control, text, both sizes.
+class FitCheck {
+public:
+    void SetLanguage(int index) {
+        language_ = Utf8(LanguageListName(index));
+        if (!language_.empty() && language_[0] == ' ')
+            language_.erase(0, 1);
+    }
+
+    // `text` in `font`, laid out with `format` in `room`.
+    void Text(const std::string& where, HWND dcWindow, HFONT font, const std::wstring& text, UINT format,
+              SIZE room) {
+        if (text.empty())
+            return;
+        ++measured_;
+        HDC dc = GetDC(dcWindow);
+        HGDIOBJ old = SelectObject(dc, font);
+        TEXTMETRICW metrics = {};
+        GetTextMetricsW(dc, &metrics);
+        RECT r = {0, 0, std::max<LONG>(room.cx, 1), 0};
+        DrawTextW(dc, text.c_str(), -1, &r, format | DT_CALCRECT);
+        // A wrapped text that is too tall is told by the width it takes on one line.
+        RECT oneLine = {0, 0, 1, 0};
+        DrawTextW(dc, text.c_str(), -1, &oneLine, (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_CALCRECT);
+        SelectObject(dc, old);
+        ReleaseDC(dcWindow, dc);
+        const SIZE need = {r.right - r.left, r.bottom - r.top};
+        // One line always shows, whatever the control's height; a second line needs its room.
+        const bool tallEnough = need.cy <= room.cy || need.cy <= metrics.tmHeight;
+        if (need.cx <= room.cx && tallEnough)
+            return;
+        const int lines = metrics.tmHeight > 0 ? (need.cy + metrics.tmHeight - 1) / metrics.tmHeight : 1;
+        std::string line = language_ + " / " + where + " \"" + Utf8(text) + "\": needs " +
+                           std::to_string(oneLine.right - oneLine.left) + " px wide";
+        if (lines > 1)
+            line += " (" + std::to_string(lines) + (lines > 1 ? " lines" : " line") + " in " +
+                    std::to_string(need.cx) + " x " + std::to_string(need.cy) + " px)";
+        line += ", has " + std::to_string(room.cx) + " x " +
+                (room.cy >= kNoLimit ? std::string("any") : std::to_string(room.cy)) + " px";
+        cuts_.push_back(line);
+    }
+
+    // One text as `control` would show it.
+    void Shows(const std::string& window, HWND control, const std::wstring& text) {
+        TextBox box;
+        if (BoxOf(control, &box))
+            Text(Where(window, control), control, FontOf(control), text, box.format, box.room);
+    }
+
+    // Every text a control shows now: its own text or its items.
+    void Control(const std::string& window, HWND control) {
+        TextBox box;
+        if (!BoxOf(control, &box))
+            return;
+        const std::string where = Where(window, control);
+        if (!box.items) {
+            Text(where, control, FontOf(control), TextOf(control), box.format, box.room);
+            return;
+        }
+        const bool combo = _wcsicmp(ClassOf(control).c_str(), L"ComboBox") == 0;
+        const std::vector<std::wstring> items =
+            combo ? ItemTexts(control, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT)
+                  : ItemTexts(control, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+        for (size_t i = 0; i < items.size(); ++i)
+            Text(where + " item " + std::to_string(i), control, FontOf(control), items[i], box.format,
+                 box.room);
+    }
+
+    // Every visible control inside `top`, and the column headers of its list views.
+    void Window(const std::string& window, HWND top) {
+        struct Walk {
+            FitCheck* check;
+            const std::string* window;
+        } walk = {this, &window};
+        EnumChildWindows(
+            top,
+            [](HWND child, LPARAM lParam) {
+                auto* w = reinterpret_cast<Walk*>(lParam);
+                if (!IsWindowVisible(child))
+                    return TRUE;
+                if (ClassOf(child) == WC_LISTVIEWW)
+                    w->check->ListViewColumns(*w->window, child);
+                else
+                    w->check->Control(*w->window, child);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&walk));
+    }
+
+    void ListViewColumns(const std::string& window, HWND list) {
+        HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+        const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[128] = {};
+            HDITEMW item = {};
+            item.mask = HDI_TEXT | HDI_WIDTH;
+            item.pszText = text;
+            item.cchTextMax = 128;
+            SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+            // The header's margins: three edges on either side.
+            const int margins = 6 * GetSystemMetrics(SM_CXEDGE);
+            Text(Where(window, list) + " column " + std::to_string(i), header, FontOf(header), text,
+                 DT_SINGLELINE | DT_NOPREFIX, {item.cxy - margins, kNoLimit});
+        }
+    }
+
+    const std::vector<std::string>& cuts() const { return cuts_; }
+    int measured() const { return measured_; }
+
+private:
+    static std::string Where(const std::string& window, HWND control) {
+        return window + " / control " + std::to_string(GetDlgCtrlID(control)) + " (" +
+               Utf8(ClassOf(control)) + ")";
+    }
+
+    std::string language_;
+    std::vector<std::string> cuts_;
+    int measured_ = 0;
+};
+
+// ---- Modal dialogs: a thread timer (which also fires inside a dialog's own loop) finds the dialog
+// the call opened, has it checked and closes it.
+std::function<void(HWND)> g_inspect;
+std::set<HWND> g_dialogsBefore;
+bool g_inspected = false;
+
+BOOL CALLBACK FindNewDialog(HWND hwnd, LPARAM lParam) {
+    if (ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd) && !g_dialogsBefore.count(hwnd)) {
+        *reinterpret_cast<HWND*>(lParam) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::set<HWND> VisibleDialogs() {
+    std::set<HWND> found;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND hwnd, LPARAM lParam) {
+            if (ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd))
+                reinterpret_cast<std::set<HWND>*>(lParam)->insert(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void CALLBACK InspectNewDialog(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_inspected)
+        return;
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindNewDialog, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog)
+        return;
+    g_inspected = true;
+    g_inspect(dialog);
+    EndDialog(dialog, IDCANCEL);
+}
+
+// Runs `open` (which shows a modal dialog) and checks the dialog with `inspect`.
+void InspectModal(const char* name, const std::function<void()>& open,
+                  const std::function<void(HWND)>& inspect) {
+    g_inspect = inspect;
+    g_inspected = false;
+    g_dialogsBefore = VisibleDialogs();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 30, InspectNewDialog);
+    open();
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_inspected) << name << " did not open";
+}
+
+void Pump(DWORD ms) {
+    PumpUntil([] { return false; }, ms);
+}
+
+// The texts the record dialog's controls show only in some states.
+struct StateTexts {
+    int id;
+    std::vector<std::string_view> keys;
+};
+const StateTexts kRecordStateTexts[] = {
+    {IDC_REC_STATUS,
+     {"rec no camera", "rec busy", "rec no file", "rec no encoder", "rec not started", "rec write fail",
+      "rec cam closed", "rec incomplete", "rec no frame"}},
+    {IDOK, {"start rec", "stop rec"}},
+    {IDC_REC_PAUSE, {"pause rec", "resume rec"}},
+};
+// The clock after the longest time limit (8 h) and beyond.
+constexpr int64_t kLongestClockTenths = 10LL * 3600 * 10;
+
+// The language of each screenshot: English, Japanese, Russian.
+constexpr int kScreenshotLanguages[] = {0, 5, 7};
+
+class TextFit : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        Gdiplus::GdiplusStartupInput input;
+        Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr);
+        LookupImageEncoders();
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantix");
+        LoadSettings();
+        TestCamConfig camera;
+        camera.instanceName = kCamera;
+        camera.friendlyName = L"Bench Scope";
+        camera.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}};
+        ASSERT_TRUE(TestCam_Register(camera));
+
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        g_hInstance = instance;
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
+        InitCommonControlsEx(&controls);
+        RegisterWindowClasses(instance);
+        if (ToolButtonWnd_StripMarker() == 0)
+            ToolButtonWnd_Init(instance);
+        SelectLanguage(0);
+        ASSERT_NE(CreateMainWindow(instance), nullptr);
+        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
+        UpdateWindow(g_hMainWnd);
+        ASSERT_TRUE(PumpUntil([] { return IsCaptureGraphOpen(); }, 15000))
+            << "the virtual camera did not open";
+    }
+
+    static void TearDownTestSuite() {
+        if (g_hMainWnd)
+            DestroyWindow(g_hMainWnd);
+        Pump(100);
+        TestCam_Unregister(kCamera);
+        TestCam_RemoveConfig(kCamera);
+        Gdiplus::GdiplusShutdown(gdiplus_);
+        CoUninitialize();
+    }
+
+    // The language as the Options dialog switches to it, with the panel's sections all expanded.
+    static void ShowLanguage(int index) {
+        g_settings.language = index;
+        SelectLanguage(index);
+        SendMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+        SetViewTexts(GetText("no device"), GetText("input tip"));
+        Pump(50);
+        for (HWND section = GetWindow(g_hControlPanel, GW_CHILD); section;
+             section = GetWindow(section, GW_HWNDNEXT)) {
+            HWND header = GetDlgItem(section, kIdSectionHeader);
+            HWND next = header ? GetWindow(header, GW_HWNDNEXT) : nullptr;
+            if (next && !IsWindowVisible(next))
+                SendMessageW(header, UM_SECTION_EXPAND, 0, 0);
+        }
+        Pump(100);
+    }
+
+    static ULONG_PTR gdiplus_;
+};
+ULONG_PTR TextFit::gdiplus_ = 0;
+
+const char* SectionName(int id) {
+    switch (id) {
+        case kIdDeviceSection:
+            return "Device section";
+        case kIdPreviewSection:
+            return "Preview section";
+        case kIdColorsSection:
+            return "Colors section";
+        case kIdFilesSection:
+            return "Files section";
+        default:
+            return "panel";
+    }
+}
+
+void CheckMainWindow(FitCheck& check) {
+    for (HWND section = GetWindow(g_hControlPanel, GW_CHILD); section;
+         section = GetWindow(section, GW_HWNDNEXT)) {
+        const std::string name = SectionName(GetDlgCtrlID(section));
+        check.Control(name, GetDlgItem(section, kIdSectionHeader));
+        check.Window(name, section);
+    }
+    // The camera list's prompt while no camera is attached.
+    check.Shows("Device section", GetDlgItem(GetDlgItem(g_hControlPanel, kIdDeviceSection), kIdDeviceCombo),
+                GetText("click open"));
+
+    // The tooltips of the toolbar's buttons show on one line, as wide as their text.
+    RECT work = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int tools = static_cast<int>(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0));
+    EXPECT_GT(tools, 0);
+    for (int i = 0; i < tools; ++i) {
+        wchar_t text[128] = {};
+        TTTOOLINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.lpszText = text;
+        SendMessageW(g_hTooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info));
+        const int maxWidth = static_cast<int>(SendMessageW(g_hTooltip, TTM_GETMAXTIPWIDTH, 0, 0));
+        const int room = maxWidth > 0 ? maxWidth : work.right - work.left;
+        check.Text("Toolbar tooltip " + std::to_string(i), g_hTooltip, FontOf(g_hTooltip), text,
+                   DT_SINGLELINE | DT_NOPREFIX, {room, kNoLimit});
+    }
+
+    // The no-device screen's text, from its corner to as far from the view's right edge, at the
+    // window's smallest.
+    const CameraViewState* view = CameraView();
+    ASSERT_NE(view, nullptr);
+    const SIZE client = ClientSize(g_hCameraView);
+    check.Text("No-device screen", g_hCameraView, view->noDeviceFont, view->noDeviceText,
+               DT_WORDBREAK | DT_NOPREFIX, {client.cx - 44, client.cy - 18});
+}
+
+void CheckDialogs(FitCheck& check) {
+    InspectModal("Options", ShowOptionsDialog, [&check](HWND d) { check.Window("Options", d); });
+    InspectModal(
+        "About", [] { ShowAboutDialog(g_hMainWnd); }, [&check](HWND d) { check.Window("About", d); });
+    InspectModal(
+        "Open microscope",
+        [] {
+            OpenDeviceRequest request;
+            request.device = 0;
+            RunOpenDeviceDialog(g_hMainWnd, request);
+        },
+        [&check](HWND d) {
+            check.Window("Open microscope", d);
+            // What the list shows without a camera.
+            check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
+        });
+    InspectModal("Record", ShowRecordDialog, [&check](HWND d) {
+        check.Window("Record", d);
+        for (const StateTexts& state : kRecordStateTexts) {
+            for (std::string_view key : state.keys)
+                check.Shows("Record", GetDlgItem(d, state.id), GetText(key));
+        }
+        check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
+    });
+    InspectModal(
+        "Manage calibrations", [] { RunManageCalibrationsDialog(g_hMainWnd); },
+        [&check](HWND d) { check.Window("Manage calibrations", d); });
+    InspectModal(
+        "Calibration help",
+        [] {
+            DialogBoxParamW(g_hInstance, MAKEINTRESOURCEW(IDD_CALIB_HELP), g_hMainWnd, CalibrationHelpDlgProc,
+                            0);
+        },
+        [&check](HWND d) { check.Window("Calibration help", d); });
+
+    g_calibratingSlot = 0;
+    if (HWND calibrate = CreateCalibrationDialog(g_hMainWnd)) {
+        ShowWindow(calibrate, SW_SHOW);
+        check.Window("Calibration", calibrate);
+        DestroyWindow(calibrate);
+    } else {
+        ADD_FAILURE() << "the calibration dialog did not open";
+    }
+    g_hCalibrateDlg = nullptr;
+    g_calibratingSlot = -1;
+
+    if (HWND input = CreateTextInputDialog(g_hMainWnd)) {
+        check.Window("Text input", input);
+        DestroyWindow(input);
+    } else {
+        ADD_FAILURE() << "the text input dialog did not open";
+    }
+    g_hTextInputDlg = nullptr;
+    Pump(50);
+}
+
+std::wstring ArtifactPath(const std::wstring& name) {
+    std::wstring folder = L".";
+    if (const char* artifacts = std::getenv("VANTIX_ARTIFACTS")) {
+        folder.assign(artifacts, artifacts + strlen(artifacts));
+        if (!folder.empty() && folder[0] == L'/')
+            folder = L"Z:" + folder;
+    }
+    return folder + L"\\" + name;
+}
+
+// The main window as the screen shows it, as a PNG.
+bool SaveMainWindow(const std::wstring& path) {
+    RECT r = {};
+    GetWindowRect(g_hMainWnd, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    ReleaseDC(nullptr, screen);
+    bool saved = false;
+    {
+        Gdiplus::Bitmap picture(bitmap, nullptr);
+        saved = picture.Save(path.c_str(), &g_pngEncoderClsid, nullptr) == Gdiplus::Ok;
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    return saved;
+}
+
+} // namespace
+
+// Each language in turn with the main window at its smallest, so that the view and every
+// control have the least room they ever get.
+TEST_F(TextFit, EveryTextFitsInEveryLanguage) {
+    SetWindowPos(g_hMainWnd, nullptr, 0, 0, kMainMinTrackWidth, kMainMinTrackHeight, SWP_NOZORDER);
+    Pump(100);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), g_dpi);
+    ReleaseDC(nullptr, screen);
+
+    FitCheck check;
+    for (int language = 0; language < kLanguageCount; ++language) {
+        check.SetLanguage(language);
+        ShowLanguage(language);
+        CheckMainWindow(check);
+        CheckDialogs(check);
+    }
+    // Every window was there to measure: a walk that found nothing would pass anything.
+    EXPECT_GT(check.measured(), kLanguageCount * 100);
+    for (const std::string& cut : check.cuts())
+        ADD_FAILURE() << cut;
+    std::printf("%d texts measured at %d DPI, %zu do not fit\n", check.measured(), g_dpi,
+                check.cuts().size());
+    ShowLanguage(0);
+}
+
+TEST_F(TextFit, ScreenshotsOfTheMainWindow) {
+    SetWindowPos(g_hMainWnd, nullptr, 0, 0, 1240, 960, SWP_NOZORDER);
+    for (int language : kScreenshotLanguages) {
+        ShowLanguage(language);
+        RedrawWindow(g_hMainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump(300);
+        const std::wstring name =
+            L"text-fit-" + std::to_wstring(language) + L"-" + std::to_wstring(g_dpi) + L"dpi.png";
+        EXPECT_TRUE(SaveMainWindow(ArtifactPath(name))) << Utf8(name);
+    }
+    ShowLanguage(0);
+}
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--dpi=", 6) == 0)
+            g_dpi = std::atoi(argv[i] + 6);
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
