@@ -45,8 +45,8 @@ DeviceSectionLayout LayoutDeviceSection(int clientWidth, int baseUnitX, int base
     int comboWidth = nonNegative(W - X(46));
     if (labelTextWidth >= 0) {
         labelX = X(1);
-        labelWidth = std::max(labelTextWidth + X(1), X(32));
-        comboX = labelX + labelWidth;
+        labelWidth = std::max(labelTextWidth + 1, X(32));
+        comboX = labelX + labelWidth + X(1);
         comboWidth = nonNegative(W - comboX - X(2));
     }
     const int B = DeviceButtonWidth(W, baseUnitX);

@@ -106,7 +106,7 @@ TEST(DeviceSectionLayout, MeasuredLabelsGiveTheListsTheRest) {
               std::pair{kIdFormatLabel, kIdFormatCombo}}) {
             EXPECT_GE(At(l, label).width, text);
             EXPECT_GE(At(l, label).width, 64);
-            EXPECT_EQ(At(l, label).x + At(l, label).width, At(l, combo).x);
+            EXPECT_EQ(At(l, label).x + At(l, label).width + 2, At(l, combo).x); // one unit apart
             EXPECT_EQ(At(l, combo).x + At(l, combo).width, 236 - 4);
         }
     }
