@@ -405,7 +405,7 @@ void JpegEncoder::WriteHeaders(int width, int height) {
 }
 
 const uint8_t* JpegEncoder::Encode(const uint8_t* bgr, int width, int height, size_t* size) {
-    if (width < 1 || height < 1 || width > 65535 || height > 65535)
+    if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
         return nullptr;
     const Tables& t = SharedTables();
     const size_t stride = static_cast<size_t>(width) * 3;

@@ -11,6 +11,9 @@
 
 class JpegEncoder {
 public:
+    // The largest width or height a JPEG file can describe.
+    static constexpr int kMaxSide = 65535;
+
     explicit JpegEncoder(int quality = 90);
 
     // 1..100 (values outside are clamped); 50 keeps the base tables, higher is finer.
