@@ -177,6 +177,20 @@ TEST(JpegEncoder, BusyPictureAtTheVideoQualityIsAStrictBaselineFileCloseToTheSou
     EXPECT_EQ(jpeg[1], 0xd8);
     EXPECT_EQ(jpeg[size - 2], 0xff);
     EXPECT_EQ(jpeg[size - 1], 0xd9);
+    // After the scan header only stuffed 0xFF bytes, and the end marker; a busy picture has
+    // plenty of the former.
+    size_t scan = 2;
+    while (scan + 4 < size && !(jpeg[scan] == 0xff && jpeg[scan + 1] == 0xda))
+        scan += 2 + (static_cast<size_t>(jpeg[scan + 2]) << 8 | jpeg[scan + 3]);
+    ASSERT_LT(scan + 4, size);
+    int stuffed = 0, markers = 0;
+    for (size_t i = scan + 2 + (static_cast<size_t>(jpeg[scan + 2]) << 8 | jpeg[scan + 3]); i + 2 < size; ++i)
+        if (jpeg[i] == 0xff) {
+            ++(jpeg[i + 1] == 0 ? stuffed : markers);
+            ++i;
+        }
+    EXPECT_GT(stuffed, 10);
+    EXPECT_EQ(markers, 0);
     const Decoded d = Decode(jpeg, size);
     ASSERT_TRUE(d.ok) << d.error;
     EXPECT_EQ(d.warnings, 0);
