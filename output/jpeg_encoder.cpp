@@ -239,24 +239,27 @@ void EncodeBlock(BitWriter& w, const int16_t* zz, int& previousDc, const Huffman
     previousDc = zz[0];
     int size = BitSize(diff);
     w.Put((static_cast<uint32_t>(dc.code[size]) << size) | ExtraBits(diff, size), dc.length[size] + size);
-    int run = 0;
-    for (int k = 1; k < 64; ++k) {
-        const int v = zz[k];
-        if (v == 0) {
-            ++run;
-            continue;
-        }
+    // The nonzero coefficients as bits, so that runs of zeros are counted, not walked.
+    uint64_t nonzero = 0;
+    for (int k = 1; k < 64; ++k)
+        nonzero |= static_cast<uint64_t>(zz[k] != 0) << k;
+    int last = 0;
+    while (nonzero) {
+        const int k = std::countr_zero(nonzero);
+        nonzero &= nonzero - 1;
+        int run = k - last - 1;
+        last = k;
         while (run >= 16) {
             w.Put(ac.code[0xf0], ac.length[0xf0]);
             run -= 16;
         }
+        const int v = zz[k];
         size = BitSize(v);
         const int symbol = (run << 4) | size;
         w.Put((static_cast<uint32_t>(ac.code[symbol]) << size) | ExtraBits(v, size),
               ac.length[symbol] + size);
-        run = 0;
     }
-    if (run > 0)
+    if (last != 63)
         w.Put(ac.code[0x00], ac.length[0x00]);
 }
 
@@ -264,26 +267,36 @@ void EncodeBlock(BitWriter& w, const int16_t* zz, int& previousDc, const Huffman
 // mean of 2x2 pixels), level-shifted. rows[i] points at the block's first pixel in its i-th row
 // from the top; every row has 16 pixels.
 void ConvertMcu(const uint8_t* const rows[16], float luma[4][64], float cb[64], float cr[64]) {
+    constexpr int kR = 19595, kG = 38470, kB = 7471; // 0.299, 0.587, 0.114 in 1/65536
+    constexpr float kLumaUnit = 1.0f / 65536;
     for (int r = 0; r < 16; ++r) {
         const uint8_t* s = rows[r];
         float* left = luma[(r / 8) * 2] + (r % 8) * 8;
         float* right = luma[(r / 8) * 2 + 1] + (r % 8) * 8;
         for (int c = 0; c < 8; ++c)
-            left[c] = 0.299f * s[c * 3 + 2] + 0.587f * s[c * 3 + 1] + 0.114f * s[c * 3] - 128.0f;
+            left[c] =
+                static_cast<float>(kR * s[c * 3 + 2] + kG * s[c * 3 + 1] + kB * s[c * 3] - 128 * 65536) *
+                kLumaUnit;
         s += 24;
         for (int c = 0; c < 8; ++c)
-            right[c] = 0.299f * s[c * 3 + 2] + 0.587f * s[c * 3 + 1] + 0.114f * s[c * 3] - 128.0f;
+            right[c] =
+                static_cast<float>(kR * s[c * 3 + 2] + kG * s[c * 3 + 1] + kB * s[c * 3] - 128 * 65536) *
+                kLumaUnit;
     }
+    // Cb = -0.168736 R - 0.331264 G + 0.5 B, Cr = 0.5 R - 0.418688 G - 0.081312 B, in 1/65536, of
+    // sums of four pixels.
+    constexpr int kCbR = -11059, kCbG = -21709, kCbB = 32768, kCrR = 32768, kCrG = -27439, kCrB = -5329;
+    constexpr float kChromaUnit = 1.0f / (65536 * 4);
     for (int r = 0; r < 8; ++r) {
         const uint8_t* a = rows[r * 2];
         const uint8_t* b = rows[r * 2 + 1];
         for (int c = 0; c < 8; ++c) {
             const int i = c * 6;
-            const float blue = static_cast<float>(a[i] + a[i + 3] + b[i] + b[i + 3]);
-            const float green = static_cast<float>(a[i + 1] + a[i + 4] + b[i + 1] + b[i + 4]);
-            const float red = static_cast<float>(a[i + 2] + a[i + 5] + b[i + 2] + b[i + 5]);
-            cb[r * 8 + c] = (-0.168736f * 0.25f) * red + (-0.331264f * 0.25f) * green + 0.125f * blue;
-            cr[r * 8 + c] = 0.125f * red + (-0.418688f * 0.25f) * green + (-0.081312f * 0.25f) * blue;
+            const int blue = a[i] + a[i + 3] + b[i] + b[i + 3];
+            const int green = a[i + 1] + a[i + 4] + b[i + 1] + b[i + 4];
+            const int red = a[i + 2] + a[i + 5] + b[i + 2] + b[i + 5];
+            cb[r * 8 + c] = static_cast<float>(kCbR * red + kCbG * green + kCbB * blue) * kChromaUnit;
+            cr[r * 8 + c] = static_cast<float>(kCrR * red + kCrG * green + kCrB * blue) * kChromaUnit;
         }
     }
 }

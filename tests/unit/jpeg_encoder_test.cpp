@@ -247,6 +247,38 @@ TEST(JpegEncoder, AnySizeDecodesToThatSizeAndPicture) {
     }
 }
 
+// Grey patterns of the highest frequencies: blocks whose only coefficients are the last ones, after
+// long runs of zeros, and with nothing left for an end-of-block code.
+TEST(JpegEncoder, PatternsOfTheHighestFrequenciesComeBack) {
+    struct Case {
+        const char* name;
+        bool (*light)(int x, int y);
+    };
+    const Case cases[] = {
+        {"checkerboard", [](int x, int y) { return (x + y) % 2 == 1; }},
+        {"columns", [](int x, int) { return x % 2 == 1; }},
+        {"rows", [](int, int y) { return y % 2 == 1; }},
+        {"one dot a block", [](int x, int y) { return x % 8 == 7 && y % 8 == 7; }},
+    };
+    const int width = 32, height = 32;
+    for (const Case& c : cases)
+        for (int quality : {90, 100}) {
+            SCOPED_TRACE(std::string(c.name) + " at quality " + std::to_string(quality));
+            Frame frame(static_cast<size_t>(width) * height * 3);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    uint8_t* p = frame.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+                    p[0] = p[1] = p[2] = c.light(x, y) ? 200 : 50;
+                }
+            JpegEncoder encoder(quality);
+            const Decoded d = EncodeAndDecode(encoder, frame, width, height);
+            ASSERT_TRUE(d.ok) << d.error;
+            EXPECT_EQ(d.warnings, 0);
+            EXPECT_LE(MaxError(frame, width, height, d), quality == 100 ? 3 : 40);
+            EXPECT_GE(Psnr(frame, width, height, d), quality == 100 ? 45.0 : 30.0);
+        }
+}
+
 TEST(JpegEncoder, TheLastInputRowIsTheTopOfThePicture) {
     // Input bottom-up: the first rows in memory are the picture's bottom. Top red, bottom blue,
     // and a green band down the left side.
