@@ -30,8 +30,8 @@ std::unique_ptr<FrameSink> CreateMediaFoundationSink(const VideoFileSetup& setup
 // Why the program's own writer could not be set up.
 enum class MjpegSinkError { None, CannotCreateFile, NoEncoder };
 
-// The program's own writer: each frame JPEG-encoded by the platform's image encoder (WIC) and
-// written as a fragmented MP4 file. Null when the file cannot be created or no JPEG encoder
+// The program's own writer: each frame JPEG-encoded by the program's own encoder and written as
+// a fragmented MP4 file. Null when the file cannot be created or no JPEG encoder
 // works, with the reason in *error.
 std::unique_ptr<FrameSink> CreateMjpegSink(const VideoFileSetup& setup, MjpegSinkError* error);
 
@@ -63,7 +63,8 @@ private:
     bool unflushed_ = false;
 };
 
-// Encodes frames (B, G, R, rows bottom-up) as JPEG with WIC. Use on one thread that has COM.
+// Encodes frames (B, G, R, rows bottom-up) as JPEG at the video's quality. One encoder per thread;
+// it keeps its output buffer from frame to frame.
 class JpegFrameEncoder {
 public:
     JpegFrameEncoder();

@@ -2,6 +2,7 @@
 list(APPEND VANTIX_PURE_SOURCES
     output/encode_pool.cpp
     output/frame_recorder.cpp
+    output/jpeg_encoder.cpp
     output/mp4_boxes.cpp
     output/mp4_muxer.cpp
     output/output_names.cpp

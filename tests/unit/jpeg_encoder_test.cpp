@@ -1,0 +1,429 @@
+// The recorder's JPEG encoder, checked through an independent decoder: what it writes must decode
+// without complaint to the size and picture it was given.
+#include "output/jpeg_encoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace {
+
+using Frame = std::vector<uint8_t>; // B, G, R, rows bottom-up
+
+struct Decoded {
+    bool ok = false;
+    int width = 0, height = 0;
+    int warnings = 0; // corrupt data the decoder carried on over
+    bool baseline = false, jfif = false, subsampled420 = false;
+    std::vector<uint8_t> rgb; // rows top-down
+    std::string error;
+};
+
+struct ErrorTrap {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+    int warnings = 0;
+    char message[JMSG_LENGTH_MAX] = {};
+};
+
+void OnError(j_common_ptr info) {
+    auto* trap = reinterpret_cast<ErrorTrap*>(info->err);
+    info->err->format_message(info, trap->message);
+    std::longjmp(trap->jump, 1);
+}
+
+void OnMessage(j_common_ptr info, int level) {
+    if (level < 0)
+        ++reinterpret_cast<ErrorTrap*>(info->err)->warnings;
+}
+
+Decoded Decode(const uint8_t* data, size_t size) {
+    Decoded d;
+    jpeg_decompress_struct info;
+    ErrorTrap trap;
+    info.err = jpeg_std_error(&trap.mgr);
+    trap.mgr.error_exit = OnError;
+    trap.mgr.emit_message = OnMessage;
+    if (setjmp(trap.jump)) {
+        d.error = trap.message;
+        jpeg_destroy_decompress(&info);
+        return d;
+    }
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    jpeg_read_header(&info, TRUE);
+    d.baseline = !info.progressive_mode && !info.arith_code && info.data_precision == 8;
+    d.jfif = info.saw_JFIF_marker;
+    d.subsampled420 = info.num_components == 3 && info.jpeg_color_space == JCS_YCbCr &&
+                      info.comp_info[0].h_samp_factor == 2 && info.comp_info[0].v_samp_factor == 2 &&
+                      info.comp_info[1].h_samp_factor == 1 && info.comp_info[1].v_samp_factor == 1 &&
+                      info.comp_info[2].h_samp_factor == 1 && info.comp_info[2].v_samp_factor == 1;
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    d.width = static_cast<int>(info.output_width);
+    d.height = static_cast<int>(info.output_height);
+    d.rgb.resize(static_cast<size_t>(d.width) * d.height * 3);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW row = d.rgb.data() + static_cast<size_t>(info.output_scanline) * d.width * 3;
+        jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    d.warnings = trap.warnings;
+    d.ok = true;
+    return d;
+}
+
+Decoded EncodeAndDecode(JpegEncoder& encoder, const Frame& frame, int width, int height) {
+    size_t size = 0;
+    const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
+    if (!jpeg)
+        return {};
+    return Decode(jpeg, size);
+}
+
+// Source pixel (B, G, R) at x, y counted from the top.
+const uint8_t* At(const Frame& frame, int width, int height, int x, int y) {
+    return frame.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+}
+
+// PSNR of the decoded picture against the source, over all three colours.
+double Psnr(const Frame& frame, int width, int height, const Decoded& d) {
+    double sum = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* s = At(frame, width, height, x, y);
+            const uint8_t* r = d.rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
+            for (int c = 0; c < 3; ++c) {
+                const double e = static_cast<double>(s[2 - c]) - r[c];
+                sum += e * e;
+            }
+        }
+    const double mse = sum / (3.0 * width * height);
+    return mse > 0 ? 10 * std::log10(255.0 * 255.0 / mse) : 99;
+}
+
+int MaxError(const Frame& frame, int width, int height, const Decoded& d) {
+    int worst = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint8_t* s = At(frame, width, height, x, y);
+            const uint8_t* r = d.rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
+            for (int c = 0; c < 3; ++c)
+                worst = std::max(worst, std::abs(static_cast<int>(s[2 - c]) - r[c]));
+        }
+    return worst;
+}
+
+Frame Filled(int width, int height, uint8_t b, uint8_t g, uint8_t r) {
+    Frame f(static_cast<size_t>(width) * height * 3);
+    for (size_t i = 0; i < f.size(); i += 3) {
+        f[i] = b;
+        f[i + 1] = g;
+        f[i + 2] = r;
+    }
+    return f;
+}
+
+// Smooth colour waves a few dozen pixels long: what a lens gives, without sharp detail.
+Frame Smooth(int width, int height) {
+    Frame f(static_cast<size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = f.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+            p[0] = static_cast<uint8_t>(128 + 80 * std::sin(x * 0.03 + 1));
+            p[1] = static_cast<uint8_t>(128 + 60 * std::sin(x * 0.05 + y * 0.03));
+            p[2] = static_cast<uint8_t>(128 + 80 * std::cos(y * 0.04 + 2));
+        }
+    return f;
+}
+
+// A sensor's picture: coloured shapes with soft edges, fine texture in the brightness, and a few
+// levels of noise on every pixel, most of it shared by the three colours.
+Frame Busy(int width, int height, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> grain(-4, 4), colourNoise(-1, 1);
+    Frame f(static_cast<size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = f.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+            const double texture = 30 * std::sin(x * 0.9) * std::cos(y * 0.7);
+            const double cell = 40 + 40 * std::sin(x * 0.08) * std::cos(y * 0.06);
+            const double base[3] = {90 + cell, 120 + cell * 0.3, 170 - cell};
+            const int shared = grain(random);
+            for (int c = 0; c < 3; ++c)
+                p[c] = static_cast<uint8_t>(
+                    std::clamp(static_cast<int>(base[c] + texture) + shared + colourNoise(random), 0, 255));
+        }
+    return f;
+}
+
+TEST(JpegEncoder, BusyPictureAtTheVideoQualityIsAStrictBaselineFileCloseToTheSource) {
+    JpegEncoder encoder(90);
+    const int width = 320, height = 240;
+    const Frame frame = Busy(width, height, 7);
+    size_t size = 0;
+    const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
+    ASSERT_NE(jpeg, nullptr);
+    ASSERT_GT(size, 4u);
+    EXPECT_EQ(jpeg[0], 0xff);
+    EXPECT_EQ(jpeg[1], 0xd8);
+    EXPECT_EQ(jpeg[size - 2], 0xff);
+    EXPECT_EQ(jpeg[size - 1], 0xd9);
+    // After the scan header only stuffed 0xFF bytes, and the end marker; a busy picture has
+    // plenty of the former.
+    size_t scan = 2;
+    while (scan + 4 < size && !(jpeg[scan] == 0xff && jpeg[scan + 1] == 0xda))
+        scan += 2 + (static_cast<size_t>(jpeg[scan + 2]) << 8 | jpeg[scan + 3]);
+    ASSERT_LT(scan + 4, size);
+    int stuffed = 0, markers = 0;
+    for (size_t i = scan + 2 + (static_cast<size_t>(jpeg[scan + 2]) << 8 | jpeg[scan + 3]); i + 2 < size; ++i)
+        if (jpeg[i] == 0xff) {
+            ++(jpeg[i + 1] == 0 ? stuffed : markers);
+            ++i;
+        }
+    EXPECT_GT(stuffed, 10);
+    EXPECT_EQ(markers, 0);
+    const Decoded d = Decode(jpeg, size);
+    ASSERT_TRUE(d.ok) << d.error;
+    EXPECT_EQ(d.warnings, 0);
+    EXPECT_TRUE(d.baseline);
+    EXPECT_TRUE(d.jfif);
+    EXPECT_TRUE(d.subsampled420);
+    ASSERT_EQ(d.width, width);
+    ASSERT_EQ(d.height, height);
+    EXPECT_GE(Psnr(frame, width, height, d), 34.0);
+}
+
+TEST(JpegEncoder, FlatColoursComeBackWithinAFewLevels) {
+    struct Case {
+        const char* name;
+        uint8_t b, g, r;
+    };
+    const Case cases[] = {
+        {"black", 0, 0, 0},      {"white", 255, 255, 255}, {"red", 0, 0, 255},
+        {"green", 0, 255, 0},    {"blue", 255, 0, 0},      {"grey", 128, 128, 128},
+        {"yellow", 0, 255, 255}, {"dark", 3, 2, 1},        {"magenta", 255, 0, 255},
+    };
+    const struct { int width, height; } sizes[] = {{32, 32}, {19, 13}};
+    JpegEncoder encoder(90);
+    for (const auto& s : sizes)
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::to_string(s.width) + "x" +
+                         std::to_string(s.height));
+            const Frame frame = Filled(s.width, s.height, c.b, c.g, c.r);
+            const Decoded d = EncodeAndDecode(encoder, frame, s.width, s.height);
+            ASSERT_TRUE(d.ok) << d.error;
+            EXPECT_EQ(d.warnings, 0);
+            // Far from 255 if a level wrapped around at either end.
+            EXPECT_LE(MaxError(frame, s.width, s.height, d), 4);
+        }
+}
+
+TEST(JpegEncoder, AnySizeDecodesToThatSizeAndPicture) {
+    const struct {
+        int width, height;
+    } sizes[] = {{1, 1}, {7, 3}, {3, 7}, {16, 16}, {17, 9}, {33, 31}, {641, 481}};
+    JpegEncoder encoder(90);
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(std::to_string(s.width) + "x" + std::to_string(s.height));
+        const Frame frame = Smooth(s.width, s.height);
+        const Decoded d = EncodeAndDecode(encoder, frame, s.width, s.height);
+        ASSERT_TRUE(d.ok) << d.error;
+        EXPECT_EQ(d.warnings, 0);
+        ASSERT_EQ(d.width, s.width);
+        ASSERT_EQ(d.height, s.height);
+        EXPECT_GE(Psnr(frame, s.width, s.height, d), 36.0);
+        EXPECT_LE(MaxError(frame, s.width, s.height, d), 16);
+    }
+}
+
+// Grey patterns of the highest frequencies: blocks whose only coefficients are the last ones, after
+// long runs of zeros, and with nothing left for an end-of-block code.
+TEST(JpegEncoder, PatternsOfTheHighestFrequenciesComeBack) {
+    struct Case {
+        const char* name;
+        bool (*light)(int x, int y);
+    };
+    const Case cases[] = {
+        {"checkerboard", [](int x, int y) { return (x + y) % 2 == 1; }},
+        {"columns", [](int x, int) { return x % 2 == 1; }},
+        {"rows", [](int, int y) { return y % 2 == 1; }},
+        {"one dot a block", [](int x, int y) { return x % 8 == 7 && y % 8 == 7; }},
+    };
+    const int width = 32, height = 32;
+    for (const Case& c : cases)
+        for (int quality : {90, 100}) {
+            SCOPED_TRACE(std::string(c.name) + " at quality " + std::to_string(quality));
+            Frame frame(static_cast<size_t>(width) * height * 3);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    uint8_t* p = frame.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
+                    p[0] = p[1] = p[2] = c.light(x, y) ? 200 : 50;
+                }
+            JpegEncoder encoder(quality);
+            const Decoded d = EncodeAndDecode(encoder, frame, width, height);
+            ASSERT_TRUE(d.ok) << d.error;
+            EXPECT_EQ(d.warnings, 0);
+            EXPECT_LE(MaxError(frame, width, height, d), quality == 100 ? 3 : 40);
+            EXPECT_GE(Psnr(frame, width, height, d), quality == 100 ? 45.0 : 30.0);
+        }
+}
+
+TEST(JpegEncoder, TheLastInputRowIsTheTopOfThePicture) {
+    // Input bottom-up: the first rows in memory are the picture's bottom. Top red, bottom blue,
+    // and a green band down the left side.
+    const int width = 48, height = 40;
+    Frame frame(static_cast<size_t>(width) * height * 3);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t* p = frame.data() + (static_cast<size_t>(y) * width + x) * 3; // y from the bottom
+            p[0] = y < height / 2 ? 255 : 0;
+            p[1] = x < 16 ? 255 : 0;
+            p[2] = y >= height / 2 ? 255 : 0;
+        }
+    JpegEncoder encoder(90);
+    const Decoded d = EncodeAndDecode(encoder, frame, width, height);
+    ASSERT_TRUE(d.ok) << d.error;
+    const auto pixel = [&](int x, int y) { return d.rgb.data() + (static_cast<size_t>(y) * width + x) * 3; };
+    EXPECT_GT(pixel(40, 2)[0], 230); // top right: red
+    EXPECT_LT(pixel(40, 2)[2], 25);
+    EXPECT_GT(pixel(40, 37)[2], 230); // bottom right: blue
+    EXPECT_LT(pixel(40, 37)[0], 25);
+    EXPECT_GT(pixel(4, 2)[1], 230); // left: green
+    EXPECT_LT(pixel(40, 2)[1], 25);
+}
+
+TEST(JpegEncoder, QualityRangeDecodesAndTradesSizeForFidelity) {
+    const int width = 96, height = 64;
+    const Frame frame = Busy(width, height, 3);
+    const int qualities[] = {1, 10, 50, 75, 90, 100};
+    size_t previousSize = 0;
+    double previousPsnr = 0;
+    JpegEncoder encoder;
+    for (int q : qualities) {
+        SCOPED_TRACE("quality " + std::to_string(q));
+        encoder.SetQuality(q);
+        EXPECT_EQ(encoder.Quality(), q);
+        size_t size = 0;
+        const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
+        ASSERT_NE(jpeg, nullptr);
+        const Decoded d = Decode(jpeg, size);
+        ASSERT_TRUE(d.ok) << d.error;
+        EXPECT_EQ(d.warnings, 0);
+        ASSERT_EQ(d.width, width);
+        const double psnr = Psnr(frame, width, height, d);
+        EXPECT_GT(size, previousSize);
+        EXPECT_GT(psnr, previousPsnr);
+        previousSize = size;
+        previousPsnr = psnr;
+    }
+    // At the top every step is 1, and what is lost is the colour's resolution and rounding.
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_EQ(encoder.LumaTable()[i], 1);
+        EXPECT_EQ(encoder.ChromaTable()[i], 1);
+    }
+    encoder.SetQuality(0);
+    EXPECT_EQ(encoder.Quality(), 1);
+    encoder.SetQuality(250);
+    EXPECT_EQ(encoder.Quality(), 100);
+}
+
+TEST(JpegEncoder, OneEncoderServesFramesOfChangingSizeLikeAFreshOne) {
+    const struct { int width, height; } sizes[] = {{640, 480}, {33, 31}, {1280, 720}, {7, 3}, {640, 480}};
+    JpegEncoder reused(90);
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(std::to_string(s.width) + "x" + std::to_string(s.height));
+        const Frame frame = Busy(s.width, s.height, static_cast<unsigned>(s.width));
+        JpegEncoder fresh(90);
+        size_t a = 0, b = 0;
+        const uint8_t* fromFresh = fresh.Encode(frame.data(), s.width, s.height, &a);
+        const std::vector<uint8_t> expected(fromFresh, fromFresh + a);
+        const uint8_t* fromReused = reused.Encode(frame.data(), s.width, s.height, &b);
+        ASSERT_NE(fromReused, nullptr);
+        EXPECT_EQ(std::vector<uint8_t>(fromReused, fromReused + b), expected);
+    }
+}
+
+TEST(JpegEncoder, SizesAJpegCannotHoldAreRefused) {
+    JpegEncoder encoder;
+    const Frame pixel = Filled(1, 1, 1, 2, 3);
+    size_t size = 99;
+    EXPECT_EQ(encoder.Encode(pixel.data(), 0, 1, &size), nullptr);
+    EXPECT_EQ(encoder.Encode(pixel.data(), 1, 0, &size), nullptr);
+    EXPECT_EQ(encoder.Encode(pixel.data(), -5, 1, &size), nullptr);
+    EXPECT_EQ(encoder.Encode(pixel.data(), 65536, 1, &size), nullptr);
+    EXPECT_EQ(size, 99u);
+}
+
+// The fast DCT against the transform written straight from its definition.
+TEST(JpegEncoder, FastDctMatchesThePlainTransform) {
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> sample(-128, 127);
+    const double pi = 3.14159265358979323846;
+    uint8_t steps[3][64];
+    for (int i = 0; i < 64; ++i) {
+        steps[0][i] = 1;
+        steps[1][i] = static_cast<uint8_t>(1 + (i * 7) % 40);
+        steps[2][i] = static_cast<uint8_t>(255 - i);
+    }
+    for (int t = 0; t < 3; ++t)
+        for (int round = 0; round < 50; ++round) {
+            SCOPED_TRACE("table " + std::to_string(t) + " round " + std::to_string(round));
+            float block[64];
+            double plain[64];
+            const bool extreme = round < 2; // all lowest, all highest
+            for (int i = 0; i < 64; ++i)
+                block[i] = static_cast<float>(extreme ? (round == 0 ? -128 : 127) : sample(random));
+            if (round == 2) // a checkerboard, all of it in the highest frequency
+                for (int i = 0; i < 64; ++i)
+                    block[i] = ((i / 8 + i % 8) % 2) ? 127.0f : -128.0f;
+            for (int v = 0; v < 8; ++v)
+                for (int u = 0; u < 8; ++u) {
+                    double sum = 0;
+                    for (int y = 0; y < 8; ++y)
+                        for (int x = 0; x < 8; ++x)
+                            sum += block[y * 8 + x] * std::cos((2 * x + 1) * u * pi / 16) *
+                                   std::cos((2 * y + 1) * v * pi / 16);
+                    const double cu = u == 0 ? 1 / std::sqrt(2.0) : 1, cv = v == 0 ? 1 / std::sqrt(2.0) : 1;
+                    plain[v * 8 + u] = 0.25 * cu * cv * sum;
+                }
+            float scales[64];
+            int16_t zigzag[64];
+            jpeg_internal::QuantiserScales(steps[t], scales);
+            jpeg_internal::ForwardDctQuantise(block, scales, zigzag);
+            for (int k = 0; k < 64; ++k) {
+                const int n = jpeg_internal::ZigzagToNatural(k);
+                const double expected = plain[n] / steps[t][n];
+                EXPECT_LE(std::abs(zigzag[k] - expected), 0.51) << "coefficient " << n;
+            }
+        }
+}
+
+TEST(JpegEncoder, ZigzagVisitsEveryCoefficientAlongTheDiagonals) {
+    bool seen[64] = {};
+    int previousDiagonal = 0;
+    for (int k = 0; k < 64; ++k) {
+        const int n = jpeg_internal::ZigzagToNatural(k);
+        ASSERT_GE(n, 0);
+        ASSERT_LT(n, 64);
+        EXPECT_FALSE(seen[n]);
+        seen[n] = true;
+        const int diagonal = n / 8 + n % 8;
+        EXPECT_TRUE(diagonal == previousDiagonal || diagonal == previousDiagonal + 1) << k;
+        previousDiagonal = diagonal;
+    }
+    EXPECT_EQ(jpeg_internal::ZigzagToNatural(1), 1); // to the right first
+    EXPECT_EQ(jpeg_internal::ZigzagToNatural(2), 8);
+}
+
+} // namespace
