@@ -25,28 +25,28 @@ constexpr uint8_t kChromaBase[64] = {
 // The usual Huffman tables: how many codes of each length 1..16, and the symbols of the short
 // codes in code order. The longest codes take every remaining symbol in ascending order, so
 // only the head of each list is written out.
-struct HuffmanSpec {
+struct HuffmanLayout {
     uint8_t counts[16];
     uint8_t head[48];
     int headLength;
 };
 
-constexpr HuffmanSpec kLumaDc = {
+constexpr HuffmanLayout kLumaDc = {
     {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 12};
-constexpr HuffmanSpec kChromaDc = {
+constexpr HuffmanLayout kChromaDc = {
     {0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, 12};
-constexpr HuffmanSpec kLumaAc = {{0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 125},
-                                 {0x01, 0x02, 0x03, 0x00, 0x04, 0x11, 0x05, 0x12, 0x21, 0x31,
-                                  0x41, 0x06, 0x13, 0x51, 0x61, 0x07, 0x22, 0x71, 0x14, 0x32,
-                                  0x81, 0x91, 0xa1, 0x08, 0x23, 0x42, 0xb1, 0xc1, 0x15, 0x52,
-                                  0xd1, 0xf0, 0x24, 0x33, 0x62, 0x72, 0x82},
-                                 37};
-constexpr HuffmanSpec kChromaAc = {{0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 119},
-                                   {0x00, 0x01, 0x02, 0x03, 0x11, 0x04, 0x05, 0x21, 0x31, 0x06, 0x12,
-                                    0x41, 0x51, 0x07, 0x61, 0x71, 0x13, 0x22, 0x32, 0x81, 0x08, 0x14,
-                                    0x42, 0x91, 0xa1, 0xb1, 0xc1, 0x09, 0x23, 0x33, 0x52, 0xf0, 0x15,
-                                    0x62, 0x72, 0xd1, 0x0a, 0x16, 0x24, 0x34, 0xe1, 0x25, 0xf1},
-                                   43};
+constexpr HuffmanLayout kLumaAc = {{0, 2, 1, 3, 3, 2, 4, 3, 5, 5, 4, 4, 0, 0, 1, 125},
+                                   {0x01, 0x02, 0x03, 0x00, 0x04, 0x11, 0x05, 0x12, 0x21, 0x31,
+                                    0x41, 0x06, 0x13, 0x51, 0x61, 0x07, 0x22, 0x71, 0x14, 0x32,
+                                    0x81, 0x91, 0xa1, 0x08, 0x23, 0x42, 0xb1, 0xc1, 0x15, 0x52,
+                                    0xd1, 0xf0, 0x24, 0x33, 0x62, 0x72, 0x82},
+                                   37};
+constexpr HuffmanLayout kChromaAc = {{0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 1, 2, 119},
+                                     {0x00, 0x01, 0x02, 0x03, 0x11, 0x04, 0x05, 0x21, 0x31, 0x06, 0x12,
+                                      0x41, 0x51, 0x07, 0x61, 0x71, 0x13, 0x22, 0x32, 0x81, 0x08, 0x14,
+                                      0x42, 0x91, 0xa1, 0xb1, 0xc1, 0x09, 0x23, 0x33, 0x52, 0xf0, 0x15,
+                                      0x62, 0x72, 0xd1, 0x0a, 0x16, 0x24, 0x34, 0xe1, 0x25, 0xf1},
+                                     43};
 
 // A table's symbols in code order, as they go into the file.
 struct HuffmanSymbols {
@@ -54,12 +54,12 @@ struct HuffmanSymbols {
     int count = 0;
 };
 
-HuffmanSymbols SymbolsOf(const HuffmanSpec& spec, bool ac) {
+HuffmanSymbols SymbolsOf(const HuffmanLayout& layout, bool ac) {
     HuffmanSymbols s;
     bool listed[256] = {};
-    for (int i = 0; i < spec.headLength; ++i) {
-        s.values[s.count++] = spec.head[i];
-        listed[spec.head[i]] = true;
+    for (int i = 0; i < layout.headLength; ++i) {
+        s.values[s.count++] = layout.head[i];
+        listed[layout.head[i]] = true;
     }
     if (ac) {
         // End of block, sixteen zeros, and every run of 0..15 zeros with a size of 1..10 bits.
@@ -88,13 +88,13 @@ struct Tables {
 const Tables& SharedTables() {
     static const Tables tables = [] {
         Tables t;
-        const HuffmanSpec* specs[4] = {&kLumaDc, &kLumaAc, &kChromaDc, &kChromaAc};
+        const HuffmanLayout* layouts[4] = {&kLumaDc, &kLumaAc, &kChromaDc, &kChromaAc};
         for (int i = 0; i < 4; ++i) {
-            t.symbols[i] = SymbolsOf(*specs[i], i % 2 == 1);
+            t.symbols[i] = SymbolsOf(*layouts[i], i % 2 == 1);
             uint32_t code = 0;
             int k = 0;
             for (int length = 1; length <= 16; ++length) {
-                for (int n = 0; n < specs[i]->counts[length - 1] && k < t.symbols[i].count; ++n, ++k) {
+                for (int n = 0; n < layouts[i]->counts[length - 1] && k < t.symbols[i].count; ++n, ++k) {
                     const uint8_t symbol = t.symbols[i].values[k];
                     t.codes[i].code[symbol] = static_cast<uint16_t>(code++);
                     t.codes[i].length[symbol] = static_cast<uint8_t>(length);
@@ -401,11 +401,11 @@ void JpegEncoder::WriteHeaders(int width, int height) {
     for (const HuffmanSymbols& s : t.symbols)
         dhtLength += 17 + s.count;
     PutMarker(p, 0xc4, dhtLength);
-    const HuffmanSpec* specs[4] = {&kLumaDc, &kLumaAc, &kChromaDc, &kChromaAc};
+    const HuffmanLayout* layouts[4] = {&kLumaDc, &kLumaAc, &kChromaDc, &kChromaAc};
     const uint8_t classAndId[4] = {0x00, 0x10, 0x01, 0x11};
     for (int i = 0; i < 4; ++i) {
         *p++ = classAndId[i];
-        std::memcpy(p, specs[i]->counts, 16);
+        std::memcpy(p, layouts[i]->counts, 16);
         p += 16;
         std::memcpy(p, t.symbols[i].values, static_cast<size_t>(t.symbols[i].count));
         p += t.symbols[i].count;

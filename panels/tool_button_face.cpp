@@ -21,13 +21,13 @@ ToolButtonPlace PlaceToolButton(int index, int dpi) {
     ToolButtonPlace place;
     if (index < 0 || index >= kToolButtonCount)
         return place;
-    const ToolButtonSpec& spec = kToolButtons[static_cast<size_t>(index)];
+    const ToolButtonSpec& entry = kToolButtons[static_cast<size_t>(index)];
     const ToolStrip& strip = ToolStripForDpi(dpi);
-    place.x = ScaleForDpi(spec.x, dpi);
+    place.x = ScaleForDpi(entry.x, dpi);
     place.size = ScaleForDpi(kToolButtonSize, dpi);
     place.stripId = strip.resourceId;
     place.imageSize = strip.imageSize;
-    place.imageX = spec.imageX / kToolImageSize * strip.imageSize;
+    place.imageX = entry.imageX / kToolImageSize * strip.imageSize;
     return place;
 }
 
