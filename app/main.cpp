@@ -1,9 +1,9 @@
 // Entry point: brings the platform libraries up, registers the window classes, loads the settings,
 // creates the main window and runs the message loop; shuts the libraries down in reverse order.
-#include "app/app_settings.h"
-#include "app/image_encoders.h"
+#include "base/app_settings.h"
+#include "output/image_encoders.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
+#include "output/settings_store.h"
 #include "app/window_classes.h"
 #include "capture/video_format.h"
 #include "output/media_foundation_api.h"

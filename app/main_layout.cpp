@@ -1,32 +1,35 @@
 #include "app/main_layout.h"
 
-#include "app/display_scale.h"
+#include "base/display_scale.h"
 
-#include <cstdint>
-
-int MulDivRounded(int a, int b, int c) {
-    if (c == 0)
-        return -1;
-    const int64_t product = static_cast<int64_t>(a) * b;
-    const int64_t half = (c > 0 ? c : -static_cast<int64_t>(c)) / 2;
-    const bool negative = (product < 0) != (c < 0);
-    const int64_t magnitude = (product < 0 ? -product : product) + half;
-    int64_t quotient = magnitude / (c > 0 ? c : -static_cast<int64_t>(c));
-    if (negative)
-        quotient = -quotient;
-    if (quotient > INT32_MAX || quotient < INT32_MIN)
-        return -1;
-    return static_cast<int>(quotient);
-}
-
-int DialogUnitsToPixelsX(int units, int baseUnitX) {
-    return MulDivRounded(units, baseUnitX, 4);
-}
-
-int DialogUnitsToPixelsY(int units, int baseUnitY) {
-    return MulDivRounded(units, baseUnitY, 8);
-}
+#include <algorithm>
 
 MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int panelWidth) {
     return ComputeMainLayoutForDpi(clientWidth, clientHeight, panelWidth, kBaseDpi);
+}
+
+MainLayout ComputeMainLayoutForDpi(int clientWidth, int clientHeight, int panelWidth, int dpi) {
+    const int toolbarHeight = ScaleForDpi(kToolbarHeight, dpi);
+    const int gap = ScaleForDpi(kPanelGap, dpi);
+    const int width = std::max(clientWidth, 0);
+    const int height = std::max(clientHeight, 0);
+    const int left = panelWidth + gap;
+    const int right = std::max(width - left, 0);
+    MainLayout layout;
+    layout.panel = {0, 0, std::max(panelWidth, 0), height};
+    layout.toolbar = {left, 0, right, toolbarHeight};
+    layout.view = {left, toolbarHeight, right, std::max(height - toolbarHeight, 0)};
+    return layout;
+}
+
+MinTrackSize MinTrackSizeForDpi(int dpi, MinTrackSize workArea) {
+    MinTrackSize size = {ScaleForDpi(kMainMinTrackWidth, dpi), ScaleForDpi(kMainMinTrackHeight, dpi)};
+    // At 100 % the size stays as it always was, whatever the screen.
+    if (UsableDpi(dpi) <= kBaseDpi)
+        return {kMainMinTrackWidth, kMainMinTrackHeight};
+    if (workArea.width > 0)
+        size.width = std::max(std::min(size.width, workArea.width), kMainMinTrackWidth);
+    if (workArea.height > 0)
+        size.height = std::max(std::min(size.height, workArea.height), kMainMinTrackHeight);
+    return size;
 }

@@ -1,18 +1,13 @@
 // Geometry of the main window: where the control panel, the toolbar and the camera view go.
 #pragma once
 
+#include "base/layout_units.h"
+
 inline constexpr int kToolbarHeight = 52;
 inline constexpr int kPanelWidthDialogUnits = 126;
 inline constexpr int kPanelGap = 2; // strip between the panel and the toolbar/view
 inline constexpr int kMainMinTrackWidth = 798;
 inline constexpr int kMainMinTrackHeight = 520;
-
-struct LayoutRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
 
 struct MainLayout {
     LayoutRect panel;
@@ -20,14 +15,19 @@ struct MainLayout {
     LayoutRect view;
 };
 
-// a * b / c rounded half away from zero, as the platform's MulDiv; -1 when c is 0.
-int MulDivRounded(int a, int b, int c);
-
-// Horizontal dialog units to pixels for the given horizontal dialog base unit.
-int DialogUnitsToPixelsX(int units, int baseUnitX);
-// Vertical dialog units to pixels for the given vertical dialog base unit.
-int DialogUnitsToPixelsY(int units, int baseUnitY);
-
 // Lays the three children out in a client area of the given size. Sizes never go negative,
 // so a minimised (0 x 0) client gives empty rectangles rather than nonsense.
 MainLayout ComputeMainLayout(int clientWidth, int clientHeight, int panelWidth);
+
+// The main window's layout at a DPI: the toolbar's height and the strip beside the panel scale,
+// the panel keeps the width it is given (it comes from the dialog font, already at that DPI).
+MainLayout ComputeMainLayoutForDpi(int clientWidth, int clientHeight, int panelWidth, int dpi);
+
+struct MinTrackSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The smallest size a user can drag the main window to, at a DPI: scaled, but never beyond the
+// monitor's work area (0 x 0 when unknown), where it would push the window off the screen.
+MinTrackSize MinTrackSizeForDpi(int dpi, MinTrackSize workArea);

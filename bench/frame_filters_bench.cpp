@@ -5,8 +5,8 @@
 #include "bench/bench_table.h"
 #include "capture/frame_copy.h"
 #include "capture/frame_ring.h"
-#include "view/frame_filters.h"
-#include "view/frame_filters_paths.h"
+#include "capture/frame_filters.h"
+#include "capture/frame_filters_paths.h"
 
 #include <benchmark/benchmark.h>
 

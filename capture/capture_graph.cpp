@@ -7,7 +7,7 @@
 #include "capture/frame_callbacks.h"
 #include "capture/frame_rate.h"
 #include "capture/frame_ring.h"
-#include "view/frame_filters.h"
+#include "capture/frame_filters.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -2,7 +2,7 @@
 
 #include "capture/frame_copy.h"
 #include "capture/signal_frame.h"
-#include "view/frame_filters.h"
+#include "capture/frame_filters.h"
 
 #include <chrono>
 

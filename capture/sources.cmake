@@ -11,6 +11,8 @@ list(APPEND VANTIX_PURE_SOURCES
     capture/signal_frame.cpp
     capture/usb_ids.cpp
     capture/video_format.cpp
+    capture/frame_filters.cpp
+    capture/frame_filters_x86.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
     capture/camera_controls.cpp

@@ -1,6 +1,6 @@
 #include "measure/measure_table.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "measure/labels.h"
 
 #include <algorithm>

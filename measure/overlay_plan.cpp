@@ -1,6 +1,6 @@
 #include "measure/overlay_plan.h"
 
-#include "app/display_scale.h"
+#include "base/display_scale.h"
 
 #include "measure/calibration_line.h"
 #include "measure/labels.h"

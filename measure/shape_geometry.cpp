@@ -1,6 +1,6 @@
 #include "measure/shape_geometry.h"
 
-#include "app/display_scale.h"
+#include "base/display_scale.h"
 
 #include <cmath>
 #include <cstdlib>

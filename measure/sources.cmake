@@ -11,7 +11,4 @@ list(APPEND VANTIX_PURE_SOURCES
 )
 list(APPEND VANTIX_WIN32_SOURCES
     measure/measure_render.cpp
-    measure/measure_view.cpp
-    measure/text_input_dialog.cpp
-    measure/calibration_dialogs.cpp
 )

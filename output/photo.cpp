@@ -1,16 +1,16 @@
 #include "output/photo.h"
 
 #include "app/app_messages.h"
-#include "app/app_settings.h"
-#include "app/image_encoders.h"
+#include "base/app_settings.h"
+#include "output/image_encoders.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
-#include "app/string_table.h"
+#include "output/settings_store.h"
+#include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "measure/calibration.h"
 #include "output/photo_metadata.h"
-#include "output/picture_copy.h"
-#include "panels/recent_files.h"
+#include "view/picture_copy.h"
+#include "output/recent_files.h"
 #include "view/camera_view.h"
 
 #include <gdiplus.h>

@@ -1,16 +1,16 @@
 #include "output/record_dialog.h"
 
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
-#include "app/string_table.h"
+#include "output/settings_store.h"
+#include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "capture/frame_ring.h"
 #include "output/photo.h"
 #include "output/record_clock.h"
 #include "output/video_recorder.h"
 #include "panels/files_section.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 #include "resources/dialogs_record_ids.h"
 
 #include <algorithm>

@@ -9,6 +9,7 @@ list(APPEND VANTIX_PURE_SOURCES
     output/photo_metadata.cpp
     output/record_clock.cpp
     output/video_encoding.cpp
+    output/recent_files.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
     output/file_byte_sink.cpp
@@ -16,7 +17,8 @@ list(APPEND VANTIX_WIN32_SOURCES
     output/media_foundation_sink.cpp
     output/mjpeg_frame_sink.cpp
     output/photo.cpp
-    output/picture_copy.cpp
     output/record_dialog.cpp
     output/video_recorder.cpp
+    output/settings_store.cpp
+    output/image_encoders.cpp
 )

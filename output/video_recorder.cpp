@@ -4,7 +4,7 @@
 #include "capture/frame_rate.h"
 #include "capture/video_format.h"
 #include "output/video_encoding.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 
 #include <objbase.h>
 #include <strsafe.h>

@@ -1,7 +1,7 @@
 #include "panels/colors_section.h"
 
 #include "app/app_messages.h"
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "capture/camera_controls.h"
 #include "capture/capture_graph.h"
 #include "panels/section_controls.h"

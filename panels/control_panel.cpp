@@ -1,7 +1,7 @@
 #include "panels/control_panel.h"
 
 #include "app/app_messages.h"
-#include "app/main_layout.h"
+#include "base/layout_units.h"
 #include "app/window_classes.h"
 #include "panels/section_header.h"
 

@@ -1,7 +1,7 @@
 #include "panels/device_section.h"
 
 #include "app/app_messages.h"
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "capture/device_list.h"
 #include "panels/device_section_layout.h"

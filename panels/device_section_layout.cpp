@@ -1,6 +1,6 @@
 #include "panels/device_section_layout.h"
 
-#include "app/main_layout.h"
+#include "base/layout_units.h"
 
 #include <algorithm>
 #include <iterator>

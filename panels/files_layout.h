@@ -2,7 +2,7 @@
 // it, in vertical dialog units converted with the system's vertical dialog base unit.
 #pragma once
 
-#include "app/main_layout.h"
+#include "base/layout_units.h"
 
 // Child identifiers inside the section.
 inline constexpr int kFilesHeaderId = 100;

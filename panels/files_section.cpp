@@ -1,13 +1,13 @@
 #include "panels/files_section.h"
 
 #include "app/app_messages.h"
-#include "app/app_settings.h"
-#include "app/image_encoders.h"
-#include "app/string_table.h"
+#include "base/app_settings.h"
+#include "output/image_encoders.h"
+#include "base/string_table.h"
 #include "app/window_classes.h"
 #include "panels/image_view_geometry.h"
 #include "panels/image_viewer.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 #include "panels/section_controls.h"
 
 #include <gdiplus.h>

@@ -3,7 +3,7 @@
 #include "app/app_messages.h"
 #include "panels/image_header.h"
 #include "panels/image_view_geometry.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 
 #include <gdiplus.h>
 #include <windowsx.h>

@@ -1,8 +1,8 @@
 #include "panels/open_device_dialog.h"
 
-#include "app/app_settings.h"
-#include "app/settings_store.h"
-#include "app/string_table.h"
+#include "base/app_settings.h"
+#include "output/settings_store.h"
+#include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "capture/device_list.h"
 #include "panels/device_section_layout.h"

@@ -1,10 +1,10 @@
 #include "panels/options_dialog.h"
 
 #include "app/app_messages.h"
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
-#include "app/string_table.h"
+#include "output/settings_store.h"
+#include "base/string_table.h"
 #include "panels/about_dialog.h"
 #include "output/output_names.h"
 #include "panels/options_model.h"

@@ -1,6 +1,6 @@
 #include "panels/options_model.h"
 
-#include "app/string_table.h"
+#include "base/string_table.h"
 
 int PaletteIndexOf(uint32_t color) {
     for (int i = 0; i < kPaletteSize; ++i) {

@@ -3,7 +3,7 @@
 // Pure code (no windows.h).
 #pragma once
 
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 
 #include <cstdint>
 #include <string>

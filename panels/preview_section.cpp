@@ -2,14 +2,14 @@
 
 #include "app/app_messages.h"
 #include "app/main_window.h"
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "measure/measure_tool.h"
 #include "panels/preview_section_model.h"
 #include "panels/section_controls.h"
 #include "panels/section_header.h"
 #include "view/camera_view.h"
-#include "view/frame_filters.h"
+#include "capture/frame_filters.h"
 
 #include <commctrl.h>
 

@@ -3,7 +3,7 @@
 // windows.h).
 #pragma once
 
-#include "app/main_layout.h"
+#include "base/layout_units.h"
 
 #include <cstdint>
 #include <vector>

@@ -2,7 +2,6 @@
 list(APPEND VANTIX_PURE_SOURCES
     panels/panel_layout.cpp
     panels/device_section_layout.cpp
-    panels/recent_files.cpp
     panels/files_layout.cpp
     panels/image_header.cpp
     panels/image_view_geometry.cpp
@@ -14,6 +13,8 @@ list(APPEND VANTIX_PURE_SOURCES
     panels/options_model.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
+    panels/text_input_dialog.cpp
+    panels/calibration_dialogs.cpp
     panels/control_panel.cpp
     panels/section_header.cpp
     panels/device_section.cpp

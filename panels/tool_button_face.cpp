@@ -1,6 +1,6 @@
 #include "panels/tool_button_face.h"
 
-#include "app/display_scale.h"
+#include "base/display_scale.h"
 #include "panels/tool_button_table.h"
 
 FacePoint ToolImageOrigin(int faceWidth, int faceHeight, int imageSize) {

@@ -1,8 +1,8 @@
 #include "panels/toolbar.h"
 
 #include "app/app_messages.h"
-#include "app/string_table.h"
-#include "app/window_dpi.h"
+#include "base/string_table.h"
+#include "base/window_dpi.h"
 #include "panels/tool_button.h"
 #include "panels/tool_button_table.h"
 

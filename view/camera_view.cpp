@@ -1,18 +1,18 @@
 #include "view/camera_view.h"
 
 #include "app/main_window.h"
-#include "app/string_table.h"
-#include "app/window_dpi.h"
+#include "base/string_table.h"
+#include "base/window_dpi.h"
 #include "capture/capture_graph.h"
 #include "capture/device_list.h"
 #include "capture/frame_ring.h"
 #include "capture/video_format.h"
 #include "measure/labels.h"
 #include "measure/measure_render.h"
-#include "measure/measure_view.h"
-#include "output/picture_copy.h"
+#include "view/measure_view.h"
+#include "view/picture_copy.h"
 #include "resources/resource.h"
-#include "view/frame_filters.h"
+#include "capture/frame_filters.h"
 #include "view/view_geometry.h"
 
 #include <dbt.h>

@@ -1,9 +1,9 @@
 # Sources of view/: pure code (no windows.h) and Win32 code.
 list(APPEND VANTIX_PURE_SOURCES
-    view/frame_filters.cpp
-    view/frame_filters_x86.cpp
     view/view_geometry.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
+    view/measure_view.cpp
     view/camera_view.cpp
+    view/picture_copy.cpp
 )

@@ -2,7 +2,8 @@
 // the registry and the files it leaves.
 #include "tests/e2e/program_session.h"
 
-#include "app/display_scale.h"
+#include "app/main_layout.h"
+#include "base/display_scale.h"
 #include "panels/tool_button_face.h"
 #include "panels/tool_button_table.h"
 

@@ -2,7 +2,7 @@
 // the virtual camera: camera controls read back from the camera, zoom and picture effects seen on
 // the screen, options kept in the registry across runs, and the ten languages.
 #include "app/app_messages.h"
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "tests/e2e/program_session.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"

@@ -1,7 +1,7 @@
 // Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/<target>/ from the program's
 // own formatters (and, for the image heads and format blocks, the smallest well-formed ones).
 //   fuzz_seeds <corpus folder>
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "capture/format_map.h"
 #include "measure/calibration.h"
 

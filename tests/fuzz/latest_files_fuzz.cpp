@@ -1,7 +1,7 @@
 // The stored "LatestFiles" text: every path taken is one the list can hold, and what the list
 // writes back reads as its newest paths.
-#include "app/app_settings.h"
-#include "panels/recent_files.h"
+#include "base/app_settings.h"
+#include "output/recent_files.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <algorithm>

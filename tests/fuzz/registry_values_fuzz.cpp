@@ -1,6 +1,6 @@
 // Registry values of any type and size as the settings loader takes them: one byte picks the
 // value, four give the type, the rest is the data. What is taken writes back and reads the same.
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "tests/fuzz/fuzz_input.h"
 
 #include <variant>

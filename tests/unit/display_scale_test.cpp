@@ -1,4 +1,5 @@
-#include "app/display_scale.h"
+#include "app/main_layout.h"
+#include "base/display_scale.h"
 #include "panels/tool_button_face.h"
 #include "panels/tool_button_table.h"
 

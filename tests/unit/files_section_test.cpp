@@ -1,8 +1,8 @@
 // The Files section's pure parts: reading the stored recent-files text back, dropping files that
 // are gone, the order of the list, the names it shows, and its layout in dialog units.
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "panels/files_layout.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "capture/frame_rate.h"
 #include "capture/frame_ring.h"
 #include "capture_test_frames.h"
-#include "view/frame_filters.h"
+#include "capture/frame_filters.h"
 
 #include <gtest/gtest.h>
 

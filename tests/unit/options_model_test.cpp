@@ -1,5 +1,5 @@
 // The Options dialog's lookups and the settings it writes back.
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "panels/options_model.h"
 
 #include <gtest/gtest.h>

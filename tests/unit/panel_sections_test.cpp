@@ -1,6 +1,6 @@
 // The Colors and Preview sections' arithmetic: layouts in dialog units, the slider mapping of the
 // camera controls, how each row and the power-line list show a control, the effect boxes.
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "capture/camera_property.h"
 #include "panels/colors_section_model.h"
 #include "panels/panel_layout.h"

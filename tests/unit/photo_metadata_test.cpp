@@ -1,6 +1,6 @@
 // The scale fields and text entry written into encoded photos, read back by an independent reader,
 // and the measurement table the photo and the clipboard carry.
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "measure/calibration.h"
 #include "measure/measure_table.h"
 #include "output/photo_metadata.h"

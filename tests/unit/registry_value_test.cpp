@@ -1,4 +1,4 @@
-#include "app/registry_value.h"
+#include "base/registry_value.h"
 
 #include <gtest/gtest.h>
 

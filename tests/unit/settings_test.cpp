@@ -1,4 +1,4 @@
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "measure/calibration.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "app/tool_commands.h"
 #include "panels/tool_button_face.h"
 #include "panels/tool_button_table.h"

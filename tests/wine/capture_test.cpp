@@ -12,7 +12,7 @@
 #include "capture/power_line.h"
 #include "capture/signal_frame.h"
 #include "testcam/testcam_control.h"
-#include "view/frame_filters.h"
+#include "capture/frame_filters.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>

@@ -2,9 +2,9 @@
 // under Wine: the real window manager and scroll bars, the main window as the program makes it,
 // and the virtual camera (plus one camera whose filter cannot be created) for the dialog.
 #include "app/app_messages.h"
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "app/main_window.h"
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "app/window_classes.h"
 #include "capture/capture_graph.h"
 #include "capture/device_list.h"

@@ -1,14 +1,14 @@
 // The image viewer and the Files section in-process under Wine: real GDI+ decoding, GDI drawing,
 // the list box, the registry's file associations and the shell.
 #include "app/app_messages.h"
-#include "app/app_settings.h"
-#include "app/image_encoders.h"
-#include "app/string_table.h"
+#include "base/app_settings.h"
+#include "output/image_encoders.h"
+#include "base/string_table.h"
 #include "app/window_classes.h"
 #include "panels/files_layout.h"
 #include "panels/files_section.h"
 #include "panels/image_viewer.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>

@@ -3,10 +3,10 @@
 // written them, read back by the unit tests' reader; the clipboard's picture and table.
 #include "tests/unit/image_fields_reader.h"
 #include "tests/wine/message_pump.h"
-#include "app/image_encoders.h"
+#include "output/image_encoders.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
-#include "app/string_table.h"
+#include "output/settings_store.h"
+#include "base/string_table.h"
 #include "app/window_classes.h"
 #include "capture/capture_graph.h"
 #include "measure/calibration.h"

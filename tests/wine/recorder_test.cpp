@@ -1,9 +1,9 @@
 // The video recorder, its writers and the record dialog against Wine's real Media Foundation, WIC,
 // GDI+ and file system, in-process: frames are handed over as the capture code hands them, and
 // the dialog records from the virtual camera.
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "app/main_window.h"
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "capture/device_list.h"
 #include "capture/frame_rate.h"
@@ -13,7 +13,7 @@
 #include "output/record_dialog.h"
 #include "output/video_encoding.h"
 #include "output/video_recorder.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 #include "resources/dialogs_record_ids.h"
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"

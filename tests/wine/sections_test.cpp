@@ -4,10 +4,10 @@
 // records what they post to their panel.
 #include "tests/wine/message_pump.h"
 #include "app/app_messages.h"
-#include "app/app_settings.h"
+#include "base/app_settings.h"
 #include "app/main_window.h"
-#include "app/settings_store.h"
-#include "app/string_table.h"
+#include "output/settings_store.h"
+#include "base/string_table.h"
 #include "app/window_classes.h"
 #include "capture/capture_graph.h"
 #include "capture/video_format.h"
@@ -20,7 +20,7 @@
 #include "resources/dialogs_options.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
-#include "view/frame_filters.h"
+#include "capture/frame_filters.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The settings store against Wine's registry, shell folders and file system.
-#include "app/app_settings.h"
-#include "app/settings_store.h"
-#include "app/string_table.h"
+#include "base/app_settings.h"
+#include "output/settings_store.h"
+#include "base/string_table.h"
 #include "measure/calibration.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,5 +1,5 @@
 // Start-up pieces against Wine's real GDI+, window manager and file system.
-#include "app/image_encoders.h"
+#include "output/image_encoders.h"
 #include "app/main_window.h"
 #include "app/window_classes.h"
 

@@ -2,7 +2,7 @@
 // MSIMG32, with the main window as the program makes it.
 #include "app/app_messages.h"
 #include "app/main_window.h"
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "app/window_classes.h"
 #include "measure/measure_tool.h"
 #include "panels/tool_button.h"

@@ -1,4 +1,4 @@
-#include "output/picture_copy.h"
+#include "view/picture_copy.h"
 
 #include "measure/measure_table.h"
 #include "view/camera_view.h"

@@ -1,6 +1,6 @@
-#include "app/window_dpi.h"
+#include "base/window_dpi.h"
 
-#include "app/display_scale.h"
+#include "base/display_scale.h"
 
 namespace {
 

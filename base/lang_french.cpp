@@ -1,5 +1,5 @@
 // French interface texts.
-#include "app/string_table.h"
+#include "base/string_table.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "measure/measure_view.h"
+#include "view/measure_view.h"
 
 #include "app/main_window.h"
-#include "app/window_dpi.h"
+#include "base/window_dpi.h"
 #include "measure/measure_render.h"
-#include "measure/text_input_dialog.h"
+#include "panels/text_input_dialog.h"
 
 #include <string_view>
 

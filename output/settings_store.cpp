@@ -4,11 +4,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/settings_store.h"
-#include "app/app_settings.h"
-#include "app/string_table.h"
+#include "output/settings_store.h"
+#include "base/app_settings.h"
+#include "base/string_table.h"
 #include "measure/calibration.h"
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 
 namespace {
 

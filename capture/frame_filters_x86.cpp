@@ -1,7 +1,7 @@
 // SSSE3 and AVX2 versions of the frame filters. The program targets plain x86-64, so these are
 // compiled through target attributes and picked at run time from what the processor reports.
 // Elsewhere (other compilers, other processors) only the portable path exists.
-#include "view/frame_filters_paths.h"
+#include "capture/frame_filters_paths.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 

@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-#include "app/registry_value.h"
+#include "base/registry_value.h"
 
 // Field sizes in characters, terminator included (what the registry reads allow).
 inline constexpr size_t kSaveFolderCapacity = 260;

@@ -1,8 +1,8 @@
-#include "measure/text_input_dialog.h"
+#include "panels/text_input_dialog.h"
 
 #include "app/app_messages.h"
 #include "app/main_window.h"
-#include "app/string_table.h"
+#include "base/string_table.h"
 #include "measure/shape_editor.h"
 #include "resources/text_input_ids.h"
 #include "view/camera_view.h"

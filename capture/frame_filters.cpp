@@ -1,5 +1,5 @@
-#include "view/frame_filters.h"
-#include "view/frame_filters_paths.h"
+#include "capture/frame_filters.h"
+#include "capture/frame_filters_paths.h"
 
 #include <algorithm>
 

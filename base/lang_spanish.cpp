@@ -1,5 +1,5 @@
 // Spanish interface texts.
-#include "app/string_table.h"
+#include "base/string_table.h"
 
 namespace {
 

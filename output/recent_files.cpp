@@ -1,4 +1,4 @@
-#include "panels/recent_files.h"
+#include "output/recent_files.h"
 
 #include <algorithm>
 

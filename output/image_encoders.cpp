@@ -1,4 +1,4 @@
-#include "app/image_encoders.h"
+#include "output/image_encoders.h"
 
 #include <gdiplus.h>
 

@@ -2,7 +2,7 @@
 // DPI. Pure code (no windows.h), so the rounding is the same wherever a size is scaled.
 #pragma once
 
-#include "app/main_layout.h"
+#include "base/layout_units.h"
 
 inline constexpr int kBaseDpi = 96;
 
@@ -16,16 +16,3 @@ int ScaleForDpi(int value, int dpi);
 int ScaleBetweenDpis(int value, int fromDpi, int toDpi);
 
 LayoutRect ScaleRectForDpi(const LayoutRect& rect, int dpi);
-
-// The main window's layout at a DPI: the toolbar's height and the strip beside the panel scale,
-// the panel keeps the width it is given (it comes from the dialog font, already at that DPI).
-MainLayout ComputeMainLayoutForDpi(int clientWidth, int clientHeight, int panelWidth, int dpi);
-
-struct MinTrackSize {
-    int width = 0;
-    int height = 0;
-};
-
-// The smallest size a user can drag the main window to, at a DPI: scaled, but never beyond the
-// monitor's work area (0 x 0 when unknown), where it would push the window off the screen.
-MinTrackSize MinTrackSizeForDpi(int dpi, MinTrackSize workArea);
