@@ -3,6 +3,11 @@
 
 #include "base/layout_units.h"
 
+// Child window identifiers of the main window.
+inline constexpr int kIdToolbar = 107;
+inline constexpr int kIdCameraView = 108;
+inline constexpr int kIdControlPanel = 109;
+
 inline constexpr int kToolbarHeight = 52;
 inline constexpr int kPanelWidthDialogUnits = 126;
 inline constexpr int kPanelGap = 2; // strip between the panel and the toolbar/view

@@ -1,6 +1,9 @@
 #include "app/main_window.h"
 
-#include "app/app_messages.h"
+#include "capture/capture_messages.h"
+#include "measure/overlay_plan.h"
+#include "panels/panel_messages.h"
+#include "view/view_messages.h"
 #include "base/app_settings.h"
 #include "base/display_scale.h"
 #include "app/main_layout.h"

@@ -1,6 +1,6 @@
 #include "app/tool_commands.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "measure/measure_tool.h"
 
 namespace {

@@ -15,6 +15,7 @@ list(APPEND VANTIX_PURE_SOURCES
     base/lang_portuguese.cpp
     base/display_scale.cpp
     base/layout_units.cpp
+    base/picture_size.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
     base/window_dpi.cpp

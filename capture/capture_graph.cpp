@@ -1,6 +1,6 @@
 #include "capture/capture_graph.h"
 
-#include "app/app_messages.h"
+#include "capture/capture_messages.h"
 #include "capture/camera_controls.h"
 #include "capture/debug_output.h"
 #include "capture/device_list.h"

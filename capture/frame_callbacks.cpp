@@ -1,6 +1,6 @@
 #include "capture/frame_callbacks.h"
 
-#include "app/app_messages.h"
+#include "capture/capture_messages.h"
 #include "capture/capture_graph.h"
 #include "capture/frame_delivery.h"
 #include "capture/frame_rate.h"

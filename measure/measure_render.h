@@ -3,7 +3,6 @@
 // crossline and the calibration line. The drawing objects are made once per back buffer and style.
 #pragma once
 
-#include "app/app_messages.h"
 #include "measure/overlay_plan.h"
 
 #include <windows.h>

@@ -31,6 +31,16 @@ enum class OverlayStep : unsigned char {
     Text,         // label font and text colour, drawn at rect's top-left, clipped to rect
 };
 
+// The overlay's colours (COLORREF 0x00BBGGRR) and sizes, as the Options dialog sets them; the
+// payload of the camera view's style command.
+struct ViewStyle {
+    unsigned gridColor;
+    unsigned lineColor;
+    int lineWidth;
+    unsigned textColor;
+    int textSize;
+};
+
 struct OverlayItem {
     OverlayStep step = OverlayStep::Line;
     OverlayPen pen = OverlayPen::Shape;

@@ -1,6 +1,6 @@
 #include "output/photo.h"
 
-#include "app/app_messages.h"
+#include "output/output_messages.h"
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
 #include "app/main_window.h"

@@ -9,7 +9,8 @@
 #include "output/photo.h"
 #include "output/record_clock.h"
 #include "output/video_recorder.h"
-#include "panels/files_section.h"
+#include "output/video_preview_picture.h"
+#include "output/output_messages.h"
 #include "output/recent_files.h"
 #include "resources/dialogs_record_ids.h"
 

@@ -2,7 +2,7 @@
 // of the recorded time. ShowRecordDialog (app/main_window.h) runs it modal over the main window.
 #pragma once
 
-#include "app/app_messages.h"
+#include "base/app_message_base.h"
 
 #include <windows.h>
 

@@ -19,6 +19,7 @@ list(APPEND VANTIX_WIN32_SOURCES
     output/photo.cpp
     output/record_dialog.cpp
     output/video_recorder.cpp
+    output/video_preview_picture.cpp
     output/settings_store.cpp
     output/image_encoders.cpp
 )

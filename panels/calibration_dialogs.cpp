@@ -1,6 +1,6 @@
 #include "panels/calibration_dialogs.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "app/main_window.h"
 #include "output/settings_store.h"
 #include "base/string_table.h"

@@ -1,6 +1,7 @@
 #include "panels/colors_section.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
+#include "view/view_messages.h"
 #include "base/string_table.h"
 #include "capture/camera_controls.h"
 #include "capture/capture_graph.h"

@@ -1,6 +1,8 @@
 #include "panels/control_panel.h"
 
-#include "app/app_messages.h"
+#include "output/output_messages.h"
+#include "panels/panel_messages.h"
+#include "view/view_messages.h"
 #include "base/layout_units.h"
 #include "app/window_classes.h"
 #include "panels/section_header.h"

@@ -1,6 +1,7 @@
 #include "panels/device_section.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
+#include "view/view_messages.h"
 #include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "capture/device_list.h"

@@ -63,8 +63,3 @@ PlayTriangle VideoPlayTriangle(int displayWidth, int displayHeight) {
     const int cy = displayHeight / 2;
     return {{{cx - 7, cy - 10}, {cx - 7, cy + 10}, {cx + 7, cy}}};
 }
-
-bool ImageSizeCanBeHeld(int64_t width, int64_t height) {
-    return width > 0 && height > 0 && width <= kMaxViewerSide && height <= kMaxViewerSide &&
-           width * height <= kMaxViewerPixels;
-}

@@ -2,6 +2,8 @@
 // where the picture sits in the window, the scroll offsets, panning and the play mark of a video.
 #pragma once
 
+#include "base/picture_size.h"
+
 #include <cstdint>
 
 // The picture's size along one axis at `zoom` percent. Only 15, 25, 50, 75, 125, 150, 175 and 200
@@ -36,14 +38,3 @@ struct PlayTriangle {
     ImagePoint points[3];
 };
 PlayTriangle VideoPlayTriangle(int displayWidth, int displayHeight);
-
-// Bytes of one row of 24-bit pixels, padded to a multiple of 4.
-inline int64_t ImageRowBytes(int64_t width) {
-    return (width * 3 + 3) & ~int64_t{3};
-}
-
-// The largest picture the viewer takes: 64 Mi pixels (8192 x 8192), at most 65535 on a side.
-// A larger one is not held; the window stays empty.
-inline constexpr int64_t kMaxViewerPixels = int64_t{1} << 26;
-inline constexpr int64_t kMaxViewerSide = 65535;
-bool ImageSizeCanBeHeld(int64_t width, int64_t height);

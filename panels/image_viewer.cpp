@@ -1,6 +1,6 @@
 #include "panels/image_viewer.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "panels/image_header.h"
 #include "panels/image_view_geometry.h"
 #include "output/recent_files.h"

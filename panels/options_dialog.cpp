@@ -1,6 +1,6 @@
 #include "panels/options_dialog.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "base/app_settings.h"
 #include "app/main_window.h"
 #include "output/settings_store.h"

@@ -1,6 +1,7 @@
 #include "panels/preview_section.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
+#include "view/view_messages.h"
 #include "app/main_window.h"
 #include "base/string_table.h"
 #include "capture/capture_graph.h"

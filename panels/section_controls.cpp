@@ -1,6 +1,6 @@
 #include "panels/section_controls.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "app/main_window.h"
 #include "panels/section_header.h"
 

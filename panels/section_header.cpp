@@ -1,6 +1,6 @@
 #include "panels/section_header.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "app/window_classes.h"
 #include "panels/panel_layout.h"
 

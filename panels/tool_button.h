@@ -4,7 +4,7 @@
 // WM_COMMAND with the button's identifier.
 #pragma once
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 
 #include "panels/tool_button_face.h"
 

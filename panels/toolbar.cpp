@@ -1,6 +1,6 @@
 #include "panels/toolbar.h"
 
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "base/string_table.h"
 #include "base/window_dpi.h"
 #include "panels/tool_button.h"

@@ -4,6 +4,7 @@
 #include "base/string_table.h"
 #include "base/window_dpi.h"
 #include "capture/capture_graph.h"
+#include "capture/capture_messages.h"
 #include "capture/device_list.h"
 #include "capture/frame_ring.h"
 #include "capture/video_format.h"

@@ -2,7 +2,7 @@
 // shown without a camera, and the automatic opening and closing of cameras as they come and go.
 #pragma once
 
-#include "app/app_messages.h"
+#include "view/view_messages.h"
 #include "measure/calibration.h"
 #include "measure/overlay_plan.h"
 #include "measure/shape_editor.h"

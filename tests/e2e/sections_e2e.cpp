@@ -1,7 +1,7 @@
 // The control panel's Colors and Preview sections and the Options dialog of the real program with
 // the virtual camera: camera controls read back from the camera, zoom and picture effects seen on
 // the screen, options kept in the registry across runs, and the ten languages.
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "base/string_table.h"
 #include "tests/e2e/program_session.h"
 #include "testcam/testcam_control.h"

@@ -1,4 +1,3 @@
-#include "app/app_messages.h"
 #include "app/main_layout.h"
 #include "app/tool_commands.h"
 #include "measure/measure_tool.h"

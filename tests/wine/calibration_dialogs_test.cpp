@@ -2,7 +2,8 @@
 // and camera view, and the virtual camera open: the manage dialog's list, rename, delete, apply,
 // help, and the calibration dialog writing a slot and saving it.
 #include "tests/wine/message_pump.h"
-#include "app/app_messages.h"
+#include "capture/capture_messages.h"
+#include "panels/panel_messages.h"
 #include "app/main_window.h"
 #include "output/settings_store.h"
 #include "base/string_table.h"

@@ -2,7 +2,7 @@
 // USB cameras: device list, format choice, the running graph, frames, still button, signal frame,
 // camera controls, and what is left behind after closing.
 #include "tests/wine/message_pump.h"
-#include "app/app_messages.h"
+#include "capture/capture_messages.h"
 #include "app/main_window.h"
 #include "capture/camera_controls.h"
 #include "capture/capture_graph.h"

@@ -1,7 +1,8 @@
 // The control panel, its header bars, the Device section and the Open-microscope dialog in-process
 // under Wine: the real window manager and scroll bars, the main window as the program makes it,
 // and the virtual camera (plus one camera whose filter cannot be created) for the dialog.
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
+#include "view/view_messages.h"
 #include "base/app_settings.h"
 #include "app/main_window.h"
 #include "base/string_table.h"

@@ -1,12 +1,14 @@
 // The image viewer and the Files section in-process under Wine: real GDI+ decoding, GDI drawing,
 // the list box, the registry's file associations and the shell.
-#include "app/app_messages.h"
+#include "output/output_messages.h"
+#include "panels/panel_messages.h"
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
 #include "base/string_table.h"
 #include "app/window_classes.h"
 #include "panels/files_layout.h"
 #include "panels/files_section.h"
+#include "output/video_preview_picture.h"
 #include "panels/image_viewer.h"
 #include "output/recent_files.h"
 

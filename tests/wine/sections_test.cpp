@@ -3,7 +3,10 @@
 // stands in for the main window and the control panel: the sections are its children and it
 // records what they post to their panel.
 #include "tests/wine/message_pump.h"
-#include "app/app_messages.h"
+#include "app/main_layout.h"
+#include "capture/capture_messages.h"
+#include "panels/panel_messages.h"
+#include "view/view_messages.h"
 #include "base/app_settings.h"
 #include "app/main_window.h"
 #include "output/settings_store.h"

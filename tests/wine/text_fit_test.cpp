@@ -10,7 +10,7 @@
 // before the process starts, from VANTIX_WINE_DPI). Screenshots of the main window in English,
 // Russian and Japanese go to the run's artifact folder.
 #include "tests/wine/message_pump.h"
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
 #include "app/main_layout.h"

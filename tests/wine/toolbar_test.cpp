@@ -1,6 +1,6 @@
 // The toolbar and its tool buttons in-process under Wine: the real window manager, tooltip, GDI and
 // MSIMG32, with the main window as the program makes it.
-#include "app/app_messages.h"
+#include "panels/panel_messages.h"
 #include "app/main_window.h"
 #include "base/string_table.h"
 #include "app/window_classes.h"
