@@ -3,6 +3,8 @@
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
 #include "app/main_window.h"
+#include "panels/calibration_dialogs.h"
+#include "panels/text_input_dialog.h"
 #include "output/settings_store.h"
 #include "app/window_classes.h"
 #include "capture/video_format.h"
@@ -35,7 +37,6 @@ int RunMessageLoop() {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    g_hInstance = instance;
     HeapSetInformation(nullptr, HeapEnableTerminationOnCorruption, nullptr, 0);
     const HRESULT comResult = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const HRESULT mfResult = StartMediaFoundation();

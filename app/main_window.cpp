@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "base/win32_window.h"
 #include "capture/capture_messages.h"
 #include "measure/overlay_plan.h"
 #include "panels/panel_messages.h"
@@ -19,20 +20,22 @@
 #include "measure/measure_tool.h"
 #include "view/measure_view.h"
 #include "view/camera_view.h"
+#include "output/photo.h"
+#include "output/record_dialog.h"
+#include "output/recent_files.h"
+#include "panels/options_dialog.h"
+#include "panels/tool_button.h"
+#include "view/view_commands.h"
+#include "panels/calibration_dialogs.h"
+#include "panels/text_input_dialog.h"
 
 #include <commctrl.h>
 #include <shlobj.h>
 
-HINSTANCE g_hInstance = nullptr;
 HWND g_hMainWnd = nullptr;
-HWND g_hTooltip = nullptr;
 HWND g_hToolbar = nullptr;
-HWND g_hCameraView = nullptr;
 HWND g_hControlPanel = nullptr;
-HWND g_hCalibrateDlg = nullptr;
-HWND g_hTextInputDlg = nullptr;
 int g_panelWidth = 0;
-std::wstring g_lastSavedPath;
 
 namespace {
 
@@ -51,11 +54,6 @@ void OnScaleChanged();
 
 bool IsCameraOpen() {
     return IsCaptureGraphOpen();
-}
-
-void SendViewCommand(int command, LPARAM lParam) {
-    if (g_hCameraView)
-        SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(command, 0), lParam);
 }
 
 void DestroyTextInputDialog() {
@@ -78,7 +76,7 @@ void ApplySettingsStyle() {
 void CreateChildren(HWND hwnd) {
     g_hTooltip =
         CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, g_hInstance, nullptr);
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, ProgramInstance(), nullptr);
     if (g_hTooltip) {
         SetWindowPos(g_hTooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageW(g_hTooltip, TTM_ACTIVATE, TRUE, 0);
@@ -86,13 +84,13 @@ void CreateChildren(HWND hwnd) {
 
     g_hToolbar = CreateWindowExW(0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
                                  600, ScaleForDpi(kToolbarHeight, s_dpi), hwnd,
-                                 reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}), g_hInstance, nullptr);
+                                 reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}), ProgramInstance(), nullptr);
 
     SetRequestedFormatFromSettings();
     g_hCameraView = CreateWindowExW(
         0, kCameraWndClass, nullptr,
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | WS_HSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 0, 0,
-        0, hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}), g_hInstance, nullptr);
+        0, hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}), ProgramInstance(), nullptr);
     if (g_hCameraView) {
         ShowScrollBar(g_hCameraView, SB_BOTH, FALSE);
         ApplySettingsStyle();
@@ -104,7 +102,7 @@ void CreateChildren(HWND hwnd) {
     g_hControlPanel =
         CreateWindowExW(0, kCtrlPanelWndClass, nullptr,
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL, 0, 0, 0, 0,
-                        hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdControlPanel}), g_hInstance,
+                        hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdControlPanel}), ProgramInstance(),
                         reinterpret_cast<LPVOID>(static_cast<INT_PTR>(g_panelWidth)));
     if (g_hControlPanel)
         ShowScrollBar(g_hControlPanel, SB_VERT, FALSE);
@@ -120,6 +118,12 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
         case CMD_APPLY_STYLE:
             ApplySettingsStyle();
             return;
+        case CMD_REFRESH_TEXTS: // the language changed (Options)
+            if (g_hControlPanel)
+                PostMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+            if (g_hToolbar)
+                PostMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+            return;
         case CMD_TEXT_INPUT_DONE:
             SelectTool(TOOL_DRAG);
             ShowToolButtonState(TOOL_TEXT, 0);
@@ -130,21 +134,21 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case CMD_TAKE_PHOTO:
         case IDC_PHOTO:
-            TakePhoto();
+            TakePhoto(hwnd, g_hControlPanel);
             return;
         case CMD_SCALE_CHANGED:
             OnScaleChanged();
             return;
         case IDC_SETTING:
-            ShowOptionsDialog();
+            ShowOptionsDialog(hwnd);
             return;
         case IDC_VIDEO:
             if (IsCameraOpen() && !g_hCalibrateDlg)
-                ShowRecordDialog();
+                ShowRecordDialog(hwnd, g_hControlPanel);
             return;
         case IDC_TOOL_CALIBRATE:
             if (IsCameraOpen())
-                StartCalibration();
+                StartCalibration(hwnd);
             return;
         case IDC_TOOL_CROSSHAIR:
             ToggleCrosshair();
@@ -320,20 +324,6 @@ void SelectTool(int tool) {
         BeginTextNote(g_hMainWnd);
 }
 
-void SetViewStyle(COLORREF gridColor, COLORREF lineColor, int lineWidth, COLORREF textColor, int textSize) {
-    const ViewStyle style = {gridColor, lineColor, lineWidth, textColor, textSize};
-    SendViewCommand(VIEW_CMD_STYLE, reinterpret_cast<LPARAM>(&style));
-}
-
-void SetViewZoom(int percent) {
-    SendViewCommand(VIEW_CMD_ZOOM, percent);
-}
-
-void SetViewScale(float scale, int unit) {
-    const ViewScale value = {scale, unit};
-    SendViewCommand(VIEW_CMD_SCALE, reinterpret_cast<LPARAM>(&value));
-}
-
 std::wstring ChooseSaveFolderItem(const std::wstring& saveFolder, const std::wstring& lastSavedPath) {
     if (!lastSavedPath.empty())
         return lastSavedPath;
@@ -417,7 +407,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             OnCameraOpened(hwnd);
             return 0;
         case UM_STILL_BUTTON:
-            TakePhoto();
+            TakePhoto(hwnd, g_hControlPanel);
             return 0;
         case UM_ZOOM_STEP:
             StepDigitalZoom();

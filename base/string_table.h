@@ -15,6 +15,9 @@
 // std::string_view look a key up without building a std::string.
 using StringTable = std::map<std::string, std::wstring, std::less<>>;
 
+// The program's title, the same in every language: the main window's caption and the About box.
+inline constexpr wchar_t kMainWindowTitle[] = L"Vantix Quorel Digital Imaging Software HD-V1.0";
+
 constexpr int kLanguageCount = 10;
 constexpr std::size_t kStringKeyCount = 121;
 

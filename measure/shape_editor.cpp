@@ -2,7 +2,6 @@
 
 #include "measure/calibration_line.h"
 #include "measure/shape_layout.h"
-#include "view/view_geometry.h"
 
 namespace {
 
@@ -19,8 +18,7 @@ bool IsDrawingTool(int tool) {
 }
 
 ContentPoint Convert(const EditorView& v, int x, int y) {
-    return WindowToContent(x, y, v.clientWidth, v.clientHeight, v.contentWidth, v.contentHeight, v.scrollX,
-                           v.scrollY);
+    return ContentPointAt(x, y, v.marginX, v.marginY, v.scrollX, v.scrollY, v.contentWidth, v.contentHeight);
 }
 
 bool CalibrationLineShown(const EditorView& v) {
@@ -334,4 +332,13 @@ bool PendingShapeShown(const MeasureState& s) {
     return s.buttonDown || s.pendingPhase == TOOL_PARALLEL_LINES ||
            s.pendingPhase == TOOL_CONCENTRIC_CIRCLES || s.pendingPhase == TOOL_ANGLE ||
            s.pendingPhase == kPhaseTextInput;
+}
+
+ContentPoint ContentPointAt(int x, int y, int marginX, int marginY, int scrollX, int scrollY, int contentWidth,
+                            int contentHeight) {
+    ContentPoint p;
+    p.x = x + scrollX - marginX;
+    p.y = y + scrollY - marginY;
+    p.inside = p.x >= 0 && p.x < contentWidth && p.y >= 0 && p.y < contentHeight;
+    return p;
 }

@@ -35,12 +35,23 @@ struct MeasureState {
     int calibGrab = 0;       // TOOL_CALIB_LEFT_END or TOOL_CALIB_RIGHT_END while an end is dragged
 };
 
+struct ContentPoint {
+    int x = 0;
+    int y = 0;
+    bool inside = false;
+};
+
+// The content pixel under a window point, for a picture shown `margin` pixels in from the window's
+// edges (centred in a larger window) and scrolled by `scroll`.
+ContentPoint ContentPointAt(int x, int y, int marginX, int marginY, int scrollX, int scrollY, int contentWidth,
+                            int contentHeight);
+
 // What the editor needs of the view at each event.
 struct EditorView {
-    int clientWidth = 0;
-    int clientHeight = 0;
     int contentWidth = 0;
     int contentHeight = 0;
+    int marginX = 0; // where the view shows a picture smaller than its window: centred
+    int marginY = 0;
     int scrollX = 0;
     int scrollY = 0;
     bool measuring = true;          // zoom 100 % and no digital zoom: shapes shown and editable

@@ -3,7 +3,6 @@
 #include "output/output_messages.h"
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
-#include "app/main_window.h"
 #include "output/settings_store.h"
 #include "base/string_table.h"
 #include "capture/capture_graph.h"
@@ -115,7 +114,7 @@ bool SavePhoto(const std::wstring& path) {
     return saved;
 }
 
-void TakePhoto() {
+void TakePhoto(HWND owner, HWND filesListener) {
     if (!IsCaptureGraphOpen())
         return;
     SYSTEMTIME now;
@@ -131,14 +130,14 @@ void TakePhoto() {
         OutputDebugStringW((L"TakePhoto: could not save " + path + L"\r\n").c_str());
         const std::wstring text = GetText("photo not saved") + L"\n" + g_settings.saveFolder;
         wchar_t caption[128] = {};
-        if (g_hMainWnd)
-            GetWindowTextW(g_hMainWnd, caption, 128);
-        MessageBoxW(g_hMainWnd, text.c_str(), caption, MB_OK | MB_ICONERROR);
+        if (owner)
+            GetWindowTextW(owner, caption, 128);
+        MessageBoxW(owner, text.c_str(), caption, MB_OK | MB_ICONERROR);
         return;
     }
     g_lastSavedPath = path;
     AddRecentFile(path);
     SaveSettings();
-    if (g_hControlPanel)
-        PostMessageW(g_hControlPanel, UM_RECENT_FILE_ADDED, g_recentFiles.size() - 1, 0);
+    if (filesListener)
+        PostMessageW(filesListener, UM_RECENT_FILE_ADDED, g_recentFiles.size() - 1, 0);
 }

@@ -15,5 +15,7 @@ LocalTime LocalTimeOf(const SYSTEMTIME& time);
 // camera is open, there is no picture yet, or the save fails.
 bool SavePhoto(const std::wstring& path);
 
-// TakePhoto (app/main_window.h): one photo a second at most; a photo that was saved is added to
-// the recent files, the settings are saved and the control panel is told.
+// The Photo button and Space: one photo a second at most; a photo that was saved is added to the
+// recent files, the settings are saved and `filesListener` (the control panel) is told. A photo
+// that could not be saved is reported in a box over `owner`.
+void TakePhoto(HWND owner, HWND filesListener);

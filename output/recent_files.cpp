@@ -3,6 +3,7 @@
 #include <algorithm>
 
 std::vector<std::wstring> g_recentFiles;
+std::wstring g_lastSavedPath;
 
 void AddRecentFile(const std::wstring& path) {
     g_recentFiles.push_back(path);

@@ -9,6 +9,9 @@
 
 extern std::vector<std::wstring> g_recentFiles;
 
+// The last photo or video saved, empty at start.
+extern std::wstring g_lastSavedPath;
+
 // Appends a newly saved file (the newest).
 void AddRecentFile(const std::wstring& path);
 

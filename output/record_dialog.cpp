@@ -1,7 +1,7 @@
 #include "output/record_dialog.h"
 
+#include "base/win32_window.h"
 #include "base/app_settings.h"
-#include "app/main_window.h"
 #include "output/settings_store.h"
 #include "base/string_table.h"
 #include "capture/capture_graph.h"
@@ -23,6 +23,7 @@ constexpr int kDialogTopOffset = 68; // below the parent's top edge
 
 struct RecordDialogState {
     HWND dialog = nullptr;
+    HWND filesListener = nullptr; // told of each file saved (UM_RECENT_FILE_ADDED)
     HFONT clockFont = nullptr;
     bool recording = false; // a recording this dialog started runs
     bool stopping = false;  // a stop waits for the file: commands wait too
@@ -30,7 +31,7 @@ struct RecordDialogState {
 };
 
 RecordDialogState* StateOf(HWND dialog) {
-    return reinterpret_cast<RecordDialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return DialogRecord<RecordDialogState>(dialog);
 }
 
 // Why a recording could not start, in a few words.
@@ -123,7 +124,7 @@ void ShowReady(RecordDialogState* s) {
     EnableWindow(GetDlgItem(s->dialog, IDC_REC_PAUSE), FALSE);
 }
 
-void AnnounceFile(const std::wstring& path) {
+void AnnounceFile(const RecordDialogState* s, const std::wstring& path) {
     g_lastSavedPath = path;
     {
         // The Files section previews a video through a picture beside it: the frame it ended on.
@@ -133,8 +134,8 @@ void AnnounceFile(const std::wstring& path) {
     }
     AddRecentFile(path);
     SaveSettings();
-    if (g_hControlPanel)
-        PostMessageW(g_hControlPanel, UM_RECENT_FILE_ADDED, g_recentFiles.size() - 1, 0);
+    if (s->filesListener)
+        PostMessageW(s->filesListener, UM_RECENT_FILE_ADDED, g_recentFiles.size() - 1, 0);
 }
 
 void OnStart(RecordDialogState* s) {
@@ -172,7 +173,7 @@ void OnFinish(RecordDialogState* s) {
     s->stopping = false;
     s->recording = false;
     if (end == RecordingEnd::Complete) {
-        AnnounceFile(s->path);
+        AnnounceFile(s, s->path);
         if (IsWindow(s->dialog))
             EndDialog(s->dialog, 1);
         return;
@@ -192,7 +193,7 @@ void OnEndedByItself(RecordDialogState* s, bool writeFailed) {
     s->stopping = false;
     ShowReady(s);
     if (end == RecordingEnd::Complete)
-        AnnounceFile(s->path);
+        AnnounceFile(s, s->path);
     if (end == RecordingEnd::Incomplete)
         SetStatus(s, GetText("rec incomplete").c_str());
     else
@@ -243,7 +244,7 @@ void OnDestroy(RecordDialogState* s) {
     if (s->recording && !s->stopping) {
         s->recording = false;
         if (StopRecordingQuietly() == RecordingEnd::Complete)
-            AnnounceFile(s->path);
+            AnnounceFile(s, s->path);
     }
     KillTimer(s->dialog, kRecordClockTimer);
     if (s->clockFont) {
@@ -331,9 +332,10 @@ INT_PTR CALLBACK RecordDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
     }
 }
 
-void ShowRecordDialog() {
+void ShowRecordDialog(HWND owner, HWND filesListener) {
     // The dialog's record lives here, so that it outlives the window however the window ends.
     RecordDialogState state;
-    DialogBoxParamW(g_hInstance, MAKEINTRESOURCEW(IDD_RECORD), g_hMainWnd, RecordDialogProc,
+    state.filesListener = filesListener;
+    DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_RECORD), owner, RecordDialogProc,
                     reinterpret_cast<LPARAM>(&state));
 }

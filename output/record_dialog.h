@@ -1,5 +1,5 @@
 // The record-video dialog (template 2002): time limit, start, pause and resume, stop, and a clock
-// of the recorded time. ShowRecordDialog (app/main_window.h) runs it modal over the main window.
+// of the recorded time.
 #pragma once
 
 #include "base/app_message_base.h"
@@ -23,3 +23,7 @@ enum RecordQuery : int {
 };
 
 INT_PTR CALLBACK RecordDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Runs the dialog modally over `owner` (the main window). Each file saved is added to the recent
+// files and announced to `filesListener` (the control panel) when there is one.
+void ShowRecordDialog(HWND owner, HWND filesListener);

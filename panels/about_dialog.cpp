@@ -1,6 +1,7 @@
 #include "panels/about_dialog.h"
 
-#include "app/main_window.h"
+#include "base/win32_window.h"
+#include "base/string_table.h"
 #include "panels/options_model.h"
 #include "resources/dialogs_options.h"
 
@@ -40,5 +41,5 @@ void PlaceDialogOverOwner(HWND dialog) {
 }
 
 INT_PTR ShowAboutDialog(HWND owner) {
-    return DialogBoxParamW(g_hInstance, MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutDlgProc, 0);
+    return DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutDlgProc, 0);
 }

@@ -1,7 +1,8 @@
 #include "panels/calibration_dialogs.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
-#include "app/main_window.h"
+#include "view/view_commands.h"
 #include "output/settings_store.h"
 #include "base/string_table.h"
 #include "base/window_dpi.h"
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <string>
 
+HWND g_hCalibrateDlg = nullptr;
 int g_rememberedCalibrationRow = 0;
 POINT g_savedManagePos = {-1, -1};
 
@@ -40,30 +42,29 @@ struct HelpDialog {
     HBITMAP picture = nullptr;
 };
 
-template <typename Record> Record* RecordOf(HWND hwnd) {
-    return reinterpret_cast<Record*>(GetWindowLongPtrW(hwnd, DWLP_USER));
-}
-
-HINSTANCE Instance() {
-    return g_hInstance ? g_hInstance : GetModuleHandleW(nullptr);
-}
-
 bool IsSlot(int index) {
     return index >= 0 && index < static_cast<int>(kCalibrationSlots);
 }
 
-void PostToMain(int command) {
-    if (g_hMainWnd)
-        PostMessageW(g_hMainWnd, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+// Tells the main window.
+void PostToMainWindow(HWND main, int command) {
+    if (main)
+        PostMessageW(main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 void SetText(HWND dialog, int id, const char* key) {
     SetDlgItemTextW(dialog, id, GetText(key).c_str());
 }
 
-// Centred horizontally over the main window (or the dialog's owner), 68 pixels below its top.
+// The main window: the first owner of the dialogs, whichever of them owns this one.
+HWND MainWindowOf(HWND dialog) {
+    HWND root = GetAncestor(dialog, GA_ROOTOWNER);
+    return root != dialog ? root : nullptr;
+}
+
+// Centred horizontally over the main window, 68 pixels below its top.
 void PlaceOverMainWindow(HWND dialog) {
-    HWND owner = g_hMainWnd ? g_hMainWnd : GetWindow(dialog, GW_OWNER);
+    HWND owner = MainWindowOf(dialog);
     RECT ownerRect = {};
     if (!owner || !GetWindowRect(owner, &ownerRect))
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &ownerRect, 0);
@@ -241,7 +242,7 @@ void OnDelete(HWND hwnd, ManageDialog* d, int row) {
     // calibrating it anew applies itself.
     if (row == g_activeCalibration) {
         SetViewScale(g_calibrations[row].scale, g_calibrations[row].unit);
-        PostToMain(CMD_SCALE_CHANGED);
+        PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     }
 }
 
@@ -250,7 +251,7 @@ void OnApply(HWND hwnd, int row) {
     g_activeCalibration = row;
     SetViewScale(g_calibrations[row].scale, g_calibrations[row].unit);
     SetViewZoom(100);
-    PostToMain(CMD_SCALE_CHANGED);
+    PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     g_rememberedCalibrationRow = g_activeCalibration;
     g_savedManagePos = {-1, -1};
     EndDialog(hwnd, IDC_CALIB_APPLY);
@@ -268,7 +269,7 @@ void OnCalibrate(HWND hwnd, int row) {
 void OnManageCommand(HWND hwnd, ManageDialog* d, int id) {
     switch (id) {
         case IDC_CALIB_HOWTO:
-            DialogBoxParamW(Instance(), MAKEINTRESOURCEW(IDD_CALIB_HELP), hwnd, CalibrationHelpDlgProc, 0);
+            DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_HELP), hwnd, CalibrationHelpDlgProc, 0);
             return;
         case IDCANCEL:
             g_savedManagePos = {-1, -1};
@@ -370,12 +371,13 @@ void OnCalibrateInit(HWND hwnd) {
 
 // Destroys the dialog, takes the line off the picture and brings the manage dialog back.
 void CloseCalibration(HWND hwnd) {
+    HWND owner = MainWindowOf(hwnd);
     DestroyWindow(hwnd);
     g_hCalibrateDlg = nullptr;
     if (CameraViewState* view = CameraView())
         view->calibLineLength = 0;
     RepaintView();
-    PostToMain(IDC_TOOL_CALIBRATE);
+    PostToMainWindow(owner, IDC_TOOL_CALIBRATE);
 }
 
 void OnCalibrateOk(HWND hwnd, const CalibrateDialog* d) {
@@ -400,7 +402,7 @@ void OnCalibrateOk(HWND hwnd, const CalibrateDialog* d) {
     if (d->slot == g_activeCalibration) {
         SetViewScale(slot->scale, slot->unit);
         SetViewZoom(100);
-        PostToMain(CMD_SCALE_CHANGED);
+        PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     }
     CloseCalibration(hwnd);
 }
@@ -448,7 +450,7 @@ void OnHelpInit(HWND hwnd) {
     SetText(hwnd, IDC_HOWTO_3, "howto 3");
     SetText(hwnd, IDOK, "ok");
     d->picture = static_cast<HBITMAP>(
-        LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_CALIB_HELP), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+        LoadImageW(ProgramInstance(), MAKEINTRESOURCEW(IDB_CALIB_HELP), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     if (d->picture)
         SendDlgItemMessageW(hwnd, IDC_HOWTO_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                             reinterpret_cast<LPARAM>(d->picture));
@@ -463,7 +465,7 @@ INT_PTR CALLBACK ManageCalibrationsDlgProc(HWND hwnd, UINT msg, WPARAM wParam, L
         OnManageInit(hwnd);
         return FALSE; // the list has the focus
     }
-    auto* d = RecordOf<ManageDialog>(hwnd);
+    auto* d = DialogRecord<ManageDialog>(hwnd);
     if (!d)
         return FALSE;
     switch (msg) {
@@ -491,7 +493,7 @@ INT_PTR CALLBACK CalibrationDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         OnCalibrateInit(hwnd);
         return FALSE; // the length edit has the focus
     }
-    auto* d = RecordOf<CalibrateDialog>(hwnd);
+    auto* d = DialogRecord<CalibrateDialog>(hwnd);
     if (!d)
         return FALSE;
     switch (msg) {
@@ -537,7 +539,7 @@ INT_PTR CALLBACK CalibrationHelpDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         OnHelpInit(hwnd);
         return TRUE;
     }
-    auto* d = RecordOf<HelpDialog>(hwnd);
+    auto* d = DialogRecord<HelpDialog>(hwnd);
     if (!d)
         return FALSE;
     switch (msg) {
@@ -558,23 +560,23 @@ INT_PTR CALLBACK CalibrationHelpDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 }
 
 INT_PTR RunManageCalibrationsDialog(HWND owner) {
-    return DialogBoxParamW(Instance(), MAKEINTRESOURCEW(IDD_CALIB_MANAGE), owner, ManageCalibrationsDlgProc,
+    return DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_MANAGE), owner, ManageCalibrationsDlgProc,
                            0);
 }
 
 HWND CreateCalibrationDialog(HWND owner) {
-    return CreateDialogParamW(Instance(), MAKEINTRESOURCEW(IDD_CALIBRATE), owner, CalibrationDlgProc, 0);
+    return CreateDialogParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIBRATE), owner, CalibrationDlgProc, 0);
 }
 
-void StartCalibration() {
+void StartCalibration(HWND owner) {
     if (g_hCalibrateDlg)
         return;
-    if (RunManageCalibrationsDialog(g_hMainWnd) != IDC_CALIB_CALIBRATE)
+    if (RunManageCalibrationsDialog(owner) != IDC_CALIB_CALIBRATE)
         return;
     // The camera may have gone while the manage dialog was open: no picture, no line to lay.
     if (!IsCaptureGraphOpen() || !IsSlot(g_calibratingSlot))
         return;
-    g_hCalibrateDlg = CreateCalibrationDialog(g_hMainWnd);
+    g_hCalibrateDlg = CreateCalibrationDialog(owner);
     if (!g_hCalibrateDlg)
         return;
     ShowWindow(g_hCalibrateDlg, SW_SHOW);

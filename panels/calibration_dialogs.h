@@ -1,9 +1,11 @@
 // The calibration dialogs: the modal manage dialog over the ten slots, the modeless calibration
-// dialog that goes with the line in the camera view, and the help page. StartCalibration (declared
-// with the main window's operations) runs them. Win32 code.
+// dialog that goes with the line in the camera view, and the help page. Win32 code.
 #pragma once
 
 #include <windows.h>
+
+// The modeless calibration dialog while it exists.
+extern HWND g_hCalibrateDlg;
 
 // Kept between openings of the manage dialog.
 extern int g_rememberedCalibrationRow; // row selected when it opens; -1 = none
@@ -19,3 +21,7 @@ INT_PTR RunManageCalibrationsDialog(HWND owner);
 
 // Creates the calibration dialog for g_calibratingSlot, hidden; null on failure.
 HWND CreateCalibrationDialog(HWND owner);
+
+// The toolbar's Calibrate button: the manage dialog over `owner` (the main window), then, when the
+// user chose Calibrate, the calibration dialog with its line on the picture at 100 %.
+void StartCalibration(HWND owner);

@@ -1,5 +1,6 @@
 #include "panels/colors_section.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
 #include "base/string_table.h"
@@ -17,7 +18,7 @@
 namespace {
 
 ColorsSectionData* DataOf(HWND hwnd) {
-    return reinterpret_cast<ColorsSectionData*>(GetWindowLongPtrW(hwnd, 0));
+    return WindowRecord<ColorsSectionData>(hwnd);
 }
 
 const std::wstring& RowName(const ColorRow& row) {

@@ -1,10 +1,11 @@
 #include "panels/control_panel.h"
 
+#include "base/win32_window.h"
 #include "output/output_messages.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
 #include "base/layout_units.h"
-#include "app/window_classes.h"
+#include "panels/panel_classes.h"
 #include "panels/section_header.h"
 
 #include <new>
@@ -47,13 +48,7 @@ ControlPanelMetrics MeasureMetrics() {
 }
 
 ControlPanelState* StateOf(HWND hwnd) {
-    return reinterpret_cast<ControlPanelState*>(GetWindowLongPtrW(hwnd, 0));
-}
-
-SIZE ClientSize(HWND hwnd) {
-    RECT rc = {};
-    GetClientRect(hwnd, &rc);
-    return {rc.right - rc.left, rc.bottom - rc.top};
+    return WindowRecord<ControlPanelState>(hwnd);
 }
 
 std::span<const PanelSlot> UsedSlots(const ControlPanelState& s) {

@@ -1,5 +1,6 @@
 #include "panels/device_section.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
 #include "base/string_table.h"
@@ -57,7 +58,7 @@ HICON ButtonIcon(HINSTANCE instance, int id) {
 }
 
 DeviceSectionState* StateOf(HWND hwnd) {
-    return reinterpret_cast<DeviceSectionState*>(GetWindowLongPtrW(hwnd, 0));
+    return WindowRecord<DeviceSectionState>(hwnd);
 }
 
 POINT DialogBase() {

@@ -1,12 +1,13 @@
 #include "panels/files_section.h"
 
+#include "base/win32_window.h"
 #include "output/output_messages.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
 #include "base/string_table.h"
-#include "app/window_classes.h"
+#include "panels/panel_classes.h"
 #include "panels/image_view_geometry.h"
 #include "panels/image_viewer.h"
 #include "output/recent_files.h"
@@ -42,7 +43,7 @@ void MakeSharedObjects(HWND hwnd) {
 }
 
 FilesSectionData* DataOf(HWND hwnd) {
-    return reinterpret_cast<FilesSectionData*>(GetWindowLongPtrW(hwnd, 0));
+    return WindowRecord<FilesSectionData>(hwnd);
 }
 
 int BaseUnitY() {

@@ -1,5 +1,6 @@
 #include "panels/image_viewer.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "panels/image_header.h"
 #include "panels/image_view_geometry.h"
@@ -30,13 +31,7 @@ void MakeSharedObjects() {
 }
 
 ImageViewData* DataOf(HWND hwnd) {
-    return reinterpret_cast<ImageViewData*>(GetWindowLongPtrW(hwnd, 0));
-}
-
-SIZE ClientSize(HWND hwnd) {
-    RECT rc = {};
-    GetClientRect(hwnd, &rc);
-    return {rc.right - rc.left, rc.bottom - rc.top};
+    return WindowRecord<ImageViewData>(hwnd);
 }
 
 void DropDisplayBitmap(ImageViewData* v) {

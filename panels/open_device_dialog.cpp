@@ -1,5 +1,6 @@
 #include "panels/open_device_dialog.h"
 
+#include "base/win32_window.h"
 #include "base/app_settings.h"
 #include "output/settings_store.h"
 #include "base/string_table.h"
@@ -12,7 +13,7 @@
 namespace {
 
 OpenDeviceRequest* RequestOf(HWND dialog) {
-    return reinterpret_cast<OpenDeviceRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    return DialogRecord<OpenDeviceRequest>(dialog);
 }
 
 LRESULT SendItem(HWND dialog, int id, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {

@@ -1,8 +1,8 @@
 #include "panels/options_dialog.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "base/app_settings.h"
-#include "app/main_window.h"
 #include "output/settings_store.h"
 #include "base/string_table.h"
 #include "panels/about_dialog.h"
@@ -102,12 +102,11 @@ void BrowseForFolder(HWND dialog) {
     CoTaskMemFree(chosen);
 }
 
-void ApplyLanguage() {
+// The main window (the owner) passes the refresh on to the toolbar and the control panel.
+void ApplyLanguage(HWND owner) {
     SelectLanguage(g_settings.language);
-    if (g_hControlPanel)
-        PostMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-    if (g_hToolbar)
-        PostMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    if (owner)
+        PostMessageW(owner, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
     SetViewTexts(GetText("no device"), GetText("input tip"));
 }
 
@@ -133,11 +132,12 @@ void OnOk(HWND dialog) {
         return;
     }
 
+    HWND owner = GetWindow(dialog, GW_OWNER);
     if (ApplySelections(g_settings, s))
-        ApplyLanguage();
+        ApplyLanguage(owner);
     SaveSettings();
-    if (g_hMainWnd)
-        PostMessageW(g_hMainWnd, WM_COMMAND, MAKEWPARAM(CMD_APPLY_STYLE, 0), 0);
+    if (owner)
+        PostMessageW(owner, WM_COMMAND, MAKEWPARAM(CMD_APPLY_STYLE, 0), 0);
     EndDialog(dialog, IDOK);
 }
 
@@ -178,6 +178,6 @@ INT_PTR CALLBACK OptionsDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPa
     }
 }
 
-void ShowOptionsDialog() {
-    DialogBoxParamW(g_hInstance, MAKEINTRESOURCEW(IDD_OPTIONS), g_hMainWnd, OptionsDlgProc, 0);
+void ShowOptionsDialog(HWND owner) {
+    DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsDlgProc, 0);
 }

@@ -1,8 +1,9 @@
 #include "panels/preview_section.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
-#include "app/main_window.h"
+#include "view/view_commands.h"
 #include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "measure/measure_tool.h"
@@ -19,7 +20,7 @@
 namespace {
 
 PreviewSectionData* DataOf(HWND hwnd) {
-    return reinterpret_cast<PreviewSectionData*>(GetWindowLongPtrW(hwnd, 0));
+    return WindowRecord<PreviewSectionData>(hwnd);
 }
 
 int ViewZoom() {
@@ -132,7 +133,8 @@ void OnZoomScroll(HWND hwnd, HWND slider, int request, int thumb) {
     const int position = SliderScrollPosition(request, thumb, current, kPreviewZoomMax);
     if (position == ViewZoom())
         return;
-    SelectTool(TOOL_DRAG);
+    // The main window makes the Drag tool current as its toolbar button does.
+    SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_COMMAND, MAKEWPARAM(IDC_TOOL_DRAG, 0), 0);
     if (g_hCameraView)
         SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(VIEW_CMD_ZOOM, 0), position);
     ShowZoom(hwnd, position);

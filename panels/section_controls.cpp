@@ -1,7 +1,7 @@
 #include "panels/section_controls.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
-#include "app/main_window.h"
 #include "panels/section_header.h"
 
 #include <algorithm>
@@ -18,7 +18,7 @@ SectionUnits SystemSectionUnits() {
 HWND CreateSectionControl(HWND section, const wchar_t* className, const wchar_t* text, DWORD style, int id,
                           HFONT font) {
     HWND control = CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, section,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_hInstance, nullptr);
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(), nullptr);
     if (control && font)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;

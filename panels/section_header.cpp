@@ -1,7 +1,8 @@
 #include "panels/section_header.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
-#include "app/window_classes.h"
+#include "panels/panel_classes.h"
 #include "panels/panel_layout.h"
 
 #include <new>
@@ -19,7 +20,7 @@ HFONT MakePanelFont(int points) {
 }
 
 PanelHeaderData* DataOf(HWND hwnd) {
-    return reinterpret_cast<PanelHeaderData*>(GetWindowLongPtrW(hwnd, 0));
+    return WindowRecord<PanelHeaderData>(hwnd);
 }
 
 void Paint(HWND hwnd, const PanelHeaderData& data) {

@@ -1,12 +1,15 @@
 #include "panels/text_input_dialog.h"
 
+#include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
-#include "app/main_window.h"
 #include "base/string_table.h"
 #include "measure/shape_editor.h"
 #include "resources/text_input_ids.h"
 #include "view/camera_view.h"
+#include "view/view_commands.h"
+
+HWND g_hTextInputDlg = nullptr;
 
 namespace {
 
@@ -18,9 +21,9 @@ void SendViewText(const char* command) {
                      reinterpret_cast<LPARAM>(command));
 }
 
-// Centred over the main window, 68 pixels below its top.
+// Centred over its owner (the main window), 68 pixels below its top.
 void PlaceOverMainWindow(HWND dialog) {
-    HWND owner = g_hMainWnd ? g_hMainWnd : GetParent(dialog);
+    HWND owner = GetParent(dialog);
     RECT main = {};
     RECT own = {};
     GetWindowRect(owner, &main);
@@ -52,8 +55,8 @@ void OnTextChanged(HWND dialog) {
 
 void Finish(HWND dialog, const char* command) {
     SendViewText(command);
-    if (g_hMainWnd)
-        PostMessageW(g_hMainWnd, WM_COMMAND, MAKEWPARAM(CMD_TEXT_INPUT_DONE, 0), 0);
+    if (HWND owner = GetWindow(dialog, GW_OWNER))
+        PostMessageW(owner, WM_COMMAND, MAKEWPARAM(CMD_TEXT_INPUT_DONE, 0), 0);
     DestroyWindow(dialog);
     if (g_hTextInputDlg == dialog)
         g_hTextInputDlg = nullptr;
@@ -88,8 +91,16 @@ INT_PTR CALLBACK TextInputDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) 
 
 HWND CreateTextInputDialog(HWND owner) {
     HWND dialog =
-        CreateDialogParamW(g_hInstance, MAKEINTRESOURCEW(IDD_TEXT_INPUT), owner, TextInputDlgProc, 0);
+        CreateDialogParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_TEXT_INPUT), owner, TextInputDlgProc, 0);
     if (dialog)
         ShowWindow(dialog, SW_SHOW);
     return dialog;
+}
+
+void BeginTextNote(HWND owner) {
+    CameraViewState* v = CameraView();
+    if (!v || g_hTextInputDlg)
+        return;
+    v->measure.pendingPhase = kPhaseTextInput;
+    g_hTextInputDlg = CreateTextInputDialog(owner);
 }

@@ -3,6 +3,13 @@
 
 #include <windows.h>
 
+// The dialog while it is open.
+extern HWND g_hTextInputDlg;
+
 // Opens the dialog over `owner` (the main window) and starts the note in the view. Returns the
 // dialog, or null when it could not be made.
 HWND CreateTextInputDialog(HWND owner);
+
+// Opens the dialog for the Text tool over `owner` (pendingPhase 12), unless it is open already or
+// there is no camera view.
+void BeginTextNote(HWND owner);

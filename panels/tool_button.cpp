@@ -1,7 +1,7 @@
 #include "panels/tool_button.h"
 
-#include "app/main_window.h"
-#include "app/window_classes.h"
+#include "base/win32_window.h"
+#include "panels/panel_classes.h"
 #include "panels/tool_button_table.h"
 #include "resources/resource.h"
 
@@ -12,6 +12,8 @@
 
 static_assert(kToolStrips[0].resourceId == IDB_TOOLBAR && kToolStrips[1].resourceId == IDB_TOOLBAR_150 &&
               kToolStrips[2].resourceId == IDB_TOOLBAR_200);
+
+HWND g_hTooltip = nullptr;
 
 namespace {
 
@@ -32,7 +34,7 @@ HDC s_washDC = nullptr;
 int s_washSize = 0;
 
 ToolButtonData* DataOf(HWND hwnd) {
-    return reinterpret_cast<ToolButtonData*>(GetWindowLongPtrW(hwnd, 0));
+    return WindowRecord<ToolButtonData>(hwnd);
 }
 
 void ReleaseBackBuffer(ToolButtonData& data) {
@@ -262,7 +264,7 @@ HWND ToolButtonWnd_Create(HWND parent, int id, const ToolButtonPlace& place, con
 
     HWND button = CreateWindowExW(0, kToolButtonWndClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                                   place.x, 0, place.size, place.size, parent,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_hInstance, data);
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(), data);
     if (!button) {
         OutputDebugStringW(L"ToolButtonWnd_Create.xxx.\r\n");
         std::free(data);

@@ -30,6 +30,9 @@ struct ToolButtonData {
     wchar_t tipText[kTipTextCapacity];
 };
 
+// The tooltip of every button, made by the toolbar's owner before the first button; null for none.
+extern HWND g_hTooltip;
+
 // Colour of every face; set once at start-up before the first button is made.
 void ToolButtonWnd_SetFaceColor(COLORREF color);
 COLORREF ToolButtonWnd_FaceColor();

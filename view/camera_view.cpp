@@ -1,6 +1,6 @@
 #include "view/camera_view.h"
 
-#include "app/main_window.h"
+#include "view/view_commands.h"
 #include "base/string_table.h"
 #include "base/window_dpi.h"
 #include "capture/capture_graph.h"
@@ -209,7 +209,7 @@ void FillRectColor(HDC dc, int left, int top, int right, int bottom, COLORREF co
 void PaintNoDevice(CameraViewState* v, HDC dc, SIZE client) {
     FillRectColor(dc, 0, 0, client.cx, client.cy, kNoDeviceBackground);
     if (!v->noDeviceBitmap)
-        v->noDeviceBitmap = LoadBitmapW(g_hInstance, MAKEINTRESOURCEW(IDB_NODEVICE));
+        v->noDeviceBitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_NODEVICE));
     if (v->noDeviceBitmap) {
         BITMAP bm = {};
         GetObjectW(v->noDeviceBitmap, sizeof(bm), &bm);

@@ -1,27 +1,21 @@
 #include "view/measure_view.h"
 
-#include "app/main_window.h"
+#include "base/win32_window.h"
 #include "base/window_dpi.h"
 #include "measure/measure_render.h"
-#include "panels/text_input_dialog.h"
+#include "view/view_geometry.h"
 
 #include <string_view>
 
 namespace {
 
-SIZE ClientSize(HWND hwnd) {
-    RECT rc = {};
-    GetClientRect(hwnd, &rc);
-    return {rc.right - rc.left, rc.bottom - rc.top};
-}
-
 EditorView EditorViewOf(CameraViewState* v) {
     EditorView e;
     const SIZE client = ClientSize(v->window);
-    e.clientWidth = client.cx;
-    e.clientHeight = client.cy;
     e.contentWidth = v->contentWidth;
     e.contentHeight = v->contentHeight;
+    e.marginX = CentringMargin(client.cx, v->contentWidth);
+    e.marginY = CentringMargin(client.cy, v->contentHeight);
     e.scrollX = v->scrollX;
     e.scrollY = v->scrollY;
     e.measuring = v->zoomPercent == 100 && v->digitalZoomStep == 0;
@@ -122,12 +116,4 @@ void DeleteViewShapes(bool all) {
         return;
     if (all ? DeleteAllShapes(v->measure) : DeleteLastShape(v->measure))
         InvalidateRect(v->window, nullptr, FALSE);
-}
-
-void BeginTextNote(HWND owner) {
-    CameraViewState* v = CameraView();
-    if (!v || g_hTextInputDlg)
-        return;
-    v->measure.pendingPhase = kPhaseTextInput;
-    g_hTextInputDlg = CreateTextInputDialog(owner);
 }

@@ -21,6 +21,3 @@ void DrawMeasureOverlay(CameraViewState* v);
 
 // Main-window commands 3028 (delete last) and 3029 (delete all).
 void DeleteViewShapes(bool all);
-
-// Opens the text dialog for the Text tool (pendingPhase 12).
-void BeginTextNote(HWND owner);

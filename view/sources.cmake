@@ -6,4 +6,5 @@ list(APPEND VANTIX_WIN32_SOURCES
     view/measure_view.cpp
     view/camera_view.cpp
     view/picture_copy.cpp
+    view/view_commands.cpp
 )

@@ -100,11 +100,8 @@ int CentredScrollPosition(int position, int contentSize, int windowSize) {
 
 ContentPoint WindowToContent(int x, int y, int clientWidth, int clientHeight, int contentWidth,
                              int contentHeight, int scrollX, int scrollY) {
-    ContentPoint p;
-    p.x = x + scrollX - CentringMargin(clientWidth, contentWidth);
-    p.y = y + scrollY - CentringMargin(clientHeight, contentHeight);
-    p.inside = p.x >= 0 && p.x < contentWidth && p.y >= 0 && p.y < contentHeight;
-    return p;
+    return ContentPointAt(x, y, CentringMargin(clientWidth, contentWidth), CentringMargin(clientHeight, contentHeight),
+                          scrollX, scrollY, contentWidth, contentHeight);
 }
 
 BlitSpan BackBufferSpan(bool scrollBarShown, int scroll, int windowSize, int displaySize) {

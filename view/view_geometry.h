@@ -2,6 +2,8 @@
 // re-open countdown and the digital-zoom crop. The window code only feeds it sizes.
 #pragma once
 
+#include "measure/shape_editor.h"
+
 inline constexpr int kMinZoomPercent = 50;
 inline constexpr int kMaxZoomPercent = 200;
 
@@ -62,12 +64,6 @@ int CentredScrollPosition(int position, int contentSize, int windowSize);
 inline int CentringMargin(int windowSize, int contentSize) {
     return contentSize < windowSize ? (windowSize - contentSize) / 2 : 0;
 }
-
-struct ContentPoint {
-    int x = 0;
-    int y = 0;
-    bool inside = false;
-};
 
 // The content pixel under a window point.
 ContentPoint WindowToContent(int x, int y, int clientWidth, int clientHeight, int contentWidth,

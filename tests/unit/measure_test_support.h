@@ -36,17 +36,13 @@ struct TestView {
     int calibLineLength = 0;
     EditorView view;
     TestView(int clientWidth = 800, int clientHeight = 600, int contentWidth = 640, int contentHeight = 480) {
-        view.clientWidth = clientWidth;
-        view.clientHeight = clientHeight;
         view.contentWidth = contentWidth;
         view.contentHeight = contentHeight;
+        view.marginX = clientWidth > contentWidth ? (clientWidth - contentWidth) / 2 : 0;
+        view.marginY = clientHeight > contentHeight ? (clientHeight - contentHeight) / 2 : 0;
         view.calibLineLength = &calibLineLength;
         view.prompt = L" Input text, drag to move. ";
     }
-    int MarginX() const {
-        return view.clientWidth > view.contentWidth ? (view.clientWidth - view.contentWidth) / 2 : 0;
-    }
-    int MarginY() const {
-        return view.clientHeight > view.contentHeight ? (view.clientHeight - view.contentHeight) / 2 : 0;
-    }
+    int MarginX() const { return view.marginX; }
+    int MarginY() const { return view.marginY; }
 };

@@ -18,6 +18,7 @@
 #include "resources/calibration_ids.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
+#include "view/view_commands.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -260,7 +261,6 @@ protected:
         ASSERT_TRUE(TestCam_Register(camera));
 
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        g_hInstance = instance;
         RegisterWindowClasses(instance);
         if (ToolButtonWnd_StripMarker() == 0)
             ToolButtonWnd_Init(instance);

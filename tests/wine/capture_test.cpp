@@ -13,6 +13,7 @@
 #include "capture/signal_frame.h"
 #include "testcam/testcam_control.h"
 #include "capture/frame_filters.h"
+#include "view/view_commands.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>

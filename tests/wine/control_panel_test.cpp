@@ -228,7 +228,6 @@ protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        g_hInstance = instance;
         RegisterWindowClasses(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);

@@ -17,6 +17,7 @@
 #include "testcam/test_picture.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
+#include "view/view_commands.h"
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>
@@ -101,7 +102,6 @@ protected:
         camera.formats = {{kTestCamMjpg, kWidth, kHeight, 30}};
         ASSERT_TRUE(TestCam_Register(camera));
         HINSTANCE instance = GetModuleHandleW(nullptr);
-        g_hInstance = instance;
         RegisterWindowClasses(instance);
         if (ToolButtonWnd_StripMarker() == 0)
             ToolButtonWnd_Init(instance);

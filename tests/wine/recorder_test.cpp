@@ -479,11 +479,10 @@ TEST_F(RecorderTest, SinkWriterFailuresEndOrFallBackAndAreNotReportedAsSuccess) 
 class RecordDialogTest : public testing::Test {
 protected:
     void SetUp() override {
-        g_hInstance = GetModuleHandleW(nullptr);
         g_settings = AppSettings{};
         g_settings.saveFolder = TempFolder(L"vantix-rec-dialog");
         g_hMainWnd = CreateWindowW(L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 900, 600,
-                                   nullptr, nullptr, g_hInstance, nullptr);
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     void TearDown() override {
         DestroyWindow(g_hMainWnd);
@@ -500,7 +499,7 @@ protected:
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
             }
         });
-        ShowRecordDialog();
+        ShowRecordDialog(g_hMainWnd, g_hControlPanel);
         KillTimer(nullptr, timer);
         s_step = nullptr;
     }

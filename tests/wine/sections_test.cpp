@@ -24,6 +24,7 @@
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
 #include "capture/frame_filters.h"
+#include "view/view_commands.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -132,10 +133,9 @@ class SectionsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        g_hInstance = GetModuleHandleW(nullptr);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
-        RegisterWindowClasses(g_hInstance);
+        RegisterWindowClasses(GetModuleHandleW(nullptr));
     }
 
     void SetUp() override {
@@ -174,7 +174,7 @@ protected:
         }
         g_hCameraView =
             CreateWindowExW(0, kCameraWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 400, 0, 760, 800,
-                            host_, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}), g_hInstance, nullptr);
+                            host_, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}), GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(g_hCameraView, nullptr);
         if (camera)
             ASSERT_TRUE(PumpUntil([] { return g_hostRecord.opened > 0 && IsCaptureGraphOpen(); }, 8000));
@@ -186,7 +186,7 @@ protected:
     HWND CreateSection(const wchar_t* className, int id) {
         section_ = CreateWindowExW(
             0, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, host_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_hInstance, nullptr);
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
         EXPECT_NE(section_, nullptr);
         const LRESULT heights = SendMessageW(section_, UM_SECTION_SIZE, 0, 0);
         MoveWindow(section_, 8, 8, 252, HIWORD(heights), TRUE);
@@ -232,7 +232,7 @@ TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
         g_hostRecord = {};
         HWND section =
             CreateWindowExW(0, c.className, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, host_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), g_hInstance, nullptr);
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(section, nullptr);
         const LRESULT heights = SendMessageW(section, UM_SECTION_SIZE, 0, 0);
         EXPECT_EQ(LOWORD(heights), units.CollapsedHeight());
@@ -337,7 +337,7 @@ namespace {
 
 // The Options dialog as the main window runs it, but modeless so the test can drive it.
 HWND OpenOptions(HWND owner) {
-    HWND dialog = CreateDialogParamW(g_hInstance, MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsDlgProc, 0);
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsDlgProc, 0);
     EXPECT_NE(dialog, nullptr);
     ShowWindow(dialog, SW_SHOW);
     return dialog;
@@ -430,7 +430,7 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     // OK with the same language: the style goes to the main window (the host), no relabelling.
     // A stand-in for the control panel records into the host's list.
     HWND panel = CreateWindowExW(0, L"SectionsTestHost", L"", WS_CHILD, 0, 0, 1, 1, host_, nullptr,
-                                 g_hInstance, nullptr);
+                                 GetModuleHandleW(nullptr), nullptr);
     g_hControlPanel = panel;
     SendDlgItemMessageW(dialog, IDC_OPT_RULER_COLOR, CB_SETCURSEL, 0, 0);
     g_hostRecord.commands.clear();

@@ -34,6 +34,8 @@
 #include "resources/dialogs_record_ids.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
+#include "view/view_commands.h"
+#include "panels/options_dialog.h"
 
 #include <commctrl.h>
 #include <gdiplus.h>
@@ -409,7 +411,6 @@ protected:
         ASSERT_TRUE(TestCam_Register(camera));
 
         const HINSTANCE instance = GetModuleHandleW(nullptr);
-        g_hInstance = instance;
         INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
         InitCommonControlsEx(&controls);
         RegisterWindowClasses(instance);
@@ -508,7 +509,7 @@ void CheckMainWindow(FitCheck& check) {
 }
 
 void CheckDialogs(FitCheck& check) {
-    InspectModal("Options", ShowOptionsDialog, [&check](HWND d) { check.Window("Options", d); });
+    InspectModal("Options", [] { ShowOptionsDialog(g_hMainWnd); }, [&check](HWND d) { check.Window("Options", d); });
     InspectModal(
         "About", [] { ShowAboutDialog(g_hMainWnd); }, [&check](HWND d) { check.Window("About", d); });
     InspectModal(
@@ -523,7 +524,7 @@ void CheckDialogs(FitCheck& check) {
             // What the list shows without a camera.
             check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
         });
-    InspectModal("Record", ShowRecordDialog, [&check](HWND d) {
+    InspectModal("Record", [] { ShowRecordDialog(g_hMainWnd, g_hControlPanel); }, [&check](HWND d) {
         check.Window("Record", d);
         for (const StateTexts& state : kRecordStateTexts) {
             for (std::string_view key : state.keys)
@@ -537,7 +538,7 @@ void CheckDialogs(FitCheck& check) {
     InspectModal(
         "Calibration help",
         [] {
-            DialogBoxParamW(g_hInstance, MAKEINTRESOURCEW(IDD_CALIB_HELP), g_hMainWnd, CalibrationHelpDlgProc,
+            DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALIB_HELP), g_hMainWnd, CalibrationHelpDlgProc,
                             0);
         },
         [&check](HWND d) { check.Window("Calibration help", d); });

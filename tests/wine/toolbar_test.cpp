@@ -7,6 +7,7 @@
 #include "measure/measure_tool.h"
 #include "panels/tool_button.h"
 #include "panels/tool_button_table.h"
+#include "panels/text_input_dialog.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
