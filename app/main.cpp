@@ -3,6 +3,7 @@
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
 #include "app/main_window.h"
+#include "base/gdi_holders.h"
 #include "panels/calibration_dialogs.h"
 #include "panels/text_input_dialog.h"
 #include "output/settings_store.h"
@@ -41,33 +42,30 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const HRESULT comResult = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const HRESULT mfResult = StartMediaFoundation();
 
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    ULONG_PTR gdiplusToken = 0;
-    const bool gdiplusUp = Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr) == Gdiplus::Ok;
-
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
-    InitCommonControlsEx(&controls);
-    LoadLibraryW(L"Msftedit.dll"); // rich edit, kept for the life of the process
-    if (gdiplusUp)
-        LookupImageEncoders();
-
-    RegisterWindowClasses(instance);
-    ToolButtonWnd_SetFaceColor(kToolbarFaceColor);
-    if (ToolButtonWnd_StripMarker() == 0)
-        ToolButtonWnd_Init(instance);
-    LoadSettings();
-    g_requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
-                                           g_settings.interpolated);
-
     int exitCode = 0;
-    if (CreateMainWindow(instance)) {
-        ShowWindow(g_hMainWnd, SW_MAXIMIZE);
-        UpdateWindow(g_hMainWnd);
-        exitCode = RunMessageLoop();
-    }
+    {
+        // GDI+ goes before Media Foundation and COM.
+        const GdiplusSession gdiplus;
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
+        InitCommonControlsEx(&controls);
+        LoadLibraryW(L"Msftedit.dll"); // rich edit, kept for the life of the process
+        if (gdiplus.Ok())
+            LookupImageEncoders();
 
-    if (gdiplusUp)
-        Gdiplus::GdiplusShutdown(gdiplusToken);
+        RegisterWindowClasses(instance);
+        ToolButtonWnd_SetFaceColor(kToolbarFaceColor);
+        if (ToolButtonWnd_StripMarker() == 0)
+            ToolButtonWnd_Init(instance);
+        LoadSettings();
+        g_requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
+                                               g_settings.interpolated);
+
+        if (CreateMainWindow(instance)) {
+            ShowWindow(g_hMainWnd, SW_MAXIMIZE);
+            UpdateWindow(g_hMainWnd);
+            exitCode = RunMessageLoop();
+        }
+    }
     if (SUCCEEDED(mfResult))
         StopMediaFoundation();
     if (SUCCEEDED(comResult))

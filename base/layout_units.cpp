@@ -24,3 +24,7 @@ int DialogUnitsToPixelsX(int units, int baseUnitX) {
 int DialogUnitsToPixelsY(int units, int baseUnitY) {
     return MulDivRounded(units, baseUnitY, 8);
 }
+
+DialogCorner DialogCornerOver(int ownerLeft, int ownerTop, int ownerWidth, int dialogWidth) {
+    return {ownerLeft + (ownerWidth - dialogWidth) / 2, ownerTop + kDialogTopOffset};
+}

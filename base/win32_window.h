@@ -1,6 +1,8 @@
 // Small helpers every window of the program uses.
 #pragma once
 
+#include "base/layout_units.h"
+
 #include <windows.h>
 
 // The module the program's windows, dialogs and resources belong to: the executable (a test
@@ -25,4 +27,17 @@ Record* WindowRecord(HWND hwnd) {
 template <typename Record>
 Record* DialogRecord(HWND dialog) {
     return reinterpret_cast<Record*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+// Puts a dialog over `owner` where DialogCornerOver says, keeping its size; over the work area
+// when there is no owner.
+inline void PlaceDialogOver(HWND dialog, HWND owner) {
+    RECT ownerRect = {};
+    if (!owner || !GetWindowRect(owner, &ownerRect))
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &ownerRect, 0);
+    RECT dialogRect = {};
+    GetWindowRect(dialog, &dialogRect);
+    const DialogCorner corner = DialogCornerOver(ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left,
+                                                 dialogRect.right - dialogRect.left);
+    SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -18,16 +18,6 @@ GUID SubtypeFromFourcc(uint32_t fourcc) {
     return {fourcc, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 }
 
-void FreeMediaType(AM_MEDIA_TYPE* type) {
-    if (!type)
-        return;
-    if (type->cbFormat != 0 && type->pbFormat)
-        CoTaskMemFree(type->pbFormat);
-    if (type->pUnk)
-        type->pUnk->Release();
-    CoTaskMemFree(type);
-}
-
 std::optional<VideoFormat> CaptureFormatOf(const AM_MEDIA_TYPE& type) {
     if (!IsEqualGUID(type.majortype, MEDIATYPE_Video))
         return std::nullopt;

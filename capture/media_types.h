@@ -1,6 +1,7 @@
 // DirectShow pieces the platform headers leave out, and the capture formats read from media types.
 #pragma once
 
+#include "capture/media_type_free.h"
 #include "capture/video_format.h"
 
 #include <dshow.h>
@@ -39,9 +40,6 @@ constexpr CLSID CLSID_NullRenderer = {
 
 // The media subtype of a FOURCC: {fourcc-0000-0010-8000-00AA00389B71}.
 GUID SubtypeFromFourcc(uint32_t fourcc);
-
-// Frees a media type that a DirectShow call allocated (its format block, its object, itself).
-void FreeMediaType(AM_MEDIA_TYPE* type);
 
 // The capture format a capability's media type describes: video, MJPG or YUY2, with a
 // VIDEOINFOHEADER or VIDEOINFOHEADER2 format block. Nothing for anything else.

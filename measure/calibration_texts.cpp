@@ -123,5 +123,5 @@ std::optional<Calibration> CalibrateSlot(const Calibration& slot, int unit, int 
 }
 
 DialogCorner CalibrationDialogCorner(int ownerLeft, int ownerTop, int ownerWidth, int dialogWidth) {
-    return {ownerLeft + (ownerWidth - dialogWidth) / 2, ownerTop + kCalibrationDialogTopOffset};
+    return DialogCornerOver(ownerLeft, ownerTop, ownerWidth, dialogWidth);
 }

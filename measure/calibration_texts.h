@@ -2,6 +2,8 @@
 // calibration dialog's title, and the slot a typed length makes. Pure code (no windows.h).
 #pragma once
 
+#include "base/layout_units.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -53,12 +55,6 @@ inline int CalibrationDate(int year, int month, int day) {
 std::optional<Calibration> CalibrateSlot(const Calibration& slot, int unit, int pixels,
                                          std::wstring_view lengthText, int date, uint32_t resolution);
 
-// Top-left corner of a calibration dialog `dialogWidth` wide: centred horizontally over the
-// owner window, 68 pixels below its top edge.
-inline constexpr int kCalibrationDialogTopOffset = 68;
-struct DialogCorner {
-    int x = 0;
-    int y = 0;
-    bool operator==(const DialogCorner&) const = default;
-};
+// Top-left corner of a calibration dialog `dialogWidth` wide: where every dialog goes over its
+// owner (DialogCornerOver).
 DialogCorner CalibrationDialogCorner(int ownerLeft, int ownerTop, int ownerWidth, int dialogWidth);

@@ -1,5 +1,6 @@
 #include "output/record_dialog.h"
 
+#include "base/gdi_holders.h"
 #include "base/win32_window.h"
 #include "base/app_settings.h"
 #include "output/settings_store.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int kDialogTopOffset = 68; // below the parent's top edge
 
 struct RecordDialogState {
     HWND dialog = nullptr;
@@ -62,45 +62,28 @@ void ShowClock(RecordDialogState* s, int64_t tenths) {
     SetDlgItemTextW(s->dialog, IDC_REC_CLOCK, ClockText(tenths).c_str());
 }
 
-// Horizontally centred over the parent, a little below its top edge.
-void PlaceOverParent(HWND dialog) {
-    HWND parent = GetParent(dialog);
-    if (!parent)
-        return;
-    RECT p = {}, d = {};
-    GetWindowRect(parent, &p);
-    GetWindowRect(dialog, &d);
-    const int x = p.left + ((p.right - p.left) - (d.right - d.left)) / 2;
-    SetWindowPos(dialog, nullptr, x, p.top + kDialogTopOffset, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // "Segoe UI Light" as large as the clock's height takes "0.0".
 HFONT MakeClockFont(HWND clock) {
     RECT rc = {};
     GetClientRect(clock, &rc);
     const int height = rc.bottom - rc.top;
-    HDC dc = GetDC(clock);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    HFONT font = nullptr;
+    const WindowDc dc(clock);
+    const int dpi = GetDeviceCaps(dc.get(), LOGPIXELSY);
     for (int points = std::max(height - 10, 6); points >= 6; --points) {
-        HFONT candidate = CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_LIGHT, FALSE, FALSE, FALSE,
+        GdiFont candidate(CreateFontW(-MulDiv(points, dpi, 72), 0, 0, 0, FW_LIGHT, FALSE, FALSE, FALSE,
                                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                      CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
+                                      CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI"));
         if (!candidate)
             break;
-        HGDIOBJ old = SelectObject(dc, candidate);
         SIZE size = {};
-        GetTextExtentPoint32W(dc, L"0.0", 3, &size);
-        SelectObject(dc, old);
-        if (size.cy <= height || points == 6) {
-            font = candidate;
-            break;
+        {
+            const Selection selected(dc.get(), candidate.get());
+            GetTextExtentPoint32W(dc.get(), L"0.0", 3, &size);
         }
-        DeleteObject(candidate);
+        if (size.cy <= height || points == 6)
+            return candidate.Release();
     }
-    ReleaseDC(clock, dc);
-    return font;
+    return nullptr;
 }
 
 void FillLimitList(HWND dialog) {
@@ -231,7 +214,7 @@ void OnInitDialog(HWND dialog, RecordDialogState* s) {
     SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(s));
     SetWindowTextW(dialog, GetText("rec video").c_str());
     SetText(dialog, IDC_REC_LIMIT_LABEL, "time lim");
-    PlaceOverParent(dialog);
+    PlaceDialogOver(dialog, GetParent(dialog));
     s->clockFont = MakeClockFont(GetDlgItem(dialog, IDC_REC_CLOCK));
     if (s->clockFont)
         SendDlgItemMessageW(dialog, IDC_REC_CLOCK, WM_SETFONT, reinterpret_cast<WPARAM>(s->clockFont), TRUE);

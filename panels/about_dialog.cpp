@@ -12,7 +12,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
         case WM_INITDIALOG:
             SetDlgItemTextW(dialog, IDC_ABOUT_TITLE, kMainWindowTitle);
             SetDlgItemTextW(dialog, IDC_ABOUT_RIGHTS, kAboutRightsNotice);
-            PlaceDialogOverOwner(dialog);
+            PlaceDialogOver(dialog, GetWindow(dialog, GW_OWNER));
             return TRUE;
         case WM_COMMAND:
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
@@ -26,19 +26,6 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) {
 }
 
 } // namespace
-
-void PlaceDialogOverOwner(HWND dialog) {
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    if (!owner)
-        return;
-    RECT ownerRect = {};
-    RECT dialogRect = {};
-    GetWindowRect(owner, &ownerRect);
-    GetWindowRect(dialog, &dialogRect);
-    const DialogPosition p =
-        PlaceOverOwner(ownerRect.left, ownerRect.top, ownerRect.right, dialogRect.right - dialogRect.left);
-    SetWindowPos(dialog, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 INT_PTR ShowAboutDialog(HWND owner) {
     return DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_ABOUT), owner, AboutDlgProc, 0);

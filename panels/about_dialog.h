@@ -7,6 +7,3 @@ inline constexpr wchar_t kAboutRightsNotice[] = L"Copyright (C) Vantix. All righ
 
 // Runs the box modally over `owner`; returns IDOK or IDCANCEL.
 INT_PTR ShowAboutDialog(HWND owner);
-
-// Puts a dialog 68 pixels below the top of its owner, centred across it, keeping its size.
-void PlaceDialogOverOwner(HWND dialog);

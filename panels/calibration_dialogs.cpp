@@ -62,19 +62,6 @@ HWND MainWindowOf(HWND dialog) {
     return root != dialog ? root : nullptr;
 }
 
-// Centred horizontally over the main window, 68 pixels below its top.
-void PlaceOverMainWindow(HWND dialog) {
-    HWND owner = MainWindowOf(dialog);
-    RECT ownerRect = {};
-    if (!owner || !GetWindowRect(owner, &ownerRect))
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &ownerRect, 0);
-    RECT rect = {};
-    GetWindowRect(dialog, &rect);
-    const DialogCorner corner = CalibrationDialogCorner(
-        ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left, rect.right - rect.left);
-    SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 // Moves a child by (dx, dy) within its dialog.
 void ShiftChild(HWND dialog, int id, int dx, int dy) {
     HWND child = GetDlgItem(dialog, id);
@@ -214,7 +201,7 @@ void OnManageInit(HWND hwnd) {
     BuildList(d->list);
     FitListToSlots(hwnd, d->list);
     if (g_savedManagePos.x == -1 && g_savedManagePos.y == -1) {
-        PlaceOverMainWindow(hwnd);
+        PlaceDialogOver(hwnd, MainWindowOf(hwnd));
         RECT r = {};
         GetWindowRect(hwnd, &r);
         g_savedManagePos = {r.left, r.top};
@@ -365,7 +352,7 @@ void OnCalibrateInit(HWND hwnd) {
     SendDlgItemMessageW(hwnd, IDC_CALIB_UNITS, CB_SETCURSEL, slot.unit == UNIT_MILLIMETRE ? 0 : 1, 0);
     ShowChosenUnit(hwnd);
     SendDlgItemMessageW(hwnd, IDC_CALIB_LENGTH, EM_LIMITTEXT, kLengthTextMax, 0);
-    PlaceOverMainWindow(hwnd);
+    PlaceDialogOver(hwnd, MainWindowOf(hwnd));
     SetFocus(GetDlgItem(hwnd, IDC_CALIB_LENGTH));
 }
 
@@ -455,7 +442,7 @@ void OnHelpInit(HWND hwnd) {
         SendDlgItemMessageW(hwnd, IDC_HOWTO_PICTURE, STM_SETIMAGE, IMAGE_BITMAP,
                             reinterpret_cast<LPARAM>(d->picture));
     LayOutHelp(hwnd, d);
-    PlaceOverMainWindow(hwnd);
+    PlaceDialogOver(hwnd, MainWindowOf(hwnd));
 }
 
 } // namespace

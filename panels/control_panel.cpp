@@ -1,5 +1,6 @@
 #include "panels/control_panel.h"
 
+#include "base/gdi_holders.h"
 #include "base/win32_window.h"
 #include "output/output_messages.h"
 #include "panels/panel_messages.h"
@@ -37,12 +38,10 @@ ControlPanelMetrics MeasureMetrics() {
     const LONG base = GetDialogBaseUnits();
     m.sideMargin = DialogUnitsToPixelsX(4, LOWORD(base));
     m.topMargin = DialogUnitsToPixelsY(4, HIWORD(base));
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(screen, SectionControlFont());
+    const WindowDc screen(nullptr);
+    const Selection selected(screen.get(), SectionControlFont());
     SIZE extent = {};
-    GetTextExtentPoint32W(screen, L"ZH", 2, &extent);
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
+    GetTextExtentPoint32W(screen.get(), L"ZH", 2, &extent);
     m.lineStep = extent.cy;
     return m;
 }

@@ -166,6 +166,6 @@ std::optional<VideoFormat> ResolutionChangeRequest(const FormatMap& formats, int
 }
 
 PanelRect CentredDialogRect(const PanelRect& mainWindow, int dialogWidth, int dialogHeight) {
-    return {mainWindow.x + (mainWindow.width - dialogWidth) / 2, mainWindow.y + kOpenDialogTopOffset,
-            dialogWidth, dialogHeight};
+    const DialogCorner corner = DialogCornerOver(mainWindow.x, mainWindow.y, mainWindow.width, dialogWidth);
+    return {corner.x, corner.y, dialogWidth, dialogHeight};
 }

@@ -90,7 +90,5 @@ std::optional<VideoFormat> ResolutionChangeRequest(const FormatMap& formats, int
                                                    uint32_t runningSubtype, int contentWidth,
                                                    int contentHeight);
 
-// Where the Open-microscope dialog goes: centred horizontally over the main window, its top
-// 68 pixels below the main window's top.
-inline constexpr int kOpenDialogTopOffset = 68;
+// Where the Open-microscope dialog goes: over the main window as every dialog (DialogCornerOver).
 PanelRect CentredDialogRect(const PanelRect& mainWindow, int dialogWidth, int dialogHeight);

@@ -1,5 +1,6 @@
 #include "panels/files_section.h"
 
+#include "base/gdi_holders.h"
 #include "base/win32_window.h"
 #include "output/output_messages.h"
 #include "panels/panel_messages.h"
@@ -31,12 +32,12 @@ int s_itemHeight = 0;
 void MakeSharedObjects(HWND hwnd) {
     if (s_itemBrush)
         return;
-    HDC dc = GetDC(hwnd);
-    HGDIOBJ old = SelectObject(dc, GetSectionFonts().header);
     SIZE text = {};
-    GetTextExtentPoint32W(dc, L"ZH", 2, &text);
-    SelectObject(dc, old);
-    ReleaseDC(hwnd, dc);
+    {
+        const WindowDc dc(hwnd);
+        const Selection font(dc.get(), GetSectionFonts().header);
+        GetTextExtentPoint32W(dc.get(), L"ZH", 2, &text);
+    }
     s_itemHeight = text.cy + kFilesItemExtraHeight;
     s_itemBrush = CreateSolidBrush(kFilesItemBackground);
     s_selectedBrush = CreateSolidBrush(kFilesSelectedBackground);
@@ -126,14 +127,13 @@ void DrawItem(const DRAWITEMSTRUCT* item) {
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
     HDC dc = item->hDC;
     FillRect(dc, &item->rcItem, selected ? s_selectedBrush : s_itemBrush);
-    HGDIOBJ oldFont = SelectObject(dc, GetSectionFonts().control);
+    const Selection font(dc, GetSectionFonts().control);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColor = SetTextColor(dc, RGB(0, 0, 0));
     ExtTextOutW(dc, item->rcItem.left + kFilesItemTextInset, item->rcItem.top + kFilesItemTextInset,
                 ETO_CLIPPED, &item->rcItem, name.c_str(), static_cast<UINT>(name.size()), nullptr);
     SetTextColor(dc, oldColor);
     SetBkMode(dc, oldMode);
-    SelectObject(dc, oldFont);
 }
 
 void ShowControls(FilesSectionData* s, bool show) {

@@ -1,5 +1,6 @@
 #include "panels/image_viewer.h"
 
+#include "base/gdi_holders.h"
 #include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "panels/image_header.h"
@@ -178,11 +179,9 @@ void DrawPlayMark(HDC dc, int displayWidth, int displayHeight) {
     POINT points[3];
     for (int i = 0; i < 3; ++i)
         points[i] = {mark.points[i].x, mark.points[i].y};
-    HGDIOBJ oldBrush = SelectObject(dc, s_playBrush);
-    HGDIOBJ oldPen = SelectObject(dc, s_playPen);
+    const Selection brush(dc, s_playBrush);
+    const Selection pen(dc, s_playPen);
     Polygon(dc, points, 3);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
 }
 
 // Renders the picture at display size, once per load or zoom change.
@@ -256,10 +255,9 @@ void Pan(ImageViewData* v, int x, int y) {
         return;
     v->scrollX = scrollX;
     v->scrollY = scrollY;
-    if (HDC dc = GetDC(v->window)) {
-        Paint(v, dc);
-        ReleaseDC(v->window, dc);
-    }
+    const WindowDc dc(v->window);
+    if (dc.get())
+        Paint(v, dc.get());
 }
 
 void NotifyParent(HWND hwnd, WPARAM doubleClick) {
@@ -304,10 +302,8 @@ LRESULT CALLBACK ImageWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            Paint(v, dc);
-            EndPaint(hwnd, &ps);
+            const PaintDc paint(hwnd);
+            Paint(v, paint.get());
             return 0;
         }
         case WM_PRINTCLIENT:

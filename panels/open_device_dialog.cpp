@@ -88,20 +88,6 @@ void FillDevices(HWND dialog, OpenDeviceRequest& r) {
     FillFormats(dialog, r);
 }
 
-void PlaceOverOwner(HWND dialog) {
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    if (!owner)
-        return;
-    RECT ownerRect = {};
-    RECT dialogRect = {};
-    GetWindowRect(owner, &ownerRect);
-    GetWindowRect(dialog, &dialogRect);
-    const PanelRect placed = CentredDialogRect(
-        {ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left, ownerRect.bottom - ownerRect.top},
-        dialogRect.right - dialogRect.left, dialogRect.bottom - dialogRect.top);
-    SetWindowPos(dialog, nullptr, placed.x, placed.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void OnInit(HWND dialog, OpenDeviceRequest& r) {
     SetWindowTextW(dialog, GetText("open dev").c_str());
     SetDlgItemTextW(dialog, IDC_OPEN_SELECT_LABEL, GetText("select dev").c_str());
@@ -109,7 +95,7 @@ void OnInit(HWND dialog, OpenDeviceRequest& r) {
     SetDlgItemTextW(dialog, IDC_OPEN_FORMAT_LABEL, GetText("format").c_str());
     SetDlgItemTextW(dialog, IDOK, GetText("ok").c_str());
     SetDlgItemTextW(dialog, IDCANCEL, GetText("cancel").c_str());
-    PlaceOverOwner(dialog);
+    PlaceDialogOver(dialog, GetWindow(dialog, GW_OWNER));
     if (r.width == 0 || r.height == 0) {
         const bool open = IsCaptureGraphOpen();
         r.width = open ? g_captureFormat.width : g_settings.frameWidth;

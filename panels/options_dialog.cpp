@@ -53,7 +53,7 @@ void OnInit(HWND dialog) {
     SetWindowTextW(dialog, GetText("setting").c_str());
     for (const KeyedText& text : kKeyedTexts)
         SetDlgItemTextW(dialog, text.id, GetText(text.key).c_str());
-    PlaceDialogOverOwner(dialog);
+    PlaceDialogOver(dialog, GetWindow(dialog, GW_OWNER));
 
     const OptionsSelections s = SelectionsFromSettings(g_settings);
     const int colorSelections[] = {s.gridColor, s.lineColor, s.textColor};

@@ -1,5 +1,7 @@
 #include "panels/options_model.h"
 
+#include "base/layout_units.h"
+
 #include "base/string_table.h"
 
 int PaletteIndexOf(uint32_t color) {
@@ -79,5 +81,6 @@ bool ApplySelections(AppSettings& settings, const OptionsSelections& s) {
 }
 
 DialogPosition PlaceOverOwner(int ownerLeft, int ownerTop, int ownerRight, int dialogWidth) {
-    return {(ownerLeft + ownerRight - dialogWidth) / 2, ownerTop + 68};
+    const DialogCorner corner = DialogCornerOver(ownerLeft, ownerTop, ownerRight - ownerLeft, dialogWidth);
+    return {corner.x, corner.y};
 }

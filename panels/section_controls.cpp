@@ -1,5 +1,6 @@
 #include "panels/section_controls.h"
 
+#include "base/gdi_holders.h"
 #include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "panels/section_header.h"
@@ -58,10 +59,8 @@ void NotifyPanelOfExpand(HWND section, int slot, bool expanded) {
 }
 
 int ScreenPixels(int at96) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return MulDiv(at96, dpi, 96);
+    const WindowDc screen(nullptr);
+    return MulDiv(at96, GetDeviceCaps(screen.get(), LOGPIXELSY), 96);
 }
 
 int ControlTextWidth(HWND control) {
@@ -69,12 +68,10 @@ int ControlTextWidth(HWND control) {
     const int length = GetWindowTextW(control, text, 128);
     if (length <= 0)
         return 0;
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    const WindowDc dc(control);
+    const Selection selected(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT r = {0, 0, 1, 0};
-    DrawTextW(dc, text, length, &r, DT_SINGLELINE | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
+    DrawTextW(dc.get(), text, length, &r, DT_SINGLELINE | DT_CALCRECT);
     return r.right - r.left;
 }
 

@@ -1,5 +1,6 @@
 #include "panels/section_header.h"
 
+#include "base/gdi_holders.h"
 #include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "panels/panel_classes.h"
@@ -12,9 +13,8 @@ namespace {
 constexpr int kTitleMax = 63;
 
 HFONT MakePanelFont(int points) {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int height = -MulDiv(points, GetDeviceCaps(screen.get(), LOGPIXELSY), 72);
     return CreateFontW(height, 0, 0, 0, FW_LIGHT, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
 }
@@ -24,30 +24,30 @@ PanelHeaderData* DataOf(HWND hwnd) {
 }
 
 void Paint(HWND hwnd, const PanelHeaderData& data) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
+    const PaintDc paint(hwnd);
+    HDC dc = paint.get();
     RECT client = {};
     GetClientRect(hwnd, &client);
 
     wchar_t title[kTitleMax + 1] = {};
     const int length = GetWindowTextW(hwnd, title, kTitleMax + 1);
-    HGDIOBJ oldFont = SelectObject(dc, data.font ? data.font : SectionHeaderFont());
-    SIZE extent = {};
-    GetTextExtentPoint32W(dc, title, length, &extent);
+    {
+        const Selection font(dc, data.font ? data.font : SectionHeaderFont());
+        SIZE extent = {};
+        GetTextExtentPoint32W(dc, title, length, &extent);
 
-    SetDCBrushColor(dc, kHeaderFaceColor);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, data.hover ? kHeaderHoverTextColor : kHeaderTextColor);
-    ExtTextOutW(dc, kHeaderTextX, HeaderTextY(client.bottom, extent.cy), ETO_CLIPPED, &client, title,
-                static_cast<UINT>(length), nullptr);
-    SelectObject(dc, oldFont);
+        SetDCBrushColor(dc, kHeaderFaceColor);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, data.hover ? kHeaderHoverTextColor : kHeaderTextColor);
+        ExtTextOutW(dc, kHeaderTextX, HeaderTextY(client.bottom, extent.cy), ETO_CLIPPED, &client, title,
+                    static_cast<UINT>(length), nullptr);
+    }
 
     const Chevron chevron = HeaderChevron(client.right, client.bottom, data.expanded != 0);
     MoveToEx(dc, chevron.from.x, chevron.from.y, nullptr);
     LineTo(dc, chevron.tip.x, chevron.tip.y);
     LineTo(dc, chevron.to.x, chevron.to.y);
-    EndPaint(hwnd, &ps);
 }
 
 void RepaintNow(HWND hwnd) {

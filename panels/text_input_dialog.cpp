@@ -21,24 +21,12 @@ void SendViewText(const char* command) {
                      reinterpret_cast<LPARAM>(command));
 }
 
-// Centred over its owner (the main window), 68 pixels below its top.
-void PlaceOverMainWindow(HWND dialog) {
-    HWND owner = GetParent(dialog);
-    RECT main = {};
-    RECT own = {};
-    GetWindowRect(owner, &main);
-    GetWindowRect(dialog, &own);
-    const int width = own.right - own.left;
-    const int x = main.left + ((main.right - main.left) - width) / 2;
-    SetWindowPos(dialog, nullptr, x, main.top + 68, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void OnInit(HWND dialog) {
     SetWindowTextW(dialog, GetText("input text").c_str());
     SetDlgItemTextW(dialog, IDOK, GetText("ok").c_str());
     SetDlgItemTextW(dialog, IDCANCEL, GetText("cancel").c_str());
     SendDlgItemMessageW(dialog, IDC_TEXT_INPUT_EDIT, EM_LIMITTEXT, kEditLimit, 0);
-    PlaceOverMainWindow(dialog);
+    PlaceDialogOver(dialog, GetParent(dialog));
     SendViewText("Init");
 }
 

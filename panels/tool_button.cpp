@@ -1,5 +1,6 @@
 #include "panels/tool_button.h"
 
+#include "base/gdi_holders.h"
 #include "base/win32_window.h"
 #include "panels/panel_classes.h"
 #include "panels/tool_button_table.h"
@@ -52,10 +53,11 @@ void ReleaseBackBuffer(ToolButtonData& data) {
 
 void BuildBackBuffer(HWND hwnd, ToolButtonData& data) {
     ReleaseBackBuffer(data);
-    HDC windowDC = GetDC(hwnd);
-    data.backDC = CreateCompatibleDC(windowDC);
-    data.backBitmap = CreateCompatibleBitmap(windowDC, data.width, data.height);
-    ReleaseDC(hwnd, windowDC);
+    {
+        const WindowDc window(hwnd);
+        data.backDC = CreateCompatibleDC(window.get());
+        data.backBitmap = CreateCompatibleBitmap(window.get(), data.width, data.height);
+    }
     if (!data.backDC || !data.backBitmap) {
         ReleaseBackBuffer(data);
         return;
@@ -97,9 +99,8 @@ void ShowFaceNow(HWND hwnd, const ToolButtonData& data) {
     PaintFace(data);
     if (!data.backDC)
         return;
-    HDC windowDC = GetDC(hwnd);
-    BitBlt(windowDC, 0, 0, data.width, data.height, data.backDC, 0, 0, SRCCOPY);
-    ReleaseDC(hwnd, windowDC);
+    const WindowDc window(hwnd);
+    BitBlt(window.get(), 0, 0, data.width, data.height, data.backDC, 0, 0, SRCCOPY);
 }
 
 void RepaintLater(HWND hwnd, const ToolButtonData& data) {
@@ -326,11 +327,9 @@ LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
             return 0;
         }
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
+            const PaintDc paint(hwnd);
             if (data->backDC)
-                BitBlt(dc, 0, 0, data->width, data->height, data->backDC, 0, 0, SRCCOPY);
-            EndPaint(hwnd, &ps);
+                BitBlt(paint.get(), 0, 0, data->width, data->height, data->backDC, 0, 0, SRCCOPY);
             return 0;
         }
         case WM_CANCELMODE: {

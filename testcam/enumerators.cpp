@@ -113,13 +113,13 @@ template <> bool MediaTypeEnum::Give(AM_MEDIA_TYPE* const& item, AM_MEDIA_TYPE**
     if (!mt)
         return false;
     if (!MediaType_Copy(*item, mt)) {
-        MediaType_Delete(mt);
+        FreeMediaType(mt);
         return false;
     }
     *out = mt;
     return true;
 }
-template <> void MediaTypeEnum::Free(AM_MEDIA_TYPE*& item) { MediaType_Delete(item); }
+template <> void MediaTypeEnum::Free(AM_MEDIA_TYPE*& item) { FreeMediaType(item); }
 
 template <> REFIID PinEnum::InterfaceId() { return IID_IEnumPins; }
 template <> bool PinEnum::Give(IPin* const& item, IPin** out) {
@@ -144,7 +144,7 @@ HRESULT CreateMediaTypeEnum(IUnknown* owner, std::vector<AM_MEDIA_TYPE> types,
             *copy = mt;  // takes over the format block
             snapshot->items.push_back(copy);
         } else {
-            MediaType_FreeContents(&mt);
+            FreeMediaTypeContents(mt);
             ok = false;
         }
     }
@@ -152,7 +152,7 @@ HRESULT CreateMediaTypeEnum(IUnknown* owner, std::vector<AM_MEDIA_TYPE> types,
         *out = new (std::nothrow) MediaTypeEnum(owner, snapshot, 0);
     if (!*out && snapshot) {
         for (AM_MEDIA_TYPE* mt : snapshot->items)
-            MediaType_Delete(mt);
+            FreeMediaType(mt);
         delete snapshot;
     }
     return *out ? S_OK : E_OUTOFMEMORY;

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <gdiplus.h>
+#include <wrl/client.h>
+
+#include "base/gdi_holders.h"
 
 #include <cwchar>
 
@@ -36,8 +39,8 @@ std::vector<uint8_t> Encode(const uint8_t* dib, size_t stride, int width, int he
                            const_cast<BYTE*>(dib + size_t(height - 1) * stride));
     if (bitmap.GetLastStatus() != Gdiplus::Ok)
         return out;
-    IStream* stream = nullptr;
-    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
+    Microsoft::WRL::ComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, stream.GetAddressOf())))
         return out;
     ULONG q = ULONG(quality);
     Gdiplus::EncoderParameters params;
@@ -46,10 +49,10 @@ std::vector<uint8_t> Encode(const uint8_t* dib, size_t stride, int width, int he
     params.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
     params.Parameter[0].NumberOfValues = 1;
     params.Parameter[0].Value = &q;
-    if (bitmap.Save(stream, &encoder, &params) == Gdiplus::Ok) {
+    if (bitmap.Save(stream.Get(), &encoder, &params) == Gdiplus::Ok) {
         HGLOBAL memory = nullptr;
         STATSTG stat = {};
-        if (SUCCEEDED(GetHGlobalFromStream(stream, &memory)) &&
+        if (SUCCEEDED(GetHGlobalFromStream(stream.Get(), &memory)) &&
             SUCCEEDED(stream->Stat(&stat, STATFLAG_NONAME))) {
             const auto* bytes = static_cast<const uint8_t*>(GlobalLock(memory));
             if (bytes) {
@@ -58,7 +61,6 @@ std::vector<uint8_t> Encode(const uint8_t* dib, size_t stride, int width, int he
             }
         }
     }
-    stream->Release();
     return out;
 }
 
@@ -68,11 +70,8 @@ std::vector<uint8_t> EncodeJpeg(const uint8_t* dib, size_t stride, int width, in
                                 int quality) {
     // GDI+ is started for each encoding: frames are cached by the caller, so this is rare,
     // and the DLL leaves no GDI+ session behind in the host process.
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    if (Gdiplus::GdiplusStartup(&token, &input, nullptr) != Gdiplus::Ok)
+    const GdiplusSession gdiplus;
+    if (!gdiplus.Ok())
         return {};
-    std::vector<uint8_t> out = Encode(dib, stride, width, height, quality);
-    Gdiplus::GdiplusShutdown(token);
-    return out;
+    return Encode(dib, stride, width, height, quality);
 }

@@ -109,23 +109,6 @@ bool MediaType_Copy(const AM_MEDIA_TYPE& from, AM_MEDIA_TYPE* to) {
     return true;
 }
 
-void MediaType_FreeContents(AM_MEDIA_TYPE* mt) {
-    if (mt->pbFormat)
-        CoTaskMemFree(mt->pbFormat);
-    if (mt->pUnk)
-        mt->pUnk->Release();
-    mt->pbFormat = nullptr;
-    mt->cbFormat = 0;
-    mt->pUnk = nullptr;
-}
-
-void MediaType_Delete(AM_MEDIA_TYPE* mt) {
-    if (!mt)
-        return;
-    MediaType_FreeContents(mt);
-    CoTaskMemFree(mt);
-}
-
 bool MediaType_Parse(const AM_MEDIA_TYPE& mt, VideoType* type) {
     if (mt.majortype != MEDIATYPE_Video || !mt.pbFormat)
         return false;

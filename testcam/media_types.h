@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "capture/media_type_free.h"
 #include "testcam/testcam_config.h"
 
 struct VideoType {
@@ -28,8 +29,6 @@ int64_t BitRate(const VideoType& type);
 bool MediaType_Fill(const VideoType& type, AM_MEDIA_TYPE* mt);
 AM_MEDIA_TYPE* MediaType_Create(const VideoType& type);
 bool MediaType_Copy(const AM_MEDIA_TYPE& from, AM_MEDIA_TYPE* to);
-void MediaType_FreeContents(AM_MEDIA_TYPE* mt);
-void MediaType_Delete(AM_MEDIA_TYPE* mt);
 
 // Reads a video type of ours out of a media type: major type video, VIDEOINFOHEADER (or
 // VIDEOINFOHEADER2) format block of the declared size, a subtype we can produce and a size

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <cwchar>
 
+#include <wrl/client.h>
+
 #include "testcam/camera_filter.h"
 #include "testcam/enumerators.h"
 #include "testcam/frame_source.h"
@@ -31,7 +33,7 @@ VideoType AsRgb24(const VideoType& t) { return {kTestCamRgb24, t.width, t.height
 
 void FreeTypes(std::vector<AM_MEDIA_TYPE>& types, size_t from) {
     for (size_t i = from; i < types.size(); ++i)
-        MediaType_FreeContents(&types[i]);
+        FreeMediaTypeContents(types[i]);
 }
 
 }  // namespace
@@ -159,17 +161,15 @@ STDMETHODIMP OutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
     }
     FreeTypes(ours, 0);
 
-    IEnumMediaTypes* theirs = nullptr;
-    if (SUCCEEDED(receiver->EnumMediaTypes(&theirs)) && theirs) {
-        AM_MEDIA_TYPE* candidate = nullptr;
+    Microsoft::WRL::ComPtr<IEnumMediaTypes> theirs;
+    if (SUCCEEDED(receiver->EnumMediaTypes(theirs.GetAddressOf())) && theirs) {
+        MediaTypeHolder candidate;
         bool connected = false;
-        while (!connected && theirs->Next(1, &candidate, nullptr) == S_OK) {
+        while (!connected && theirs->Next(1, candidate.Receive(), nullptr) == S_OK) {
             VideoType t;
-            connected = MatchesPattern(*candidate, mt) && MediaType_Parse(*candidate, &t) &&
-                        Offers(t) && SUCCEEDED(TryConnect(receiver, *candidate));
-            MediaType_Delete(candidate);
+            connected = MatchesPattern(*candidate.get(), mt) && MediaType_Parse(*candidate.get(), &t) &&
+                        Offers(t) && SUCCEEDED(TryConnect(receiver, *candidate.get()));
         }
-        theirs->Release();
         if (connected)
             return S_OK;
     }
@@ -228,24 +228,21 @@ HRESULT OutputPin::DecideAllocator() {
         return SUCCEEDED(peerInput_->NotifyAllocator(allocator, FALSE));
     };
 
-    IMemAllocator* allocator = nullptr;
-    if (SUCCEEDED(peerInput_->GetAllocator(&allocator)) && allocator) {
-        if (tryAllocator(allocator)) {
-            allocator_ = allocator;
+    Microsoft::WRL::ComPtr<IMemAllocator> allocator;
+    if (SUCCEEDED(peerInput_->GetAllocator(allocator.GetAddressOf())) && allocator) {
+        if (tryAllocator(allocator.Get())) {
+            allocator_ = allocator.Detach();
             return S_OK;
         }
-        allocator->Release();
-        allocator = nullptr;
+        allocator.Reset();
     }
     HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IMemAllocator, reinterpret_cast<void**>(&allocator));
+                                  IID_IMemAllocator, reinterpret_cast<void**>(allocator.GetAddressOf()));
     if (FAILED(hr))
         return hr;
-    if (!tryAllocator(allocator)) {
-        allocator->Release();
+    if (!tryAllocator(allocator.Get()))
         return VFW_E_NO_ALLOCATOR;
-    }
-    allocator_ = allocator;
+    allocator_ = allocator.Detach();
     return S_OK;
 }
 
@@ -263,7 +260,7 @@ void OutputPin::ReleaseConnection() {
         peer_->Release();
         peer_ = nullptr;
     }
-    MediaType_FreeContents(&mt_);
+    FreeMediaTypeContents(mt_);
     mt_ = {};
     connectedType_ = {};
 }
@@ -432,7 +429,7 @@ STDMETHODIMP OutputPin::GetFormat(AM_MEDIA_TYPE** mt) {
     if (peer_) {
         *mt = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
         if (*mt && !MediaType_Copy(mt_, *mt)) {
-            MediaType_Delete(*mt);
+            FreeMediaType(*mt);
             *mt = nullptr;
         }
     } else {
@@ -477,22 +474,18 @@ HRESULT OutputPin::Deliver(FrameSource& source, TestCamPicture picture, int fram
                            REFERENCE_TIME start, REFERENCE_TIME stop, bool discontinuity) {
     if (!allocator_ || !peerInput_)
         return VFW_E_NOT_CONNECTED;
-    IMediaSample* sample = nullptr;
-    HRESULT hr = allocator_->GetBuffer(&sample, nullptr, nullptr, 0);
+    Microsoft::WRL::ComPtr<IMediaSample> sample;
+    HRESULT hr = allocator_->GetBuffer(sample.GetAddressOf(), nullptr, nullptr, 0);
     if (FAILED(hr))
         return hr;  // decommitted: the filter is stopping
     BYTE* data = nullptr;
     sample->GetPointer(&data);
     const long size = source.Produce(connectedType_, picture, frameIndex, fps, data, sample->GetSize());
-    if (size <= 0) {
-        sample->Release();
+    if (size <= 0)
         return E_FAIL;
-    }
     sample->SetActualDataLength(size);
     sample->SetTime(&start, &stop);
     sample->SetSyncPoint(TRUE);
     sample->SetDiscontinuity(discontinuity);
-    hr = peerInput_->Receive(sample);
-    sample->Release();
-    return hr;
+    return peerInput_->Receive(sample.Get());
 }

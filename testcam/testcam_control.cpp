@@ -2,6 +2,7 @@
 
 #include <dbt.h>
 #include <dshow.h>
+#include <wrl/client.h>
 
 #include "testcam/camera_registry.h"
 #include "testcam/shared_block.h"
@@ -27,12 +28,6 @@ private:
     bool initialized_;
 };
 
-template <typename T> void SafeRelease(T*& p) {
-    if (p) {
-        p->Release();
-        p = nullptr;
-    }
-}
 
 // The path a UVC camera's interface would have; the property bag carries it as "DevicePath".
 std::wstring DevicePathFor(const std::wstring& instanceName) {
@@ -51,9 +46,9 @@ bool WriteBagString(IPropertyBag* bag, const wchar_t* name, const std::wstring& 
 
 bool RegisterDevice(const TestCamConfig& config) {
     ComScope com;
-    IFilterMapper2* mapper = nullptr;
+    Microsoft::WRL::ComPtr<IFilterMapper2> mapper;
     if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IFilterMapper2, reinterpret_cast<void**>(&mapper))))
+                                IID_IFilterMapper2, reinterpret_cast<void**>(mapper.GetAddressOf()))))
         return false;
     REGPINTYPES type = {&MEDIATYPE_Video, &MEDIASUBTYPE_NULL};
     REGFILTERPINS pin = {};
@@ -68,22 +63,19 @@ bool RegisterDevice(const TestCamConfig& config) {
     filter.cPins = 1;
     filter.rgPins = &pin;
 
-    IMoniker* moniker = nullptr;
-    HRESULT hr = mapper->RegisterFilter(CLSID_VantixTestCam, config.friendlyName.c_str(), &moniker,
+    Microsoft::WRL::ComPtr<IMoniker> moniker;
+    HRESULT hr = mapper->RegisterFilter(CLSID_VantixTestCam, config.friendlyName.c_str(), moniker.GetAddressOf(),
                                         &CLSID_VideoInputDeviceCategory,
                                         config.instanceName.c_str(), &filter);
     bool ok = SUCCEEDED(hr) && moniker;
     if (ok) {
-        IPropertyBag* bag = nullptr;
+        Microsoft::WRL::ComPtr<IPropertyBag> bag;
         ok = SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag,
-                                              reinterpret_cast<void**>(&bag)));
+                                              reinterpret_cast<void**>(bag.GetAddressOf())));
         // The filter learns which camera it is from these when the moniker binds it.
-        ok = ok && WriteBagString(bag, L"DevicePath", DevicePathFor(config.instanceName)) &&
-             WriteBagString(bag, L"TestCamInstance", config.instanceName);
-        SafeRelease(bag);
+        ok = ok && WriteBagString(bag.Get(), L"DevicePath", DevicePathFor(config.instanceName)) &&
+             WriteBagString(bag.Get(), L"TestCamInstance", config.instanceName);
     }
-    SafeRelease(moniker);
-    SafeRelease(mapper);
     return ok;
 }
 
@@ -115,13 +107,12 @@ bool TestCam_Unregister(const std::wstring& instanceName) {
     if (!TestCam_IsValidInstanceName(instanceName))
         return false;
     ComScope com;
-    IFilterMapper2* mapper = nullptr;
+    Microsoft::WRL::ComPtr<IFilterMapper2> mapper;
     if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IFilterMapper2, reinterpret_cast<void**>(&mapper))))
+                                IID_IFilterMapper2, reinterpret_cast<void**>(mapper.GetAddressOf()))))
         return false;
     const HRESULT hr = mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory,
                                                 instanceName.c_str(), CLSID_VantixTestCam);
-    mapper->Release();
     return SUCCEEDED(hr);
 }
 

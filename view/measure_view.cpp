@@ -1,5 +1,6 @@
 #include "view/measure_view.h"
 
+#include "base/gdi_holders.h"
 #include "base/win32_window.h"
 #include "base/window_dpi.h"
 #include "measure/measure_render.h"
@@ -30,14 +31,10 @@ public:
     explicit ViewHost(CameraViewState* v) : v_(v) {}
 
     ShapeSize Extent(std::wstring_view text) const override {
-        HDC dc = v_->backDc ? v_->backDc : GetDC(v_->window);
-        HFONT font = EnsureLabelFont(v_, dc);
-        HGDIOBJ old = SelectObject(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
-        const ShapeSize size = DcTextMetrics(dc).Extent(text);
-        SelectObject(dc, old);
-        if (!v_->backDc)
-            ReleaseDC(v_->window, dc);
-        return size;
+        if (v_->backDc)
+            return ExtentOn(v_->backDc, text);
+        const WindowDc window(v_->window);
+        return ExtentOn(window.get(), text);
     }
     void PanBy(int x, int y) override { ::PanBy(x, y); }
     void RedrawNow() override { ::RedrawNow(); }
@@ -49,6 +46,12 @@ public:
     }
 
 private:
+    ShapeSize ExtentOn(HDC dc, std::wstring_view text) const {
+        HFONT font = EnsureLabelFont(v_, dc);
+        const Selection selected(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        return DcTextMetrics(dc).Extent(text);
+    }
+
     CameraViewState* v_;
 };
 

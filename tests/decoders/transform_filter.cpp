@@ -120,7 +120,7 @@ void TransformInputPin::ReleaseConnection() {
         peer_->Release();
         peer_ = nullptr;
     }
-    MediaType_FreeContents(&mt_);
+    FreeMediaTypeContents(mt_);
     mt_ = {};
     type_ = {};
 }
@@ -301,7 +301,7 @@ STDMETHODIMP TransformOutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt
     if (!MediaType_Fill(Rgb24For(filter_->Input().Type()), &ours))
         return E_OUTOFMEMORY;
     const HRESULT hr = Matches(ours, mt) ? TryConnect(receiver, ours) : VFW_E_NO_ACCEPTABLE_TYPES;
-    MediaType_FreeContents(&ours);
+    FreeMediaTypeContents(ours);
     return hr;
 }
 
@@ -376,7 +376,7 @@ void TransformOutputPin::ReleaseConnection() {
         peer_->Release();
         peer_ = nullptr;
     }
-    MediaType_FreeContents(&mt_);
+    FreeMediaTypeContents(mt_);
     mt_ = {};
     type_ = {};
 }

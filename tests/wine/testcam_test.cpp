@@ -1,6 +1,7 @@
 // The virtual camera through plain DirectShow, as a capture program meets it: found by the system
 // device enumerator, bound from its moniker, connected to an RGB24 sample grabber and a null
 // renderer by the capture graph builder, run, and driven from outside through testcam_control.
+#include "capture/media_type_free.h"
 #include "testcam/testcam_control.h"
 
 #include <dshow.h>
@@ -198,16 +199,6 @@ HRESULT SetGrabberType(ISampleGrabber* grabber, const GUID& subtype) {
     mt.majortype = MEDIATYPE_Video;
     mt.subtype = subtype;
     return grabber->SetMediaType(&mt);
-}
-
-void FreeMediaType(AM_MEDIA_TYPE* mt) {
-    if (!mt)
-        return;
-    if (mt->pbFormat)
-        CoTaskMemFree(mt->pbFormat);
-    if (mt->pUnk)
-        mt->pUnk->Release();
-    CoTaskMemFree(mt);
 }
 
 // The camera in a graph: capture pin -> grabber -> null renderer, and optionally the still pin
