@@ -1,6 +1,7 @@
 // Entry point: brings the platform libraries up, registers the window classes, loads the settings,
 // creates the main window and runs the message loop; shuts the libraries down in reverse order.
 #include "base/app_settings.h"
+#include "capture/capture_session.h"
 #include "output/image_encoders.h"
 #include "app/main_window.h"
 #include "base/gdi_holders.h"
@@ -53,11 +54,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
             LookupImageEncoders();
 
         RegisterWindowClasses(instance);
-        ToolButtonWnd_SetFaceColor(kToolbarFaceColor);
-        if (ToolButtonWnd_StripMarker() == 0)
-            ToolButtonWnd_Init(instance);
+        SetToolButtonFaceColor(kToolbarFaceColor);
+        if (ToolButtonStripMarker() == 0)
+            LoadToolButtonImages(instance);
         LoadSettings();
-        g_requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
+        g_capture.requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
                                                g_settings.interpolated);
 
         if (CreateMainWindow(instance)) {

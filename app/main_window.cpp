@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include "capture/capture_session.h"
 #include "base/win32_window.h"
 #include "capture/capture_messages.h"
 #include "measure/overlay_plan.h"
@@ -14,7 +15,6 @@
 #include "app/window_classes.h"
 #include "output/settings_store.h"
 #include "capture/capture_graph.h"
-#include "capture/devices.h"
 #include "capture/video_format.h"
 #include "measure/calibration.h"
 #include "measure/measure_tool.h"
@@ -64,7 +64,7 @@ void DestroyTextInputDialog() {
 }
 
 void SetRequestedFormatFromSettings() {
-    g_requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
+    g_capture.requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
                                            g_settings.interpolated);
 }
 
@@ -174,7 +174,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void ShowCrosshairButton(int on) {
+void ShowCrosshairButton(bool on) {
     if (g_hToolbar) {
         SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(IDC_TOOL_CROSSHAIR, kToolButtonCheckCode),
                      static_cast<LPARAM>(on));
@@ -191,16 +191,16 @@ void ToggleCrosshair() {
     ShowCrosshairButton(view->crosshair);
 }
 
-// A calibration was applied: measuring works at 100 % with the cross-hair and its ruler shown.
+// A calibration was applied: measuring works at 100 % with the crosshair and its ruler shown.
 void OnScaleChanged() {
     CameraViewState* view = CameraView();
     if (!view || !(view->scale > 0.0f))
         return;
     SetViewZoom(100);
     if (!view->crosshair) {
-        view->crosshair = 1;
+        view->crosshair = true;
         InvalidateRect(g_hCameraView, nullptr, FALSE);
-        ShowCrosshairButton(1);
+        ShowCrosshairButton(true);
     }
 }
 
@@ -214,10 +214,10 @@ MinTrackSize WorkAreaOf(HWND hwnd) {
 
 void OnCameraOpened(HWND hwnd) {
     EnsureCaptureFormats();
-    g_settings.useMjpg = g_requestedFormat.subtype == kFourccMjpg ? 1 : 0;
-    g_settings.frameWidth = g_requestedFormat.width;
-    g_settings.frameHeight = g_requestedFormat.height;
-    g_settings.interpolated = g_requestedFormat.interpolated;
+    g_settings.useMjpg = g_capture.requestedFormat.subtype == kFourccMjpg ? 1 : 0;
+    g_settings.frameWidth = g_capture.requestedFormat.width;
+    g_settings.frameHeight = g_capture.requestedFormat.height;
+    g_settings.interpolated = g_capture.requestedFormat.interpolated;
     SaveSettings();
     g_activeCalibration = -1;
     SetViewScale(-1.0f, 0);
@@ -341,7 +341,7 @@ std::wstring ChooseSaveFolderItem(const std::wstring& saveFolder, const std::wst
 
 void StepDigitalZoom() {
     CameraViewState* view = CameraView();
-    if (!view || !g_captureFormat.interpolated)
+    if (!view || !g_capture.currentFormat.interpolated)
         return;
     const int next = (view->digitalZoomStep + 1) % 6;
     if (next != view->digitalZoomStep) {

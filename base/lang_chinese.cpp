@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" 输入文字，拖动可移动..."},
     {"no device", L"请连接USB显微镜"},
     {"tip calibration", L"校准"},
-    {"tip crossline", L"十字线"},
+    {"tip crosshair", L"十字线"},
     {"tip line", L"直线"},
     {"tip line2", L"平行线"},
     {"tip rectangle", L"矩形"},

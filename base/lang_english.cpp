@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" Input text, drag to move..."},
     {"no device", L"Please connect USB microscope"},
     {"tip calibration", L"Calibration"},
-    {"tip crossline", L"Crosshair"},
+    {"tip crosshair", L"Crosshair"},
     {"tip line", L"Line"},
     {"tip line2", L"Parallel"},
     {"tip rectangle", L"Rectangle"},

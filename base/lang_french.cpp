@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" Saisissez le texte, faites glisser pour déplacer..."},
     {"no device", L"Veuillez connecter un microscope USB"},
     {"tip calibration", L"Étalonnage"},
-    {"tip crossline", L"Réticule"},
+    {"tip crosshair", L"Réticule"},
     {"tip line", L"Ligne"},
     {"tip line2", L"Lignes parallèles"},
     {"tip rectangle", L"Rectangle"},

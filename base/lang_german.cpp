@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" Text eingeben, zum Verschieben ziehen..."},
     {"no device", L"Bitte Schließen Sie Ein Usb-Mikroskop An"},
     {"tip calibration", L"Kalibrierung"},
-    {"tip crossline", L"Fadenkreuz"},
+    {"tip crosshair", L"Fadenkreuz"},
     {"tip line", L"Linie"},
     {"tip line2", L"Parallele Linien"},
     {"tip rectangle", L"Rechteck"},

@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" Inserire il testo, trascinare per spostarlo..."},
     {"no device", L"Si Prega Di Collegare Un Microscopio Usb"},
     {"tip calibration", L"Calibrazione"},
-    {"tip crossline", L"Reticolo"},
+    {"tip crosshair", L"Reticolo"},
     {"tip line", L"Linea"},
     {"tip line2", L"Linee parallele"},
     {"tip rectangle", L"Rettangolo"},

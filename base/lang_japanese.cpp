@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" テキストを入力し、ドラッグで移動..."},
     {"no device", L"USB顕微鏡を接続してください"},
     {"tip calibration", L"校正"},
-    {"tip crossline", L"十字線"},
+    {"tip crosshair", L"十字線"},
     {"tip line", L"直線"},
     {"tip line2", L"平行線"},
     {"tip rectangle", L"長方形"},

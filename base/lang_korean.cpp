@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" 텍스트를 입력하고 드래그하여 이동..."},
     {"no device", L"USB 현미경을 연결하십시오"},
     {"tip calibration", L"교정"},
-    {"tip crossline", L"십자선"},
+    {"tip crosshair", L"십자선"},
     {"tip line", L"직선"},
     {"tip line2", L"평행선"},
     {"tip rectangle", L"사각형"},

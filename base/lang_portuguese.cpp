@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" Digite o texto, arraste para mover..."},
     {"no device", L"Por Favor, Conecte Um Microscópio Usb"},
     {"tip calibration", L"Calibração"},
-    {"tip crossline", L"Mira"},
+    {"tip crosshair", L"Mira"},
     {"tip line", L"Linha"},
     {"tip line2", L"Linhas paralelas"},
     {"tip rectangle", L"Retângulo"},

@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" Введите текст, перетащите для перемещения..."},
     {"no device", L"Пожалуйста, Подключите Usb-Микроскоп"},
     {"tip calibration", L"Калибровка"},
-    {"tip crossline", L"Перекрестие"},
+    {"tip crosshair", L"Перекрестие"},
     {"tip line", L"Линия"},
     {"tip line2", L"Параллельные линии"},
     {"tip rectangle", L"Прямоугольник"},

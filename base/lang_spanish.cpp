@@ -96,7 +96,7 @@ constexpr LanguageText kTexts[] = {
     {"input tip", L" Escriba el texto, arrástrelo para moverlo..."},
     {"no device", L"Conecte Un Microscopio Usb"},
     {"tip calibration", L"Calibración"},
-    {"tip crossline", L"Retícula"},
+    {"tip crosshair", L"Retícula"},
     {"tip line", L"Línea"},
     {"tip line2", L"Líneas paralelas"},
     {"tip rectangle", L"Rectángulo"},

@@ -19,4 +19,5 @@ list(APPEND VANTIX_PURE_SOURCES
 )
 list(APPEND VANTIX_WIN32_SOURCES
     base/window_dpi.cpp
+    base/debug_output.cpp
 )

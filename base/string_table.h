@@ -53,7 +53,7 @@ inline constexpr std::array<std::string_view, kStringKeyCount> kStringKeys = {
     // Text note and camera view.
     "input text", "input tip", "no device",
     // Toolbar tips.
-    "tip calibration", "tip crossline", "tip line", "tip line2", "tip rectangle", "tip circle", "tip circle2",
+    "tip calibration", "tip crosshair", "tip line", "tip line2", "tip rectangle", "tip circle", "tip circle2",
     "tip angle", "tip pencil", "tip text", "tip arrow", "tip drag", "tip del last", "tip del all",
     // Measurement table copied from the view.
     "col number", "col kind", "col value",

@@ -1,12 +1,13 @@
 #include "capture/camera_controls.h"
 
+#include "capture/capture_session.h"
 #include "capture/capture_graph.h"
-#include "capture/debug_output.h"
+#include "base/debug_output.h"
 
 namespace {
 
 void ApplyControlSet(const ControlSet& set) {
-    const CaptureGraph& g = g_captureGraph;
+    const CaptureGraph& g = g_capture.graph;
     const ControlId id = ControlIdOf(set.index);
     if (id.where == ControlInterface::CameraControl) {
         if (g.cameraControl)
@@ -33,7 +34,7 @@ template <typename Interface> void ReadCurrent(Interface* device, long property,
 } // namespace
 
 void ProbeCameraProperties() {
-    CaptureGraph& g = g_captureGraph;
+    CaptureGraph& g = g_capture.graph;
     if (!g.captureFilter)
         return;
 
@@ -68,22 +69,22 @@ void ProbeCameraProperties() {
 void SetCameraPropertyValue(CameraPropertyIndex index, int value) {
     if (index < 0 || index >= kCameraPropertyCount)
         return;
-    ApplyControlSet(SetPropertyValue(g_captureGraph.properties, index, value));
+    ApplyControlSet(SetPropertyValue(g_capture.graph.properties, index, value));
 }
 
 void SetCameraPropertyAuto(CameraPropertyIndex index, bool on) {
     if (index != kPropExposure && index != kPropWhiteBalance)
         return;
-    ApplyControlSet(SetPropertyAuto(g_captureGraph.properties, index, on));
+    ApplyControlSet(SetPropertyAuto(g_capture.graph.properties, index, on));
 }
 
 void SetPowerLineFrequency(int value) {
-    ApplyControlSet(SetPropertyValue(g_captureGraph.properties, kPropPowerLineFrequency, value));
+    ApplyControlSet(SetPropertyValue(g_capture.graph.properties, kPropPowerLineFrequency, value));
 }
 
 void RestoreCameraDefaults() {
-    if (!g_captureGraph.procAmp)
+    if (!g_capture.graph.procAmp)
         return;
-    for (const ControlSet& set : RestoreDefaults(g_captureGraph.properties))
+    for (const ControlSet& set : RestoreDefaults(g_capture.graph.properties))
         ApplyControlSet(set);
 }

@@ -1,5 +1,5 @@
 // The open camera's picture controls (exposure on IAMCameraControl, the other nine on
-// IAMVideoProcAmp), kept in g_captureGraph.properties. Each change sets the record first and then
+// IAMVideoProcAmp), kept in g_capture.graph.properties. Each change sets the record first and then
 // the device; the device's answer is not examined. User-interface thread only.
 #pragma once
 

@@ -1,8 +1,9 @@
 #include "capture/capture_graph.h"
 
+#include "capture/capture_session.h"
 #include "capture/capture_messages.h"
 #include "capture/camera_controls.h"
-#include "capture/debug_output.h"
+#include "base/debug_output.h"
 #include "capture/device_list.h"
 #include "capture/frame_callbacks.h"
 #include "capture/frame_rate.h"
@@ -11,7 +12,6 @@
 
 using Microsoft::WRL::ComPtr;
 
-CaptureGraph g_captureGraph;
 
 namespace {
 
@@ -51,13 +51,13 @@ template <typename Visit> bool WalkCapabilities(IAMStreamConfig* config, Visit v
 }
 
 void PostToView(UINT message) {
-    if (g_captureGraph.notifyWindow)
-        PostMessageW(g_captureGraph.notifyWindow, message, 0, 0);
+    if (g_capture.graph.notifyWindow)
+        PostMessageW(g_capture.graph.notifyWindow, message, 0, 0);
 }
 
 // Everything the open built, in release order; the caller's moniker and filter are kept.
 void ReleaseGraphObjects() {
-    CaptureGraph& g = g_captureGraph;
+    CaptureGraph& g = g_capture.graph;
     // No frame may arrive once the ring is gone: stop first (a no-op when stopped), and detach the
     // callbacks so the grabbers cannot reach them even if they outlive the graph.
     if (g.mediaControl)
@@ -91,10 +91,10 @@ void ReleaseGraphObjects() {
     g.cameraControl.Reset();
     g.procAmp.Reset();
     g.properties = {};
-    FreeFrameRing(g_frameRing);
+    FreeFrameRing(g_capture.ring);
     ClearFilterFlags();
-    g_captureFormat = VideoFormat{0, 0, 0, 0};
-    g_frameRate = kDefaultFrameRate;
+    g_capture.currentFormat = VideoFormat{0, 0, 0, 0};
+    g_capture.frameRate = kDefaultFrameRate;
 }
 
 ComPtr<IBaseFilter> CreateFilter(const CLSID& clsid) {
@@ -105,30 +105,34 @@ ComPtr<IBaseFilter> CreateFilter(const CLSID& clsid) {
 
 // The camera's format: the request, else (once) the camera's default.
 bool SetRequestedFormat() {
-    if (Camera_SetFormat(CameraFormatFor(g_requestedFormat)))
+    if (SetCameraFormat(CameraFormatFor(g_capture.requestedFormat)))
         return true;
-    DebugOutput(L"Camera_SetFormat FAILED, try again...\r\n");
+    DebugOutput(L"SetCameraFormat FAILED, try again...\r\n");
     EnsureCaptureFormats();
     ChooseDefaultCaptureFormat();
-    if (Camera_SetFormat(CameraFormatFor(g_requestedFormat)))
+    if (SetCameraFormat(CameraFormatFor(g_capture.requestedFormat)))
         return true;
-    DebugOutput(L"Camera_SetFormat FAILED.\r\n");
+    DebugOutput(L"SetCameraFormat FAILED.\r\n");
     return false;
 }
 
 // The graph from the camera's output to the preview null renderer. False as soon as a piece is
 // missing or a connection fails.
 bool BuildPreviewBranch(bool isMjpg) {
-    CaptureGraph& g = g_captureGraph;
-    if (FAILED(CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&g.captureBuilder))) ||
-        FAILED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&g.graph))) ||
-        FAILED(g.graph.As(&g.mediaControl)) ||
-        // mingw has no __uuidof for IMediaEventEx.
-        FAILED(g.graph->QueryInterface(IID_IMediaEventEx,
-                                       reinterpret_cast<void**>(g.mediaEvent.GetAddressOf()))) ||
-        FAILED(g.captureBuilder->SetFiltergraph(g.graph.Get()))) {
-        DebugOutput(L"Could not create the filter graph\r\n");
+    CaptureGraph& g = g_capture.graph;
+    HRESULT hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_PPV_ARGS(&g.captureBuilder));
+    if (SUCCEEDED(hr))
+        hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&g.graph));
+    if (SUCCEEDED(hr))
+        hr = g.graph.As(&g.mediaControl);
+    // mingw has no __uuidof for IMediaEventEx.
+    if (SUCCEEDED(hr))
+        hr = g.graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(g.mediaEvent.GetAddressOf()));
+    if (SUCCEEDED(hr))
+        hr = g.captureBuilder->SetFiltergraph(g.graph.Get());
+    if (FAILED(hr)) {
+        DebugFailure(L"Creating the filter graph", hr);
         return false;
     }
     g.mediaEvent->SetNotifyWindow(reinterpret_cast<OAHWND>(g.notifyWindow), UM_GRAPH_EVENT, 0);
@@ -145,20 +149,26 @@ bool BuildPreviewBranch(bool isMjpg) {
         DebugOutput(L"Could not create the sample grabber\r\n");
         return false;
     }
-    if (FAILED(g.graph->AddFilter(g.captureFilter.Get(), L"Camera Input")) ||
-        (g.mjpgDecoder && FAILED(g.graph->AddFilter(g.mjpgDecoder.Get(), L"Mjpg Filter"))) ||
-        FAILED(g.graph->AddFilter(g.previewGrabberFilter.Get(), L"Sample Grabber")) ||
-        FAILED(g.graph->AddFilter(g.previewNullRenderer.Get(), L"Null Filter"))) {
-        DebugOutput(L"Could not add the filters to the graph\r\n");
+    hr = g.graph->AddFilter(g.captureFilter.Get(), L"Camera Input");
+    if (SUCCEEDED(hr) && g.mjpgDecoder)
+        hr = g.graph->AddFilter(g.mjpgDecoder.Get(), L"Mjpg Filter");
+    if (SUCCEEDED(hr))
+        hr = g.graph->AddFilter(g.previewGrabberFilter.Get(), L"Sample Grabber");
+    if (SUCCEEDED(hr))
+        hr = g.graph->AddFilter(g.previewNullRenderer.Get(), L"Null Filter");
+    if (FAILED(hr)) {
+        DebugFailure(L"Adding the filters to the graph", hr);
         return false;
     }
 
     AM_MEDIA_TYPE rgb24 = {};
     rgb24.majortype = MEDIATYPE_Video;
     rgb24.subtype = MEDIASUBTYPE_RGB24;
-    if (FAILED(g.previewGrabberFilter.As(&g.previewGrabber)) ||
-        FAILED(g.previewGrabber->SetMediaType(&rgb24))) {
-        DebugOutput(L"Could not SetMediaType to Video / RGB24\r\n");
+    hr = g.previewGrabberFilter.As(&g.previewGrabber);
+    if (SUCCEEDED(hr))
+        hr = g.previewGrabber->SetMediaType(&rgb24);
+    if (FAILED(hr)) {
+        DebugFailure(L"SetMediaType to Video / RGB24", hr);
         return false;
     }
 
@@ -176,19 +186,20 @@ bool BuildPreviewBranch(bool isMjpg) {
         return false;
     }
 
-    bool connected;
     if (g.mjpgDecoder) {
-        connected = SUCCEEDED(g.graph->Connect(g.capturePin.Get(), g.decoderInPin.Get())) &&
-                    SUCCEEDED(g.graph->Connect(g.decoderOutPin.Get(), g.grabberInPin.Get()));
+        hr = g.graph->Connect(g.capturePin.Get(), g.decoderInPin.Get());
+        if (SUCCEEDED(hr))
+            hr = g.graph->Connect(g.decoderOutPin.Get(), g.grabberInPin.Get());
     } else {
-        connected = SUCCEEDED(g.graph->Connect(g.capturePin.Get(), g.grabberInPin.Get()));
+        hr = g.graph->Connect(g.capturePin.Get(), g.grabberInPin.Get());
     }
-    if (!connected) {
-        DebugOutput(L"Could not connect the camera to the sample grabber\r\n");
+    if (FAILED(hr)) {
+        DebugFailure(L"Connecting the camera to the sample grabber", hr);
         return false;
     }
-    if (FAILED(g.graph->Connect(g.grabberOutPin.Get(), g.nullInPin.Get()))) {
-        DebugOutput(L"Could not connect the sample grabber to the null renderer\r\n");
+    hr = g.graph->Connect(g.grabberOutPin.Get(), g.nullInPin.Get());
+    if (FAILED(hr)) {
+        DebugFailure(L"Connecting the sample grabber to the null renderer", hr);
         return false;
     }
 
@@ -202,7 +213,7 @@ bool BuildPreviewBranch(bool isMjpg) {
 // The still pin's branch, when the camera has one. A camera whose still pin cannot be connected
 // works on without it.
 void BuildStillBranch() {
-    CaptureGraph& g = g_captureGraph;
+    CaptureGraph& g = g_capture.graph;
     g.stillPin = FindStillPin(g.captureFilter.Get());
     if (!g.stillPin) {
         DebugOutput(L"Device does not have still pin\r\n");
@@ -210,15 +221,18 @@ void BuildStillBranch() {
     }
     g.stillGrabberFilter = CreateFilter(CLSID_SampleGrabber);
     g.stillNullRenderer = CreateFilter(CLSID_NullRenderer);
-    bool ok = g.stillGrabberFilter && g.stillNullRenderer &&
-              SUCCEEDED(g.graph->AddFilter(g.stillGrabberFilter.Get(), L"Sample Grabber2")) &&
-              SUCCEEDED(g.graph->AddFilter(g.stillNullRenderer.Get(), L"Null Filter2")) &&
-              SUCCEEDED(g.stillGrabberFilter.As(&g.stillGrabber));
-    ok = ok && SUCCEEDED(g.captureBuilder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video,
-                                                        g.captureFilter.Get(), g.stillGrabberFilter.Get(),
-                                                        g.stillNullRenderer.Get()));
-    if (!ok) {
-        DebugOutput(L"Could not connect the still pin\r\n");
+    HRESULT hr = g.stillGrabberFilter && g.stillNullRenderer ? S_OK : E_FAIL;
+    if (SUCCEEDED(hr))
+        hr = g.graph->AddFilter(g.stillGrabberFilter.Get(), L"Sample Grabber2");
+    if (SUCCEEDED(hr))
+        hr = g.graph->AddFilter(g.stillNullRenderer.Get(), L"Null Filter2");
+    if (SUCCEEDED(hr))
+        hr = g.stillGrabberFilter.As(&g.stillGrabber);
+    if (SUCCEEDED(hr))
+        hr = g.captureBuilder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, g.captureFilter.Get(),
+                                            g.stillGrabberFilter.Get(), g.stillNullRenderer.Get());
+    if (FAILED(hr)) {
+        DebugFailure(L"Connecting the still pin", hr);
         if (g.stillGrabberFilter)
             g.graph->RemoveFilter(g.stillGrabberFilter.Get());
         if (g.stillNullRenderer)
@@ -235,9 +249,9 @@ void BuildStillBranch() {
 }
 
 void SetCurrentDeviceFromMoniker() {
-    for (size_t i = 0; i < g_devices.size(); ++i) {
-        if (g_devices[i].moniker && g_devices[i].moniker->IsEqual(g_captureGraph.deviceMoniker.Get()) == S_OK)
-            g_currentDevice = static_cast<int>(i);
+    for (size_t i = 0; i < g_capture.devices.size(); ++i) {
+        if (g_capture.devices[i].moniker && g_capture.devices[i].moniker->IsEqual(g_capture.graph.deviceMoniker.Get()) == S_OK)
+            g_capture.currentDevice = static_cast<int>(i);
     }
 }
 
@@ -245,29 +259,29 @@ void SetCurrentDeviceFromMoniker() {
 
 void InitCaptureGraph(HWND viewWindow) {
     ReleaseCaptureGraph();
-    g_captureGraph.notifyWindow = viewWindow;
-    g_frameRate = kDefaultFrameRate;
+    g_capture.graph.notifyWindow = viewWindow;
+    g_capture.frameRate = kDefaultFrameRate;
 }
 
 bool IsCaptureGraphOpen() {
-    return g_captureGraph.graph != nullptr;
+    return g_capture.graph.graph != nullptr;
 }
 
 bool OpenCaptureGraph() {
-    CaptureGraph& g = g_captureGraph;
+    CaptureGraph& g = g_capture.graph;
     if (g.graph || !g.captureFilter)
         return false;
 
-    g_requestedFormat = WithKnownSubtype(g_requestedFormat);
-    if (g_requestedFormat.width == 0 || g_requestedFormat.height == 0) {
+    g_capture.requestedFormat = WithKnownSubtype(g_capture.requestedFormat);
+    if (g_capture.requestedFormat.width == 0 || g_capture.requestedFormat.height == 0) {
         EnsureCaptureFormats();
         ChooseDefaultCaptureFormat();
     }
     if (!SetRequestedFormat())
         return false;
-    const bool isMjpg = g_requestedFormat.subtype == kFourccMjpg;
+    const bool isMjpg = g_capture.requestedFormat.subtype == kFourccMjpg;
 
-    if (!AllocateFrameRing(g_frameRing, g_captureFormat.width, g_captureFormat.height)) {
+    if (!AllocateFrameRing(g_capture.ring, g_capture.currentFormat.width, g_capture.currentFormat.height)) {
         DebugOutput(L"Could not allocate the frame buffers\r\n");
         ReleaseGraphObjects();
         return false;
@@ -286,24 +300,24 @@ bool OpenCaptureGraph() {
 }
 
 void CloseCaptureGraph() {
-    CaptureGraph& g = g_captureGraph;
+    CaptureGraph& g = g_capture.graph;
     if (!g.graph)
         return;
     g.mediaEvent->SetNotifyWindow(0, UM_GRAPH_EVENT, 0);
     g.mediaControl->Stop();
     ReleaseCaptureGraph();
-    g_currentDevice = -1;
+    g_capture.currentDevice = -1;
     PostToView(UM_CAMERA_CLOSED);
 }
 
 void ReleaseCaptureGraph() {
     ReleaseGraphObjects();
-    g_captureGraph.captureFilter.Reset();
-    g_captureGraph.deviceMoniker.Reset();
+    g_capture.graph.captureFilter.Reset();
+    g_capture.graph.deviceMoniker.Reset();
 }
 
 void ReopenCaptureGraph() {
-    CaptureGraph& g = g_captureGraph;
+    CaptureGraph& g = g_capture.graph;
     if (!g.graph)
         return;
     ComPtr<IMoniker> moniker = g.deviceMoniker;
@@ -331,19 +345,19 @@ void EnumerateFormats(IBaseFilter* filter, FormatMap& yuy2Formats, FormatMap& mj
 }
 
 void EnsureCaptureFormats() {
-    CaptureGraph& g = g_captureGraph;
+    CaptureGraph& g = g_capture.graph;
     if (g.yuy2Formats.empty() && g.mjpgFormats.empty())
         EnumerateFormats(g.captureFilter.Get(), g.yuy2Formats, g.mjpgFormats);
 }
 
 void ChooseDefaultCaptureFormat() {
     if (std::optional<VideoFormat> format =
-            ChooseDefaultFormat(g_captureGraph.mjpgFormats, g_captureGraph.yuy2Formats))
-        g_requestedFormat = *format;
+            ChooseDefaultFormat(g_capture.graph.mjpgFormats, g_capture.graph.yuy2Formats))
+        g_capture.requestedFormat = *format;
 }
 
-bool Camera_SetFormat(const VideoFormat& requested) {
-    ComPtr<IAMStreamConfig> config = StreamConfigOf(g_captureGraph.captureFilter.Get());
+bool SetCameraFormat(const VideoFormat& requested) {
+    ComPtr<IAMStreamConfig> config = StreamConfigOf(g_capture.graph.captureFilter.Get());
     if (!config)
         return false;
     return WalkCapabilities(config.Get(), [&](const VideoFormat& format, AM_MEDIA_TYPE* type) {
@@ -352,13 +366,13 @@ bool Camera_SetFormat(const VideoFormat& requested) {
             return false;
         // The capability's own media type, so the camera keeps that capability's frame rate.
         config->SetFormat(type);
-        g_captureFormat = VideoFormat{format.subtype, format.width, format.height, requested.interpolated};
+        g_capture.currentFormat = VideoFormat{format.subtype, format.width, format.height, requested.interpolated};
         return true;
     });
 }
 
 void DrainGraphEvents() {
-    IMediaEventEx* events = g_captureGraph.mediaEvent.Get();
+    IMediaEventEx* events = g_capture.graph.mediaEvent.Get();
     if (!events)
         return;
     long code = 0;

@@ -2,7 +2,7 @@
 // frame callbacks, and every still image (when the camera has a still pin) to the still callback.
 // User-interface thread only.
 //
-// Opening a device: close any open camera, write g_requestedFormat (0x0 lets the camera's default
+// Opening a device: close any open camera, write g_capture.requestedFormat (0x0 lets the camera's default
 // be chosen), set deviceMoniker and captureFilter from the chosen CaptureDeviceInfo (each with its
 // own reference), call OpenCaptureGraph, then EnsureCaptureFormats.
 #pragma once
@@ -44,20 +44,18 @@ struct CaptureGraph {
     HWND notifyWindow = nullptr; // the camera view: every notification is posted here
 };
 
-extern CaptureGraph g_captureGraph;
-
 // Once, when the camera view is created: clears everything and remembers the view.
 void InitCaptureGraph(HWND viewWindow);
 
 bool IsCaptureGraphOpen();
 
-// Builds and runs the graph for deviceMoniker/captureFilter with g_requestedFormat (choosing the
+// Builds and runs the graph for deviceMoniker/captureFilter with g_capture.requestedFormat (choosing the
 // camera's default when the request has no size, and once more when the camera refuses the
 // request). Posts UM_CAMERA_OPENED and returns true when the graph runs. On failure nothing of the
 // graph is left, no message is posted, and deviceMoniker/captureFilter stay as the caller set them.
 bool OpenCaptureGraph();
 
-// Stops and releases the graph, sets g_currentDevice to -1 and posts UM_CAMERA_CLOSED. Nothing
+// Stops and releases the graph, sets g_capture.currentDevice to -1 and posts UM_CAMERA_CLOSED. Nothing
 // when no graph exists.
 void CloseCaptureGraph();
 
@@ -65,7 +63,7 @@ void CloseCaptureGraph();
 // still runs. Posts nothing.
 void ReleaseCaptureGraph();
 
-// Closes and opens the same device again with the current g_requestedFormat. Nothing when closed.
+// Closes and opens the same device again with the current g_capture.requestedFormat. Nothing when closed.
 void ReopenCaptureGraph();
 
 // Fills the two maps from the filter's first output pin; unchanged when it has no stream config.
@@ -74,12 +72,12 @@ void EnumerateFormats(IBaseFilter* filter, FormatMap& yuy2Formats, FormatMap& mj
 // Enumerates the open camera's formats unless it has some already.
 void EnsureCaptureFormats();
 
-// Writes the open camera's default format into g_requestedFormat (unchanged without formats).
+// Writes the open camera's default format into g_capture.requestedFormat (unchanged without formats).
 void ChooseDefaultCaptureFormat();
 
 // Sets the camera to the first capability of this subtype and size, with that capability's frame
-// rate, and records it in g_captureFormat. False when the camera lists no such capability.
-bool Camera_SetFormat(const VideoFormat& requested);
+// rate, and records it in g_capture.currentFormat. False when the camera lists no such capability.
+bool SetCameraFormat(const VideoFormat& requested);
 
 // Takes and frees every waiting graph event (on UM_GRAPH_EVENT).
 void DrainGraphEvents();

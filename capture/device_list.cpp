@@ -1,11 +1,11 @@
 #include "capture/device_list.h"
 
-#include "capture/debug_output.h"
+#include "capture/capture_session.h"
+#include "base/debug_output.h"
 #include "capture/usb_ids.h"
 
 using Microsoft::WRL::ComPtr;
 
-std::vector<CaptureDeviceInfo> g_devices;
 
 namespace {
 
@@ -39,27 +39,27 @@ bool ReadDevicePath(IMoniker* moniker, std::wstring& path) {
 
 // Removes the entry at index, keeping the order of the rest and the open camera's index right.
 void RemoveEntry(size_t index) {
-    ReleaseEntry(g_devices[index]);
-    g_devices.erase(g_devices.begin() + static_cast<std::ptrdiff_t>(index));
+    ReleaseEntry(g_capture.devices[index]);
+    g_capture.devices.erase(g_capture.devices.begin() + static_cast<std::ptrdiff_t>(index));
     const int removed = static_cast<int>(index);
-    if (g_currentDevice == removed)
-        g_currentDevice = -1;
-    else if (g_currentDevice > removed)
-        --g_currentDevice;
+    if (g_capture.currentDevice == removed)
+        g_capture.currentDevice = -1;
+    else if (g_capture.currentDevice > removed)
+        --g_capture.currentDevice;
 }
 
 } // namespace
 
 void ClearDeviceList() {
-    for (CaptureDeviceInfo& device : g_devices)
+    for (CaptureDeviceInfo& device : g_capture.devices)
         ReleaseEntry(device);
-    g_devices.clear();
+    g_capture.devices.clear();
 }
 
 bool FindDeviceByMoniker(IMoniker* moniker) {
-    for (CaptureDeviceInfo& device : g_devices) {
+    for (CaptureDeviceInfo& device : g_capture.devices) {
         if (device.moniker && device.moniker->IsEqual(moniker) == S_OK) {
-            device.stale = 0;
+            device.stale = false;
             return true;
         }
     }
@@ -68,21 +68,22 @@ bool FindDeviceByMoniker(IMoniker* moniker) {
 
 void RefreshDeviceList() {
     ComPtr<ICreateDevEnum> deviceEnum;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_PPV_ARGS(&deviceEnum)))) {
+    const HRESULT hr =
+        CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&deviceEnum));
+    if (FAILED(hr)) {
         // Nothing can be learnt about the devices: keep the list as it is.
-        DebugOutput(L"RefreshDeviceList: no system device enumerator.\r\n");
+        DebugFailure(L"RefreshDeviceList: the system device enumerator", hr);
         return;
     }
-    for (CaptureDeviceInfo& device : g_devices)
-        device.stale = 1;
+    for (CaptureDeviceInfo& device : g_capture.devices)
+        device.stale = true;
 
     ComPtr<IEnumMoniker> classEnum;
     if (deviceEnum->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &classEnum, 0) != S_OK) {
         // An empty category: every listed device has gone.
         deviceEnum.Reset();
         ClearDeviceList();
-        g_currentDevice = -1;
+        g_capture.currentDevice = -1;
         return;
     }
 
@@ -101,19 +102,19 @@ void RefreshDeviceList() {
         if (!ReadDevicePath(moniker.Get(), entry.devicePath) ||
             !ParseUsbIds(entry.devicePath, vendor, product))
             continue;
-        entry.hasUsbIds = 1;
+        entry.hasUsbIds = true;
 
         if (FindDeviceByMoniker(moniker.Get()))
             continue; // listed already; the entry keeps its own reference
         entry.moniker = std::move(moniker);
-        g_devices.push_back(std::move(entry));
+        g_capture.devices.push_back(std::move(entry));
     }
     moniker.Reset();
     classEnum.Reset();
     deviceEnum.Reset();
 
-    for (size_t i = g_devices.size(); i-- > 0;) {
-        if (g_devices[i].stale)
+    for (size_t i = g_capture.devices.size(); i-- > 0;) {
+        if (g_capture.devices[i].stale)
             RemoveEntry(i);
     }
 }

@@ -2,7 +2,6 @@
 // an index stays meaningful for the devices that remain.
 #pragma once
 
-#include "capture/devices.h"
 #include "capture/format_map.h"
 
 #include <dshow.h>
@@ -16,16 +15,15 @@ struct CaptureDeviceInfo {
     Microsoft::WRL::ComPtr<IBaseFilter> filter; // null until a caller binds it (BindDeviceFilter)
     std::wstring devicePath;                    // the moniker's display name
     std::wstring friendlyName;
-    int hasUsbIds = 0;     // 1 for every listed entry
+    bool hasUsbIds = false; // true for every listed entry
     FormatMap yuy2Formats; // empty until filled on demand (EnumerateFormats)
     FormatMap mjpgFormats;
-    int stale = 0; // work flag of a refresh: not seen yet in the current pass
+    bool stale = false; // work flag of a refresh: not seen yet in the current pass
 };
 
-extern std::vector<CaptureDeviceInfo> g_devices;
 
 // Enumerates the video-input category: keeps the entries still attached (with their filters and
-// formats), appends new ones at the end and removes those that have gone. g_currentDevice follows
+// formats), appends new ones at the end and removes those that have gone. g_capture.currentDevice follows
 // its entry when entries in front of it go, and becomes -1 when its own entry goes.
 void RefreshDeviceList();
 

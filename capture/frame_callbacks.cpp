@@ -1,5 +1,6 @@
 #include "capture/frame_callbacks.h"
 
+#include "capture/capture_session.h"
 #include "capture/capture_messages.h"
 #include "capture/capture_graph.h"
 #include "capture/frame_delivery.h"
@@ -36,10 +37,10 @@ public:
     HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE* buffer, long length) override {
         if (length < 0)
             return 0;
-        const FrameOutcome outcome = DeliverFrame(g_frameRing, s_frameTimes, g_frameRate, buffer,
+        const FrameOutcome outcome = DeliverFrame(g_capture.ring, s_frameTimes, g_capture.frameRate, buffer,
                                                   static_cast<size_t>(length), timeGetTime());
         // A null window would mean every window (InvalidateRect) or this thread (PostMessage).
-        const HWND view = g_captureGraph.notifyWindow;
+        const HWND view = g_capture.graph.notifyWindow;
         if (!view)
             return 0;
         if (outcome == FrameOutcome::SignalFrame)
@@ -53,8 +54,8 @@ public:
 class StillCallback final : public CallbackBase {
 public:
     HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE*, long) override {
-        if (g_captureGraph.notifyWindow)
-            PostMessageW(g_captureGraph.notifyWindow, UM_STILL_BUTTON, 0, 0);
+        if (g_capture.graph.notifyWindow)
+            PostMessageW(g_capture.graph.notifyWindow, UM_STILL_BUTTON, 0, 0);
         return 0;
     }
 };

@@ -1,6 +1,5 @@
 #include "capture/frame_rate.h"
 
-std::atomic<float> g_frameRate{kDefaultFrameRate};
 
 float UpdateFrameRate(FrameTimeWindow& window, uint32_t now, float previous) {
     window.stamps.push_back(now);

@@ -7,9 +7,6 @@
 
 inline constexpr float kDefaultFrameRate = 30.0f;
 
-// Frames per second of the open camera; 30 before the first frames and after each close. Written by
-// the streaming thread, read by anyone without a lock.
-extern std::atomic<float> g_frameRate;
 
 // Time stamps (timeGetTime milliseconds) of the frames of the last second, oldest first.
 struct FrameTimeWindow {

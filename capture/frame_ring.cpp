@@ -2,8 +2,6 @@
 
 #include <new>
 
-FrameRing g_frameRing;
-
 bool AllocateFrameRing(FrameRing& ring, int width, int height) {
     FreeFrameRing(ring);
     if (width <= 0 || height <= 0)
@@ -84,16 +82,4 @@ void ReleaseLatestFrame(FrameRing& ring, const FrameBuffer* frame) {
             return;
         }
     }
-}
-
-const FrameBuffer* GetLatestFrame() {
-    return LatestFrame(g_frameRing);
-}
-
-const FrameBuffer* AcquireLatestFrame() {
-    return AcquireLatestFrame(g_frameRing);
-}
-
-void ReleaseLatestFrame(const FrameBuffer* frame) {
-    ReleaseLatestFrame(g_frameRing, frame);
 }

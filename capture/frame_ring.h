@@ -37,8 +37,6 @@ struct FrameRing {
     uint64_t frames = 0;                     // frames published since the ring was allocated (writer only)
 };
 
-// The open camera's ring.
-extern FrameRing g_frameRing;
 
 // Allocates four zero-filled buffers of width x height for a camera being opened; buffer 0 counts
 // as the newest until the first frame arrives. False (and nothing allocated) when the size is not
@@ -64,20 +62,13 @@ const FrameBuffer* LatestFrame(FrameRing& ring);
 const FrameBuffer* AcquireLatestFrame(FrameRing& ring);
 void ReleaseLatestFrame(FrameRing& ring, const FrameBuffer* frame);
 
-// The same on the open camera's ring, for the camera view and anyone else who draws frames.
-// GetLatestFrame is for a quick look only; use AcquireLatestFrame/ReleaseLatestFrame (or HeldFrame)
-// around anything that reads the pixels for a while, such as a paint.
-const FrameBuffer* GetLatestFrame();
-const FrameBuffer* AcquireLatestFrame();
-void ReleaseLatestFrame(const FrameBuffer* frame);
-
 // Holds the newest frame of the open camera's ring for its own lifetime:
 //   HeldFrame frame;
 //   if (frame) Draw(frame->pixels.get(), frame->width, frame->height);
 // Destroy it before the camera closes (a paint handler's local is right).
 class HeldFrame {
 public:
-    HeldFrame() : ring_(&g_frameRing), frame_(AcquireLatestFrame(g_frameRing)) {}
+    HeldFrame(); // the open camera's ring (capture_session.h, Win32 code)
     explicit HeldFrame(FrameRing& ring) : ring_(&ring), frame_(AcquireLatestFrame(ring)) {}
     ~HeldFrame() { ReleaseLatestFrame(*ring_, frame_); }
     HeldFrame(const HeldFrame&) = delete;

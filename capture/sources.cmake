@@ -1,7 +1,6 @@
 # Sources of capture/: pure code (no windows.h) and Win32 code.
 list(APPEND VANTIX_PURE_SOURCES
     capture/camera_property.cpp
-    capture/devices.cpp
     capture/format_map.cpp
     capture/frame_copy.cpp
     capture/frame_delivery.cpp
@@ -17,7 +16,7 @@ list(APPEND VANTIX_PURE_SOURCES
 list(APPEND VANTIX_WIN32_SOURCES
     capture/camera_controls.cpp
     capture/capture_graph.cpp
-    capture/debug_output.cpp
+    capture/capture_session.cpp
     capture/device_list.cpp
     capture/frame_callbacks.cpp
     capture/media_types.cpp

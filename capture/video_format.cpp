@@ -1,7 +1,5 @@
 #include "capture/video_format.h"
 
-VideoFormat g_requestedFormat;
-VideoFormat g_captureFormat{0, 0, 0, 0};
 
 VideoFormat FormatFromSettings(int useMjpg, int width, int height, int interpolated) {
     VideoFormat format;

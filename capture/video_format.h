@@ -20,12 +20,6 @@ struct VideoFormat {
     bool operator==(const VideoFormat&) const = default;
 };
 
-// The format the camera is to be opened with; start-up sets it from the settings.
-extern VideoFormat g_requestedFormat;
-
-// The format the camera was set to (for an interpolated request: 640x480 with interpolated 1).
-// Written by the user-interface thread while no frames flow; all zero while no camera is open.
-extern VideoFormat g_captureFormat;
 
 // The requested format as the settings describe it: MJPG only when useMjpg is exactly 1.
 // A width or height of 0 means no size was chosen yet.

@@ -52,7 +52,7 @@ std::wstring FormatCalibrations(const CalibrationTable& table);
 // empty; numbers that do not read are 0, which leaves that slot not calibrated.
 CalibrationTable ParseCalibrations(std::wstring_view text);
 
-// The crossline ruler: the step of 1, 2 or 5 times a power of ten whose pixel length is nearest
+// The crosshair ruler: the step of 1, 2 or 5 times a power of ten whose pixel length is nearest
 // to 100 pixels; no ruler (0, 0) when uncalibrated or when no step lies between 0 and 200 pixels.
 struct RulerStep {
     int pixels = 0;

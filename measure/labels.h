@@ -1,6 +1,6 @@
 // The texts of the measurement labels and where they go: one-line labels beside their point and
 // blocks of two or three lines, both flipped to the other side of the point at the picture's right
-// and bottom edges; the crossline's step label. Pure code.
+// and bottom edges; the crosshair's step label. Pure code.
 #pragma once
 
 #include "measure/shape_model.h"
@@ -31,7 +31,7 @@ ShapeRect PlaceLabel(ShapeSize extent, ShapePoint pt, int width, int height);
 std::array<ShapeRect, 3> PlaceLabelLines(const std::array<ShapeSize, 3>& extents, int count, ShapePoint pt,
                                          int width, int height);
 
-// The crossline ruler's step: "0.5mm", "0.05mm", "0.005mm" (one, two or three decimals).
+// The crosshair ruler's step: "0.5mm", "0.05mm", "0.005mm" (one, two or three decimals).
 std::wstring StepLabelText(float step, std::wstring_view unit);
 // Its box: centred under the first major tick right of the centre, just below the line.
 ShapeRect StepLabelBox(ShapeSize extent, int width, int height, int rulerPixels);

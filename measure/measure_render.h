@@ -1,6 +1,6 @@
 // Carries out the measurement overlay's drawing steps on the view's back buffer: GDI+ for the
 // anti-aliased lines, circles, strokes and the arrow head, GDI for handle boxes, frames, texts, the
-// crossline and the calibration line. The drawing objects are made once per back buffer and style.
+// crosshair and the calibration line. The drawing objects are made once per back buffer and style.
 #pragma once
 
 #include "measure/overlay_plan.h"

@@ -84,10 +84,10 @@ void AddCalibrationLine(const MeasureState& s, Plan& plan) {
     }
 }
 
-void AddCrossline(Plan& plan) {
+void AddCrosshair(Plan& plan) {
     const OverlayInput& in = plan.in;
     std::vector<Segment> segments;
-    CrosslineSegments(in.width, in.height, in.scale, in.ruler, segments, in.dpi);
+    CrosshairSegments(in.width, in.height, in.scale, in.ruler, segments, in.dpi);
     for (const Segment& s : segments)
         plan.Line(OverlayPen::Grid, s);
     if (in.scale >= 0.0f && in.ruler.pixels > 0 && in.ruler.step > 0.0f) {
@@ -232,8 +232,8 @@ void BuildOverlay(const MeasureState& state, const OverlayInput& in, const TextM
         AddCalibrationLine(state, plan);
         return;
     }
-    if (in.crossline)
-        AddCrossline(plan);
+    if (in.crosshair)
+        AddCrosshair(plan);
     for (size_t i = 0; i < state.shapes.size(); ++i) {
         const MeasureShape& shape = state.shapes[i];
         AddShape(shape, shape.kind, static_cast<int>(i) == state.selectedIndex,

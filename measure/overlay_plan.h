@@ -15,7 +15,7 @@ enum class OverlayPen : unsigned char {
     Shape,     // line colour, line width (GDI+)
     Thin,      // line colour, 1 pixel (GDI+)
     Thick,     // line colour, 3 pixels (GDI+)
-    Grid,      // crossline colour, 1 pixel (GDI)
+    Grid,      // crosshair colour, 1 pixel (GDI)
     CalibLine, // line colour, 2 pixels (GDI)
     CalibThin, // line colour, 1 pixel (GDI)
     // (pixels at 96 DPI: all of them grow with the display scale)
@@ -59,7 +59,7 @@ struct OverlayInput {
     float scale = -1.0f; // pixels per unit; not positive = uncalibrated
     std::wstring_view unit;
     RulerStep ruler;
-    bool crossline = false;
+    bool crosshair = false;
     int lineWidth = 1;
     int calibLineLength = 0; // the view's; non-zero: only the calibration line is drawn
     std::wstring_view prompt;
@@ -70,7 +70,7 @@ struct OverlayInput {
 int OverlayPenWidth(OverlayPen pen, int lineWidth, int dpi);
 
 // Fills `out` (cleared first; its room is kept between paints) with the overlay, in drawing order:
-// the calibration line alone in calibration mode; otherwise the crossline when on, every shape
+// the calibration line alone in calibration mode; otherwise the crosshair when on, every shape
 // from the oldest, then the shape in progress.
 void BuildOverlay(const MeasureState& state, const OverlayInput& in, const TextMetrics& metrics,
                   std::vector<OverlayItem>& out);

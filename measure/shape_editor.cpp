@@ -103,7 +103,7 @@ void LayoutCalibrationLineOf(MeasureState& s, int& calibLineLength, int contentW
 void EditorMouseDown(MeasureState& s, const EditorView& v, EditorHost& host, int x, int y) {
     // A click fixes the third point that has been following the pointer, wherever it is.
     if (IsThreePointTool(s.currentTool) && s.pendingPhase == s.currentTool) {
-        s.pendingPhase = 0;
+        s.pendingPhase = kPhaseNone;
         Append(s, v, host);
         host.Invalidate();
         return;
@@ -163,7 +163,7 @@ void EditorMouseDown(MeasureState& s, const EditorView& v, EditorHost& host, int
         if (s.currentTool == TOOL_PENCIL)
             pending.points.push_back(s.currentPoint);
     }
-    s.pendingPhase = 0;
+    s.pendingPhase = kPhaseNone;
     host.Invalidate();
 }
 
@@ -197,8 +197,8 @@ void EditorMouseMove(MeasureState& s, const EditorView& v, EditorHost& host, boo
     }
     if (!leftHeld) {
         // Button up with a three-point tool: the third point follows the pointer.
-        if (s.pendingPhase == TOOL_PARALLEL_LINES || s.pendingPhase == TOOL_CONCENTRIC_CIRCLES ||
-            s.pendingPhase == TOOL_ANGLE) {
+        if (s.pendingPhase == kPhaseParallelLines || s.pendingPhase == kPhaseConcentricCircles ||
+            s.pendingPhase == kPhaseAngle) {
             const ContentPoint p = Convert(v, x, y);
             s.currentPoint = {p.x, p.y};
             if (p.inside && v.measuring) {
@@ -240,7 +240,7 @@ void EditorMouseUp(MeasureState& s, const EditorView& v, EditorHost& host) {
     if (IsTwoPointTool(s.currentTool) || s.currentTool == TOOL_PENCIL) {
         Append(s, v, host);
     } else if (IsThreePointTool(s.currentTool)) {
-        s.pendingPhase = s.currentTool;
+        s.pendingPhase = static_cast<PendingPhase>(s.currentTool); // a three-point tool
     }
     host.Invalidate();
 }
@@ -249,7 +249,7 @@ bool EditorSelectTool(MeasureState& s, int tool) {
     if (tool == s.currentTool)
         return false;
     s.currentTool = tool;
-    s.pendingPhase = 0;
+    s.pendingPhase = kPhaseNone;
     s.pendingShape.p3 = kUnplacedPoint;
     s.pendingShape.points.clear();
     s.pendingShape.p1 = s.pendingShape.p2 = {0, 0};
@@ -261,15 +261,14 @@ bool EditorSelectTool(MeasureState& s, int tool) {
     return true;
 }
 
-void EditorTextCommand(MeasureState& s, const EditorView& v, const TextMetrics& metrics,
-                       std::string_view command) {
-    if (command == "Init") {
+void EditorTextCommand(MeasureState& s, const EditorView& v, const TextMetrics& metrics, NoteCommand command) {
+    if (command == kNoteStart) {
         s.pendingShape.kind = TOOL_TEXT;
         s.pendingShape.p1 = {v.contentWidth / 2 - 100, v.scrollY + 138};
         s.pendingShape.p2 = {0, 0};
         return;
     }
-    if (command == "OK" && !s.pendingShape.text.empty()) {
+    if (command == kNoteAdd && !s.pendingShape.text.empty()) {
         Append(s, v, metrics);
         return;
     }
@@ -329,8 +328,8 @@ void ClearShapes(MeasureState& s) {
 }
 
 bool PendingShapeShown(const MeasureState& s) {
-    return s.buttonDown || s.pendingPhase == TOOL_PARALLEL_LINES ||
-           s.pendingPhase == TOOL_CONCENTRIC_CIRCLES || s.pendingPhase == TOOL_ANGLE ||
+    return s.buttonDown || s.pendingPhase == kPhaseParallelLines ||
+           s.pendingPhase == kPhaseConcentricCircles || s.pendingPhase == kPhaseAngle ||
            s.pendingPhase == kPhaseTextInput;
 }
 

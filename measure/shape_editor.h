@@ -11,14 +11,31 @@
 
 inline constexpr int kNoDragTarget = -1;
 inline constexpr int kDragPendingShape = -2; // the text note being placed
-inline constexpr int kPhaseTextInput = TOOL_TEXT;
+
+// What the editor waits for besides a press: the third point of a three-point tool, which follows
+// the pointer, or the note being typed. The numbers are the tools'.
+enum PendingPhase : int {
+    kPhaseNone = 0,
+    kPhaseParallelLines = TOOL_PARALLEL_LINES,
+    kPhaseConcentricCircles = TOOL_CONCENTRIC_CIRCLES,
+    kPhaseAngle = TOOL_ANGLE,
+    kPhaseTextInput = TOOL_TEXT,
+};
+
+// The text note's commands (view command 8005, lParam): place it, add it, drop it. Any other
+// number drops it too.
+enum NoteCommand : int {
+    kNoteStart = 0,
+    kNoteAdd = 1,
+    kNoteCancel = 2,
+};
 
 // The measurement state of one camera view.
 struct MeasureState {
     std::vector<MeasureShape> shapes; // finished shapes, oldest first
     int currentTool = TOOL_DRAG;
     MeasureShape pendingShape;      // the shape being drawn, or the note being typed
-    int pendingPhase = 0;           // 2, 5, 6: the third point follows the pointer; 12: note being typed
+    PendingPhase pendingPhase = kPhaseNone;
     bool buttonDown = false;        // pressed on the picture to draw, or to pan with the Drag tool
     int dragTarget = kNoDragTarget; // index into shapes, kDragPendingShape, or none
     int selectedIndex = -1;
@@ -80,8 +97,7 @@ bool EditorSelectTool(MeasureState& s, int tool);
 
 // The text note (view command 8005): "Init" shows it at its start place, "OK" adds it when it has
 // a text, anything else drops it.
-void EditorTextCommand(MeasureState& s, const EditorView& v, const TextMetrics& metrics,
-                       std::string_view command);
+void EditorTextCommand(MeasureState& s, const EditorView& v, const TextMetrics& metrics, NoteCommand command);
 // The note's text as typed (at most kShapeTextMax characters are kept).
 void SetNoteText(MeasureState& s, std::wstring_view text);
 

@@ -106,7 +106,7 @@ int CircleRadius(ShapePoint centre, ShapePoint q) {
     return static_cast<int>(static_cast<double>(PixelLength(centre, q)) + 0.49);
 }
 
-void CrosslineSegments(int W, int H, float scale, RulerStep ruler, std::vector<Segment>& out, int dpi) {
+void CrosshairSegments(int W, int H, float scale, RulerStep ruler, std::vector<Segment>& out, int dpi) {
     const int shortTick = ScaleForDpi(4, dpi);
     const int longTick = ScaleForDpi(9, dpi);
     const int minorTick = ScaleForDpi(8, dpi);

@@ -1,5 +1,5 @@
 // The measured values and constructed points of the shapes: lengths, end ticks, the arrow head,
-// the parallel line, the angle, circle radii, and the crossline with its ruler ticks. Pure code.
+// the parallel line, the angle, circle radii, and the crosshair with its ruler ticks. Pure code.
 #pragma once
 
 #include "measure/calibration.h"
@@ -55,9 +55,9 @@ float AngleDegrees(ShapePoint p1, ShapePoint p2, ShapePoint p3);
 // Radius in whole pixels of the circle through q around p.
 int CircleRadius(ShapePoint centre, ShapePoint q);
 
-// The crossline over a W x H picture: the two lines through the centre, then the ruler ticks:
+// The crosshair over a W x H picture: the two lines through the centre, then the ruler ticks:
 // every 10 pixels while uncalibrated (scale < 0), or the calibrated ruler of `ruler` (major tick
 // every ruler.pixels, nine minor ticks between). No ticks when calibrated without a ruler step.
 // The ticks are spaced in picture pixels; their lengths follow the display's DPI.
-void CrosslineSegments(int width, int height, float scale, RulerStep ruler, std::vector<Segment>& out,
+void CrosshairSegments(int width, int height, float scale, RulerStep ruler, std::vector<Segment>& out,
                        int dpi = 96);

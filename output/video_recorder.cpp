@@ -1,5 +1,8 @@
 #include "output/video_recorder.h"
 
+#include "base/debug_output.h"
+
+#include "capture/capture_session.h"
 #include "capture/frame_delivery.h"
 #include "capture/frame_rate.h"
 #include "capture/video_format.h"
@@ -49,11 +52,6 @@ void RemoveRecordingFiles(const std::wstring& path) {
         DeleteFileW(picture.c_str());
 }
 
-void DebugLine(const wchar_t* format, unsigned value) {
-    wchar_t line[160];
-    StringCchPrintfW(line, 160, format, value);
-    OutputDebugStringW(line);
-}
 
 // Waits for the event while dispatching this thread's messages, so that windows stay responsive
 // and timers keep firing. A quit message seen meanwhile is posted again afterwards.
@@ -145,8 +143,8 @@ void OfferRecorderFrame(const uint8_t* frame, size_t length) {
 RecordStartError StartRecording(const std::wstring& path) {
     if (Recorder().GetPhase() != FrameRecorder::Phase::Idle || s_stopping)
         return RecordStartError::Busy;
-    const int width = g_captureFormat.width;
-    const int height = std::abs(g_captureFormat.height);
+    const int width = g_capture.currentFormat.width;
+    const int height = std::abs(g_capture.currentFormat.height);
     if (width <= 0 || height <= 0)
         return RecordStartError::NoCamera;
 
@@ -155,7 +153,7 @@ RecordStartError StartRecording(const std::wstring& path) {
     setup.width = width;
     setup.height = height;
     // Raised before the writer takes it: a camera that has just started or stalls measures low.
-    setup.frameRate = RecordingFrameRate(g_frameRate.load());
+    setup.frameRate = RecordingFrameRate(g_capture.frameRate.load());
 
     RecordStartError error = RecordStartError::None;
     VideoWriterKind writer = VideoWriterKind::None;
@@ -166,8 +164,7 @@ RecordStartError StartRecording(const std::wstring& path) {
             writer = VideoWriterKind::MediaFoundation;
             return std::make_unique<PictureBesideSink>(std::move(sink), setup);
         }
-        DebugLine(L"SetupSinkWriter FAILED (%08x), recording Motion-JPEG instead\r\n",
-                  static_cast<unsigned>(hr));
+        DebugFailure(L"SetupSinkWriter (recording Motion-JPEG instead)", hr);
         MjpegSinkError mjpegError = MjpegSinkError::None;
         if (auto sink = CreateMjpegSink(setup, &mjpegError)) {
             writer = VideoWriterKind::MotionJpeg;

@@ -1,5 +1,6 @@
 #include "panels/calibration_dialogs.h"
 
+#include "capture/capture_session.h"
 #include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "view/view_commands.h"
@@ -30,15 +31,15 @@ namespace {
 constexpr int kLengthTextMax = 63;
 constexpr UINT kRaiseAboveOwner = WM_APP + 50; // the calibration dialog to itself
 
-struct ManageDialog {
+struct ManageDialogState {
     HWND list = nullptr;
 };
 
-struct CalibrateDialog {
+struct CalibrateDialogState {
     int slot = -1;
 };
 
-struct HelpDialog {
+struct HelpDialogState {
     HBITMAP picture = nullptr;
 };
 
@@ -166,7 +167,7 @@ void FitListToSlots(HWND dialog, HWND list) {
     GrowWindow(dialog, dx, dy);
 }
 
-int SelectedRow(const ManageDialog* d) {
+int SelectedRow(const ManageDialogState* d) {
     return static_cast<int>(SendMessageW(d->list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
@@ -180,14 +181,14 @@ void SelectRow(HWND list, int row) {
     SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);
 }
 
-void StartRename(ManageDialog* d, int row) {
+void StartRename(ManageDialogState* d, int row) {
     g_rememberedCalibrationRow = row;
     SetFocus(d->list);
     SendMessageW(d->list, LVM_EDITLABELW, row, 0);
 }
 
 void OnManageInit(HWND hwnd) {
-    auto* d = new ManageDialog;
+    auto* d = new ManageDialogState;
     SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     d->list = GetDlgItem(hwnd, IDC_CALIB_LIST);
 
@@ -217,7 +218,7 @@ void OnManageInit(HWND hwnd) {
     }
 }
 
-void OnDelete(HWND hwnd, ManageDialog* d, int row) {
+void OnDelete(HWND hwnd, ManageDialogState* d, int row) {
     g_rememberedCalibrationRow = row;
     if (MessageBoxW(hwnd, GetText("del data").c_str(), GetText("calibrate").c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
@@ -253,7 +254,7 @@ void OnCalibrate(HWND hwnd, int row) {
     EndDialog(hwnd, IDC_CALIB_CALIBRATE);
 }
 
-void OnManageCommand(HWND hwnd, ManageDialog* d, int id) {
+void OnManageCommand(HWND hwnd, ManageDialogState* d, int id) {
     switch (id) {
         case IDC_CALIB_HOWTO:
             DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_HELP), hwnd, CalibrationHelpDlgProc, 0);
@@ -293,7 +294,7 @@ void OnManageCommand(HWND hwnd, ManageDialog* d, int id) {
 }
 
 // Returns the result the list asked for, when it asked for one.
-bool OnManageNotify(ManageDialog* d, const NMHDR* header, LRESULT* result) {
+bool OnManageNotify(ManageDialogState* d, const NMHDR* header, LRESULT* result) {
     if (header->hwndFrom != d->list)
         return false;
     switch (header->code) {
@@ -335,7 +336,7 @@ void ShowChosenUnit(HWND hwnd) {
 }
 
 void OnCalibrateInit(HWND hwnd) {
-    auto* d = new CalibrateDialog;
+    auto* d = new CalibrateDialogState;
     d->slot = g_calibratingSlot;
     SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
 
@@ -367,7 +368,7 @@ void CloseCalibration(HWND hwnd) {
     PostToMainWindow(owner, IDC_TOOL_CALIBRATE);
 }
 
-void OnCalibrateOk(HWND hwnd, const CalibrateDialog* d) {
+void OnCalibrateOk(HWND hwnd, const CalibrateDialogState* d) {
     if (!IsSlot(d->slot))
         return;
     wchar_t text[kLengthTextMax + 1] = {};
@@ -381,7 +382,7 @@ void OnCalibrateOk(HWND hwnd, const CalibrateDialog* d) {
     GetLocalTime(&today);
     const auto slot = CalibrateSlot(g_calibrations[d->slot], unit, pixels, text,
                                     CalibrationDate(today.wYear, today.wMonth, today.wDay),
-                                    PackResolution(g_captureFormat.width, std::abs(g_captureFormat.height)));
+                                    PackResolution(g_capture.currentFormat.width, std::abs(g_capture.currentFormat.height)));
     if (!slot)
         return; // no usable length: the dialog stays as it is
     g_calibrations[d->slot] = *slot;
@@ -397,7 +398,7 @@ void OnCalibrateOk(HWND hwnd, const CalibrateDialog* d) {
 // ---- Help dialog ---------------------------------------------------------------------------------
 
 // The picture at its own size under the three steps, OK below it on the right.
-void LayOutHelp(HWND hwnd, HelpDialog* d) {
+void LayOutHelp(HWND hwnd, HelpDialogState* d) {
     HWND picture = GetDlgItem(hwnd, IDC_HOWTO_PICTURE);
     HWND ok = GetDlgItem(hwnd, IDOK);
     BITMAP info = {};
@@ -429,7 +430,7 @@ void LayOutHelp(HWND hwnd, HelpDialog* d) {
 }
 
 void OnHelpInit(HWND hwnd) {
-    auto* d = new HelpDialog;
+    auto* d = new HelpDialogState;
     SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     SetWindowTextW(hwnd, GetText("howto").c_str());
     SetText(hwnd, IDC_HOWTO_1, "howto 1");
@@ -452,7 +453,7 @@ INT_PTR CALLBACK ManageCalibrationsDlgProc(HWND hwnd, UINT msg, WPARAM wParam, L
         OnManageInit(hwnd);
         return FALSE; // the list has the focus
     }
-    auto* d = DialogRecord<ManageDialog>(hwnd);
+    auto* d = DialogRecord<ManageDialogState>(hwnd);
     if (!d)
         return FALSE;
     switch (msg) {
@@ -480,7 +481,7 @@ INT_PTR CALLBACK CalibrationDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         OnCalibrateInit(hwnd);
         return FALSE; // the length edit has the focus
     }
-    auto* d = DialogRecord<CalibrateDialog>(hwnd);
+    auto* d = DialogRecord<CalibrateDialogState>(hwnd);
     if (!d)
         return FALSE;
     switch (msg) {
@@ -526,7 +527,7 @@ INT_PTR CALLBACK CalibrationHelpDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         OnHelpInit(hwnd);
         return TRUE;
     }
-    auto* d = DialogRecord<HelpDialog>(hwnd);
+    auto* d = DialogRecord<HelpDialogState>(hwnd);
     if (!d)
         return FALSE;
     switch (msg) {

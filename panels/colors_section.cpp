@@ -1,5 +1,6 @@
 #include "panels/colors_section.h"
 
+#include "capture/capture_session.h"
 #include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
@@ -17,8 +18,8 @@
 
 namespace {
 
-ColorsSectionData* DataOf(HWND hwnd) {
-    return WindowRecord<ColorsSectionData>(hwnd);
+ColorsSectionState* DataOf(HWND hwnd) {
+    return WindowRecord<ColorsSectionState>(hwnd);
 }
 
 const std::wstring& RowName(const ColorRow& row) {
@@ -28,13 +29,13 @@ const std::wstring& RowName(const ColorRow& row) {
 // Exposure needs the camera-control interface, every other control the video-proc-amp one.
 bool HasInterfaceFor(CameraPropertyIndex index) {
     if (ControlIdOf(index).where == ControlInterface::CameraControl)
-        return g_captureGraph.cameraControl != nullptr;
-    return g_captureGraph.procAmp != nullptr;
+        return g_capture.graph.cameraControl != nullptr;
+    return g_capture.graph.procAmp != nullptr;
 }
 
 void CreateControls(HWND hwnd) {
     const HFONT font = SectionControlFont();
-    if (HWND header = SectionHeader_Create(hwnd, GetText("color").c_str(), 0, 0))
+    if (HWND header = CreateSectionHeader(hwnd, GetText("color").c_str(), 0, 0))
         SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(SectionHeaderFont()), FALSE);
     for (const ColorRow& row : kColorRows) {
         // One line: a name too long for the panel ends in an ellipsis rather than wrapping away.
@@ -52,7 +53,7 @@ void CreateControls(HWND hwnd) {
 }
 
 void RefreshRow(HWND hwnd, const ColorRow& row) {
-    const CameraProperty& property = g_captureGraph.properties[row.property];
+    const CameraProperty& property = g_capture.graph.properties[row.property];
     const ColorRowView view = ColorRowViewOf(row, property, RowName(row));
     HWND label = GetDlgItem(hwnd, row.labelId);
     HWND slider = GetDlgItem(hwnd, row.sliderId);
@@ -69,8 +70,8 @@ void RefreshRow(HWND hwnd, const ColorRow& row) {
         EnableWindow(GetDlgItem(hwnd, row.autoBoxId), view.autoBoxEnabled);
 }
 
-void RefreshFrequencyList(HWND hwnd, ColorsSectionData* data) {
-    data->frequency = FrequencyListOf(g_captureGraph.properties[kPropPowerLineFrequency]);
+void RefreshFrequencyList(HWND hwnd, ColorsSectionState* data) {
+    data->frequency = FrequencyListOf(g_capture.graph.properties[kPropPowerLineFrequency]);
     HWND list = GetDlgItem(hwnd, kFrequencyListId);
     EnableWindow(list, data->frequency.enabled);
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
@@ -79,8 +80,8 @@ void RefreshFrequencyList(HWND hwnd, ColorsSectionData* data) {
     SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(data->frequency.selected), 0);
 }
 
-void RefreshAll(HWND hwnd, ColorsSectionData* data) {
-    const CameraProperties& properties = g_captureGraph.properties;
+void RefreshAll(HWND hwnd, ColorsSectionState* data) {
+    const CameraProperties& properties = g_capture.graph.properties;
     EnableWindow(GetDlgItem(hwnd, kDefaultButtonId), IsCaptureGraphOpen());
     SetCheck(GetDlgItem(hwnd, kExposureAutoId), properties[kPropExposure].autoOn == 1);
     SetCheck(GetDlgItem(hwnd, kWhiteBalanceAutoId), properties[kPropWhiteBalance].autoOn == 1);
@@ -89,8 +90,8 @@ void RefreshAll(HWND hwnd, ColorsSectionData* data) {
     RefreshFrequencyList(hwnd, data);
 }
 
-void RefreshTexts(HWND hwnd, ColorsSectionData* data) {
-    SectionHeader_SetTitle(GetDlgItem(hwnd, kColorsHeaderId), GetText("color").c_str());
+void RefreshTexts(HWND hwnd, ColorsSectionState* data) {
+    SetSectionHeaderTitle(GetDlgItem(hwnd, kColorsHeaderId), GetText("color").c_str());
     SetDlgItemTextW(hwnd, kExposureAutoId, GetText("auto").c_str());
     SetDlgItemTextW(hwnd, kWhiteBalanceAutoId, GetText("auto").c_str());
     SetDlgItemTextW(hwnd, kFrequencyLabelId, GetText("frequence").c_str());
@@ -103,7 +104,7 @@ void OnSliderScroll(HWND hwnd, HWND slider, int request, int thumb) {
     const ColorRow* row = ColorRowOfSlider(GetDlgCtrlID(slider));
     if (!row)
         return;
-    const CameraProperty& property = g_captureGraph.properties[row->property];
+    const CameraProperty& property = g_capture.graph.properties[row->property];
     if (!IsColorRowUsable(*row, property))
         return;
     const int current = static_cast<int>(SendMessageW(slider, TBM_GETPOS, 0, 0));
@@ -124,14 +125,14 @@ void OnAutoBox(HWND hwnd, const ColorRow& row) {
     RefreshRow(hwnd, row);
 }
 
-void OnFrequencyChosen(HWND hwnd, const ColorsSectionData* data) {
+void OnFrequencyChosen(HWND hwnd, const ColorsSectionState* data) {
     const int index = static_cast<int>(SendDlgItemMessageW(hwnd, kFrequencyListId, CB_GETCURSEL, 0, 0));
     const int32_t value = FrequencyValueAt(data->frequency, index);
     if (value != 0 && HasInterfaceFor(kPropPowerLineFrequency))
         SetPowerLineFrequency(value);
 }
 
-void OnCommand(HWND hwnd, ColorsSectionData* data, WPARAM wParam) {
+void OnCommand(HWND hwnd, ColorsSectionState* data, WPARAM wParam) {
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
     if (id == CMD_REFRESH_TEXTS) {
@@ -159,10 +160,10 @@ void Layout(HWND hwnd, int width) {
 } // namespace
 
 LRESULT CALLBACK ColorsSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    ColorsSectionData* data = DataOf(hwnd);
+    ColorsSectionState* data = DataOf(hwnd);
     switch (msg) {
         case WM_CREATE: {
-            data = new (std::nothrow) ColorsSectionData;
+            data = new (std::nothrow) ColorsSectionState;
             if (!data)
                 return -1;
             data->window = hwnd;

@@ -8,7 +8,7 @@
 #include <windows.h>
 
 // The section's record, in its first extra window word.
-struct ColorsSectionData {
+struct ColorsSectionState {
     HWND window = nullptr;
     FrequencyListView frequency; // what the entries of the frequency list stand for
 };

@@ -1,5 +1,6 @@
 #include "panels/device_section.h"
 
+#include "capture/capture_session.h"
 #include "base/win32_window.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
@@ -88,7 +89,7 @@ HWND CreateControl(HWND section, const wchar_t* className, const wchar_t* text, 
 }
 
 void CreateControls(HWND section) {
-    HWND header = SectionHeader_Create(section, GetText("device").c_str(), 0, 0);
+    HWND header = CreateSectionHeader(section, GetText("device").c_str(), 0, 0);
     SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(SectionHeaderFont()), FALSE);
 
     // 101 to 110 start hidden; expanding the section shows them.
@@ -160,9 +161,9 @@ void ShowControls(HWND section, bool show) {
 void FillDeviceCombo(HWND section) {
     const LRESULT remembered = SendItem(section, kIdDeviceCombo, CB_GETCURSEL);
     SendItem(section, kIdDeviceCombo, CB_RESETCONTENT);
-    for (const CaptureDeviceInfo& device : g_devices)
+    for (const CaptureDeviceInfo& device : g_capture.devices)
         AddString(section, kIdDeviceCombo, device.friendlyName);
-    if (!g_devices.empty()) {
+    if (!g_capture.devices.empty()) {
         SendItem(section, kIdDeviceCombo, CB_SETCURSEL, static_cast<WPARAM>(remembered));
     } else {
         AddString(section, kIdDeviceCombo, GetText("click open"));
@@ -196,19 +197,19 @@ void Refresh(HWND section, WPARAM reason) {
 
     for (int id : {kIdDeviceCombo, kIdResolutionCombo, kIdFormatCombo})
         SendItem(section, id, CB_RESETCONTENT);
-    for (const CaptureDeviceInfo& device : g_devices)
+    for (const CaptureDeviceInfo& device : g_capture.devices)
         AddString(section, kIdDeviceCombo, device.friendlyName);
-    SendItem(section, kIdDeviceCombo, CB_SETCURSEL, static_cast<WPARAM>(g_currentDevice));
+    SendItem(section, kIdDeviceCombo, CB_SETCURSEL, static_cast<WPARAM>(g_capture.currentDevice));
 
-    const FormatMap& mjpg = g_captureGraph.mjpgFormats;
-    const FormatMap& yuy2 = g_captureGraph.yuy2Formats;
+    const FormatMap& mjpg = g_capture.graph.mjpgFormats;
+    const FormatMap& yuy2 = g_capture.graph.yuy2Formats;
     const std::vector<uint32_t> listed = ListedSubtypes(mjpg, yuy2);
     for (uint32_t subtype : listed)
         AddString(section, kIdFormatCombo, SubtypeText(subtype));
     SendItem(section, kIdFormatCombo, CB_SETCURSEL,
-             static_cast<WPARAM>(RunningSubtypeItem(listed, g_captureFormat.subtype)));
+             static_cast<WPARAM>(RunningSubtypeItem(listed, g_capture.currentFormat.subtype)));
 
-    const FormatMap& formats = MapOfSubtype(mjpg, yuy2, g_captureFormat.subtype);
+    const FormatMap& formats = MapOfSubtype(mjpg, yuy2, g_capture.currentFormat.subtype);
     for (const std::wstring& text : ResolutionTexts(formats))
         AddString(section, kIdResolutionCombo, text);
     const SIZE content = ContentSize();
@@ -218,7 +219,7 @@ void Refresh(HWND section, WPARAM reason) {
 
 // The lists then show what runs, whether or not the camera took the request.
 void ReopenAndRefresh(HWND section, const VideoFormat& request) {
-    OpenDeviceAtFormat(g_currentDevice, request);
+    OpenDeviceAtFormat(g_capture.currentDevice, request);
     PostMessageW(GetParent(section), UM_PANEL_REFRESH, kRefreshCamera, 0);
 }
 
@@ -227,9 +228,9 @@ void ChangeResolution(HWND section) {
         return;
     const int item = static_cast<int>(SendItem(section, kIdResolutionCombo, CB_GETCURSEL));
     const SIZE content = ContentSize();
-    const uint32_t running = g_captureFormat.subtype;
+    const uint32_t running = g_capture.currentFormat.subtype;
     const std::optional<VideoFormat> request =
-        ResolutionChangeRequest(MapOfSubtype(g_captureGraph.mjpgFormats, g_captureGraph.yuy2Formats, running),
+        ResolutionChangeRequest(MapOfSubtype(g_capture.graph.mjpgFormats, g_capture.graph.yuy2Formats, running),
                                 item, running, content.cx, content.cy);
     if (request)
         ReopenAndRefresh(section, *request);
@@ -240,7 +241,7 @@ void ChangeFormat(HWND section) {
         return;
     const int item = static_cast<int>(SendItem(section, kIdFormatCombo, CB_GETCURSEL));
     const std::optional<uint32_t> subtype =
-        SubtypeForFormatItem(g_captureGraph.mjpgFormats, g_captureGraph.yuy2Formats, item);
+        SubtypeForFormatItem(g_capture.graph.mjpgFormats, g_capture.graph.yuy2Formats, item);
     if (!subtype)
         return;
     const SIZE content = ContentSize();
@@ -248,16 +249,16 @@ void ChangeFormat(HWND section) {
     request.subtype = *subtype;
     request.width = content.cx;
     request.height = content.cy;
-    request.interpolated = g_captureFormat.interpolated;
+    request.interpolated = g_capture.currentFormat.interpolated;
     ReopenAndRefresh(section, request);
 }
 
 void OpenDialog(HWND section) {
     OpenDeviceRequest request;
-    request.device = g_currentDevice;
+    request.device = g_capture.currentDevice;
     if (IsCaptureGraphOpen()) {
         const SIZE content = ContentSize();
-        request.subtype = g_captureFormat.subtype;
+        request.subtype = g_capture.currentFormat.subtype;
         request.width = content.cx;
         request.height = content.cy;
     }
@@ -266,7 +267,7 @@ void OpenDialog(HWND section) {
 }
 
 void RefreshTexts(HWND section) {
-    SectionHeader_SetTitle(Item(section, kIdDeviceHeader), GetText("device").c_str());
+    SetSectionHeaderTitle(Item(section, kIdDeviceHeader), GetText("device").c_str());
     for (const LabelSpec& label : kLabels)
         SetWindowTextW(Item(section, label.id), GetText(label.key).c_str());
     for (const ButtonSpec& entry : kButtons)
@@ -274,7 +275,7 @@ void RefreshTexts(HWND section) {
     if (const int width = ClientWidth(section))
         Layout(section, width); // the captions may now need one button a row
     // Only the prompt of an empty list is language-dependent.
-    if (g_devices.empty())
+    if (g_capture.devices.empty())
         FillDeviceCombo(section);
 }
 

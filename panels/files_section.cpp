@@ -43,8 +43,8 @@ void MakeSharedObjects(HWND hwnd) {
     s_selectedBrush = CreateSolidBrush(kFilesSelectedBackground);
 }
 
-FilesSectionData* DataOf(HWND hwnd) {
-    return WindowRecord<FilesSectionData>(hwnd);
+FilesSectionState* DataOf(HWND hwnd) {
+    return WindowRecord<FilesSectionState>(hwnd);
 }
 
 int BaseUnitY() {
@@ -56,7 +56,7 @@ void Place(HWND child, const LayoutRect& r) {
         SetWindowPos(child, nullptr, r.x, r.y, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void LayOut(FilesSectionData* s, int width) {
+void LayOut(FilesSectionState* s, int width) {
     s->layout = ComputeFilesSectionLayout(width, BaseUnitY());
     Place(s->header, s->layout.header);
     Place(s->list, s->layout.list);
@@ -84,7 +84,7 @@ bool KeepListedFile(const std::wstring& path) {
 }
 
 // The list box shows one item per recent file and keeps no text of its own.
-void FillList(FilesSectionData* s) {
+void FillList(FilesSectionState* s) {
     if (!s->list)
         return;
     const LRESULT count = SendMessageW(s->list, LB_GETCOUNT, 0, 0);
@@ -92,7 +92,7 @@ void FillList(FilesSectionData* s) {
         SendMessageW(s->list, LB_ADDSTRING, 0, static_cast<LPARAM>(i));
 }
 
-std::wstring SelectedPath(FilesSectionData* s) {
+std::wstring SelectedPath(FilesSectionState* s) {
     const LRESULT index = SendMessageW(s->list, LB_GETCURSEL, 0, 0);
     if (index < 0 || static_cast<size_t>(index) >= g_recentFiles.size())
         return {};
@@ -103,7 +103,7 @@ void OpenWithSystemViewer(const std::wstring& path) {
     ShellExecuteW(nullptr, L"open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void OnListCommand(FilesSectionData* s, int code) {
+void OnListCommand(FilesSectionState* s, int code) {
     std::wstring path = SelectedPath(s);
     if (code == LBN_DBLCLK && !path.empty()) {
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -136,7 +136,7 @@ void DrawItem(const DRAWITEMSTRUCT* item) {
     SetBkMode(dc, oldMode);
 }
 
-void ShowControls(FilesSectionData* s, bool show) {
+void ShowControls(FilesSectionState* s, bool show) {
     ShowWindow(s->list, show ? SW_SHOW : SW_HIDE);
     ShowWindow(s->preview, show ? SW_SHOW : SW_HIDE);
 }
@@ -149,7 +149,7 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWO
 }
 
 LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
-    auto* s = new (std::nothrow) FilesSectionData{};
+    auto* s = new (std::nothrow) FilesSectionState{};
     if (!s)
         return -1;
     s->window = hwnd;
@@ -176,12 +176,12 @@ LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
 }
 
 void OnDestroy(HWND hwnd) {
-    FilesSectionData* s = DataOf(hwnd);
+    FilesSectionState* s = DataOf(hwnd);
     SetWindowLongPtrW(hwnd, 0, 0);
     delete s;
 }
 
-LRESULT OnCommand(FilesSectionData* s, WPARAM wParam) {
+LRESULT OnCommand(FilesSectionState* s, WPARAM wParam) {
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
     if (id == kFilesListId && (code == LBN_SELCHANGE || code == LBN_DBLCLK)) {
@@ -198,7 +198,7 @@ LRESULT OnCommand(FilesSectionData* s, WPARAM wParam) {
 LRESULT CALLBACK FilesSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE)
         return OnCreate(hwnd, reinterpret_cast<const CREATESTRUCTW*>(lParam));
-    FilesSectionData* s = DataOf(hwnd);
+    FilesSectionState* s = DataOf(hwnd);
     if (msg == WM_MEASUREITEM) { // the list box asks while it is being created
         reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(s_itemHeight);
         return 1;

@@ -15,7 +15,7 @@
 #include "panels/files_layout.h"
 
 // One section's record, in its first extra window word from WM_CREATE to WM_DESTROY.
-struct FilesSectionData {
+struct FilesSectionState {
     HWND window;
     HWND header;
     HWND list;

@@ -31,11 +31,11 @@ void MakeSharedObjects() {
         s_playPen = CreatePen(PS_SOLID, 1, RGB(255, 255, 255));
 }
 
-ImageViewData* DataOf(HWND hwnd) {
-    return WindowRecord<ImageViewData>(hwnd);
+ImageViewState* DataOf(HWND hwnd) {
+    return WindowRecord<ImageViewState>(hwnd);
 }
 
-void DropDisplayBitmap(ImageViewData* v) {
+void DropDisplayBitmap(ImageViewState* v) {
     if (v->displayDC) {
         SelectObject(v->displayDC, v->displacedBitmap);
         DeleteDC(v->displayDC);
@@ -48,7 +48,7 @@ void DropDisplayBitmap(ImageViewData* v) {
     v->displacedBitmap = nullptr;
 }
 
-void DropPicture(ImageViewData* v) {
+void DropPicture(ImageViewState* v) {
     DropDisplayBitmap(v);
     std::vector<BYTE>().swap(v->pixels);
     v->imageWidth = v->imageHeight = 0;
@@ -56,12 +56,12 @@ void DropPicture(ImageViewData* v) {
     v->header = {};
 }
 
-void UpdateDisplaySize(ImageViewData* v) {
+void UpdateDisplaySize(ImageViewState* v) {
     v->displayWidth = ImageZoomSize(v->imageWidth, v->zoom);
     v->displayHeight = ImageZoomSize(v->imageHeight, v->zoom);
 }
 
-void ClampScroll(ImageViewData* v) {
+void ClampScroll(ImageViewState* v) {
     const SIZE client = ClientSize(v->window);
     v->scrollX = ClampImageScroll(v->scrollX, v->displayWidth, client.cx);
     v->scrollY = ClampImageScroll(v->scrollY, v->displayHeight, client.cy);
@@ -82,7 +82,7 @@ ImageHeaderSize ProbeHeaderSize(const std::wstring& path) {
 
 // Decodes the file into 24-bit rows, bottom row first. False, with nothing kept, when the file is
 // not a picture the platform reads or is larger than the viewer holds.
-bool DecodePicture(ImageViewData* v, const std::wstring& path) {
+bool DecodePicture(ImageViewState* v, const std::wstring& path) {
     // A huge picture is turned away before the decoder allocates for it.
     const ImageHeaderSize claimed = ProbeHeaderSize(path);
     if (claimed.known && !ImageSizeCanBeHeld(claimed.width, claimed.height))
@@ -140,7 +140,7 @@ bool DecodePicture(ImageViewData* v, const std::wstring& path) {
     return true;
 }
 
-void LoadPicture(ImageViewData* v, const wchar_t* requested) {
+void LoadPicture(ImageViewState* v, const wchar_t* requested) {
     DropPicture(v);
     v->video = 0;
     std::wstring path = requested ? requested : L"";
@@ -166,7 +166,7 @@ void LoadPicture(ImageViewData* v, const wchar_t* requested) {
     InvalidateRect(v->window, nullptr, FALSE);
 }
 
-void SetZoom(ImageViewData* v, int zoom) {
+void SetZoom(ImageViewState* v, int zoom) {
     v->zoom = zoom;
     UpdateDisplaySize(v);
     DropDisplayBitmap(v);
@@ -185,7 +185,7 @@ void DrawPlayMark(HDC dc, int displayWidth, int displayHeight) {
 }
 
 // Renders the picture at display size, once per load or zoom change.
-bool EnsureDisplayBitmap(ImageViewData* v, HDC windowDC) {
+bool EnsureDisplayBitmap(ImageViewState* v, HDC windowDC) {
     if (v->displayDC)
         return true;
     if (v->displayWidth <= 0 || v->displayHeight <= 0)
@@ -217,7 +217,7 @@ bool EnsureDisplayBitmap(ImageViewData* v, HDC windowDC) {
     return true;
 }
 
-void Paint(ImageViewData* v, HDC dc) {
+void Paint(ImageViewState* v, HDC dc) {
     MakeSharedObjects();
     const SIZE client = ClientSize(v->window);
     const RECT clientRect = {0, 0, client.cx, client.cy};
@@ -243,7 +243,7 @@ void Paint(ImageViewData* v, HDC dc) {
            down.source, SRCCOPY);
 }
 
-void Pan(ImageViewData* v, int x, int y) {
+void Pan(ImageViewState* v, int x, int y) {
     const int dx = x - v->lastX;
     const int dy = y - v->lastY;
     const SIZE client = ClientSize(v->window);
@@ -265,7 +265,7 @@ void NotifyParent(HWND hwnd, WPARAM doubleClick) {
 }
 
 LRESULT OnCreate(HWND hwnd) {
-    auto* v = new (std::nothrow) ImageViewData{};
+    auto* v = new (std::nothrow) ImageViewState{};
     if (!v)
         return -1;
     v->window = hwnd;
@@ -276,7 +276,7 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 void OnDestroy(HWND hwnd) {
-    ImageViewData* v = DataOf(hwnd);
+    ImageViewState* v = DataOf(hwnd);
     if (!v)
         return;
     DropPicture(v);
@@ -289,7 +289,7 @@ void OnDestroy(HWND hwnd) {
 LRESULT CALLBACK ImageWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE)
         return OnCreate(hwnd);
-    ImageViewData* v = DataOf(hwnd);
+    ImageViewState* v = DataOf(hwnd);
     if (!v)
         return DefWindowProcW(hwnd, msg, wParam, lParam);
 

@@ -17,7 +17,7 @@ inline constexpr COLORREF kImageBackground = RGB(240, 255, 255);
 inline constexpr COLORREF kImagePlayFill = RGB(31, 31, 191);
 
 // One viewer's record, in its first extra window word from WM_CREATE to WM_DESTROY.
-struct ImageViewData {
+struct ImageViewState {
     HWND window;
     int imageWidth, imageHeight; // 0 while nothing is loaded
     int displayWidth, displayHeight;

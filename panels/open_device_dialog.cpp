@@ -1,5 +1,6 @@
 #include "panels/open_device_dialog.h"
 
+#include "capture/capture_session.h"
 #include "base/win32_window.h"
 #include "base/app_settings.h"
 #include "output/settings_store.h"
@@ -25,7 +26,7 @@ void AddText(HWND dialog, int id, UINT msg, const std::wstring& text) {
 }
 
 bool IsDeviceIndex(int index) {
-    return index >= 0 && static_cast<size_t>(index) < g_devices.size();
+    return index >= 0 && static_cast<size_t>(index) < g_capture.devices.size();
 }
 
 void FillResolutions(HWND dialog, OpenDeviceRequest& r) {
@@ -34,7 +35,7 @@ void FillResolutions(HWND dialog, OpenDeviceRequest& r) {
     r.resolutionItem = -1;
     if (!IsDeviceIndex(r.listedDevice))
         return;
-    const CaptureDeviceInfo& device = g_devices[static_cast<size_t>(r.listedDevice)];
+    const CaptureDeviceInfo& device = g_capture.devices[static_cast<size_t>(r.listedDevice)];
     const FormatMap& formats = DialogFormatMap(device.mjpgFormats, device.yuy2Formats, r.formatItem);
     if (formats.empty())
         return;
@@ -48,7 +49,7 @@ void FillFormats(HWND dialog, OpenDeviceRequest& r) {
     SendItem(dialog, IDC_OPEN_FORMAT, CB_RESETCONTENT);
     SendItem(dialog, IDC_OPEN_FORMAT, CB_SETCURSEL, static_cast<WPARAM>(-1));
     if (IsDeviceIndex(r.listedDevice)) {
-        const CaptureDeviceInfo& device = g_devices[static_cast<size_t>(r.listedDevice)];
+        const CaptureDeviceInfo& device = g_capture.devices[static_cast<size_t>(r.listedDevice)];
         for (uint32_t subtype : ListedSubtypes(device.mjpgFormats, device.yuy2Formats))
             AddText(dialog, IDC_OPEN_FORMAT, CB_ADDSTRING, SubtypeText(subtype));
     }
@@ -60,7 +61,7 @@ void FillFormats(HWND dialog, OpenDeviceRequest& r) {
 // Every device gets its filter and its formats, so that its lists can be shown. A device whose
 // filter cannot be bound keeps empty lists and so can never be opened from here.
 void PrepareDevices() {
-    for (CaptureDeviceInfo& device : g_devices) {
+    for (CaptureDeviceInfo& device : g_capture.devices) {
         if (!device.filter && FAILED(BindDeviceFilter(device)))
             OutputDebugStringW(L"Open microscope: a device could not be bound.\r\n");
         if (device.filter && device.mjpgFormats.empty() && device.yuy2Formats.empty())
@@ -72,7 +73,7 @@ void FillDevices(HWND dialog, OpenDeviceRequest& r) {
     SendItem(dialog, IDC_OPEN_DEVICE_LIST, LB_RESETCONTENT);
     SendItem(dialog, IDC_OPEN_RESOLUTION, CB_RESETCONTENT);
     SendItem(dialog, IDC_OPEN_FORMAT, CB_RESETCONTENT);
-    const BOOL any = g_devices.empty() ? FALSE : TRUE;
+    const BOOL any = g_capture.devices.empty() ? FALSE : TRUE;
     for (int id : {IDC_OPEN_RESOLUTION, IDC_OPEN_FORMAT, IDOK})
         EnableWindow(GetDlgItem(dialog, id), any);
     if (!any) {
@@ -81,7 +82,7 @@ void FillDevices(HWND dialog, OpenDeviceRequest& r) {
         return;
     }
     PrepareDevices();
-    for (const CaptureDeviceInfo& device : g_devices)
+    for (const CaptureDeviceInfo& device : g_capture.devices)
         AddText(dialog, IDC_OPEN_DEVICE_LIST, LB_ADDSTRING, device.friendlyName);
     r.listedDevice = IsDeviceIndex(r.device) ? r.device : 0;
     SendItem(dialog, IDC_OPEN_DEVICE_LIST, LB_SETCURSEL, static_cast<WPARAM>(r.listedDevice));
@@ -98,8 +99,8 @@ void OnInit(HWND dialog, OpenDeviceRequest& r) {
     PlaceDialogOver(dialog, GetWindow(dialog, GW_OWNER));
     if (r.width == 0 || r.height == 0) {
         const bool open = IsCaptureGraphOpen();
-        r.width = open ? g_captureFormat.width : g_settings.frameWidth;
-        r.height = open ? g_captureFormat.height : g_settings.frameHeight;
+        r.width = open ? g_capture.currentFormat.width : g_settings.frameWidth;
+        r.height = open ? g_capture.currentFormat.height : g_settings.frameHeight;
     }
     FillDevices(dialog, r);
 }
@@ -112,7 +113,7 @@ void OnOk(HWND dialog) {
     // The device list may have changed under the dialog (a camera pulled out): check again.
     if (!IsDeviceIndex(device) || formatItem < 0 || resolutionItem < 0)
         return;
-    const CaptureDeviceInfo& chosen = g_devices[static_cast<size_t>(device)];
+    const CaptureDeviceInfo& chosen = g_capture.devices[static_cast<size_t>(device)];
     if (!chosen.filter)
         return;
     const std::optional<VideoFormat> format =
@@ -120,10 +121,10 @@ void OnOk(HWND dialog) {
     if (!format)
         return;
     OpenDeviceAtFormat(device, *format);
-    g_settings.useMjpg = g_requestedFormat.subtype == kFourccMjpg ? 1 : 0;
-    g_settings.frameWidth = g_requestedFormat.width;
-    g_settings.frameHeight = g_requestedFormat.height;
-    g_settings.interpolated = g_requestedFormat.interpolated;
+    g_settings.useMjpg = g_capture.requestedFormat.subtype == kFourccMjpg ? 1 : 0;
+    g_settings.frameWidth = g_capture.requestedFormat.width;
+    g_settings.frameHeight = g_capture.requestedFormat.height;
+    g_settings.interpolated = g_capture.requestedFormat.interpolated;
     SaveSettings();
 }
 
@@ -189,7 +190,7 @@ INT_PTR RunOpenDeviceDialog(HWND owner, const OpenDeviceRequest& request) {
 bool OpenDeviceAtFormat(int index, const VideoFormat& request) {
     if (!IsDeviceIndex(index))
         return false;
-    const CaptureDeviceInfo& device = g_devices[static_cast<size_t>(index)];
+    const CaptureDeviceInfo& device = g_capture.devices[static_cast<size_t>(index)];
     if (!device.moniker || !device.filter)
         return false;
     // Our own references: closing the camera must not be what keeps the device alive.
@@ -198,9 +199,9 @@ bool OpenDeviceAtFormat(int index, const VideoFormat& request) {
 
     ReleaseViewResources();
     CloseCaptureGraph();
-    g_requestedFormat = request;
-    g_captureGraph.deviceMoniker = moniker;
-    g_captureGraph.captureFilter = filter;
+    g_capture.requestedFormat = request;
+    g_capture.graph.deviceMoniker = moniker;
+    g_capture.graph.captureFilter = filter;
     if (!OpenCaptureGraph()) {
         // The camera would not run: back to the no-camera screen rather than an empty picture.
         ReleaseCaptureGraph();

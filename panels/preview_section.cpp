@@ -19,8 +19,8 @@
 
 namespace {
 
-PreviewSectionData* DataOf(HWND hwnd) {
-    return WindowRecord<PreviewSectionData>(hwnd);
+PreviewSectionState* DataOf(HWND hwnd) {
+    return WindowRecord<PreviewSectionState>(hwnd);
 }
 
 int ViewZoom() {
@@ -51,7 +51,7 @@ void WriteSwitches(const PreviewSwitches& s) {
 
 void CreateControls(HWND hwnd) {
     const HFONT font = SectionControlFont();
-    if (HWND header = SectionHeader_Create(hwnd, GetText("preview").c_str(), 0, 0))
+    if (HWND header = CreateSectionHeader(hwnd, GetText("preview").c_str(), 0, 0))
         SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(SectionHeaderFont()), FALSE);
     CreateSectionControl(hwnd, L"STATIC", GetText("ratio").c_str(), SS_LEFT, kZoomReadoutId, font);
     HWND slider = CreateSectionControl(hwnd, TRACKBAR_CLASSW, nullptr, 0, kZoomSliderId, font);
@@ -118,7 +118,7 @@ void Layout(HWND hwnd, int width) {
 }
 
 void RefreshTexts(HWND hwnd) {
-    SectionHeader_SetTitle(GetDlgItem(hwnd, kPreviewHeaderId), GetText("preview").c_str());
+    SetSectionHeaderTitle(GetDlgItem(hwnd, kPreviewHeaderId), GetText("preview").c_str());
     for (const FilterBox& box : kFilterBoxes)
         SetDlgItemTextW(hwnd, box.id, GetText(box.key).c_str());
     if (const int width = ClientWidth(hwnd))
@@ -165,7 +165,7 @@ void OnBoxClicked(HWND hwnd, int id) {
 LRESULT CALLBACK PreviewSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE: {
-            auto* data = new (std::nothrow) PreviewSectionData;
+            auto* data = new (std::nothrow) PreviewSectionState;
             if (!data)
                 return -1;
             data->window = hwnd;

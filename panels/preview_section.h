@@ -5,7 +5,7 @@
 #include <windows.h>
 
 // The section's record, in its first extra window word.
-struct PreviewSectionData {
+struct PreviewSectionState {
     HWND window = nullptr;
 };
 

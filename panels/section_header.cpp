@@ -19,11 +19,11 @@ HFONT MakePanelFont(int points) {
                        CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH, L"Segoe UI");
 }
 
-PanelHeaderData* DataOf(HWND hwnd) {
-    return WindowRecord<PanelHeaderData>(hwnd);
+PanelHeaderState* DataOf(HWND hwnd) {
+    return WindowRecord<PanelHeaderState>(hwnd);
 }
 
-void Paint(HWND hwnd, const PanelHeaderData& data) {
+void Paint(HWND hwnd, const PanelHeaderState& data) {
     const PaintDc paint(hwnd);
     HDC dc = paint.get();
     RECT client = {};
@@ -65,13 +65,13 @@ bool InsideClient(HWND hwnd, LPARAM lParam) {
     return x >= client.left && x < client.right && y >= client.top && y < client.bottom;
 }
 
-void Toggle(HWND hwnd, PanelHeaderData& data) {
+void Toggle(HWND hwnd, PanelHeaderState& data) {
     data.expanded = !data.expanded;
     InvalidateRect(hwnd, nullptr, FALSE);
     PostMessageW(GetParent(hwnd), UM_SECTION_EXPAND, static_cast<WPARAM>(data.expanded), 0);
 }
 
-void OnMouseMove(HWND hwnd, PanelHeaderData& data, LPARAM lParam) {
+void OnMouseMove(HWND hwnd, PanelHeaderState& data, LPARAM lParam) {
     if (!data.hover) {
         SetCapture(hwnd);
         data.hover = 1;
@@ -95,13 +95,13 @@ HFONT SectionControlFont() {
     return font;
 }
 
-HWND SectionHeader_Create(HWND section, const wchar_t* title, int width, int height) {
+HWND CreateSectionHeader(HWND section, const wchar_t* title, int width, int height) {
     return CreateWindowExW(0, kCtrlPanelHeaderWndClass, title, WS_CHILD | WS_VISIBLE, 0, 0, width, height,
                            section, reinterpret_cast<HMENU>(INT_PTR{kIdSectionHeader}),
                            reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(section, GWLP_HINSTANCE)), nullptr);
 }
 
-void SectionHeader_SetTitle(HWND header, const wchar_t* title) {
+void SetSectionHeaderTitle(HWND header, const wchar_t* title) {
     if (!header)
         return;
     SetWindowTextW(header, title);
@@ -109,10 +109,10 @@ void SectionHeader_SetTitle(HWND header, const wchar_t* title) {
 }
 
 LRESULT CALLBACK SectionHeaderWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    PanelHeaderData* data = DataOf(hwnd);
+    PanelHeaderState* data = DataOf(hwnd);
     switch (msg) {
         case WM_CREATE: {
-            data = new (std::nothrow) PanelHeaderData();
+            data = new (std::nothrow) PanelHeaderState();
             if (!data)
                 return -1;
             data->window = hwnd;

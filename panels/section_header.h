@@ -7,7 +7,7 @@
 
 #include <windows.h>
 
-struct PanelHeaderData {
+struct PanelHeaderState {
     HWND window = nullptr;
     int hover = 0;        // from the first mouse move over the bar until the pointer leaves it
     int expanded = 0;     // starts collapsed
@@ -21,10 +21,10 @@ inline constexpr COLORREF kHeaderHoverTextColor = RGB(0, 0, 192);
 LRESULT CALLBACK SectionHeaderWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Creates a section's header bar (child 100, visible) with its title, at the top of the section.
-HWND SectionHeader_Create(HWND section, const wchar_t* title, int width, int height);
+HWND CreateSectionHeader(HWND section, const wchar_t* title, int width, int height);
 
 // Sets the bar's title and repaints it at once (the sections do this after a language change).
-void SectionHeader_SetTitle(HWND header, const wchar_t* title);
+void SetSectionHeaderTitle(HWND header, const wchar_t* title);
 
 // The sections' shared fonts, made on first use and kept for the process: the header font
 // ("Segoe UI" 12 points, weight 300) and the font of the sections' controls (10 points).

@@ -15,10 +15,9 @@ namespace {
 
 constexpr int kEditLimit = 256; // characters the field takes; the note keeps 255 of them
 
-void SendViewText(const char* command) {
+void SendViewText(NoteCommand command) {
     if (g_hCameraView)
-        SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(VIEW_CMD_TEXT, 0),
-                     reinterpret_cast<LPARAM>(command));
+        SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(VIEW_CMD_TEXT, 0), command);
 }
 
 void OnInit(HWND dialog) {
@@ -27,7 +26,7 @@ void OnInit(HWND dialog) {
     SetDlgItemTextW(dialog, IDCANCEL, GetText("cancel").c_str());
     SendDlgItemMessageW(dialog, IDC_TEXT_INPUT_EDIT, EM_LIMITTEXT, kEditLimit, 0);
     PlaceDialogOver(dialog, GetParent(dialog));
-    SendViewText("Init");
+    SendViewText(kNoteStart);
 }
 
 // The note on the picture follows the typing.
@@ -41,7 +40,7 @@ void OnTextChanged(HWND dialog) {
     InvalidateRect(view->window, nullptr, FALSE);
 }
 
-void Finish(HWND dialog, const char* command) {
+void Finish(HWND dialog, NoteCommand command) {
     SendViewText(command);
     if (HWND owner = GetWindow(dialog, GW_OWNER))
         PostMessageW(owner, WM_COMMAND, MAKEWPARAM(CMD_TEXT_INPUT_DONE, 0), 0);
@@ -62,10 +61,10 @@ INT_PTR CALLBACK TextInputDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM) 
                         OnTextChanged(dialog);
                     return TRUE;
                 case IDOK:
-                    Finish(dialog, "OK");
+                    Finish(dialog, kNoteAdd);
                     return TRUE;
                 case IDCANCEL:
-                    Finish(dialog, "Cancel");
+                    Finish(dialog, kNoteCancel);
                     return TRUE;
                 default:
                     return FALSE;

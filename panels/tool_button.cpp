@@ -34,11 +34,11 @@ HDC s_stripDC = nullptr; // the 100 % strip, always there once initialised
 HDC s_washDC = nullptr;
 int s_washSize = 0;
 
-ToolButtonData* DataOf(HWND hwnd) {
-    return WindowRecord<ToolButtonData>(hwnd);
+ToolButtonState* DataOf(HWND hwnd) {
+    return WindowRecord<ToolButtonState>(hwnd);
 }
 
-void ReleaseBackBuffer(ToolButtonData& data) {
+void ReleaseBackBuffer(ToolButtonState& data) {
     if (data.backDC) {
         if (data.displacedBitmap)
             SelectObject(data.backDC, data.displacedBitmap);
@@ -51,7 +51,7 @@ void ReleaseBackBuffer(ToolButtonData& data) {
     data.displacedBitmap = nullptr;
 }
 
-void BuildBackBuffer(HWND hwnd, ToolButtonData& data) {
+void BuildBackBuffer(HWND hwnd, ToolButtonState& data) {
     ReleaseBackBuffer(data);
     {
         const WindowDc window(hwnd);
@@ -65,7 +65,7 @@ void BuildBackBuffer(HWND hwnd, ToolButtonData& data) {
     data.displacedBitmap = SelectObject(data.backDC, data.backBitmap);
 }
 
-void PaintFace(const ToolButtonData& data) {
+void PaintFace(const ToolButtonState& data) {
     if (!data.backDC)
         return;
     const RECT face = {0, 0, data.width, data.height};
@@ -95,7 +95,7 @@ void PaintFace(const ToolButtonData& data) {
 }
 
 // After a mouse-driven change the face goes straight to the screen, without waiting for WM_PAINT.
-void ShowFaceNow(HWND hwnd, const ToolButtonData& data) {
+void ShowFaceNow(HWND hwnd, const ToolButtonState& data) {
     PaintFace(data);
     if (!data.backDC)
         return;
@@ -103,12 +103,12 @@ void ShowFaceNow(HWND hwnd, const ToolButtonData& data) {
     BitBlt(window.get(), 0, 0, data.width, data.height, data.backDC, 0, 0, SRCCOPY);
 }
 
-void RepaintLater(HWND hwnd, const ToolButtonData& data) {
+void RepaintLater(HWND hwnd, const ToolButtonState& data) {
     PaintFace(data);
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
-TOOLINFOW ToolInfoFor(HWND button, ToolButtonData& data) {
+TOOLINFOW ToolInfoFor(HWND button, ToolButtonState& data) {
     // TOOLINFOW's full size for this build: the 32-bit size (48) would cut the record short on x64.
     TOOLINFOW info = {};
     info.cbSize = sizeof(info);
@@ -119,7 +119,7 @@ TOOLINFOW ToolInfoFor(HWND button, ToolButtonData& data) {
     return info;
 }
 
-void ApplyMouseEffect(HWND hwnd, ToolButtonData& data, ToolButtonMouse state,
+void ApplyMouseEffect(HWND hwnd, ToolButtonState& data, ToolButtonMouse state,
                       const ToolButtonMouseEffect& effect) {
     data.hover = state.hover ? 1 : 0;
     data.pressed = state.pressed ? 1 : 0;
@@ -134,7 +134,7 @@ void ApplyMouseEffect(HWND hwnd, ToolButtonData& data, ToolButtonMouse state,
     }
 }
 
-void OnMouse(HWND hwnd, ToolButtonData& data, UINT msg, LPARAM lParam) {
+void OnMouse(HWND hwnd, ToolButtonState& data, UINT msg, LPARAM lParam) {
     ToolButtonMouse state = {data.hover != 0, data.pressed != 0};
     const bool inside = IsOverToolButton(LOWORD(lParam), HIWORD(lParam), data.width, data.height);
     const bool hasCapture = GetCapture() == hwnd;
@@ -153,7 +153,7 @@ void OnMouse(HWND hwnd, ToolButtonData& data, UINT msg, LPARAM lParam) {
     ApplyMouseEffect(hwnd, data, state, effect);
 }
 
-void OnCommand(HWND hwnd, ToolButtonData& data, WPARAM wParam, LPARAM lParam) {
+void OnCommand(HWND hwnd, ToolButtonState& data, WPARAM wParam, LPARAM lParam) {
     switch (HIWORD(wParam)) {
         case kToolButtonCheckCommand:
             data.checked = lParam != 0 ? 1 : 0;
@@ -175,25 +175,25 @@ void OnCommand(HWND hwnd, ToolButtonData& data, WPARAM wParam, LPARAM lParam) {
 
 } // namespace
 
-void ToolButtonWnd_SetFaceColor(COLORREF color) {
+void SetToolButtonFaceColor(COLORREF color) {
     s_faceColor = color;
 }
 
-COLORREF ToolButtonWnd_FaceColor() {
+COLORREF ToolButtonFaceColor() {
     return s_faceColor;
 }
 
-int ToolButtonWnd_StripMarker() {
+int ToolButtonStripMarker() {
     return s_stripMarker;
 }
 
-int ToolButtonWnd_Init(HINSTANCE instance) {
+int LoadToolButtonImages(HINSTANCE instance) {
     if (s_stripDC)
         return 0;
     HBITMAP strip = static_cast<HBITMAP>(
         LoadImageW(instance, MAKEINTRESOURCEW(kToolImageStripId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
     if (!strip) {
-        OutputDebugStringW(L"ToolButtonWnd_Init failed.\r\n");
+        OutputDebugStringW(L"LoadToolButtonImages failed.\r\n");
         return 0;
     }
     s_stripMarker = kToolImageStripId;
@@ -227,7 +227,7 @@ int ToolButtonWnd_Init(HINSTANCE instance) {
         if (washDC)
             DeleteDC(washDC);
         s_washSize = 0;
-        OutputDebugStringW(L"ToolButtonWnd_Init failed..\r\n");
+        OutputDebugStringW(L"LoadToolButtonImages failed..\r\n");
         return 0;
     }
     SelectObject(washDC, wash);
@@ -235,22 +235,22 @@ int ToolButtonWnd_Init(HINSTANCE instance) {
     SetDCBrushColor(washDC, kWashColor);
     FillRect(washDC, &all, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     s_washDC = washDC;
-    OutputDebugStringW(L"ToolButtonWnd_Init OK\r\n");
+    OutputDebugStringW(L"LoadToolButtonImages OK\r\n");
     return 1;
 }
 
-HWND ToolButtonWnd_Create(HWND parent, int id, int x, int imageX, const wchar_t* tipText) {
+HWND CreateToolButton(HWND parent, int id, int x, int imageX, const wchar_t* tipText) {
     ToolButtonPlace place;
     place.x = x;
     place.size = kToolButtonSize;
     place.stripId = kToolImageStripId;
     place.imageX = imageX;
     place.imageSize = kToolImageSize;
-    return ToolButtonWnd_Create(parent, id, place, tipText);
+    return CreateToolButton(parent, id, place, tipText);
 }
 
-HWND ToolButtonWnd_Create(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText) {
-    auto* data = static_cast<ToolButtonData*>(std::calloc(1, sizeof(ToolButtonData)));
+HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText) {
+    auto* data = static_cast<ToolButtonState*>(std::calloc(1, sizeof(ToolButtonState)));
     if (!data)
         return nullptr;
     data->x = place.x;
@@ -267,7 +267,7 @@ HWND ToolButtonWnd_Create(HWND parent, int id, const ToolButtonPlace& place, con
                                   place.x, 0, place.size, place.size, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(), data);
     if (!button) {
-        OutputDebugStringW(L"ToolButtonWnd_Create.xxx.\r\n");
+        OutputDebugStringW(L"CreateToolButton.xxx.\r\n");
         std::free(data);
         return nullptr;
     }
@@ -278,8 +278,8 @@ HWND ToolButtonWnd_Create(HWND parent, int id, const ToolButtonPlace& place, con
     return button;
 }
 
-void ToolButtonWnd_Place(HWND button, const ToolButtonPlace& place) {
-    ToolButtonData* data = button ? DataOf(button) : nullptr;
+void MoveToolButton(HWND button, const ToolButtonPlace& place) {
+    ToolButtonState* data = button ? DataOf(button) : nullptr;
     if (!data)
         return;
     data->x = place.x;
@@ -293,7 +293,7 @@ void ToolButtonWnd_Place(HWND button, const ToolButtonPlace& place) {
 
 LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_CREATE) {
-        auto* data = static_cast<ToolButtonData*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* data = static_cast<ToolButtonState*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(data));
         if (data) {
             BuildBackBuffer(hwnd, *data);
@@ -301,7 +301,7 @@ LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         }
         return 0;
     }
-    ToolButtonData* data = DataOf(hwnd);
+    ToolButtonState* data = DataOf(hwnd);
     if (!data)
         return msg == WM_GETDLGCODE ? DLGC_STATIC : DefWindowProcW(hwnd, msg, wParam, lParam);
 

@@ -16,7 +16,7 @@ inline constexpr int kToolButtonCheckCommand = kToolButtonCheckCode;
 inline constexpr int kToolButtonTipCommand = 6;
 
 // One button's record, in its first extra window word from WM_CREATE to WM_DESTROY.
-struct ToolButtonData {
+struct ToolButtonState {
     int x, y;          // position in the parent as created
     int width, height; // face size, follows WM_SIZE
     int imageX, imageY;
@@ -34,23 +34,23 @@ struct ToolButtonData {
 extern HWND g_hTooltip;
 
 // Colour of every face; set once at start-up before the first button is made.
-void ToolButtonWnd_SetFaceColor(COLORREF color);
-COLORREF ToolButtonWnd_FaceColor();
+void SetToolButtonFaceColor(COLORREF color);
+COLORREF ToolButtonFaceColor();
 
 // Loads the image strips (bitmap 137 for 100 %, 138 and 139 for larger scales) and makes the green wash, both
 // kept for the life of the process. Returns 1 on success, 0 on failure or when the strip is already loaded.
-int ToolButtonWnd_Init(HINSTANCE instance);
+int LoadToolButtonImages(HINSTANCE instance);
 
-// The strip's resource number once ToolButtonWnd_Init has loaded it, 0 before.
-int ToolButtonWnd_StripMarker();
+// The strip's resource number once LoadToolButtonImages has loaded it, 0 before.
+int ToolButtonStripMarker();
 
 // Makes a button at (x, 0) in `parent` showing the strip image at imageX, and registers it with
 // the shared tooltip when the tip text is not empty. Returns null when the window cannot be made.
-HWND ToolButtonWnd_Create(HWND parent, int id, int x, int imageX, const wchar_t* tipText);
+HWND CreateToolButton(HWND parent, int id, int x, int imageX, const wchar_t* tipText);
 // The same at a place and strip image chosen for the window's DPI (PlaceToolButton).
-HWND ToolButtonWnd_Create(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText);
+HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText);
 
 // Moves a button to a new place and image after the window's DPI changed.
-void ToolButtonWnd_Place(HWND button, const ToolButtonPlace& place);
+void MoveToolButton(HWND button, const ToolButtonPlace& place);
 
 LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -28,7 +28,7 @@ struct ToolButtonSpec {
 // first two buttons and before the two delete buttons.
 inline constexpr std::array<ToolButtonSpec, kToolButtonCount> kToolButtons = {{
     {3017, 4, 0 * kToolImageSize, "tip calibration"},
-    {3090, 58, 1 * kToolImageSize, "tip crossline"},
+    {3090, 58, 1 * kToolImageSize, "tip crosshair"},
     {3021, 112, 2 * kToolImageSize, "tip line"},
     {3022, 164, 3 * kToolImageSize, "tip line2"},
     {3024, 216, 4 * kToolImageSize, "tip rectangle"},

@@ -12,14 +12,14 @@ void CreateButtons(HWND toolbar) {
     const int dpi = WindowDpi(toolbar);
     for (int i = 0; i < kToolButtonCount; ++i) {
         const ToolButtonSpec& entry = kToolButtons[static_cast<size_t>(i)];
-        ToolButtonWnd_Create(toolbar, entry.id, PlaceToolButton(i, dpi), GetText(entry.tipKey).c_str());
+        CreateToolButton(toolbar, entry.id, PlaceToolButton(i, dpi), GetText(entry.tipKey).c_str());
     }
 }
 
 void PlaceButtons(HWND toolbar) {
     const int dpi = WindowDpi(toolbar);
     for (int i = 0; i < kToolButtonCount; ++i)
-        ToolButtonWnd_Place(GetDlgItem(toolbar, kToolButtons[static_cast<size_t>(i)].id),
+        MoveToolButton(GetDlgItem(toolbar, kToolButtons[static_cast<size_t>(i)].id),
                             PlaceToolButton(i, dpi));
 }
 

@@ -1,5 +1,6 @@
 #include "view/camera_view.h"
 
+#include "capture/capture_session.h"
 #include "view/view_commands.h"
 #include "base/string_table.h"
 #include "base/window_dpi.h"
@@ -220,7 +221,7 @@ void PaintNoDevice(CameraViewState* v, HDC dc, SIZE client) {
                SRCCOPY);
         SelectObject(memory, old);
         DeleteDC(memory);
-    } else if (g_devices.empty()) {
+    } else if (g_capture.devices.empty()) {
         HGDIOBJ oldFont = SelectObject(dc, v->noDeviceFont);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, kNoDeviceTextColor);
@@ -362,9 +363,9 @@ void NotifyDevicesChanged(CameraViewState* v) {
 
 void AutoOpenDevice(CameraViewState* v) {
     NotifyDevicesChanged(v);
-    if (IsCaptureGraphOpen() || g_devices.empty())
+    if (IsCaptureGraphOpen() || g_capture.devices.empty())
         return;
-    CaptureDeviceInfo& device = g_devices.back();
+    CaptureDeviceInfo& device = g_capture.devices.back();
     if (!device.filter) {
         const HRESULT hr = BindDeviceFilter(device);
         if (SUCCEEDED(hr) && device.filter) {
@@ -382,17 +383,17 @@ void AutoOpenDevice(CameraViewState* v) {
 
     ReleaseViewResources();
     CloseCaptureGraph();
-    g_captureGraph.deviceMoniker = device.moniker;
-    g_captureGraph.captureFilter = device.filter;
+    g_capture.graph.deviceMoniker = device.moniker;
+    g_capture.graph.captureFilter = device.filter;
     EnsureCaptureFormats();
     const FormatMap& formats =
-        g_captureGraph.mjpgFormats.empty() ? g_captureGraph.yuy2Formats : g_captureGraph.mjpgFormats;
-    const auto found = FindFormatBySize(formats, g_requestedFormat.width, g_requestedFormat.height);
+        g_capture.graph.mjpgFormats.empty() ? g_capture.graph.yuy2Formats : g_capture.graph.mjpgFormats;
+    const auto found = FindFormatBySize(formats, g_capture.requestedFormat.width, g_capture.requestedFormat.height);
     if (found && found->width != 0 && found->height > 0) {
-        g_requestedFormat = *found;
+        g_capture.requestedFormat = *found;
     } else {
-        g_requestedFormat.width = 0;
-        g_requestedFormat.height = 0;
+        g_capture.requestedFormat.width = 0;
+        g_capture.requestedFormat.height = 0;
     }
 
     if (OpenCaptureGraph()) {
@@ -410,9 +411,9 @@ void HandleDeviceRemoval(CameraViewState* v) {
     NotifyDevicesChanged(v);
     if (!IsCaptureGraphOpen())
         return;
-    for (const CaptureDeviceInfo& device : g_devices) {
-        if (device.moniker && g_captureGraph.deviceMoniker &&
-            device.moniker->IsEqual(g_captureGraph.deviceMoniker.Get()) == S_OK)
+    for (const CaptureDeviceInfo& device : g_capture.devices) {
+        if (device.moniker && g_capture.graph.deviceMoniker &&
+            device.moniker->IsEqual(g_capture.graph.deviceMoniker.Get()) == S_OK)
             return; // the open camera is still there
     }
     CloseCaptureGraph();
@@ -503,7 +504,7 @@ void OnViewCommand(CameraViewState* v, int command, LPARAM lParam) {
             break;
         }
         case VIEW_CMD_TEXT:
-            MeasureTextCommand(v, reinterpret_cast<const char*>(lParam));
+            MeasureTextCommand(v, static_cast<NoteCommand>(lParam));
             break;
         default:
             break;
@@ -626,10 +627,10 @@ void InitViewFromFormat() {
     CameraViewState* v = CameraView();
     if (!v)
         return;
-    v->frameWidth = g_captureFormat.width;
-    v->frameHeight = std::abs(g_captureFormat.height);
-    v->contentWidth = g_requestedFormat.width;
-    v->contentHeight = g_requestedFormat.height;
+    v->frameWidth = g_capture.currentFormat.width;
+    v->frameHeight = std::abs(g_capture.currentFormat.height);
+    v->contentWidth = g_capture.requestedFormat.width;
+    v->contentHeight = g_capture.requestedFormat.height;
     if (v->contentWidth <= 0 || v->contentHeight <= 0) { // nothing better known: the frame itself
         v->contentWidth = v->frameWidth;
         v->contentHeight = v->frameHeight;
@@ -637,7 +638,7 @@ void InitViewFromFormat() {
     v->frameHeader = {};
     v->frameHeader.biSize = sizeof(BITMAPINFOHEADER);
     v->frameHeader.biWidth = v->frameWidth;
-    v->frameHeader.biHeight = g_captureFormat.height;
+    v->frameHeader.biHeight = g_capture.currentFormat.height;
     v->frameHeader.biPlanes = 1;
     v->frameHeader.biBitCount = 24;
     v->frameHeader.biCompression = BI_RGB;

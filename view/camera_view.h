@@ -37,7 +37,7 @@ struct CameraViewState {
     int displayWidth = 0; // content at the zoom; 0 while no camera is open
     int displayHeight = 0;
     int zoomPercent = 100;
-    int fitToWindow = 0;
+    bool fitToWindow = false;
     BITMAPINFOHEADER frameHeader = {};
 
     // Back buffer: the composed picture, kept between frames; rebuilt when its size or the style changes.
@@ -50,8 +50,8 @@ struct CameraViewState {
 
     int scrollX = 0;
     int scrollY = 0;
-    int hScrollShown = 0;
-    int vScrollShown = 0;
+    bool hScrollShown = false;
+    bool vScrollShown = false;
 
     float scale = -1.0f; // pixels per unit; -1 = not calibrated
     int unitIndex = 0;
@@ -59,7 +59,7 @@ struct CameraViewState {
     RulerStep ruler;
     int digitalZoomStep = 0;
     int calibLineLength = 0; // non-zero while calibrating (calibration_line.h)
-    int crosshair = 0;
+    bool crosshair = false;
     ViewStyle style = {};
 
     std::wstring noDeviceText;

@@ -86,10 +86,9 @@ void MeasureSelectTool(CameraViewState* v, int tool) {
     InvalidateRect(v->window, nullptr, FALSE);
 }
 
-void MeasureTextCommand(CameraViewState* v, const char* command) {
+void MeasureTextCommand(CameraViewState* v, NoteCommand command) {
     ViewHost host(v);
-    EditorTextCommand(v->measure, EditorViewOf(v), host,
-                      command ? std::string_view(command) : std::string_view());
+    EditorTextCommand(v->measure, EditorViewOf(v), host, command);
     InvalidateRect(v->window, nullptr, FALSE);
 }
 
@@ -103,7 +102,7 @@ void DrawMeasureOverlay(CameraViewState* v) {
     in.scale = v->scale;
     in.unit = v->unitText;
     in.ruler = v->ruler;
-    in.crossline = v->crosshair != 0;
+    in.crosshair = v->crosshair;
     in.lineWidth = v->style.lineWidth;
     in.calibLineLength = v->calibLineLength;
     in.prompt = v->inputHintText;

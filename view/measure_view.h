@@ -12,9 +12,9 @@ void MeasureMouseMove(CameraViewState* v, WPARAM keys, int x, int y);
 void MeasureMouseUp(CameraViewState* v);
 void MeasureDeleteSelected(CameraViewState* v); // Delete or Backspace
 
-// View commands 8002 (tool) and 8005 (text note: "Init", "OK", anything else cancels).
+// View commands 8002 (tool) and 8005 (text note: NoteCommand).
 void MeasureSelectTool(CameraViewState* v, int tool);
-void MeasureTextCommand(CameraViewState* v, const char* command);
+void MeasureTextCommand(CameraViewState* v, NoteCommand command);
 
 // The overlay onto the back buffer, at 100 % without digital zoom only.
 void DrawMeasureOverlay(CameraViewState* v);

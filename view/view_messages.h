@@ -20,7 +20,7 @@ inline constexpr int VIEW_CMD_STYLE = 8001; // lParam: const ViewStyle* (measure
 inline constexpr int VIEW_CMD_TOOL = 8002;  // lParam: MeasureTool
 inline constexpr int VIEW_CMD_ZOOM = 8003;  // lParam: percent, or outside 50..200 for fit-to-window
 inline constexpr int VIEW_CMD_SCALE = 8004; // lParam: const ViewScale*
-inline constexpr int VIEW_CMD_TEXT = 8005;  // text note
+inline constexpr int VIEW_CMD_TEXT = 8005;  // lParam: NoteCommand (measure/shape_editor.h)
 
 // The payload of VIEW_CMD_SCALE.
 struct ViewScale {

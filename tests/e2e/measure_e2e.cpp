@@ -182,7 +182,7 @@ constexpr Place kEveryKindPlaces[] = {
     {"pencil", 110, 310},
 };
 
-// Every kind of shape, the crossline and the angle's label where they were drawn, and nothing
+// Every kind of shape, the crosshair and the angle's label where they were drawn, and nothing
 // of them away from the shapes.
 void ExpectEveryKind(const ContentPicture& pic, const char* where) {
     for (const Place& p : kEveryKindPlaces)
@@ -190,7 +190,7 @@ void ExpectEveryKind(const ContentPicture& pic, const char* where) {
     for (POINT p : {POINT{150, 100}, POINT{560, 180}, POINT{200, 420}})
         EXPECT_FALSE(pic.LineNear(p.x, p.y, 1)) << where << ": " << p.x << "," << p.y;
     for (POINT p : {POINT{320, 420}, POINT{600, 240}, POINT{316, 260}, POINT{330, 236}})
-        EXPECT_TRUE(pic.Near(p.x, p.y, IsGridColour, 1)) << where << ": crossline at " << p.x << "," << p.y;
+        EXPECT_TRUE(pic.Near(p.x, p.y, IsGridColour, 1)) << where << ": crosshair at " << p.x << "," << p.y;
     // The angle's label, drawn without calibration, right below the vertex.
     EXPECT_GT(pic.PixelsIn(422, 202, 480, 220, IsTextColour), 10) << where;
 }
@@ -399,7 +399,7 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
     for (POINT p : {POINT{60, 320}, POINT{80, 300}, POINT{100, 320}, POINT{120, 300}})
         DragTo(p.x, p.y);
     Release(120, 300);
-    ClickButton(3090); // the crossline
+    ClickButton(3090); // the crosshair
     ASSERT_TRUE(WaitFor([&] { return Query(view_, kQueryCrosshair) == 1; }, 3000));
 
     ASSERT_EQ(Query(view_, kQueryShapeCount), 8);
@@ -470,7 +470,7 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
         SaveScreenshot(L"measure-deleted.bmp");
         for (POINT p : {POINT{420, 30}, POINT{550, 70}, POINT{100, 150}, POINT{180, 180}, POINT{460, 200}})
             EXPECT_FALSE(pic.LineNear(p.x, p.y, 1)) << p.x << "," << p.y;
-        EXPECT_TRUE(pic.Near(320, 420, IsGridColour)); // the crossline stays
+        EXPECT_TRUE(pic.Near(320, 420, IsGridColour)); // the crosshair stays
     }
 }
 
@@ -530,7 +530,7 @@ TEST_F(Measure, TextNoteIsTypedDraggedAndConfirmed) {
 }
 
 // Not a pass/fail test of speed: it reports the composition time while a shape is dragged over a
-// 1920x1080 picture with 100 shapes of every kind and the crossline on.
+// 1920x1080 picture with 100 shapes of every kind and the crosshair on.
 TEST_F(Measure, CompositionWhileDraggingFigures) {
     Start(1920, 1080);
     ClickButton(3090);

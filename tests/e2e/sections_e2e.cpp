@@ -382,7 +382,7 @@ TEST_F(Sections, PreviewZoomsSelectsDragAndChangesThePicture) {
     ClickButton(Preview(103));
     EXPECT_TRUE(WaitFor([&] { return !Ticked(Preview(103)); }, 3000));
     EXPECT_EQ(Query(view_, kQueryZoom), 100);
-    // Whatever resets the zoom resets the read-out, the slider and the box with it: the cross-hair
+    // Whatever resets the zoom resets the read-out, the slider and the box with it: the crosshair
     // (on, then off again) and choosing a tool.
     HWND toolbar = GetDlgItem(main_, kToolbar);
     for (const int button : {IDC_TOOL_CROSSHAIR, IDC_TOOL_CROSSHAIR, IDC_TOOL_LINE}) {

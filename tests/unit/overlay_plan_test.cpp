@@ -72,7 +72,7 @@ bool HasLine(const std::vector<OverlayItem>& items, OverlayPen pen, ShapePoint a
 
 TEST_F(OverlayTest, CalibrationModeDrawsOnlyTheLineWithItsLabel) {
     state.shapes.push_back(Shape(TOOL_LINE, {10, 10}, {100, 100}));
-    in.crossline = true;
+    in.crosshair = true;
     int length = kCalibLineNew;
     LayoutCalibrationLineOf(state, length, 640);
     in.calibLineLength = length;
@@ -93,8 +93,8 @@ TEST_F(OverlayTest, CalibrationModeDrawsOnlyTheLineWithItsLabel) {
     EXPECT_TRUE(HasLine(hovered, OverlayPen::CalibThin, {462, 266}, {462, 274}));
 }
 
-TEST_F(OverlayTest, CrosslineFirstThenShapesOldestFirstThenTheShapeInProgress) {
-    in.crossline = true;
+TEST_F(OverlayTest, CrosshairFirstThenShapesOldestFirstThenTheShapeInProgress) {
+    in.crosshair = true;
     in.scale = 400.0f;
     in.ruler = ComputeRulerStep(400.0f);
     state.shapes.push_back(Shape(TOOL_LINE, {10, 10}, {100, 10}));
@@ -123,7 +123,7 @@ TEST_F(OverlayTest, CrosslineFirstThenShapesOldestFirstThenTheShapeInProgress) {
 }
 
 TEST_F(OverlayTest, RulerOffAboveTwoMillionPixelsAUnit) {
-    in.crossline = true;
+    in.crosshair = true;
     in.scale = 2.5e6f;
     in.ruler = ComputeRulerStep(in.scale);
     const auto items = Build();
@@ -131,8 +131,8 @@ TEST_F(OverlayTest, RulerOffAboveTwoMillionPixelsAUnit) {
     EXPECT_TRUE(Texts(items).empty());
 }
 
-TEST_F(OverlayTest, UncalibratedCrosslineHasTenPixelTicksAndNoStepLabel) {
-    in.crossline = true;
+TEST_F(OverlayTest, UncalibratedCrosshairHasTenPixelTicksAndNoStepLabel) {
+    in.crosshair = true;
     in.scale = -1.0f;
     const auto items = Build();
     EXPECT_EQ(items.size(), 2u + 46u + 62u);
@@ -269,7 +269,7 @@ TEST_F(OverlayTest, ShapeInProgressFollowsTheTool) {
     EXPECT_TRUE(Build().empty()); // panning draws nothing
     state.buttonDown = false;
     state.currentTool = TOOL_ANGLE;
-    state.pendingPhase = TOOL_ANGLE;
+    state.pendingPhase = kPhaseAngle;
     state.pendingShape.p3 = {10, 90};
     EXPECT_EQ(Count(Build(), OverlayStep::Line), 2);
     // The note shows between its Init and its OK or Cancel only.
@@ -290,7 +290,7 @@ TEST_F(OverlayTest, MeasuredLengthsDoNotFollowTheDisplayScale) {
             return {static_cast<int>(text.size()) * 14, 32};
         }
     } doubleFont;
-    in.crossline = true;
+    in.crosshair = true;
     in.scale = 400.0f;
     in.ruler = ComputeRulerStep(400.0f);
     state.shapes.push_back(Shape(TOOL_LINE, {10, 10}, {100, 10}));

@@ -278,7 +278,7 @@ TEST_F(EditorTest, TextNoteIsPlacedDraggedAndAddedOnOk) {
     Tool(TOOL_TEXT);
     state.pendingPhase = kPhaseTextInput;
     tv.view.scrollY = 0;
-    EditorTextCommand(state, tv.view, host.metrics, "Init");
+    EditorTextCommand(state, tv.view, host.metrics, kNoteStart);
     EXPECT_EQ(state.pendingShape.kind, TOOL_TEXT);
     EXPECT_EQ(state.pendingShape.p1, (ShapePoint{220, 138}));
     SetNoteText(state, L"nucleus");
@@ -291,7 +291,7 @@ TEST_F(EditorTest, TextNoteIsPlacedDraggedAndAddedOnOk) {
     Down(300, 150); // beside the note: nothing
     EXPECT_EQ(state.dragTarget, kNoDragTarget);
     Up();
-    EditorTextCommand(state, tv.view, host.metrics, "OK");
+    EditorTextCommand(state, tv.view, host.metrics, kNoteAdd);
     ASSERT_EQ(state.shapes.size(), 1u);
     EXPECT_EQ(state.shapes[0].text, L"nucleus");
     EXPECT_EQ(state.shapes[0].handles[0], (ShapeRect{240, 158, 240 + 49 + 4, 158 + 16 + 4}));
@@ -299,18 +299,18 @@ TEST_F(EditorTest, TextNoteIsPlacedDraggedAndAddedOnOk) {
 
 TEST_F(EditorTest, EmptyNoteOrCancelAddsNothing) {
     Tool(TOOL_TEXT);
-    EditorTextCommand(state, tv.view, host.metrics, "Init");
-    EditorTextCommand(state, tv.view, host.metrics, "OK");
+    EditorTextCommand(state, tv.view, host.metrics, kNoteStart);
+    EditorTextCommand(state, tv.view, host.metrics, kNoteAdd);
     EXPECT_TRUE(state.shapes.empty());
     EXPECT_EQ(state.pendingShape.kind, 0);
-    EditorTextCommand(state, tv.view, host.metrics, "Init");
+    EditorTextCommand(state, tv.view, host.metrics, kNoteStart);
     SetNoteText(state, std::wstring(300, L'a'));
     EXPECT_EQ(state.pendingShape.text.size(), 255u);
-    EditorTextCommand(state, tv.view, host.metrics, "Cancel");
+    EditorTextCommand(state, tv.view, host.metrics, kNoteCancel);
     EXPECT_TRUE(state.shapes.empty());
     EXPECT_TRUE(state.pendingShape.text.empty());
     // The empty note's box is the prompt's.
-    EditorTextCommand(state, tv.view, host.metrics, "Init");
+    EditorTextCommand(state, tv.view, host.metrics, kNoteStart);
     Down(220 + 27 * 7 + 3, 140);
     EXPECT_EQ(state.dragTarget, kDragPendingShape);
 }

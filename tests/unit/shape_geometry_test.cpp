@@ -173,9 +173,9 @@ Ticks SplitTicks(const std::vector<Segment>& all) {
 
 } // namespace
 
-TEST(Crossline, UncalibratedTicksEveryTenPixels) {
+TEST(Crosshair, UncalibratedTicksEveryTenPixels) {
     std::vector<Segment> out;
-    CrosslineSegments(640, 480, -1.0f, {}, out);
+    CrosshairSegments(640, 480, -1.0f, {}, out);
     ASSERT_GE(out.size(), 2u);
     EXPECT_EQ(out[0], (Segment{{0, 240}, {640, 240}}));
     EXPECT_EQ(out[1], (Segment{{320, 0}, {320, 480}}));
@@ -197,17 +197,17 @@ TEST(Crossline, UncalibratedTicksEveryTenPixels) {
     }
 }
 
-TEST(Crossline, TinyPictureHasOnlyTheLines) {
+TEST(Crosshair, TinyPictureHasOnlyTheLines) {
     std::vector<Segment> out;
-    CrosslineSegments(30, 38, -1.0f, {}, out); // (19 / 10) = 1: no k below it
+    CrosshairSegments(30, 38, -1.0f, {}, out); // (19 / 10) = 1: no k below it
     EXPECT_EQ(out.size(), 2u);
 }
 
-TEST(Crossline, CalibratedRulerHasMajorTicksEveryStepAndNineMinorBetween) {
+TEST(Crosshair, CalibratedRulerHasMajorTicksEveryStepAndNineMinorBetween) {
     const RulerStep ruler = ComputeRulerStep(400.0f); // 0.2 mm = 80 pixels
     ASSERT_EQ(ruler.pixels, 80);
     std::vector<Segment> out;
-    CrosslineSegments(640, 480, 400.0f, ruler, out);
+    CrosshairSegments(640, 480, 400.0f, ruler, out);
     const Ticks t = SplitTicks(out);
     for (const Segment& s : t.vertical) {
         EXPECT_EQ(s.a.x, 320); // to the right of the line
@@ -238,14 +238,14 @@ TEST(Crossline, CalibratedRulerHasMajorTicksEveryStepAndNineMinorBetween) {
     EXPECT_EQ(t.horizontal.size(), 78u);
 }
 
-TEST(Crossline, NoRulerWithoutAStepButTheLinesStay) {
+TEST(Crosshair, NoRulerWithoutAStepButTheLinesStay) {
     // Above 2,000,000 pixels a unit no step lies within 200 pixels: the ruler is off.
     const RulerStep ruler = ComputeRulerStep(3.0e6f);
     EXPECT_EQ(ruler.pixels, 0);
     std::vector<Segment> out;
-    CrosslineSegments(640, 480, 3.0e6f, ruler, out);
+    CrosshairSegments(640, 480, 3.0e6f, ruler, out);
     EXPECT_EQ(out.size(), 2u);
     out.clear();
-    CrosslineSegments(640, 480, 0.0f, {}, out); // zero counts as calibrated, without a ruler
+    CrosshairSegments(640, 480, 0.0f, {}, out); // zero counts as calibrated, without a ruler
     EXPECT_EQ(out.size(), 2u);
 }

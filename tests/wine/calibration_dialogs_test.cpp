@@ -262,8 +262,8 @@ protected:
 
         HINSTANCE instance = GetModuleHandleW(nullptr);
         RegisterWindowClasses(instance);
-        if (ToolButtonWnd_StripMarker() == 0)
-            ToolButtonWnd_Init(instance);
+        if (ToolButtonStripMarker() == 0)
+            LoadToolButtonImages(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
         SetWindowPos(g_hMainWnd, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
@@ -579,7 +579,7 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
     EXPECT_EQ(View()->zoomPercent, 100);
     EXPECT_EQ(g_rememberedCalibrationRow, 2);
     EXPECT_EQ(g_savedManagePos.x, -1);
-    // The main window then shows the cross-hair with its ruler.
+    // The main window then shows the crosshair with its ruler.
     PumpUntil([] { return View()->crosshair != 0; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
     EXPECT_EQ(View()->crosshair, 1);

@@ -2,6 +2,7 @@
 // USB cameras: device list, format choice, the running graph, frames, still button, signal frame,
 // camera controls, and what is left behind after closing.
 #include "tests/wine/message_pump.h"
+#include "capture/capture_session.h"
 #include "capture/capture_messages.h"
 #include "app/main_window.h"
 #include "capture/camera_controls.h"
@@ -99,7 +100,7 @@ TestCamConfig Camera(const wchar_t* friendlyName, const wchar_t* instanceName,
 
 std::vector<std::wstring> ListedNames() {
     std::vector<std::wstring> names;
-    for (const CaptureDeviceInfo& device : g_devices)
+    for (const CaptureDeviceInfo& device : g_capture.devices)
         names.push_back(device.friendlyName);
     return names;
 }
@@ -228,7 +229,7 @@ protected:
         s_published = 0;
         s_publishedSignalFrames = 0;
         g_recorderFrameHook = CountFrame;
-        g_requestedFormat = FormatFromSettings(0, 0, 0, 0);
+        g_capture.requestedFormat = FormatFromSettings(0, 0, 0, 0);
         ClearFilterFlags();
     }
 
@@ -236,7 +237,7 @@ protected:
         CloseCaptureGraph();
         ReleaseCaptureGraph();
         ClearDeviceList();
-        g_currentDevice = -1;
+        g_capture.currentDevice = -1;
         g_recorderFrameHook = nullptr;
         for (const std::wstring& instance : registered_) {
             TestCam_Unregister(instance);
@@ -256,13 +257,13 @@ protected:
     // Opens the device at index as the camera view does.
     bool Open(size_t index) {
         CloseCaptureGraph();
-        if (index >= g_devices.size())
+        if (index >= g_capture.devices.size())
             return false;
-        CaptureDeviceInfo& device = g_devices[index];
+        CaptureDeviceInfo& device = g_capture.devices[index];
         if (FAILED(BindDeviceFilter(device)))
             return false;
-        g_captureGraph.deviceMoniker = device.moniker;
-        g_captureGraph.captureFilter = device.filter;
+        g_capture.graph.deviceMoniker = device.moniker;
+        g_capture.graph.captureFilter = device.filter;
         const bool opened = OpenCaptureGraph();
         if (opened)
             EnsureCaptureFormats();
@@ -295,11 +296,11 @@ TEST_F(CaptureTest, BuiltInCameraNamesAndPathsWithoutIdsAreNotListed) {
     RefreshDeviceList();
 
     EXPECT_EQ(ListedNames(), std::vector<std::wstring>{L"integrated microsoft scope"});
-    ASSERT_EQ(g_devices.size(), 1u);
-    EXPECT_EQ(g_devices[0].hasUsbIds, 1);
-    EXPECT_NE(g_devices[0].devicePath.find(L"\\vid_0003&pid_0003&mi_00#lower#0"), std::wstring::npos);
-    EXPECT_EQ(g_devices[0].filter.Get(), nullptr); // bound only when a caller needs it
-    EXPECT_TRUE(g_devices[0].mjpgFormats.empty());
+    ASSERT_EQ(g_capture.devices.size(), 1u);
+    EXPECT_EQ(g_capture.devices[0].hasUsbIds, 1);
+    EXPECT_NE(g_capture.devices[0].devicePath.find(L"\\vid_0003&pid_0003&mi_00#lower#0"), std::wstring::npos);
+    EXPECT_EQ(g_capture.devices[0].filter.Get(), nullptr); // bound only when a caller needs it
+    EXPECT_TRUE(g_capture.devices[0].mjpgFormats.empty());
 }
 
 TEST_F(CaptureTest, SecondCameraAppendsRefreshKeepsTheListAndRemovalShiftsTheRest) {
@@ -309,33 +310,33 @@ TEST_F(CaptureTest, SecondCameraAppendsRefreshKeepsTheListAndRemovalShiftsTheRes
     Register(first);
     RefreshDeviceList();
     ASSERT_EQ(ListedNames(), std::vector<std::wstring>{L"Scope B"});
-    ASSERT_EQ(BindDeviceFilter(g_devices[0]), S_OK);
-    IBaseFilter* const firstFilter = g_devices[0].filter.Get();
-    IMoniker* const firstMoniker = g_devices[0].moniker.Get();
+    ASSERT_EQ(BindDeviceFilter(g_capture.devices[0]), S_OK);
+    IBaseFilter* const firstFilter = g_capture.devices[0].filter.Get();
+    IMoniker* const firstMoniker = g_capture.devices[0].moniker.Get();
 
     Register(second);
     RefreshDeviceList();
     EXPECT_EQ(ListedNames(), (std::vector<std::wstring>{L"Scope B", L"Scope A"}));
     RefreshDeviceList();
     EXPECT_EQ(ListedNames(), (std::vector<std::wstring>{L"Scope B", L"Scope A"}));
-    EXPECT_EQ(g_devices[0].filter.Get(), firstFilter);
-    EXPECT_EQ(g_devices[0].moniker.Get(), firstMoniker);
-    EXPECT_EQ(g_devices[1].filter.Get(), nullptr);
+    EXPECT_EQ(g_capture.devices[0].filter.Get(), firstFilter);
+    EXPECT_EQ(g_capture.devices[0].moniker.Get(), firstMoniker);
+    EXPECT_EQ(g_capture.devices[1].filter.Get(), nullptr);
 
     // The second camera is open when the first goes: its index follows it to 0.
     ASSERT_TRUE(Open(1));
-    EXPECT_EQ(g_currentDevice, 1);
+    EXPECT_EQ(g_capture.currentDevice, 1);
     ASSERT_TRUE(TestCam_Unregister(first.instanceName));
     RefreshDeviceList();
     EXPECT_EQ(ListedNames(), std::vector<std::wstring>{L"Scope A"});
-    EXPECT_EQ(g_currentDevice, 0);
+    EXPECT_EQ(g_capture.currentDevice, 0);
     EXPECT_EQ(TestCam_ReadStatus(first.instanceName).filterObjects, 0);
 
     CloseCaptureGraph();
-    EXPECT_EQ(g_currentDevice, -1);
+    EXPECT_EQ(g_capture.currentDevice, -1);
     ASSERT_TRUE(TestCam_Unregister(second.instanceName));
     RefreshDeviceList();
-    EXPECT_TRUE(g_devices.empty());
+    EXPECT_TRUE(g_capture.devices.empty());
     EXPECT_EQ(TestCam_ReadStatus(second.instanceName).filterObjects, 0);
 }
 
@@ -345,13 +346,13 @@ TEST_F(CaptureTest, CameraOf640x480AtMostOpensAtInterpolated1920x1080) {
                                         {kTestCamMjpg, 640, 480, 30},
                                         {kTestCamYuy2, 320, 240, 30},
                                         {kTestCamYuy2, 640, 480, 30}})));
-    EXPECT_EQ(g_requestedFormat, (VideoFormat{kFourccMjpg, 640, 480, 1}));
-    EXPECT_EQ(g_captureFormat, (VideoFormat{kFourccMjpg, 640, 480, 1}));
+    EXPECT_EQ(g_capture.requestedFormat, (VideoFormat{kFourccMjpg, 640, 480, 1}));
+    EXPECT_EQ(g_capture.currentFormat, (VideoFormat{kFourccMjpg, 640, 480, 1}));
     const std::vector<int32_t> expectedKeys = {640 * 480, 1280 * 960, 1920 * 1080};
-    EXPECT_EQ(Keys(g_captureGraph.mjpgFormats), expectedKeys);
-    EXPECT_EQ(Keys(g_captureGraph.yuy2Formats), expectedKeys);
-    EXPECT_EQ(g_captureGraph.mjpgFormats.at(1920 * 1080), (VideoFormat{kFourccMjpg, 1920, 1080, 1}));
-    EXPECT_EQ(g_currentDevice, 0);
+    EXPECT_EQ(Keys(g_capture.graph.mjpgFormats), expectedKeys);
+    EXPECT_EQ(Keys(g_capture.graph.yuy2Formats), expectedKeys);
+    EXPECT_EQ(g_capture.graph.mjpgFormats.at(1920 * 1080), (VideoFormat{kFourccMjpg, 1920, 1080, 1}));
+    EXPECT_EQ(g_capture.currentDevice, 0);
 
     ASSERT_TRUE(WaitForFrames(3));
     EXPECT_TRUE(PumpUntil([] { return s_posted.opened == 1; }, 1000));
@@ -368,9 +369,9 @@ TEST_F(CaptureTest, CameraOf640x480AtMostOpensAtInterpolated1920x1080) {
 TEST_F(CaptureTest, DefaultFormatIs1280x720WhenOfferedElseTheMiddleOne) {
     // The default capability list has MJPG 640x480 and 1280x720 (twice), and YUY2 up to 1280x720.
     ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
-    EXPECT_EQ(g_requestedFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
-    EXPECT_EQ(g_captureFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
-    EXPECT_EQ(Keys(g_captureGraph.mjpgFormats), (std::vector<int32_t>{640 * 480, 1280 * 720}));
+    EXPECT_EQ(g_capture.requestedFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
+    EXPECT_EQ(g_capture.currentFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
+    EXPECT_EQ(Keys(g_capture.graph.mjpgFormats), (std::vector<int32_t>{640 * 480, 1280 * 720}));
     ASSERT_TRUE(WaitForFrames(2));
     EXPECT_EQ(HeldFrame()->width, 1280);
     CloseCaptureGraph();
@@ -378,27 +379,27 @@ TEST_F(CaptureTest, DefaultFormatIs1280x720WhenOfferedElseTheMiddleOne) {
 
     const TestCamConfig svga = Camera(L"SVGA Scope", L"vid_1d6b&pid_0200&mi_00#svga#0",
                                       {{kTestCamYuy2, 800, 600, 30}, {kTestCamYuy2, 1024, 768, 30}});
-    g_requestedFormat = FormatFromSettings(1, 0, 0, 0);
+    g_capture.requestedFormat = FormatFromSettings(1, 0, 0, 0);
     TestCam_Unregister(kDemoInstance);
     ASSERT_TRUE(RegisterAndOpen(svga));
-    EXPECT_EQ(g_requestedFormat, (VideoFormat{kFourccYuy2, 1024, 768, 0}));
+    EXPECT_EQ(g_capture.requestedFormat, (VideoFormat{kFourccYuy2, 1024, 768, 0}));
     ASSERT_TRUE(WaitForFrames(2));
     EXPECT_EQ(HeldFrame()->width, 1024);
     EXPECT_EQ(TestCam_ReadStatus(svga.instanceName).width, 1024);
 }
 
 TEST_F(CaptureTest, RequestTheCameraLacksFallsBackToTheDefault) {
-    g_requestedFormat = FormatFromSettings(0, 800, 600, 0);
+    g_capture.requestedFormat = FormatFromSettings(0, 800, 600, 0);
     ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
-    EXPECT_EQ(g_requestedFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
-    EXPECT_EQ(g_captureFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
+    EXPECT_EQ(g_capture.requestedFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
+    EXPECT_EQ(g_capture.currentFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
     ASSERT_TRUE(WaitForFrames(1));
 
     // A size the camera lists is kept as asked, in YUY2 too.
     CloseCaptureGraph();
-    g_requestedFormat = FormatFromSettings(0, 640, 480, 0);
+    g_capture.requestedFormat = FormatFromSettings(0, 640, 480, 0);
     ASSERT_TRUE(Open(0));
-    EXPECT_EQ(g_captureFormat, (VideoFormat{kFourccYuy2, 640, 480, 0}));
+    EXPECT_EQ(g_capture.currentFormat, (VideoFormat{kFourccYuy2, 640, 480, 0}));
     ASSERT_TRUE(WaitForFrames(1));
     EXPECT_EQ(TestCam_ReadStatus(kDemoInstance).width, 640);
 }
@@ -410,9 +411,9 @@ TEST_F(CaptureTest, CameraWithNoUsableFormatFailsWithoutLeavingAnything) {
     EXPECT_EQ(s_posted.opened, 0);
     EXPECT_FALSE(IsCaptureGraphOpen());
     EXPECT_EQ(GetLatestFrame(), nullptr);
-    EXPECT_EQ(g_currentDevice, -1);
+    EXPECT_EQ(g_capture.currentDevice, -1);
     // The caller's references stay until it lets go of them.
-    EXPECT_NE(g_captureGraph.captureFilter.Get(), nullptr);
+    EXPECT_NE(g_capture.graph.captureFilter.Get(), nullptr);
     ReleaseCaptureGraph();
     ClearDeviceList();
     EXPECT_EQ(TestCam_ReadStatus(kDemoInstance).filterRefs, 0);
@@ -442,7 +443,7 @@ TEST_F(CaptureTest, FramesCarryTheCameraPictureMirroredWhenMirrorIsOn) {
     EXPECT_EQ(SpecimenMismatches(*frame.get(), true), 0);
     const TestRect ruler = TestPicture_RulerRect(1280, 720);
     EXPECT_EQ(PixelAt(*frame.get(), 1279 - TestPicture_RulerTickX(1280, 10), ruler.top + 4), kTestPictureInk);
-    EXPECT_GT(g_frameRate.load(), 5.0f);
+    EXPECT_GT(g_capture.frameRate.load(), 5.0f);
 }
 
 TEST_F(CaptureTest, SignalFrameIsSwallowedAndPostsOneZoomStep) {
@@ -471,7 +472,7 @@ TEST_F(CaptureTest, SignalFrameIsSwallowedAndPostsOneZoomStep) {
 
 TEST_F(CaptureTest, SnapshotButtonPostsStillButton) {
     ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
-    ASSERT_NE(g_captureGraph.stillGrabber.Get(), nullptr);
+    ASSERT_NE(g_capture.graph.stillGrabber.Get(), nullptr);
     ASSERT_TRUE(WaitForFrames(2));
     ASSERT_TRUE(TestCam_PressSnapshot(kDemoInstance));
     EXPECT_TRUE(PumpUntil([] { return s_posted.still == 1; }, 5000));
@@ -485,8 +486,8 @@ TEST_F(CaptureTest, SnapshotButtonPostsStillButton) {
     TestCamConfig plain = Camera(L"Plain Scope", L"vid_1d6b&pid_0400&mi_00#plain#0");
     plain.stillPin = false;
     ASSERT_TRUE(RegisterAndOpen(plain));
-    EXPECT_EQ(g_captureGraph.stillGrabber.Get(), nullptr);
-    EXPECT_EQ(g_captureGraph.stillPin.Get(), nullptr);
+    EXPECT_EQ(g_capture.graph.stillGrabber.Get(), nullptr);
+    EXPECT_EQ(g_capture.graph.stillPin.Get(), nullptr);
     ASSERT_TRUE(WaitForFrames(2));
     TestCam_PressSnapshot(plain.instanceName);
     Pump(500);
@@ -511,9 +512,9 @@ TEST_F(CaptureTest, TenCameraPropertiesAreProbedAndSetCallsReachTheCamera) {
                                          id.property, &p));
         const CameraProperty expected = {p.min,   p.max,   p.step,          p.defaultValue,
                                          p.flags, p.value, p.capsFlags & 1, p.flags & 1};
-        EXPECT_EQ(g_captureGraph.properties[i], expected);
+        EXPECT_EQ(g_capture.graph.properties[i], expected);
     }
-    const PowerLineList powerLine = PowerLineItems(g_captureGraph.properties[kPropPowerLineFrequency]);
+    const PowerLineList powerLine = PowerLineItems(g_capture.graph.properties[kPropPowerLineFrequency]);
     ASSERT_EQ(powerLine.items.size(), 2u);
     EXPECT_EQ(powerLine.items[1].text, L"60 Hz");
 
@@ -537,22 +538,22 @@ TEST_F(CaptureTest, TenCameraPropertiesAreProbedAndSetCallsReachTheCamera) {
     for (TestCamSetCall& call : calls)
         call.result = S_OK;
     EXPECT_EQ(calls, expected);
-    EXPECT_EQ(g_captureGraph.properties[kPropGain].value, 0);
-    EXPECT_EQ(g_captureGraph.properties[kPropPowerLineFrequency].value, 2);
-    EXPECT_EQ(g_captureGraph.properties[kPropExposure].autoOn, 0);
+    EXPECT_EQ(g_capture.graph.properties[kPropGain].value, 0);
+    EXPECT_EQ(g_capture.graph.properties[kPropPowerLineFrequency].value, 2);
+    EXPECT_EQ(g_capture.graph.properties[kPropExposure].autoOn, 0);
 
     // Closing clears the records.
     CloseCaptureGraph();
-    EXPECT_EQ(g_captureGraph.properties, CameraProperties{});
+    EXPECT_EQ(g_capture.graph.properties, CameraProperties{});
 }
 
 TEST_F(CaptureTest, CameraWithoutCameraControlLeavesExposureZero) {
     TestCamConfig config = Camera(L"HD Scope", kDemoInstance);
     config.hasCameraControl = false;
     ASSERT_TRUE(RegisterAndOpen(config));
-    EXPECT_EQ(g_captureGraph.cameraControl.Get(), nullptr);
-    EXPECT_EQ(g_captureGraph.properties[kPropExposure], CameraProperty{});
-    EXPECT_EQ(g_captureGraph.properties[kPropGain].max, 100);
+    EXPECT_EQ(g_capture.graph.cameraControl.Get(), nullptr);
+    EXPECT_EQ(g_capture.graph.properties[kPropExposure], CameraProperty{});
+    EXPECT_EQ(g_capture.graph.properties[kPropGain].max, 100);
 
     TestCam_ClearSetCalls(kDemoInstance);
     SetCameraPropertyAuto(kPropExposure, false);
@@ -574,9 +575,9 @@ TEST_F(CaptureTest, CloseReleasesEveryReferenceOnTheCamera) {
     EXPECT_TRUE(PumpUntil([] { return s_posted.closed == 1; }, 1000));
     EXPECT_FALSE(IsCaptureGraphOpen());
     EXPECT_EQ(GetLatestFrame(), nullptr);
-    EXPECT_EQ(g_captureFormat, (VideoFormat{0, 0, 0, 0}));
-    EXPECT_EQ(g_frameRate.load(), kDefaultFrameRate);
-    EXPECT_EQ(g_currentDevice, -1);
+    EXPECT_EQ(g_capture.currentFormat, (VideoFormat{0, 0, 0, 0}));
+    EXPECT_EQ(g_capture.frameRate.load(), kDefaultFrameRate);
+    EXPECT_EQ(g_capture.currentDevice, -1);
     TestCamStatus status = TestCam_ReadStatus(kDemoInstance);
     EXPECT_EQ(status.running, 0);
     EXPECT_EQ(status.capturePinRefs, 0);
@@ -596,10 +597,10 @@ TEST_F(CaptureTest, CloseReleasesEveryReferenceOnTheCamera) {
 TEST_F(CaptureTest, FiftyOpenCloseCyclesLeaveMemoryAndHandlesFlat) {
     Register(Camera(L"HD Scope", kDemoInstance));
     RefreshDeviceList();
-    ASSERT_EQ(g_devices.size(), 1u);
+    ASSERT_EQ(g_capture.devices.size(), 1u);
 
     auto cycle = [&] {
-        g_requestedFormat = FormatFromSettings(1, 1280, 720, 0);
+        g_capture.requestedFormat = FormatFromSettings(1, 1280, 720, 0);
         ASSERT_TRUE(Open(0));
         ASSERT_TRUE(WaitForFrames(1));
         CloseCaptureGraph();
@@ -632,11 +633,11 @@ TEST_F(CaptureTest, FiftyOpenCloseCyclesLeaveMemoryAndHandlesFlat) {
 TEST_F(CaptureTest, ReopenRestartsTheSameCameraWithTheNewFormat) {
     ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
     ASSERT_TRUE(WaitForFrames(2));
-    g_requestedFormat = FormatFromSettings(0, 640, 480, 0);
+    g_capture.requestedFormat = FormatFromSettings(0, 640, 480, 0);
     ReopenCaptureGraph();
     ASSERT_TRUE(IsCaptureGraphOpen());
-    EXPECT_EQ(g_captureFormat, (VideoFormat{kFourccYuy2, 640, 480, 0}));
-    EXPECT_EQ(g_currentDevice, 0);
+    EXPECT_EQ(g_capture.currentFormat, (VideoFormat{kFourccYuy2, 640, 480, 0}));
+    EXPECT_EQ(g_capture.currentDevice, 0);
     ASSERT_TRUE(WaitForFrames(2));
     EXPECT_EQ(HeldFrame()->width, 640);
     EXPECT_TRUE(PumpUntil([] { return s_posted.opened == 2 && s_posted.closed == 1; }, 1000));
@@ -647,8 +648,8 @@ TEST_F(CaptureTest, OpenThatCannotReachTheCameraOutputLeavesNothingBuilt) {
     config.stillPin = false;
     Register(config);
     RefreshDeviceList();
-    ASSERT_EQ(BindDeviceFilter(g_devices[0]), S_OK);
-    IBaseFilter* const camera = g_devices[0].filter.Get();
+    ASSERT_EQ(BindDeviceFilter(g_capture.devices[0]), S_OK);
+    IBaseFilter* const camera = g_capture.devices[0].filter.Get();
 
     // Another graph holds the camera's only output.
     Microsoft::WRL::ComPtr<IGraphBuilder> other;
@@ -666,11 +667,11 @@ TEST_F(CaptureTest, OpenThatCannotReachTheCameraOutputLeavesNothingBuilt) {
     Pump(300);
     EXPECT_EQ(s_posted.opened, 0);
     EXPECT_FALSE(IsCaptureGraphOpen());
-    EXPECT_EQ(g_captureGraph.previewGrabber.Get(), nullptr);
-    EXPECT_EQ(g_captureGraph.capturePin.Get(), nullptr);
+    EXPECT_EQ(g_capture.graph.previewGrabber.Get(), nullptr);
+    EXPECT_EQ(g_capture.graph.capturePin.Get(), nullptr);
     EXPECT_EQ(GetLatestFrame(), nullptr);
-    EXPECT_EQ(g_captureFormat, (VideoFormat{0, 0, 0, 0}));
-    EXPECT_EQ(g_currentDevice, -1);
+    EXPECT_EQ(g_capture.currentFormat, (VideoFormat{0, 0, 0, 0}));
+    EXPECT_EQ(g_capture.currentDevice, -1);
 
     // Once the other graph lets go, the camera opens as usual.
     other.Reset();
@@ -693,9 +694,9 @@ TEST_F(CaptureTest, UvcOnlyCameraWithoutTheSystemsDecodersFailsCleanly) {
         Pump(300);
         EXPECT_EQ(s_posted.opened, 0);
         EXPECT_FALSE(IsCaptureGraphOpen());
-        EXPECT_EQ(g_captureGraph.previewGrabber.Get(), nullptr);
+        EXPECT_EQ(g_capture.graph.previewGrabber.Get(), nullptr);
         EXPECT_EQ(GetLatestFrame(), nullptr);
-        EXPECT_EQ(g_currentDevice, -1);
+        EXPECT_EQ(g_capture.currentDevice, -1);
         ReleaseCaptureGraph();
         ClearDeviceList();
         const TestCamStatus status = TestCam_ReadStatus(kDemoInstance);
@@ -779,16 +780,16 @@ TEST_F(SystemDecodersTest, MjpgAndYuy2OpenThroughTheDecodersWithTheCamerasPictur
         ASSERT_TRUE(WaitForFrames(3));
         EXPECT_EQ(TestCam_ReadStatus(kDemoInstance).fourcc, c.format.fourcc);
         const bool isMjpg = c.format.fourcc == kTestCamMjpg;
-        EXPECT_EQ(g_captureGraph.mjpgDecoder != nullptr, isMjpg);
+        EXPECT_EQ(g_capture.graph.mjpgDecoder != nullptr, isMjpg);
         {
-            const Microsoft::WRL::ComPtr<IBaseFilter> between = FilterBeyond(g_captureGraph.capturePin.Get());
+            const Microsoft::WRL::ComPtr<IBaseFilter> between = FilterBeyond(g_capture.graph.capturePin.Get());
             ASSERT_NE(between.Get(), nullptr);
             EXPECT_EQ(ClassOf(between.Get()), c.between);
             if (isMjpg) {
-                EXPECT_EQ(between.Get(), g_captureGraph.mjpgDecoder.Get());
+                EXPECT_EQ(between.Get(), g_capture.graph.mjpgDecoder.Get());
             }
             EXPECT_EQ(FilterBeyond(FindPin(between.Get(), PINDIR_OUTPUT, false).Get()).Get(),
-                      g_captureGraph.previewGrabberFilter.Get());
+                      g_capture.graph.previewGrabberFilter.Get());
             HeldFrame frame;
             ASSERT_TRUE(frame);
             ASSERT_EQ(frame->width, c.format.width);

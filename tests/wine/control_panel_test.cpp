@@ -2,6 +2,7 @@
 // under Wine: the real window manager and scroll bars, the main window as the program makes it,
 // and the virtual camera (plus one camera whose filter cannot be created) for the dialog.
 #include "panels/panel_messages.h"
+#include "capture/capture_session.h"
 #include "view/view_messages.h"
 #include "base/app_settings.h"
 #include "app/main_window.h"
@@ -9,7 +10,6 @@
 #include "app/window_classes.h"
 #include "capture/capture_graph.h"
 #include "capture/device_list.h"
-#include "capture/devices.h"
 #include "panels/control_panel.h"
 #include "panels/device_section_layout.h"
 #include "panels/open_device_dialog.h"
@@ -216,8 +216,8 @@ void UnregisterUnbindableCamera() {
 }
 
 int DeviceIndex(const wchar_t* name) {
-    for (size_t i = 0; i < g_devices.size(); ++i) {
-        if (g_devices[i].friendlyName == name)
+    for (size_t i = 0; i < g_capture.devices.size(); ++i) {
+        if (g_capture.devices[i].friendlyName == name)
             return static_cast<int>(i);
     }
     return -1;
@@ -391,7 +391,7 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
 
 TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     HWND header = DeviceHeader();
-    auto* data = reinterpret_cast<PanelHeaderData*>(GetWindowLongPtrW(header, 0));
+    auto* data = reinterpret_cast<PanelHeaderState*>(GetWindowLongPtrW(header, 0));
     ASSERT_NE(data, nullptr);
     ASSERT_EQ(data->expanded, 1);
     EXPECT_EQ(Text(header), L"Device");
@@ -484,7 +484,7 @@ TEST_F(ControlPanelTest, ButtonsPostTheirCommandsToTheMainWindow) {
 }
 
 TEST_F(ControlPanelTest, TextsFollowTheLanguageAndThePromptOnlyWithoutCameras) {
-    ASSERT_TRUE(g_devices.empty());
+    ASSERT_TRUE(g_capture.devices.empty());
     SendMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
     EXPECT_EQ(ComboItems(DeviceItem(kIdDeviceCombo)), (std::vector<std::wstring>{L"Click to open..."}));
     EXPECT_EQ(Text(DeviceItem(kIdDeviceCombo)), L"Click to open...");
@@ -511,7 +511,7 @@ TEST_F(ControlPanelTest, TextsFollowTheLanguageAndThePromptOnlyWithoutCameras) {
 }
 
 TEST_F(ControlPanelTest, DialogWithoutCamerasSaysSoAndOpensNothing) {
-    ASSERT_TRUE(g_devices.empty());
+    ASSERT_TRUE(g_capture.devices.empty());
     OpenDeviceRequest request;
     HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_hMainWnd,
                                      OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
@@ -558,7 +558,7 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     ASSERT_TRUE(TestCam_Register(second));
     ASSERT_TRUE(RegisterUnbindableCamera());
     RefreshDeviceList();
-    ASSERT_EQ(g_devices.size(), 3u);
+    ASSERT_EQ(g_capture.devices.size(), 3u);
     const int a = DeviceIndex(L"Panel Scope A");
     const int b = DeviceIndex(L"Panel Scope B");
     const int broken = DeviceIndex(L"Broken Scope");
@@ -569,7 +569,7 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     // The section lists them in list order and keeps its prompt away.
     SendMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
     std::vector<std::wstring> names;
-    for (const CaptureDeviceInfo& device : g_devices)
+    for (const CaptureDeviceInfo& device : g_capture.devices)
         names.push_back(device.friendlyName);
     EXPECT_EQ(ComboItems(DeviceItem(kIdDeviceCombo)), names);
     SelectLanguage(1);
@@ -624,14 +624,14 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
 
     // The broken camera: listed, never bound, nothing to choose, and OK leaves the camera alone.
     pickDevice(broken);
-    EXPECT_EQ(g_devices[static_cast<size_t>(broken)].filter.Get(), nullptr);
+    EXPECT_EQ(g_capture.devices[static_cast<size_t>(broken)].filter.Get(), nullptr);
     EXPECT_TRUE(ComboItems(formats).empty());
     EXPECT_TRUE(ComboItems(resolutions).empty());
     const AppSettings before = g_settings;
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     Pump();
     EXPECT_FALSE(IsCaptureGraphOpen());
-    EXPECT_EQ(g_currentDevice, -1);
+    EXPECT_EQ(g_capture.currentDevice, -1);
     EXPECT_EQ(g_settings, before);
     DestroyWindow(dialog);
 
@@ -641,12 +641,12 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     yuy2.subtype = kFourccYuy2;
     ASSERT_TRUE(OpenDeviceAtFormat(b, yuy2));
     Pump();
-    EXPECT_EQ(g_currentDevice, b);
-    EXPECT_FALSE(OpenDeviceAtFormat(static_cast<int>(g_devices.size()), yuy2));
+    EXPECT_EQ(g_capture.currentDevice, b);
+    EXPECT_FALSE(OpenDeviceAtFormat(static_cast<int>(g_capture.devices.size()), yuy2));
     EXPECT_FALSE(OpenDeviceAtFormat(-1, yuy2));
     EXPECT_FALSE(OpenDeviceAtFormat(broken, yuy2));
     EXPECT_TRUE(IsCaptureGraphOpen());
-    EXPECT_EQ(g_currentDevice, b);
+    EXPECT_EQ(g_capture.currentDevice, b);
 
     CloseCaptureGraph();
     ReleaseViewResources();

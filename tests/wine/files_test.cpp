@@ -196,8 +196,8 @@ HWND CreateParent(int width, int height) {
     return parent;
 }
 
-const ImageViewData* ViewData(HWND viewer) {
-    return reinterpret_cast<const ImageViewData*>(GetWindowLongPtrW(viewer, 0));
+const ImageViewState* ViewData(HWND viewer) {
+    return reinterpret_cast<const ImageViewState*>(GetWindowLongPtrW(viewer, 0));
 }
 
 void Load(HWND viewer, const std::wstring& path) {
@@ -206,7 +206,7 @@ void Load(HWND viewer, const std::wstring& path) {
 }
 
 bool IsEmpty(HWND viewer) {
-    const ImageViewData* v = ViewData(viewer);
+    const ImageViewState* v = ViewData(viewer);
     return v->pixels.empty() && v->imageWidth == 0 && v->imageHeight == 0 && v->displayWidth == 0;
 }
 
@@ -250,7 +250,7 @@ TEST_F(ImageViewerTest, LargePhotoAtQuarterSizeIsCentredAndDraggable) {
     SavePicture(photo, 1280, 960, g_pngEncoderClsid);
     Load(viewer_, photo);
 
-    const ImageViewData* v = ViewData(viewer_);
+    const ImageViewState* v = ViewData(viewer_);
     EXPECT_EQ(v->imageWidth, 1280);
     EXPECT_EQ(v->imageHeight, 960);
     EXPECT_EQ(v->displayWidth, 320);
@@ -311,7 +311,7 @@ TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
     WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'});
     SavePicture(TempPath(L"20240131-094502-007.jpg"), 640, 480, g_jpegEncoderClsid);
     Load(viewer_, video);
-    const ImageViewData* v = ViewData(viewer_);
+    const ImageViewState* v = ViewData(viewer_);
     EXPECT_EQ(v->video, 1);
     ASSERT_EQ(v->displayWidth, 160);
     {
@@ -613,7 +613,7 @@ TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
     g_settings.latestFilesText = photo + L";";
     ASSERT_NE(CreateSection(), nullptr);
     ASSERT_EQ(ListCount(), 1);
-    const ImageViewData* v = ViewData(preview_);
+    const ImageViewState* v = ViewData(preview_);
     EXPECT_EQ(v->zoom, 25);
 
     Choose(0, LBN_SELCHANGE);
@@ -698,7 +698,7 @@ TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
     g_settings.latestFilesText = video + L";";
     ASSERT_NE(CreateSection(), nullptr);
     Choose(0, LBN_SELCHANGE);
-    const ImageViewData* v = ViewData(preview_);
+    const ImageViewState* v = ViewData(preview_);
     EXPECT_EQ(v->video, 1);
     EXPECT_EQ(v->imageWidth, 33);
     EXPECT_EQ(v->displayWidth, 8);

@@ -184,7 +184,7 @@ OverlayInput Calibrated(int width, int height) {
     in.scale = 100.0f; // the specimen's own scale at 640 wide: 100 pixels a millimetre
     in.unit = L"mm";
     in.ruler = ComputeRulerStep(in.scale);
-    in.crossline = true;
+    in.crosshair = true;
     in.lineWidth = 2;
     in.prompt = L" Input text, drag to move. ";
     return in;
@@ -302,14 +302,14 @@ TEST(MeasureRender, CalibrationLineAloneWithItsLengthAndGrabMarks) {
     EXPECT_FALSE(buffer.Near(470, 320, IsLine, 1)); // bars end 60 below the line
     EXPECT_TRUE(buffer.Near(164, 210, IsLine, 1));  // grab marks at the left end only
     EXPECT_FALSE(buffer.Near(476, 210, IsLine, 1));
-    EXPECT_FALSE(buffer.Near(120, 40, IsLine, 2)); // no shapes, no crossline
+    EXPECT_FALSE(buffer.Near(120, 40, IsLine, 2)); // no shapes, no crosshair
     EXPECT_FALSE(buffer.Near(320, 420, IsGrid, 1));
     ASSERT_FALSE(buffer.items().empty());
     EXPECT_EQ(buffer.items()[3].text, L"300 pixels");
     EXPECT_GT(buffer.Count(buffer.items()[3].rect, IsText), 5);
 }
 
-// Not pass/fail: how long the overlay of 100 shapes of every kind with the crossline takes at
+// Not pass/fail: how long the overlay of 100 shapes of every kind with the crosshair takes at
 // 1920x1080, split into building the steps and drawing each kind of step.
 TEST(MeasureRender, HundredShapesAt1920x1080Figures) {
     GdiplusSession gdiplus;

@@ -103,8 +103,8 @@ protected:
         ASSERT_TRUE(TestCam_Register(camera));
         HINSTANCE instance = GetModuleHandleW(nullptr);
         RegisterWindowClasses(instance);
-        if (ToolButtonWnd_StripMarker() == 0)
-            ToolButtonWnd_Init(instance);
+        if (ToolButtonStripMarker() == 0)
+            LoadToolButtonImages(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
         SetWindowPos(g_hMainWnd, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);

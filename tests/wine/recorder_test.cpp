@@ -2,6 +2,7 @@
 // GDI+ and file system, in-process: frames are handed over as the capture code hands them, and
 // the dialog records from the virtual camera.
 #include "base/app_settings.h"
+#include "capture/capture_session.h"
 #include "app/main_window.h"
 #include "base/string_table.h"
 #include "capture/capture_graph.h"
@@ -203,14 +204,14 @@ TEST(FileByteSink, AppendsPatchesAndReportsWhatFails) {
 class RecorderTest : public testing::Test {
 protected:
     void SetUp() override {
-        g_captureFormat = VideoFormat{kFourccMjpg, 160, 120, 0};
-        g_frameRate = 2.0f; // a camera that has just started
+        g_capture.currentFormat = VideoFormat{kFourccMjpg, 160, 120, 0};
+        g_capture.frameRate = 2.0f; // a camera that has just started
         folder_ = TempFolder(L"vantix-rec");
     }
     void TearDown() override {
         StopRecording();
-        g_captureFormat = VideoFormat{0, 0, 0, 0};
-        g_frameRate = kDefaultFrameRate;
+        g_capture.currentFormat = VideoFormat{0, 0, 0, 0};
+        g_capture.frameRate = kDefaultFrameRate;
     }
     static void Offer(int count, uint8_t number = 1) {
         const std::vector<uint8_t> frame = Frame(160, 120, number);
@@ -279,7 +280,7 @@ TEST_F(RecorderTest, ARecordingThatCannotStartLeavesNothingRunning) {
     EXPECT_EQ(StartRecording(L"C:\\no-such-folder\\x\\a.mp4"), RecordStartError::CannotCreateFile);
     EXPECT_FALSE(IsRecording());
     EXPECT_EQ(RecordedTenths(), 0);
-    g_captureFormat = VideoFormat{0, 0, 0, 0};
+    g_capture.currentFormat = VideoFormat{0, 0, 0, 0};
     EXPECT_EQ(StartRecording(folder_ + L"\\b.mp4"), RecordStartError::NoCamera);
     StopRecording(); // nothing to stop
     EXPECT_FALSE(IsRecording());
@@ -309,7 +310,7 @@ LRESULT CALLBACK StopperWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 
 TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     // Large frames, so that completing the file takes a while (the encoders finish their frames).
-    g_captureFormat = VideoFormat{kFourccMjpg, 1920, 1080, 0};
+    g_capture.currentFormat = VideoFormat{kFourccMjpg, 1920, 1080, 0};
     const std::wstring path = folder_ + L"\\nested.mp4";
     ASSERT_EQ(StartRecording(path), RecordStartError::None);
     WNDCLASSW wc = {};
@@ -600,11 +601,11 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
     ASSERT_TRUE(TestCam_Register(camera));
     InitCaptureGraph(g_hMainWnd);
     RefreshDeviceList();
-    ASSERT_FALSE(g_devices.empty());
-    ASSERT_TRUE(SUCCEEDED(BindDeviceFilter(g_devices[0])));
-    g_captureGraph.deviceMoniker = g_devices[0].moniker;
-    g_captureGraph.captureFilter = g_devices[0].filter;
-    g_requestedFormat = FormatFromSettings(1, 160, 120, 0);
+    ASSERT_FALSE(g_capture.devices.empty());
+    ASSERT_TRUE(SUCCEEDED(BindDeviceFilter(g_capture.devices[0])));
+    g_capture.graph.deviceMoniker = g_capture.devices[0].moniker;
+    g_capture.graph.captureFilter = g_capture.devices[0].filter;
+    g_capture.requestedFormat = FormatFromSettings(1, 160, 120, 0);
     ASSERT_TRUE(OpenCaptureGraph());
 
     const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});

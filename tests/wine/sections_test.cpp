@@ -3,6 +3,7 @@
 // stands in for the main window and the control panel: the sections are its children and it
 // records what they post to their panel.
 #include "tests/wine/message_pump.h"
+#include "capture/capture_session.h"
 #include "app/main_layout.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
@@ -142,7 +143,7 @@ protected:
         SelectLanguage(0);
         g_hostRecord = {};
         ClearFilterFlags();
-        g_requestedFormat = FormatFromSettings(0, 0, 0, 0);
+        g_capture.requestedFormat = FormatFromSettings(0, 0, 0, 0);
         host_ = CreateHost();
         g_hMainWnd = host_;
     }
@@ -291,7 +292,7 @@ TEST_F(SectionsTest, ColorsWithoutACameraShowNamesOnlyAndChangeNothing) {
     // Messages from disabled controls (or a stray scroll) leave the zeroed records alone.
     DragSlider(Item(113), 5);
     SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kDefaultButtonId, BN_CLICKED), 0);
-    EXPECT_EQ(g_captureGraph.properties, CameraProperties{});
+    EXPECT_EQ(g_capture.graph.properties, CameraProperties{});
 }
 
 TEST_F(SectionsTest, ColorsOfACameraWithoutCameraControlOrPowerLine) {

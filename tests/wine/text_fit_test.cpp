@@ -414,8 +414,8 @@ protected:
         INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
         InitCommonControlsEx(&controls);
         RegisterWindowClasses(instance);
-        if (ToolButtonWnd_StripMarker() == 0)
-            ToolButtonWnd_Init(instance);
+        if (ToolButtonStripMarker() == 0)
+            LoadToolButtonImages(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
         ShowWindow(g_hMainWnd, SW_SHOWNORMAL);

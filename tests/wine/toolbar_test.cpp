@@ -49,8 +49,8 @@ void Pump() {
     }
 }
 
-ToolButtonData* Data(HWND button) {
-    return reinterpret_cast<ToolButtonData*>(GetWindowLongPtrW(button, 0));
+ToolButtonState* Data(HWND button) {
+    return reinterpret_cast<ToolButtonState*>(GetWindowLongPtrW(button, 0));
 }
 
 COLORREF FacePixel(HWND button, int x, int y) {
@@ -126,9 +126,9 @@ protected:
     static void SetUpTestSuite() {
         HINSTANCE instance = GetModuleHandleW(nullptr);
         RegisterWindowClasses(instance);
-        ToolButtonWnd_SetFaceColor(kToolbarFaceColor);
-        if (ToolButtonWnd_StripMarker() == 0)
-            ToolButtonWnd_Init(instance);
+        SetToolButtonFaceColor(kToolbarFaceColor);
+        if (ToolButtonStripMarker() == 0)
+            LoadToolButtonImages(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
         SetWindowPos(g_hMainWnd, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
@@ -153,15 +153,15 @@ protected:
 
 // Declared first so it runs before the suite above prepares the real strip.
 TEST(ToolButtonInit, ReportsAMissingStripThenPreparesOnce) {
-    if (ToolButtonWnd_StripMarker() != 0)
+    if (ToolButtonStripMarker() != 0)
         GTEST_SKIP() << "strip already prepared by an earlier test";
     PVOID handler = AddVectoredExceptionHandler(1, CollectDebugLine);
     HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClasses(instance);
 
-    EXPECT_EQ(ToolButtonWnd_Init(GetModuleHandleW(L"kernel32.dll")), 0); // no bitmap 137 there
-    EXPECT_EQ(ToolButtonWnd_StripMarker(), 0);
-    EXPECT_TRUE(SawDebugLine(L"ToolButtonWnd_Init failed.\r\n"));
+    EXPECT_EQ(LoadToolButtonImages(GetModuleHandleW(L"kernel32.dll")), 0); // no bitmap 137 there
+    EXPECT_EQ(ToolButtonStripMarker(), 0);
+    EXPECT_TRUE(SawDebugLine(L"LoadToolButtonImages failed.\r\n"));
 
     // Without the strip the buttons still work but show plain faces, with no wash even checked.
     HWND toolbar = CreateWindowExW(0, kToolbarWndClass, nullptr, WS_POPUP, 0, 0, 760, 52, nullptr, nullptr,
@@ -174,10 +174,10 @@ TEST(ToolButtonInit, ReportsAMissingStripThenPreparesOnce) {
     EXPECT_EQ(FacePixel(line, 26, 26), kToolbarFaceColor);
     DestroyWindow(toolbar);
 
-    EXPECT_EQ(ToolButtonWnd_Init(instance), 1);
-    EXPECT_EQ(ToolButtonWnd_StripMarker(), 137);
-    EXPECT_TRUE(SawDebugLine(L"ToolButtonWnd_Init OK\r\n"));
-    EXPECT_EQ(ToolButtonWnd_Init(instance), 0); // once only
+    EXPECT_EQ(LoadToolButtonImages(instance), 1);
+    EXPECT_EQ(ToolButtonStripMarker(), 137);
+    EXPECT_TRUE(SawDebugLine(L"LoadToolButtonImages OK\r\n"));
+    EXPECT_EQ(LoadToolButtonImages(instance), 0); // once only
     RemoveVectoredExceptionHandler(handler);
 }
 
@@ -295,7 +295,7 @@ TEST_F(ToolbarTest, ToolClicksMoveTheCheckTextWithoutCameraStaysOnDrag) {
     Click(Button(3027));
     EXPECT_EQ(CurrentTool(), TOOL_DRAG);
     EXPECT_EQ(g_hTextInputDlg, nullptr);
-    // Of the tools only Drag is checked; the cross-hair is a switch of its own, not a tool.
+    // Of the tools only Drag is checked; the crosshair is a switch of its own, not a tool.
     for (const ToolButtonSpec& entry : kToolButtons) {
         if (entry.id != 3090) {
             EXPECT_EQ(Data(Button(entry.id))->checked, entry.id == 3030 ? 1 : 0) << entry.id;
@@ -352,7 +352,7 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
 }
 
 TEST_F(ToolbarTest, FaceFollowsTheButtonSize) {
-    HWND button = ToolButtonWnd_Create(g_hToolbar, 3999, 760, 40 * 5, L"Spare");
+    HWND button = CreateToolButton(g_hToolbar, 3999, 760, 40 * 5, L"Spare");
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 15);
 

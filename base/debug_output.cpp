@@ -1,4 +1,4 @@
-#include "capture/debug_output.h"
+#include "base/debug_output.h"
 
 #include <windows.h>
 
@@ -13,4 +13,8 @@ void DebugOutput(const wchar_t* format, ...) {
     va_end(args);
     if (written >= 0)
         OutputDebugStringW(line);
+}
+
+void DebugFailure(const wchar_t* what, long hr) {
+    DebugOutput(L"%ls FAILED (0x%08lx)\r\n", what, static_cast<unsigned long>(hr));
 }

@@ -1,3 +1,0 @@
-#include "capture/devices.h"
-
-int g_currentDevice = -1;
