@@ -20,7 +20,7 @@ private:
     SRWLOCK* lock_;
 };
 
-}  // namespace
+} // namespace
 
 CameraControls::CameraControls() = default;
 CameraControls::~CameraControls() = default;
@@ -42,22 +42,20 @@ void CameraControls::Configure(const TestCamConfig& config, bool record) {
             CameraRegistry_ReadControl(instance_, TestCamInterface::VideoProcAmp, i, &procAmp_[i]);
     for (int i = 0; i < kTestCamCameraControlCount; ++i)
         if (cameraControl_[i].present)
-            CameraRegistry_ReadControl(instance_, TestCamInterface::CameraControl, i,
-                                       &cameraControl_[i]);
+            CameraRegistry_ReadControl(instance_, TestCamInterface::CameraControl, i, &cameraControl_[i]);
 }
 
 TestCamProperty* CameraControls::Find(TestCamInterface iface, long property) {
     TestCamProperty* p = nullptr;
     if (iface == TestCamInterface::VideoProcAmp && property >= 0 && property < kTestCamProcAmpCount)
         p = &procAmp_[size_t(property)];
-    if (iface == TestCamInterface::CameraControl && property >= 0 &&
-        property < kTestCamCameraControlCount)
+    if (iface == TestCamInterface::CameraControl && property >= 0 && property < kTestCamCameraControlCount)
         p = &cameraControl_[size_t(property)];
     return p && p->present ? p : nullptr;
 }
 
-HRESULT CameraControls::GetRange(TestCamInterface iface, long property, long* min, long* max,
-                                 long* step, long* defaultValue, long* capsFlags) {
+HRESULT CameraControls::GetRange(TestCamInterface iface, long property, long* min, long* max, long* step,
+                                 long* defaultValue, long* capsFlags) {
     if (!min || !max || !step || !defaultValue || !capsFlags)
         return E_POINTER;
     ExclusiveLock lock(&lock_);
@@ -93,7 +91,7 @@ HRESULT CameraControls::Set(TestCamInterface iface, long property, long value, l
     } else if (flags != kFlagAuto && flags != kFlagManual) {
         hr = E_INVALIDARG;
     } else if (!(p->capsFlags & flags)) {
-        hr = E_INVALIDARG;  // a mode the control does not have
+        hr = E_INVALIDARG; // a mode the control does not have
     } else if (flags == kFlagManual && (value < p->min || value > p->max)) {
         hr = E_INVALIDARG;
     } else {

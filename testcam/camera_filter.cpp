@@ -39,7 +39,7 @@ std::wstring ReadBagString(IPropertyBag* bag, const wchar_t* name) {
     return text;
 }
 
-}  // namespace
+} // namespace
 
 HRESULT CameraFilter::Create(REFIID iid, void** out) {
     if (!out)
@@ -54,9 +54,7 @@ HRESULT CameraFilter::Create(REFIID iid, void** out) {
 }
 
 CameraFilter::CameraFilter()
-    : capturePin_(this, PinKind::Capture),
-      stillPin_(this, PinKind::Still),
-      procAmp_(this),
+    : capturePin_(this, PinKind::Capture), stillPin_(this, PinKind::Still), procAmp_(this),
       cameraControl_(this) {
     InitializeCriticalSection(&refLock_);
     InitializeCriticalSection(&lock_);
@@ -97,8 +95,7 @@ STDMETHODIMP CameraFilter::QueryInterface(REFIID iid, void** out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IBaseFilter || iid == IID_IMediaFilter ||
-        iid == IID_IPersist)
+    if (iid == IID_IUnknown || iid == IID_IBaseFilter || iid == IID_IMediaFilter || iid == IID_IPersist)
         *out = static_cast<IBaseFilter*>(this);
     else if (iid == IID_IPersistPropertyBag)
         *out = static_cast<IPersistPropertyBag*>(this);
@@ -189,7 +186,9 @@ void CameraFilter::OnCaptureConnection(bool connected, const VideoType& type) {
     InterlockedExchange(&block_->connected, connected ? 1 : 0);
 }
 
-STDMETHODIMP CameraFilter::InitNew() { return S_OK; }
+STDMETHODIMP CameraFilter::InitNew() {
+    return S_OK;
+}
 
 STDMETHODIMP CameraFilter::Load(IPropertyBag* bag, IErrorLog*) {
     if (!bag)
@@ -213,9 +212,13 @@ STDMETHODIMP CameraFilter::Load(IPropertyBag* bag, IErrorLog*) {
     return S_OK;
 }
 
-STDMETHODIMP CameraFilter::Save(IPropertyBag*, BOOL, BOOL) { return E_NOTIMPL; }
+STDMETHODIMP CameraFilter::Save(IPropertyBag*, BOOL, BOOL) {
+    return E_NOTIMPL;
+}
 
-STDMETHODIMP_(ULONG) CameraFilter::GetMiscFlags() { return AM_FILTER_MISC_FLAGS_IS_SOURCE; }
+STDMETHODIMP_(ULONG) CameraFilter::GetMiscFlags() {
+    return AM_FILTER_MISC_FLAGS_IS_SOURCE;
+}
 
 // IBaseFilter ------------------------------------------------------------------------------
 
@@ -296,19 +299,23 @@ STDMETHODIMP CameraFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
     return S_OK;
 }
 
-STDMETHODIMP CameraFilter::QueryVendorInfo(LPWSTR*) { return E_NOTIMPL; }
+STDMETHODIMP CameraFilter::QueryVendorInfo(LPWSTR*) {
+    return E_NOTIMPL;
+}
 
 // Facets -----------------------------------------------------------------------------------
 
 STDMETHODIMP ProcAmpFacet::QueryInterface(REFIID iid, void** out) {
     return filter_->QueryInterface(iid, out);
 }
-STDMETHODIMP_(ULONG) ProcAmpFacet::AddRef() { return filter_->AddRef(); }
-STDMETHODIMP_(ULONG) ProcAmpFacet::Release() { return filter_->Release(); }
-STDMETHODIMP ProcAmpFacet::GetRange(long property, long* min, long* max, long* step, long* def,
-                                    long* caps) {
-    return filter_->Controls().GetRange(TestCamInterface::VideoProcAmp, property, min, max, step,
-                                        def, caps);
+STDMETHODIMP_(ULONG) ProcAmpFacet::AddRef() {
+    return filter_->AddRef();
+}
+STDMETHODIMP_(ULONG) ProcAmpFacet::Release() {
+    return filter_->Release();
+}
+STDMETHODIMP ProcAmpFacet::GetRange(long property, long* min, long* max, long* step, long* def, long* caps) {
+    return filter_->Controls().GetRange(TestCamInterface::VideoProcAmp, property, min, max, step, def, caps);
 }
 STDMETHODIMP ProcAmpFacet::Set(long property, long value, long flags) {
     return filter_->Controls().Set(TestCamInterface::VideoProcAmp, property, value, flags);
@@ -320,12 +327,15 @@ STDMETHODIMP ProcAmpFacet::Get(long property, long* value, long* flags) {
 STDMETHODIMP CameraControlFacet::QueryInterface(REFIID iid, void** out) {
     return filter_->QueryInterface(iid, out);
 }
-STDMETHODIMP_(ULONG) CameraControlFacet::AddRef() { return filter_->AddRef(); }
-STDMETHODIMP_(ULONG) CameraControlFacet::Release() { return filter_->Release(); }
-STDMETHODIMP CameraControlFacet::GetRange(long property, long* min, long* max, long* step,
-                                          long* def, long* caps) {
-    return filter_->Controls().GetRange(TestCamInterface::CameraControl, property, min, max, step,
-                                        def, caps);
+STDMETHODIMP_(ULONG) CameraControlFacet::AddRef() {
+    return filter_->AddRef();
+}
+STDMETHODIMP_(ULONG) CameraControlFacet::Release() {
+    return filter_->Release();
+}
+STDMETHODIMP CameraControlFacet::GetRange(long property, long* min, long* max, long* step, long* def,
+                                          long* caps) {
+    return filter_->Controls().GetRange(TestCamInterface::CameraControl, property, min, max, step, def, caps);
 }
 STDMETHODIMP CameraControlFacet::Set(long property, long value, long flags) {
     return filter_->Controls().Set(TestCamInterface::CameraControl, property, value, flags);

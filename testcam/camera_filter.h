@@ -23,8 +23,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetRange(long property, long* min, long* max, long* step, long* def,
-                          long* caps) override;
+    STDMETHODIMP GetRange(long property, long* min, long* max, long* step, long* def, long* caps) override;
     STDMETHODIMP Set(long property, long value, long flags) override;
     STDMETHODIMP Get(long property, long* value, long* flags) override;
 
@@ -38,8 +37,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override;
     STDMETHODIMP_(ULONG) Release() override;
-    STDMETHODIMP GetRange(long property, long* min, long* max, long* step, long* def,
-                          long* caps) override;
+    STDMETHODIMP GetRange(long property, long* min, long* max, long* step, long* def, long* caps) override;
     STDMETHODIMP Set(long property, long value, long flags) override;
     STDMETHODIMP Get(long property, long* value, long* flags) override;
 
@@ -83,7 +81,7 @@ public:
     ULONG PinRelease(PinKind kind);
     CRITICAL_SECTION* Lock() { return &lock_; }
     FILTER_STATE State() const { return FILTER_STATE(InterlockedCompareExchange(&state_, 0, 0)); }
-    IFilterGraph* Graph() const { return graph_; }  // not referenced: the graph holds us
+    IFilterGraph* Graph() const { return graph_; } // not referenced: the graph holds us
     OutputPin* CapturePin() { return &capturePin_; }
     void OnCaptureConnection(bool connected, const VideoType& type);
     CameraControls& Controls() { return controls_; }
@@ -110,7 +108,7 @@ private:
     SharedBlockView block_;
     bool loaded_ = false;
 
-    CRITICAL_SECTION lock_;  // state, connections, configuration
+    CRITICAL_SECTION lock_; // state, connections, configuration
     mutable LONG state_ = State_Stopped;
     REFERENCE_TIME start_ = 0;
     IReferenceClock* clock_ = nullptr;
@@ -127,5 +125,5 @@ private:
 
     HANDLE thread_ = nullptr;
     HANDLE stopEvent_ = nullptr;
-    FrameSource frames_;  // streaming thread only
+    FrameSource frames_; // streaming thread only
 };

@@ -15,10 +15,10 @@ bool CameraRegistry_DeleteCamera(const std::wstring& instanceName);
 void CameraRegistry_ClearState(const std::wstring& instanceName);
 
 // A control's state as the filters last left it; false when no Set changed it yet.
-bool CameraRegistry_ReadControl(const std::wstring& instanceName, TestCamInterface iface,
-                                long property, TestCamProperty* out);
-void CameraRegistry_WriteControl(const std::wstring& instanceName, TestCamInterface iface,
-                                 long property, const TestCamProperty& value);
+bool CameraRegistry_ReadControl(const std::wstring& instanceName, TestCamInterface iface, long property,
+                                TestCamProperty* out);
+void CameraRegistry_WriteControl(const std::wstring& instanceName, TestCamInterface iface, long property,
+                                 const TestCamProperty& value);
 
 void CameraRegistry_AppendSetCall(const std::wstring& instanceName, const TestCamSetCall& call);
 std::vector<TestCamSetCall> CameraRegistry_ReadSetCalls(const std::wstring& instanceName);

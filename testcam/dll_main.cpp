@@ -64,10 +64,14 @@ bool SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
                           DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
-}  // namespace
+} // namespace
 
-void DllObjects_Add() { InterlockedIncrement(&g_objects); }
-void DllObjects_Remove() { InterlockedDecrement(&g_objects); }
+void DllObjects_Add() {
+    InterlockedIncrement(&g_objects);
+}
+void DllObjects_Remove() {
+    InterlockedDecrement(&g_objects);
+}
 void DllObjects_Lock(bool lock) {
     if (lock)
         InterlockedIncrement(&g_locks);
@@ -96,7 +100,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     return g_factory.QueryInterface(iid, out);
 }
 
-STDAPI DllCanUnloadNow() { return DllObjects_CanUnload() ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() {
+    return DllObjects_CanUnload() ? S_OK : S_FALSE;
+}
 
 STDAPI DllRegisterServer() {
     wchar_t path[MAX_PATH] = {};
@@ -104,8 +110,8 @@ STDAPI DllRegisterServer() {
     if (length == 0 || length >= MAX_PATH)
         return SELFREG_E_CLASS;
     HKEY classKey = nullptr, serverKey = nullptr;
-    bool ok = RegCreateKeyExW(HKEY_CLASSES_ROOT, ClassKeyPath().c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &classKey, nullptr) == ERROR_SUCCESS;
+    bool ok = RegCreateKeyExW(HKEY_CLASSES_ROOT, ClassKeyPath().c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &classKey, nullptr) == ERROR_SUCCESS;
     ok = ok && SetString(classKey, nullptr, L"Vantix Test Camera");
     ok = ok && RegCreateKeyExW(classKey, L"InprocServer32", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                                &serverKey, nullptr) == ERROR_SUCCESS;

@@ -107,7 +107,9 @@ private:
 using MediaTypeEnum = Enumerator<IEnumMediaTypes, AM_MEDIA_TYPE*>;
 using PinEnum = Enumerator<IEnumPins, IPin*>;
 
-template <> REFIID MediaTypeEnum::InterfaceId() { return IID_IEnumMediaTypes; }
+template <> REFIID MediaTypeEnum::InterfaceId() {
+    return IID_IEnumMediaTypes;
+}
 template <> bool MediaTypeEnum::Give(AM_MEDIA_TYPE* const& item, AM_MEDIA_TYPE** out) {
     auto* mt = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
     if (!mt)
@@ -119,20 +121,23 @@ template <> bool MediaTypeEnum::Give(AM_MEDIA_TYPE* const& item, AM_MEDIA_TYPE**
     *out = mt;
     return true;
 }
-template <> void MediaTypeEnum::Free(AM_MEDIA_TYPE*& item) { FreeMediaType(item); }
+template <> void MediaTypeEnum::Free(AM_MEDIA_TYPE*& item) {
+    FreeMediaType(item);
+}
 
-template <> REFIID PinEnum::InterfaceId() { return IID_IEnumPins; }
+template <> REFIID PinEnum::InterfaceId() {
+    return IID_IEnumPins;
+}
 template <> bool PinEnum::Give(IPin* const& item, IPin** out) {
     item->AddRef();
     *out = item;
     return true;
 }
-template <> void PinEnum::Free(IPin*&) {}  // the owner holds the pins
+template <> void PinEnum::Free(IPin*&) {} // the owner holds the pins
 
-}  // namespace
+} // namespace
 
-HRESULT CreateMediaTypeEnum(IUnknown* owner, std::vector<AM_MEDIA_TYPE> types,
-                            IEnumMediaTypes** out) {
+HRESULT CreateMediaTypeEnum(IUnknown* owner, std::vector<AM_MEDIA_TYPE> types, IEnumMediaTypes** out) {
     if (!out)
         return E_POINTER;
     *out = nullptr;
@@ -141,7 +146,7 @@ HRESULT CreateMediaTypeEnum(IUnknown* owner, std::vector<AM_MEDIA_TYPE> types,
     for (AM_MEDIA_TYPE& mt : types) {
         auto* copy = ok ? static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE))) : nullptr;
         if (copy) {
-            *copy = mt;  // takes over the format block
+            *copy = mt; // takes over the format block
             snapshot->items.push_back(copy);
         } else {
             FreeMediaTypeContents(mt);

@@ -7,6 +7,5 @@
 #include <vector>
 
 // `types` become the enumerator's (it frees them).
-HRESULT CreateMediaTypeEnum(IUnknown* owner, std::vector<AM_MEDIA_TYPE> types,
-                            IEnumMediaTypes** out);
+HRESULT CreateMediaTypeEnum(IUnknown* owner, std::vector<AM_MEDIA_TYPE> types, IEnumMediaTypes** out);
 HRESULT CreatePinEnum(IUnknown* owner, std::vector<IPin*> pins, IEnumPins** out);

@@ -2,11 +2,15 @@
 
 namespace {
 
-uint8_t Clamp(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
+uint8_t Clamp(int v) {
+    return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v);
+}
 
-}  // namespace
+} // namespace
 
-uint8_t LumaOf(int r, int g, int b) { return Clamp(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16); }
+uint8_t LumaOf(int r, int g, int b) {
+    return Clamp(((66 * r + 129 * g + 25 * b + 128) >> 8) + 16);
+}
 
 uint8_t BlueDifferenceOf(int r, int g, int b) {
     return Clamp(((-38 * r - 74 * g + 112 * b + 128) >> 8) + 128);

@@ -28,8 +28,7 @@ bool FindJpegEncoder(CLSID* clsid) {
     return false;
 }
 
-std::vector<uint8_t> Encode(const uint8_t* dib, size_t stride, int width, int height,
-                            int quality) {
+std::vector<uint8_t> Encode(const uint8_t* dib, size_t stride, int width, int height, int quality) {
     std::vector<uint8_t> out;
     CLSID encoder;
     if (!FindJpegEncoder(&encoder))
@@ -64,10 +63,9 @@ std::vector<uint8_t> Encode(const uint8_t* dib, size_t stride, int width, int he
     return out;
 }
 
-}  // namespace
+} // namespace
 
-std::vector<uint8_t> EncodeJpeg(const uint8_t* dib, size_t stride, int width, int height,
-                                int quality) {
+std::vector<uint8_t> EncodeJpeg(const uint8_t* dib, size_t stride, int width, int height, int quality) {
     // GDI+ is started for each encoding: frames are cached by the caller, so this is rare,
     // and the DLL leaves no GDI+ session behind in the host process.
     const GdiplusSession gdiplus;

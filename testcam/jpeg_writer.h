@@ -6,5 +6,4 @@
 #include <vector>
 
 // Encodes a bottom-up 24-bit DIB (`stride` bytes a row) as a baseline JPEG. Empty on failure.
-std::vector<uint8_t> EncodeJpeg(const uint8_t* dib, size_t stride, int width, int height,
-                                int quality);
+std::vector<uint8_t> EncodeJpeg(const uint8_t* dib, size_t stride, int width, int height, int quality);

@@ -22,13 +22,15 @@ WORD BitCount(uint32_t fourcc) {
     return 16;
 }
 
-}  // namespace
+} // namespace
 
 int64_t BitRate(const VideoType& t) {
     return int64_t(ImageSize(t)) * 8 * 10000000 / (t.interval > 0 ? t.interval : 333333);
 }
 
-REFERENCE_TIME IntervalForFps(int fps) { return fps > 0 ? 10000000 / fps : 333333; }
+REFERENCE_TIME IntervalForFps(int fps) {
+    return fps > 0 ? 10000000 / fps : 333333;
+}
 
 VideoType VideoTypeFor(const TestCamFormat& f) {
     return {f.fourcc, f.width, f.height, IntervalForFps(f.fps)};
@@ -47,7 +49,7 @@ long ImageSize(const VideoType& t) {
     if (t.fourcc == kTestCamRgb24)
         return long(TestPicture_DibStride(t.width) * t.height);
     if (t.fourcc == kTestCamMjpg)
-        return long(pixels * 3);  // a JPEG of these pictures stays far below this
+        return long(pixels * 3); // a JPEG of these pictures stays far below this
     if (t.fourcc == kTestCamYuy2)
         return long((t.width + 1) / 2) * 4 * t.height;
     return long((pixels * BitCount(t.fourcc) + 7) / 8);

@@ -10,16 +10,16 @@
 #include "testcam/testcam_config.h"
 
 struct VideoType {
-    uint32_t fourcc = kTestCamRgb24;  // kTestCamRgb24, kTestCamYuy2, kTestCamMjpg or another FOURCC
+    uint32_t fourcc = kTestCamRgb24; // kTestCamRgb24, kTestCamYuy2, kTestCamMjpg or another FOURCC
     int width = 0;
     int height = 0;
-    REFERENCE_TIME interval = 0;  // 100 ns units a frame
+    REFERENCE_TIME interval = 0; // 100 ns units a frame
 };
 
 REFERENCE_TIME IntervalForFps(int fps);
 VideoType VideoTypeFor(const TestCamFormat& format);
 GUID SubtypeFor(uint32_t fourcc);
-bool SameKind(const VideoType& a, const VideoType& b);  // subtype and size
+bool SameKind(const VideoType& a, const VideoType& b); // subtype and size
 
 // Bytes a sample of this type can need at most.
 long ImageSize(const VideoType& type);

@@ -25,22 +25,26 @@ bool MatchesPattern(const AM_MEDIA_TYPE& mt, const AM_MEDIA_TYPE* pattern) {
 }
 
 bool IsComplete(const AM_MEDIA_TYPE* mt) {
-    return mt && mt->majortype != GUID_NULL && mt->subtype != GUID_NULL &&
-           mt->formattype != GUID_NULL && mt->pbFormat && mt->cbFormat;
+    return mt && mt->majortype != GUID_NULL && mt->subtype != GUID_NULL && mt->formattype != GUID_NULL &&
+           mt->pbFormat && mt->cbFormat;
 }
 
-VideoType AsRgb24(const VideoType& t) { return {kTestCamRgb24, t.width, t.height, t.interval}; }
+VideoType AsRgb24(const VideoType& t) {
+    return {kTestCamRgb24, t.width, t.height, t.interval};
+}
 
 void FreeTypes(std::vector<AM_MEDIA_TYPE>& types, size_t from) {
     for (size_t i = from; i < types.size(); ++i)
         FreeMediaTypeContents(types[i]);
 }
 
-}  // namespace
+} // namespace
 
 OutputPin::OutputPin(CameraFilter* filter, PinKind kind) : filter_(filter), kind_(kind) {}
 
-OutputPin::~OutputPin() { ReleaseConnection(); }
+OutputPin::~OutputPin() {
+    ReleaseConnection();
+}
 
 // IUnknown ---------------------------------------------------------------------------------
 
@@ -60,8 +64,12 @@ STDMETHODIMP OutputPin::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) OutputPin::AddRef() { return filter_->PinAddRef(kind_); }
-STDMETHODIMP_(ULONG) OutputPin::Release() { return filter_->PinRelease(kind_); }
+STDMETHODIMP_(ULONG) OutputPin::AddRef() {
+    return filter_->PinAddRef(kind_);
+}
+STDMETHODIMP_(ULONG) OutputPin::Release() {
+    return filter_->PinRelease(kind_);
+}
 
 // Types ------------------------------------------------------------------------------------
 
@@ -81,8 +89,7 @@ VideoType OutputPin::CurrentFormat() const {
 
 // What the pin can connect with, best first. RGB24 leads so that a connection through a
 // filter that takes anything (a tee) still ends in a type an RGB24 grabber takes.
-static std::vector<VideoType> OfferedVideoTypes(PinKind kind, bool hasSetFormat,
-                                                const VideoType& current,
+static std::vector<VideoType> OfferedVideoTypes(PinKind kind, bool hasSetFormat, const VideoType& current,
                                                 const std::vector<VideoType>& caps, bool offersRgb24) {
     std::vector<VideoType> list;
     auto add = [&list, offersRgb24](const VideoType& t) {
@@ -236,8 +243,8 @@ HRESULT OutputPin::DecideAllocator() {
         }
         allocator.Reset();
     }
-    HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_IMemAllocator, reinterpret_cast<void**>(allocator.GetAddressOf()));
+    HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                  reinterpret_cast<void**>(allocator.GetAddressOf()));
     if (FAILED(hr))
         return hr;
     if (!tryAllocator(allocator.Get()))
@@ -265,7 +272,9 @@ void OutputPin::ReleaseConnection() {
     connectedType_ = {};
 }
 
-STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) { return E_UNEXPECTED; }
+STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
+    return E_UNEXPECTED;
+}
 
 STDMETHODIMP OutputPin::Disconnect() {
     Locked lock(filter_->Lock());
@@ -350,15 +359,27 @@ STDMETHODIMP OutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
     return CreateMediaTypeEnum(static_cast<IPin*>(this), OfferedTypes(), types);
 }
 
-STDMETHODIMP OutputPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
-STDMETHODIMP OutputPin::EndOfStream() { return E_UNEXPECTED; }
-STDMETHODIMP OutputPin::BeginFlush() { return E_UNEXPECTED; }
-STDMETHODIMP OutputPin::EndFlush() { return E_UNEXPECTED; }
-STDMETHODIMP OutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
+STDMETHODIMP OutputPin::QueryInternalConnections(IPin**, ULONG*) {
+    return E_NOTIMPL;
+}
+STDMETHODIMP OutputPin::EndOfStream() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP OutputPin::BeginFlush() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP OutputPin::EndFlush() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP OutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) {
+    return S_OK;
+}
 
 // IKsPropertySet ---------------------------------------------------------------------------
 
-STDMETHODIMP OutputPin::Set(REFGUID, DWORD, void*, DWORD, void*, DWORD) { return E_NOTIMPL; }
+STDMETHODIMP OutputPin::Set(REFGUID, DWORD, void*, DWORD, void*, DWORD) {
+    return E_NOTIMPL;
+}
 
 STDMETHODIMP OutputPin::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataSize,
                             DWORD* returned) {
@@ -399,11 +420,12 @@ STDMETHODIMP OutputPin::SetFormat(AM_MEDIA_TYPE* mt) {
         // nearest the one asked for; 0 asks for none in particular.
         const VideoType* best = nullptr;
         for (const VideoType& c : caps_) {
-            const bool fits = t.fourcc == kTestCamRgb24 ? c.width == t.width && c.height == t.height
-                                                        : SameKind(c, t);
+            const bool fits =
+                t.fourcc == kTestCamRgb24 ? c.width == t.width && c.height == t.height : SameKind(c, t);
             if (!fits)
                 continue;
-            if (!best || (t.interval > 0 && llabs(c.interval - t.interval) < llabs(best->interval - t.interval)))
+            if (!best ||
+                (t.interval > 0 && llabs(c.interval - t.interval) < llabs(best->interval - t.interval)))
                 best = &c;
         }
         if (!best)
@@ -463,7 +485,9 @@ STDMETHODIMP OutputPin::GetStreamCaps(int index, AM_MEDIA_TYPE** mt, BYTE* caps)
 
 // Streaming --------------------------------------------------------------------------------
 
-HRESULT OutputPin::Commit() { return allocator_ ? allocator_->Commit() : S_OK; }
+HRESULT OutputPin::Commit() {
+    return allocator_ ? allocator_->Commit() : S_OK;
+}
 
 void OutputPin::Decommit() {
     if (allocator_)
@@ -477,7 +501,7 @@ HRESULT OutputPin::Deliver(FrameSource& source, TestCamPicture picture, int fram
     Microsoft::WRL::ComPtr<IMediaSample> sample;
     HRESULT hr = allocator_->GetBuffer(sample.GetAddressOf(), nullptr, nullptr, 0);
     if (FAILED(hr))
-        return hr;  // decommitted: the filter is stopping
+        return hr; // decommitted: the filter is stopping
     BYTE* data = nullptr;
     sample->GetPointer(&data);
     const long size = source.Produce(connectedType_, picture, frameIndex, fps, data, sample->GetSize());

@@ -48,8 +48,8 @@ public:
     // IKsPropertySet: only the pin category
     STDMETHODIMP Set(REFGUID set, DWORD id, void* instance, DWORD instanceSize, void* data,
                      DWORD dataSize) override;
-    STDMETHODIMP Get(REFGUID set, DWORD id, void* instance, DWORD instanceSize, void* data,
-                     DWORD dataSize, DWORD* returned) override;
+    STDMETHODIMP Get(REFGUID set, DWORD id, void* instance, DWORD instanceSize, void* data, DWORD dataSize,
+                     DWORD* returned) override;
     STDMETHODIMP QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
     // IAMStreamConfig (capture pin only)
@@ -61,7 +61,7 @@ public:
     // For the filter. Called with the filter's lock held unless noted.
     // offersRgb24: RGB24 of each size beside the camera's own types.
     void SetCapabilities(const std::vector<VideoType>& caps, bool offersRgb24 = true);
-    VideoType CurrentFormat() const;  // the set format, else the first capability
+    VideoType CurrentFormat() const; // the set format, else the first capability
     bool IsConnected() const { return peer_ != nullptr; }
     VideoType ConnectedType() const { return connectedType_; }
     HRESULT Commit();
@@ -71,7 +71,7 @@ public:
                     REFERENCE_TIME start, REFERENCE_TIME stop, bool discontinuity);
 
 private:
-    std::vector<AM_MEDIA_TYPE> OfferedTypes() const;  // caller frees them
+    std::vector<AM_MEDIA_TYPE> OfferedTypes() const; // caller frees them
     bool Offers(const VideoType& type) const;
     HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt);
     HRESULT DecideAllocator();

@@ -6,7 +6,7 @@ std::wstring MappingName(const std::wstring& instanceName) {
     return L"VantixTestCam.Shared." + instanceName;
 }
 
-}  // namespace
+} // namespace
 
 bool SharedBlockView::Open(const std::wstring& instanceName, bool create) {
     Close();

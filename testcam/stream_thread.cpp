@@ -19,7 +19,7 @@ int64_t Now100ns() {
     return int64_t(c.QuadPart / frequency * 10000000 + c.QuadPart % frequency * 10000000 / frequency);
 }
 
-}  // namespace
+} // namespace
 
 STDMETHODIMP CameraFilter::Stop() {
     Locked lock(&lock_);
@@ -134,7 +134,7 @@ void CameraFilter::StreamLoop() {
             continue;
         next += interval;
         if (next < now)
-            next = now + interval;  // fell behind: keep the rate, drop the missed ticks
+            next = now + interval; // fell behind: keep the rate, drop the missed ticks
         if (State() != State_Running)
             continue;
 
@@ -163,8 +163,8 @@ void CameraFilter::StreamLoop() {
 
         // A press reaches the still pin if it is connected; without one it is lost.
         if (block_ && TakePending(&block_->pendingSnapshots) && hasStill_ && stillPin_.IsConnected()) {
-            const HRESULT hr = stillPin_.Deliver(frames_, config_.picture, frameIndex, fps,
-                                                 streamTime, streamTime + interval, firstStill);
+            const HRESULT hr = stillPin_.Deliver(frames_, config_.picture, frameIndex, fps, streamTime,
+                                                 streamTime + interval, firstStill);
             if (hr != VFW_E_NOT_COMMITTED && hr != E_FAIL)
                 InterlockedIncrement(&block_->stillsDelivered);
             firstStill = false;

@@ -50,34 +50,34 @@ bool Expect(const std::wstring& text, size_t* pos, wchar_t c) {
     return false;
 }
 
-}  // namespace
+} // namespace
 
 std::vector<TestCamFormat> TestCam_DefaultFormats() {
     return {
-        {kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 640, 480, 30}, {kTestCamMjpg, 1280, 720, 15},
-        {kTestCamMjpg, 320, 240, 30},  {kTestCamYuy2, 640, 480, 30}, {kTestCamYuy2, 640, 480, 15},
+        {kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 640, 480, 30},  {kTestCamMjpg, 1280, 720, 15},
+        {kTestCamMjpg, 320, 240, 30},  {kTestCamYuy2, 640, 480, 30},  {kTestCamYuy2, 640, 480, 15},
         {kTestCamYuy2, 320, 240, 30},  {kTestCamYuy2, 1280, 720, 10},
     };
 }
 
 TestCamProcAmpTable TestCam_DefaultProcAmp() {
     TestCamProcAmpTable t{};
-    t[0] = Manual(-64, 64, 1, 0);          // brightness
-    t[1] = Manual(0, 100, 1, 50);          // contrast
-    t[2] = Manual(-180, 180, 1, 0);        // hue
-    t[3] = Manual(0, 100, 1, 64);          // saturation
-    t[4] = Manual(0, 7, 1, 2);             // sharpness
-    t[5] = Manual(100, 300, 1, 100);       // gamma
-    t[7] = AutoCapable(2800, 6500, 10, 4600, true);  // white balance
-    t[8] = Manual(0, 2, 1, 1);             // backlight compensation
-    t[9] = Manual(0, 100, 1, 0);           // gain
-    t[kTestCamPowerLineFrequency] = Manual(1, 2, 1, 1);  // 1 = 50 Hz, 2 = 60 Hz
+    t[0] = Manual(-64, 64, 1, 0);                       // brightness
+    t[1] = Manual(0, 100, 1, 50);                       // contrast
+    t[2] = Manual(-180, 180, 1, 0);                     // hue
+    t[3] = Manual(0, 100, 1, 64);                       // saturation
+    t[4] = Manual(0, 7, 1, 2);                          // sharpness
+    t[5] = Manual(100, 300, 1, 100);                    // gamma
+    t[7] = AutoCapable(2800, 6500, 10, 4600, true);     // white balance
+    t[8] = Manual(0, 2, 1, 1);                          // backlight compensation
+    t[9] = Manual(0, 100, 1, 0);                        // gain
+    t[kTestCamPowerLineFrequency] = Manual(1, 2, 1, 1); // 1 = 50 Hz, 2 = 60 Hz
     return t;
 }
 
 TestCamCameraControlTable TestCam_DefaultCameraControl() {
     TestCamCameraControlTable t{};
-    t[4] = AutoCapable(-13, -1, 1, -6, true);  // exposure, log2 seconds
+    t[4] = AutoCapable(-13, -1, 1, -6, true); // exposure, log2 seconds
     return t;
 }
 
@@ -96,8 +96,8 @@ std::wstring TestCam_FormatsToText(const std::vector<TestCamFormat>& formats) {
         if (!text.empty())
             text += L", ";
         wchar_t buf[64];
-        std::swprintf(buf, 64, L"%ls %dx%d@%d", TestCam_FourccText(f.fourcc).c_str(), f.width,
-                      f.height, f.fps);
+        std::swprintf(buf, 64, L"%ls %dx%d@%d", TestCam_FourccText(f.fourcc).c_str(), f.width, f.height,
+                      f.fps);
         text += buf;
     }
     return text;
@@ -150,16 +150,15 @@ std::wstring TestCam_PropertyToText(const TestCamProperty& p) {
     if (!p.present)
         return L"-";
     wchar_t buf[128];
-    std::swprintf(buf, 128, L"%d %d %d %d %d %d %d", p.min, p.max, p.step, p.defaultValue,
-                  p.capsFlags, p.value, p.flags);
+    std::swprintf(buf, 128, L"%d %d %d %d %d %d %d", p.min, p.max, p.step, p.defaultValue, p.capsFlags,
+                  p.value, p.flags);
     return buf;
 }
 
 bool TestCam_PropertyFromText(const std::wstring& text, TestCamProperty* property) {
     size_t pos = 0;
     SkipSpaces(text, &pos);
-    if (pos < text.size() && text[pos] == L'-' &&
-        (pos + 1 == text.size() || std::iswspace(text[pos + 1]))) {
+    if (pos < text.size() && text[pos] == L'-' && (pos + 1 == text.size() || std::iswspace(text[pos + 1]))) {
         ++pos;
         SkipSpaces(text, &pos);
         if (pos != text.size())

@@ -28,7 +28,6 @@ private:
     bool initialized_;
 };
 
-
 // The path a UVC camera's interface would have; the property bag carries it as "DevicePath".
 std::wstring DevicePathFor(const std::wstring& instanceName) {
     return L"\\\\?\\usb#" + instanceName + L"#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
@@ -47,8 +46,8 @@ bool WriteBagString(IPropertyBag* bag, const wchar_t* name, const std::wstring& 
 bool RegisterDevice(const TestCamConfig& config) {
     ComScope com;
     Microsoft::WRL::ComPtr<IFilterMapper2> mapper;
-    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IFilterMapper2, reinterpret_cast<void**>(mapper.GetAddressOf()))))
+    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                reinterpret_cast<void**>(mapper.GetAddressOf()))))
         return false;
     REGPINTYPES type = {&MEDIATYPE_Video, &MEDIASUBTYPE_NULL};
     REGFILTERPINS pin = {};
@@ -64,9 +63,9 @@ bool RegisterDevice(const TestCamConfig& config) {
     filter.rgPins = &pin;
 
     Microsoft::WRL::ComPtr<IMoniker> moniker;
-    HRESULT hr = mapper->RegisterFilter(CLSID_VantixTestCam, config.friendlyName.c_str(), moniker.GetAddressOf(),
-                                        &CLSID_VideoInputDeviceCategory,
-                                        config.instanceName.c_str(), &filter);
+    HRESULT hr =
+        mapper->RegisterFilter(CLSID_VantixTestCam, config.friendlyName.c_str(), moniker.GetAddressOf(),
+                               &CLSID_VideoInputDeviceCategory, config.instanceName.c_str(), &filter);
     bool ok = SUCCEEDED(hr) && moniker;
     if (ok) {
         Microsoft::WRL::ComPtr<IPropertyBag> bag;
@@ -91,7 +90,7 @@ bool ClassRegistered() {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool TestCam_Register(const TestCamConfig& config) {
     if (!TestCam_IsValidInstanceName(config.instanceName) || config.friendlyName.empty())
@@ -108,11 +107,11 @@ bool TestCam_Unregister(const std::wstring& instanceName) {
         return false;
     ComScope com;
     Microsoft::WRL::ComPtr<IFilterMapper2> mapper;
-    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IFilterMapper2, reinterpret_cast<void**>(mapper.GetAddressOf()))))
+    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                reinterpret_cast<void**>(mapper.GetAddressOf()))))
         return false;
-    const HRESULT hr = mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory,
-                                                instanceName.c_str(), CLSID_VantixTestCam);
+    const HRESULT hr =
+        mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, instanceName.c_str(), CLSID_VantixTestCam);
     return SUCCEEDED(hr);
 }
 
@@ -197,8 +196,8 @@ void TestCam_NotifyDeviceChange(HWND window, bool arrival) {
     const WPARAM event = arrival ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
     auto send = [&](HWND hwnd) {
         DWORD_PTR result = 0;
-        SendMessageTimeoutW(hwnd, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&header),
-                            SMTO_ABORTIFHUNG, 5000, &result);
+        SendMessageTimeoutW(hwnd, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&header), SMTO_ABORTIFHUNG,
+                            5000, &result);
     };
     if (window) {
         send(window);

@@ -52,7 +52,7 @@ struct TestCamSetCall {
     long property = 0;
     long value = 0;
     long flags = 0;
-    HRESULT result = S_OK;  // what Set returned
+    HRESULT result = S_OK; // what Set returned
     bool operator==(const TestCamSetCall&) const = default;
 };
 std::vector<TestCamSetCall> TestCam_ReadSetCalls(const std::wstring& instanceName);
@@ -65,17 +65,17 @@ bool TestCam_ReadProperty(const std::wstring& instanceName, TestCamInterface ifa
 
 // Live state of the camera's filters, summed over every process that has one loaded.
 struct TestCamStatus {
-    bool loaded = false;        // some process has a filter of this camera
-    long filterObjects = 0;     // filter objects alive
-    long filterRefs = 0;        // references held on the filters (not counting their pins')
-    long capturePinRefs = 0;    // references held on the capture pins
-    long stillPinRefs = 0;      // references held on the still pins
-    long framesDelivered = 0;   // capture-pin samples handed downstream (IMemInputPin::Receive)
-    long stillsDelivered = 0;   // still-pin samples handed downstream
+    bool loaded = false;      // some process has a filter of this camera
+    long filterObjects = 0;   // filter objects alive
+    long filterRefs = 0;      // references held on the filters (not counting their pins')
+    long capturePinRefs = 0;  // references held on the capture pins
+    long stillPinRefs = 0;    // references held on the still pins
+    long framesDelivered = 0; // capture-pin samples handed downstream (IMemInputPin::Receive)
+    long stillsDelivered = 0; // still-pin samples handed downstream
     long signalFramesDelivered = 0;
-    long running = 0;           // filters in the running state
-    uint32_t fourcc = 0;        // the capture pin's connected subtype (kTestCamRgb24 ...), last connect
-    int width = 0, height = 0;  // and its size
+    long running = 0;          // filters in the running state
+    uint32_t fourcc = 0;       // the capture pin's connected subtype (kTestCamRgb24 ...), last connect
+    int width = 0, height = 0; // and its size
     bool connected = false;
 };
 TestCamStatus TestCam_ReadStatus(const std::wstring& instanceName);

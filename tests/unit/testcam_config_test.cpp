@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 
 TEST(TestCamFormats, RoundTripThroughText) {
-    const std::vector<TestCamFormat> formats = {
-        {kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 320, 240, 15}, {kTestCamRgb24, 640, 480, 5},
-        {TestCamFourcc('N', 'V', '1', '2'), 8192, 1, 1000}};
+    const std::vector<TestCamFormat> formats = {{kTestCamMjpg, 1280, 720, 30},
+                                                {kTestCamYuy2, 320, 240, 15},
+                                                {kTestCamRgb24, 640, 480, 5},
+                                                {TestCamFourcc('N', 'V', '1', '2'), 8192, 1, 1000}};
     const std::wstring text = TestCam_FormatsToText(formats);
     EXPECT_EQ(text, L"MJPG 1280x720@30, YUY2 320x240@15, RGB24 640x480@5, NV12 8192x1@1000");
     std::vector<TestCamFormat> back;
@@ -21,11 +22,10 @@ TEST(TestCamFormats, RoundTripThroughText) {
 
 TEST(TestCamFormats, RefuseMalformedText) {
     std::vector<TestCamFormat> kept = {{kTestCamMjpg, 640, 480, 30}};
-    for (const wchar_t* bad :
-         {L"MJPG", L"MJPG 640x480", L"MJPG 640*480@30", L"MJP 640x480@30", L"MJPEG 640x480@30",
-          L"MJPG 0x480@30", L"MJPG 640x8193@30", L"MJPG 640x480@0", L"MJPG 640x480@1001",
-          L"MJPG -640x480@30", L"MJPG 640x480@30 YUY2 320x240@30", L"MJPG 640x480@30,,",
-          L"MJPG 99999999999x480@30", L"MJPG 640x480@30x"}) {
+    for (const wchar_t* bad : {L"MJPG", L"MJPG 640x480", L"MJPG 640*480@30", L"MJP 640x480@30",
+                               L"MJPEG 640x480@30", L"MJPG 0x480@30", L"MJPG 640x8193@30", L"MJPG 640x480@0",
+                               L"MJPG 640x480@1001", L"MJPG -640x480@30", L"MJPG 640x480@30 YUY2 320x240@30",
+                               L"MJPG 640x480@30,,", L"MJPG 99999999999x480@30", L"MJPG 640x480@30x"}) {
         std::vector<TestCamFormat> out = kept;
         EXPECT_FALSE(TestCam_FormatsFromText(bad, &out)) << bad;
         EXPECT_EQ(out, kept) << bad;
@@ -53,8 +53,8 @@ TEST(TestCamDefaults, DescribeAUsableMicroscope) {
     for (const TestCamFormat& a : c.formats) {
         small += a.width * a.height < 640 * 480;
         for (const TestCamFormat& b : c.formats)
-            sameArea += &a != &b && a.fourcc == b.fourcc && a.width == b.width &&
-                        a.height == b.height && a.fps != b.fps;
+            sameArea += &a != &b && a.fourcc == b.fourcc && a.width == b.width && a.height == b.height &&
+                        a.fps != b.fps;
     }
     EXPECT_GT(sameArea, 0);
     EXPECT_GT(small, 0);
@@ -66,7 +66,7 @@ TEST(TestCamDefaults, DescribeAUsableMicroscope) {
         EXPECT_LE(p.defaultValue, p.max);
         EXPECT_TRUE(p.capsFlags & p.flags);
     }
-    EXPECT_TRUE(c.cameraControl[4].present);  // exposure
+    EXPECT_TRUE(c.cameraControl[4].present); // exposure
     EXPECT_TRUE(c.procAmp[kTestCamPowerLineFrequency].present);
 }
 

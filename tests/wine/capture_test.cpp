@@ -782,7 +782,8 @@ TEST_F(SystemDecodersTest, MjpgAndYuy2OpenThroughTheDecodersWithTheCamerasPictur
         const bool isMjpg = c.format.fourcc == kTestCamMjpg;
         EXPECT_EQ(g_capture.graph.mjpgDecoder != nullptr, isMjpg);
         {
-            const Microsoft::WRL::ComPtr<IBaseFilter> between = FilterBeyond(g_capture.graph.capturePin.Get());
+            const Microsoft::WRL::ComPtr<IBaseFilter> between =
+                FilterBeyond(g_capture.graph.capturePin.Get());
             ASSERT_NE(between.Get(), nullptr);
             EXPECT_EQ(ClassOf(between.Get()), c.between);
             if (isMjpg) {

@@ -173,9 +173,9 @@ protected:
             ASSERT_TRUE(TestCam_Register(config));
             registered_ = true;
         }
-        g_hCameraView =
-            CreateWindowExW(0, kCameraWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 400, 0, 760, 800,
-                            host_, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}), GetModuleHandleW(nullptr), nullptr);
+        g_hCameraView = CreateWindowExW(0, kCameraWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 400,
+                                        0, 760, 800, host_, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}),
+                                        GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(g_hCameraView, nullptr);
         if (camera)
             ASSERT_TRUE(PumpUntil([] { return g_hostRecord.opened > 0 && IsCaptureGraphOpen(); }, 8000));
@@ -231,9 +231,9 @@ TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.slot);
         g_hostRecord = {};
-        HWND section =
-            CreateWindowExW(0, c.className, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, host_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleW(nullptr), nullptr);
+        HWND section = CreateWindowExW(0, c.className, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, host_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                                       GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(section, nullptr);
         const LRESULT heights = SendMessageW(section, UM_SECTION_SIZE, 0, 0);
         EXPECT_EQ(LOWORD(heights), units.CollapsedHeight());
@@ -338,7 +338,8 @@ namespace {
 
 // The Options dialog as the main window runs it, but modeless so the test can drive it.
 HWND OpenOptions(HWND owner) {
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), owner, OptionsDlgProc, 0);
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPTIONS), owner,
+                                     OptionsDlgProc, 0);
     EXPECT_NE(dialog, nullptr);
     ShowWindow(dialog, SW_SHOW);
     return dialog;

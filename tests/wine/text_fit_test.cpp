@@ -509,7 +509,8 @@ void CheckMainWindow(FitCheck& check) {
 }
 
 void CheckDialogs(FitCheck& check) {
-    InspectModal("Options", [] { ShowOptionsDialog(g_hMainWnd); }, [&check](HWND d) { check.Window("Options", d); });
+    InspectModal(
+        "Options", [] { ShowOptionsDialog(g_hMainWnd); }, [&check](HWND d) { check.Window("Options", d); });
     InspectModal(
         "About", [] { ShowAboutDialog(g_hMainWnd); }, [&check](HWND d) { check.Window("About", d); });
     InspectModal(
@@ -524,22 +525,24 @@ void CheckDialogs(FitCheck& check) {
             // What the list shows without a camera.
             check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
         });
-    InspectModal("Record", [] { ShowRecordDialog(g_hMainWnd, g_hControlPanel); }, [&check](HWND d) {
-        check.Window("Record", d);
-        for (const StateTexts& state : kRecordStateTexts) {
-            for (std::string_view key : state.keys)
-                check.Shows("Record", GetDlgItem(d, state.id), GetText(key));
-        }
-        check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
-    });
+    InspectModal(
+        "Record", [] { ShowRecordDialog(g_hMainWnd, g_hControlPanel); },
+        [&check](HWND d) {
+            check.Window("Record", d);
+            for (const StateTexts& state : kRecordStateTexts) {
+                for (std::string_view key : state.keys)
+                    check.Shows("Record", GetDlgItem(d, state.id), GetText(key));
+            }
+            check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
+        });
     InspectModal(
         "Manage calibrations", [] { RunManageCalibrationsDialog(g_hMainWnd); },
         [&check](HWND d) { check.Window("Manage calibrations", d); });
     InspectModal(
         "Calibration help",
         [] {
-            DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALIB_HELP), g_hMainWnd, CalibrationHelpDlgProc,
-                            0);
+            DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALIB_HELP), g_hMainWnd,
+                            CalibrationHelpDlgProc, 0);
         },
         [&check](HWND d) { check.Window("Calibration help", d); });
 
