@@ -58,12 +58,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         if (ToolButtonStripMarker() == 0)
             LoadToolButtonImages(instance);
         LoadSettings();
-        g_capture.requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
-                                               g_settings.interpolated);
+        g_capture.requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth,
+                                                       g_settings.frameHeight, g_settings.interpolated);
 
         if (CreateMainWindow(instance)) {
-            ShowWindow(g_hMainWnd, SW_MAXIMIZE);
-            UpdateWindow(g_hMainWnd);
+            ShowWindow(g_mainWindow.window, SW_MAXIMIZE);
+            UpdateWindow(g_mainWindow.window);
             exitCode = RunMessageLoop();
         }
     }

@@ -32,15 +32,9 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-HWND g_hMainWnd = nullptr;
-HWND g_hToolbar = nullptr;
-HWND g_hControlPanel = nullptr;
-int g_panelWidth = 0;
+MainWindowState g_mainWindow;
 
 namespace {
-
-int s_currentTool = TOOL_DRAG;
-int s_dpi = kBaseDpi; // the main window's DPI, followed on WM_DPICHANGED
 
 // The panel is as wide as 126 dialog units of the system font, carried over to the window's DPI
 // where the window sits on a monitor of another scale than the system's.
@@ -64,8 +58,8 @@ void DestroyTextInputDialog() {
 }
 
 void SetRequestedFormatFromSettings() {
-    g_capture.requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth, g_settings.frameHeight,
-                                           g_settings.interpolated);
+    g_capture.requestedFormat = FormatFromSettings(g_settings.useMjpg, g_settings.frameWidth,
+                                                   g_settings.frameHeight, g_settings.interpolated);
 }
 
 void ApplySettingsStyle() {
@@ -74,16 +68,16 @@ void ApplySettingsStyle() {
 }
 
 void CreateChildren(HWND hwnd) {
-    g_hTooltip =
-        CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, ProgramInstance(), nullptr);
+    g_hTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                 ProgramInstance(), nullptr);
     if (g_hTooltip) {
         SetWindowPos(g_hTooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageW(g_hTooltip, TTM_ACTIVATE, TRUE, 0);
     }
 
-    g_hToolbar = CreateWindowExW(0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                                 600, ScaleForDpi(kToolbarHeight, s_dpi), hwnd,
+    g_mainWindow.toolbar = CreateWindowExW(0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+                                 600, ScaleForDpi(kToolbarHeight, g_mainWindow.dpi), hwnd,
                                  reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}), ProgramInstance(), nullptr);
 
     SetRequestedFormatFromSettings();
@@ -98,14 +92,14 @@ void CreateChildren(HWND hwnd) {
         InvalidateRect(g_hCameraView, nullptr, TRUE);
     }
 
-    g_panelWidth = PanelWidthForDpi(s_dpi);
-    g_hControlPanel =
+    g_mainWindow.panelWidth = PanelWidthForDpi(g_mainWindow.dpi);
+    g_mainWindow.controlPanel =
         CreateWindowExW(0, kCtrlPanelWndClass, nullptr,
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL, 0, 0, 0, 0,
                         hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdControlPanel}), ProgramInstance(),
-                        reinterpret_cast<LPVOID>(static_cast<INT_PTR>(g_panelWidth)));
-    if (g_hControlPanel)
-        ShowScrollBar(g_hControlPanel, SB_VERT, FALSE);
+                        reinterpret_cast<LPVOID>(static_cast<INT_PTR>(g_mainWindow.panelWidth)));
+    if (g_mainWindow.controlPanel)
+        ShowScrollBar(g_mainWindow.controlPanel, SB_VERT, FALSE);
 }
 
 void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
@@ -119,10 +113,10 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             ApplySettingsStyle();
             return;
         case CMD_REFRESH_TEXTS: // the language changed (Options)
-            if (g_hControlPanel)
-                PostMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-            if (g_hToolbar)
-                PostMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+            if (g_mainWindow.controlPanel)
+                PostMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+            if (g_mainWindow.toolbar)
+                PostMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
             return;
         case CMD_TEXT_INPUT_DONE:
             SelectTool(TOOL_DRAG);
@@ -134,7 +128,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case CMD_TAKE_PHOTO:
         case IDC_PHOTO:
-            TakePhoto(hwnd, g_hControlPanel);
+            TakePhoto(hwnd, g_mainWindow.controlPanel);
             return;
         case CMD_SCALE_CHANGED:
             OnScaleChanged();
@@ -144,7 +138,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case IDC_VIDEO:
             if (IsCameraOpen() && !g_hCalibrateDlg)
-                ShowRecordDialog(hwnd, g_hControlPanel);
+                ShowRecordDialog(hwnd, g_mainWindow.controlPanel);
             return;
         case IDC_TOOL_CALIBRATE:
             if (IsCameraOpen())
@@ -175,8 +169,8 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
 }
 
 void ShowCrosshairButton(bool on) {
-    if (g_hToolbar) {
-        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(IDC_TOOL_CROSSHAIR, kToolButtonCheckCode),
+    if (g_mainWindow.toolbar) {
+        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(IDC_TOOL_CROSSHAIR, kToolButtonCheckCode),
                      static_cast<LPARAM>(on));
     }
 }
@@ -224,16 +218,16 @@ void OnCameraOpened(HWND hwnd) {
     // Large pictures start fitted to the window.
     SetViewZoom(g_settings.frameWidth < 1920 ? 100 : 0);
     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(CMD_SCALE_CHANGED, 0), 0);
-    if (g_hControlPanel)
-        PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
+    if (g_mainWindow.controlPanel)
+        PostMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
 }
 
 // The window moved to a monitor of another scale (or the scale changed): take the size the system
 // suggests for it and lay everything out again at the new DPI.
 void OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
-    s_dpi = UsableDpi(dpi);
-    g_panelWidth = PanelWidthForDpi(s_dpi);
-    for (HWND child : {g_hToolbar, g_hCameraView})
+    g_mainWindow.dpi = UsableDpi(dpi);
+    g_mainWindow.panelWidth = PanelWidthForDpi(g_mainWindow.dpi);
+    for (HWND child : {g_mainWindow.toolbar, g_hCameraView})
         if (child) // newer systems tell the children themselves; telling them twice does no harm
             SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
     if (suggested) {
@@ -252,34 +246,34 @@ void OnCameraClosed() {
         if (CameraViewState* view = CameraView()) // out of calibration mode
             view->calibLineLength = 0;
     }
-    if (g_hControlPanel)
-        PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
+    if (g_mainWindow.controlPanel)
+        PostMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
 }
 
 } // namespace
 
 HWND CreateMainWindow(HINSTANCE instance) {
-    g_hMainWnd =
+    g_mainWindow.window =
         CreateWindowExW(0, kMainWndClass, kMainWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
-    return g_hMainWnd;
+    return g_mainWindow.window;
 }
 
 void LayoutChildren() {
-    if (!g_hMainWnd)
+    if (!g_mainWindow.window)
         return;
     RECT client = {};
-    GetClientRect(g_hMainWnd, &client);
+    GetClientRect(g_mainWindow.window, &client);
     const MainLayout layout =
-        ComputeMainLayoutForDpi(client.right - client.left, client.bottom - client.top, g_panelWidth, s_dpi);
+        ComputeMainLayoutForDpi(client.right - client.left, client.bottom - client.top, g_mainWindow.panelWidth, g_mainWindow.dpi);
 
     struct Placement {
         HWND window;
         LayoutRect rect;
     };
     const Placement placements[] = {
-        {g_hControlPanel, layout.panel},
-        {g_hToolbar, layout.toolbar},
+        {g_mainWindow.controlPanel, layout.panel},
+        {g_mainWindow.toolbar, layout.toolbar},
         {g_hCameraView, layout.view},
     };
     HDWP batch = BeginDeferWindowPos(3);
@@ -298,22 +292,22 @@ void LayoutChildren() {
 }
 
 int CurrentTool() {
-    return s_currentTool;
+    return g_mainWindow.currentTool;
 }
 
 void ShowToolButtonState(int tool, int checked) {
-    if (g_hToolbar) {
-        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(ToolButtonForTool(tool), kToolButtonCheckCode),
+    if (g_mainWindow.toolbar) {
+        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(ToolButtonForTool(tool), kToolButtonCheckCode),
                      static_cast<LPARAM>(checked));
     }
 }
 
 void SelectTool(int tool) {
-    if (tool == s_currentTool)
+    if (tool == g_mainWindow.currentTool)
         return;
-    ShowToolButtonState(s_currentTool, 0);
+    ShowToolButtonState(g_mainWindow.currentTool, 0);
     ShowToolButtonState(tool, 1);
-    s_currentTool = tool;
+    g_mainWindow.currentTool = tool;
     SendViewCommand(VIEW_CMD_TOOL, tool);
     SetViewZoom(100); // every tool works at 100 % only
 
@@ -321,7 +315,7 @@ void SelectTool(int tool) {
     if (tool != TOOL_TEXT)
         DestroyTextInputDialog();
     else if (IsCameraOpen())
-        BeginTextNote(g_hMainWnd);
+        BeginTextNote(g_mainWindow.window);
 }
 
 std::wstring ChooseSaveFolderItem(const std::wstring& saveFolder, const std::wstring& lastSavedPath) {
@@ -368,18 +362,18 @@ void OpenSaveFolder() {
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_CREATE:
-            g_hMainWnd = hwnd;
-            s_dpi = WindowDpi(hwnd);
+            g_mainWindow.window = hwnd;
+            g_mainWindow.dpi = WindowDpi(hwnd);
             CreateChildren(hwnd);
             LayoutChildren();
-            if (g_hControlPanel) {
-                PostMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-                PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
+            if (g_mainWindow.controlPanel) {
+                PostMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+                PostMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
             }
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-            const MinTrackSize size = MinTrackSizeForDpi(s_dpi, WorkAreaOf(hwnd));
+            const MinTrackSize size = MinTrackSizeForDpi(g_mainWindow.dpi, WorkAreaOf(hwnd));
             info->ptMinTrackSize.x = size.width;
             info->ptMinTrackSize.y = size.height;
             return 0;
@@ -397,8 +391,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             OnCommand(hwnd, LOWORD(wParam), wParam, lParam);
             return 0;
         case UM_DEVICES_CHANGED:
-            if (g_hControlPanel)
-                PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
+            if (g_mainWindow.controlPanel)
+                PostMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
             return 0;
         case UM_CAMERA_CLOSED:
             OnCameraClosed();
@@ -407,14 +401,14 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             OnCameraOpened(hwnd);
             return 0;
         case UM_STILL_BUTTON:
-            TakePhoto(hwnd, g_hControlPanel);
+            TakePhoto(hwnd, g_mainWindow.controlPanel);
             return 0;
         case UM_ZOOM_STEP:
             StepDigitalZoom();
             return 0;
         case UM_PANEL_REFRESH: // from the view: its zoom changed
-            if (wParam == kRefreshZoom && g_hControlPanel)
-                PostMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshZoom, 0);
+            if (wParam == kRefreshZoom && g_mainWindow.controlPanel)
+                PostMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshZoom, 0);
             return 0;
         default:
             return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -2,14 +2,24 @@
 // out the commands the other windows send it.
 #pragma once
 
+#include "base/display_scale.h"
+#include "measure/measure_tool.h"
+
 #include <windows.h>
 
 #include <string>
 
-extern HWND g_hMainWnd;
-extern HWND g_hToolbar;
-extern HWND g_hControlPanel;
-extern int g_panelWidth;
+// The main window's record: its window, the children it talks to and what it follows. One per
+// process; the other folders are given the windows they need.
+struct MainWindowState {
+    HWND window = nullptr;
+    HWND toolbar = nullptr;
+    HWND controlPanel = nullptr;
+    int panelWidth = 0;
+    int currentTool = TOOL_DRAG;
+    int dpi = kBaseDpi; // followed on WM_DPICHANGED
+};
+extern MainWindowState g_mainWindow;
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 

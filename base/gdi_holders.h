@@ -95,7 +95,8 @@ private:
 // comes back when it goes. A null object selects nothing.
 class Selection {
 public:
-    Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
+    Selection(HDC dc, HGDIOBJ object)
+        : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
     ~Selection() {
         if (previous_)
             SelectObject(dc_, previous_);

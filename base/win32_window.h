@@ -20,12 +20,10 @@ inline SIZE ClientSize(HWND hwnd) {
 
 // A window's record, kept in its first extra window word (or, for a dialog, in DWLP_USER);
 // null before it is set and after it is cleared.
-template <typename Record>
-Record* WindowRecord(HWND hwnd) {
+template <typename Record> Record* WindowRecord(HWND hwnd) {
     return reinterpret_cast<Record*>(GetWindowLongPtrW(hwnd, 0));
 }
-template <typename Record>
-Record* DialogRecord(HWND dialog) {
+template <typename Record> Record* DialogRecord(HWND dialog) {
     return reinterpret_cast<Record*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
@@ -37,7 +35,7 @@ inline void PlaceDialogOver(HWND dialog, HWND owner) {
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &ownerRect, 0);
     RECT dialogRect = {};
     GetWindowRect(dialog, &dialogRect);
-    const DialogCorner corner = DialogCornerOver(ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left,
-                                                 dialogRect.right - dialogRect.left);
+    const DialogCorner corner = DialogCornerOver(
+        ownerRect.left, ownerRect.top, ownerRect.right - ownerRect.left, dialogRect.right - dialogRect.left);
     SetWindowPos(dialog, nullptr, corner.x, corner.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -12,7 +12,6 @@
 
 using Microsoft::WRL::ComPtr;
 
-
 namespace {
 
 // The platform's size of VIDEO_STREAM_CONFIG_CAPS; a device reporting another size is not read.
@@ -128,7 +127,8 @@ bool BuildPreviewBranch(bool isMjpg) {
         hr = g.graph.As(&g.mediaControl);
     // mingw has no __uuidof for IMediaEventEx.
     if (SUCCEEDED(hr))
-        hr = g.graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(g.mediaEvent.GetAddressOf()));
+        hr =
+            g.graph->QueryInterface(IID_IMediaEventEx, reinterpret_cast<void**>(g.mediaEvent.GetAddressOf()));
     if (SUCCEEDED(hr))
         hr = g.captureBuilder->SetFiltergraph(g.graph.Get());
     if (FAILED(hr)) {
@@ -250,7 +250,8 @@ void BuildStillBranch() {
 
 void SetCurrentDeviceFromMoniker() {
     for (size_t i = 0; i < g_capture.devices.size(); ++i) {
-        if (g_capture.devices[i].moniker && g_capture.devices[i].moniker->IsEqual(g_capture.graph.deviceMoniker.Get()) == S_OK)
+        if (g_capture.devices[i].moniker &&
+            g_capture.devices[i].moniker->IsEqual(g_capture.graph.deviceMoniker.Get()) == S_OK)
             g_capture.currentDevice = static_cast<int>(i);
     }
 }
@@ -366,7 +367,8 @@ bool SetCameraFormat(const VideoFormat& requested) {
             return false;
         // The capability's own media type, so the camera keeps that capability's frame rate.
         config->SetFormat(type);
-        g_capture.currentFormat = VideoFormat{format.subtype, format.width, format.height, requested.interpolated};
+        g_capture.currentFormat =
+            VideoFormat{format.subtype, format.width, format.height, requested.interpolated};
         return true;
     });
 }

@@ -6,7 +6,6 @@
 
 using Microsoft::WRL::ComPtr;
 
-
 namespace {
 
 void ReleaseEntry(CaptureDeviceInfo& device) {

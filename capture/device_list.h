@@ -21,7 +21,6 @@ struct CaptureDeviceInfo {
     bool stale = false; // work flag of a refresh: not seen yet in the current pass
 };
 
-
 // Enumerates the video-input category: keeps the entries still attached (with their filters and
 // formats), appends new ones at the end and removes those that have gone. g_capture.currentDevice follows
 // its entry when entries in front of it go, and becomes -1 when its own entry goes.

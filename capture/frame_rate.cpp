@@ -1,6 +1,5 @@
 #include "capture/frame_rate.h"
 
-
 float UpdateFrameRate(FrameTimeWindow& window, uint32_t now, float previous) {
     window.stamps.push_back(now);
     // Unsigned differences stay right across the counter's wrap-around.

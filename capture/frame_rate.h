@@ -7,7 +7,6 @@
 
 inline constexpr float kDefaultFrameRate = 30.0f;
 
-
 // Time stamps (timeGetTime milliseconds) of the frames of the last second, oldest first.
 struct FrameTimeWindow {
     std::deque<uint32_t> stamps;

@@ -37,7 +37,6 @@ struct FrameRing {
     uint64_t frames = 0;                     // frames published since the ring was allocated (writer only)
 };
 
-
 // Allocates four zero-filled buffers of width x height for a camera being opened; buffer 0 counts
 // as the newest until the first frame arrives. False (and nothing allocated) when the size is not
 // positive or memory is short. Call only while no frames flow.

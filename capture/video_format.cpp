@@ -1,6 +1,5 @@
 #include "capture/video_format.h"
 
-
 VideoFormat FormatFromSettings(int useMjpg, int width, int height, int interpolated) {
     VideoFormat format;
     format.subtype = useMjpg == 1 ? kFourccMjpg : kFourccYuy2;

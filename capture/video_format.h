@@ -20,7 +20,6 @@ struct VideoFormat {
     bool operator==(const VideoFormat&) const = default;
 };
 
-
 // The requested format as the settings describe it: MJPG only when useMjpg is exactly 1.
 // A width or height of 0 means no size was chosen yet.
 VideoFormat FormatFromSettings(int useMjpg, int width, int height, int interpolated);

@@ -261,7 +261,8 @@ bool EditorSelectTool(MeasureState& s, int tool) {
     return true;
 }
 
-void EditorTextCommand(MeasureState& s, const EditorView& v, const TextMetrics& metrics, NoteCommand command) {
+void EditorTextCommand(MeasureState& s, const EditorView& v, const TextMetrics& metrics,
+                       NoteCommand command) {
     if (command == kNoteStart) {
         s.pendingShape.kind = TOOL_TEXT;
         s.pendingShape.p1 = {v.contentWidth / 2 - 100, v.scrollY + 138};
@@ -333,8 +334,8 @@ bool PendingShapeShown(const MeasureState& s) {
            s.pendingPhase == kPhaseTextInput;
 }
 
-ContentPoint ContentPointAt(int x, int y, int marginX, int marginY, int scrollX, int scrollY, int contentWidth,
-                            int contentHeight) {
+ContentPoint ContentPointAt(int x, int y, int marginX, int marginY, int scrollX, int scrollY,
+                            int contentWidth, int contentHeight) {
     ContentPoint p;
     p.x = x + scrollX - marginX;
     p.y = y + scrollY - marginY;

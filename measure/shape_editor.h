@@ -60,8 +60,8 @@ struct ContentPoint {
 
 // The content pixel under a window point, for a picture shown `margin` pixels in from the window's
 // edges (centred in a larger window) and scrolled by `scroll`.
-ContentPoint ContentPointAt(int x, int y, int marginX, int marginY, int scrollX, int scrollY, int contentWidth,
-                            int contentHeight);
+ContentPoint ContentPointAt(int x, int y, int marginX, int marginY, int scrollX, int scrollY,
+                            int contentWidth, int contentHeight);
 
 // What the editor needs of the view at each event.
 struct EditorView {

@@ -20,7 +20,6 @@
 
 namespace {
 
-
 struct RecordDialogState {
     HWND dialog = nullptr;
     HWND filesListener = nullptr; // told of each file saved (UM_RECENT_FILE_ADDED)

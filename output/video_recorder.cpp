@@ -52,7 +52,6 @@ void RemoveRecordingFiles(const std::wstring& path) {
         DeleteFileW(picture.c_str());
 }
 
-
 // Waits for the event while dispatching this thread's messages, so that windows stay responsive
 // and timers keep firing. A quit message seen meanwhile is posted again afterwards.
 void WaitDispatching(HANDLE event) {

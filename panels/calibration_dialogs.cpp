@@ -257,7 +257,8 @@ void OnCalibrate(HWND hwnd, int row) {
 void OnManageCommand(HWND hwnd, ManageDialogState* d, int id) {
     switch (id) {
         case IDC_CALIB_HOWTO:
-            DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_HELP), hwnd, CalibrationHelpDlgProc, 0);
+            DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_HELP), hwnd, CalibrationHelpDlgProc,
+                            0);
             return;
         case IDCANCEL:
             g_savedManagePos = {-1, -1};
@@ -380,9 +381,9 @@ void OnCalibrateOk(HWND hwnd, const CalibrateDialogState* d) {
     const int pixels = view ? CalibrationLinePixels(view->calibLineLength, view->contentWidth) : 0;
     SYSTEMTIME today = {};
     GetLocalTime(&today);
-    const auto slot = CalibrateSlot(g_calibrations[d->slot], unit, pixels, text,
-                                    CalibrationDate(today.wYear, today.wMonth, today.wDay),
-                                    PackResolution(g_capture.currentFormat.width, std::abs(g_capture.currentFormat.height)));
+    const auto slot = CalibrateSlot(
+        g_calibrations[d->slot], unit, pixels, text, CalibrationDate(today.wYear, today.wMonth, today.wDay),
+        PackResolution(g_capture.currentFormat.width, std::abs(g_capture.currentFormat.height)));
     if (!slot)
         return; // no usable length: the dialog stays as it is
     g_calibrations[d->slot] = *slot;
@@ -548,12 +549,13 @@ INT_PTR CALLBACK CalibrationHelpDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
 }
 
 INT_PTR RunManageCalibrationsDialog(HWND owner) {
-    return DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_MANAGE), owner, ManageCalibrationsDlgProc,
-                           0);
+    return DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_MANAGE), owner,
+                           ManageCalibrationsDlgProc, 0);
 }
 
 HWND CreateCalibrationDialog(HWND owner) {
-    return CreateDialogParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIBRATE), owner, CalibrationDlgProc, 0);
+    return CreateDialogParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIBRATE), owner, CalibrationDlgProc,
+                              0);
 }
 
 void StartCalibration(HWND owner) {

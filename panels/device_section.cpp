@@ -229,9 +229,9 @@ void ChangeResolution(HWND section) {
     const int item = static_cast<int>(SendItem(section, kIdResolutionCombo, CB_GETCURSEL));
     const SIZE content = ContentSize();
     const uint32_t running = g_capture.currentFormat.subtype;
-    const std::optional<VideoFormat> request =
-        ResolutionChangeRequest(MapOfSubtype(g_capture.graph.mjpgFormats, g_capture.graph.yuy2Formats, running),
-                                item, running, content.cx, content.cy);
+    const std::optional<VideoFormat> request = ResolutionChangeRequest(
+        MapOfSubtype(g_capture.graph.mjpgFormats, g_capture.graph.yuy2Formats, running), item, running,
+        content.cx, content.cy);
     if (request)
         ReopenAndRefresh(section, *request);
 }

@@ -18,8 +18,9 @@ SectionUnits SystemSectionUnits() {
 
 HWND CreateSectionControl(HWND section, const wchar_t* className, const wchar_t* text, DWORD style, int id,
                           HFONT font) {
-    HWND control = CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, section,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(), nullptr);
+    HWND control =
+        CreateWindowExW(0, className, text, WS_CHILD | style, 0, 0, 0, 0, section,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(), nullptr);
     if (control && font)
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;

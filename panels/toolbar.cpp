@@ -19,8 +19,7 @@ void CreateButtons(HWND toolbar) {
 void PlaceButtons(HWND toolbar) {
     const int dpi = WindowDpi(toolbar);
     for (int i = 0; i < kToolButtonCount; ++i)
-        MoveToolButton(GetDlgItem(toolbar, kToolButtons[static_cast<size_t>(i)].id),
-                            PlaceToolButton(i, dpi));
+        MoveToolButton(GetDlgItem(toolbar, kToolButtons[static_cast<size_t>(i)].id), PlaceToolButton(i, dpi));
 }
 
 void RefreshTipTexts(HWND toolbar) {

@@ -100,8 +100,9 @@ int CentredScrollPosition(int position, int contentSize, int windowSize) {
 
 ContentPoint WindowToContent(int x, int y, int clientWidth, int clientHeight, int contentWidth,
                              int contentHeight, int scrollX, int scrollY) {
-    return ContentPointAt(x, y, CentringMargin(clientWidth, contentWidth), CentringMargin(clientHeight, contentHeight),
-                          scrollX, scrollY, contentWidth, contentHeight);
+    return ContentPointAt(x, y, CentringMargin(clientWidth, contentWidth),
+                          CentringMargin(clientHeight, contentHeight), scrollX, scrollY, contentWidth,
+                          contentHeight);
 }
 
 BlitSpan BackBufferSpan(bool scrollBarShown, int scroll, int windowSize, int displaySize) {

@@ -196,7 +196,7 @@ RECT WindowRect(HWND window) {
 
 // Where the calibration dialogs open: centred over the main window, 68 pixels below its top.
 void ExpectPlacedOverMainWindow(HWND dialog) {
-    const RECT main = WindowRect(g_hMainWnd);
+    const RECT main = WindowRect(g_mainWindow.window);
     const RECT r = WindowRect(dialog);
     const DialogCorner corner =
         CalibrationDialogCorner(main.left, main.top, main.right - main.left, r.right - r.left);
@@ -245,7 +245,7 @@ int CommandCount(int command) {
 
 // The toolbar's calibration button, as the main window gets it.
 void PressCalibration() {
-    SendMessageW(g_hMainWnd, WM_COMMAND, MAKEWPARAM(IDC_TOOL_CALIBRATE, 0), 0);
+    SendMessageW(g_mainWindow.window, WM_COMMAND, MAKEWPARAM(IDC_TOOL_CALIBRATE, 0), 0);
 }
 
 class CalibrationDialogs : public ::testing::Test {
@@ -266,21 +266,21 @@ protected:
             LoadToolButtonImages(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_hMainWnd, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
-        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
-        UpdateWindow(g_hMainWnd);
+        SetWindowPos(g_mainWindow.window, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
+        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
+        UpdateWindow(g_mainWindow.window);
         ASSERT_TRUE(
             PumpUntil([] { return IsCaptureGraphOpen() && View() && View()->contentWidth == kWidth; }, 15000))
             << "the virtual camera did not open";
         g_mainProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(g_hMainWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+            SetWindowLongPtrW(g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
         SetTimer(nullptr, 0, 200, Watchdog);
     }
 
     static void TearDownTestSuite() {
         CloseEveryDialog();
-        if (g_hMainWnd)
-            DestroyWindow(g_hMainWnd);
+        if (g_mainWindow.window)
+            DestroyWindow(g_mainWindow.window);
         PumpUntil([] { return false; }, 100);
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
@@ -816,7 +816,7 @@ TEST_F(CalibrationDialogs, CancelLeavesTheSlotAndCameraClosingEndsTheCalibration
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
     g_mainCommands.clear();
-    SendMessageW(g_hMainWnd, UM_CAMERA_CLOSED, 0, 0);
+    SendMessageW(g_mainWindow.window, UM_CAMERA_CLOSED, 0, 0);
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
     EXPECT_EQ(View()->calibLineLength, 0);
@@ -845,12 +845,12 @@ TEST_F(CalibrationDialogs, CalibrationDialogStaysInFrontWhileThePictureHasTheFoc
                                    },
                                });
     ASSERT_NE(g_hCalibrateDlg, nullptr);
-    EXPECT_TRUE(InFrontOf(g_hCalibrateDlg, g_hMainWnd));
+    EXPECT_TRUE(InFrontOf(g_hCalibrateDlg, g_mainWindow.window));
     // A press on the picture to drag the line gives the view the focus, as the view does.
     SetFocus(g_hCameraView);
     PumpUntil([] { return false; }, 100);
     EXPECT_EQ(GetFocus(), g_hCameraView);
-    EXPECT_TRUE(InFrontOf(g_hCalibrateDlg, g_hMainWnd)) << "the main window covers the calibration dialog";
+    EXPECT_TRUE(InFrontOf(g_hCalibrateDlg, g_mainWindow.window)) << "the main window covers the calibration dialog";
     g_holdCalibrate = true;
     g_mainCommands.clear();
     Click(g_hCalibrateDlg, IDCANCEL);
@@ -863,7 +863,7 @@ TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
     ASSERT_FALSE(IsCaptureGraphOpen());
     g_calibrations[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     HWND dialog = nullptr;
-    RunSteps([&] { RunManageCalibrationsDialog(g_hMainWnd); },
+    RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window); },
              {
                  WaitForManageDialog(),
                  [&] {

@@ -40,11 +40,11 @@ void Pump() {
 }
 
 ControlPanelState* Panel() {
-    return reinterpret_cast<ControlPanelState*>(GetWindowLongPtrW(g_hControlPanel, 0));
+    return reinterpret_cast<ControlPanelState*>(GetWindowLongPtrW(g_mainWindow.controlPanel, 0));
 }
 
 HWND Section(int id) {
-    return GetDlgItem(g_hControlPanel, id);
+    return GetDlgItem(g_mainWindow.controlPanel, id);
 }
 
 HWND DeviceItem(int id) {
@@ -101,7 +101,7 @@ bool IsShown(HWND hwnd) {
 }
 
 bool PanelBarShown() {
-    return (GetWindowLongW(g_hControlPanel, GWL_STYLE) & WS_VSCROLL) != 0;
+    return (GetWindowLongW(g_mainWindow.controlPanel, GWL_STYLE) & WS_VSCROLL) != 0;
 }
 
 int DeviceTop() {
@@ -109,17 +109,17 @@ int DeviceTop() {
 }
 
 void Scroll(int request, int thumb = 0) {
-    SendMessageW(g_hControlPanel, WM_VSCROLL, MAKEWPARAM(request, thumb), 0);
+    SendMessageW(g_mainWindow.controlPanel, WM_VSCROLL, MAKEWPARAM(request, thumb), 0);
     Pump();
 }
 
 void Wheel(short delta) {
-    SendMessageW(g_hControlPanel, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0);
+    SendMessageW(g_mainWindow.controlPanel, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)), 0);
     Pump();
 }
 
 void SetPanelHeight(int height) {
-    SetWindowPos(g_hControlPanel, nullptr, 0, 0, g_panelWidth, height, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(g_mainWindow.controlPanel, nullptr, 0, 0, g_mainWindow.panelWidth, height, SWP_NOZORDER | SWP_NOMOVE);
     Pump();
 }
 
@@ -231,21 +231,21 @@ protected:
         RegisterWindowClasses(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_hMainWnd, nullptr, 0, 0, 1100, 1000, SWP_NOZORDER);
-        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
-        UpdateWindow(g_hMainWnd);
+        SetWindowPos(g_mainWindow.window, nullptr, 0, 0, 1100, 1000, SWP_NOZORDER);
+        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
+        UpdateWindow(g_mainWindow.window);
         SetCursorPos(1270, 1010); // the real pointer stays off the panel
         Pump();
         g_mainProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(g_hMainWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+            SetWindowLongPtrW(g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
     }
     static void TearDownTestSuite() {
-        DestroyWindow(g_hMainWnd);
+        DestroyWindow(g_mainWindow.window);
         Pump();
         CoUninitialize();
     }
     void SetUp() override {
-        ASSERT_NE(g_hControlPanel, nullptr);
+        ASSERT_NE(g_mainWindow.controlPanel, nullptr);
         ASSERT_NE(Panel(), nullptr);
         g_mainCommands.clear();
     }
@@ -270,7 +270,7 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
                     {102, L"CtrlPanelFilesWndClass", 1}};
     const ControlPanelMetrics& m = PanelMetrics();
     RECT client = {};
-    GetClientRect(g_hControlPanel, &client);
+    GetClientRect(g_mainWindow.controlPanel, &client);
     int y = m.topMargin;
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
@@ -305,14 +305,14 @@ TEST_F(ControlPanelTest, LowPanelScrollsWithinItsRange) {
     ASSERT_TRUE(PanelBarShown());
     // The Files section sizes its preview by its width, so the heights are asked again here.
     RECT client = {};
-    GetClientRect(g_hControlPanel, &client);
+    GetClientRect(g_mainWindow.controlPanel, &client);
     const int range = s->contentHeight - client.bottom;
     ASSERT_GT(range, 100);
 
     SCROLLINFO info = {};
     info.cbSize = sizeof(info);
     info.fMask = SIF_ALL;
-    ASSERT_TRUE(GetScrollInfo(g_hControlPanel, SB_VERT, &info));
+    ASSERT_TRUE(GetScrollInfo(g_mainWindow.controlPanel, SB_VERT, &info));
     EXPECT_EQ(info.nMin, 0);
     EXPECT_EQ(info.nMax, range + 19);
     EXPECT_EQ(info.nPage, 20u);
@@ -321,7 +321,7 @@ TEST_F(ControlPanelTest, LowPanelScrollsWithinItsRange) {
     // A wheel step with no delta goes down one line, a positive one back up.
     Wheel(0);
     EXPECT_EQ(s->scrollPosition, m.lineStep);
-    EXPECT_EQ(GetScrollPos(g_hControlPanel, SB_VERT), m.lineStep);
+    EXPECT_EQ(GetScrollPos(g_mainWindow.controlPanel, SB_VERT), m.lineStep);
     EXPECT_EQ(DeviceTop(), m.topMargin - m.lineStep);
     Wheel(120);
     EXPECT_EQ(s->scrollPosition, 0);
@@ -339,7 +339,7 @@ TEST_F(ControlPanelTest, LowPanelScrollsWithinItsRange) {
     EXPECT_EQ(s->scrollPosition, range);
     Scroll(SB_LINEDOWN);
     EXPECT_EQ(s->scrollPosition, range);
-    EXPECT_EQ(GetScrollPos(g_hControlPanel, SB_VERT), range);
+    EXPECT_EQ(GetScrollPos(g_mainWindow.controlPanel, SB_VERT), range);
     EXPECT_EQ(RectInParent(s->sections[3]).bottom, client.bottom - m.topMargin);
 
     // Taller again: the bar goes and the sections come back to the top.
@@ -385,7 +385,7 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
     }
     Scroll(SB_BOTTOM);
     RECT client = {};
-    GetClientRect(g_hControlPanel, &client);
+    GetClientRect(g_mainWindow.controlPanel, &client);
     EXPECT_EQ(RectInParent(s->sections[3]).bottom, client.bottom - PanelMetrics().topMargin);
 }
 
@@ -441,8 +441,8 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
 TEST_F(ControlPanelTest, PanelIgnoresASlotItDoesNotHave) {
     ControlPanelState* s = Panel();
     const int content = s->contentHeight;
-    SendMessageW(g_hControlPanel, UM_SECTION_EXPAND, 17, 1);
-    SendMessageW(g_hControlPanel, UM_SECTION_EXPAND, static_cast<WPARAM>(-1), 1);
+    SendMessageW(g_mainWindow.controlPanel, UM_SECTION_EXPAND, 17, 1);
+    SendMessageW(g_mainWindow.controlPanel, UM_SECTION_EXPAND, static_cast<WPARAM>(-1), 1);
     Pump();
     EXPECT_EQ(s->contentHeight, content);
     EXPECT_EQ(s->slots[17].expanded, 0);
@@ -450,7 +450,7 @@ TEST_F(ControlPanelTest, PanelIgnoresASlotItDoesNotHave) {
 
 TEST_F(ControlPanelTest, ButtonsPostTheirCommandsToTheMainWindow) {
     // Without a camera, Photo and Video are off; Files and Setting always work.
-    SendMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
+    SendMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
     EXPECT_FALSE(IsWindowEnabled(DeviceItem(kIdPhotoButton)));
     EXPECT_FALSE(IsWindowEnabled(DeviceItem(kIdVideoButton)));
     EXPECT_TRUE(IsWindowEnabled(DeviceItem(kIdFilesButton)));
@@ -485,7 +485,7 @@ TEST_F(ControlPanelTest, ButtonsPostTheirCommandsToTheMainWindow) {
 
 TEST_F(ControlPanelTest, TextsFollowTheLanguageAndThePromptOnlyWithoutCameras) {
     ASSERT_TRUE(g_capture.devices.empty());
-    SendMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
+    SendMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
     EXPECT_EQ(ComboItems(DeviceItem(kIdDeviceCombo)), (std::vector<std::wstring>{L"Click to open..."}));
     EXPECT_EQ(Text(DeviceItem(kIdDeviceCombo)), L"Click to open...");
     EXPECT_EQ(Text(DeviceItem(kIdNameLabel)), L"Name:");
@@ -495,7 +495,7 @@ TEST_F(ControlPanelTest, TextsFollowTheLanguageAndThePromptOnlyWithoutCameras) {
     EXPECT_EQ(Text(DeviceItem(kIdSettingButton)), L"Setting");
 
     SelectLanguage(1);
-    SendMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
     Pump();
     EXPECT_EQ(Text(DeviceHeader()), GetText("device"));
     EXPECT_EQ(Text(DeviceItem(kIdDeviceCombo)), GetText("click open"));
@@ -504,7 +504,7 @@ TEST_F(ControlPanelTest, TextsFollowTheLanguageAndThePromptOnlyWithoutCameras) {
     EXPECT_EQ(Text(DeviceItem(kIdFormatLabel)), GetText("format"));
 
     SelectLanguage(0);
-    SendMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
     Pump();
     EXPECT_EQ(Text(DeviceHeader()), L"Device");
     EXPECT_EQ(Text(DeviceItem(kIdDeviceCombo)), L"Click to open...");
@@ -513,7 +513,7 @@ TEST_F(ControlPanelTest, TextsFollowTheLanguageAndThePromptOnlyWithoutCameras) {
 TEST_F(ControlPanelTest, DialogWithoutCamerasSaysSoAndOpensNothing) {
     ASSERT_TRUE(g_capture.devices.empty());
     OpenDeviceRequest request;
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_hMainWnd,
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_mainWindow.window,
                                      OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Text(dialog), L"Open microscope");
@@ -527,7 +527,7 @@ TEST_F(ControlPanelTest, DialogWithoutCamerasSaysSoAndOpensNothing) {
 
     // Centred over the main window, 68 pixels below its top.
     RECT main = {}, placed = {};
-    GetWindowRect(g_hMainWnd, &main);
+    GetWindowRect(g_mainWindow.window, &main);
     GetWindowRect(dialog, &placed);
     EXPECT_EQ(placed.top, main.top + 68);
     EXPECT_EQ(placed.left, main.left + ((main.right - main.left) - (placed.right - placed.left)) / 2);
@@ -567,7 +567,7 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     ASSERT_GE(broken, 0);
 
     // The section lists them in list order and keeps its prompt away.
-    SendMessageW(g_hControlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
+    SendMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
     std::vector<std::wstring> names;
     for (const CaptureDeviceInfo& device : g_capture.devices)
         names.push_back(device.friendlyName);
@@ -582,7 +582,7 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     request.device = 7; // beyond the list: the first device
     request.width = 1024;
     request.height = 768;
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_hMainWnd,
+    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_mainWindow.window,
                                      OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
     ASSERT_NE(dialog, nullptr);
     HWND list = GetDlgItem(dialog, IDC_OPEN_DEVICE_LIST);

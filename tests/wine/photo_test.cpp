@@ -107,8 +107,8 @@ protected:
             LoadToolButtonImages(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_hMainWnd, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
-        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
+        SetWindowPos(g_mainWindow.window, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
+        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
         ASSERT_TRUE(PumpUntil(
             [] { return IsCaptureGraphOpen() && CameraView() && CameraView()->contentWidth == kWidth; },
             15000))
@@ -117,8 +117,8 @@ protected:
     }
 
     static void TearDownTestSuite() {
-        if (g_hMainWnd)
-            DestroyWindow(g_hMainWnd);
+        if (g_mainWindow.window)
+            DestroyWindow(g_mainWindow.window);
         PumpUntil([] { return false; }, 100);
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);

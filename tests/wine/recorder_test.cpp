@@ -482,12 +482,12 @@ protected:
     void SetUp() override {
         g_settings = AppSettings{};
         g_settings.saveFolder = TempFolder(L"vantix-rec-dialog");
-        g_hMainWnd = CreateWindowW(L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 900, 600,
+        g_mainWindow.window = CreateWindowW(L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 900, 600,
                                    nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     void TearDown() override {
-        DestroyWindow(g_hMainWnd);
-        g_hMainWnd = nullptr;
+        DestroyWindow(g_mainWindow.window);
+        g_mainWindow.window = nullptr;
     }
 
     // Runs the dialog; `step` is called every 100 ms with the dialog until it returns false.
@@ -500,7 +500,7 @@ protected:
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
             }
         });
-        ShowRecordDialog(g_hMainWnd, g_hControlPanel);
+        ShowRecordDialog(g_mainWindow.window, g_mainWindow.controlPanel);
         KillTimer(nullptr, timer);
         s_step = nullptr;
     }
@@ -548,7 +548,7 @@ TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndCloses) {
 
         // Centred over the owner, 68 pixels below its top edge.
         RECT owner = {}, self = {};
-        GetWindowRect(g_hMainWnd, &owner);
+        GetWindowRect(g_mainWindow.window, &owner);
         GetWindowRect(dialog, &self);
         EXPECT_EQ(self.top, owner.top + 68);
         EXPECT_NEAR((self.left + self.right) / 2.0, (owner.left + owner.right) / 2.0, 1.0);
@@ -599,7 +599,7 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
     camera.instanceName = kCamera;
     camera.formats = {{kTestCamMjpg, 160, 120, 30}};
     ASSERT_TRUE(TestCam_Register(camera));
-    InitCaptureGraph(g_hMainWnd);
+    InitCaptureGraph(g_mainWindow.window);
     RefreshDeviceList();
     ASSERT_FALSE(g_capture.devices.empty());
     ASSERT_TRUE(SUCCEEDED(BindDeviceFilter(g_capture.devices[0])));

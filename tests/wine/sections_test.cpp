@@ -145,7 +145,7 @@ protected:
         ClearFilterFlags();
         g_capture.requestedFormat = FormatFromSettings(0, 0, 0, 0);
         host_ = CreateHost();
-        g_hMainWnd = host_;
+        g_mainWindow.window = host_;
     }
 
     void TearDown() override {
@@ -156,7 +156,7 @@ protected:
             g_hCameraView = nullptr;
         }
         DestroyWindow(host_);
-        g_hMainWnd = nullptr;
+        g_mainWindow.window = nullptr;
         if (registered_) {
             TestCam_Unregister(kInstance);
             TestCam_RemoveConfig(kInstance);
@@ -433,7 +433,7 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     // A stand-in for the control panel records into the host's list.
     HWND panel = CreateWindowExW(0, L"SectionsTestHost", L"", WS_CHILD, 0, 0, 1, 1, host_, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
-    g_hControlPanel = panel;
+    g_mainWindow.controlPanel = panel;
     SendDlgItemMessageW(dialog, IDC_OPT_RULER_COLOR, CB_SETCURSEL, 0, 0);
     g_hostRecord.commands.clear();
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
@@ -457,7 +457,7 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     EXPECT_EQ(CameraView()->noDeviceText, GetText("no device"));
     EXPECT_EQ(CameraView()->inputHintText, GetText("input tip"));
     DestroyWindow(dialog);
-    g_hControlPanel = nullptr;
+    g_mainWindow.controlPanel = nullptr;
     DestroyWindow(panel);
 }
 

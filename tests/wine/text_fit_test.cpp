@@ -418,15 +418,15 @@ protected:
             LoadToolButtonImages(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
-        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
-        UpdateWindow(g_hMainWnd);
+        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
+        UpdateWindow(g_mainWindow.window);
         ASSERT_TRUE(PumpUntil([] { return IsCaptureGraphOpen(); }, 15000))
             << "the virtual camera did not open";
     }
 
     static void TearDownTestSuite() {
-        if (g_hMainWnd)
-            DestroyWindow(g_hMainWnd);
+        if (g_mainWindow.window)
+            DestroyWindow(g_mainWindow.window);
         Pump(100);
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
@@ -438,11 +438,11 @@ protected:
     static void ShowLanguage(int index) {
         g_settings.language = index;
         SelectLanguage(index);
-        SendMessageW(g_hControlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+        SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
         SetViewTexts(GetText("no device"), GetText("input tip"));
         Pump(50);
-        for (HWND section = GetWindow(g_hControlPanel, GW_CHILD); section;
+        for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
              section = GetWindow(section, GW_HWNDNEXT)) {
             HWND header = GetDlgItem(section, kIdSectionHeader);
             HWND next = header ? GetWindow(header, GW_HWNDNEXT) : nullptr;
@@ -472,14 +472,14 @@ const char* SectionName(int id) {
 }
 
 void CheckMainWindow(FitCheck& check) {
-    for (HWND section = GetWindow(g_hControlPanel, GW_CHILD); section;
+    for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
          section = GetWindow(section, GW_HWNDNEXT)) {
         const std::string name = SectionName(GetDlgCtrlID(section));
         check.Control(name, GetDlgItem(section, kIdSectionHeader));
         check.Window(name, section);
     }
     // The camera list's prompt while no camera is attached.
-    check.Shows("Device section", GetDlgItem(GetDlgItem(g_hControlPanel, kIdDeviceSection), kIdDeviceCombo),
+    check.Shows("Device section", GetDlgItem(GetDlgItem(g_mainWindow.controlPanel, kIdDeviceSection), kIdDeviceCombo),
                 GetText("click open"));
 
     // The tooltips of the toolbar's buttons show on one line, as wide as their text.
@@ -510,15 +510,15 @@ void CheckMainWindow(FitCheck& check) {
 
 void CheckDialogs(FitCheck& check) {
     InspectModal(
-        "Options", [] { ShowOptionsDialog(g_hMainWnd); }, [&check](HWND d) { check.Window("Options", d); });
+        "Options", [] { ShowOptionsDialog(g_mainWindow.window); }, [&check](HWND d) { check.Window("Options", d); });
     InspectModal(
-        "About", [] { ShowAboutDialog(g_hMainWnd); }, [&check](HWND d) { check.Window("About", d); });
+        "About", [] { ShowAboutDialog(g_mainWindow.window); }, [&check](HWND d) { check.Window("About", d); });
     InspectModal(
         "Open microscope",
         [] {
             OpenDeviceRequest request;
             request.device = 0;
-            RunOpenDeviceDialog(g_hMainWnd, request);
+            RunOpenDeviceDialog(g_mainWindow.window, request);
         },
         [&check](HWND d) {
             check.Window("Open microscope", d);
@@ -526,7 +526,7 @@ void CheckDialogs(FitCheck& check) {
             check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
         });
     InspectModal(
-        "Record", [] { ShowRecordDialog(g_hMainWnd, g_hControlPanel); },
+        "Record", [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.controlPanel); },
         [&check](HWND d) {
             check.Window("Record", d);
             for (const StateTexts& state : kRecordStateTexts) {
@@ -536,18 +536,18 @@ void CheckDialogs(FitCheck& check) {
             check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
         });
     InspectModal(
-        "Manage calibrations", [] { RunManageCalibrationsDialog(g_hMainWnd); },
+        "Manage calibrations", [] { RunManageCalibrationsDialog(g_mainWindow.window); },
         [&check](HWND d) { check.Window("Manage calibrations", d); });
     InspectModal(
         "Calibration help",
         [] {
-            DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALIB_HELP), g_hMainWnd,
+            DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALIB_HELP), g_mainWindow.window,
                             CalibrationHelpDlgProc, 0);
         },
         [&check](HWND d) { check.Window("Calibration help", d); });
 
     g_calibratingSlot = 0;
-    if (HWND calibrate = CreateCalibrationDialog(g_hMainWnd)) {
+    if (HWND calibrate = CreateCalibrationDialog(g_mainWindow.window)) {
         ShowWindow(calibrate, SW_SHOW);
         check.Window("Calibration", calibrate);
         DestroyWindow(calibrate);
@@ -557,7 +557,7 @@ void CheckDialogs(FitCheck& check) {
     g_hCalibrateDlg = nullptr;
     g_calibratingSlot = -1;
 
-    if (HWND input = CreateTextInputDialog(g_hMainWnd)) {
+    if (HWND input = CreateTextInputDialog(g_mainWindow.window)) {
         check.Window("Text input", input);
         DestroyWindow(input);
     } else {
@@ -580,7 +580,7 @@ std::wstring ArtifactPath(const std::wstring& name) {
 // The main window as the screen shows it, as a PNG.
 bool SaveMainWindow(const std::wstring& path) {
     RECT r = {};
-    GetWindowRect(g_hMainWnd, &r);
+    GetWindowRect(g_mainWindow.window, &r);
     const int width = r.right - r.left, height = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
@@ -604,7 +604,7 @@ bool SaveMainWindow(const std::wstring& path) {
 // Each language in turn with the main window at its smallest, so that the view and every
 // control have the least room they ever get.
 TEST_F(TextFit, EveryTextFitsInEveryLanguage) {
-    SetWindowPos(g_hMainWnd, nullptr, 0, 0, kMainMinTrackWidth, kMainMinTrackHeight, SWP_NOZORDER);
+    SetWindowPos(g_mainWindow.window, nullptr, 0, 0, kMainMinTrackWidth, kMainMinTrackHeight, SWP_NOZORDER);
     Pump(100);
     HDC screen = GetDC(nullptr);
     EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), g_dpi);
@@ -627,10 +627,10 @@ TEST_F(TextFit, EveryTextFitsInEveryLanguage) {
 }
 
 TEST_F(TextFit, ScreenshotsOfTheMainWindow) {
-    SetWindowPos(g_hMainWnd, nullptr, 0, 0, 1240, 960, SWP_NOZORDER);
+    SetWindowPos(g_mainWindow.window, nullptr, 0, 0, 1240, 960, SWP_NOZORDER);
     for (int language : kScreenshotLanguages) {
         ShowLanguage(language);
-        RedrawWindow(g_hMainWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        RedrawWindow(g_mainWindow.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump(300);
         const std::wstring name =
             L"text-fit-" + std::to_wstring(language) + L"-" + std::to_wstring(g_dpi) + L"dpi.png";

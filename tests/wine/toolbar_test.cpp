@@ -110,7 +110,7 @@ std::wstring TipOf(HWND button) {
     wchar_t text[80] = {};
     TOOLINFOW info = {};
     info.cbSize = sizeof(info);
-    info.hwnd = g_hMainWnd;
+    info.hwnd = g_mainWindow.window;
     info.uId = reinterpret_cast<UINT_PTR>(button);
     info.lpszText = text;
     SendMessageW(g_hTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
@@ -118,7 +118,7 @@ std::wstring TipOf(HWND button) {
 }
 
 HWND Button(int id) {
-    return GetDlgItem(g_hToolbar, id);
+    return GetDlgItem(g_mainWindow.toolbar, id);
 }
 
 class ToolbarTest : public ::testing::Test {
@@ -131,20 +131,20 @@ protected:
             LoadToolButtonImages(instance);
         SelectLanguage(0);
         ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_hMainWnd, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
-        ShowWindow(g_hMainWnd, SW_SHOWNORMAL);
-        UpdateWindow(g_hMainWnd);
+        SetWindowPos(g_mainWindow.window, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
+        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
+        UpdateWindow(g_mainWindow.window);
         SetCursorPos(1270, 1010); // the real pointer stays off the buttons
         Pump();
         g_mainProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(g_hMainWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+            SetWindowLongPtrW(g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
     }
     static void TearDownTestSuite() {
-        DestroyWindow(g_hMainWnd);
+        DestroyWindow(g_mainWindow.window);
         Pump();
     }
     void SetUp() override {
-        ASSERT_NE(g_hToolbar, nullptr);
+        ASSERT_NE(g_mainWindow.toolbar, nullptr);
         g_mainCommands.clear();
     }
 };
@@ -198,7 +198,7 @@ TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
         EXPECT_TRUE(IsWindowVisible(button));
         RECT r = {};
         GetWindowRect(button, &r);
-        MapWindowPoints(nullptr, g_hToolbar, reinterpret_cast<POINT*>(&r), 2);
+        MapWindowPoints(nullptr, g_mainWindow.toolbar, reinterpret_cast<POINT*>(&r), 2);
         EXPECT_EQ(r.left, entry.x);
         EXPECT_EQ(r.top, 0);
         EXPECT_EQ(r.right - r.left, 52);
@@ -306,17 +306,17 @@ TEST_F(ToolbarTest, ToolClicksMoveTheCheckTextWithoutCameraStaysOnDrag) {
 
 TEST_F(ToolbarTest, ToolbarActsOnlyOnItsOwnCommands) {
     for (int id : {3018, 3019, 3020, 3031, 3008, 11})
-        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     // The check command goes to the button and never comes back to the main window as a click.
-    SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 1);
+    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 1);
     Pump();
     EXPECT_TRUE(g_mainCommands.empty());
     EXPECT_EQ(Data(Button(3090))->checked, 1);
-    SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 0);
+    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 0);
     EXPECT_EQ(Data(Button(3090))->checked, 0);
 
     // A button's command is passed on with its wParam and lParam.
-    SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(3028, 0), 1234);
+    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3028, 0), 1234);
     Pump();
     ASSERT_EQ(g_mainCommands.size(), 1u);
     EXPECT_EQ(g_mainCommands[0].first, static_cast<WPARAM>(3028));
@@ -330,7 +330,7 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
         TOOLINFOW info = {};
         info.cbSize = sizeof(info);
         ASSERT_TRUE(SendMessageW(g_hTooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)));
-        EXPECT_EQ(info.hwnd, g_hMainWnd);
+        EXPECT_EQ(info.hwnd, g_mainWindow.window);
         EXPECT_EQ(info.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT{TTF_IDISHWND | TTF_SUBCLASS});
         EXPECT_EQ(reinterpret_cast<HWND>(info.uId), Button(kToolButtons[i].id));
     }
@@ -340,7 +340,7 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
 
     for (int language : {2, 1, 0}) { // French, Chinese, back to English
         SelectLanguage(language);
-        SendMessageW(g_hToolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
         for (const ToolButtonSpec& entry : kToolButtons) {
             EXPECT_EQ(TipOf(Button(entry.id)), GetText(entry.tipKey)) << language << " " << entry.id;
             EXPECT_EQ(std::wstring(Data(Button(entry.id))->tipText), GetText(entry.tipKey));
@@ -352,7 +352,7 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
 }
 
 TEST_F(ToolbarTest, FaceFollowsTheButtonSize) {
-    HWND button = CreateToolButton(g_hToolbar, 3999, 760, 40 * 5, L"Spare");
+    HWND button = CreateToolButton(g_mainWindow.toolbar, 3999, 760, 40 * 5, L"Spare");
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 15);
 
