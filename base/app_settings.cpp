@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-AppSettings g_settings;
-
 std::wstring SettingsKeyPath() {
     return std::wstring(L"Software\\") + kSettingsMaker;
 }

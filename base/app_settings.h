@@ -46,8 +46,6 @@ struct AppSettings {
     bool operator==(const AppSettings&) const = default;
 };
 
-extern AppSettings g_settings;
-
 // The colours the three colour settings may take, in the order the Options dialog offers them.
 inline constexpr std::array<uint32_t, 12> kPaletteColors = {
     0x000080, 0x0000FF, 0x008000, 0x00FF00, 0x800000, 0xFF0000,

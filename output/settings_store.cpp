@@ -10,6 +10,8 @@
 #include "measure/calibration.h"
 #include "output/recent_files.h"
 
+AppSettings g_settings;
+
 namespace {
 
 // The settings key, opened or created for reading and writing; closed when it goes.

@@ -1,7 +1,12 @@
 // Loading and saving the settings record (g_settings) under HKEY_CURRENT_USER\Software\Vantix.
 #pragma once
 
+#include "base/app_settings.h"
+
 #include <string>
+
+// The program's settings, as loaded at start-up and changed since; user-interface thread.
+extern AppSettings g_settings;
 
 // Fills g_settings from the registry, selects the interface language, checks the ranges and
 // makes the default save folder when there is none. Returns 1.

@@ -39,10 +39,14 @@ HANDLE FinishedEvent() {
     return event;
 }
 
-VideoWriterKind s_writer = VideoWriterKind::None;
-bool s_stopping = false;
-bool s_lastComplete = false;
-std::wstring s_path; // of the running recording
+// The recorder's record: one recording at a time, user-interface thread.
+struct RecorderState {
+    VideoWriterKind writer = VideoWriterKind::None;
+    bool stopping = false;
+    bool lastComplete = false;
+    std::wstring path; // of the running recording
+};
+RecorderState s_recorder;
 
 // A file no frame reached, or one left by a start that failed, is no recording.
 void RemoveRecordingFiles(const std::wstring& path) {
@@ -120,7 +124,7 @@ private:
 };
 
 RecordingEnd EndRecording() {
-    s_lastComplete = Recorder().Join();
+    s_recorder.lastComplete = Recorder().Join();
     g_recorderFrameHook = nullptr;
     switch (Recorder().LastOutcome()) {
         case FrameRecorder::Outcome::Complete:
@@ -128,7 +132,7 @@ RecordingEnd EndRecording() {
         case FrameRecorder::Outcome::Incomplete:
             return RecordingEnd::Incomplete;
         default:
-            RemoveRecordingFiles(s_path);
+            RemoveRecordingFiles(s_recorder.path);
             return RecordingEnd::Empty;
     }
 }
@@ -140,7 +144,7 @@ void OfferRecorderFrame(const uint8_t* frame, size_t length) {
 }
 
 RecordStartError StartRecording(const std::wstring& path) {
-    if (Recorder().GetPhase() != FrameRecorder::Phase::Idle || s_stopping)
+    if (Recorder().GetPhase() != FrameRecorder::Phase::Idle || s_recorder.stopping)
         return RecordStartError::Busy;
     const int width = g_capture.currentFormat.width;
     const int height = std::abs(g_capture.currentFormat.height);
@@ -186,26 +190,26 @@ RecordStartError StartRecording(const std::wstring& path) {
             RemoveRecordingFiles(path);
         return error != RecordStartError::None ? error : RecordStartError::NoThread;
     }
-    s_path = path;
-    s_writer = writer;
-    s_lastComplete = false;
+    s_recorder.path = path;
+    s_recorder.writer = writer;
+    s_recorder.lastComplete = false;
     g_recorderFrameHook = OfferRecorderFrame;
     return RecordStartError::None;
 }
 
 RecordingEnd StopRecording() {
-    if (s_stopping || Recorder().GetPhase() == FrameRecorder::Phase::Idle)
+    if (s_recorder.stopping || Recorder().GetPhase() == FrameRecorder::Phase::Idle)
         return RecordingEnd::NotRunning;
-    s_stopping = true;
+    s_recorder.stopping = true;
     Recorder().RequestStop();
     WaitDispatching(FinishedEvent());
     const RecordingEnd end = EndRecording();
-    s_stopping = false;
+    s_recorder.stopping = false;
     return end;
 }
 
 RecordingEnd StopRecordingQuietly(unsigned timeoutMs) {
-    if (s_stopping || Recorder().GetPhase() == FrameRecorder::Phase::Idle)
+    if (s_recorder.stopping || Recorder().GetPhase() == FrameRecorder::Phase::Idle)
         return RecordingEnd::NotRunning;
     Recorder().RequestStop();
     g_recorderFrameHook = nullptr;
@@ -244,9 +248,9 @@ RecorderFigures CurrentRecorderFigures() {
 }
 
 bool LastRecordingComplete() {
-    return s_lastComplete;
+    return s_recorder.lastComplete;
 }
 
 VideoWriterKind CurrentVideoWriter() {
-    return s_writer;
+    return s_recorder.writer;
 }

@@ -13,6 +13,7 @@
 #include "panels/image_viewer.h"
 #include "output/recent_files.h"
 #include "panels/section_controls.h"
+#include "output/settings_store.h"
 
 #include <gdiplus.h>
 #include <shellapi.h>

@@ -18,6 +18,7 @@
 #include "resources/dialogs_device_ids.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
+#include "output/settings_store.h"
 
 #include <dshow.h>
 #include <gtest/gtest.h>

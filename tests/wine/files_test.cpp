@@ -11,6 +11,7 @@
 #include "output/video_preview_picture.h"
 #include "panels/image_viewer.h"
 #include "output/recent_files.h"
+#include "output/settings_store.h"
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>

@@ -19,6 +19,7 @@
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"
 #include "tests/wine/fake_sink_writer.h"
+#include "output/settings_store.h"
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>
