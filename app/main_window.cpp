@@ -213,7 +213,7 @@ void OnCameraOpened(HWND hwnd) {
     g_settings.frameHeight = g_capture.requestedFormat.height;
     g_settings.interpolated = g_capture.requestedFormat.interpolated;
     SaveSettings();
-    g_activeCalibration = -1;
+    g_calibration.active = -1;
     SetViewScale(-1.0f, 0);
     // Large pictures start fitted to the window.
     SetViewZoom(g_settings.frameWidth < 1920 ? 100 : 0);

@@ -4,10 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-CalibrationTable g_calibrations;
-int g_activeCalibration = -1;
-int g_calibratingSlot = -1;
-
 namespace {
 
 // Leading digits after an optional sign, as the C library's conversions take them; anything else

@@ -30,9 +30,13 @@ struct Calibration {
 
 using CalibrationTable = std::array<Calibration, kCalibrationSlots>;
 
-extern CalibrationTable g_calibrations;
-extern int g_activeCalibration; // applied slot, -1 = none
-extern int g_calibratingSlot;   // slot the calibration dialog writes, -1 = none
+// The program's slots and which of them are in use: one record, kept with the settings store
+// (output/settings_store.h), which loads and saves the slots.
+struct CalibrationState {
+    CalibrationTable slots;
+    int active = -1;      // applied slot, -1 = none
+    int calibrating = -1; // slot the calibration dialog writes, -1 = none
+};
 
 // pixels / length when length is a positive finite number, otherwise -1 (not calibrated).
 float DeriveScale(int pixels, float length);

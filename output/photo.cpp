@@ -54,8 +54,8 @@ void AddScale(std::vector<uint8_t>& bytes, bool jpeg) {
     if (!v || !(scale > 0.0f))
         return;
     const std::wstring name =
-        g_activeCalibration >= 0 && g_activeCalibration < static_cast<int>(kCalibrationSlots)
-            ? g_calibrations[static_cast<size_t>(g_activeCalibration)].name
+        g_calibration.active >= 0 && g_calibration.active < static_cast<int>(kCalibrationSlots)
+            ? g_calibration.slots[static_cast<size_t>(g_calibration.active)].name
             : std::wstring();
     const std::string note = PhotoScaleNote(name, v->unitText, scale, ShownMeasurementTable());
     // Bytes the writer does not recognise are saved as the encoder made them.

@@ -11,6 +11,7 @@
 #include "output/recent_files.h"
 
 AppSettings g_settings;
+CalibrationState g_calibration;
 
 namespace {
 
@@ -120,7 +121,7 @@ int LoadSettings() {
     }
     SelectLanguage(g_settings.language);
     ApplySettingsRangeChecks(g_settings);
-    g_calibrations = ParseCalibrations(g_settings.calibrationsText);
+    g_calibration.slots = ParseCalibrations(g_settings.calibrationsText);
     if (g_settings.saveFolder.empty()) {
         g_settings.saveFolder = MakeDefaultSaveFolder();
     }
@@ -128,7 +129,7 @@ int LoadSettings() {
 }
 
 int SaveSettings() {
-    g_settings.calibrationsText = FormatCalibrations(g_calibrations);
+    g_settings.calibrationsText = FormatCalibrations(g_calibration.slots);
     g_settings.latestFilesText = FormatLatestFiles(g_recentFiles);
     {
         SettingsKey key;

@@ -2,11 +2,15 @@
 #pragma once
 
 #include "base/app_settings.h"
+#include "measure/calibration.h"
 
 #include <string>
 
 // The program's settings, as loaded at start-up and changed since; user-interface thread.
 extern AppSettings g_settings;
+
+// The calibration slots, loaded and saved with the settings.
+extern CalibrationState g_calibration;
 
 // Fills g_settings from the registry, selects the interface language, checks the ranges and
 // makes the default save folder when there is none. Returns 1.

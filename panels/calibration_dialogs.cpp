@@ -105,7 +105,7 @@ int ColumnWidth(HWND list, int column) {
 void RefreshRow(HWND list, int row) {
     if (!IsSlot(row))
         return;
-    const auto cells = CalibrationRowTexts(g_calibrations[row]);
+    const auto cells = CalibrationRowTexts(g_calibration.slots[row]);
     for (int column = 0; column < kCalibrationColumnCount; ++column) {
         LVITEMW item = {};
         item.iSubItem = column;
@@ -223,24 +223,24 @@ void OnDelete(HWND hwnd, ManageDialogState* d, int row) {
     if (MessageBoxW(hwnd, GetText("del data").c_str(), GetText("calibrate").c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
-    g_calibrations[row] = Calibration();
+    g_calibration.slots[row] = Calibration();
     RefreshRow(d->list, row);
     SaveSettings();
     // The slot in use is gone: the view measures in pixels again. It stays the active slot, so
     // calibrating it anew applies itself.
-    if (row == g_activeCalibration) {
-        SetViewScale(g_calibrations[row].scale, g_calibrations[row].unit);
+    if (row == g_calibration.active) {
+        SetViewScale(g_calibration.slots[row].scale, g_calibration.slots[row].unit);
         PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     }
 }
 
 void OnApply(HWND hwnd, int row) {
     g_rememberedCalibrationRow = row;
-    g_activeCalibration = row;
-    SetViewScale(g_calibrations[row].scale, g_calibrations[row].unit);
+    g_calibration.active = row;
+    SetViewScale(g_calibration.slots[row].scale, g_calibration.slots[row].unit);
     SetViewZoom(100);
     PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
-    g_rememberedCalibrationRow = g_activeCalibration;
+    g_rememberedCalibrationRow = g_calibration.active;
     g_savedManagePos = {-1, -1};
     EndDialog(hwnd, IDC_CALIB_APPLY);
 }
@@ -250,7 +250,7 @@ void OnCalibrate(HWND hwnd, int row) {
     RECT r = {};
     GetWindowRect(hwnd, &r);
     g_savedManagePos = {r.left, r.top};
-    g_calibratingSlot = row;
+    g_calibration.calibrating = row;
     EndDialog(hwnd, IDC_CALIB_CALIBRATE);
 }
 
@@ -262,7 +262,7 @@ void OnManageCommand(HWND hwnd, ManageDialogState* d, int id) {
             return;
         case IDCANCEL:
             g_savedManagePos = {-1, -1};
-            g_rememberedCalibrationRow = g_activeCalibration;
+            g_rememberedCalibrationRow = g_calibration.active;
             EndDialog(hwnd, IDCANCEL);
             return;
         case IDC_CALIB_RENAME:
@@ -317,7 +317,7 @@ bool OnManageNotify(ManageDialogState* d, const NMHDR* header, LRESULT* result) 
             const auto* info = reinterpret_cast<const NMLVDISPINFOW*>(header);
             const int row = info->item.iItem;
             if (info->item.pszText && IsSlot(row)) {
-                g_calibrations[row].name = ClampCalibrationName(info->item.pszText);
+                g_calibration.slots[row].name = ClampCalibrationName(info->item.pszText);
                 RefreshRow(d->list, row);
                 SaveSettings();
             }
@@ -338,10 +338,10 @@ void ShowChosenUnit(HWND hwnd) {
 
 void OnCalibrateInit(HWND hwnd) {
     auto* d = new CalibrateDialogState;
-    d->slot = g_calibratingSlot;
+    d->slot = g_calibration.calibrating;
     SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
 
-    const Calibration slot = IsSlot(d->slot) ? g_calibrations[d->slot] : Calibration();
+    const Calibration slot = IsSlot(d->slot) ? g_calibration.slots[d->slot] : Calibration();
     SetWindowTextW(hwnd, CalibrationDialogTitle(d->slot, slot.name).c_str());
     SetText(hwnd, IDC_CALIB_TIP1, "calib tip1");
     SetText(hwnd, IDC_CALIB_TIP2, "calib tip2");
@@ -382,13 +382,13 @@ void OnCalibrateOk(HWND hwnd, const CalibrateDialogState* d) {
     SYSTEMTIME today = {};
     GetLocalTime(&today);
     const auto slot = CalibrateSlot(
-        g_calibrations[d->slot], unit, pixels, text, CalibrationDate(today.wYear, today.wMonth, today.wDay),
+        g_calibration.slots[d->slot], unit, pixels, text, CalibrationDate(today.wYear, today.wMonth, today.wDay),
         PackResolution(g_capture.currentFormat.width, std::abs(g_capture.currentFormat.height)));
     if (!slot)
         return; // no usable length: the dialog stays as it is
-    g_calibrations[d->slot] = *slot;
+    g_calibration.slots[d->slot] = *slot;
     SaveSettings();
-    if (d->slot == g_activeCalibration) {
+    if (d->slot == g_calibration.active) {
         SetViewScale(slot->scale, slot->unit);
         SetViewZoom(100);
         PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
@@ -564,7 +564,7 @@ void StartCalibration(HWND owner) {
     if (RunManageCalibrationsDialog(owner) != IDC_CALIB_CALIBRATE)
         return;
     // The camera may have gone while the manage dialog was open: no picture, no line to lay.
-    if (!IsCaptureGraphOpen() || !IsSlot(g_calibratingSlot))
+    if (!IsCaptureGraphOpen() || !IsSlot(g_calibration.calibrating))
         return;
     g_hCalibrateDlg = CreateCalibrationDialog(owner);
     if (!g_hCalibrateDlg)

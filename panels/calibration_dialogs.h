@@ -16,10 +16,10 @@ INT_PTR CALLBACK CalibrationDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 INT_PTR CALLBACK CalibrationHelpDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Runs the manage dialog modally over `owner`. Returns IDC_CALIB_CALIBRATE when the user chose
-// Calibrate (g_calibratingSlot then names the slot), IDC_CALIB_APPLY after Apply, else IDCANCEL.
+// Calibrate (g_calibration.calibrating then names the slot), IDC_CALIB_APPLY after Apply, else IDCANCEL.
 INT_PTR RunManageCalibrationsDialog(HWND owner);
 
-// Creates the calibration dialog for g_calibratingSlot, hidden; null on failure.
+// Creates the calibration dialog for g_calibration.calibrating, hidden; null on failure.
 HWND CreateCalibrationDialog(HWND owner);
 
 // The toolbar's Calibrate button: the manage dialog over `owner` (the main window), then, when the

@@ -289,9 +289,9 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(IsCaptureGraphOpen());
-        g_calibrations = CalibrationTable();
-        g_activeCalibration = -1;
-        g_calibratingSlot = -1;
+        g_calibration.slots = CalibrationTable();
+        g_calibration.active = -1;
+        g_calibration.calibrating = -1;
         g_rememberedCalibrationRow = 0;
         g_savedManagePos = {-1, -1};
         g_holdCalibrate = false;
@@ -313,11 +313,11 @@ protected:
 } // namespace
 
 TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
-    g_calibrations[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
-    g_calibrations[1] =
+    g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[1] =
         Slot(L"Objective 40x", UNIT_MICROMETRE, 300, 250.0f, 20251109, PackResolution(1920, 1080));
-    g_calibrations[3].name = L"Spare";
-    g_calibrations[9] = Slot(L"Old one", UNIT_MILLIMETRE, 500, 1.0f, 20191231, PackResolution(320, 240));
+    g_calibration.slots[3].name = L"Spare";
+    g_calibration.slots[9] = Slot(L"Old one", UNIT_MILLIMETRE, 500, 1.0f, 20191231, PackResolution(320, 240));
     g_rememberedCalibrationRow = 3;
 
     RunSteps(
@@ -391,7 +391,7 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
 }
 
 TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
-    g_calibrations[2] = Slot(L"Old name", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[2] = Slot(L"Old name", UNIT_MILLIMETRE, 400, 2.0f);
     HWND edit = nullptr;
     RunSteps(PressCalibration,
              {
@@ -412,7 +412,7 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                  },
                  [] {
                      EXPECT_EQ(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0), 0);
-                     EXPECT_EQ(g_calibrations[2].name, L"Oil immersion  100x");
+                     EXPECT_EQ(g_calibration.slots[2].name, L"Oil immersion  100x");
                      EXPECT_EQ(Cell(2, 0), L"Oil immersion  100x");
                      EXPECT_EQ(Cell(2, 1), L"200.00");
                      EXPECT_EQ(ParseCalibrations(StoredCalibrations())[2].name, L"Oil immersion  100x");
@@ -437,7 +437,7 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                  },
                  [] {
                      EXPECT_EQ(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0), 0);
-                     EXPECT_EQ(g_calibrations[5].name, L"");
+                     EXPECT_EQ(g_calibration.slots[5].name, L"");
                      EXPECT_EQ(Cell(5, 0), L"");
                      EXPECT_EQ(ParseCalibrations(StoredCalibrations())[5].name, L"");
 
@@ -453,10 +453,10 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
 }
 
 TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot) {
-    g_calibrations[0] = Slot(L"Keep", UNIT_MILLIMETRE, 400, 2.0f);
-    g_calibrations[1] = Slot(L"Active", UNIT_MICROMETRE, 300, 250.0f);
-    g_activeCalibration = 1;
-    SetViewScale(g_calibrations[1].scale, UNIT_MICROMETRE);
+    g_calibration.slots[0] = Slot(L"Keep", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[1] = Slot(L"Active", UNIT_MICROMETRE, 300, 250.0f);
+    g_calibration.active = 1;
+    SetViewScale(g_calibration.slots[1].scale, UNIT_MICROMETRE);
     SaveSettings();
     const std::wstring before = StoredCalibrations();
 
@@ -511,7 +511,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot
                                        // The view measures in pixels again; the slot stays the applied one.
                                        EXPECT_EQ(View()->scale, -1.0f);
                                        EXPECT_EQ(View()->unitIndex, 0);
-                                       EXPECT_EQ(g_activeCalibration, 1);
+                                       EXPECT_EQ(g_calibration.active, 1);
 
                                        // Without a selected row Delete asks nothing.
                                        SelectRow(-1);
@@ -525,13 +525,13 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot
                                    },
                                });
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
-    EXPECT_EQ(g_calibrations[0].scale, 200.0f);
+    EXPECT_EQ(g_calibration.slots[0].scale, 200.0f);
 }
 
 TEST_F(CalibrationDialogs, DeletingAnotherSlotLeavesTheViewAlone) {
-    g_calibrations[0] = Slot(L"Active", UNIT_MILLIMETRE, 400, 2.0f);
-    g_calibrations[4] = Slot(L"Other", UNIT_MILLIMETRE, 300, 1.0f);
-    g_activeCalibration = 0;
+    g_calibration.slots[0] = Slot(L"Active", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[4] = Slot(L"Other", UNIT_MILLIMETRE, 300, 1.0f);
+    g_calibration.active = 0;
     SetViewScale(200.0f, UNIT_MILLIMETRE);
     RunSteps(PressCalibration, {
                                    WaitForManageDialog(),
@@ -549,7 +549,7 @@ TEST_F(CalibrationDialogs, DeletingAnotherSlotLeavesTheViewAlone) {
                                    [] {
                                        if (FindDialog(L"Calibrate"))
                                            return false;
-                                       EXPECT_EQ(g_calibrations[4].scale, -1.0f);
+                                       EXPECT_EQ(g_calibration.slots[4].scale, -1.0f);
                                        EXPECT_EQ(View()->scale, 200.0f);
                                        SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
                                        return true;
@@ -560,7 +560,7 @@ TEST_F(CalibrationDialogs, DeletingAnotherSlotLeavesTheViewAlone) {
 }
 
 TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
-    g_calibrations[2] = Slot(L"Stage B", UNIT_MILLIMETRE, 500, 2.0f);
+    g_calibration.slots[2] = Slot(L"Stage B", UNIT_MILLIMETRE, 500, 2.0f);
     View()->crosshair = 0;
     SetViewZoom(200);
     ASSERT_EQ(View()->zoomPercent, 200);
@@ -573,7 +573,7 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
                                    },
                                });
     EXPECT_EQ(FindDialog(nullptr), nullptr);
-    EXPECT_EQ(g_activeCalibration, 2);
+    EXPECT_EQ(g_calibration.active, 2);
     EXPECT_EQ(View()->scale, 250.0f);
     EXPECT_EQ(View()->unitIndex, UNIT_MILLIMETRE);
     EXPECT_EQ(View()->zoomPercent, 100);
@@ -597,7 +597,7 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
                                        return true;
                                    },
                                });
-    EXPECT_EQ(g_activeCalibration, 7);
+    EXPECT_EQ(g_calibration.active, 7);
     EXPECT_EQ(View()->scale, -1.0f);
 }
 
@@ -653,9 +653,9 @@ TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
 }
 
 TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
-    g_calibrations[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
-    g_calibrations[4].name = L"New objective";
-    g_activeCalibration = 1;
+    g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
+    g_calibration.slots[4].name = L"New objective";
+    g_calibration.active = 1;
     SetViewScale(300.0f, UNIT_MILLIMETRE);
     SetViewZoom(50);
     const POINT moved = {30, 40};
@@ -673,7 +673,7 @@ TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
     EXPECT_TRUE(IsWindowVisible(dialog));
-    EXPECT_EQ(g_calibratingSlot, 4);
+    EXPECT_EQ(g_calibration.calibrating, 4);
     EXPECT_EQ(g_savedManagePos.x, moved.x);
     EXPECT_EQ(g_savedManagePos.y, moved.y);
     EXPECT_EQ(View()->zoomPercent, 100);
@@ -706,7 +706,7 @@ TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
         EXPECT_EQ(g_hCalibrateDlg, dialog);
         EXPECT_TRUE(IsWindow(dialog));
     }
-    EXPECT_EQ(g_calibrations[4].scale, -1.0f);
+    EXPECT_EQ(g_calibration.slots[4].scale, -1.0f);
     EXPECT_EQ(StoredCalibrations(), stored);
 
     // Micrometres: the unit after the edit follows the choice.
@@ -742,7 +742,7 @@ TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
                      return true;
                  },
              });
-    const Calibration& slot = g_calibrations[4];
+    const Calibration& slot = g_calibration.slots[4];
     EXPECT_EQ(slot.name, L"New objective");
     EXPECT_EQ(slot.unit, UNIT_MICROMETRE);
     EXPECT_EQ(slot.pixels, linePixels);
@@ -759,8 +759,8 @@ TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
 }
 
 TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnce) {
-    g_calibrations[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
-    g_activeCalibration = 1;
+    g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
+    g_calibration.active = 1;
     g_rememberedCalibrationRow = 1;
     SetViewScale(300.0f, UNIT_MILLIMETRE);
     RunSteps(PressCalibration, {
@@ -776,7 +776,7 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnce) {
     Click(g_hCalibrateDlg, IDOK);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
     const float scale = static_cast<float>(CalibrationLinePixels(kCalibLineNew, kWidth)) / 1.5f;
-    EXPECT_EQ(g_calibrations[1].scale, scale);
+    EXPECT_EQ(g_calibration.slots[1].scale, scale);
     EXPECT_EQ(View()->scale, scale);
     EXPECT_EQ(View()->zoomPercent, 100);
     PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 2; }, 1000);
@@ -784,7 +784,7 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnce) {
 }
 
 TEST_F(CalibrationDialogs, CancelLeavesTheSlotAndCameraClosingEndsTheCalibration) {
-    g_calibrations[0] = Slot(L"Kept", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[0] = Slot(L"Kept", UNIT_MILLIMETRE, 400, 2.0f);
     auto calibrateRow0 = [] {
         RunSteps(PressCalibration, {
                                        WaitForManageDialog(),
@@ -807,7 +807,7 @@ TEST_F(CalibrationDialogs, CancelLeavesTheSlotAndCameraClosingEndsTheCalibration
     Click(g_hCalibrateDlg, IDCANCEL);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
     EXPECT_EQ(View()->calibLineLength, 0);
-    EXPECT_EQ(g_calibrations[0].scale, 200.0f);
+    EXPECT_EQ(g_calibration.slots[0].scale, 200.0f);
     PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 2; }, 1000);
     EXPECT_EQ(CommandCount(IDC_TOOL_CALIBRATE), 2); // the press above, then the dialog's own
 
@@ -861,7 +861,7 @@ TEST_F(CalibrationDialogs, CalibrationDialogStaysInFrontWhileThePictureHasTheFoc
 TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
     CloseCaptureGraph();
     ASSERT_FALSE(IsCaptureGraphOpen());
-    g_calibrations[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     HWND dialog = nullptr;
     RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window); },
              {
@@ -876,8 +876,8 @@ TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
                  },
              });
     EXPECT_NE(dialog, nullptr);
-    EXPECT_EQ(g_activeCalibration, -1);
-    EXPECT_EQ(g_calibratingSlot, -1);
+    EXPECT_EQ(g_calibration.active, -1);
+    EXPECT_EQ(g_calibration.calibrating, -1);
     // The toolbar's button opens nothing without a camera.
     PressCalibration();
     EXPECT_EQ(FindDialog(nullptr), nullptr);

@@ -127,8 +127,8 @@ protected:
     }
 
     void SetUp() override {
-        g_calibrations = CalibrationTable();
-        g_activeCalibration = -1;
+        g_calibration.slots = CalibrationTable();
+        g_calibration.active = -1;
         SetViewScale(-1.0f, 0);
         CameraView()->measure.shapes.clear();
         PumpUntil([] { return false; }, 50);
@@ -136,13 +136,13 @@ protected:
 
     // Applies slot 3 as the manage dialog's Apply does.
     static void Calibrate(const wchar_t* name, int unit, int pixels, float length) {
-        Calibration& c = g_calibrations[3];
+        Calibration& c = g_calibration.slots[3];
         c.name = name;
         c.unit = unit;
         c.pixels = pixels;
         c.length = length;
         c.scale = DeriveScale(pixels, length);
-        g_activeCalibration = 3;
+        g_calibration.active = 3;
         SetViewScale(c.scale, unit);
         PumpUntil([] { return false; }, 50);
     }

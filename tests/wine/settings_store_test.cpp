@@ -114,7 +114,7 @@ protected:
         ASSERT_FALSE(KeyExists());
         g_settings = AppSettings();
         g_recentFiles.clear();
-        g_calibrations = CalibrationTable();
+        g_calibration.slots = CalibrationTable();
     }
 };
 
@@ -213,11 +213,11 @@ TEST_F(SettingsStore, EveryFieldSurvivesSaveAndLoad) {
     g_settings.textSize = 8;
     g_settings.photoFormat = 1;
     g_settings.maxRecordSeconds = 7200;
-    g_calibrations[3].name = L"Stage A";
-    g_calibrations[3].pixels = 400;
-    g_calibrations[3].length = 1.0f;
-    g_calibrations[3].scale = 400.0f;
-    g_settings.calibrationsText = FormatCalibrations(g_calibrations);
+    g_calibration.slots[3].name = L"Stage A";
+    g_calibration.slots[3].pixels = 400;
+    g_calibration.slots[3].length = 1.0f;
+    g_calibration.slots[3].scale = 400.0f;
+    g_settings.calibrationsText = FormatCalibrations(g_calibration.slots);
     const AppSettings saved = g_settings;
     ASSERT_EQ(SaveSettings(), 1);
     EXPECT_EQ(ValueCount(), 15u);
@@ -334,25 +334,25 @@ TEST_F(SettingsStore, TenCalibrationsWithFullNamesSurviveSaveAndLoad) {
     g_settings.saveFolder = FreshTempPath(L"calibrations");
     const CalibrationTable table = FullTable();
     ASSERT_EQ(table[0].name.size(), kCalibrationNameMax);
-    g_calibrations = table;
+    g_calibration.slots = table;
     ASSERT_EQ(SaveSettings(), 1);
     const std::optional<std::wstring> stored = ReadString(L"Calibrations");
     ASSERT_TRUE(stored);
     EXPECT_GT(stored->size(), 511u);
     EXPECT_EQ(*stored, FormatCalibrations(table));
 
-    g_calibrations = CalibrationTable();
+    g_calibration.slots = CalibrationTable();
     g_settings = AppSettings();
     ASSERT_EQ(LoadSettings(), 1);
     for (size_t i = 0; i < table.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(g_calibrations[i].name, table[i].name);
-        EXPECT_EQ(g_calibrations[i].unit, table[i].unit);
-        EXPECT_EQ(g_calibrations[i].pixels, table[i].pixels);
-        EXPECT_EQ(g_calibrations[i].length, table[i].length);
-        EXPECT_EQ(g_calibrations[i].date, table[i].date);
-        EXPECT_EQ(g_calibrations[i].resolution, table[i].resolution);
-        EXPECT_EQ(g_calibrations[i].scale, table[i].scale);
+        EXPECT_EQ(g_calibration.slots[i].name, table[i].name);
+        EXPECT_EQ(g_calibration.slots[i].unit, table[i].unit);
+        EXPECT_EQ(g_calibration.slots[i].pixels, table[i].pixels);
+        EXPECT_EQ(g_calibration.slots[i].length, table[i].length);
+        EXPECT_EQ(g_calibration.slots[i].date, table[i].date);
+        EXPECT_EQ(g_calibration.slots[i].resolution, table[i].resolution);
+        EXPECT_EQ(g_calibration.slots[i].scale, table[i].scale);
     }
 }
 
@@ -378,11 +378,11 @@ TEST_F(SettingsStore, MalformedCalibrationTextLoadsAsEmptySlots) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.stored.size() << " characters");
         WriteString(L"Calibrations", c.stored);
-        g_calibrations = FullTable(); // whatever was there goes
+        g_calibration.slots = FullTable(); // whatever was there goes
         ASSERT_EQ(LoadSettings(), 1);
-        for (size_t i = 0; i < g_calibrations.size(); ++i) {
+        for (size_t i = 0; i < g_calibration.slots.size(); ++i) {
             const bool calibrated = (c.calibrated >> i) & 1u;
-            EXPECT_EQ(g_calibrations[i].scale, calibrated ? 400.0f : -1.0f) << i;
+            EXPECT_EQ(g_calibration.slots[i].scale, calibrated ? 400.0f : -1.0f) << i;
         }
         // The next save writes a well-formed text of ten records.
         ASSERT_EQ(SaveSettings(), 1);
@@ -394,11 +394,11 @@ TEST_F(SettingsStore, MalformedCalibrationTextLoadsAsEmptySlots) {
     // A stored name longer than a slot holds is cut, and the numbers after it still count.
     WriteString(L"Calibrations", L"a name of twenty-four ch,0,400,1065353216,0,0;");
     ASSERT_EQ(LoadSettings(), 1);
-    EXPECT_EQ(g_calibrations[0].name, L"a name of twenty-fo");
-    EXPECT_EQ(g_calibrations[0].scale, 400.0f);
+    EXPECT_EQ(g_calibration.slots[0].name, L"a name of twenty-fo");
+    EXPECT_EQ(g_calibration.slots[0].scale, 400.0f);
 
     // Not a string at all.
     WriteDword(L"Calibrations", 7);
     ASSERT_EQ(LoadSettings(), 1);
-    EXPECT_EQ(g_calibrations[0].scale, -1.0f);
+    EXPECT_EQ(g_calibration.slots[0].scale, -1.0f);
 }

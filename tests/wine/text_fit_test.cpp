@@ -546,7 +546,7 @@ void CheckDialogs(FitCheck& check) {
         },
         [&check](HWND d) { check.Window("Calibration help", d); });
 
-    g_calibratingSlot = 0;
+    g_calibration.calibrating = 0;
     if (HWND calibrate = CreateCalibrationDialog(g_mainWindow.window)) {
         ShowWindow(calibrate, SW_SHOW);
         check.Window("Calibration", calibrate);
@@ -555,7 +555,7 @@ void CheckDialogs(FitCheck& check) {
         ADD_FAILURE() << "the calibration dialog did not open";
     }
     g_hCalibrateDlg = nullptr;
-    g_calibratingSlot = -1;
+    g_calibration.calibrating = -1;
 
     if (HWND input = CreateTextInputDialog(g_mainWindow.window)) {
         check.Window("Text input", input);
