@@ -126,7 +126,7 @@ std::string FirstDifference(const Frame& got, const Frame& want, Size size) {
 }
 
 // Widths 1..100 cover every remainder of the vector loops, in row bytes and in pixels; the rest are
-// the camera sizes, odd ones and sizes just off the usual ones.
+// the camera sizes, odd ones, sizes just off the usual ones and rows wider than any row buffer.
 std::vector<Size> FrameSizes() {
     std::vector<Size> sizes;
     for (int width = 1; width <= 100; ++width) {
@@ -135,7 +135,7 @@ std::vector<Size> FrameSizes() {
         }
     }
     for (Size s : {Size{1, 64}, Size{3, 33}, Size{320, 240}, Size{640, 480}, Size{641, 479}, Size{1279, 721},
-                   Size{1280, 720}, Size{1920, 1080}, Size{2592, 1944}}) {
+                   Size{1280, 720}, Size{1920, 1080}, Size{2592, 1944}, Size{8230, 2}}) {
         sizes.push_back(s);
     }
     return sizes;
