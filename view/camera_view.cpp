@@ -12,6 +12,7 @@
 #include "measure/measure_view.h"
 #include "output/picture_copy.h"
 #include "resources/resource.h"
+#include "view/back_buffer_pixels.h"
 #include "view/frame_filters.h"
 #include "view/view_geometry.h"
 
@@ -70,6 +71,7 @@ void DropBackBuffer(CameraViewState* v) {
         v->backBitmap = nullptr;
     }
     v->backDisplaced = nullptr;
+    v->backBits = nullptr;
 }
 
 void DropDrawingObjects(CameraViewState* v) {
@@ -92,9 +94,22 @@ bool EnsureBackBuffer(CameraViewState* v, HDC dc) {
         return true;
     if (v->displayWidth <= 0 || v->displayHeight <= 0)
         return false;
-    v->backBitmap = CreateCompatibleBitmap(dc, v->displayWidth, v->displayHeight);
-    if (!v->backBitmap)
+    // A DIB section the frame is copied into directly; the window takes its 32-bit pixels as they are.
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = v->displayWidth;
+    info.bmiHeader.biHeight = -v->displayHeight; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    v->backBitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!v->backBitmap || !bits) {
+        if (v->backBitmap)
+            DeleteObject(v->backBitmap);
+        v->backBitmap = nullptr;
         return false;
+    }
     v->backDc = CreateCompatibleDC(dc);
     if (!v->backDc) {
         DeleteObject(v->backBitmap);
@@ -102,6 +117,7 @@ bool EnsureBackBuffer(CameraViewState* v, HDC dc) {
         return false;
     }
     v->backDisplaced = SelectObject(v->backDc, v->backBitmap);
+    v->backBits = static_cast<uint8_t*>(bits);
     MakeDrawingObjects(v, v->backDc);
     return true;
 }
@@ -154,42 +170,57 @@ void DrawDigitalZoomLabel(CameraViewState* v) {
     SelectObject(v->backDc, oldFont);
 }
 
-// Frame into the back buffer, then the visible part onto `dc`.
-void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame) {
+// Frame into the back buffer, then the visible part onto `dc`. Only what the window shows is composed
+// (the back buffer is clipped to it), unless `whole` asks for all of it, as a photo of the view does.
+void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame, bool whole = false) {
     if (!frame || !frame->pixels || frame->width != v->frameWidth || frame->height != v->frameHeight)
         return;
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     if (!EnsureBackBuffer(v, dc))
         return;
-
-    BITMAPINFO info = {};
-    info.bmiHeader = v->frameHeader;
-    // Flip vertical draws the frame top-down; the frame data itself stays as it is.
-    if (g_filterFlags.flipVertical.load(std::memory_order_relaxed))
-        info.bmiHeader.biHeight = -info.bmiHeader.biHeight;
-    const void* bits = frame->pixels.get();
-
-    if (v->digitalZoomStep > 0) {
-        const CropRect crop = DigitalZoomCrop(v->frameWidth, v->frameHeight, v->digitalZoomStep);
-        SetStretchBltMode(v->backDc, COLORONCOLOR);
-        StretchDIBits(v->backDc, 0, 0, v->displayWidth, v->displayHeight, crop.x, crop.y, crop.width,
-                      crop.height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
-        DrawDigitalZoomLabel(v);
-    } else if (v->zoomPercent != 100 || v->frameWidth != v->contentWidth ||
-               v->frameHeight != v->contentHeight) {
-        SetStretchBltMode(v->backDc, COLORONCOLOR);
-        StretchDIBits(v->backDc, 0, 0, v->displayWidth, v->displayHeight, 0, 0, v->frameWidth, v->frameHeight,
-                      bits, &info, DIB_RGB_COLORS, SRCCOPY);
-    } else {
-        SetDIBitsToDevice(v->backDc, 0, 0, v->frameWidth, v->frameHeight, 0, 0, 0, v->frameHeight, bits,
-                          &info, DIB_RGB_COLORS);
-    }
-    DrawMeasureOverlay(v);
-
     const SIZE client = ClientSize(v->window);
     const BlitSpan xs = BackBufferSpan(v->hScrollShown != 0, v->scrollX, client.cx, v->displayWidth);
     const BlitSpan ys = BackBufferSpan(v->vScrollShown != 0, v->scrollY, client.cy, v->displayHeight);
+    if (!whole)
+        IntersectClipRect(v->backDc, xs.source, ys.source, xs.source + xs.length, ys.source + ys.length);
+
+    // The frame goes straight into the buffer's pixels, scaled to the display size where it must be, the
+    // shown part only (or all of it). Its rows are bottom-up; flip vertical takes them top-down instead.
+    CropRect source = {0, 0, v->frameWidth, v->frameHeight};
+    if (v->digitalZoomStep > 0)
+        source = DigitalZoomCrop(v->frameWidth, v->frameHeight, v->digitalZoomStep);
+    ScaledBlock block = {0, 0, v->displayWidth, v->displayHeight};
+    if (!whole) {
+        block.left = std::clamp(xs.source, 0, v->displayWidth);
+        block.top = std::clamp(ys.source, 0, v->displayHeight);
+        block.width = std::clamp(xs.length, 0, v->displayWidth - block.left);
+        block.height = std::clamp(ys.length, 0, v->displayHeight - block.top);
+    }
+    const bool topDown =
+        (v->frameHeader.biHeight < 0) != g_filterFlags.flipVertical.load(std::memory_order_relaxed);
+    const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(v->frameWidth) * 3;
+    const ptrdiff_t stride = topDown ? rowBytes : -rowBytes;
+    const uint8_t* sourceTop = frame->pixels.get() + static_cast<ptrdiff_t>(source.x) * 3 +
+                               (topDown ? source.y : v->frameHeight - 1 - source.y) * rowBytes;
+    const ptrdiff_t backRowBytes = static_cast<ptrdiff_t>(v->displayWidth) * 4;
+    GdiFlush(); // nothing of GDI's may be pending on the buffer while it is written directly
+    if (block.width > 0 && block.height > 0) {
+        if (source.width == v->displayWidth && source.height == v->displayHeight) {
+            CopyPixels24To32(sourceTop + block.top * stride + static_cast<ptrdiff_t>(block.left) * 3, stride,
+                             v->backBits + block.top * backRowBytes + static_cast<ptrdiff_t>(block.left) * 4,
+                             backRowBytes, block.width, block.height);
+        } else {
+            ScalePixels24To32(sourceTop, stride, source.width, source.height, v->backBits, backRowBytes,
+                              v->displayWidth, v->displayHeight, block, v->scaleColumns);
+        }
+    }
+    if (v->digitalZoomStep > 0)
+        DrawDigitalZoomLabel(v);
+    DrawMeasureOverlay(v);
+    if (!whole)
+        SelectClipRgn(v->backDc, nullptr);
+
     BitBlt(dc, xs.destination, ys.destination, xs.length, ys.length, v->backDc, xs.source, ys.source,
            SRCCOPY);
 
@@ -734,7 +765,7 @@ HBITMAP ComposeContentPicture() {
             if (v->displayWidth == v->contentWidth && v->displayHeight == v->contentHeight) {
                 // At 100 % the back buffer is the picture: compose it as a paint does, graphics and all.
                 HDC windowDc = GetDC(v->window);
-                ComposeAndCopy(v, windowDc, frame.get());
+                ComposeAndCopy(v, windowDc, frame.get(), true);
                 ReleaseDC(v->window, windowDc);
                 drawn = v->backDc &&
                         BitBlt(dc, 0, 0, v->contentWidth, v->contentHeight, v->backDc, 0, 0, SRCCOPY);
