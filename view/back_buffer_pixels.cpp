@@ -69,9 +69,9 @@ void ScalePixels24To32(const uint8_t* from, ptrdiff_t fromStride, int sourceWidt
     for (int x = 0; x < block.width; ++x) {
         columns[static_cast<size_t>(x)] = 3 * CentreSource(block.left + x, targetWidth, sourceWidth);
     }
-    for (int y = block.top; y < block.top + block.height; ++y) {
-        const uint8_t* source = from + fromStride * CentreSource(y, targetHeight, sourceHeight);
-        uint8_t* target = to + toStride * y + static_cast<ptrdiff_t>(block.left) * 4;
+    for (int y = 0; y < block.height; ++y) {
+        const uint8_t* source = from + fromStride * CentreSource(block.top + y, targetHeight, sourceHeight);
+        uint8_t* target = to + toStride * y;
         for (const uint32_t column : columns) {
             const uint8_t* p = source + column;
             target[0] = p[0];

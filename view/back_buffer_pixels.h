@@ -1,5 +1,5 @@
-// The live picture's way into the view's back buffer at 100 %: the frame's 24-bit pixels become the
-// buffer's 32-bit ones directly, only for the part the window shows, with no GDI conversion between.
+// The live picture's way into the view's back buffer: the part of the frame the window shows, as the
+// 32-bit pixels the buffer holds, so that GDI only copies them in (no conversion or stretch of its own).
 #pragma once
 
 #include <cstddef>
@@ -15,9 +15,9 @@ void CopyPixels24To32(const uint8_t* from, ptrdiff_t fromStride, uint8_t* to, pt
 // The same with scaling, nearest pixel: pixel (x, y) of a targetWidth x targetHeight picture takes the
 // source pixel under its centre, (floor((x + 0.5) * sourceWidth / targetWidth), likewise in y), of a
 // sourceWidth x sourceHeight block whose top row starts at `from`. Only the target's columns
-// left..left+width-1 and rows top..top+height-1 are written; `to` is the target picture's first pixel.
-// `columns` is room kept by the caller between calls. Expects positive sizes and a block inside the
-// target picture.
+// left..left+width-1 and rows top..top+height-1 are made, into rows `toStride` bytes apart from `to`
+// (the block's first pixel). `columns` is room kept by the caller between calls. Expects positive
+// sizes and a block inside the target picture.
 struct ScaledBlock {
     int left, top, width, height;
 };

@@ -71,7 +71,6 @@ void DropBackBuffer(CameraViewState* v) {
         v->backBitmap = nullptr;
     }
     v->backDisplaced = nullptr;
-    v->backBits = nullptr;
 }
 
 void DropDrawingObjects(CameraViewState* v) {
@@ -94,22 +93,9 @@ bool EnsureBackBuffer(CameraViewState* v, HDC dc) {
         return true;
     if (v->displayWidth <= 0 || v->displayHeight <= 0)
         return false;
-    // A DIB section the frame is copied into directly; the window takes its 32-bit pixels as they are.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = v->displayWidth;
-    info.bmiHeader.biHeight = -v->displayHeight; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    v->backBitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!v->backBitmap || !bits) {
-        if (v->backBitmap)
-            DeleteObject(v->backBitmap);
-        v->backBitmap = nullptr;
+    v->backBitmap = CreateCompatibleBitmap(dc, v->displayWidth, v->displayHeight);
+    if (!v->backBitmap)
         return false;
-    }
     v->backDc = CreateCompatibleDC(dc);
     if (!v->backDc) {
         DeleteObject(v->backBitmap);
@@ -117,7 +103,6 @@ bool EnsureBackBuffer(CameraViewState* v, HDC dc) {
         return false;
     }
     v->backDisplaced = SelectObject(v->backDc, v->backBitmap);
-    v->backBits = static_cast<uint8_t*>(bits);
     MakeDrawingObjects(v, v->backDc);
     return true;
 }
@@ -185,8 +170,9 @@ void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame, bool w
     if (!whole)
         IntersectClipRect(v->backDc, xs.source, ys.source, xs.source + xs.length, ys.source + ys.length);
 
-    // The frame goes straight into the buffer's pixels, scaled to the display size where it must be, the
-    // shown part only (or all of it). Its rows are bottom-up; flip vertical takes them top-down instead.
+    // The shown part of the frame (or all of it), scaled to the display size where it must be, is made
+    // into the buffer's own 32-bit pixels here, so that GDI only copies it in. The frame's rows are
+    // bottom-up; flip vertical takes them top-down instead.
     CropRect source = {0, 0, v->frameWidth, v->frameHeight};
     if (v->digitalZoomStep > 0)
         source = DigitalZoomCrop(v->frameWidth, v->frameHeight, v->digitalZoomStep);
@@ -197,23 +183,31 @@ void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame, bool w
         block.width = std::clamp(xs.length, 0, v->displayWidth - block.left);
         block.height = std::clamp(ys.length, 0, v->displayHeight - block.top);
     }
-    const bool topDown =
-        (v->frameHeader.biHeight < 0) != g_filterFlags.flipVertical.load(std::memory_order_relaxed);
-    const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(v->frameWidth) * 3;
-    const ptrdiff_t stride = topDown ? rowBytes : -rowBytes;
-    const uint8_t* sourceTop = frame->pixels.get() + static_cast<ptrdiff_t>(source.x) * 3 +
-                               (topDown ? source.y : v->frameHeight - 1 - source.y) * rowBytes;
-    const ptrdiff_t backRowBytes = static_cast<ptrdiff_t>(v->displayWidth) * 4;
-    GdiFlush(); // nothing of GDI's may be pending on the buffer while it is written directly
     if (block.width > 0 && block.height > 0) {
+        const bool topDown =
+            (v->frameHeader.biHeight < 0) != g_filterFlags.flipVertical.load(std::memory_order_relaxed);
+        const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(v->frameWidth) * 3;
+        const ptrdiff_t stride = topDown ? rowBytes : -rowBytes;
+        const uint8_t* sourceTop = frame->pixels.get() + static_cast<ptrdiff_t>(source.x) * 3 +
+                                   (topDown ? source.y : v->frameHeight - 1 - source.y) * rowBytes;
+        const ptrdiff_t shownRowBytes = static_cast<ptrdiff_t>(block.width) * 4;
+        v->shownPixels.resize(static_cast<size_t>(shownRowBytes) * block.height);
         if (source.width == v->displayWidth && source.height == v->displayHeight) {
             CopyPixels24To32(sourceTop + block.top * stride + static_cast<ptrdiff_t>(block.left) * 3, stride,
-                             v->backBits + block.top * backRowBytes + static_cast<ptrdiff_t>(block.left) * 4,
-                             backRowBytes, block.width, block.height);
+                             v->shownPixels.data(), shownRowBytes, block.width, block.height);
         } else {
-            ScalePixels24To32(sourceTop, stride, source.width, source.height, v->backBits, backRowBytes,
-                              v->displayWidth, v->displayHeight, block, v->scaleColumns);
+            ScalePixels24To32(sourceTop, stride, source.width, source.height, v->shownPixels.data(),
+                              shownRowBytes, v->displayWidth, v->displayHeight, block, v->scaleColumns);
         }
+        BITMAPINFO shown = {};
+        shown.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        shown.bmiHeader.biWidth = block.width;
+        shown.bmiHeader.biHeight = -block.height; // top-down
+        shown.bmiHeader.biPlanes = 1;
+        shown.bmiHeader.biBitCount = 32;
+        shown.bmiHeader.biCompression = BI_RGB;
+        SetDIBitsToDevice(v->backDc, block.left, block.top, block.width, block.height, 0, 0, 0, block.height,
+                          v->shownPixels.data(), &shown, DIB_RGB_COLORS);
     }
     if (v->digitalZoomStep > 0)
         DrawDigitalZoomLabel(v);

@@ -386,8 +386,9 @@ TEST(BackBufferPixels, ScaledCopyTakesThePixelUnderEachCentre) {
             frame.data() + (c.source.height - 1) * rowBytes; // bottom-up, walked from the top
         const auto scale = [&](ScaledBlock block) {
             Frame out(static_cast<size_t>(toStride) * c.target.height, 0xAB);
-            ScalePixels24To32(top, -rowBytes, c.source.width, c.source.height, out.data(), toStride,
-                              c.target.width, c.target.height, block, columns);
+            ScalePixels24To32(top, -rowBytes, c.source.width, c.source.height,
+                              out.data() + block.top * toStride + block.left * 4, toStride, c.target.width,
+                              c.target.height, block, columns);
             return out;
         };
         const auto sourceAt = [&](int x, int y) { return top - y * rowBytes + x * 3; };
