@@ -8,6 +8,7 @@
 #include <immintrin.h>
 
 #include <array>
+#include <cstdint>
 
 #define VANTIX_SSSE3 __attribute__((target("ssse3"), always_inline)) inline
 #define VANTIX_AVX2 __attribute__((target("avx2"), always_inline)) inline
@@ -66,9 +67,19 @@ constexpr Bytes16 ReverseChunk(int out, int in) {
     return m;
 }
 
+// The same for 16 pixels reversed: byte j of chunk k takes pixel 15 - (16k + j) / 3.
+constexpr Bytes16 SpreadReversed(int chunk) {
+    Bytes16 m{};
+    for (int j = 0; j < 16; ++j) {
+        m[j] = static_cast<uint8_t>(15 - (16 * chunk + j) / 3);
+    }
+    return m;
+}
+
 constexpr Bytes16 kBlueGreen0 = BlueGreenWords(0), kBlueGreen4 = BlueGreenWords(4);
 constexpr Bytes16 kRed0 = RedWords(0), kRed4 = RedWords(4);
 constexpr std::array<Bytes16, 3> kSpread = {SpreadToPixels(0), SpreadToPixels(1), SpreadToPixels(2)};
+constexpr std::array<Bytes16, 3> kSpreadReversed = {SpreadReversed(0), SpreadReversed(1), SpreadReversed(2)};
 constexpr std::array<std::array<Bytes16, 3>, 3> kReverse = {{
     {ReverseChunk(0, 0), ReverseChunk(0, 1), ReverseChunk(0, 2)},
     {ReverseChunk(1, 0), ReverseChunk(1, 1), ReverseChunk(1, 2)},
@@ -351,9 +362,15 @@ const FrameFilterPath kSsse3Path = {"ssse3",
 
 // ---- AVX2 (256-bit) ----
 
+// The masks that spread 32 y bytes over 96 bytes of pixels: to the low half of the output, the middle
+// (where the halves of y meet) and the high half.
+struct SpreadMasks256 {
+    __m256i low, middle, high;
+};
+
 struct Consts256 {
     __m256i blueGreen0, blueGreen4, red0, red4, blueGreenWeights, redWeight, rounding, div125;
-    __m256i spread01, spread20, spread12;
+    SpreadMasks256 spread, spreadReversed;
 };
 
 VANTIX_AVX2 __m256i Load256(const uint8_t* p) {
@@ -365,8 +382,10 @@ VANTIX_AVX2 void Store256(uint8_t* p, __m256i v) {
 VANTIX_AVX2 __m256i Halves(__m128i lo, __m128i hi) {
     return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
 }
+// A broadcast from memory and a blend keep the shuffle units free for the filters' own shuffles.
 VANTIX_AVX2 __m256i LoadHalves(const uint8_t* lo, const uint8_t* hi) {
-    return Halves(Load128(lo), Load128(hi));
+    return _mm256_blend_epi32(_mm256_castsi128_si256(Load128(lo)), _mm256_broadcastsi128_si256(Load128(hi)),
+                              0xF0);
 }
 VANTIX_AVX2 __m256i Mask256(const Bytes16& lo, const Bytes16& hi) {
     return Halves(Mask128(lo), Mask128(hi));
@@ -382,9 +401,11 @@ VANTIX_AVX2 Consts256 MakeConsts256() {
     k.redWeight = _mm256_set1_epi32(kRedWeight);
     k.rounding = _mm256_set1_epi32(kRounding);
     k.div125 = _mm256_set1_epi16(static_cast<short>(kDiv125Multiplier));
-    k.spread01 = Mask256(kSpread[0], kSpread[1]);
-    k.spread20 = Mask256(kSpread[2], kSpread[0]);
-    k.spread12 = Mask256(kSpread[1], kSpread[2]);
+    k.spread = {Mask256(kSpread[0], kSpread[1]), Mask256(kSpread[2], kSpread[0]),
+                Mask256(kSpread[1], kSpread[2])};
+    k.spreadReversed = {Mask256(kSpreadReversed[0], kSpreadReversed[1]),
+                        Mask256(kSpreadReversed[2], kSpreadReversed[0]),
+                        Mask256(kSpreadReversed[1], kSpreadReversed[2])};
     return k;
 }
 
@@ -395,12 +416,15 @@ VANTIX_AVX2 __m256i Sums8(__m256i px, __m256i blueGreen, __m256i red, const Cons
 }
 
 // y of the 32 pixels (96 bytes) at p: pixels 0..15 in the low half, 16..31 in the high half, as the
-// in-lane packs leave them when each half loads from its own 48 bytes.
-VANTIX_AVX2 __m256i Luma32(const uint8_t* p, const Consts256& k) {
-    const __m256i t0 = Sums8(LoadHalves(p, p + 48), k.blueGreen0, k.red0, k);
-    const __m256i t1 = Sums8(LoadHalves(p + 12, p + 60), k.blueGreen0, k.red0, k);
-    const __m256i t2 = Sums8(LoadHalves(p + 24, p + 72), k.blueGreen0, k.red0, k);
-    const __m256i t3 = Sums8(LoadHalves(p + 32, p + 80), k.blueGreen4, k.red4, k);
+// in-lane packs leave them when each half loads from its own 48 bytes. kSwapped loads the halves the
+// other way round, leaving pixels 16..31 in the low half, which is what the mirror wants.
+template <bool kSwapped = false> VANTIX_AVX2 __m256i Luma32(const uint8_t* p, const Consts256& k) {
+    const uint8_t* first = kSwapped ? p + 48 : p;
+    const uint8_t* second = kSwapped ? p : p + 48;
+    const __m256i t0 = Sums8(LoadHalves(first, second), k.blueGreen0, k.red0, k);
+    const __m256i t1 = Sums8(LoadHalves(first + 12, second + 12), k.blueGreen0, k.red0, k);
+    const __m256i t2 = Sums8(LoadHalves(first + 24, second + 24), k.blueGreen0, k.red0, k);
+    const __m256i t3 = Sums8(LoadHalves(first + 32, second + 32), k.blueGreen4, k.red4, k);
     const __m256i lo =
         _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packs_epi32(t0, t1), k.div125), kDiv125Shift);
     const __m256i hi =
@@ -408,13 +432,13 @@ VANTIX_AVX2 __m256i Luma32(const uint8_t* p, const Consts256& k) {
     return _mm256_packus_epi16(lo, hi);
 }
 
-// Bytes 0..47 come from pixels 0..15 (low half of y), bytes 48..95 from pixels 16..31 (high half).
-VANTIX_AVX2 void Spread32(uint8_t* p, __m256i y, const Consts256& k) {
+// Bytes 0..47 come from the low half of y, bytes 48..95 from the high half.
+VANTIX_AVX2 void Spread32(uint8_t* p, __m256i y, const SpreadMasks256& m) {
     const __m256i low = _mm256_permute4x64_epi64(y, 0x44);  // low half twice
     const __m256i high = _mm256_permute4x64_epi64(y, 0xEE); // high half twice
-    Store256(p, _mm256_shuffle_epi8(low, k.spread01));
-    Store256(p + 32, _mm256_shuffle_epi8(y, k.spread20));
-    Store256(p + 64, _mm256_shuffle_epi8(high, k.spread12));
+    Store256(p, _mm256_shuffle_epi8(low, m.low));
+    Store256(p + 32, _mm256_shuffle_epi8(y, m.middle));
+    Store256(p + 64, _mm256_shuffle_epi8(high, m.high));
 }
 
 // The pixel shuffles cross 16-byte lanes, so the mirror keeps the 128-bit kernel (VEX-encoded here);
@@ -431,31 +455,75 @@ VANTIX_AVX2_ENTRY void MirrorEmbossAvx2(uint8_t* pixels, int width, int height) 
     MirrorEmbossRows(pixels, width, height);
 }
 
-// Mirror with gray or binary, 32 pixels from each end at a time. What is left in the middle is a
-// row of its own to mirror in place, done by the 16-pixel kernel.
+// Mirror with gray or binary, one row at a time: y of the whole row goes to a small buffer in one
+// sequential pass, as for gray alone, then is spread back over the row in reverse. Loading each
+// 32 bytes of y with its halves swapped and spreading through reversed masks turns the block round
+// at no cost. Rows too wide for the buffer take both ends towards the middle instead.
+constexpr int kRowBufferPixels = 8192;
+
+template <bool kBinary> VANTIX_AVX2 __m256i LumaOrBinary32(const uint8_t* p, const Consts256& k) {
+    const __m256i y = Luma32(p, k);
+    return kBinary ? _mm256_cmpgt_epi8(_mm256_setzero_si256(), y) : y;
+}
+
+template <bool kBinary> VANTIX_AVX2 uint8_t LumaOrBinary(const uint8_t* p) {
+    const uint8_t y = Luma(p[0], p[1], p[2]);
+    return kBinary ? (y < 128 ? 0 : 255) : y;
+}
+
+template <bool kBinary>
+VANTIX_AVX2 void MirrorLumaRowBuffered(uint8_t* row, int width, uint8_t* ys, const Consts256& k) {
+    int x = 0;
+    for (; x + 32 <= width; x += 32) {
+        Store256(ys + x, LumaOrBinary32<kBinary>(row + 3 * x, k));
+    }
+    for (; x < width; ++x) {
+        ys[x] = LumaOrBinary<kBinary>(row + 3 * x);
+    }
+    // Output pixels x..x+31 are pixels width-1-x down to width-32-x of the input. Spread32's halves
+    // twice come straight from the buffer as broadcasts, which are loads, not shuffles.
+    for (x = 0; x + 32 <= width; x += 32) {
+        const uint8_t* from = ys + (width - 32 - x);
+        const __m128i second = Load128(from + 16), first = Load128(from);
+        uint8_t* p = row + 3 * x;
+        Store256(p, _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(second), k.spreadReversed.low));
+        Store256(p + 32, _mm256_shuffle_epi8(LoadHalves(from + 16, from), k.spreadReversed.middle));
+        Store256(p + 64, _mm256_shuffle_epi8(_mm256_broadcastsi128_si256(first), k.spreadReversed.high));
+    }
+    for (; x < width; ++x) {
+        uint8_t* p = row + 3 * x;
+        p[0] = p[1] = p[2] = ys[width - 1 - x];
+    }
+}
+
+template <bool kBinary>
+VANTIX_AVX2 void MirrorLumaRowFromEnds(uint8_t* row, int width, const Consts256& k, const Consts128& k128) {
+    ptrdiff_t lo = 0;
+    ptrdiff_t hi = static_cast<ptrdiff_t>(width) * 3 - 96;
+    for (; lo + 96 <= hi; lo += 96, hi -= 96) {
+        const __m256i left = Luma32<true>(row + lo, k);
+        const __m256i right = Luma32<true>(row + hi, k);
+        const __m256i zero = _mm256_setzero_si256();
+        Spread32(row + lo, kBinary ? _mm256_cmpgt_epi8(zero, right) : right, k.spreadReversed);
+        Spread32(row + hi, kBinary ? _mm256_cmpgt_epi8(zero, left) : left, k.spreadReversed);
+    }
+    MirrorLumaRow<kBinary>(row + lo, hi + 96 - lo, k128);
+}
+
 template <bool kBinary> VANTIX_AVX2_ENTRY void MirrorLumaAvx2(uint8_t* pixels, int width, int height) {
     const Consts256 k = MakeConsts256();
     const Consts128 k128 = MakeConsts128();
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i reverseInLanes = _mm256_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 15,
-                                                    14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+    // Aligned by hand: the Windows compiler does not realign the stack for 32-byte locals.
+    uint8_t buffer[kRowBufferPixels + 32];
+    uint8_t* ys = buffer + (-reinterpret_cast<uintptr_t>(buffer) & 31);
     const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(width) * 3;
     for (int y = 0; y < height; ++y) {
         uint8_t* row = pixels + y * rowBytes;
-        ptrdiff_t lo = 0;
-        ptrdiff_t hi = rowBytes - 96;
-        for (; lo + 96 <= hi; lo += 96, hi -= 96) {
-            __m256i left = Luma32(row + lo, k);
-            __m256i right = Luma32(row + hi, k);
-            if (kBinary) {
-                left = _mm256_cmpgt_epi8(zero, left);
-                right = _mm256_cmpgt_epi8(zero, right);
-            }
-            // Bytes reversed in each half, then the halves swapped.
-            Spread32(row + lo, _mm256_permute4x64_epi64(_mm256_shuffle_epi8(right, reverseInLanes), 0x4E), k);
-            Spread32(row + hi, _mm256_permute4x64_epi64(_mm256_shuffle_epi8(left, reverseInLanes), 0x4E), k);
+        if (width <= kRowBufferPixels) {
+            MirrorLumaRowBuffered<kBinary>(row, width, ys, k);
+        } else {
+            MirrorLumaRowFromEnds<kBinary>(row, width, k, k128);
         }
-        MirrorLumaRow<kBinary>(row + lo, hi + 96 - lo, k128);
     }
 }
 
@@ -465,7 +533,7 @@ VANTIX_AVX2_ENTRY void GrayAvx2(uint8_t* pixels, int width, int height) {
     size_t i = 0;
     for (; i + 32 <= count; i += 32) {
         uint8_t* p = pixels + i * 3;
-        Spread32(p, Luma32(p, k), k);
+        Spread32(p, Luma32(p, k), k.spread);
     }
     GrayPixels(pixels + i * 3, count - i);
 }
@@ -477,7 +545,7 @@ VANTIX_AVX2_ENTRY void BinaryAvx2(uint8_t* pixels, int width, int height) {
     size_t i = 0;
     for (; i + 32 <= count; i += 32) {
         uint8_t* p = pixels + i * 3;
-        Spread32(p, _mm256_cmpgt_epi8(zero, Luma32(p, k)), k);
+        Spread32(p, _mm256_cmpgt_epi8(zero, Luma32(p, k)), k.spread);
     }
     BinaryPixels(pixels + i * 3, count - i);
 }

@@ -15,6 +15,7 @@
 #include "view/picture_copy.h"
 #include "resources/resource.h"
 #include "capture/frame_filters.h"
+#include "view/back_buffer_pixels.h"
 #include "view/view_geometry.h"
 
 #include <dbt.h>
@@ -156,42 +157,66 @@ void DrawDigitalZoomLabel(CameraViewState* v) {
     SelectObject(v->backDc, oldFont);
 }
 
-// Frame into the back buffer, then the visible part onto `dc`.
-void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame) {
+// Frame into the back buffer, then the visible part onto `dc`. Only what the window shows is composed
+// (the back buffer is clipped to it), unless `whole` asks for all of it, as a photo of the view does.
+void ComposeAndCopy(CameraViewState* v, HDC dc, const FrameBuffer* frame, bool whole = false) {
     if (!frame || !frame->pixels || frame->width != v->frameWidth || frame->height != v->frameHeight)
         return;
     LARGE_INTEGER start, end;
     QueryPerformanceCounter(&start);
     if (!EnsureBackBuffer(v, dc))
         return;
-
-    BITMAPINFO info = {};
-    info.bmiHeader = v->frameHeader;
-    // Flip vertical draws the frame top-down; the frame data itself stays as it is.
-    if (g_filterFlags.flipVertical.load(std::memory_order_relaxed))
-        info.bmiHeader.biHeight = -info.bmiHeader.biHeight;
-    const void* bits = frame->pixels.get();
-
-    if (v->digitalZoomStep > 0) {
-        const CropRect crop = DigitalZoomCrop(v->frameWidth, v->frameHeight, v->digitalZoomStep);
-        SetStretchBltMode(v->backDc, COLORONCOLOR);
-        StretchDIBits(v->backDc, 0, 0, v->displayWidth, v->displayHeight, crop.x, crop.y, crop.width,
-                      crop.height, bits, &info, DIB_RGB_COLORS, SRCCOPY);
-        DrawDigitalZoomLabel(v);
-    } else if (v->zoomPercent != 100 || v->frameWidth != v->contentWidth ||
-               v->frameHeight != v->contentHeight) {
-        SetStretchBltMode(v->backDc, COLORONCOLOR);
-        StretchDIBits(v->backDc, 0, 0, v->displayWidth, v->displayHeight, 0, 0, v->frameWidth, v->frameHeight,
-                      bits, &info, DIB_RGB_COLORS, SRCCOPY);
-    } else {
-        SetDIBitsToDevice(v->backDc, 0, 0, v->frameWidth, v->frameHeight, 0, 0, 0, v->frameHeight, bits,
-                          &info, DIB_RGB_COLORS);
-    }
-    DrawMeasureOverlay(v);
-
     const SIZE client = ClientSize(v->window);
     const BlitSpan xs = BackBufferSpan(v->hScrollShown != 0, v->scrollX, client.cx, v->displayWidth);
     const BlitSpan ys = BackBufferSpan(v->vScrollShown != 0, v->scrollY, client.cy, v->displayHeight);
+    if (!whole)
+        IntersectClipRect(v->backDc, xs.source, ys.source, xs.source + xs.length, ys.source + ys.length);
+
+    // The shown part of the frame (or all of it), scaled to the display size where it must be, is made
+    // into the buffer's own 32-bit pixels here, so that GDI only copies it in. The frame's rows are
+    // bottom-up; flip vertical takes them top-down instead.
+    CropRect source = {0, 0, v->frameWidth, v->frameHeight};
+    if (v->digitalZoomStep > 0)
+        source = DigitalZoomCrop(v->frameWidth, v->frameHeight, v->digitalZoomStep);
+    ScaledBlock block = {0, 0, v->displayWidth, v->displayHeight};
+    if (!whole) {
+        block.left = std::clamp(xs.source, 0, v->displayWidth);
+        block.top = std::clamp(ys.source, 0, v->displayHeight);
+        block.width = std::clamp(xs.length, 0, v->displayWidth - block.left);
+        block.height = std::clamp(ys.length, 0, v->displayHeight - block.top);
+    }
+    if (block.width > 0 && block.height > 0) {
+        const bool topDown =
+            (v->frameHeader.biHeight < 0) != g_filterFlags.flipVertical.load(std::memory_order_relaxed);
+        const ptrdiff_t rowBytes = static_cast<ptrdiff_t>(v->frameWidth) * 3;
+        const ptrdiff_t stride = topDown ? rowBytes : -rowBytes;
+        const uint8_t* sourceTop = frame->pixels.get() + static_cast<ptrdiff_t>(source.x) * 3 +
+                                   (topDown ? source.y : v->frameHeight - 1 - source.y) * rowBytes;
+        const ptrdiff_t shownRowBytes = static_cast<ptrdiff_t>(block.width) * 4;
+        v->shownPixels.resize(static_cast<size_t>(shownRowBytes) * block.height);
+        if (source.width == v->displayWidth && source.height == v->displayHeight) {
+            CopyPixels24To32(sourceTop + block.top * stride + static_cast<ptrdiff_t>(block.left) * 3, stride,
+                             v->shownPixels.data(), shownRowBytes, block.width, block.height);
+        } else {
+            ScalePixels24To32(sourceTop, stride, source.width, source.height, v->shownPixels.data(),
+                              shownRowBytes, v->displayWidth, v->displayHeight, block, v->scaleColumns);
+        }
+        BITMAPINFO shown = {};
+        shown.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        shown.bmiHeader.biWidth = block.width;
+        shown.bmiHeader.biHeight = -block.height; // top-down
+        shown.bmiHeader.biPlanes = 1;
+        shown.bmiHeader.biBitCount = 32;
+        shown.bmiHeader.biCompression = BI_RGB;
+        SetDIBitsToDevice(v->backDc, block.left, block.top, block.width, block.height, 0, 0, 0, block.height,
+                          v->shownPixels.data(), &shown, DIB_RGB_COLORS);
+    }
+    if (v->digitalZoomStep > 0)
+        DrawDigitalZoomLabel(v);
+    DrawMeasureOverlay(v);
+    if (!whole)
+        SelectClipRgn(v->backDc, nullptr);
+
     BitBlt(dc, xs.destination, ys.destination, xs.length, ys.length, v->backDc, xs.source, ys.source,
            SRCCOPY);
 
@@ -388,7 +413,8 @@ void AutoOpenDevice(CameraViewState* v) {
     EnsureCaptureFormats();
     const FormatMap& formats =
         g_capture.graph.mjpgFormats.empty() ? g_capture.graph.yuy2Formats : g_capture.graph.mjpgFormats;
-    const auto found = FindFormatBySize(formats, g_capture.requestedFormat.width, g_capture.requestedFormat.height);
+    const auto found =
+        FindFormatBySize(formats, g_capture.requestedFormat.width, g_capture.requestedFormat.height);
     if (found && found->width != 0 && found->height > 0) {
         g_capture.requestedFormat = *found;
     } else {
@@ -736,7 +762,7 @@ HBITMAP ComposeContentPicture() {
             if (v->displayWidth == v->contentWidth && v->displayHeight == v->contentHeight) {
                 // At 100 % the back buffer is the picture: compose it as a paint does, graphics and all.
                 HDC windowDc = GetDC(v->window);
-                ComposeAndCopy(v, windowDc, frame.get());
+                ComposeAndCopy(v, windowDc, frame.get(), true);
                 ReleaseDC(v->window, windowDc);
                 drawn = v->backDc &&
                         BitBlt(dc, 0, 0, v->contentWidth, v->contentHeight, v->backDc, 0, 0, SRCCOPY);

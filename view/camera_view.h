@@ -43,6 +43,8 @@ struct CameraViewState {
     // Back buffer: the composed picture, kept between frames; rebuilt when its size or the style changes.
     HDC backDc = nullptr;
     HBITMAP backBitmap = nullptr;
+    std::vector<uint8_t> shownPixels;   // the shown part of the frame, 32-bit, on its way into the buffer
+    std::vector<uint32_t> scaleColumns; // room for the scaled copy
     HGDIOBJ backDisplaced = nullptr;
     HFONT labelFont = nullptr;
     MeasureDrawing* measureDrawing = nullptr; // pens, brushes of the overlay (measure_render.h)
