@@ -1,6 +1,7 @@
 // The measurement overlay drawn with Wine's GDI and GDI+ onto a back buffer like the camera view's,
 // over the virtual camera's specimen: what every kind of shape and its labels leave in the pixels,
 // the calibration line, label texts as the Windows C library formats them, and drawing time.
+#include "base/gdi_holders.h"
 #include "bench/bench_table.h"
 #include "measure/labels.h"
 #include "measure/measure_render.h"
@@ -35,23 +36,6 @@ bool IsGrid(COLORREF c) {
 bool IsText(COLORREF c) {
     return GetRValue(c) <= 80 && GetGValue(c) <= 80 && GetBValue(c) >= 190;
 }
-
-class GdiplusSession {
-public:
-    GdiplusSession() {
-        Gdiplus::GdiplusStartupInput input;
-        ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiplusSession() {
-        if (ok_)
-            Gdiplus::GdiplusShutdown(token_);
-    }
-    bool ok() const { return ok_; }
-
-private:
-    ULONG_PTR token_ = 0;
-    bool ok_ = false;
-};
 
 // A back buffer as the view makes it: a bitmap compatible with the screen in a memory context,
 // holding the specimen, with the overlay's drawing objects.
@@ -194,7 +178,7 @@ OverlayInput Calibrated(int width, int height) {
 
 TEST(MeasureRender, EveryKindWithItsLabelsOnTheSpecimen) {
     GdiplusSession gdiplus;
-    ASSERT_TRUE(gdiplus.ok());
+    ASSERT_TRUE(gdiplus.Ok());
     BackBuffer buffer(640, 480);
     MeasureState state;
     state.shapes = {
@@ -280,7 +264,7 @@ TEST(MeasureRender, LabelNumbersAsTheWindowsLibraryPrintsThem) {
 
 TEST(MeasureRender, CalibrationLineAloneWithItsLengthAndGrabMarks) {
     GdiplusSession gdiplus;
-    ASSERT_TRUE(gdiplus.ok());
+    ASSERT_TRUE(gdiplus.Ok());
     BackBuffer buffer(640, 480);
     MeasureState state;
     state.shapes.push_back(Shape(TOOL_LINE, {40, 40}, {200, 40}));
@@ -313,7 +297,7 @@ TEST(MeasureRender, CalibrationLineAloneWithItsLengthAndGrabMarks) {
 // 1920x1080, split into building the steps and drawing each kind of step.
 TEST(MeasureRender, HundredShapesAt1920x1080Figures) {
     GdiplusSession gdiplus;
-    ASSERT_TRUE(gdiplus.ok());
+    ASSERT_TRUE(gdiplus.Ok());
     BackBuffer buffer(1920, 1080);
     MeasureState state;
     const int kinds[] = {TOOL_LINE,           TOOL_RECTANGLE,          TOOL_CIRCLE, TOOL_ARROW,

@@ -1,4 +1,5 @@
 // Start-up pieces against Wine's real GDI+, window manager and file system.
+#include "base/gdi_holders.h"
 #include "output/image_encoders.h"
 #include "app/main_window.h"
 #include "app/window_classes.h"
@@ -14,23 +15,6 @@ bool IsZero(const CLSID& id) {
     const CLSID zero = {};
     return IsEqualGUID(id, zero);
 }
-
-class GdiplusSession {
-public:
-    GdiplusSession() {
-        Gdiplus::GdiplusStartupInput input;
-        ok_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) == Gdiplus::Ok;
-    }
-    ~GdiplusSession() {
-        if (ok_)
-            Gdiplus::GdiplusShutdown(token_);
-    }
-    bool ok() const { return ok_; }
-
-private:
-    ULONG_PTR token_ = 0;
-    bool ok_ = false;
-};
 
 std::wstring TempFolder(const wchar_t* name) {
     wchar_t base[MAX_PATH] = {};
@@ -50,7 +34,7 @@ void Touch(const std::wstring& path) {
 
 TEST(ImageEncoders, FindsJpegBmpAndPng) {
     GdiplusSession gdiplus;
-    ASSERT_TRUE(gdiplus.ok());
+    ASSERT_TRUE(gdiplus.Ok());
     ASSERT_EQ(LookupImageEncoders(), 1);
     EXPECT_FALSE(IsZero(g_jpegEncoderClsid));
     EXPECT_FALSE(IsZero(g_bmpEncoderClsid));
