@@ -26,6 +26,9 @@ namespace frame_filters_detail {
 // Appends the x86 paths the processor supports, in increasing preference (frame_filters_x86.cpp);
 // appends nothing where the build has none.
 void AppendX86Paths(std::vector<const FrameFilterPath*>& paths);
+// The AVX-512 path where the processor has it (frame_filters_avx512.cpp), else null; the filters it
+// does not speed up are taken from the AVX2 path.
+const FrameFilterPath* Avx512Path(const FrameFilterPath& avx2);
 
 // Portable pieces, also used for what is left over after the vector loops.
 inline uint8_t Luma(unsigned b0, unsigned b1, unsigned b2) {

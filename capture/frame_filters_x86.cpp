@@ -596,6 +596,9 @@ void frame_filters_detail::AppendX86Paths(std::vector<const FrameFilterPath*>& p
     // The library checks that the system saves the 256-bit registers too.
     if (__builtin_cpu_supports("avx2")) {
         paths.push_back(&kAvx2Path);
+        if (const FrameFilterPath* avx512 = Avx512Path(kAvx2Path)) {
+            paths.push_back(avx512);
+        }
     }
 }
 
