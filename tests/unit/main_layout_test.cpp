@@ -1,6 +1,4 @@
 #include "app/main_layout.h"
-#include "app/tool_commands.h"
-#include "measure/measure_tool.h"
 
 #include <gtest/gtest.h>
 
@@ -40,31 +38,4 @@ TEST(MainLayout, TinyOrMinimisedClientGivesNoNegativeSizes) {
     const MainLayout m = ComputeMainLayout(300, 40, 252);
     EXPECT_EQ(m.toolbar.width, 46);
     EXPECT_EQ(m.view.height, 0);
-}
-
-TEST(ToolCommands, ButtonsAndToolsMapBothWays) {
-    const struct {
-        int tool;
-        int button;
-    } pairs[] = {{TOOL_LINE, 3021},
-                 {TOOL_PARALLEL_LINES, 3022},
-                 {TOOL_RECTANGLE, 3024},
-                 {TOOL_CIRCLE, 3023},
-                 {TOOL_CONCENTRIC_CIRCLES, 3039},
-                 {TOOL_ANGLE, 3025},
-                 {TOOL_PENCIL, 3026},
-                 {TOOL_ARROW, 3068}};
-    for (const auto& p : pairs) {
-        EXPECT_EQ(ToolButtonForTool(p.tool), p.button);
-        EXPECT_EQ(ToolForCommand(p.button), p.tool);
-    }
-    EXPECT_EQ(ToolButtonForTool(TOOL_TEXT), 3027);
-    EXPECT_EQ(ToolButtonForTool(TOOL_DRAG), 3030);
-    // Values that are no drawing tool check the Drag button.
-    for (int other : {-1, 7, 8, 9, 10, 14, 1000})
-        EXPECT_EQ(ToolButtonForTool(other), 3030) << other;
-    EXPECT_EQ(ToolForCommand(3030), TOOL_DRAG);
-    // Text needs an open camera and is handled on its own; other commands are no tools.
-    for (int command : {3027, 3017, 3028, 3029, 3090, 3007, 11, 0})
-        EXPECT_EQ(ToolForCommand(command), -1) << command;
 }
