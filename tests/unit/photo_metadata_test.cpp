@@ -6,6 +6,8 @@
 #include "output/photo_metadata.h"
 #include "tests/unit/image_fields_reader.h"
 
+#include "tests/unit/measure_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -41,16 +43,6 @@ std::vector<uint8_t> EncodedJpeg(bool withJfif) {
         jpeg.insert(jpeg.end(), {0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 1, 0, 96, 0, 96, 0, 0});
     jpeg.insert(jpeg.end(), {0xFF, 0xDB, 0, 3, 7, 0xFF, 0xDA, 0, 2, 9, 9, 0xFF, 0xD9});
     return jpeg;
-}
-
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}, std::wstring text = {}) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    s.text = std::move(text);
-    return s;
 }
 
 TEST(PhotoScale, FieldsHoldTheCalibrationOrTheirDefaultWhereItDoesNotFit) {
@@ -161,10 +153,10 @@ TEST(PhotoScale, LongNoteIsCutToOneSegmentAtACharacterBoundary) {
 TEST(PhotoScale, NoteNamesTheCalibrationAndListsTheMeasurements) {
     SelectLanguage(0);
     const std::vector<MeasureShape> shapes = {
-        Shape(TOOL_LINE, {0, 0}, {30, 40}),
-        Shape(TOOL_CIRCLE, {100, 100}, {100, 110}),
-        Shape(TOOL_TEXT, {5, 5}, {60, 20}, {-1, 0}, L"crack\there"),
-        Shape(TOOL_ANGLE, {0, 0}, {0, 10}, {10, 0}),
+        MakeShape(TOOL_LINE, {0, 0}, {30, 40}),
+        MakeShape(TOOL_CIRCLE, {100, 100}, {100, 110}),
+        MakeShape(TOOL_TEXT, {5, 5}, {60, 20}, kUnplacedPoint, L"crack\there"),
+        MakeShape(TOOL_ANGLE, {0, 0}, {0, 10}, {10, 0}),
     };
     const std::wstring table = MeasurementTable(shapes, 10.0f, L"mm");
     EXPECT_EQ(table, L"No.\tKind\tValue 1\tValue 2\tValue 3\tText\r\n"
