@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(MulDivRounded, RoundsHalfAwayFromZeroLikeThePlatform) {
     EXPECT_EQ(MulDivRounded(126, 8, 4), 252);
     EXPECT_EQ(MulDivRounded(126, 7, 4), 221); // 220.5
@@ -16,25 +18,17 @@ TEST(MulDivRounded, RoundsHalfAwayFromZeroLikeThePlatform) {
 TEST(MainLayout, PanelLeftToolbarAndViewRight) {
     const int panel = DialogUnitsToPixelsX(kPanelWidthDialogUnits, 8); // 252
     const MainLayout l = ComputeMainLayout(1280, 900, panel);
-    EXPECT_EQ(l.panel.x, 0);
-    EXPECT_EQ(l.panel.width, 252);
-    EXPECT_EQ(l.panel.height, 900);
+    EXPECT_EQ(std::tuple(l.panel.x, l.panel.width, l.panel.height), std::tuple(0, 252, 900));
     EXPECT_EQ(l.toolbar.x, 254); // the 2-pixel strip
-    EXPECT_EQ(l.toolbar.y, 0);
-    EXPECT_EQ(l.toolbar.width, 1280 - 254);
-    EXPECT_EQ(l.toolbar.height, 52);
-    EXPECT_EQ(l.view.x, 254);
-    EXPECT_EQ(l.view.y, 52);
-    EXPECT_EQ(l.view.width, 1280 - 254);
-    EXPECT_EQ(l.view.height, 900 - 52);
+    EXPECT_EQ(std::tuple(l.toolbar.y, l.toolbar.width, l.toolbar.height, l.view.x, l.view.y, l.view.width,
+                         l.view.height),
+              std::tuple(0, 1280 - 254, 52, 254, 52, 1280 - 254, 900 - 52));
 }
 
 TEST(MainLayout, TinyOrMinimisedClientGivesNoNegativeSizes) {
     const MainLayout l = ComputeMainLayout(0, 0, 252);
-    EXPECT_EQ(l.toolbar.width, 0);
-    EXPECT_EQ(l.view.width, 0);
-    EXPECT_EQ(l.view.height, 0);
-    EXPECT_EQ(l.panel.height, 0);
+    EXPECT_EQ(std::tuple(l.toolbar.width, l.view.width, l.view.height, l.panel.height),
+              std::tuple(0, 0, 0, 0));
     const MainLayout m = ComputeMainLayout(300, 40, 252);
     EXPECT_EQ(m.toolbar.width, 46);
     EXPECT_EQ(m.view.height, 0);

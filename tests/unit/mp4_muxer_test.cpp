@@ -11,6 +11,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -172,17 +173,10 @@ TEST(Mp4Writer, EmptyRecordingIsAValidMovieWithOneMjpegTrack) {
     EXPECT_FALSE(w.IsOpen());
 
     const Mp4TestFile f = Read(sink.bytes);
-    EXPECT_EQ(f.majorBrand, "isom");
-    EXPECT_EQ(f.movieTimescale, kSecond);
-    EXPECT_EQ(f.mediaTimescale, kSecond);
-    EXPECT_EQ(f.handler, "vide");
-    EXPECT_EQ(f.sampleEntry, "jpeg");
-    EXPECT_EQ(f.width, 1920);
-    EXPECT_EQ(f.height, 1080);
-    EXPECT_EQ(f.trackWidth, 1920u << 16);
-    EXPECT_EQ(f.trackHeight, 1080u << 16);
-    EXPECT_EQ(f.mehdVersion, 1);
-    EXPECT_EQ(f.mehdDuration, 0u);
+    EXPECT_EQ(
+        std::tuple(f.majorBrand, f.movieTimescale, f.mediaTimescale, f.handler, f.sampleEntry, f.width,
+                   f.height, f.trackWidth, f.trackHeight, f.mehdVersion, f.mehdDuration),
+        std::tuple("isom", kSecond, kSecond, "vide", "jpeg", 1920, 1080, 1920u << 16, 1080u << 16, 1, 0u));
     EXPECT_TRUE(f.fragments.empty());
     EXPECT_FALSE(f.hasIndex);
     EXPECT_EQ(w.FramesWritten(), 0u);

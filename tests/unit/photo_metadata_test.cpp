@@ -12,6 +12,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -123,9 +124,7 @@ TEST(PhotoScale, JpegDensityInItsJfifSegmentOrANewOneAndTheCommentAfterIt) {
         ASSERT_TRUE(AddJpegScale(jpeg, {2, 1234}, "Unit: mm"));
         const ImageFields f = ReadJpegFields(jpeg);
         EXPECT_TRUE(f.wellFormed);
-        EXPECT_EQ(f.units, 2);
-        EXPECT_EQ(f.x, 1234u);
-        EXPECT_EQ(f.y, 1234u);
+        EXPECT_EQ(std::tuple(f.units, f.x, f.y), std::tuple(2, 1234u, 1234u));
         EXPECT_EQ(f.texts, std::vector<std::string>{"Unit: mm"});
         EXPECT_EQ(jpeg[3], 0xE0); // JFIF stays the first segment
         const std::vector<uint8_t> body = EncodedJpeg(false);

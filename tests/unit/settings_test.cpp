@@ -164,9 +164,8 @@ TEST(SettingsValues, LongestCalibrationTableIsWrittenAndReadBackWhole) {
     const AppSettings loaded = LoadFrom(SaveTo(s));
     ASSERT_EQ(loaded.calibrationsText, s.calibrationsText);
     const CalibrationTable back = ParseCalibrations(loaded.calibrationsText);
-    EXPECT_EQ(back[9].name, table[9].name);
-    EXPECT_EQ(back[9].pixels, INT_MIN);
-    EXPECT_EQ(back[9].resolution, 0x80000000u);
+    EXPECT_EQ(std::tuple(back[9].name, back[9].pixels, back[9].resolution),
+              std::tuple(table[9].name, INT_MIN, 0x80000000u));
 }
 
 TEST(LatestFiles, FiveNewestFirst) {
