@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <jpeglib.h>
@@ -195,10 +196,8 @@ TEST(JpegEncoder, BusyPictureAtTheVideoQualityIsAStrictBaselineFileCloseToTheSou
     EXPECT_EQ(markers, 0);
     const Decoded d = Decode(jpeg, size);
     ASSERT_TRUE(d.ok) << d.error;
-    EXPECT_EQ(d.warnings, 0);
-    EXPECT_TRUE(d.baseline);
-    EXPECT_TRUE(d.jfif);
-    EXPECT_TRUE(d.subsampled420);
+    EXPECT_EQ(std::tuple(d.warnings, bool(d.baseline), bool(d.jfif), bool(d.subsampled420)),
+              std::tuple(0, true, true, true));
     ASSERT_EQ(d.width, width);
     ASSERT_EQ(d.height, height);
     EXPECT_GE(Psnr(frame, width, height, d), 34.0);

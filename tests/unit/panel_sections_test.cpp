@@ -187,19 +187,15 @@ TEST(ColorsSection, AutoRowsFollowTheModeLastChosen) {
     // Opened in automatic mode: box enabled and ticked, slider disabled.
     props[kPropExposure] = Control(-13, -1, 1, -6, 3, -3, 1);
     ColorRowView view = ColorRowViewOf(exposure, props[kPropExposure], L"Exposure:");
-    EXPECT_FALSE(view.usable);
-    EXPECT_TRUE(view.autoBoxEnabled);
-    EXPECT_TRUE(view.autoBoxTicked);
-    EXPECT_EQ(view.label, L"Exposure:");
+    EXPECT_EQ(std::tuple(bool(view.usable), bool(view.autoBoxEnabled), bool(view.autoBoxTicked), view.label),
+              std::tuple(false, true, true, L"Exposure:"));
 
     // Auto off: the default in manual mode, and the row usable at once and after any later
     // refresh, although the mode read at open said automatic.
     SetPropertyAuto(props, kPropExposure, false);
     view = ColorRowViewOf(exposure, props[kPropExposure], L"Exposure:");
-    EXPECT_TRUE(view.usable);
-    EXPECT_FALSE(view.autoBoxTicked);
-    EXPECT_EQ(view.label, L"Exposure:  -6");
-    EXPECT_EQ(view.sliderPosition, 7);
+    EXPECT_EQ(std::tuple(bool(view.usable), bool(view.autoBoxTicked), view.label, view.sliderPosition),
+              std::tuple(true, false, L"Exposure:  -6", 7));
 
     // Auto on from manual: the slider stays disabled whatever the mode read at open.
     props[kPropWhiteBalance] = Control(2800, 6500, 10, 4600, 3, 5000, 2);

@@ -80,9 +80,7 @@ TEST(PhotoScale, PngGetsOnePhysOfTheScaleAndTheNoteAndStaysReadable) {
     ASSERT_TRUE(AddPngScale(png, 123456, note));
     const ImageFields f = ReadPngFields(png);
     EXPECT_TRUE(f.wellFormed); // every chunk's CRC holds
-    EXPECT_TRUE(f.hasScale);
-    EXPECT_EQ(f.x, 123456u);
-    EXPECT_EQ(f.y, 123456u);
+    EXPECT_EQ(std::tuple(bool(f.hasScale), f.x, f.y), std::tuple(true, 123456u, 123456u));
     ASSERT_EQ(f.texts.size(), 1u);
     EXPECT_EQ(f.texts[0], note);
     int phys = 0;
