@@ -2,21 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 TEST(CalibrationLine, NewLineIsAThirdOfThePictureAtLeast300Centred) {
     CalibrationLine l = LayoutCalibrationLine({kCalibLineNew, 0, 0}, 640);
     EXPECT_EQ(l.length, 300); // 640 / 3 = 213 is raised to 300
     EXPECT_EQ(l.leftX, 170);
     EXPECT_EQ(l.rightX, 470);
     l = LayoutCalibrationLine({kCalibLineNew, 0, 0}, 1920);
-    EXPECT_EQ(l.length, 640);
-    EXPECT_EQ(l.leftX, 640);
-    EXPECT_EQ(l.rightX, 1280);
+    EXPECT_EQ(std::tuple(l.length, l.leftX, l.rightX), std::tuple(640, 640, 1280));
     // A line laid out already is kept as it is.
     const CalibrationLine dragged = {412, 100, 512};
     l = LayoutCalibrationLine(dragged, 1920);
-    EXPECT_EQ(l.length, 412);
-    EXPECT_EQ(l.leftX, 100);
-    EXPECT_EQ(l.rightX, 512);
+    EXPECT_EQ(std::tuple(l.length, l.leftX, l.rightX), std::tuple(412, 100, 512));
 }
 
 TEST(CalibrationLine, LengthTheDialogReads) {
@@ -40,9 +38,7 @@ TEST(CalibrationLine, LeftEndStopsAtTwoHundredPixelsAndAtTheLeftEdge) {
     EXPECT_EQ(l.leftX, 270);
     EXPECT_FALSE(DragCalibrationLeftEnd(l, -270)); // x 0 is outside
     EXPECT_TRUE(DragCalibrationLeftEnd(l, -269));
-    EXPECT_EQ(l.leftX, 1);
-    EXPECT_EQ(l.length, 469);
-    EXPECT_EQ(l.rightX, 470);
+    EXPECT_EQ(std::tuple(l.leftX, l.length, l.rightX), std::tuple(1, 469, 470));
 }
 
 TEST(CalibrationLine, RightEndStopsOnePixelShortOfTheRightEdge) {
@@ -53,9 +49,7 @@ TEST(CalibrationLine, RightEndStopsOnePixelShortOfTheRightEdge) {
     EXPECT_EQ(l.length, 469);
     EXPECT_FALSE(DragCalibrationRightEnd(l, -270, 640)); // 199
     EXPECT_TRUE(DragCalibrationRightEnd(l, -269, 640));
-    EXPECT_EQ(l.length, 200);
-    EXPECT_EQ(l.rightX, 370);
-    EXPECT_EQ(l.leftX, 170);
+    EXPECT_EQ(std::tuple(l.length, l.rightX, l.leftX), std::tuple(200, 370, 170));
 }
 
 TEST(CalibrationLine, GrabBoxesAreFiveWideAndOneHundredTwentyHigh) {

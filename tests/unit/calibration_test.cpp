@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -23,9 +24,7 @@ Calibration Slot(std::wstring name, int unit, int pixels, float length, int date
 }
 
 void ExpectSameSlot(const Calibration& a, const Calibration& b) {
-    EXPECT_EQ(a.name, b.name);
-    EXPECT_EQ(a.unit, b.unit);
-    EXPECT_EQ(a.pixels, b.pixels);
+    EXPECT_EQ(std::tuple(a.name, a.unit, a.pixels), std::tuple(b.name, b.unit, b.pixels));
     EXPECT_EQ(std::bit_cast<uint32_t>(a.length), std::bit_cast<uint32_t>(b.length));
     EXPECT_EQ(a.date, b.date);
     EXPECT_EQ(a.resolution, b.resolution);
@@ -56,9 +55,8 @@ TEST(CalibrationText, ExampleRecordAndLengthBits) {
     const std::wstring text = FormatCalibrations(table);
     EXPECT_EQ(text.substr(0, 43), L"Stage A,0,400,1065353216,20240131,47187200;");
     const CalibrationTable back = ParseCalibrations(text);
-    EXPECT_EQ(back[0].length, 1.0f);
-    EXPECT_EQ(back[0].scale, 400.0f);
-    EXPECT_EQ(back[0].resolution, 47187200u);
+    EXPECT_EQ(std::tuple(back[0].length, back[0].scale, back[0].resolution),
+              std::tuple(1.0f, 400.0f, 47187200u));
     EXPECT_EQ(ParseCalibrations(L"x,1,100,1056964608,0,0;")[0].length, 0.5f);
     EXPECT_EQ(ParseCalibrations(L"x,1,100,1056964608,0,0;")[0].scale, 200.0f);
 }
@@ -78,16 +76,11 @@ TEST(CalibrationText, ShortOrMalformedRecordsReadAsStored) {
 
     // Non-numeric and empty fields read 0; the slot is then not calibrated.
     t = ParseCalibrations(L"n,x,,abc,,;");
-    EXPECT_EQ(t[0].name, L"n");
-    EXPECT_EQ(t[0].unit, 0);
-    EXPECT_EQ(t[0].pixels, 0);
-    EXPECT_EQ(t[0].scale, -1.0f);
+    EXPECT_EQ(std::tuple(t[0].name, t[0].unit, t[0].pixels, t[0].scale), std::tuple(L"n", 0, 0, -1.0f));
 
     // Leading digits after a sign count; the rest of the field is ignored.
     t = ParseCalibrations(L"n,+1x,400px,1065353216,2024,0;");
-    EXPECT_EQ(t[0].unit, 1);
-    EXPECT_EQ(t[0].pixels, 400);
-    EXPECT_EQ(t[0].scale, 400.0f);
+    EXPECT_EQ(std::tuple(t[0].unit, t[0].pixels, t[0].scale), std::tuple(1, 400, 400.0f));
 
     EXPECT_TRUE(ParseCalibrations(L"")[0].name.empty());
 }

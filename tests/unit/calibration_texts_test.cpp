@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -106,13 +107,10 @@ TEST(CalibrationDialog, OkMakesTheSlotFromTheLineAndTheLength) {
     old.name = L"Objective 4x";
     const auto slot = CalibrateSlot(old, UNIT_MILLIMETRE, 400, L"2", 20240615, PackResolution(640, 480));
     ASSERT_TRUE(slot);
-    EXPECT_EQ(slot->name, L"Objective 4x");
-    EXPECT_EQ(slot->unit, UNIT_MILLIMETRE);
-    EXPECT_EQ(slot->pixels, 400);
-    EXPECT_EQ(slot->length, 2.0f);
-    EXPECT_EQ(slot->scale, 200.0f);
-    EXPECT_EQ(slot->date, 20240615);
-    EXPECT_EQ(slot->resolution, PackResolution(640, 480));
+    EXPECT_EQ(
+        std::tuple(slot->name, slot->unit, slot->pixels, slot->length, slot->scale, slot->date,
+                   slot->resolution),
+        std::tuple(L"Objective 4x", UNIT_MILLIMETRE, 400, 2.0f, 200.0f, 20240615, PackResolution(640, 480)));
     EXPECT_EQ(CalibrationValueText(*slot), L"200.00");
 
     EXPECT_EQ(CalibrateSlot(old, UNIT_MICROMETRE, 300, L"250", 0, 0)->scale, 1.2f);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -66,9 +67,7 @@ TEST(PanelScroll, EverythingFittingHidesTheBarAndGoesBackToTheTop) {
 
 TEST(PanelScroll, TallerContentShowsTheBarWithAClampedPosition) {
     const PanelScroll s = ComputePanelScroll(900, 480, 57);
-    EXPECT_TRUE(s.showBar);
-    EXPECT_EQ(s.range, 420);
-    EXPECT_EQ(s.position, 57);
+    EXPECT_EQ(std::tuple(bool(s.showBar), s.range, s.position), std::tuple(true, 420, 57));
     // A page of 20 on a maximum of range + 19: the thumb's last position is exactly the range.
     EXPECT_EQ(s.scrollMax, 439);
     EXPECT_EQ(s.scrollMax - kPanelScrollPage + 1, s.range);

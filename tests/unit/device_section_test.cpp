@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -35,9 +36,7 @@ const PanelRect& At(const DeviceSectionLayout& l, int id) {
 
 TEST(DeviceSectionLayout, EvenBaseUnitsGiveTwoPixelsAUnit) {
     const DeviceSectionLayout l = LayoutDeviceSection(236, 8, 16);
-    EXPECT_EQ(l.headerHeight, 28);
-    EXPECT_EQ(l.collapsedHeight, 29);
-    EXPECT_EQ(l.expandedHeight, 29 + 184);
+    EXPECT_EQ(std::tuple(l.headerHeight, l.collapsedHeight, l.expandedHeight), std::tuple(28, 29, 29 + 184));
     EXPECT_EQ(At(l, kIdDeviceHeader), (PanelRect{0, 0, 236, 28}));
     EXPECT_EQ(At(l, kIdNameLabel), (PanelRect{4, 39, 82, 16}));
     EXPECT_EQ(At(l, kIdDeviceCombo), (PanelRect{86, 35, 144, 160}));

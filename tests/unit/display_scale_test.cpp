@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 constexpr int kDpis[] = {96, 120, 144, 168, 192, 288};
@@ -48,17 +50,14 @@ TEST(DisplayScale, MainLayoutKeepsItsShapeAtEveryDpi) {
         for (int h : {0, 40, 1024}) {
             const MainLayout base = ComputeMainLayout(w, h, 252);
             const MainLayout same = ComputeMainLayoutForDpi(w, h, 252, 96);
-            EXPECT_EQ(same.toolbar.x, base.toolbar.x);
-            EXPECT_EQ(same.toolbar.height, base.toolbar.height);
-            EXPECT_EQ(same.view.height, base.view.height);
+            EXPECT_EQ(std::tuple(same.toolbar.x, same.toolbar.height, same.view.height),
+                      std::tuple(base.toolbar.x, base.toolbar.height, base.view.height));
             for (int dpi : kDpis) {
                 SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << dpi);
                 const MainLayout l = ComputeMainLayoutForDpi(w, h, 378, dpi);
-                EXPECT_EQ(l.panel.width, 378);
-                EXPECT_EQ(l.toolbar.x, 378 + ScaleForDpi(kPanelGap, dpi));
-                EXPECT_EQ(l.toolbar.height, ScaleForDpi(kToolbarHeight, dpi));
-                EXPECT_EQ(l.view.x, l.toolbar.x);
-                EXPECT_EQ(l.view.y, l.toolbar.height);
+                EXPECT_EQ(std::tuple(l.panel.width, l.toolbar.x, l.toolbar.height, l.view.x, l.view.y),
+                          std::tuple(378, 378 + ScaleForDpi(kPanelGap, dpi), ScaleForDpi(kToolbarHeight, dpi),
+                                     l.toolbar.x, l.toolbar.height));
                 EXPECT_GE(l.view.height, 0);
                 EXPECT_GE(l.toolbar.width, 0);
                 if (w > l.toolbar.x) {
@@ -100,10 +99,8 @@ TEST(DisplayScale, ToolButtonsScaleWithTheirOwnStrip) {
     }
     for (int i = 0; i < kToolButtonCount; ++i) {
         const ToolButtonPlace at96 = PlaceToolButton(i, 96);
-        EXPECT_EQ(at96.x, kToolButtons[i].x);
-        EXPECT_EQ(at96.size, kToolButtonSize);
-        EXPECT_EQ(at96.imageX, kToolButtons[i].imageX);
-        EXPECT_EQ(at96.imageSize, kToolImageSize);
+        EXPECT_EQ(std::tuple(at96.x, at96.size, at96.imageX, at96.imageSize),
+                  std::tuple(kToolButtons[i].x, kToolButtonSize, kToolButtons[i].imageX, kToolImageSize));
     }
     for (int dpi : kDpis) {
         SCOPED_TRACE(dpi);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -119,16 +120,9 @@ TEST(RecentFiles, ShownNamesAndVideoPictures) {
 TEST(FilesSectionLayout, DialogUnitsAtCommonBaseUnits) {
     // Base unit 16 (the usual 96 dpi font), section 236 pixels wide.
     FilesSectionLayout l = ComputeFilesSectionLayout(236, 16);
-    EXPECT_EQ(l.header.height, 28);
-    EXPECT_EQ(l.header.width, 236);
-    EXPECT_EQ(l.collapsedHeight, 29);
-    EXPECT_EQ(l.list.y, 33);
-    EXPECT_EQ(l.list.height, 256);
-    EXPECT_EQ(l.list.width, 236);
-    EXPECT_EQ(l.preview.y, 295);
-    EXPECT_EQ(l.preview.width, 236);
-    EXPECT_EQ(l.preview.height, 177);
-    EXPECT_EQ(l.expandedHeight, 472);
+    EXPECT_EQ(std::tuple(l.header.height, l.header.width, l.collapsedHeight, l.list.y, l.list.height,
+                         l.list.width, l.preview.y, l.preview.width, l.preview.height, l.expandedHeight),
+              std::tuple(28, 236, 29, 33, 256, 236, 295, 236, 177, 472));
 
     // An odd base unit rounds each conversion on its own; the 4:3 box truncates.
     l = ComputeFilesSectionLayout(237, 13);
@@ -141,7 +135,5 @@ TEST(FilesSectionLayout, DialogUnitsAtCommonBaseUnits) {
 
     // Before the panel has a width (or below the creation allowance): an empty preview box.
     l = ComputeFilesSectionLayout(-16, 16);
-    EXPECT_EQ(l.preview.height, 0);
-    EXPECT_EQ(l.list.width, 0);
-    EXPECT_EQ(l.expandedHeight, l.preview.y);
+    EXPECT_EQ(std::tuple(l.preview.height, l.list.width, l.expandedHeight), std::tuple(0, 0, l.preview.y));
 }

@@ -306,17 +306,14 @@ TEST_F(FrameFiltersTest, NothingOnOrOnlyFlipLeavesTheFrameAlone) {
 }
 
 TEST_F(FrameFiltersTest, ClearTurnsEverySwitchOff) {
-    for (std::atomic<int32_t>* flag :
-         {&g_filterFlags.mirror, &g_filterFlags.flipVertical, &g_filterFlags.gray, &g_filterFlags.binary,
-          &g_filterFlags.invert, &g_filterFlags.emboss}) {
+    std::atomic<int32_t>* const flags[] = {&g_filterFlags.mirror, &g_filterFlags.flipVertical,
+                                           &g_filterFlags.gray,   &g_filterFlags.binary,
+                                           &g_filterFlags.invert, &g_filterFlags.emboss};
+    for (std::atomic<int32_t>* flag : flags)
         *flag = 1;
-    }
     ClearFilterFlags();
-    for (const std::atomic<int32_t>* flag :
-         {&g_filterFlags.mirror, &g_filterFlags.flipVertical, &g_filterFlags.gray, &g_filterFlags.binary,
-          &g_filterFlags.invert, &g_filterFlags.emboss}) {
-        EXPECT_EQ(flag->load(), 0);
-    }
+    for (size_t i = 0; i < std::size(flags); ++i)
+        EXPECT_EQ(flags[i]->load(), 0) << i;
 }
 
 TEST_F(FrameFiltersTest, BadSizesAndNullFramesAreLeftAlone) {

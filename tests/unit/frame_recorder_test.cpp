@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -239,9 +240,7 @@ TEST_F(FrameRecorderTest, FramesQueuedAtTheStopAreDiscardedAndTheFileCompleted) 
     EXPECT_EQ(log.firstBytes, std::vector<uint8_t>{1});
     EXPECT_EQ(log.finishes, 1);
     const RecorderFigures f = recorder.Figures();
-    EXPECT_EQ(f.offered, 6u);
-    EXPECT_EQ(f.written, 1u);
-    EXPECT_EQ(f.discarded, 5u);
+    EXPECT_EQ(std::tuple(f.offered, f.written, f.discarded), std::tuple(6u, 1u, 5u));
     EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Idle);
 }
 
@@ -341,9 +340,8 @@ TEST_F(FrameRecorderTest, ASinkThatWritesLaterIsCountedByItsOwnTally) {
         }
         EXPECT_EQ(recorder.Join(), true);
         const RecorderFigures f = recorder.Figures();
-        EXPECT_EQ(f.offered, static_cast<uint64_t>(c.frames));
-        EXPECT_EQ(f.written, c.written);
-        EXPECT_EQ(f.refused, c.refused);
+        EXPECT_EQ(std::tuple(f.offered, f.written, f.refused),
+                  std::tuple(static_cast<uint64_t>(c.frames), c.written, c.refused));
         EXPECT_EQ(recorder.LastOutcome(), c.outcome);
         log.times.clear();
     }

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 TEST(ImageZoom, DisplaySizes) {
@@ -51,23 +53,16 @@ TEST(ImageZoom, PhotoAtQuarterSizeInThePreviewBox) {
     ASSERT_EQ(dh, 240);
     int x = CentredImageScroll(dw, 236);
     int y = CentredImageScroll(dh, 177);
-    EXPECT_EQ(x, 42);
-    EXPECT_EQ(y, 31);
+    EXPECT_EQ(std::pair(x, y), std::pair(42, 31));
 
-    const ImageSpan across = ImageBlitSpan(x, dw, 236);
-    EXPECT_EQ(across.destination, 0);
-    EXPECT_EQ(across.source, 42);
-    EXPECT_EQ(across.length, 236);
+    const auto span = [](ImageSpan s) { return std::tuple(s.destination, s.source, s.length); };
+    EXPECT_EQ(span(ImageBlitSpan(x, dw, 236)), std::tuple(0, 42, 236));
 
     // Dragging right moves the picture right (the offset falls), down to the edge and no further.
-    x = PanImageScroll(x, 10, dw, 236);
-    EXPECT_EQ(x, 32);
-    x = PanImageScroll(x, 500, dw, 236);
-    EXPECT_EQ(x, 0);
-    x = PanImageScroll(x, -500, dw, 236);
-    EXPECT_EQ(x, 84);
-    y = PanImageScroll(y, -3, dh, 177);
-    EXPECT_EQ(y, 34);
+    EXPECT_EQ(x = PanImageScroll(x, 10, dw, 236), 32);
+    EXPECT_EQ(x = PanImageScroll(x, 500, dw, 236), 0);
+    EXPECT_EQ(x = PanImageScroll(x, -500, dw, 236), 84);
+    EXPECT_EQ(PanImageScroll(y, -3, dh, 177), 34);
 
     // A window grown past the picture's edge pulls the offset back.
     EXPECT_EQ(ClampImageScroll(84, dw, 300), 20);
@@ -75,23 +70,16 @@ TEST(ImageZoom, PhotoAtQuarterSizeInThePreviewBox) {
     EXPECT_EQ(ClampImageScroll(-7, dw, 236), 0);
 
     // A 640 x 480 photo fits: 160 x 120 in the middle, and dragging does nothing.
-    const ImageSpan fits = ImageBlitSpan(0, ImageZoomSize(640, 25), 236);
-    EXPECT_EQ(fits.destination, 38);
-    EXPECT_EQ(fits.source, 0);
-    EXPECT_EQ(fits.length, 160);
+    EXPECT_EQ(span(ImageBlitSpan(0, ImageZoomSize(640, 25), 236)), std::tuple(38, 0, 160));
     EXPECT_EQ(CentredImageScroll(160, 236), 0);
     EXPECT_EQ(PanImageScroll(0, 25, 160, 236), 0);
 }
 
 TEST(ImageZoom, WhatTheViewerHolds) {
-    EXPECT_TRUE(ImageSizeCanBeHeld(1, 1));
-    EXPECT_TRUE(ImageSizeCanBeHeld(8192, 8192));
-    EXPECT_TRUE(ImageSizeCanBeHeld(65535, 1024));
-    EXPECT_FALSE(ImageSizeCanBeHeld(8193, 8192));
-    EXPECT_FALSE(ImageSizeCanBeHeld(65536, 1));
-    EXPECT_FALSE(ImageSizeCanBeHeld(30000, 30000));
-    EXPECT_FALSE(ImageSizeCanBeHeld(0, 480));
-    EXPECT_FALSE(ImageSizeCanBeHeld(640, -480));
+    for (auto [w, h] : {std::pair{1, 1}, {8192, 8192}, {65535, 1024}})
+        EXPECT_TRUE(ImageSizeCanBeHeld(w, h)) << w << "x" << h;
+    for (auto [w, h] : {std::pair{8193, 8192}, {65536, 1}, {30000, 30000}, {0, 480}, {640, -480}})
+        EXPECT_FALSE(ImageSizeCanBeHeld(w, h)) << w << "x" << h;
     EXPECT_EQ(ImageRowBytes(1), 4);
     EXPECT_EQ(ImageRowBytes(4), 12);
     EXPECT_EQ(ImageRowBytes(65535), 196608);
@@ -101,21 +89,22 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+// Appends the low `bytes` bytes of v, most significant first or last.
+void Put(Bytes& b, uint32_t v, int bytes, bool big) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(static_cast<uint8_t>(v >> 8 * (big ? bytes - 1 - i : i)));
+}
 void Put16Big(Bytes& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v >> 8));
-    b.push_back(static_cast<uint8_t>(v));
+    Put(b, v, 2, true);
 }
 void Put32Big(Bytes& b, uint32_t v) {
-    Put16Big(b, v >> 16);
-    Put16Big(b, v);
+    Put(b, v, 4, true);
 }
 void Put16Little(Bytes& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
+    Put(b, v, 2, false);
 }
 void Put32Little(Bytes& b, uint32_t v) {
-    Put16Little(b, v);
-    Put16Little(b, v >> 16);
+    Put(b, v, 4, false);
 }
 
 Bytes Png(uint32_t width, uint32_t height) {
@@ -161,17 +150,11 @@ Bytes Jpeg(uint8_t frameMarker, uint32_t width, uint32_t height) {
 
 Bytes Bmp(uint32_t infoSize, int32_t width, int32_t height) {
     Bytes b = {'B', 'M'};
-    Put32Little(b, 0);
-    Put32Little(b, 0);
-    Put32Little(b, 54);
-    Put32Little(b, infoSize);
-    if (infoSize == 12) {
-        Put16Little(b, static_cast<uint32_t>(width));
-        Put16Little(b, static_cast<uint32_t>(height));
-    } else {
-        Put32Little(b, static_cast<uint32_t>(width));
-        Put32Little(b, static_cast<uint32_t>(height));
-    }
+    for (uint32_t v : {0u, 0u, 54u, infoSize})
+        Put32Little(b, v);
+    const int side = infoSize == 12 ? 2 : 4; // the old core header has 16-bit sides
+    Put(b, static_cast<uint32_t>(width), side, false);
+    Put(b, static_cast<uint32_t>(height), side, false);
     Put16Little(b, 1);
     Put16Little(b, 24);
     return b;
@@ -195,9 +178,7 @@ ImageHeaderSize ReadExact(const Bytes& bytes, size_t size) {
 
 void ExpectSize(const Bytes& bytes, int64_t width, int64_t height) {
     const ImageHeaderSize s = ReadExact(bytes, bytes.size());
-    EXPECT_TRUE(s.known);
-    EXPECT_EQ(s.width, width);
-    EXPECT_EQ(s.height, height);
+    EXPECT_EQ(std::tuple(s.known, s.width, s.height), std::tuple(true, width, height));
 }
 
 void ExpectUnknown(const Bytes& bytes) {

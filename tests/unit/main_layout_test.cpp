@@ -1,8 +1,8 @@
 #include "app/main_layout.h"
-#include "app/tool_commands.h"
-#include "measure/measure_tool.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 TEST(MulDivRounded, RoundsHalfAwayFromZeroLikeThePlatform) {
     EXPECT_EQ(MulDivRounded(126, 8, 4), 252);
@@ -18,53 +18,18 @@ TEST(MulDivRounded, RoundsHalfAwayFromZeroLikeThePlatform) {
 TEST(MainLayout, PanelLeftToolbarAndViewRight) {
     const int panel = DialogUnitsToPixelsX(kPanelWidthDialogUnits, 8); // 252
     const MainLayout l = ComputeMainLayout(1280, 900, panel);
-    EXPECT_EQ(l.panel.x, 0);
-    EXPECT_EQ(l.panel.width, 252);
-    EXPECT_EQ(l.panel.height, 900);
+    EXPECT_EQ(std::tuple(l.panel.x, l.panel.width, l.panel.height), std::tuple(0, 252, 900));
     EXPECT_EQ(l.toolbar.x, 254); // the 2-pixel strip
-    EXPECT_EQ(l.toolbar.y, 0);
-    EXPECT_EQ(l.toolbar.width, 1280 - 254);
-    EXPECT_EQ(l.toolbar.height, 52);
-    EXPECT_EQ(l.view.x, 254);
-    EXPECT_EQ(l.view.y, 52);
-    EXPECT_EQ(l.view.width, 1280 - 254);
-    EXPECT_EQ(l.view.height, 900 - 52);
+    EXPECT_EQ(std::tuple(l.toolbar.y, l.toolbar.width, l.toolbar.height, l.view.x, l.view.y, l.view.width,
+                         l.view.height),
+              std::tuple(0, 1280 - 254, 52, 254, 52, 1280 - 254, 900 - 52));
 }
 
 TEST(MainLayout, TinyOrMinimisedClientGivesNoNegativeSizes) {
     const MainLayout l = ComputeMainLayout(0, 0, 252);
-    EXPECT_EQ(l.toolbar.width, 0);
-    EXPECT_EQ(l.view.width, 0);
-    EXPECT_EQ(l.view.height, 0);
-    EXPECT_EQ(l.panel.height, 0);
+    EXPECT_EQ(std::tuple(l.toolbar.width, l.view.width, l.view.height, l.panel.height),
+              std::tuple(0, 0, 0, 0));
     const MainLayout m = ComputeMainLayout(300, 40, 252);
     EXPECT_EQ(m.toolbar.width, 46);
     EXPECT_EQ(m.view.height, 0);
-}
-
-TEST(ToolCommands, ButtonsAndToolsMapBothWays) {
-    const struct {
-        int tool;
-        int button;
-    } pairs[] = {{TOOL_LINE, 3021},
-                 {TOOL_PARALLEL_LINES, 3022},
-                 {TOOL_RECTANGLE, 3024},
-                 {TOOL_CIRCLE, 3023},
-                 {TOOL_CONCENTRIC_CIRCLES, 3039},
-                 {TOOL_ANGLE, 3025},
-                 {TOOL_PENCIL, 3026},
-                 {TOOL_ARROW, 3068}};
-    for (const auto& p : pairs) {
-        EXPECT_EQ(ToolButtonForTool(p.tool), p.button);
-        EXPECT_EQ(ToolForCommand(p.button), p.tool);
-    }
-    EXPECT_EQ(ToolButtonForTool(TOOL_TEXT), 3027);
-    EXPECT_EQ(ToolButtonForTool(TOOL_DRAG), 3030);
-    // Values that are no drawing tool check the Drag button.
-    for (int other : {-1, 7, 8, 9, 10, 14, 1000})
-        EXPECT_EQ(ToolButtonForTool(other), 3030) << other;
-    EXPECT_EQ(ToolForCommand(3030), TOOL_DRAG);
-    // Text needs an open camera and is handled on its own; other commands are no tools.
-    for (int command : {3027, 3017, 3028, 3029, 3090, 3007, 11, 0})
-        EXPECT_EQ(ToolForCommand(command), -1) << command;
 }

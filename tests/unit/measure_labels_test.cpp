@@ -1,17 +1,10 @@
 #include "measure/labels.h"
 
+#include "tests/unit/measure_test_support.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = kUnplacedPoint) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    return s;
-}
 
 ShapeLabels Labels(const MeasureShape& s, float scale = 100.0f, const wchar_t* unit = L"mm") {
     return LabelsOfShape(s, s.kind, scale, unit);
@@ -20,41 +13,44 @@ ShapeLabels Labels(const MeasureShape& s, float scale = 100.0f, const wchar_t* u
 } // namespace
 
 TEST(ShapeLabels, LineLengthWithFiveDecimalsAtTheStart) {
-    const ShapeLabels zero = Labels(Shape(TOOL_LINE, {40, 50}, {40, 50}));
+    const ShapeLabels zero = Labels(MakeShape(TOOL_LINE, {40, 50}, {40, 50}));
     ASSERT_EQ(zero.count, 1);
     EXPECT_EQ(zero.lines[0], L"0.00000mm");
     EXPECT_EQ(zero.at, (ShapePoint{40, 50}));
-    EXPECT_EQ(Labels(Shape(TOOL_LINE, {0, 0}, {300, 400})).lines[0], L"5.00000mm");
-    EXPECT_EQ(Labels(Shape(TOOL_LINE, {0, 0}, {0, 1}), 3.0f, L"\u03BCm").lines[0], L"0.33333\u03BCm");
+    EXPECT_EQ(Labels(MakeShape(TOOL_LINE, {0, 0}, {300, 400})).lines[0], L"5.00000mm");
+    EXPECT_EQ(Labels(MakeShape(TOOL_LINE, {0, 0}, {0, 1}), 3.0f, L"\u03BCm").lines[0], L"0.33333\u03BCm");
 }
 
 TEST(ShapeLabels, NothingButTheAngleWithoutCalibration) {
     for (int kind : {TOOL_LINE, TOOL_PARALLEL_LINES, TOOL_RECTANGLE, TOOL_CIRCLE, TOOL_CONCENTRIC_CIRCLES,
                      TOOL_PENCIL, TOOL_ARROW}) {
-        EXPECT_EQ(Labels(Shape(kind, {1, 2}, {30, 40}, {50, 60}), -1.0f).count, 0) << kind;
-        EXPECT_EQ(Labels(Shape(kind, {1, 2}, {30, 40}, {50, 60}), 0.0f).count, 0) << kind;
+        EXPECT_EQ(Labels(MakeShape(kind, {1, 2}, {30, 40}, {50, 60}), -1.0f).count, 0) << kind;
+        EXPECT_EQ(Labels(MakeShape(kind, {1, 2}, {30, 40}, {50, 60}), 0.0f).count, 0) << kind;
     }
-    const ShapeLabels angle = Labels(Shape(TOOL_ANGLE, {100, 100}, {200, 100}, {100, 0}), -1.0f);
+    const ShapeLabels angle = Labels(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}, {100, 0}), -1.0f);
     ASSERT_EQ(angle.count, 1);
     EXPECT_EQ(angle.lines[0], L"90.000\u00B0");
     EXPECT_EQ(angle.at, (ShapePoint{100, 100}));
-    EXPECT_EQ(Labels(Shape(TOOL_ANGLE, {100, 100}, {100, 0}, {200, 100})).lines[0], L"-90.000\u00B0");
-    EXPECT_EQ(Labels(Shape(TOOL_ANGLE, {100, 100}, {200, 100}, kUnplacedPoint)).count, 0); // arm not placed
+    EXPECT_EQ(Labels(MakeShape(TOOL_ANGLE, {100, 100}, {100, 0}, {200, 100})).lines[0], L"-90.000\u00B0");
+    EXPECT_EQ(Labels(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}, kUnplacedPoint)).count,
+              0); // arm not placed
 }
 
 TEST(ShapeLabels, ParallelDistanceAtTheThirdPoint) {
-    const ShapeLabels d = Labels(Shape(TOOL_PARALLEL_LINES, {10, 10}, {50, 10}, {30, 40}));
+    const ShapeLabels d = Labels(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 10}, {30, 40}));
     ASSERT_EQ(d.count, 1);
     EXPECT_EQ(d.lines[0], L"D:0.30000mm");
     EXPECT_EQ(d.at, (ShapePoint{30, 40}));
     // Below or above the base: always positive.
-    EXPECT_EQ(Labels(Shape(TOOL_PARALLEL_LINES, {10, 50}, {50, 50}, {30, 20})).lines[0], L"D:0.30000mm");
-    EXPECT_EQ(Labels(Shape(TOOL_PARALLEL_LINES, {100, 100}, {130, 140}, {140, 70})).lines[0], L"D:0.50000mm");
-    EXPECT_EQ(Labels(Shape(TOOL_PARALLEL_LINES, {100, 100}, {130, 140}, {60, 130})).lines[0], L"D:0.50000mm");
+    EXPECT_EQ(Labels(MakeShape(TOOL_PARALLEL_LINES, {10, 50}, {50, 50}, {30, 20})).lines[0], L"D:0.30000mm");
+    EXPECT_EQ(Labels(MakeShape(TOOL_PARALLEL_LINES, {100, 100}, {130, 140}, {140, 70})).lines[0],
+              L"D:0.50000mm");
+    EXPECT_EQ(Labels(MakeShape(TOOL_PARALLEL_LINES, {100, 100}, {130, 140}, {60, 130})).lines[0],
+              L"D:0.50000mm");
 }
 
 TEST(ShapeLabels, RectangleSizeAndAreaAtItsTopLeftCorner) {
-    const ShapeLabels r = Labels(Shape(TOOL_RECTANGLE, {110, 70}, {10, 20}));
+    const ShapeLabels r = Labels(MakeShape(TOOL_RECTANGLE, {110, 70}, {10, 20}));
     ASSERT_EQ(r.count, 2);
     EXPECT_EQ(r.lines[0], L"1.00x0.50mm");
     EXPECT_EQ(r.lines[1], L"S:0.50mm^2");
@@ -62,7 +58,7 @@ TEST(ShapeLabels, RectangleSizeAndAreaAtItsTopLeftCorner) {
 }
 
 TEST(ShapeLabels, CircleRadiusCircumferenceAndAreaAtTheCentre) {
-    const ShapeLabels c = Labels(Shape(TOOL_CIRCLE, {100, 100}, {130, 140}), 10.0f);
+    const ShapeLabels c = Labels(MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140}), 10.0f);
     ASSERT_EQ(c.count, 3);
     EXPECT_EQ(c.lines[0], L"R:5.00000mm");
     EXPECT_EQ(c.lines[1], L"C:31.41590mm");
@@ -71,14 +67,15 @@ TEST(ShapeLabels, CircleRadiusCircumferenceAndAreaAtTheCentre) {
 }
 
 TEST(ShapeLabels, ConcentricCirclesOneLineUntilTheSecondRimIsPlaced) {
-    const ShapeLabels one = Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint));
+    const ShapeLabels one =
+        Labels(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint));
     ASSERT_EQ(one.count, 1);
     EXPECT_EQ(one.lines[0], L"R1:0.50000mm");
     EXPECT_EQ(one.at, (ShapePoint{100, 100}));
     // The left column, or past it after a drag, is a place like any other.
-    EXPECT_EQ(Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {0, 300})).count, 3);
-    EXPECT_EQ(Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {-20, 300})).count, 3);
-    const ShapeLabels two = Labels(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {100, 300}));
+    EXPECT_EQ(Labels(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {0, 300})).count, 3);
+    EXPECT_EQ(Labels(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {-20, 300})).count, 3);
+    const ShapeLabels two = Labels(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {100, 300}));
     ASSERT_EQ(two.count, 3);
     EXPECT_EQ(two.lines[0], L"R1:0.50000mm");
     EXPECT_EQ(two.lines[1], L"R2:2.00000mm");

@@ -1,5 +1,5 @@
-// Helpers of the measurement tests: a stand-in for the label font and a view that records what
-// the shape editor asks of it.
+// Helpers of the measurement tests: a stand-in for the label font, shapes, and a view that records
+// what the shape editor asks of it.
 #pragma once
 
 #include "measure/shape_editor.h"
@@ -14,6 +14,17 @@ public:
         return {static_cast<int>(text.size()) * 7, 16};
     }
 };
+
+inline MeasureShape MakeShape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = kUnplacedPoint,
+                              std::wstring text = {}) {
+    MeasureShape s;
+    s.kind = kind;
+    s.p1 = p1;
+    s.p2 = p2;
+    s.p3 = p3;
+    s.text = std::move(text);
+    return s;
+}
 
 class RecordingHost : public EditorHost {
 public:

@@ -10,6 +10,11 @@ namespace {
     throw std::runtime_error(what);
 }
 
+void FaultIf(bool fault, const std::string& what) {
+    if (fault)
+        Fault(what);
+}
+
 // Big-endian fields of one box's payload, with bounds checks.
 class Cursor {
 public:
@@ -19,9 +24,8 @@ public:
     uint64_t Uint(int bytes) {
         Need(bytes);
         uint64_t v = 0;
-        for (int i = 0; i < bytes; ++i) {
+        for (int i = 0; i < bytes; ++i)
             v = v << 8 | data_[pos_++];
-        }
         return v;
     }
     uint32_t U8() { return static_cast<uint32_t>(Uint(1)); }
@@ -42,17 +46,11 @@ public:
     uint64_t Pos() const { return pos_; }
     uint64_t Left() const { return end_ - pos_; }
     void ExpectEnd() const {
-        if (pos_ != end_) {
-            Fault(box_ + ": " + std::to_string(end_ - pos_) + " bytes left unread");
-        }
+        FaultIf(pos_ != end_, box_ + ": " + std::to_string(end_ - pos_) + " bytes left unread");
     }
 
 private:
-    void Need(uint64_t n) const {
-        if (end_ - pos_ < n) {
-            Fault(box_ + ": runs past its end");
-        }
-    }
+    void Need(uint64_t n) const { FaultIf(end_ - pos_ < n, box_ + ": runs past its end"); }
     const uint8_t* data_;
     uint64_t pos_;
     uint64_t end_;
@@ -61,9 +59,8 @@ private:
 
 bool IsContainer(const std::string& type) {
     for (const char* t : {"moov", "trak", "mdia", "minf", "dinf", "stbl", "mvex", "moof", "traf", "mfra"}) {
-        if (type == t) {
+        if (type == t)
             return true;
-        }
     }
     return false;
 }
@@ -77,15 +74,17 @@ public:
     std::vector<Mp4TestBox> Boxes(uint64_t begin, uint64_t end, bool cutOk, bool* cut) {
         std::vector<Mp4TestBox> boxes;
         uint64_t pos = begin;
+        // A box running past the end: the end of a cut file where that is allowed, else a fault.
+        const auto runsPast = [&](const std::string& what) {
+            FaultIf(!cutOk, what + " at " + std::to_string(pos) + " runs past its parent");
+            *cut = true;
+        };
         while (pos < end) {
             Mp4TestBox box;
             box.offset = pos;
             if (end - pos < 8) {
-                if (cutOk) {
-                    *cut = true;
-                    break;
-                }
-                Fault("box header at " + std::to_string(pos) + " runs past its parent");
+                runsPast("box header");
+                break;
             }
             Cursor c(data_, pos, end, "box header");
             box.size = c.U32();
@@ -93,28 +92,20 @@ public:
             box.headerSize = 8;
             if (box.size == 1) {
                 if (end - pos < 16) {
-                    if (cutOk) {
-                        *cut = true;
-                        break;
-                    }
-                    Fault(box.type + ": 64-bit size runs past its parent");
+                    runsPast(box.type + " 64-bit size");
+                    break;
                 }
                 box.size = c.U64();
                 box.headerSize = 16;
             }
-            if (box.size < box.headerSize) {
-                Fault(box.type + " at " + std::to_string(pos) + ": size " + std::to_string(box.size));
-            }
+            FaultIf(box.size < box.headerSize,
+                    box.type + " at " + std::to_string(pos) + ": size " + std::to_string(box.size));
             if (box.size > end - pos) {
-                if (cutOk) {
-                    *cut = true;
-                    break;
-                }
-                Fault(box.type + " at " + std::to_string(pos) + " runs past its parent");
+                runsPast(box.type);
+                break;
             }
-            if (IsContainer(box.type)) {
+            if (IsContainer(box.type))
                 box.children = Boxes(pos + box.headerSize, pos + box.size, false, nullptr);
-            }
             pos += box.size;
             boxes.push_back(std::move(box));
         }
@@ -134,9 +125,7 @@ public:
         } else if (v != 0) {
             Fault(box.type + ": version " + std::to_string(v));
         }
-        if (f != flags) {
-            Fault(box.type + ": flags " + std::to_string(f));
-        }
+        FaultIf(f != flags, box.type + ": flags " + std::to_string(f));
         return c;
     }
 
@@ -147,16 +136,12 @@ public:
 // The children of box, which must be exactly the given types in this order.
 const std::vector<Mp4TestBox>& Children(const Mp4TestBox& box, std::initializer_list<const char*> types) {
     std::string want;
-    for (const char* t : types) {
+    for (const char* t : types)
         want += std::string(want.empty() ? "" : " ") + t;
-    }
     std::string got;
-    for (const Mp4TestBox& child : box.children) {
+    for (const Mp4TestBox& child : box.children)
         got += (got.empty() ? "" : " ") + child.type;
-    }
-    if (got != want) {
-        Fault(box.type + " holds [" + got + "], expected [" + want + "]");
-    }
+    FaultIf(got != want, box.type + " holds [" + got + "], expected [" + want + "]");
     return box.children;
 }
 
@@ -174,9 +159,7 @@ void ReadMoov(const Parser& p, const Mp4TestBox& moov, Mp4TestFile& f) {
     {
         Cursor c = p.Full(trak[0], 3);
         c.Skip(8);
-        if (c.U32() != 1) {
-            Fault("tkhd: track id is not 1");
-        }
+        FaultIf(c.U32() != 1, "tkhd: track id is not 1");
         c.Skip(4 + 4 + 8 + 8 + 36);
         f.trackWidth = c.U32();
         f.trackHeight = c.U32();
@@ -196,12 +179,9 @@ void ReadMoov(const Parser& p, const Mp4TestBox& moov, Mp4TestFile& f) {
         f.handler = c.Type();
         c.Skip(12);
         std::string name;
-        while (c.Left() > 0) {
+        while (c.Left() > 0)
             name += static_cast<char>(c.U8());
-        }
-        if (name.empty() || name.back() != '\0') {
-            Fault("hdlr: name without terminator");
-        }
+        FaultIf(name.empty() || name.back() != '\0', "hdlr: name without terminator");
     }
     const auto& minf = Children(mdia[2], {"vmhd", "dinf", "stbl"});
     {
@@ -212,18 +192,14 @@ void ReadMoov(const Parser& p, const Mp4TestBox& moov, Mp4TestFile& f) {
     const auto& dinf = Children(minf[1], {"dref"});
     {
         Cursor c = p.Full(dinf[0], 0);
-        if (c.U32() != 1) {
-            Fault("dref: not one entry");
-        }
+        FaultIf(c.U32() != 1, "dref: not one entry");
         Mp4TestBox url;
         url.offset = c.Pos();
         Cursor h = c;
         url.size = h.U32();
         url.type = h.Type();
         url.headerSize = 8;
-        if (url.type != "url " || url.size != 12) {
-            Fault("dref: entry is not a 12-byte url box");
-        }
+        FaultIf(url.type != "url " || url.size != 12, "dref: entry is not a 12-byte url box");
         p.Full(url, 1).ExpectEnd();
         c.Skip(12);
         c.ExpectEnd();
@@ -231,39 +207,26 @@ void ReadMoov(const Parser& p, const Mp4TestBox& moov, Mp4TestFile& f) {
     const auto& stbl = Children(minf[2], {"stsd", "stts", "stsc", "stsz", "stco"});
     {
         Cursor c = p.Full(stbl[0], 0);
-        if (c.U32() != 1) {
-            Fault("stsd: not one entry");
-        }
+        FaultIf(c.U32() != 1, "stsd: not one entry");
         const uint32_t entrySize = c.U32();
         f.sampleEntry = c.Type();
-        if (entrySize != 86 || c.Left() != 78) {
-            Fault("stsd: sample entry of " + std::to_string(entrySize) + " bytes, expected 86");
-        }
+        FaultIf(entrySize != 86 || c.Left() != 78,
+                "stsd: sample entry of " + std::to_string(entrySize) + " bytes, expected 86");
         c.Skip(6);
-        if (c.U16() != 1) {
-            Fault("sample entry: data reference index is not 1");
-        }
+        FaultIf(c.U16() != 1, "sample entry: data reference index is not 1");
         c.Skip(2 + 2 + 12);
         f.width = static_cast<uint16_t>(c.U16());
         f.height = static_cast<uint16_t>(c.U16());
         c.Skip(4 + 4 + 4);
-        if (c.U16() != 1) {
-            Fault("sample entry: frame count is not 1");
-        }
+        FaultIf(c.U16() != 1, "sample entry: frame count is not 1");
         c.Skip(32);
-        if (c.U16() != 0x18 || c.U16() != 0xFFFF) {
-            Fault("sample entry: depth or pre-defined field wrong");
-        }
+        FaultIf(c.U16() != 0x18 || c.U16() != 0xFFFF, "sample entry: depth or pre-defined field wrong");
         c.ExpectEnd();
     }
     for (int i = 1; i <= 4; ++i) {
         Cursor c = p.Full(stbl[i], 0);
-        if (i == 3 && c.U32() != 0) {
-            Fault("stsz: sample size is not 0");
-        }
-        if (c.U32() != 0) {
-            Fault(stbl[i].type + ": not empty");
-        }
+        FaultIf(i == 3 && c.U32() != 0, "stsz: sample size is not 0");
+        FaultIf(c.U32() != 0, stbl[i].type + ": not empty");
         c.ExpectEnd();
     }
     const auto& mvex = Children(m[2], {"mehd", "trex"});
@@ -274,9 +237,7 @@ void ReadMoov(const Parser& p, const Mp4TestBox& moov, Mp4TestFile& f) {
     }
     {
         Cursor c = p.Full(mvex[1], 0);
-        if (c.U32() != 1 || c.U32() != 1) {
-            Fault("trex: not track 1 with sample description 1");
-        }
+        FaultIf(c.U32() != 1 || c.U32() != 1, "trex: not track 1 with sample description 1");
         c.Skip(12);
         c.ExpectEnd();
     }
@@ -295,9 +256,7 @@ Mp4TestFragment ReadFragment(const Parser& p, const Mp4TestBox& moof, const Mp4T
     const auto& traf = Children(m[1], {"tfhd", "tfdt", "trun"});
     {
         Cursor c = p.Full(traf[0], 0x020000);
-        if (c.U32() != 1) {
-            Fault("tfhd: track id is not 1");
-        }
+        FaultIf(c.U32() != 1, "tfhd: track id is not 1");
         c.ExpectEnd();
     }
     {
@@ -308,16 +267,11 @@ Mp4TestFragment ReadFragment(const Parser& p, const Mp4TestBox& moof, const Mp4T
     Cursor c = p.Full(traf[2], 0x000701);
     const uint32_t count = c.U32();
     const int32_t dataOffset = static_cast<int32_t>(c.U32());
-    if (c.Left() != 12ull * count) {
-        Fault("trun: " + std::to_string(count) + " samples do not fill it");
-    }
+    FaultIf(c.Left() != 12ull * count, "trun: " + std::to_string(count) + " samples do not fill it");
     uint64_t at = moof.offset + static_cast<uint64_t>(static_cast<int64_t>(dataOffset));
-    if (count == 0) {
-        Fault("trun: no samples");
-    }
-    if (at != mdat.offset + mdat.headerSize) {
-        Fault("fragment " + std::to_string(frag.sequence) + ": data offset misses the mdat's payload");
-    }
+    FaultIf(count == 0, "trun: no samples");
+    FaultIf(at != mdat.offset + mdat.headerSize,
+            "fragment " + std::to_string(frag.sequence) + ": data offset misses the mdat's payload");
     for (uint32_t i = 0; i < count; ++i) {
         Mp4TestSample s;
         s.duration = c.U32();
@@ -327,9 +281,8 @@ Mp4TestFragment ReadFragment(const Parser& p, const Mp4TestBox& moof, const Mp4T
         at += s.size;
         frag.samples.push_back(s);
     }
-    if (at != mdat.offset + mdat.size) {
-        Fault("fragment " + std::to_string(frag.sequence) + ": samples do not fill the mdat");
-    }
+    FaultIf(at != mdat.offset + mdat.size,
+            "fragment " + std::to_string(frag.sequence) + ": samples do not fill the mdat");
     return frag;
 }
 
@@ -337,9 +290,7 @@ std::vector<Mp4TestIndexEntry> ReadIndex(const Parser& p, const Mp4TestBox& mfra
     const auto& m = Children(mfra, {"tfra", "mfro"});
     int version = 0;
     Cursor t = p.Full(m[0], 0, &version);
-    if (t.U32() != 1) {
-        Fault("tfra: track id is not 1");
-    }
+    FaultIf(t.U32() != 1, "tfra: track id is not 1");
     const uint32_t sizes = t.U32();
     const int trafBytes = static_cast<int>((sizes >> 4 & 3) + 1);
     const int trunBytes = static_cast<int>((sizes >> 2 & 3) + 1);
@@ -350,16 +301,13 @@ std::vector<Mp4TestIndexEntry> ReadIndex(const Parser& p, const Mp4TestBox& mfra
         Mp4TestIndexEntry e;
         e.time = version == 1 ? t.U64() : t.U32();
         e.moofOffset = version == 1 ? t.U64() : t.U32();
-        if (t.Uint(trafBytes) != 1 || t.Uint(trunBytes) != 1 || t.Uint(sampleBytes) != 1) {
-            Fault("tfra: entry does not point at the first sample");
-        }
+        FaultIf(t.Uint(trafBytes) != 1 || t.Uint(trunBytes) != 1 || t.Uint(sampleBytes) != 1,
+                "tfra: entry does not point at the first sample");
         entries.push_back(e);
     }
     t.ExpectEnd();
     Cursor r = p.Full(m[1], 0);
-    if (r.U32() != mfra.size) {
-        Fault("mfro: size does not match the mfra");
-    }
+    FaultIf(r.U32() != mfra.size, "mfro: size does not match the mfra");
     r.ExpectEnd();
     return entries;
 }
@@ -368,25 +316,22 @@ std::vector<Mp4TestIndexEntry> ReadIndex(const Parser& p, const Mp4TestBox& mfra
 
 uint64_t Mp4TestFragment::Duration() const {
     uint64_t d = 0;
-    for (const Mp4TestSample& s : samples) {
+    for (const Mp4TestSample& s : samples)
         d += s.duration;
-    }
     return d;
 }
 
 uint64_t Mp4TestFile::SampleCount() const {
     uint64_t n = 0;
-    for (const Mp4TestFragment& f : fragments) {
+    for (const Mp4TestFragment& f : fragments)
         n += f.samples.size();
-    }
     return n;
 }
 
 uint64_t Mp4TestFile::Duration() const {
     uint64_t d = 0;
-    for (const Mp4TestFragment& f : fragments) {
+    for (const Mp4TestFragment& f : fragments)
         d += f.Duration();
-    }
     return d;
 }
 
@@ -395,16 +340,14 @@ Mp4TestFile ReadMp4(const std::vector<uint8_t>& file, bool allowCut) {
     Parser p(file.data(), file.size());
     f.boxes = p.Boxes(0, file.size(), allowCut, &f.cut);
     const auto& b = f.boxes;
-    if (b.size() < 2 || b[0].type != "ftyp" || b[1].type != "moov") {
-        Fault("the file does not start with ftyp and moov");
-    }
+    FaultIf(b.size() < 2 || b[0].type != "ftyp" || b[1].type != "moov",
+            "the file does not start with ftyp and moov");
     {
         Cursor c = p.Payload(b[0]);
         f.majorBrand = c.Type();
         c.U32();
-        while (c.Left() > 0) {
+        while (c.Left() > 0)
             f.compatibleBrands.push_back(c.Type());
-        }
     }
     ReadMoov(p, b[1], f);
 
@@ -412,23 +355,17 @@ Mp4TestFile ReadMp4(const std::vector<uint8_t>& file, bool allowCut) {
     uint64_t nextTime = 0;
     while (i < b.size() && b[i].type == "moof") {
         if (i + 1 == b.size()) {
-            if (!allowCut) {
-                Fault("moof without mdat at the end");
-            }
+            FaultIf(!allowCut, "moof without mdat at the end");
             f.cut = true;
             break;
         }
-        if (b[i + 1].type != "mdat") {
-            Fault("moof not followed by mdat");
-        }
+        FaultIf(b[i + 1].type != "mdat", "moof not followed by mdat");
         Mp4TestFragment frag = ReadFragment(p, b[i], b[i + 1]);
-        if (frag.sequence != f.fragments.size() + 1) {
-            Fault("fragment sequence " + std::to_string(frag.sequence) + " out of order");
-        }
-        if (frag.baseDecodeTime != nextTime) {
-            Fault("fragment " + std::to_string(frag.sequence) + " starts at " +
-                  std::to_string(frag.baseDecodeTime) + ", expected " + std::to_string(nextTime));
-        }
+        FaultIf(frag.sequence != f.fragments.size() + 1,
+                "fragment sequence " + std::to_string(frag.sequence) + " out of order");
+        FaultIf(frag.baseDecodeTime != nextTime, "fragment " + std::to_string(frag.sequence) + " starts at " +
+                                                     std::to_string(frag.baseDecodeTime) + ", expected " +
+                                                     std::to_string(nextTime));
         nextTime = frag.baseDecodeTime + frag.Duration();
         f.fragments.push_back(std::move(frag));
         i += 2;
@@ -436,21 +373,17 @@ Mp4TestFile ReadMp4(const std::vector<uint8_t>& file, bool allowCut) {
     if (i < b.size() && b[i].type == "mfra" && i + 1 == b.size()) {
         f.hasIndex = true;
         f.index = ReadIndex(p, b[i]);
-        if (f.index.size() != f.fragments.size()) {
-            Fault("mfra: " + std::to_string(f.index.size()) + " entries for " +
-                  std::to_string(f.fragments.size()) + " fragments");
-        }
-        for (size_t k = 0; k < f.index.size(); ++k) {
-            if (f.index[k].time != f.fragments[k].baseDecodeTime ||
-                f.index[k].moofOffset != f.fragments[k].moofOffset) {
-                Fault("mfra: entry " + std::to_string(k) + " does not match its fragment");
-            }
-        }
+        FaultIf(f.index.size() != f.fragments.size(), "mfra: " + std::to_string(f.index.size()) +
+                                                          " entries for " +
+                                                          std::to_string(f.fragments.size()) + " fragments");
+        for (size_t k = 0; k < f.index.size(); ++k)
+            FaultIf(f.index[k].time != f.fragments[k].baseDecodeTime ||
+                        f.index[k].moofOffset != f.fragments[k].moofOffset,
+                    "mfra: entry " + std::to_string(k) + " does not match its fragment");
         ++i;
     }
-    if (i < b.size() && !(f.cut && i + 1 == b.size() && b[i].type == "moof")) {
+    if (i < b.size() && !(f.cut && i + 1 == b.size() && b[i].type == "moof"))
         Fault("unexpected " + b[i].type + " at " + std::to_string(b[i].offset));
-    }
     return f;
 }
 
@@ -458,8 +391,6 @@ std::vector<Mp4TestIndexEntry> ReadMp4Index(const uint8_t* data, size_t size) {
     Parser p(data, size);
     bool cut = false;
     const std::vector<Mp4TestBox> boxes = p.Boxes(0, size, false, &cut);
-    if (boxes.size() != 1 || boxes[0].type != "mfra") {
-        Fault("not one mfra box");
-    }
+    FaultIf(boxes.size() != 1 || boxes[0].type != "mfra", "not one mfra box");
     return ReadIndex(p, boxes[0]);
 }

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 TEST(OptionsModel, PaletteLookupsFallBackToLime) {
     for (int i = 0; i < kPaletteSize; ++i) {
         EXPECT_EQ(PaletteIndexOf(kPaletteColors[i]), i);
@@ -32,14 +35,14 @@ TEST(OptionsModel, ListItems) {
 
 TEST(OptionsModel, SelectionsShowTheSettings) {
     AppSettings settings;
-    settings.gridColor = 0xFF0000;
-    settings.lineColor = 0x000001; // not in the palette: the lime swatch
-    settings.textColor = 0x00FFFF;
-    settings.lineWidth = 2;
-    settings.textSize = 14;
-    settings.photoFormat = 1;
     settings.language = 7;
     settings.saveFolder = L"C:\\pics";
+    settings.gridColor = 0xFF0000;
+    settings.lineColor = 0x000001;
+    settings.lineWidth = 2;
+    settings.textColor = 0x00FFFF;
+    settings.textSize = 14;
+    settings.photoFormat = 1;
     const OptionsSelections s = SelectionsFromSettings(settings);
     EXPECT_EQ(s, (OptionsSelections{5, 3, 1, 11, 6, 1, 7, L"C:\\pics"}));
 
@@ -49,23 +52,21 @@ TEST(OptionsModel, SelectionsShowTheSettings) {
     settings.photoFormat = 2;
     settings.language = 12;
     const OptionsSelections none = SelectionsFromSettings(settings);
-    EXPECT_EQ(none.lineWidth, -1);
-    EXPECT_EQ(none.textSize, -1);
-    EXPECT_EQ(none.photoFormat, -1);
-    EXPECT_EQ(none.language, -1);
+    EXPECT_EQ(std::tuple(none.lineWidth, none.textSize, none.photoFormat, none.language),
+              std::tuple(-1, -1, -1, -1));
     settings.language = -1;
     EXPECT_EQ(SelectionsFromSettings(settings).language, -1);
 }
 
 TEST(OptionsModel, OkWritesTheSelectionsBack) {
     AppSettings settings;
-    settings.gridColor = 0x0000FF;
-    settings.lineColor = 0x00FF00;
-    settings.textColor = 0x00FF00;
-    settings.lineWidth = 1;
-    settings.textSize = 14;
     settings.language = 3;
     settings.saveFolder = L"C:\\old";
+    settings.gridColor = 0x0000FF;
+    settings.lineColor = 0x00FF00;
+    settings.lineWidth = 1;
+    settings.textColor = 0x00FF00;
+    settings.textSize = 14;
     settings.maxRecordSeconds = 30;
 
     // Unchanged selections leave the settings as they were, with no language change.
@@ -83,22 +84,21 @@ TEST(OptionsModel, OkWritesTheSelectionsBack) {
     s.saveFolder = L"D:\\new";
     AppSettings changed = settings;
     EXPECT_FALSE(ApplySelections(changed, s));
-    EXPECT_EQ(changed.gridColor, 0xFFFF00u);
-    EXPECT_EQ(changed.lineColor, 0x00FF00u);
-    EXPECT_EQ(changed.textColor, 0x000080u);
-    EXPECT_EQ(changed.lineWidth, 2);
-    EXPECT_EQ(changed.textSize, 24);
-    EXPECT_EQ(changed.photoFormat, 1);
-    EXPECT_EQ(changed.saveFolder, L"D:\\new");
-    EXPECT_EQ(changed.maxRecordSeconds, 30);
+    AppSettings want = settings;
+    want.gridColor = 0xFFFF00;
+    want.lineColor = 0x00FF00;
+    want.textColor = 0x000080;
+    want.lineWidth = 2;
+    want.textSize = 24;
+    want.photoFormat = 1;
+    want.saveFolder = L"D:\\new";
+    EXPECT_EQ(changed, want);
 
     // A list without a selection keeps its value rather than storing nonsense.
     s.lineWidth = s.textSize = s.photoFormat = -1;
     AppSettings kept = settings;
     ApplySelections(kept, s);
-    EXPECT_EQ(kept.lineWidth, 1);
-    EXPECT_EQ(kept.textSize, 14);
-    EXPECT_EQ(kept.photoFormat, 0);
+    EXPECT_EQ(std::tuple(kept.lineWidth, kept.textSize, kept.photoFormat), std::tuple(1, 14, 0));
 
     // The folder is cut to what the setting holds.
     s.saveFolder = std::wstring(300, L'x');
@@ -125,8 +125,7 @@ TEST(OptionsModel, LanguageChangesOnlyWhenTheSelectionDiffers) {
 
 TEST(OptionsModel, DialogsSitCentredBelowTheTopOfTheirOwner) {
     const DialogPosition p = PlaceOverOwner(100, 50, 1100, 400);
-    EXPECT_EQ(p.x, 400);
-    EXPECT_EQ(p.y, 118);
+    EXPECT_EQ(std::pair(p.x, p.y), std::pair(400, 118));
     // Wider than its owner: it overhangs both sides equally.
     EXPECT_EQ(PlaceOverOwner(0, 0, 300, 401).x, -50);
 }

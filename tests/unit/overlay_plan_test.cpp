@@ -11,15 +11,6 @@
 
 namespace {
 
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = kUnplacedPoint) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    return s;
-}
-
 class OverlayTest : public testing::Test {
 protected:
     OverlayTest() {
@@ -71,7 +62,7 @@ bool HasLine(const std::vector<OverlayItem>& items, OverlayPen pen, ShapePoint a
 } // namespace
 
 TEST_F(OverlayTest, CalibrationModeDrawsOnlyTheLineWithItsLabel) {
-    state.shapes.push_back(Shape(TOOL_LINE, {10, 10}, {100, 100}));
+    state.shapes.push_back(MakeShape(TOOL_LINE, {10, 10}, {100, 100}));
     in.crosshair = true;
     int length = kCalibLineNew;
     LayoutCalibrationLineOf(state, length, 640);
@@ -97,11 +88,11 @@ TEST_F(OverlayTest, CrosshairFirstThenShapesOldestFirstThenTheShapeInProgress) {
     in.crosshair = true;
     in.scale = 400.0f;
     in.ruler = ComputeRulerStep(400.0f);
-    state.shapes.push_back(Shape(TOOL_LINE, {10, 10}, {100, 10}));
-    state.shapes.push_back(Shape(TOOL_RECTANGLE, {20, 20}, {60, 60}));
+    state.shapes.push_back(MakeShape(TOOL_LINE, {10, 10}, {100, 10}));
+    state.shapes.push_back(MakeShape(TOOL_RECTANGLE, {20, 20}, {60, 60}));
     state.currentTool = TOOL_CIRCLE;
     state.buttonDown = true;
-    state.pendingShape = Shape(TOOL_CIRCLE, {300, 300}, {330, 340});
+    state.pendingShape = MakeShape(TOOL_CIRCLE, {300, 300}, {330, 340});
     const auto items = Build();
     ASSERT_FALSE(items.empty());
     EXPECT_EQ(items[0].pen, OverlayPen::Grid);
@@ -140,7 +131,7 @@ TEST_F(OverlayTest, UncalibratedCrosshairHasTenPixelTicksAndNoStepLabel) {
 }
 
 TEST_F(OverlayTest, HandlesOnlyWhenSelectedFilledOrHoveredOutlined) {
-    const MeasureShape line = Shape(TOOL_LINE, {3, 100}, {200, 476});
+    const MeasureShape line = MakeShape(TOOL_LINE, {3, 100}, {200, 476});
     EXPECT_EQ(Count(One(line), OverlayStep::FillBox) + Count(One(line), OverlayStep::FrameBox), 0);
     const auto selected = One(line, true, true);
     EXPECT_EQ(Count(selected, OverlayStep::FillBox), 2);
@@ -152,14 +143,14 @@ TEST_F(OverlayTest, HandlesOnlyWhenSelectedFilledOrHoveredOutlined) {
 }
 
 TEST_F(OverlayTest, LineTicksAreLongWhileDrawing) {
-    const MeasureShape line = Shape(TOOL_LINE, {100, 100}, {300, 100});
+    const MeasureShape line = MakeShape(TOOL_LINE, {100, 100}, {300, 100});
     EXPECT_TRUE(HasLine(One(line), OverlayPen::Thin, {100, 88}, {100, 112}));
     EXPECT_TRUE(HasLine(One(line, false, false, true), OverlayPen::Thin, {300, 68}, {300, 132}));
     EXPECT_TRUE(HasLine(One(line), OverlayPen::Shape, {100, 100}, {300, 100}));
 }
 
 TEST_F(OverlayTest, RectangleIsFramedTwiceWhenLinesAreWide) {
-    const MeasureShape r = Shape(TOOL_RECTANGLE, {60, 80}, {20, 30});
+    const MeasureShape r = MakeShape(TOOL_RECTANGLE, {60, 80}, {20, 30});
     auto items = One(r);
     ASSERT_EQ(Count(items, OverlayStep::FrameBox), 2);
     EXPECT_EQ(items[0].rect, (ShapeRect{20, 30, 60, 80}));
@@ -170,7 +161,7 @@ TEST_F(OverlayTest, RectangleIsFramedTwiceWhenLinesAreWide) {
 }
 
 TEST_F(OverlayTest, CircleShowsItsCentreAlways) {
-    const auto items = One(Shape(TOOL_CIRCLE, {100, 100}, {130, 140}));
+    const auto items = One(MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140}));
     ASSERT_GE(items.size(), 3u);
     EXPECT_EQ(items[0].step, OverlayStep::FrameBox);
     EXPECT_EQ(items[0].rect, (ShapeRect{95, 95, 105, 105}));
@@ -179,19 +170,20 @@ TEST_F(OverlayTest, CircleShowsItsCentreAlways) {
     const auto circle = std::find_if(items.begin(), items.end(),
                                      [](const OverlayItem& i) { return i.step == OverlayStep::Circle; });
     EXPECT_EQ(circle->rect, (ShapeRect{50, 50, 150, 150}));
-    const auto selected = One(Shape(TOOL_CIRCLE, {100, 100}, {130, 140}), true);
+    const auto selected = One(MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140}), true);
     EXPECT_EQ(Count(selected, OverlayStep::FillBox), 2);
 }
 
 TEST_F(OverlayTest, ConcentricCirclesWithoutTheirThirdPointAreDrawnAsNotPlaced) {
     const auto items =
-        One(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint), false, true);
+        One(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint), false, true);
     EXPECT_EQ(Count(items, OverlayStep::Circle), 1);
     EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {100, 100}, {100, 150}));
     EXPECT_EQ(Count(items, OverlayStep::FrameBox), 2); // centre and inner rim
     EXPECT_EQ(Texts(items), std::vector<std::wstring>{L"R1:0.50000mm"});
 
-    const auto placed = One(Shape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {100, 300}), false, true);
+    const auto placed =
+        One(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {100, 300}), false, true);
     EXPECT_EQ(Count(placed, OverlayStep::Circle), 2);
     EXPECT_TRUE(HasLine(placed, OverlayPen::Shape, {100, 100}, {100, 300}));
     EXPECT_EQ(placed[1].rect, (ShapeRect{95, 295, 105, 305}));
@@ -199,30 +191,30 @@ TEST_F(OverlayTest, ConcentricCirclesWithoutTheirThirdPointAreDrawnAsNotPlaced) 
 }
 
 TEST_F(OverlayTest, ParallelLinesConnectorAndParallel) {
-    auto items = One(Shape(TOOL_PARALLEL_LINES, {10, 10}, {50, 10}, {30, 40}));
+    auto items = One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 10}, {30, 40}));
     EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {10, 10}, {50, 10}));
     EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {30, 40}, {30, 10}));
     EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {10, 40}, {50, 40}));
-    items = One(Shape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}, {30, 60}));
+    items = One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}, {30, 60}));
     EXPECT_EQ(std::count_if(items.begin(), items.end(),
                             [](const OverlayItem& i) { return i.pen == OverlayPen::Thin; }),
               1); // a slanted base's connector is thin
-    items = One(Shape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}));
+    items = One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}));
     EXPECT_EQ(Count(items, OverlayStep::Line), 1); // third point not placed: the base only
 }
 
 TEST_F(OverlayTest, AngleNeedsItsSecondArm) {
     in.scale = -1.0f;
-    auto items = One(Shape(TOOL_ANGLE, {100, 100}, {200, 100}));
+    auto items = One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}));
     EXPECT_EQ(Count(items, OverlayStep::Line), 1);
     EXPECT_TRUE(Texts(items).empty());
-    items = One(Shape(TOOL_ANGLE, {100, 100}, {200, 100}, {100, 0}));
+    items = One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}, {100, 0}));
     EXPECT_EQ(Count(items, OverlayStep::Line), 2);
     EXPECT_EQ(Texts(items), std::vector<std::wstring>{L"90.000\u00B0"});
 }
 
 TEST_F(OverlayTest, ArrowShaftHeadOutlineAndFill) {
-    const auto items = One(Shape(TOOL_ARROW, {0, 100}, {100, 100}));
+    const auto items = One(MakeShape(TOOL_ARROW, {0, 100}, {100, 100}));
     EXPECT_TRUE(HasLine(items, OverlayPen::Thick, {0, 100}, {100, 100}));
     EXPECT_TRUE(HasLine(items, OverlayPen::Thin, {87, 89}, {87, 111}));
     EXPECT_TRUE(HasLine(items, OverlayPen::Thin, {87, 89}, {100, 100}));
@@ -233,7 +225,7 @@ TEST_F(OverlayTest, ArrowShaftHeadOutlineAndFill) {
 }
 
 TEST_F(OverlayTest, PencilNeedsTwoPoints) {
-    MeasureShape stroke = Shape(TOOL_PENCIL, {}, {});
+    MeasureShape stroke = MakeShape(TOOL_PENCIL, {}, {});
     stroke.points = {{5, 5}};
     EXPECT_TRUE(One(stroke, true).empty());
     stroke.points.push_back({9, 12});
@@ -245,7 +237,7 @@ TEST_F(OverlayTest, PencilNeedsTwoPoints) {
 }
 
 TEST_F(OverlayTest, TextNoteFramedWhileTypedSelectedOrHovered) {
-    MeasureShape note = Shape(TOOL_TEXT, {50, 60}, {});
+    MeasureShape note = MakeShape(TOOL_TEXT, {50, 60}, {});
     note.text = L"cell";
     auto items = One(note);
     ASSERT_EQ(items.size(), 1u);
@@ -261,7 +253,7 @@ TEST_F(OverlayTest, TextNoteFramedWhileTypedSelectedOrHovered) {
 
 TEST_F(OverlayTest, ShapeInProgressFollowsTheTool) {
     state.currentTool = TOOL_LINE;
-    state.pendingShape = Shape(TOOL_RECTANGLE, {10, 10}, {50, 50});
+    state.pendingShape = MakeShape(TOOL_RECTANGLE, {10, 10}, {50, 50});
     EXPECT_TRUE(Build().empty()); // no drawing under way
     state.buttonDown = true;
     EXPECT_TRUE(HasLine(Build(), OverlayPen::Shape, {10, 10}, {50, 50})); // drawn as a line
@@ -293,10 +285,10 @@ TEST_F(OverlayTest, MeasuredLengthsDoNotFollowTheDisplayScale) {
     in.crosshair = true;
     in.scale = 400.0f;
     in.ruler = ComputeRulerStep(400.0f);
-    state.shapes.push_back(Shape(TOOL_LINE, {10, 10}, {100, 10}));
-    state.shapes.push_back(Shape(TOOL_RECTANGLE, {20, 20}, {60, 60}));
-    state.shapes.push_back(Shape(TOOL_CIRCLE, {300, 300}, {330, 340}));
-    state.shapes.push_back(Shape(TOOL_ANGLE, {200, 100}, {300, 100}, {200, 40}));
+    state.shapes.push_back(MakeShape(TOOL_LINE, {10, 10}, {100, 10}));
+    state.shapes.push_back(MakeShape(TOOL_RECTANGLE, {20, 20}, {60, 60}));
+    state.shapes.push_back(MakeShape(TOOL_CIRCLE, {300, 300}, {330, 340}));
+    state.shapes.push_back(MakeShape(TOOL_ANGLE, {200, 100}, {300, 100}, {200, 40}));
     const auto at96 = Build();
     in.dpi = 192;
     std::vector<OverlayItem> at192;

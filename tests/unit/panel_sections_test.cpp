@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -78,28 +79,19 @@ TEST(ColorsSection, LayoutStacksNineRowsThenFrequencyAndDefault) {
         // Up to the "Auto" box (2 units before it) in the first two rows, else across the row.
         EXPECT_EQ(label.width, i < 2 ? w - 76 : w - 16);
         EXPECT_EQ(label.height, 16);
-        EXPECT_EQ(slider.x, 8);
-        EXPECT_EQ(slider.y, labelY[i] + 20);
-        EXPECT_EQ(slider.width, w - 16);
-        EXPECT_EQ(slider.height, 16);
+        EXPECT_EQ(std::tuple(slider.x, slider.y, slider.width, slider.height),
+                  std::tuple(8, labelY[i] + 20, w - 16, 16));
     }
     const LayoutRect autoExposure = At(layout, kExposureAutoId);
-    EXPECT_EQ(autoExposure.x, w - 64);
-    EXPECT_EQ(autoExposure.y, 37);
-    EXPECT_EQ(autoExposure.width, 56);
-    EXPECT_EQ(autoExposure.height, 20);
+    EXPECT_EQ(std::tuple(autoExposure.x, autoExposure.y, autoExposure.width, autoExposure.height),
+              std::tuple(w - 64, 37, 56, 20));
     EXPECT_EQ(At(layout, kWhiteBalanceAutoId).y, 75);
 
     EXPECT_EQ(At(layout, kFrequencyLabelId).y, 345 + 46);
     const LayoutRect list = At(layout, kFrequencyListId);
-    EXPECT_EQ(list.x, 108);
-    EXPECT_EQ(list.y, 365 + 24);
-    EXPECT_EQ(list.width, w - 116);
-    EXPECT_EQ(list.height, 120);
+    EXPECT_EQ(std::tuple(list.x, list.y, list.width, list.height), std::tuple(108, 365 + 24, w - 116, 120));
     const LayoutRect button = At(layout, kDefaultButtonId);
-    EXPECT_EQ(button.y, list.y + 36);
-    EXPECT_EQ(button.width, w - 16);
-    EXPECT_EQ(button.height, 32);
+    EXPECT_EQ(std::tuple(button.y, button.width, button.height), std::tuple(list.y + 36, w - 16, 32));
 
     const int expanded = ColorsExpandedHeight(kEvenUnits);
     EXPECT_EQ(expanded, 29 + 436);
@@ -176,9 +168,8 @@ TEST(ColorsSection, RowsShowValueOnlyForManualControls) {
     const ColorRow& brightness = Row(kPropBrightness);
     ColorRowView view = ColorRowViewOf(brightness, Control(-64, 64, 1, 0, 2, 64, 2), L"Brightness:");
     EXPECT_TRUE(view.usable);
-    EXPECT_EQ(view.label, L"Brightness:  64");
-    EXPECT_EQ(view.sliderSpan, 128);
-    EXPECT_EQ(view.sliderPosition, 128);
+    EXPECT_EQ(std::tuple(view.label, view.sliderSpan, view.sliderPosition),
+              std::tuple(L"Brightness:  64", 128, 128));
     EXPECT_FALSE(view.autoBoxEnabled);
     EXPECT_EQ(ColorRowViewOf(brightness, Control(-64, 64, 1, 0, 2, -7, 2), L"B:").label, L"B:  -7");
 
@@ -196,19 +187,15 @@ TEST(ColorsSection, AutoRowsFollowTheModeLastChosen) {
     // Opened in automatic mode: box enabled and ticked, slider disabled.
     props[kPropExposure] = Control(-13, -1, 1, -6, 3, -3, 1);
     ColorRowView view = ColorRowViewOf(exposure, props[kPropExposure], L"Exposure:");
-    EXPECT_FALSE(view.usable);
-    EXPECT_TRUE(view.autoBoxEnabled);
-    EXPECT_TRUE(view.autoBoxTicked);
-    EXPECT_EQ(view.label, L"Exposure:");
+    EXPECT_EQ(std::tuple(bool(view.usable), bool(view.autoBoxEnabled), bool(view.autoBoxTicked), view.label),
+              std::tuple(false, true, true, L"Exposure:"));
 
     // Auto off: the default in manual mode, and the row usable at once and after any later
     // refresh, although the mode read at open said automatic.
     SetPropertyAuto(props, kPropExposure, false);
     view = ColorRowViewOf(exposure, props[kPropExposure], L"Exposure:");
-    EXPECT_TRUE(view.usable);
-    EXPECT_FALSE(view.autoBoxTicked);
-    EXPECT_EQ(view.label, L"Exposure:  -6");
-    EXPECT_EQ(view.sliderPosition, 7);
+    EXPECT_EQ(std::tuple(bool(view.usable), bool(view.autoBoxTicked), view.label, view.sliderPosition),
+              std::tuple(true, false, L"Exposure:  -6", 7));
 
     // Auto on from manual: the slider stays disabled whatever the mode read at open.
     props[kPropWhiteBalance] = Control(2800, 6500, 10, 4600, 3, 5000, 2);
@@ -246,9 +233,8 @@ TEST(ColorsSection, FrequencyListFromThePowerLineRange) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.min << ".." << c.max << " step " << c.step);
         const FrequencyListView list = FrequencyListOf(Control(c.min, c.max, c.step, 1, 2, c.value, 2));
-        EXPECT_EQ(list.texts, c.texts);
-        EXPECT_EQ(list.selected, c.selected);
-        EXPECT_EQ(list.enabled, c.enabled);
+        EXPECT_EQ(std::tuple(list.texts, list.selected, list.enabled),
+                  std::tuple(c.texts, c.selected, c.enabled));
     }
 
     // What choosing an entry sets: 60 Hz alone sets 2; "N/A" and no entry set nothing.
@@ -340,9 +326,9 @@ TEST(PreviewSection, OneColumnSpansBothColumnsAndGrowsTheSection) {
         for (size_t i = 0; i < kFilterBoxes.size(); ++i) {
             SCOPED_TRACE(i);
             const LayoutRect box = At(one, kFilterBoxes[i].id);
-            EXPECT_EQ(box.x, first.x);
-            EXPECT_EQ(box.y, first.y + static_cast<int>(i) * 24);
-            EXPECT_EQ(box.width, std::max(right.x + right.width - first.x, 0));
+            EXPECT_EQ(std::tuple(box.x, box.y, box.width),
+                      std::tuple(first.x, first.y + static_cast<int>(i) * 24,
+                                 std::max(right.x + right.width - first.x, 0)));
             EXPECT_LE(box.y + box.height, PreviewExpandedHeight(kEvenUnits, true));
         }
         for (const int id : {kZoomReadoutId, kZoomSliderId, kZoom100BoxId})

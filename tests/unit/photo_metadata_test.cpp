@@ -6,10 +6,13 @@
 #include "output/photo_metadata.h"
 #include "tests/unit/image_fields_reader.h"
 
+#include "tests/unit/measure_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -41,16 +44,6 @@ std::vector<uint8_t> EncodedJpeg(bool withJfif) {
         jpeg.insert(jpeg.end(), {0xFF, 0xE0, 0, 16, 'J', 'F', 'I', 'F', 0, 1, 1, 1, 0, 96, 0, 96, 0, 0});
     jpeg.insert(jpeg.end(), {0xFF, 0xDB, 0, 3, 7, 0xFF, 0xDA, 0, 2, 9, 9, 0xFF, 0xD9});
     return jpeg;
-}
-
-MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}, std::wstring text = {}) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    s.text = std::move(text);
-    return s;
 }
 
 TEST(PhotoScale, FieldsHoldTheCalibrationOrTheirDefaultWhereItDoesNotFit) {
@@ -87,9 +80,7 @@ TEST(PhotoScale, PngGetsOnePhysOfTheScaleAndTheNoteAndStaysReadable) {
     ASSERT_TRUE(AddPngScale(png, 123456, note));
     const ImageFields f = ReadPngFields(png);
     EXPECT_TRUE(f.wellFormed); // every chunk's CRC holds
-    EXPECT_TRUE(f.hasScale);
-    EXPECT_EQ(f.x, 123456u);
-    EXPECT_EQ(f.y, 123456u);
+    EXPECT_EQ(std::tuple(bool(f.hasScale), f.x, f.y), std::tuple(true, 123456u, 123456u));
     ASSERT_EQ(f.texts.size(), 1u);
     EXPECT_EQ(f.texts[0], note);
     int phys = 0;
@@ -131,9 +122,7 @@ TEST(PhotoScale, JpegDensityInItsJfifSegmentOrANewOneAndTheCommentAfterIt) {
         ASSERT_TRUE(AddJpegScale(jpeg, {2, 1234}, "Unit: mm"));
         const ImageFields f = ReadJpegFields(jpeg);
         EXPECT_TRUE(f.wellFormed);
-        EXPECT_EQ(f.units, 2);
-        EXPECT_EQ(f.x, 1234u);
-        EXPECT_EQ(f.y, 1234u);
+        EXPECT_EQ(std::tuple(f.units, f.x, f.y), std::tuple(2, 1234u, 1234u));
         EXPECT_EQ(f.texts, std::vector<std::string>{"Unit: mm"});
         EXPECT_EQ(jpeg[3], 0xE0); // JFIF stays the first segment
         const std::vector<uint8_t> body = EncodedJpeg(false);
@@ -161,10 +150,10 @@ TEST(PhotoScale, LongNoteIsCutToOneSegmentAtACharacterBoundary) {
 TEST(PhotoScale, NoteNamesTheCalibrationAndListsTheMeasurements) {
     SelectLanguage(0);
     const std::vector<MeasureShape> shapes = {
-        Shape(TOOL_LINE, {0, 0}, {30, 40}),
-        Shape(TOOL_CIRCLE, {100, 100}, {100, 110}),
-        Shape(TOOL_TEXT, {5, 5}, {60, 20}, {-1, 0}, L"crack\there"),
-        Shape(TOOL_ANGLE, {0, 0}, {0, 10}, {10, 0}),
+        MakeShape(TOOL_LINE, {0, 0}, {30, 40}),
+        MakeShape(TOOL_CIRCLE, {100, 100}, {100, 110}),
+        MakeShape(TOOL_TEXT, {5, 5}, {60, 20}, kUnplacedPoint, L"crack\there"),
+        MakeShape(TOOL_ANGLE, {0, 0}, {0, 10}, {10, 0}),
     };
     const std::wstring table = MeasurementTable(shapes, 10.0f, L"mm");
     EXPECT_EQ(table, L"No.\tKind\tValue 1\tValue 2\tValue 3\tText\r\n"

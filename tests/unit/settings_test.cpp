@@ -6,6 +6,9 @@
 #include <bit>
 #include <climits>
 #include <map>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -49,89 +52,61 @@ std::wstring PathOf(size_t length, wchar_t fill) {
 } // namespace
 
 TEST(SettingsRangeChecks, WholeNumbersOutsideTheirRangeAreReplaced) {
-    struct Case {
+    // Per field: stored value -> value after the checks.
+    const struct {
         int AppSettings::*field;
-        int stored;
-        int loaded;
-    };
-    const Case cases[] = {
-        {&AppSettings::lineWidth, 0, 1},
-        {&AppSettings::lineWidth, 1, 1},
-        {&AppSettings::lineWidth, 2, 2},
-        {&AppSettings::lineWidth, 3, 1},
-        {&AppSettings::lineWidth, -1, 1},
-        {&AppSettings::textSize, 7, 10},
-        {&AppSettings::textSize, 8, 8},
-        {&AppSettings::textSize, 24, 24},
-        {&AppSettings::textSize, 25, 10},
-        {&AppSettings::textSize, 30, 10},
-        {&AppSettings::photoFormat, 0, 0},
-        {&AppSettings::photoFormat, 1, 1},
-        {&AppSettings::photoFormat, 2, 0},
-        {&AppSettings::photoFormat, -1, 0},
-        {&AppSettings::maxRecordSeconds, 0, 0},
-        {&AppSettings::maxRecordSeconds, 28800, 28800},
-        {&AppSettings::maxRecordSeconds, 28801, 0},
-        {&AppSettings::maxRecordSeconds, -1, 0},
-    };
-    for (const Case& c : cases) {
-        AppSettings s = KeyUnavailableSettings();
-        s.*c.field = c.stored;
-        ApplySettingsRangeChecks(s);
-        EXPECT_EQ(s.*c.field, c.loaded) << "stored " << c.stored;
+        std::vector<std::pair<int, int>> values;
+    } cases[] = {{&AppSettings::lineWidth, {{0, 1}, {1, 1}, {2, 2}, {3, 1}, {-1, 1}}},
+                 {&AppSettings::textSize, {{7, 10}, {8, 8}, {24, 24}, {25, 10}, {30, 10}}},
+                 {&AppSettings::photoFormat, {{0, 0}, {1, 1}, {2, 0}, {-1, 0}}},
+                 {&AppSettings::maxRecordSeconds, {{0, 0}, {28800, 28800}, {28801, 0}, {-1, 0}}}};
+    for (const auto& c : cases) {
+        for (auto [stored, loaded] : c.values) {
+            AppSettings s = KeyUnavailableSettings();
+            s.*c.field = stored;
+            EXPECT_EQ(Checked(s).*c.field, loaded) << "stored " << stored;
+        }
     }
 }
 
 TEST(SettingsRangeChecks, ColoursOutsideThePaletteBecomeGreen) {
     for (uint32_t AppSettings::*field :
          {&AppSettings::gridColor, &AppSettings::lineColor, &AppSettings::textColor}) {
+        AppSettings s;
         for (uint32_t color : kPaletteColors) {
-            AppSettings s;
             s.*field = color;
-            ApplySettingsRangeChecks(s);
-            EXPECT_EQ(s.*field, color);
+            EXPECT_EQ(Checked(s).*field, color);
         }
         for (uint32_t color : {0x000000u, 0xFFFFFFu, 0x0000FEu, 0x010000FFu, 0xFFFFFFFFu}) {
-            AppSettings s;
             s.*field = color;
-            ApplySettingsRangeChecks(s);
-            EXPECT_EQ(s.*field, 0x00FF00u) << std::hex << color;
+            EXPECT_EQ(Checked(s).*field, 0x00FF00u) << std::hex << color;
         }
     }
-    AppSettings s = KeyUnavailableSettings();
-    s.gridColor = 0x000000;
-    s.lineColor = 0x0000FF; // red
-    ApplySettingsRangeChecks(s);
-    EXPECT_EQ(s.gridColor, 0x00FF00u);
-    EXPECT_EQ(s.lineColor, 0x0000FFu);
 }
 
 TEST(SettingsDefaults, KeyUnavailableDefaultsPassTheChecks) {
     const AppSettings s = KeyUnavailableSettings();
-    EXPECT_EQ(s.gridColor, 0x0000FFu);
-    EXPECT_EQ(s.lineWidth, 2);
-    EXPECT_EQ(s.textSize, 12);
-    EXPECT_EQ(s.maxRecordSeconds, 10);
+    EXPECT_EQ(std::tuple(s.gridColor, s.lineWidth, s.textSize, s.maxRecordSeconds),
+              std::tuple(0x0000FFu, 2, 12, 10));
     EXPECT_EQ(Checked(s), s);
 }
 
 TEST(SettingsValues, SaveThenLoadGivesTheSameRecord) {
-    AppSettings s;
-    s.language = 12;
-    s.useMjpg = 1;
-    s.frameWidth = 1920;
-    s.frameHeight = 1080;
-    s.interpolated = 1;
-    s.saveFolder = PathOf(259, L'f');
-    s.gridColor = 0x000080;
-    s.lineColor = 0xFF00FF;
-    s.lineWidth = 2;
-    s.textColor = 0x00FFFF;
-    s.textSize = 24;
-    s.photoFormat = 1;
-    s.maxRecordSeconds = 28800;
-    s.calibrationsText = std::wstring(kCalibrationsCapacity - 1, L'c');
-    s.latestFilesText = std::wstring(1023, L'l');
+    const AppSettings s = {.language = 12,
+                           .useMjpg = 1,
+                           .frameWidth = 1920,
+                           .frameHeight = 1080,
+                           .interpolated = 1,
+                           .saveFolder = PathOf(259, L'f'),
+                           .gridColor = 0x000080,
+                           .lineColor = 0xFF00FF,
+                           .lineWidth = 2,
+                           .textColor = 0x00FFFF,
+                           .textSize = 24,
+                           .photoFormat = 1,
+                           .maxRecordSeconds = 28800,
+                           .calibrationsText = std::wstring(kCalibrationsCapacity - 1, L'c'),
+                           .latestFilesText = std::wstring(1023, L'l')};
 
     const FakeKey key = SaveTo(s);
     ASSERT_EQ(key.size(), 15u);
@@ -145,9 +120,7 @@ TEST(SettingsValues, UnreadableValuesLoadAsAbsent) {
     AppSettings stored = KeyUnavailableSettings();
     stored.saveFolder = L"C:\\Pictures";
     stored.calibrationsText = L"cal";
-    stored.textSize = 20;
-    stored.lineWidth = 2;
-    stored.maxRecordSeconds = 600;
+    std::tie(stored.textSize, stored.lineWidth, stored.maxRecordSeconds) = std::tuple(20, 2, 600);
     FakeKey key = SaveTo(stored);
 
     key[L"TextSize"] = EncodeStringValue(L"20");                // string for a number
@@ -158,12 +131,8 @@ TEST(SettingsValues, UnreadableValuesLoadAsAbsent) {
     key[L"LatestFiles"] = EncodeStringValue(std::wstring(1024, L'x')); // longer than the field
 
     const AppSettings s = LoadFrom(key);
-    EXPECT_EQ(s.textSize, 14);
-    EXPECT_EQ(s.lineWidth, 1);
-    EXPECT_EQ(s.maxRecordSeconds, 30);
-    EXPECT_TRUE(s.saveFolder.empty());
-    EXPECT_TRUE(s.calibrationsText.empty());
-    EXPECT_TRUE(s.latestFilesText.empty());
+    EXPECT_EQ(std::tuple(s.textSize, s.lineWidth, s.maxRecordSeconds), std::tuple(14, 1, 30));
+    EXPECT_EQ(s.saveFolder + s.calibrationsText + s.latestFilesText, L"");
 }
 
 TEST(SettingsValues, TextLongerThanItsFieldIsCutWhenWritten) {
@@ -195,9 +164,8 @@ TEST(SettingsValues, LongestCalibrationTableIsWrittenAndReadBackWhole) {
     const AppSettings loaded = LoadFrom(SaveTo(s));
     ASSERT_EQ(loaded.calibrationsText, s.calibrationsText);
     const CalibrationTable back = ParseCalibrations(loaded.calibrationsText);
-    EXPECT_EQ(back[9].name, table[9].name);
-    EXPECT_EQ(back[9].pixels, INT_MIN);
-    EXPECT_EQ(back[9].resolution, 0x80000000u);
+    EXPECT_EQ(std::tuple(back[9].name, back[9].pixels, back[9].resolution),
+              std::tuple(table[9].name, INT_MIN, 0x80000000u));
 }
 
 TEST(LatestFiles, FiveNewestFirst) {

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // A 640 x 480 picture centred in an 800 x 600 window; events are given in content pixels.
@@ -139,9 +141,8 @@ TEST_F(EditorTest, DragToolSelectsAndMovesTheOldestShapeUnderThePointer) {
     Drag({100, 100}, {300, 100}); // shares the first point
     Tool(TOOL_DRAG);
     Down(102, 98);
-    EXPECT_EQ(state.selectedIndex, 0);
-    EXPECT_EQ(state.dragTarget, 0);
-    EXPECT_FALSE(state.buttonDown);
+    EXPECT_EQ(std::tuple(state.selectedIndex, state.dragTarget, bool(state.buttonDown)),
+              std::tuple(0, 0, false));
     Move(112, 103);
     Move(-40, 103); // beside the picture: ignored
     Move(122, 108);
@@ -320,10 +321,9 @@ TEST_F(EditorTest, CalibrationLineEndsDragWithinTheirLimits) {
     Tool(TOOL_LINE);
     Move(170, 200, false); // over the left bar: laid out, and the end shows it can be grabbed
     EXPECT_EQ(tv.calibLineLength, 300);
-    EXPECT_EQ(state.calibLeftX, 170);
-    EXPECT_EQ(state.calibRightX, 470);
-    EXPECT_TRUE(state.calibHoverLeft);
-    EXPECT_FALSE(state.calibHoverRight);
+    EXPECT_EQ(std::tuple(state.calibLeftX, state.calibRightX, bool(state.calibHoverLeft),
+                         bool(state.calibHoverRight)),
+              std::tuple(170, 470, true, false));
 
     Down(171, 200);
     EXPECT_EQ(state.calibGrab, TOOL_CALIB_LEFT_END);

@@ -112,7 +112,7 @@ TEST_F(StringTableTest, SwitchingToFrenchAndBackRestoresEveryEnglishText) {
     EXPECT_EQ(GetStringTable(), english);
 }
 
-TEST(LanguageListTest, NamesInIndexOrderWithLeadingBlank) {
+TEST(LanguageListTest, NamesInIndexOrderWithLeadingBlankAndEnglishOutsideTheList) {
     const wchar_t* const expected[kLanguageCount] = {L" English",  L" 中文",      L" Francais", L" Español",
                                                      L" German",   L" 日本語",    L" Korean",   L" Russian",
                                                      L" Italiano", L" Portuguese"};
@@ -142,14 +142,9 @@ TEST(LanguageTablesTest, KeysAreShortDistinctAscii) {
     EXPECT_EQ(std::string_view("tip calibration").size(), longest);
 }
 
-TEST(LanguageTablesTest, EveryLanguageDefinesTheSameKeysInTheSameOrder) {
-    for (int language = 0; language < kLanguageCount; ++language) {
-        const LanguageTexts texts = GetLanguageTexts(language);
-        for (std::size_t i = 0; i < kStringKeyCount; ++i) {
-            EXPECT_EQ(texts[i].key, kStringKeys[i]) << "language " << language << ", row " << i;
-            EXPECT_FALSE(texts[i].text.empty()) << "language " << language << ", key " << kStringKeys[i];
-        }
-    }
+// Every table lists every key in order with a text (the tables check that as they compile); an
+// index outside the list gives English.
+TEST(LanguageTablesTest, IndexOutsideTheListGivesTheEnglishTable) {
     EXPECT_EQ(GetLanguageTexts(10).data(), GetLanguageTexts(0).data());
     EXPECT_EQ(GetLanguageTexts(-1).data(), GetLanguageTexts(0).data());
 }
@@ -190,60 +185,20 @@ TEST(LanguageTablesTest, TranslationsKeepTheEnglishPunctuation) {
     }
 }
 
-TEST(LanguageTablesTest, EnglishTextsAsGiven) {
-    const auto capitalised = [](std::string_view key) {
-        std::wstring text(key.begin(), key.end());
-        text[0] = static_cast<wchar_t>(text[0] - L'a' + L'A');
-        return text;
-    };
-    // Keys shown as their own name with a capital first letter, some with a colon.
-    for (std::string_view key : {"device", "photo", "video", "files", "setting", "preview", "flip horz",
-                                 "flip vert", "gray", "binary", "invert", "emboss", "default", "auto",
-                                 "cancel", "rename", "delete", "calibrate", "apply"}) {
-        EXPECT_EQ(TextOf(0, key), capitalised(key));
-    }
-    for (std::string_view key :
-         {"name",       "resolution",  "format",     "exposure",   "white balance", "gain",
-          "brightness", "contrast",    "hue",        "saturation", "sharpness",     "gamma",
-          "measure",    "ruler color", "line color", "line width", "text color",    "text size",
-          "language",   "file split",  "input text"}) {
-        EXPECT_EQ(TextOf(0, key), capitalised(key) + L":");
-    }
-    EXPECT_EQ(TextOf(0, "input tip"), L" Input text, drag to move...");
-    EXPECT_EQ(TextOf(0, "no device"), L"Please connect USB microscope");
-    EXPECT_EQ(TextOf(0, "um"), L"microns(\u03BCm)");
-    EXPECT_EQ(TextOf(0, "mm"), L"millimeters(mm)");
-    EXPECT_EQ(TextOf(0, "click open"), L"Click to open...");
-    EXPECT_EQ(TextOf(0, "split -1"), L"Don't split");
-    EXPECT_EQ(TextOf(0, "limit 8h"), L"8 hours");
-    EXPECT_EQ(TextOf(0, "del data"), L"Delete selected data ?");
-    EXPECT_EQ(TextOf(0, "tip calibration"), L"Calibration");
-    EXPECT_EQ(TextOf(0, "tip del last"), L"Back button");
-}
-
-TEST(LanguageTablesTest, SampleRowsOfTheOtherLanguages) {
-    struct Row {
-        std::string_view key;
-        const wchar_t* texts[kLanguageCount - 1];
-    };
-    const Row rows[] = {
-        {"device",
-         {L"设备", L"Appareil", L"Equipo", L"Gerät", L"装置", L"장비", L"Оборудование", L"Attrezzatura",
-          L"Equipamento"}},
-        {"no device",
-         {L"请连接USB显微镜", L"Veuillez connecter un microscope USB", L"Conecte Un Microscopio Usb",
-          L"Bitte Schließen Sie Ein Usb-Mikroskop An", L"USB顕微鏡を接続してください",
-          L"USB 현미경을 연결하십시오", L"Пожалуйста, Подключите Usb-Микроскоп",
-          L"Si Prega Di Collegare Un Microscopio Usb", L"Por Favor, Conecte Um Microscópio Usb"}},
-        {"tip drag",
-         {L"停止测量", L"Arrêter la mesure", L"Detener La Medición", L"Messung Stoppen", L"測定を停止します",
-          L"측정 중지", L"Остановить Измерение", L"Interrompere La Misurazione", L"Parar A Medição"}},
-    };
-    for (const Row& row : rows) {
-        for (int language = 1; language < kLanguageCount; ++language) {
-            EXPECT_EQ(TextOf(language, row.key), row.texts[language - 1])
-                << "language " << language << ", key " << row.key;
-        }
+// One text a language, so that a table in the wrong place shows; every translation differs from
+// English in most of its texts.
+TEST(LanguageTablesTest, EachLanguageAtItsIndexAndTranslated) {
+    const wchar_t* const device[kLanguageCount] = {
+        L"Device", L"设备", L"Appareil",     L"Equipo",       L"Gerät",
+        L"装置",   L"장비", L"Оборудование", L"Attrezzatura", L"Equipamento"};
+    const LanguageTexts english = GetLanguageTexts(0);
+    for (int language = 0; language < kLanguageCount; ++language) {
+        EXPECT_EQ(TextOf(language, "device"), device[language]) << "language " << language;
+        const LanguageTexts texts = GetLanguageTexts(language);
+        std::size_t same = 0;
+        for (std::size_t i = 0; i < kStringKeyCount; ++i)
+            same += texts[i].text == english[i].text;
+        EXPECT_TRUE(language == 0 || same < kStringKeyCount / 2) << "language " << language;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -25,21 +26,15 @@ const wchar_t kSwPath[] =
 
 TEST(ParseUsbIds, CutsVendorAndProductOutOfDevicePaths) {
     Parsed p = Parse(kSwPath);
-    EXPECT_TRUE(p.ok);
-    EXPECT_EQ(p.vendor, L"1d6b");
-    EXPECT_EQ(p.product, L"0102");
+    EXPECT_EQ(std::tuple(bool(p.ok), p.vendor, p.product), std::tuple(true, L"1d6b", L"0102"));
 
     p = Parse(L"@device:pnp:\\\\?\\usb#vid_0c45&pid_6366&mi_00#6&2b6a3a7c&0&0000#{65e8773d-8f56-11d0-a3b9-"
               L"00a0c9223196}\\global");
-    EXPECT_TRUE(p.ok);
-    EXPECT_EQ(p.vendor, L"0c45");
-    EXPECT_EQ(p.product, L"6366");
+    EXPECT_EQ(std::tuple(bool(p.ok), p.vendor, p.product), std::tuple(true, L"0c45", L"6366"));
 
     // The four units behind the vendor's "&" are skipped unread, whatever they hold.
     p = Parse(L"vid_AB&xxxxCD&#x#");
-    EXPECT_TRUE(p.ok);
-    EXPECT_EQ(p.vendor, L"AB");
-    EXPECT_EQ(p.product, L"CD");
+    EXPECT_EQ(std::tuple(bool(p.ok), p.vendor, p.product), std::tuple(true, L"AB", L"CD"));
 }
 
 TEST(ParseUsbIds, MarkerIsLowerCaseOnly) {
@@ -64,9 +59,7 @@ TEST(ParseUsbIds, EachMissingSeparatorFailsAndLeavesTheTexts) {
     for (const wchar_t* path : broken) {
         SCOPED_TRACE(testing::Message() << static_cast<const void*>(path));
         const Parsed p = Parse(path);
-        EXPECT_FALSE(p.ok);
-        EXPECT_EQ(p.vendor, L"unset");
-        EXPECT_EQ(p.product, L"unset");
+        EXPECT_EQ(std::tuple(bool(p.ok), p.vendor, p.product), std::tuple(false, L"unset", L"unset"));
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
 #include <vector>
 
 TEST(ViewZoom, FitTakesTheSmallerRatioWithinFiftyToTwoHundred) {
@@ -22,42 +24,23 @@ TEST(ViewZoom, FitTakesTheSmallerRatioWithinFiftyToTwoHundred) {
     EXPECT_EQ(ZoomedSize(641, 50), 320); // truncated
 }
 
-TEST(ViewScrollBars, PictureSmallerThanWindowNeedsNoBar) {
-    const ScrollBarState s = LayoutScrollBars(1000, 800, 640, 480, 30, 40, 17, 17);
-    EXPECT_FALSE(s.hShown);
-    EXPECT_FALSE(s.vShown);
-    EXPECT_EQ(s.scrollX, 0);
-    EXPECT_EQ(s.scrollY, 0);
-}
-
-TEST(ViewScrollBars, HorizontalBarCanBringTheVerticalOne) {
-    // Only wider than the window; the horizontal bar's height then makes it taller than the rest.
-    const ScrollBarState s = LayoutScrollBars(600, 490, 640, 480, 0, 0, 17, 17);
-    EXPECT_TRUE(s.hShown);
-    EXPECT_TRUE(s.vShown);
-    EXPECT_EQ(s.viewWidth, 583);
-    EXPECT_EQ(s.viewHeight, 473);
-}
-
-TEST(ViewScrollBars, VerticalBarCanBringTheHorizontalOne) {
-    // Fits in width until the vertical bar takes its 17 pixels.
-    const ScrollBarState s = LayoutScrollBars(650, 400, 640, 480, 0, 0, 17, 17);
-    EXPECT_TRUE(s.vShown);
-    EXPECT_TRUE(s.hShown);
-    EXPECT_EQ(s.viewWidth, 633);
-    EXPECT_EQ(s.viewHeight, 383);
-}
-
-TEST(ViewScrollBars, ClampsPositionAndSetsPageAndRange) {
+TEST(ViewScrollBars, EachBarCanBringTheOtherAndThePositionIsClamped) {
+    // Which bars, the view left beside them, the position: a picture smaller than the window needs
+    // none; one bar's thickness can make the picture overflow the other way too.
+    const auto bars = [](const ScrollBarState& s) {
+        return std::tuple(s.hShown, s.vShown, s.viewWidth, s.viewHeight, s.scrollX, s.scrollY);
+    };
+    EXPECT_EQ(bars(LayoutScrollBars(1000, 800, 640, 480, 30, 40, 17, 17)),
+              std::tuple(false, false, 1000, 800, 0, 0));
+    EXPECT_EQ(bars(LayoutScrollBars(600, 490, 640, 480, 0, 0, 17, 17)),
+              std::tuple(true, true, 583, 473, 0, 0));
+    EXPECT_EQ(bars(LayoutScrollBars(650, 400, 640, 480, 0, 0, 17, 17)),
+              std::tuple(true, true, 633, 383, 0, 0));
     const ScrollBarState s = LayoutScrollBars(500, 2000, 1280, 960, 5000, -10, 17, 17);
-    EXPECT_TRUE(s.hShown);
-    EXPECT_FALSE(s.vShown);
-    EXPECT_EQ(s.scrollX, 1280 - 500);
-    EXPECT_EQ(s.scrollY, 0);
-    EXPECT_EQ(s.hPage, 50); // min(500 / 3, 50)
+    EXPECT_EQ(bars(s), std::tuple(true, false, 500, 2000 - 17, 1280 - 500, 0));
+    EXPECT_EQ(s.hPage, 50); // a third of the view, at most 50
     EXPECT_EQ(s.hMax, (1280 - 500) + 50 - 1);
-    const ScrollBarState small = LayoutScrollBars(90, 2000, 1280, 960, 0, 0, 17, 17);
-    EXPECT_EQ(small.hPage, 30);
+    EXPECT_EQ(LayoutScrollBars(90, 2000, 1280, 960, 0, 0, 17, 17).hPage, 30);
 }
 
 TEST(ViewScroll, RequestsMoveAndClamp) {
@@ -82,80 +65,52 @@ TEST(ViewPan, PictureFollowsThePointer) {
 }
 
 TEST(ViewPoints, WindowPointToContentWithCentringAndScroll) {
+    const auto at = [](ContentPoint p) { return std::tuple(p.x, p.y, p.inside); };
     // 640x480 content centred in 1000x800: margins 180 and 160.
-    ContentPoint p = WindowToContent(180, 160, 1000, 800, 640, 480, 0, 0);
-    EXPECT_EQ(p.x, 0);
-    EXPECT_EQ(p.y, 0);
-    EXPECT_TRUE(p.inside);
-    p = WindowToContent(179, 500, 1000, 800, 640, 480, 0, 0);
-    EXPECT_FALSE(p.inside);
-    p = WindowToContent(819, 639, 1000, 800, 640, 480, 0, 0);
-    EXPECT_EQ(p.x, 639);
-    EXPECT_EQ(p.y, 479);
-    EXPECT_TRUE(p.inside);
-    p = WindowToContent(820, 300, 1000, 800, 640, 480, 0, 0);
-    EXPECT_FALSE(p.inside);
+    EXPECT_EQ(at(WindowToContent(180, 160, 1000, 800, 640, 480, 0, 0)), std::tuple(0, 0, true));
+    EXPECT_FALSE(WindowToContent(179, 500, 1000, 800, 640, 480, 0, 0).inside);
+    EXPECT_EQ(at(WindowToContent(819, 639, 1000, 800, 640, 480, 0, 0)), std::tuple(639, 479, true));
+    EXPECT_FALSE(WindowToContent(820, 300, 1000, 800, 640, 480, 0, 0).inside);
     // Larger than the window: no margin, the scroll offset counts.
-    p = WindowToContent(10, 20, 800, 600, 1920, 1080, 300, 200);
-    EXPECT_EQ(p.x, 310);
-    EXPECT_EQ(p.y, 220);
-    EXPECT_TRUE(p.inside);
+    EXPECT_EQ(at(WindowToContent(10, 20, 800, 600, 1920, 1080, 300, 200)), std::tuple(310, 220, true));
 }
 
 TEST(ViewPoints, CentringAndBlitSpans) {
+    const auto span = [](BlitSpan s) { return std::tuple(s.destination, s.source, s.length); };
     EXPECT_EQ(CentredScrollPosition(7, 1920, 800), 560);
     EXPECT_EQ(CentredScrollPosition(7, 640, 800), 7);
-    const BlitSpan centred = BackBufferSpan(false, 99, 1000, 640);
-    EXPECT_EQ(centred.destination, 180);
-    EXPECT_EQ(centred.source, 0);
-    EXPECT_EQ(centred.length, 640);
-    const BlitSpan scrolled = BackBufferSpan(true, 99, 800, 1920);
-    EXPECT_EQ(scrolled.destination, 0);
-    EXPECT_EQ(scrolled.source, 99);
-    EXPECT_EQ(scrolled.length, 800);
+    EXPECT_EQ(span(BackBufferSpan(false, 99, 1000, 640)), std::tuple(180, 0, 640));
+    EXPECT_EQ(span(BackBufferSpan(true, 99, 800, 1920)), std::tuple(0, 99, 800));
 }
 
 TEST(ViewCountdown, FirstOpenAfterOneTickAndEightAfterAnArrival) {
-    CountdownTick t = TickReopenCountdown(kReopenCountdownAtStart);
-    EXPECT_TRUE(t.openNow);
-    EXPECT_EQ(t.next, 0);
+    const auto tick = [](CountdownTick t) { return std::pair(t.next, t.openNow); };
+    EXPECT_EQ(tick(TickReopenCountdown(kReopenCountdownAtStart)), std::pair(0, true));
     int countdown = kReopenCountdownAfterArrival;
     int ticks = 0;
-    bool opened = false;
-    while (!opened && ticks < 100) {
-        t = TickReopenCountdown(countdown);
+    for (bool opened = false; !opened && ticks < 100; ++ticks) {
+        const CountdownTick t = TickReopenCountdown(countdown);
         countdown = t.next;
         opened = t.openNow;
-        ++ticks;
     }
     EXPECT_EQ(ticks, 8);
     EXPECT_EQ(countdown, 0);
-    t = TickReopenCountdown(0); // idle stays idle
-    EXPECT_FALSE(t.openNow);
-    EXPECT_EQ(t.next, 0);
+    EXPECT_EQ(tick(TickReopenCountdown(0)), std::pair(0, false)); // idle stays idle
 }
 
 TEST(ViewDigitalZoom, EachStepCropsTenPercentMoreHalfFromEachSide) {
-    const struct {
-        int step, x, y, w, h;
-    } cases[] = {
-        {1, 32, 24, 576, 432},  {2, 64, 48, 512, 384},   {3, 96, 72, 448, 336},
-        {4, 128, 96, 384, 288}, {5, 160, 120, 320, 240}, // step 5: the middle half
+    const auto crop = [](int w, int h, int step) {
+        const CropRect r = DigitalZoomCrop(w, h, step);
+        return std::tuple(r.x, r.y, r.width, r.height);
     };
-    for (const auto& c : cases) {
-        const CropRect r = DigitalZoomCrop(640, 480, c.step);
-        EXPECT_EQ(r.x, c.x) << c.step;
-        EXPECT_EQ(r.y, c.y) << c.step;
-        EXPECT_EQ(r.width, c.w) << c.step;
-        EXPECT_EQ(r.height, c.h) << c.step;
-    }
+    EXPECT_EQ(crop(640, 480, 1), std::tuple(32, 24, 576, 432));
+    EXPECT_EQ(crop(640, 480, 2), std::tuple(64, 48, 512, 384));
+    EXPECT_EQ(crop(640, 480, 3), std::tuple(96, 72, 448, 336));
+    EXPECT_EQ(crop(640, 480, 4), std::tuple(128, 96, 384, 288));
+    EXPECT_EQ(crop(640, 480, 5), std::tuple(160, 120, 320, 240)); // the middle half
     // Rounding half away from zero: 0.1 * 3 * 645 = 193.5 -> 194.
-    const CropRect odd = DigitalZoomCrop(645, 485, 3);
-    EXPECT_EQ(odd.width, 645 - 194);
-    EXPECT_EQ(odd.x, 97);
-    const CropRect none = DigitalZoomCrop(640, 480, 0);
-    EXPECT_EQ(none.width, 640);
-    EXPECT_EQ(none.x, 0);
+    EXPECT_EQ(crop(645, 485, 3), std::tuple(97, 73, 645 - 194, 485 - 146));
+    EXPECT_EQ(crop(640, 480, 0), std::tuple(0, 0, 640, 480));
 }
 
 TEST(TimeSamples, PercentilesAreOfTheNewestSamplesOnly) {
