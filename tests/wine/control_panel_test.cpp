@@ -17,6 +17,8 @@
 #include "panels/section_header.h"
 #include "resources/dialogs_device_ids.h"
 #include "testcam/testcam_control.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/win32_support.h"
 #include "view/camera_view.h"
 #include "output/settings_store.h"
 
@@ -28,17 +30,6 @@
 #include <vector>
 
 namespace {
-
-void Pump() {
-    for (int round = 0; round < 8; ++round) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
-}
 
 ControlPanelState* Panel() {
     return reinterpret_cast<ControlPanelState*>(GetWindowLongPtrW(g_mainWindow.controlPanel, 0));
@@ -54,47 +45,6 @@ HWND DeviceItem(int id) {
 
 HWND DeviceHeader() {
     return DeviceItem(kIdDeviceHeader);
-}
-
-RECT RectInParent(HWND child) {
-    RECT r = {};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-
-std::wstring Text(HWND hwnd) {
-    wchar_t text[128] = {};
-    GetWindowTextW(hwnd, text, 128);
-    return text;
-}
-
-std::wstring ClassOf(HWND hwnd) {
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    return name;
-}
-
-std::vector<std::wstring> ComboItems(HWND combo) {
-    std::vector<std::wstring> items;
-    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        items.emplace_back(text);
-    }
-    return items;
-}
-
-std::vector<std::wstring> ListItems(HWND list) {
-    std::vector<std::wstring> items;
-    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[128] = {};
-        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        items.emplace_back(text);
-    }
-    return items;
 }
 
 bool IsShown(HWND hwnd) {
@@ -120,7 +70,8 @@ void Wheel(short delta) {
 }
 
 void SetPanelHeight(int height) {
-    SetWindowPos(g_mainWindow.controlPanel, nullptr, 0, 0, g_mainWindow.panelWidth, height, SWP_NOZORDER | SWP_NOMOVE);
+    SetWindowPos(g_mainWindow.controlPanel, nullptr, 0, 0, g_mainWindow.panelWidth, height,
+                 SWP_NOZORDER | SWP_NOMOVE);
     Pump();
 }
 
@@ -237,8 +188,8 @@ protected:
         UpdateWindow(g_mainWindow.window);
         SetCursorPos(1270, 1010); // the real pointer stays off the panel
         Pump();
-        g_mainProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+        g_mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+            g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
     }
     static void TearDownTestSuite() {
         DestroyWindow(g_mainWindow.window);
@@ -514,8 +465,9 @@ TEST_F(ControlPanelTest, TextsFollowTheLanguageAndThePromptOnlyWithoutCameras) {
 TEST_F(ControlPanelTest, DialogWithoutCamerasSaysSoAndOpensNothing) {
     ASSERT_TRUE(g_capture.devices.empty());
     OpenDeviceRequest request;
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_mainWindow.window,
-                                     OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
+    HWND dialog =
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_mainWindow.window,
+                           OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(Text(dialog), L"Open microscope");
     EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPEN_SELECT_LABEL)), L"Select microscope:");
@@ -583,8 +535,9 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     request.device = 7; // beyond the list: the first device
     request.width = 1024;
     request.height = 768;
-    HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_mainWindow.window,
-                                     OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
+    HWND dialog =
+        CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_OPEN_DEVICE), g_mainWindow.window,
+                           OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&request));
     ASSERT_NE(dialog, nullptr);
     HWND list = GetDlgItem(dialog, IDC_OPEN_DEVICE_LIST);
     HWND formats = GetDlgItem(dialog, IDC_OPEN_FORMAT);

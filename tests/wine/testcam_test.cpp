@@ -116,13 +116,6 @@ private:
     std::vector<double> times_;
 };
 
-TestCamConfig Camera(const wchar_t* name, const wchar_t* instance) {
-    TestCamConfig c;
-    c.friendlyName = name;
-    c.instanceName = instance;
-    return c;
-}
-
 struct DeviceEntry {
     std::wstring displayName, friendlyName, devicePath;
 };
@@ -389,8 +382,8 @@ protected:
 } // namespace
 
 TEST_F(TestCam, EnumeratesUnderItsInstanceNameAndComesAndGoes) {
-    Register(Camera(L"Demo Microscope", L"vid_1d6b&pid_0102&mi_00#demo#0"));
-    Register(Camera(L"Second Scope", L"vid_1d6b&pid_0104&mi_00#second#0"));
+    Register(TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#demo#0", L"Demo Microscope"));
+    Register(TestCam_MakeConfig(L"vid_1d6b&pid_0104&mi_00#second#0", L"Second Scope"));
     std::vector<DeviceEntry> devices = ListDevices();
     ASSERT_EQ(devices.size(), 2u);
     EXPECT_EQ(devices[0].displayName, std::wstring(kCategoryPrefix) + L"vid_1d6b&pid_0102&mi_00#demo#0");
@@ -400,7 +393,7 @@ TEST_F(TestCam, EnumeratesUnderItsInstanceNameAndComesAndGoes) {
     EXPECT_EQ(devices[1].friendlyName, L"Second Scope");
 
     // Each moniker binds the filter of its own camera: the second has its own configuration.
-    TestCamConfig one = Camera(L"One Format", L"vid_1d6b&pid_0104&mi_00#second#0");
+    TestCamConfig one = TestCam_MakeConfig(L"vid_1d6b&pid_0104&mi_00#second#0", L"One Format");
     one.formats = {{kTestCamYuy2, 800, 600, 20}};
     Register(one);
     Ref<IBaseFilter> filter;
@@ -423,7 +416,7 @@ TEST_F(TestCam, EnumeratesUnderItsInstanceNameAndComesAndGoes) {
 }
 
 TEST_F(TestCam, ReportsItsCapabilitiesThroughStreamConfig) {
-    TestCamConfig c = Camera(L"Caps", L"vid_1d6b&pid_0102&mi_00#caps#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#caps#0", L"Caps");
     c.formats = {{kTestCamMjpg, 1280, 720, 30},
                  {kTestCamMjpg, 1280, 720, 15},
                  {kTestCamYuy2, 640, 480, 30},
@@ -489,7 +482,7 @@ TEST_F(TestCam, ReportsItsCapabilitiesThroughStreamConfig) {
 }
 
 TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
-    TestCamConfig c = Camera(L"Streaming", L"vid_1d6b&pid_0102&mi_00#stream#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#stream#0", L"Streaming");
     c.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 640, 480, 30}, {kTestCamYuy2, 320, 240, 15}};
     Register(c);
     CameraGraph g;
@@ -541,7 +534,7 @@ TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
 }
 
 TEST_F(TestCam, ConnectsThroughTheCaptureBuilderInEachCapabilitySize) {
-    TestCamConfig c = Camera(L"Builder", L"vid_1d6b&pid_0102&mi_00#builder#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#builder#0", L"Builder");
     c.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 320, 240, 30}};
     Register(c);
     Ref<IBaseFilter> camera;
@@ -562,7 +555,7 @@ TEST_F(TestCam, ConnectsThroughTheCaptureBuilderInEachCapabilitySize) {
 // The busy picture as the camera delivers it: each frame is the pixel function's at some frame of
 // the second, and consecutive frames differ.
 TEST_F(TestCam, BusyPictureDeliveredIsThePixelFunctionsFrameAfterFrame) {
-    TestCamConfig c = Camera(L"Busy", L"vid_1d6b&pid_0102&mi_00#busy#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#busy#0", L"Busy");
     c.formats = {{kTestCamRgb24, 320, 240, 30}};
     c.picture = TestCamPicture::Busy;
     Register(c);
@@ -595,7 +588,7 @@ TEST_F(TestCam, BusyPictureDeliveredIsThePixelFunctionsFrameAfterFrame) {
 }
 
 TEST_F(TestCam, PausedDeliversNothingAndStopReturns) {
-    Register(Camera(L"States", L"vid_1d6b&pid_0102&mi_00#states#0"));
+    Register(TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#states#0", L"States"));
     CameraGraph g;
     ASSERT_EQ(g.Build(L"vid_1d6b&pid_0102&mi_00#states#0"), S_OK);
     g.control->Run();
@@ -620,7 +613,7 @@ TEST_F(TestCam, PausedDeliversNothingAndStopReturns) {
 }
 
 TEST_F(TestCam, SignalFrameArrivesOnceWhenAskedFor) {
-    Register(Camera(L"Signal", L"vid_1d6b&pid_0102&mi_00#signal#0"));
+    Register(TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#signal#0", L"Signal"));
     const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#signal#0";
     CameraGraph g;
     ASSERT_EQ(BindCamera(instance, g.camera.put()), S_OK);
@@ -646,7 +639,7 @@ TEST_F(TestCam, SignalFrameArrivesOnceWhenAskedFor) {
 
 TEST_F(TestCam, StillPinFiresWhenTheButtonIsPressed) {
     const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#still#0";
-    Register(Camera(L"Still", instance.c_str()));
+    Register(TestCam_MakeConfig(instance.c_str(), L"Still"));
     CameraGraph g;
     ASSERT_EQ(g.Build(instance), S_OK);
     Ref<IPin> still;
@@ -674,7 +667,7 @@ TEST_F(TestCam, StillPinFiresWhenTheButtonIsPressed) {
 }
 
 TEST_F(TestCam, CameraWithoutStillPinHasOnePin) {
-    TestCamConfig c = Camera(L"No Still", L"vid_1d6b&pid_0102&mi_00#nostill#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#nostill#0", L"No Still");
     c.stillPin = false;
     Register(c);
     CameraGraph g;
@@ -693,7 +686,7 @@ TEST_F(TestCam, CameraWithoutStillPinHasOnePin) {
 }
 
 TEST_F(TestCam, DeliversRealYuy2AndJpegWhenConnectedSo) {
-    TestCamConfig c = Camera(L"Formats", L"vid_1d6b&pid_0102&mi_00#formats#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#formats#0", L"Formats");
     c.formats = {{kTestCamYuy2, 640, 480, 30}, {kTestCamMjpg, 640, 480, 30}};
     Register(c);
     {
@@ -749,7 +742,7 @@ TEST_F(TestCam, DeliversRealYuy2AndJpegWhenConnectedSo) {
 }
 
 TEST_F(TestCam, PictureControlsReportRangesAndRecordEverySet) {
-    TestCamConfig c = Camera(L"Controls", L"vid_1d6b&pid_0102&mi_00#controls#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#controls#0", L"Controls");
     c.cameraControl[4] = {true, -13, -1, 1, -6, 3, -7, 2};
     c.procAmp[kTestCamPowerLineFrequency] = {true, 0, 2, 1, 1, 2, 2, 2};
     c.procAmp[2] = {}; // no hue
@@ -817,7 +810,7 @@ TEST_F(TestCam, PictureControlsReportRangesAndRecordEverySet) {
 }
 
 TEST_F(TestCam, InterfacesLeftOutAreMissing) {
-    TestCamConfig c = Camera(L"Bare", L"vid_1d6b&pid_0102&mi_00#bare#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#bare#0", L"Bare");
     c.hasCameraControl = false;
     c.hasVideoProcAmp = false;
     Register(c);
@@ -831,7 +824,7 @@ TEST_F(TestCam, InterfacesLeftOutAreMissing) {
 
 TEST_F(TestCam, CountsTheReferencesHeldOnFilterAndPins) {
     const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#refs#0";
-    Register(Camera(L"Refs", instance.c_str()));
+    Register(TestCam_MakeConfig(instance.c_str(), L"Refs"));
     EXPECT_FALSE(TestCam_ReadStatus(instance).loaded);
     {
         CameraGraph g;
@@ -879,7 +872,7 @@ TEST_F(TestCam, CountsTheReferencesHeldOnFilterAndPins) {
 
 TEST_F(TestCam, StreamsToAClientInTheMultithreadedApartment) {
     const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#mta#0";
-    Register(Camera(L"MTA", instance.c_str()));
+    Register(TestCam_MakeConfig(instance.c_str(), L"MTA"));
     struct Run {
         std::wstring instance;
         bool ok = false;
