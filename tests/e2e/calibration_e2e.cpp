@@ -28,7 +28,7 @@ constexpr int kHeight = 720;
 constexpr wchar_t kManageTitle[] = L"Manage calibration data";
 
 float ViewScale(HWND view) {
-    return std::bit_cast<float>(static_cast<uint32_t>(QueryView(view, kQueryScaleBits)));
+    return std::bit_cast<float>(static_cast<uint32_t>(::Query(view, kQueryScaleBits)));
 }
 
 std::wstring StoredCalibrations() {
@@ -127,7 +127,7 @@ protected:
     }
 
     HWND OpenManageDialog() {
-        PostClick(calibrate_);
+        PostClickAndLeave(calibrate_, 20, 20);
         return WaitForDialog(kManageTitle);
     }
 

@@ -3,6 +3,7 @@
 #include "app/main_layout.h"
 #include "base/app_settings.h"
 #include "base/display_scale.h"
+#include "panels/panel_messages.h"
 #include "panels/tool_button_face.h"
 #include "panels/tool_button_table.h"
 #include "tests/e2e/e2e_support.h"
@@ -42,7 +43,7 @@ void ExpectLayout(HWND main) {
         SCOPED_TRACE(testing::Message() << e.id << " at " << ScreenDpi() << " DPI");
         HWND child = GetDlgItem(main, e.id);
         ASSERT_NE(child, nullptr);
-        const RECT r = ChildRect(child);
+        const RECT r = RectInParent(child);
         EXPECT_EQ(r.left, e.rect.x);
         EXPECT_EQ(r.top, e.rect.y);
         EXPECT_EQ(r.right, e.rect.x + e.rect.width);
@@ -53,7 +54,7 @@ void ExpectLayout(HWND main) {
 bool LayoutSettled(HWND main) {
     HWND view = GetDlgItem(main, kIdCameraView);
     const SIZE client = ClientSize(main);
-    return view && ChildRect(view).right == client.cx && ChildRect(view).bottom == client.cy;
+    return view && RectInParent(view).right == client.cx && RectInParent(view).bottom == client.cy;
 }
 
 } // namespace
@@ -86,16 +87,16 @@ TEST(Startup, FirstStartShowsMainWindowAndClosesCleanly) {
         HWND button = GetDlgItem(toolbar, kToolButtons[static_cast<size_t>(i)].id);
         ASSERT_NE(button, nullptr);
         const ToolButtonPlace place = PlaceToolButton(i, ScreenDpi());
-        const RECT r = ChildRect(button);
+        const RECT r = RectInParent(button);
         EXPECT_EQ(r.left, place.x);
         EXPECT_EQ(r.top, 0);
         EXPECT_EQ(r.right - r.left, place.size);
-        EXPECT_EQ(r.bottom, ChildRect(toolbar).bottom);
+        EXPECT_EQ(r.bottom, RectInParent(toolbar).bottom);
     }
 
     // The smallest size a user can drag the window to.
     MINMAXINFO info = {};
-    ASSERT_NE(SendWithin(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info)), -1);
+    ASSERT_NE(SendWithTimeout(main, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info)), -1);
     RECT work = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const MinTrackSize least =
@@ -143,7 +144,85 @@ TEST(Startup, MainWindowInRussianAndJapanese) {
         SaveScreenshot(DpiName(language.name).c_str());
         EXPECT_EQ(CloseProgram(&session), 0u);
     }
-    DeleteSettings();
+    ClearSettings();
+}
+
+namespace {
+
+// The toolbar as a user sees it: button faces on the screen.
+constexpr COLORREF kToolbarFace = RGB(143, 220, 220);
+
+// The face colour under the green wash at `alpha`.
+COLORREF WashedFace(int alpha) {
+    auto mix = [alpha](int src, int dst) { return (src * alpha + dst * (255 - alpha) + 127) / 255; };
+    return RGB(mix(0, 143), mix(111, 220), mix(0, 220));
+}
+
+// A pixel near the top-left corner of a button's face, away from its image.
+bool FaceIs(HWND button, COLORREF expected) {
+    return Near(ScreenPixel(button, 3, 3), expected, 3);
+}
+
+bool FaceBecomes(HWND button, COLORREF expected) {
+    return WaitFor([&] { return FaceIs(button, expected); }, 5000);
+}
+
+} // namespace
+
+TEST(Toolbar, ButtonsClickAndShowTheirStates) {
+    ProgramSession session;
+    ASSERT_TRUE(LaunchProgram(&session)) << "main window did not appear";
+    ASSERT_TRUE(WaitFor([&] { return LayoutSettled(session.mainWindow); }, 5000));
+    HWND toolbar = GetDlgItem(session.mainWindow, kIdToolbar);
+    ASSERT_NE(toolbar, nullptr);
+    SetCursorPos(1279, 1023); // the real pointer stays off the toolbar
+    const auto button = [&](int id) { return GetDlgItem(toolbar, id); };
+
+    // At first no button is checked.
+    for (const ToolButtonSpec& spec : kToolButtons) {
+        ASSERT_NE(button(spec.id), nullptr) << spec.id;
+        EXPECT_EQ(WindowClass(button(spec.id)), L"zToolButtonWndClass");
+        EXPECT_TRUE(FaceBecomes(button(spec.id), kToolbarFace)) << spec.id;
+    }
+    SaveScreenshot(L"toolbar-start.bmp");
+
+    // A drawing tool: its button shows checked.
+    PostClickAndLeave(button(IDC_TOOL_LINE), 26, 26);
+    EXPECT_TRUE(FaceBecomes(button(IDC_TOOL_LINE), WashedFace(96)));
+
+    // Released outside, or only on column 0 or row 0: no command. The Parallel click after them
+    // shows when they have all been handled.
+    HWND rectangle = button(IDC_TOOL_RECTANGLE);
+    PostMouse(rectangle, WM_MOUSEMOVE, 20, 20);
+    PostMouse(rectangle, WM_LBUTTONDOWN, 20, 20);
+    PostMouse(rectangle, WM_MOUSEMOVE, 20, 90);
+    PostMouse(rectangle, WM_LBUTTONUP, 20, 90);
+    PostClickAndLeave(button(IDC_TOOL_CIRCLE), 0, 20);
+    PostClickAndLeave(button(IDC_TOOL_ANGLE), 20, 0);
+    PostClickAndLeave(button(IDC_TOOL_PARALLEL), 26, 26);
+    EXPECT_TRUE(FaceBecomes(button(IDC_TOOL_PARALLEL), WashedFace(96)));
+    for (int id : {IDC_TOOL_LINE, IDC_TOOL_RECTANGLE, IDC_TOOL_CIRCLE, IDC_TOOL_ANGLE})
+        EXPECT_TRUE(FaceIs(button(id), kToolbarFace)) << id;
+
+    // Text without a camera: back to Drag, Text stays unchecked.
+    PostClickAndLeave(button(IDC_TOOL_TEXT), 26, 26);
+    EXPECT_TRUE(FaceBecomes(button(IDC_TOOL_DRAG), WashedFace(96)));
+    EXPECT_TRUE(FaceBecomes(button(IDC_TOOL_PARALLEL), kToolbarFace));
+    EXPECT_TRUE(FaceIs(button(IDC_TOOL_TEXT), kToolbarFace));
+    SaveScreenshot(L"toolbar-checked.bmp");
+
+    // Pointer over the checked Drag button, then pressed, then gone.
+    HWND drag = button(IDC_TOOL_DRAG);
+    PostMouse(drag, WM_MOUSEMOVE, 26, 26);
+    EXPECT_TRUE(FaceBecomes(drag, WashedFace(144)));
+    PostMouse(drag, WM_LBUTTONDOWN, 26, 26);
+    EXPECT_TRUE(FaceBecomes(drag, WashedFace(180)));
+    SaveScreenshot(L"toolbar-pressed.bmp");
+    PostMouse(drag, WM_MOUSEMOVE, 26, 200);
+    PostMouse(drag, WM_LBUTTONUP, 26, 200);
+    EXPECT_TRUE(FaceBecomes(drag, WashedFace(96)));
+
+    EXPECT_EQ(CloseProgram(&session), 0u);
 }
 
 int main(int argc, char** argv) {

@@ -57,42 +57,6 @@ DWORD CloseProgram(ProgramSession* session, DWORD timeoutMs) {
     return EndProgram(session, false, timeoutMs);
 }
 
-LRESULT SendWithin(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
-        return -1;
-    return static_cast<LRESULT>(result);
-}
-
-LRESULT QueryView(HWND view, int which, LPARAM argument) {
-    return SendWithin(view, UM_VIEW_QUERY, static_cast<WPARAM>(which), argument);
-}
-
-RECT ChildRect(HWND child) {
-    RECT rect = {};
-    GetWindowRect(child, &rect);
-    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
-SIZE ClientSize(HWND hwnd) {
-    RECT rc = {};
-    GetClientRect(hwnd, &rc);
-    return {rc.right, rc.bottom};
-}
-
-std::wstring WindowText(HWND hwnd) {
-    wchar_t text[300] = {};
-    SendWithin(hwnd, WM_GETTEXT, 300, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-std::wstring WindowClass(HWND hwnd) {
-    wchar_t name[128] = {};
-    GetClassNameW(hwnd, name, 128);
-    return name;
-}
-
 HWND FindTopWindow(DWORD processId, const std::function<bool(HWND)>& match) {
     struct Search {
         DWORD processId;
@@ -123,17 +87,6 @@ bool IsDialog(HWND hwnd) {
     return WindowClass(hwnd) == L"#32770";
 }
 
-void PostMouse(HWND hwnd, UINT msg, int x, int y, WPARAM keys) {
-    PostMessageW(hwnd, msg, keys, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
-}
-
-void PostClick(HWND hwnd, int x, int y) {
-    PostMouse(hwnd, WM_MOUSEMOVE, x, y);
-    PostMouse(hwnd, WM_LBUTTONDOWN, x, y, MK_LBUTTON);
-    PostMouse(hwnd, WM_LBUTTONUP, x, y);
-    PostMouse(hwnd, WM_MOUSEMOVE, 300, 300);
-}
-
 void PressButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -143,22 +96,6 @@ void Choose(HWND owner, HWND control, int id, int item, bool listBox) {
     PostMessageW(control, listBox ? LB_SETCURSEL : CB_SETCURSEL, item, 0);
     PostMessageW(owner, WM_COMMAND, MAKEWPARAM(id, listBox ? LBN_SELCHANGE : CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(control));
-}
-
-COLORREF ScreenPixel(HWND hwnd, int x, int y) {
-    POINT p = {x, y};
-    if (hwnd)
-        ClientToScreen(hwnd, &p);
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, p.x, p.y);
-    ReleaseDC(nullptr, screen);
-    return c;
-}
-
-bool NearColor(COLORREF a, COLORREF b, int tolerance) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
-           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
 std::wstring ArtifactFolder() {
@@ -201,45 +138,8 @@ std::wstring SaveScreenshot(const wchar_t* name) {
 }
 
 void StoreSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
     for (const auto& [name, value] : values)
-        RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    RegCloseKey(key);
-}
-
-void StoreSetting(const wchar_t* name, const std::wstring& text) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-}
-
-DWORD StoredDword(const wchar_t* name) {
-    DWORD value = kNotStored;
-    DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), name, RRF_RT_REG_DWORD, nullptr, &value,
-                     &size) != ERROR_SUCCESS)
-        return kNotStored;
-    return value;
-}
-
-std::wstring StoredString(const wchar_t* name) {
-    wchar_t text[1024] = {};
-    DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), name, RRF_RT_REG_SZ, nullptr, text,
-                     &size) != ERROR_SUCCESS)
-        return {};
-    return text;
-}
-
-void DeleteSettings() {
-    RegDeleteTreeW(HKEY_CURRENT_USER, SettingsKeyPath().c_str());
+        ASSERT_TRUE(WriteSetting(name, value)) << Utf8(name);
 }
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
@@ -356,14 +256,6 @@ Picture LoadPicture(const std::wstring& path) {
     return picture;
 }
 
-TestCamConfig Camera(const wchar_t* instance, const wchar_t* name, std::vector<TestCamFormat> formats) {
-    TestCamConfig config;
-    config.instanceName = instance;
-    config.friendlyName = name;
-    config.formats = std::move(formats);
-    return config;
-}
-
 void ProgramTest::TearDown() {
     if (session_.process.hProcess) {
         EXPECT_EQ(CloseProgram(&session_), 0u);
@@ -372,7 +264,7 @@ void ProgramTest::TearDown() {
         TestCam_Unregister(instance);
         TestCam_RemoveConfig(instance);
     }
-    DeleteSettings();
+    ClearSettings();
 }
 
 bool ProgramTest::AddCamera(const TestCamConfig& config) {
@@ -394,7 +286,7 @@ void ProgramTest::Launch() {
 void ProgramTest::ClickTool(int id) const {
     HWND button = GetDlgItem(toolbar_, id);
     ASSERT_NE(button, nullptr) << id;
-    PostClick(button);
+    PostClickAndLeave(button, 20, 20);
 }
 
 HWND ProgramTest::WaitForDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
@@ -414,7 +306,7 @@ POINT ProgramTest::ClientOfContent(int contentWidth, int contentHeight, int x, i
 
 void ProgramTest::ViewMouse(UINT msg, int x, int y, WPARAM keys) const {
     const POINT p = ClientOfContent(content_.cx, content_.cy, x, y);
-    SendWithin(view_, msg, keys, MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+    SendWithTimeout(view_, msg, keys, MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
 }
 
 void ProgramTest::Stroke(POINT from, POINT to, int steps) const {

@@ -6,6 +6,8 @@
 
 #include "base/gdi_holders.h"
 #include "testcam/testcam_control.h"
+#include "tests/support/view_query.h"
+#include "tests/support/win32_support.h"
 #include "view/camera_view.h"
 
 #include <gtest/gtest.h>
@@ -39,21 +41,6 @@ DWORD CloseProgram(ProgramSession* session, DWORD timeoutMs = 20000);
 // the session; the exit code, STILL_ACTIVE when it did not end in time.
 DWORD EndProgram(ProgramSession* session, bool kill, DWORD timeoutMs = 20000);
 
-// A message sent with a 5 s limit, as to a window of another process; -1 when it does not answer.
-LRESULT SendWithin(HWND hwnd, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
-
-// One of the camera view's figures (UM_VIEW_QUERY; `which` a ViewQuery), -1 when the view does not
-// answer within 5 s.
-LRESULT QueryView(HWND view, int which, LPARAM argument = 0);
-
-// A child's rectangle in its parent's client coordinates.
-RECT ChildRect(HWND child);
-SIZE ClientSize(HWND hwnd);
-
-// Asked of the window itself: for another process's window GetWindowText gives only a caption.
-std::wstring WindowText(HWND hwnd);
-std::wstring WindowClass(HWND hwnd);
-
 // The first visible top-level window of the process for which `match` holds, or null.
 HWND FindTopWindow(DWORD processId, const std::function<bool(HWND)>& match);
 // The same, waited for.
@@ -71,22 +58,11 @@ template <typename Condition> bool WaitFor(Condition condition, DWORD timeoutMs)
     return true;
 }
 
-// Mouse input posted as the system delivers it, in the window's client coordinates.
-void PostMouse(HWND hwnd, UINT msg, int x, int y, WPARAM keys = 0);
-// Press and release at (x, y), arriving and leaving as a pointer does.
-void PostClick(HWND hwnd, int x = 20, int y = 20);
 // A dialog's push button, clicked.
 void PressButton(HWND dialog, int id);
 // A selection in a list or combo box: the selection moves and the owner hears of it. Both are
 // posted, so that nothing the program has queued already comes between them.
 void Choose(HWND owner, HWND control, int id, int item, bool listBox = false);
-
-// A pixel off the screen: (x, y) in the window's client coordinates, or the screen's without one.
-COLORREF ScreenPixel(HWND hwnd, int x, int y);
-bool NearColor(COLORREF a, COLORREF b, int tolerance = 3);
-inline COLORREF Rgb(TestRgb c) {
-    return RGB(c.r, c.g, c.b);
-}
 
 // Saves the whole screen as a BMP under the run's artifact folder (VANTIX_ARTIFACTS),
 // or the current folder without it. Returns the path written, empty on failure.
@@ -95,13 +71,16 @@ std::wstring ArtifactFolder();
 // Copies a file the program wrote next to the screenshots, for a look when a check fails.
 void KeepArtifact(const std::wstring& path, const wchar_t* name);
 
-// Values under the program's settings key. Stored before a start; read back after.
+// Values under the program's settings key, several at once before a start.
 void StoreSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values);
-void StoreSetting(const wchar_t* name, const std::wstring& text);
+// Read back after: kNotStored and empty when missing.
 inline constexpr DWORD kNotStored = 0xFFFFFFFF;
-DWORD StoredDword(const wchar_t* name); // kNotStored when missing
-std::wstring StoredString(const wchar_t* name);
-void DeleteSettings();
+inline DWORD StoredDword(const wchar_t* name) {
+    return SavedDword(name).value_or(kNotStored);
+}
+inline std::wstring StoredString(const wchar_t* name) {
+    return SavedString(name).value_or(L"");
+}
 
 // Files in a folder matching a pattern such as L"*.jpg", as full paths.
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern);
@@ -125,8 +104,6 @@ Picture LoadPicture(const std::wstring& path);
 // GDI+'s encoder for a MIME type such as L"image/jpeg"; all zero when there is none.
 CLSID EncoderFor(const wchar_t* mimeType);
 
-TestCamConfig Camera(const wchar_t* instance, const wchar_t* name, std::vector<TestCamFormat> formats);
-
 // A test that starts the program: the cameras it registered are removed and the settings deleted
 // afterwards, and a program still running must close cleanly.
 class ProgramTest : public testing::Test {
@@ -136,11 +113,11 @@ protected:
     // Registers a camera for this test.
     bool AddCamera(const TestCamConfig& config);
     bool AddCamera(const wchar_t* instance, const wchar_t* name, std::vector<TestCamFormat> formats) {
-        return AddCamera(Camera(instance, name, std::move(formats)));
+        return AddCamera(TestCam_MakeConfig(instance, name, std::move(formats)));
     }
     // Starts the program and finds its main children.
     void Launch();
-    LRESULT Query(ViewQuery which, LPARAM argument = 0) const { return QueryView(view_, which, argument); }
+    LRESULT Query(ViewQuery which, LPARAM argument = 0) const { return ::Query(view_, which, argument); }
     // The camera is open and its picture shown.
     bool Live() const { return Query(kQueryContentWidth) > 0 && Query(kQueryPaints) > 0; }
     // A command from the panel or the toolbar, as the main window gets it.

@@ -18,11 +18,6 @@ constexpr COLORREF kPlayFill = RGB(31, 31, 191);
 // Quadrant colours of the planted pictures.
 constexpr COLORREF kQuadrants[2][2] = {{RGB(255, 0, 0), RGB(0, 160, 0)}, {RGB(0, 0, 255), RGB(250, 250, 0)}};
 
-void WriteString(HKEY key, const wchar_t* name, const std::wstring& value) {
-    RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-}
-
 void SaveQuadrantPicture(const std::wstring& path, int width, int height) {
     Gdiplus::Bitmap bitmap(width, height, PixelFormat24bppRGB);
     Gdiplus::Graphics graphics(&bitmap);
@@ -35,10 +30,6 @@ void SaveQuadrantPicture(const std::wstring& path, int width, int height) {
     }
     const CLSID jpeg = EncoderFor(L"image/jpeg");
     ASSERT_EQ(bitmap.Save(path.c_str(), &jpeg, nullptr), Gdiplus::Ok);
-}
-
-COLORREF ScreenPixel(POINT p) {
-    return ::ScreenPixel(nullptr, p.x, p.y);
 }
 
 // Opening a file "with the system's viewer" copies it to `marker`: the association the test gives
@@ -71,8 +62,8 @@ protected:
 
     // Starts with the save folder and the recent files as the last run left them.
     void Start(const std::wstring& latestFiles) {
-        StoreSetting(L"ImgDir", folder_);
-        StoreSetting(L"LatestFiles", latestFiles);
+        WriteSetting(L"ImgDir", folder_);
+        WriteSetting(L"LatestFiles", latestFiles);
         Launch();
         section_ = GetDlgItem(panel_, kIdFilesSection);
         ASSERT_NE(section_, nullptr);
@@ -100,7 +91,7 @@ protected:
             5000));
     }
 
-    int ListCount() const { return static_cast<int>(SendWithin(list_, LB_GETCOUNT)); }
+    int ListCount() const { return static_cast<int>(SendWithTimeout(list_, LB_GETCOUNT, 0, 0)); }
 
     int ItemY(int index) const {
         const int height = static_cast<int>(SendMessageW(list_, LB_GETITEMHEIGHT, 0, 0));
@@ -135,7 +126,7 @@ protected:
         const POINT inside[] = {PreviewPoint(160, 120, 20, 20), PreviewPoint(160, 120, 140, 20),
                                 PreviewPoint(160, 120, 20, 100), PreviewPoint(160, 120, 140, 100)};
         for (int i = 0; i < 4; ++i) {
-            if (!NearColor(ScreenPixel(inside[i]), kQuadrants[i / 2][i % 2], 24))
+            if (!Near(ScreenPixel(inside[i]), kQuadrants[i / 2][i % 2], 24))
                 return false;
         }
         return ScreenPixel(PreviewPoint(160, 120, -3, 60)) == kPreviewBackground &&
@@ -189,7 +180,7 @@ TEST_F(Files, ListsSavedFilesPreviewsThemAndOpensThemWithTheSystemViewer) {
     // The video: its picture with the play mark.
     ClickItem(1);
     EXPECT_TRUE(WaitFor([&] { return ScreenPixel(PreviewPoint(160, 120, 76, 60)) == kPlayFill; }, 5000));
-    EXPECT_TRUE(NearColor(ScreenPixel(PreviewPoint(160, 120, 20, 20)), kQuadrants[0][0], 24));
+    EXPECT_TRUE(Near(ScreenPixel(PreviewPoint(160, 120, 20, 20)), kQuadrants[0][0], 24));
     SaveScreenshot(L"files-video-preview.bmp");
 
     // A photo taken now goes to the end of the list and first into the stored list.

@@ -224,7 +224,7 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
     }
 
     // Delete removes the selected shape; the others stay.
-    SendWithin(view_, WM_KEYDOWN, VK_DELETE);
+    SendWithTimeout(view_, WM_KEYDOWN, VK_DELETE, 0);
     EXPECT_EQ(Query(kQueryShapeCount), 7);
     EXPECT_EQ(Query(kQuerySelectedShape), -1);
     EXPECT_EQ(Query(kQueryShapeKind, 0), TOOL_RECTANGLE);
@@ -234,7 +234,7 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
     Press(330, 90);
     Release(330, 90);
     ASSERT_EQ(Query(kQuerySelectedShape), 0);
-    SendWithin(view_, WM_KEYDOWN, VK_BACK);
+    SendWithTimeout(view_, WM_KEYDOWN, VK_BACK, 0);
     EXPECT_EQ(Query(kQueryShapeCount), 6);
 
     // Delete last takes the pencil stroke.

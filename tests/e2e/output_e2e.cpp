@@ -140,9 +140,8 @@ double MatchingShare(const Picture& photo, int cameraWidth, int cameraHeight, in
             if (marker.Contains(c.x, c.y))
                 continue;
             ++checked;
-            matched += NearColor(photo.At(x, y),
-                                 Rgb(TestPicture_SpecimenPixel(cameraWidth, cameraHeight, c.x, c.y, 0, 30)),
-                                 tolerance);
+            matched += Near(photo.At(x, y),
+                            TestPicture_SpecimenPixel(cameraWidth, cameraHeight, c.x, c.y, 0, 30), tolerance);
         }
     }
     return checked > 0 ? static_cast<double>(matched) / checked : 0.0;
@@ -181,7 +180,7 @@ protected:
     }
 
     void SetUp() override {
-        DeleteSettings();
+        ClearSettings();
         for (const std::wstring& file : SavedFiles(L"*.*"))
             DeleteFileW(file.c_str());
         CreateDirectoryW(kSaveFolder, nullptr);
@@ -197,7 +196,7 @@ protected:
                        {L"jpgPng", static_cast<DWORD>(settings.photoFormat)},
                        {L"MaxRecordTime", static_cast<DWORD>(settings.maxRecordSeconds)},
                        {L"LineColor", 0x0000FF}}); // red, for the measurement shapes
-        StoreSetting(L"ImgDir", settings.saveFolder);
+        WriteSetting(L"ImgDir", settings.saveFolder);
         Launch();
         ASSERT_TRUE(WaitFor([&] { return Query(kQueryContentWidth) > 0 && Query(kQueryPaints) > 2; }, 15000))
             << "no live picture";
@@ -271,7 +270,7 @@ protected:
     double Rate() const { return (CameraFrames() - frames0_) / ((GetTickCount() - t0_) / 1000.0); }
 
     static LRESULT AskDialog(HWND dialog, RecordQuery which) {
-        return SendWithin(dialog, UM_RECORD_QUERY, which);
+        return SendWithTimeout(dialog, UM_RECORD_QUERY, which, 0);
     }
     static long Clock(HWND dialog) { return ClockTenths(WindowText(GetDlgItem(dialog, IDC_REC_CLOCK))); }
     static std::wstring Label(HWND dialog, int id) { return WindowText(GetDlgItem(dialog, id)); }
@@ -376,7 +375,7 @@ TEST_F(OutputTest, PngPhotoIsTheExactPictureAndUpsideDownWithFlipVertical) {
     HWND flip = GetDlgItem(GetDlgItem(panel_, kIdPreviewSection), kFlipVertBoxId);
     ASSERT_NE(flip, nullptr);
     PostMessageW(flip, BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return SendWithin(flip, BM_GETCHECK) == BST_CHECKED; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return SendWithTimeout(flip, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
     Sleep(500); // a few frames drawn upside down
     StartOfASecond();
     Command(IDC_PHOTO);
@@ -447,10 +446,10 @@ TEST_F(OutputTest, TimeLimitEndsTheRecordingByItselfAndTheFileIsListed) {
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(dialog), L"Record video");
-    EXPECT_EQ(SendWithin(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL), 1) << "10 seconds";
+    EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 1) << "10 seconds";
     EXPECT_EQ(Label(dialog, IDOK), L"Start");
     HWND files = GetDlgItem(GetDlgItem(panel_, kIdFilesSection), 101);
-    const LRESULT listed = SendWithin(files, LB_GETCOUNT);
+    const LRESULT listed = SendWithTimeout(files, LB_GETCOUNT, 0, 0);
     StartRecording(dialog);
     ASSERT_TRUE(WaitFor([&] { return Label(dialog, IDOK) == L"Stop"; }, 5000));
     const std::string codec = Codec(dialog);
@@ -471,7 +470,7 @@ TEST_F(OutputTest, TimeLimitEndsTheRecordingByItselfAndTheFileIsListed) {
     EXPECT_GE(clock, 99);
     EXPECT_LE(clock, 110);
     EXPECT_EQ(StoredDword(L"MaxRecordTime"), 10u);
-    EXPECT_TRUE(WaitFor([&] { return SendWithin(files, LB_GETCOUNT) == listed + 1; }, 5000))
+    EXPECT_TRUE(WaitFor([&] { return SendWithTimeout(files, LB_GETCOUNT, 0, 0) == listed + 1; }, 5000))
         << "not in Files";
     ExpectOneVideo({"time-limit.mp4", codec, 640, 480, Rate(), clock / 10.0, 0});
 }
@@ -482,7 +481,7 @@ TEST_F(OutputTest, PauseStopsTheClockAndLeavesNoGapInTheFile) {
     Start(settings, {kTestCamMjpg, 1280, 720, 30});
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(SendWithin(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL), 0);
+    EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 0);
     StartRecording(dialog);
     EXPECT_GE(WaitForClock(dialog, 30, 10000), 30);
     EXPECT_EQ(StoredDword(L"MaxRecordTime"), 0u) << "starting stores the selected limit";

@@ -1,5 +1,6 @@
 // The Device section of the real program with the virtual camera and the Open-microscope dialog,
-// driven from outside like a user, and what its buttons have the main window do.
+// driven from outside like a user, what its buttons have the main window do, the panel without a
+// camera and its scroll bar in a low window.
 #include "app/main_layout.h"
 #include "panels/device_section_layout.h"
 #include "base/app_settings.h"
@@ -15,17 +16,6 @@ namespace {
 constexpr wchar_t kFirstCamera[] = L"vid_1d6b&pid_0102&mi_00#panel#1";
 constexpr wchar_t kSecondCamera[] = L"vid_1d6b&pid_0103&mi_00#panel#2";
 
-std::vector<std::wstring> Items(HWND control, bool listBox = false) {
-    std::vector<std::wstring> items;
-    const LRESULT count = SendWithin(control, listBox ? LB_GETCOUNT : CB_GETCOUNT);
-    for (int i = 0; i < static_cast<int>(count); ++i) {
-        wchar_t text[128] = {};
-        SendWithin(control, listBox ? LB_GETTEXT : CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        items.emplace_back(text);
-    }
-    return items;
-}
-
 int ItemIndex(const std::vector<std::wstring>& items, const std::wstring& text) {
     for (size_t i = 0; i < items.size(); ++i) {
         if (items[i] == text)
@@ -36,14 +26,16 @@ int ItemIndex(const std::vector<std::wstring>& items, const std::wstring& text) 
 
 class Panel : public ProgramTest {
 protected:
-    void Start() {
+    void Start(bool live = true) {
         Launch();
         device_ = GetDlgItem(panel_, kIdDeviceSection);
         ASSERT_NE(device_, nullptr);
         SetCursorPos(1279, 1023); // the real pointer stays off the panel
         // The headers of Device, Preview and Files are toggled open shortly after start.
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(Item(kIdDeviceCombo)); }, 5000));
-        ASSERT_TRUE(WaitFor([&] { return Live(); }, 5000));
+        if (live) {
+            ASSERT_TRUE(WaitFor([&] { return Live(); }, 5000));
+        }
     }
 
     HWND Item(int id) const { return GetDlgItem(device_, id); }
@@ -77,8 +69,8 @@ TEST_F(Panel, DeviceSectionSwitchesTheCameraAndItsButtonsReachTheMainWindow) {
     HWND format = Item(kIdFormatCombo);
     EXPECT_TRUE(WaitFor([&] { return WindowText(Item(kIdDeviceCombo)) == L"Bench Scope"; }, 3000));
     EXPECT_TRUE(WaitFor([&] { return WindowText(resolution) == L"640x480"; }, 3000));
-    EXPECT_EQ(Items(resolution), (std::vector<std::wstring>{L"640x480", L"1280x720"}));
-    EXPECT_EQ(Items(format), (std::vector<std::wstring>{L"MJPG", L"YUY2"}));
+    EXPECT_EQ(ComboItems(resolution), (std::vector<std::wstring>{L"640x480", L"1280x720"}));
+    EXPECT_EQ(ComboItems(format), (std::vector<std::wstring>{L"MJPG", L"YUY2"}));
     EXPECT_EQ(WindowText(format), L"MJPG");
     EXPECT_TRUE(IsWindowEnabled(Item(kIdPhotoButton)));
     EXPECT_TRUE(IsWindowEnabled(Item(kIdVideoButton)));
@@ -113,18 +105,18 @@ TEST_F(Panel, DeviceSectionSwitchesTheCameraAndItsButtonsReachTheMainWindow) {
     const TestCamStatus yuy2 = TestCam_ReadStatus(kFirstCamera);
     EXPECT_GT(yuy2.running, 0);
     EXPECT_EQ(yuy2.width, 1280);
-    EXPECT_EQ(Items(resolution), (std::vector<std::wstring>{L"640x480", L"1280x720"}));
+    EXPECT_EQ(ComboItems(resolution), (std::vector<std::wstring>{L"640x480", L"1280x720"}));
     EXPECT_TRUE(WaitFor([&] { return Live(); }, 5000));
     Sleep(300);
     SaveScreenshot(L"panel_device_yuy2.bmp");
 
     // Photo: a new picture in the save folder, which the panel passes on to the Files list.
     HWND files = GetDlgItem(GetDlgItem(panel_, kIdFilesSection), 101);
-    const LRESULT listed = SendWithin(files, LB_GETCOUNT);
+    const LRESULT listed = SendWithTimeout(files, LB_GETCOUNT, 0, 0);
     const size_t photos = FilesIn(DefaultSaveFolder(), L"*.jpg").size();
     PostMessageW(Item(kIdPhotoButton), BM_CLICK, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return FilesIn(DefaultSaveFolder(), L"*.jpg").size() == photos + 1; }, 5000));
-    EXPECT_TRUE(WaitFor([&] { return SendWithin(files, LB_GETCOUNT) == listed + 1; }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return SendWithTimeout(files, LB_GETCOUNT, 0, 0) == listed + 1; }, 3000));
 
     // Video and Setting: the record dialog and the Options dialog, each closed again.
     const struct {
@@ -179,19 +171,23 @@ TEST_F(Panel, OpenMicroscopeDialogOpensTheChosenCameraAtTheChosenFormat) {
     HWND list = GetDlgItem(dialog, IDC_OPEN_DEVICE_LIST);
     HWND format = GetDlgItem(dialog, IDC_OPEN_FORMAT);
     HWND resolution = GetDlgItem(dialog, IDC_OPEN_RESOLUTION);
-    const std::vector<std::wstring> names = Items(list, true);
+    const std::vector<std::wstring> names = ListItems(list);
     ASSERT_EQ(names.size(), 2u);
     EXPECT_NE(ItemIndex(names, L"Scope One"), -1);
     EXPECT_NE(ItemIndex(names, L"Scope Two"), -1);
     // It starts on the camera in use.
-    EXPECT_EQ(names[static_cast<size_t>(SendWithin(list, LB_GETCURSEL))],
+    EXPECT_EQ(names[static_cast<size_t>(SendWithTimeout(list, LB_GETCURSEL, 0, 0))],
               firstRuns ? L"Scope One" : L"Scope Two");
 
     Choose(dialog, list, IDC_OPEN_DEVICE_LIST, ItemIndex(names, chosenName), true);
-    EXPECT_TRUE(WaitFor([&] { return Items(format) == std::vector<std::wstring>{L"MJPG", L"YUY2"}; }, 3000));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return ComboItems(format) == std::vector<std::wstring>{L"MJPG", L"YUY2"};
+        },
+        3000));
     Choose(dialog, format, IDC_OPEN_FORMAT, 1);
-    EXPECT_TRUE(WaitFor([&] { return ItemIndex(Items(resolution), largest) >= 0; }, 3000));
-    Choose(dialog, resolution, IDC_OPEN_RESOLUTION, ItemIndex(Items(resolution), largest));
+    EXPECT_TRUE(WaitFor([&] { return ItemIndex(ComboItems(resolution), largest) >= 0; }, 3000));
+    Choose(dialog, resolution, IDC_OPEN_RESOLUTION, ItemIndex(ComboItems(resolution), largest));
     EXPECT_TRUE(WaitFor([&] { return WindowText(resolution) == largest; }, 3000));
     Sleep(200);
     SaveScreenshot(L"panel_open_dialog.bmp");
@@ -217,10 +213,59 @@ TEST_F(Panel, OpenMicroscopeDialogOpensTheChosenCameraAtTheChosenFormat) {
     dialog = OpenDialog();
     ASSERT_NE(dialog, nullptr);
     list = GetDlgItem(dialog, IDC_OPEN_DEVICE_LIST);
-    EXPECT_EQ(Items(list, true)[static_cast<size_t>(SendWithin(list, LB_GETCURSEL))], chosenName);
+    EXPECT_EQ(ListItems(list)[static_cast<size_t>(SendWithTimeout(list, LB_GETCURSEL, 0, 0))], chosenName);
     PressButton(dialog, IDCANCEL);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
     Sleep(500);
     EXPECT_GT(TestCam_ReadStatus(chosenInstance).running, 0);
     EXPECT_EQ(TestCam_ReadStatus(chosenInstance).width, largestWidth);
+}
+
+TEST_F(Panel, WithoutACameraTheDialogSaysSoAndALowWindowScrollsThePanel) {
+    Start(false);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(Item(kIdDeviceCombo)) == L"Click to open..."; }, 3000));
+    EXPECT_FALSE(IsWindowEnabled(Item(kIdPhotoButton)));
+    EXPECT_FALSE(IsWindowEnabled(Item(kIdVideoButton)));
+    EXPECT_TRUE(IsWindowEnabled(Item(kIdFilesButton)));
+    EXPECT_TRUE(IsWindowEnabled(Item(kIdSettingButton)));
+    EXPECT_TRUE(ComboItems(Item(kIdResolutionCombo)).empty());
+
+    HWND dialog = OpenDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ListItems(GetDlgItem(dialog, IDC_OPEN_DEVICE_LIST)),
+              (std::vector<std::wstring>{L"No microscope found."}));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN_FORMAT)));
+    SaveScreenshot(L"panel_no_microscope.bmp");
+    PressButton(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
+    EXPECT_EQ(Query(kQueryContentWidth), 0);
+
+    // The smallest window a user can make: the sections no longer fit.
+    const RECT deviceAtTop = RectInParent(device_);
+    EXPECT_FALSE(GetWindowLongW(panel_, GWL_STYLE) & WS_VSCROLL);
+    ShowWindow(main_, SW_RESTORE);
+    SetWindowPos(main_, nullptr, 20, 20, kMainMinTrackWidth, kMainMinTrackHeight, SWP_NOZORDER);
+    ASSERT_TRUE(WaitFor([&] { return (GetWindowLongW(panel_, GWL_STYLE) & WS_VSCROLL) != 0; }, 5000));
+
+    // The wheel (a delta of 0 counts as down) moves every section up by one line.
+    PostMessageW(panel_, WM_MOUSEWHEEL, MAKEWPARAM(0, 0), 0);
+    ASSERT_TRUE(WaitFor([&] { return RectInParent(device_).top < deviceAtTop.top; }, 3000));
+    EXPECT_GT(deviceAtTop.top - RectInParent(device_).top, 5);
+    PostMessageW(panel_, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
+    EXPECT_TRUE(WaitFor([&] { return RectInParent(device_).top == deviceAtTop.top; }, 3000));
+
+    // To the end and past it: the last section ends one margin above the panel's bottom.
+    HWND files = GetDlgItem(panel_, kIdFilesSection);
+    const SIZE client = ClientSize(panel_);
+    for (WORD request : {SB_BOTTOM, SB_LINEDOWN, SB_PAGEDOWN})
+        PostMessageW(panel_, WM_VSCROLL, MAKEWPARAM(request, 0), 0);
+    EXPECT_TRUE(WaitFor([&] { return RectInParent(files).bottom == client.cy - deviceAtTop.top; }, 3000))
+        << RectInParent(files).bottom << " in " << client.cy;
+    SaveScreenshot(L"panel_scrolled.bmp");
+
+    // Large again: no bar, back at the top.
+    ShowWindow(main_, SW_MAXIMIZE);
+    EXPECT_TRUE(WaitFor([&] { return (GetWindowLongW(panel_, GWL_STYLE) & WS_VSCROLL) == 0; }, 5000));
+    EXPECT_TRUE(WaitFor([&] { return RectInParent(device_).top == deviceAtTop.top; }, 3000));
 }

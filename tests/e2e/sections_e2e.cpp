@@ -25,7 +25,7 @@ constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#sections#1";
 constexpr int kHeader = 100;
 
 bool Ticked(HWND button) {
-    return SendWithin(button, BM_GETCHECK) == BST_CHECKED;
+    return SendWithTimeout(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // What the user does with the mouse and keyboard, posted as the system would deliver it.
@@ -85,7 +85,7 @@ protected:
     void ExpandColors() {
         if (IsWindowVisible(GetDlgItem(colors_, 101)))
             return;
-        PostClick(GetDlgItem(colors_, kHeader), 20, 8);
+        PostClickAndLeave(GetDlgItem(colors_, kHeader), 20, 8);
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(GetDlgItem(colors_, 101)); }, 3000));
     }
 
@@ -106,11 +106,12 @@ protected:
     }
 
     void Choose(HWND dialog, int list, int item) {
-        ASSERT_NE(SendWithin(GetDlgItem(dialog, list), CB_SETCURSEL, item), CB_ERR) << list << " " << item;
+        ASSERT_NE(SendWithTimeout(GetDlgItem(dialog, list), CB_SETCURSEL, item, 0), CB_ERR)
+            << list << " " << item;
     }
 
     int Selected(HWND dialog, int list) {
-        return static_cast<int>(SendWithin(GetDlgItem(dialog, list), CB_GETCURSEL));
+        return static_cast<int>(SendWithTimeout(GetDlgItem(dialog, list), CB_GETCURSEL, 0, 0));
     }
 
     // Checks sample pixels of the live picture against what each specimen pixel should become.
@@ -122,7 +123,7 @@ protected:
                 if (marker.Contains(x, y) || marker.Contains(x, 479 - y) || marker.Contains(x, y - 1))
                     continue;
                 const POINT p = ClientOfContent(640, 480, x, y);
-                if (!NearColor(ScreenPixel(view_, p.x, p.y), Rgb(expected(x, y))))
+                if (!Near(ScreenPixel(view_, p.x, p.y), expected(x, y), 3))
                     ++wrong;
             }
         }
@@ -188,14 +189,14 @@ TEST_F(Sections, ColorsSlidersMoveTheCameraValues) {
     ASSERT_TRUE(WaitFor([&] { return IsWindowEnabled(exposure); }, 3000));
     EXPECT_EQ(SetCalls(), (std::vector<TestCamSetCall>{{I::CameraControl, 4, -6, 2}}));
     EXPECT_EQ(WindowText(Colors(101)), L"Exposure:  -6");
-    EXPECT_EQ(SendWithin(exposure, TBM_GETRANGEMAX, 0, 0), 12);
-    EXPECT_EQ(SendWithin(exposure, TBM_GETPOS, 0, 0), 7);
+    EXPECT_EQ(SendWithTimeout(exposure, TBM_GETRANGEMAX, 0, 0), 12);
+    EXPECT_EQ(SendWithTimeout(exposure, TBM_GETPOS, 0, 0), 7);
     Key(exposure, VK_HOME);
     EXPECT_TRUE(WaitFor([&] { return CameraValue(I::CameraControl, 4) == -13; }, 3000));
-    EXPECT_EQ(SendWithin(exposure, TBM_GETPOS, 0, 0), 0);
+    EXPECT_EQ(SendWithTimeout(exposure, TBM_GETPOS, 0, 0), 0);
     Key(exposure, VK_END);
     EXPECT_TRUE(WaitFor([&] { return CameraValue(I::CameraControl, 4) == -1; }, 3000));
-    EXPECT_EQ(SendWithin(exposure, TBM_GETPOS, 0, 0), 12);
+    EXPECT_EQ(SendWithTimeout(exposure, TBM_GETPOS, 0, 0), 12);
     EXPECT_EQ(WindowText(Colors(101)), L"Exposure:  -1");
 
     // White balance starts automatic: off gives its default and its slider, on takes them away.
@@ -261,7 +262,7 @@ TEST_F(Sections, PreviewZoomsSelectsDragAndChangesThePicture) {
     // The "100%" box returns to 1:1; unticking it by hand leaves the zoom as it is.
     Click(Preview(103));
     EXPECT_TRUE(WaitFor([&] { return Query(kQueryZoom) == 100; }, 3000));
-    EXPECT_EQ(SendWithin(slider, TBM_GETPOS, 0, 0), 100);
+    EXPECT_EQ(SendWithTimeout(slider, TBM_GETPOS, 0, 0), 100);
     EXPECT_EQ(WindowText(Preview(101)), L"100%");
     Click(Preview(103));
     EXPECT_TRUE(WaitFor([&] { return !Ticked(Preview(103)); }, 3000));
@@ -275,7 +276,7 @@ TEST_F(Sections, PreviewZoomsSelectsDragAndChangesThePicture) {
         ClickTool(button);
         EXPECT_TRUE(WaitFor([&] { return WindowText(Preview(101)) == L"100%"; }, 3000));
         EXPECT_EQ(Query(kQueryZoom), 100);
-        EXPECT_EQ(SendWithin(slider, TBM_GETPOS, 0, 0), 100);
+        EXPECT_EQ(SendWithTimeout(slider, TBM_GETPOS, 0, 0), 100);
         EXPECT_TRUE(Ticked(Preview(103)));
     }
     Sleep(300);
@@ -366,7 +367,8 @@ TEST_F(Sections, OptionsPersistAcrossRuns) {
     Choose(dialog, IDC_OPT_PHOTO_FORMAT, 1);
     Choose(dialog, IDC_OPT_LANGUAGE, 2);
     const std::wstring folder = L"C:\\Vantix E2E\\Shots";
-    SendWithin(GetDlgItem(dialog, IDC_OPT_FOLDER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(folder.c_str()));
+    SendWithTimeout(GetDlgItem(dialog, IDC_OPT_FOLDER), WM_SETTEXT, 0,
+                    reinterpret_cast<LPARAM>(folder.c_str()));
     SaveScreenshot(L"options_en.bmp");
     Close(dialog, IDOK);
     EXPECT_EQ(StoredDword(L"GridColor"), 0xFFFF00u);
