@@ -67,7 +67,7 @@ double SecondsToFirstPicture(const std::wstring& exe, const wchar_t* windowClass
             window = FindTopWindow(process.dwProcessId,
                                    [&](HWND hwnd) { return WindowClass(hwnd) == windowClass; });
         HWND target = window && childId ? GetDlgItem(window, childId) : window;
-        if (target && QueryView(target, kQueryFramesPainted) > 0) {
+        if (target && ::Query(target, kQueryFramesPainted) > 0) {
             seconds = Now() - start;
             break;
         }
@@ -87,17 +87,17 @@ TEST_F(PreviewBench, FramePathAt1920x1080) {
     ProgramSession session;
     ASSERT_TRUE(LaunchProgram(&session));
     HWND view = GetDlgItem(session.mainWindow, kIdCameraView);
-    ASSERT_TRUE(WaitFor([&] { return QueryView(view, kQueryFramesPainted) > 0; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return ::Query(view, kQueryFramesPainted) > 0; }, 5000));
     Sleep(1000);
     const long delivered0 = TestCam_ReadStatus(kCamera).framesDelivered;
-    const LRESULT painted0 = QueryView(view, kQueryFramesPainted);
+    const LRESULT painted0 = ::Query(view, kQueryFramesPainted);
     Sleep(10000);
     const double delivered = static_cast<double>(TestCam_ReadStatus(kCamera).framesDelivered - delivered0);
-    const double painted = static_cast<double>(QueryView(view, kQueryFramesPainted) - painted0);
-    const double median = static_cast<double>(QueryView(view, kQueryFramePathMedian));
-    const double p95 = static_cast<double>(QueryView(view, kQueryFramePath95));
-    const double compose = static_cast<double>(QueryView(view, kQueryComposeMedian));
-    const double copy = static_cast<double>(QueryView(view, kQueryFrameCopy));
+    const double painted = static_cast<double>(::Query(view, kQueryFramesPainted) - painted0);
+    const double median = static_cast<double>(::Query(view, kQueryFramePathMedian));
+    const double p95 = static_cast<double>(::Query(view, kQueryFramePath95));
+    const double compose = static_cast<double>(::Query(view, kQueryComposeMedian));
+    const double copy = static_cast<double>(::Query(view, kQueryFrameCopy));
     EXPECT_EQ(CloseProgram(&session), 0u);
     ASSERT_GT(copy, 0);
     ASSERT_GT(delivered, 0);

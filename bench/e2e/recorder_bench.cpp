@@ -35,13 +35,13 @@ std::wstring BenchFolder() {
 }
 
 LRESULT Ask(HWND window, UINT message, WPARAM which) {
-    return SendWithin(window, message, which, 0);
+    return SendWithTimeout(window, message, which, 0);
 }
 
 class RecorderBench : public ProgramTest, public testing::WithParamInterface<TestCamFormat> {
 protected:
     void SetUp() override {
-        DeleteSettings();
+        ClearSettings();
         for (const std::wstring& file : FilesIn(kSaveFolder, L"*.*"))
             DeleteFileW(file.c_str());
         CreateDirectoryW(kSaveFolder, nullptr);
@@ -57,13 +57,13 @@ protected:
 
 TEST_P(RecorderBench, BusyPictureFor20Seconds) {
     const TestCamFormat format = GetParam();
-    TestCamConfig config = Camera(kCamera, L"Bench Scope", {format});
+    TestCamConfig config = TestCam_MakeConfig(kCamera, L"Bench Scope", {format});
     config.picture = TestCamPicture::Busy;
     ASSERT_TRUE(AddCamera(config));
     StoreSettings({{L"mjpg", format.fourcc == kTestCamMjpg ? 1u : 0u},
                    {L"width", static_cast<DWORD>(format.width)},
                    {L"height", static_cast<DWORD>(format.height)}});
-    StoreSetting(L"ImgDir", kSaveFolder);
+    WriteSetting(L"ImgDir", kSaveFolder);
 
     Launch();
     HWND view = view_;
@@ -152,7 +152,7 @@ TEST_F(Soak, LivePictureWithARecordingAndAPhotoEvery10Seconds) {
     const int minutes = std::max(asked ? std::atoi(asked) : 30, 6);
     ASSERT_TRUE(AddCamera(kCamera, L"Soak Scope", {{kTestCamMjpg, 640, 480, 30}}));
     StoreSettings({{L"MaxRecordTime", 0}}); // no time limit: the recording runs as long as the soak
-    StoreSetting(L"ImgDir", kSaveFolder);
+    WriteSetting(L"ImgDir", kSaveFolder);
 
     Launch();
     HWND view = view_;

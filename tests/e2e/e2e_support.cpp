@@ -111,9 +111,11 @@ void KeepArtifact(const std::wstring& path, const wchar_t* name) {
 std::wstring SaveScreenshot(const wchar_t* name) {
     const std::wstring path = ArtifactFolder() + L"\\" + name;
     HDC screen = GetDC(nullptr);
-    const Picture shot =
+    Picture shot =
         GrabScreen(nullptr, {0, 0}, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES));
     ReleaseDC(nullptr, screen);
+    for (uint32_t& pixel : shot.pixels)
+        pixel |= 0xFF000000u; // opaque: viewers read the fourth byte as alpha
     BITMAPINFOHEADER info = {};
     info.biSize = sizeof(info);
     info.biWidth = shot.width;
