@@ -39,60 +39,58 @@ bool Gone(HWND window) {
     return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, 5000);
 }
 
-// The text of a list cell in the program's process: the item record and its text buffer live
-// in memory taken there.
-std::wstring RemoteCell(HWND list, int row, int column) {
+// Sends a list message whose lParam points at `block` in the program's process: the block is
+// copied there, `prepare` fixes pointers into it up with its remote address, and the answer is copied
+// back with the list's answer. False when the list cannot be reached.
+template <typename Block, typename Prepare>
+bool SendInProgram(HWND list, UINT msg, WPARAM wParam, Block* block, Prepare prepare, LRESULT* answer) {
     DWORD pid = 0;
     GetWindowThreadProcessId(list, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!process)
-        return L"(no process)";
-    struct Block {
-        LVITEMW item;
-        wchar_t text[128];
-    };
+        return false;
     auto* remote =
         static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(Block), MEM_COMMIT, PAGE_READWRITE));
-    std::wstring result = L"(failed)";
+    bool ok = false;
     if (remote) {
-        Block local = {};
-        local.item.iSubItem = column;
-        local.item.cchTextMax = 128;
-        local.item.pszText = reinterpret_cast<wchar_t*>(remote + offsetof(Block, text));
-        DWORD_PTR ignored = 0;
-        if (WriteProcessMemory(process, remote, &local, sizeof local, nullptr) &&
-            SendMessageTimeoutW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote),
-                                SMTO_ABORTIFHUNG, 5000, &ignored) &&
-            ReadProcessMemory(process, remote, &local, sizeof local, nullptr)) {
-            local.text[127] = 0;
-            result = local.text;
-        }
+        prepare(remote);
+        ok = WriteProcessMemory(process, remote, block, sizeof(Block), nullptr) &&
+             (*answer = SendWithTimeout(list, msg, wParam, reinterpret_cast<LPARAM>(remote))) != -1 &&
+             ReadProcessMemory(process, remote, block, sizeof(Block), nullptr);
         VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }
     CloseHandle(process);
-    return result;
+    return ok;
+}
+
+// The text of a list cell: the item record and its text buffer live in the program's process.
+std::wstring RemoteCell(HWND list, int row, int column) {
+    struct Block {
+        LVITEMW item;
+        wchar_t text[128];
+    } block = {};
+    block.item.iSubItem = column;
+    block.item.cchTextMax = 128;
+    LRESULT length = 0;
+    if (!SendInProgram(
+            list, LVM_GETITEMTEXTW, row, &block,
+            [&](char* remote) {
+                block.item.pszText = reinterpret_cast<wchar_t*>(remote + offsetof(Block, text));
+            },
+            &length))
+        return L"(failed)";
+    block.text[127] = 0;
+    return block.text;
 }
 
 // A row's rectangle in the list, asked for in the program's process as above.
 RECT RemoteItemRect(HWND list, int row) {
-    RECT rect = {};
-    DWORD pid = 0;
-    GetWindowThreadProcessId(list, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-    if (!process)
-        return rect;
-    void* remote = VirtualAllocEx(process, nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE);
-    if (remote) {
-        rect.left = LVIR_BOUNDS;
-        DWORD_PTR ok = 0;
-        if (!WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr) ||
-            !SendMessageTimeoutW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote),
-                                 SMTO_ABORTIFHUNG, 5000, &ok) ||
-            !ok || !ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr))
-            rect = {};
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    }
-    CloseHandle(process);
+    RECT rect = {LVIR_BOUNDS, 0, 0, 0};
+    LRESULT ok = 0;
+    if (!SendInProgram(
+            list, LVM_GETITEMRECT, row, &rect, [](char*) {}, &ok) ||
+        !ok)
+        rect = {};
     return rect;
 }
 
