@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "testcam/test_picture.h"
@@ -18,6 +19,17 @@ inline constexpr GUID CLSID_VantixTestCam = {
 
 // Registry key (under HKEY_CURRENT_USER) that holds one key per configured camera.
 inline constexpr wchar_t kTestCamRegistryRoot[] = L"Software\\VantixTestCam";
+
+// A camera under `instanceName` called `friendlyName` with these capture formats; everything else as
+// TestCamConfig's defaults (still pin, both control interfaces, the specimen picture).
+inline TestCamConfig TestCam_MakeConfig(std::wstring instanceName, std::wstring friendlyName,
+                                        std::vector<TestCamFormat> formats = TestCam_DefaultFormats()) {
+    TestCamConfig config;
+    config.instanceName = std::move(instanceName);
+    config.friendlyName = std::move(friendlyName);
+    config.formats = std::move(formats);
+    return config;
+}
 
 // Writes the configuration, clears the camera's recorded state (Set calls, current control
 // values) and registers the device in the video-input category under config.instanceName with

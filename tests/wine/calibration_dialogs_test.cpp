@@ -1,7 +1,7 @@
 // The calibration dialogs in-process under Wine with the program's own templates, its main window
 // and camera view, and the virtual camera open: the manage dialog's list, rename, delete, apply,
 // help, and the calibration dialog writing a slot and saving it.
-#include "tests/wine/message_pump.h"
+#include "tests/support/message_pump.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
 #include "app/main_window.h"

@@ -1,7 +1,7 @@
 // The capture code in-process against Wine's DirectShow, with the virtual camera registered as
 // USB cameras: device list, format choice, the running graph, frames, still button, signal frame,
 // camera controls, and what is left behind after closing.
-#include "tests/wine/message_pump.h"
+#include "tests/support/message_pump.h"
 #include "capture/capture_session.h"
 #include "capture/capture_messages.h"
 #include "app/main_window.h"
@@ -82,21 +82,7 @@ HWND CreateViewWindow() {
                            instance, nullptr);
 }
 
-// Handles posted messages until done() holds or the time is up.
-void Pump(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
 constexpr wchar_t kDemoInstance[] = L"vid_1d6b&pid_0102&mi_00#demo#0";
-
-TestCamConfig Camera(const wchar_t* friendlyName, const wchar_t* instanceName,
-                     std::vector<TestCamFormat> formats = TestCam_DefaultFormats()) {
-    TestCamConfig config;
-    config.friendlyName = friendlyName;
-    config.instanceName = instanceName;
-    config.formats = std::move(formats);
-    return config;
-}
 
 std::vector<std::wstring> ListedNames() {
     std::vector<std::wstring> names;
@@ -288,11 +274,11 @@ protected:
 } // namespace
 
 TEST_F(CaptureTest, BuiltInCameraNamesAndPathsWithoutIdsAreNotListed) {
-    Register(Camera(L"Integrated Camera", L"vid_0001&pid_0001&mi_00#integrated#0"));
-    Register(Camera(L"Microsoft LifeCam", L"vid_0002&pid_0002&mi_00#lifecam#0"));
-    Register(Camera(L"integrated microsoft scope", L"vid_0003&pid_0003&mi_00#lower#0"));
-    Register(Camera(L"Capital Marker Scope", L"VID_0004&PID_0004&MI_00#capitals#0"));
-    Register(Camera(L"No Ids Scope", L"scope#0"));
+    Register(TestCam_MakeConfig(L"vid_0001&pid_0001&mi_00#integrated#0", L"Integrated Camera"));
+    Register(TestCam_MakeConfig(L"vid_0002&pid_0002&mi_00#lifecam#0", L"Microsoft LifeCam"));
+    Register(TestCam_MakeConfig(L"vid_0003&pid_0003&mi_00#lower#0", L"integrated microsoft scope"));
+    Register(TestCam_MakeConfig(L"VID_0004&PID_0004&MI_00#capitals#0", L"Capital Marker Scope"));
+    Register(TestCam_MakeConfig(L"scope#0", L"No Ids Scope"));
     RefreshDeviceList();
 
     EXPECT_EQ(ListedNames(), std::vector<std::wstring>{L"integrated microsoft scope"});
@@ -305,8 +291,8 @@ TEST_F(CaptureTest, BuiltInCameraNamesAndPathsWithoutIdsAreNotListed) {
 
 TEST_F(CaptureTest, SecondCameraAppendsRefreshKeepsTheListAndRemovalShiftsTheRest) {
     // The second camera's name sorts first, so an enumeration alone would put it in front.
-    const TestCamConfig first = Camera(L"Scope B", L"vid_1d6b&pid_0b00&mi_00#b#0");
-    const TestCamConfig second = Camera(L"Scope A", L"vid_1d6b&pid_0a00&mi_00#a#0");
+    const TestCamConfig first = TestCam_MakeConfig(L"vid_1d6b&pid_0b00&mi_00#b#0", L"Scope B");
+    const TestCamConfig second = TestCam_MakeConfig(L"vid_1d6b&pid_0a00&mi_00#a#0", L"Scope A");
     Register(first);
     RefreshDeviceList();
     ASSERT_EQ(ListedNames(), std::vector<std::wstring>{L"Scope B"});
@@ -341,11 +327,11 @@ TEST_F(CaptureTest, SecondCameraAppendsRefreshKeepsTheListAndRemovalShiftsTheRes
 }
 
 TEST_F(CaptureTest, CameraOf640x480AtMostOpensAtInterpolated1920x1080) {
-    ASSERT_TRUE(RegisterAndOpen(Camera(L"Small Scope", kDemoInstance,
-                                       {{kTestCamMjpg, 320, 240, 30},
-                                        {kTestCamMjpg, 640, 480, 30},
-                                        {kTestCamYuy2, 320, 240, 30},
-                                        {kTestCamYuy2, 640, 480, 30}})));
+    ASSERT_TRUE(RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"Small Scope",
+                                                   {{kTestCamMjpg, 320, 240, 30},
+                                                    {kTestCamMjpg, 640, 480, 30},
+                                                    {kTestCamYuy2, 320, 240, 30},
+                                                    {kTestCamYuy2, 640, 480, 30}})));
     EXPECT_EQ(g_capture.requestedFormat, (VideoFormat{kFourccMjpg, 640, 480, 1}));
     EXPECT_EQ(g_capture.currentFormat, (VideoFormat{kFourccMjpg, 640, 480, 1}));
     const std::vector<int32_t> expectedKeys = {640 * 480, 1280 * 960, 1920 * 1080};
@@ -368,7 +354,7 @@ TEST_F(CaptureTest, CameraOf640x480AtMostOpensAtInterpolated1920x1080) {
 
 TEST_F(CaptureTest, DefaultFormatIs1280x720WhenOfferedElseTheMiddleOne) {
     // The default capability list has MJPG 640x480 and 1280x720 (twice), and YUY2 up to 1280x720.
-    ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
+    ASSERT_TRUE(RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"HD Scope")));
     EXPECT_EQ(g_capture.requestedFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
     EXPECT_EQ(g_capture.currentFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
     EXPECT_EQ(Keys(g_capture.graph.mjpgFormats), (std::vector<int32_t>{640 * 480, 1280 * 720}));
@@ -377,8 +363,9 @@ TEST_F(CaptureTest, DefaultFormatIs1280x720WhenOfferedElseTheMiddleOne) {
     CloseCaptureGraph();
     ClearDeviceList();
 
-    const TestCamConfig svga = Camera(L"SVGA Scope", L"vid_1d6b&pid_0200&mi_00#svga#0",
-                                      {{kTestCamYuy2, 800, 600, 30}, {kTestCamYuy2, 1024, 768, 30}});
+    const TestCamConfig svga =
+        TestCam_MakeConfig(L"vid_1d6b&pid_0200&mi_00#svga#0", L"SVGA Scope",
+                           {{kTestCamYuy2, 800, 600, 30}, {kTestCamYuy2, 1024, 768, 30}});
     g_capture.requestedFormat = FormatFromSettings(1, 0, 0, 0);
     TestCam_Unregister(kDemoInstance);
     ASSERT_TRUE(RegisterAndOpen(svga));
@@ -390,7 +377,7 @@ TEST_F(CaptureTest, DefaultFormatIs1280x720WhenOfferedElseTheMiddleOne) {
 
 TEST_F(CaptureTest, RequestTheCameraLacksFallsBackToTheDefault) {
     g_capture.requestedFormat = FormatFromSettings(0, 800, 600, 0);
-    ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
+    ASSERT_TRUE(RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"HD Scope")));
     EXPECT_EQ(g_capture.requestedFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
     EXPECT_EQ(g_capture.currentFormat, (VideoFormat{kFourccMjpg, 1280, 720, 0}));
     ASSERT_TRUE(WaitForFrames(1));
@@ -405,8 +392,8 @@ TEST_F(CaptureTest, RequestTheCameraLacksFallsBackToTheDefault) {
 }
 
 TEST_F(CaptureTest, CameraWithNoUsableFormatFailsWithoutLeavingAnything) {
-    ASSERT_FALSE(RegisterAndOpen(
-        Camera(L"Tiny Scope", kDemoInstance, {{kTestCamMjpg, 320, 240, 30}, {kTestCamYuy2, 160, 120, 30}})));
+    ASSERT_FALSE(RegisterAndOpen(TestCam_MakeConfig(
+        kDemoInstance, L"Tiny Scope", {{kTestCamMjpg, 320, 240, 30}, {kTestCamYuy2, 160, 120, 30}})));
     Pump(300);
     EXPECT_EQ(s_posted.opened, 0);
     EXPECT_FALSE(IsCaptureGraphOpen());
@@ -420,7 +407,8 @@ TEST_F(CaptureTest, CameraWithNoUsableFormatFailsWithoutLeavingAnything) {
 }
 
 TEST_F(CaptureTest, FramesCarryTheCameraPictureMirroredWhenMirrorIsOn) {
-    ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance, {{kTestCamMjpg, 1280, 720, 30}})));
+    ASSERT_TRUE(
+        RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"HD Scope", {{kTestCamMjpg, 1280, 720, 30}})));
     ASSERT_TRUE(WaitForFrames(3));
     {
         HeldFrame frame;
@@ -447,7 +435,8 @@ TEST_F(CaptureTest, FramesCarryTheCameraPictureMirroredWhenMirrorIsOn) {
 }
 
 TEST_F(CaptureTest, SignalFrameIsSwallowedAndPostsOneZoomStep) {
-    ASSERT_TRUE(RegisterAndOpen(Camera(L"VGA Scope", kDemoInstance, {{kTestCamMjpg, 640, 480, 30}})));
+    ASSERT_TRUE(
+        RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"VGA Scope", {{kTestCamMjpg, 640, 480, 30}})));
     ASSERT_TRUE(WaitForFrames(3));
     ASSERT_TRUE(TestCam_SendSignalFrame(kDemoInstance, 1));
     ASSERT_TRUE(PumpUntil([] { return TestCam_ReadStatus(kDemoInstance).signalFramesDelivered >= 1; }, 5000));
@@ -460,7 +449,7 @@ TEST_F(CaptureTest, SignalFrameIsSwallowedAndPostsOneZoomStep) {
     ClearDeviceList();
     TestCam_Unregister(kDemoInstance);
     const TestCamConfig hd =
-        Camera(L"HD Scope", L"vid_1d6b&pid_0300&mi_00#hd#0", {{kTestCamMjpg, 1280, 720, 30}});
+        TestCam_MakeConfig(L"vid_1d6b&pid_0300&mi_00#hd#0", L"HD Scope", {{kTestCamMjpg, 1280, 720, 30}});
     ASSERT_TRUE(RegisterAndOpen(hd));
     ASSERT_TRUE(WaitForFrames(2));
     ASSERT_TRUE(TestCam_SendSignalFrame(hd.instanceName, 1));
@@ -471,7 +460,7 @@ TEST_F(CaptureTest, SignalFrameIsSwallowedAndPostsOneZoomStep) {
 }
 
 TEST_F(CaptureTest, SnapshotButtonPostsStillButton) {
-    ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
+    ASSERT_TRUE(RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"HD Scope")));
     ASSERT_NE(g_capture.graph.stillGrabber.Get(), nullptr);
     ASSERT_TRUE(WaitForFrames(2));
     ASSERT_TRUE(TestCam_PressSnapshot(kDemoInstance));
@@ -483,7 +472,7 @@ TEST_F(CaptureTest, SnapshotButtonPostsStillButton) {
     CloseCaptureGraph();
     ClearDeviceList();
     TestCam_Unregister(kDemoInstance);
-    TestCamConfig plain = Camera(L"Plain Scope", L"vid_1d6b&pid_0400&mi_00#plain#0");
+    TestCamConfig plain = TestCam_MakeConfig(L"vid_1d6b&pid_0400&mi_00#plain#0", L"Plain Scope");
     plain.stillPin = false;
     ASSERT_TRUE(RegisterAndOpen(plain));
     EXPECT_EQ(g_capture.graph.stillGrabber.Get(), nullptr);
@@ -495,7 +484,7 @@ TEST_F(CaptureTest, SnapshotButtonPostsStillButton) {
 }
 
 TEST_F(CaptureTest, TenCameraPropertiesAreProbedAndSetCallsReachTheCamera) {
-    TestCamConfig config = Camera(L"HD Scope", kDemoInstance);
+    TestCamConfig config = TestCam_MakeConfig(kDemoInstance, L"HD Scope");
     // White balance whose default lies above its range.
     config.procAmp[7] = {true, 0, 255, 1, 300, 3, 128, 1};
     ASSERT_TRUE(RegisterAndOpen(config));
@@ -548,7 +537,7 @@ TEST_F(CaptureTest, TenCameraPropertiesAreProbedAndSetCallsReachTheCamera) {
 }
 
 TEST_F(CaptureTest, CameraWithoutCameraControlLeavesExposureZero) {
-    TestCamConfig config = Camera(L"HD Scope", kDemoInstance);
+    TestCamConfig config = TestCam_MakeConfig(kDemoInstance, L"HD Scope");
     config.hasCameraControl = false;
     ASSERT_TRUE(RegisterAndOpen(config));
     EXPECT_EQ(g_capture.graph.cameraControl.Get(), nullptr);
@@ -566,7 +555,7 @@ TEST_F(CaptureTest, CameraWithoutCameraControlLeavesExposureZero) {
 }
 
 TEST_F(CaptureTest, CloseReleasesEveryReferenceOnTheCamera) {
-    ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
+    ASSERT_TRUE(RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"HD Scope")));
     ASSERT_TRUE(WaitForFrames(3));
     ASSERT_TRUE(TestCam_PressSnapshot(kDemoInstance));
     ASSERT_TRUE(PumpUntil([] { return s_posted.still == 1; }, 5000));
@@ -595,7 +584,7 @@ TEST_F(CaptureTest, CloseReleasesEveryReferenceOnTheCamera) {
 }
 
 TEST_F(CaptureTest, FiftyOpenCloseCyclesLeaveMemoryAndHandlesFlat) {
-    Register(Camera(L"HD Scope", kDemoInstance));
+    Register(TestCam_MakeConfig(kDemoInstance, L"HD Scope"));
     RefreshDeviceList();
     ASSERT_EQ(g_capture.devices.size(), 1u);
 
@@ -631,7 +620,7 @@ TEST_F(CaptureTest, FiftyOpenCloseCyclesLeaveMemoryAndHandlesFlat) {
 }
 
 TEST_F(CaptureTest, ReopenRestartsTheSameCameraWithTheNewFormat) {
-    ASSERT_TRUE(RegisterAndOpen(Camera(L"HD Scope", kDemoInstance)));
+    ASSERT_TRUE(RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"HD Scope")));
     ASSERT_TRUE(WaitForFrames(2));
     g_capture.requestedFormat = FormatFromSettings(0, 640, 480, 0);
     ReopenCaptureGraph();
@@ -644,7 +633,7 @@ TEST_F(CaptureTest, ReopenRestartsTheSameCameraWithTheNewFormat) {
 }
 
 TEST_F(CaptureTest, OpenThatCannotReachTheCameraOutputLeavesNothingBuilt) {
-    TestCamConfig config = Camera(L"HD Scope", kDemoInstance);
+    TestCamConfig config = TestCam_MakeConfig(kDemoInstance, L"HD Scope");
     config.stillPin = false;
     Register(config);
     RefreshDeviceList();
@@ -688,7 +677,7 @@ TEST_F(CaptureTest, UvcOnlyCameraWithoutTheSystemsDecodersFailsCleanly) {
     for (const TestCamFormat& format :
          {TestCamFormat{kTestCamMjpg, 1280, 720, 30}, TestCamFormat{kTestCamYuy2, 640, 480, 30}}) {
         SCOPED_TRACE(format.fourcc == kTestCamMjpg ? "MJPG" : "YUY2");
-        TestCamConfig config = Camera(L"UVC Scope", kDemoInstance, {format});
+        TestCamConfig config = TestCam_MakeConfig(kDemoInstance, L"UVC Scope", {format});
         config.uvcOnly = true;
         EXPECT_FALSE(RegisterAndOpen(config));
         Pump(300);
@@ -733,7 +722,7 @@ protected:
     }
 
     static TestCamConfig UvcCamera(const TestCamFormat& format) {
-        TestCamConfig config = Camera(L"UVC Scope", kDemoInstance, {format});
+        TestCamConfig config = TestCam_MakeConfig(kDemoInstance, L"UVC Scope", {format});
         config.uvcOnly = true;
         return config;
     }

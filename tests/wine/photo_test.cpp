@@ -2,7 +2,7 @@
 // camera open: the scale fields and text entry GDI+'s encoders' files carry once the program has
 // written them, read back by the unit tests' reader; the clipboard's picture and table.
 #include "tests/unit/image_fields_reader.h"
-#include "tests/wine/message_pump.h"
+#include "tests/support/message_pump.h"
 #include "output/image_encoders.h"
 #include "app/main_window.h"
 #include "output/settings_store.h"

@@ -2,7 +2,7 @@
 // common controls, the camera view, and the virtual camera opened by the view. A host window
 // stands in for the main window and the control panel: the sections are its children and it
 // records what they post to their panel.
-#include "tests/wine/message_pump.h"
+#include "tests/support/message_pump.h"
 #include "capture/capture_session.h"
 #include "app/main_layout.h"
 #include "capture/capture_messages.h"
@@ -82,10 +82,6 @@ HWND CreateHost() {
                                 1200, 900, nullptr, nullptr, instance, nullptr);
     ShowWindow(host, SW_SHOWNORMAL);
     return host;
-}
-
-void Pump(DWORD ms = 50) {
-    PumpUntil([] { return false; }, ms);
 }
 
 std::wstring Text(HWND hwnd) {

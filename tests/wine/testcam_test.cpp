@@ -1,55 +1,26 @@
 // The virtual camera through plain DirectShow, as a capture program meets it: found by the system
 // device enumerator, bound from its moniker, connected to an RGB24 sample grabber and a null
-// renderer by the capture graph builder, run, and driven from outside through testcam_control.
-#include "capture/media_type_free.h"
+// renderer, run, and driven from outside through testcam_control. What the camera delivers through
+// the program's own capture code (pictures in each format, the still pin, the signal frame, Set
+// calls) is checked in capture_test; here only what those tests take for granted.
+#include "capture/media_types.h"
 #include "testcam/testcam_control.h"
 
 #include <dshow.h>
-#include <gdiplus.h>
-#include <qedit.h>
-#include <shlwapi.h>
 #include <gtest/gtest.h>
+#include <wrl/client.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
-#include "testcam/frame_convert.h"
 #include "testcam/test_picture.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// mingw-w64's qedit.h declares the interfaces but not these classes.
-constexpr CLSID kSampleGrabber = {
-    0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
-constexpr CLSID kNullRenderer = {
-    0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 constexpr wchar_t kCategoryPrefix[] = L"@device:sw:{860BB310-5D01-11D0-BD3B-00A0C911CE86}\\";
-
-template <typename T> class Ref {
-public:
-    Ref() = default;
-    ~Ref() { Reset(); }
-    Ref(const Ref&) = delete;
-    Ref& operator=(const Ref&) = delete;
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    T** put() {
-        Reset();
-        return &p_;
-    }
-    void** putVoid() { return reinterpret_cast<void**>(put()); }
-    void Reset() {
-        if (p_)
-            p_->Release();
-        p_ = nullptr;
-    }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
-};
 
 // Collects what a sample grabber hands over, on the camera's streaming thread.
 class FrameCollector final : public ISampleGrabberCB {
@@ -71,17 +42,10 @@ public:
         EnterCriticalSection(&lock_);
         frames_.emplace_back(buffer, buffer + length);
         times_.push_back(time);
-        if (frames_.size() > 400)
-            frames_.erase(frames_.begin()); // keep memory flat in long runs
         LeaveCriticalSection(&lock_);
         return S_OK;
     }
-    size_t Count() {
-        EnterCriticalSection(&lock_);
-        const size_t n = frames_.size();
-        LeaveCriticalSection(&lock_);
-        return n;
-    }
+    size_t Count() { return Frames().size(); }
     std::vector<std::vector<uint8_t>> Frames() {
         EnterCriticalSection(&lock_);
         auto copy = frames_;
@@ -116,15 +80,9 @@ private:
     std::vector<double> times_;
 };
 
-TestCamConfig Camera(const wchar_t* name, const wchar_t* instance) {
-    TestCamConfig c;
-    c.friendlyName = name;
-    c.instanceName = instance;
-    return c;
-}
-
 struct DeviceEntry {
     std::wstring displayName, friendlyName, devicePath;
+    ComPtr<IMoniker> moniker;
 };
 
 std::wstring ReadBag(IPropertyBag* bag, const wchar_t* name) {
@@ -140,24 +98,25 @@ std::wstring ReadBag(IPropertyBag* bag, const wchar_t* name) {
 // Every device of the video-input category, in enumeration order.
 std::vector<DeviceEntry> ListDevices() {
     std::vector<DeviceEntry> list;
-    Ref<ICreateDevEnum> devices;
-    Ref<IEnumMoniker> monikers;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                devices.putVoid())) ||
-        devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.put(), 0) != S_OK)
+    ComPtr<ICreateDevEnum> devices;
+    ComPtr<IEnumMoniker> monikers;
+    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&devices))) ||
+        devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &monikers, 0) != S_OK)
         return list;
-    Ref<IMoniker> moniker;
-    while (monikers->Next(1, moniker.put(), nullptr) == S_OK) {
+    ComPtr<IMoniker> moniker;
+    while (monikers->Next(1, &moniker, nullptr) == S_OK) {
         DeviceEntry e;
+        e.moniker = moniker;
         LPOLESTR name = nullptr;
         if (SUCCEEDED(moniker->GetDisplayName(nullptr, nullptr, &name)) && name) {
             e.displayName = name;
             CoTaskMemFree(name);
         }
-        Ref<IPropertyBag> bag;
-        if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.putVoid()))) {
-            e.friendlyName = ReadBag(bag.get(), L"FriendlyName");
-            e.devicePath = ReadBag(bag.get(), L"DevicePath");
+        ComPtr<IPropertyBag> bag;
+        if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_PPV_ARGS(&bag)))) {
+            e.friendlyName = ReadBag(bag.Get(), L"FriendlyName");
+            e.devicePath = ReadBag(bag.Get(), L"DevicePath");
         }
         list.push_back(e);
     }
@@ -165,129 +124,83 @@ std::vector<DeviceEntry> ListDevices() {
 }
 
 // Binds the camera of this instance from its moniker, as a capture program does.
-HRESULT BindCamera(const std::wstring& instance, IBaseFilter** filter) {
-    *filter = nullptr;
-    Ref<ICreateDevEnum> devices;
-    Ref<IEnumMoniker> monikers;
-    HRESULT hr = CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                  devices.putVoid());
-    if (FAILED(hr))
-        return hr;
-    if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, monikers.put(), 0) != S_OK)
-        return E_FAIL;
-    Ref<IMoniker> moniker;
-    while (monikers->Next(1, moniker.put(), nullptr) == S_OK) {
-        LPOLESTR name = nullptr;
-        if (FAILED(moniker->GetDisplayName(nullptr, nullptr, &name)) || !name)
+HRESULT BindCamera(const std::wstring& instance, ComPtr<IBaseFilter>* filter) {
+    for (const DeviceEntry& device : ListDevices()) {
+        if (device.displayName != kCategoryPrefix + instance)
             continue;
-        const bool match = std::wstring(name) == kCategoryPrefix + instance;
-        CoTaskMemFree(name);
-        if (!match)
-            continue;
-        IBindCtx* context = nullptr;
+        ComPtr<IBindCtx> context;
         CreateBindCtx(0, &context);
-        hr = moniker->BindToObject(context, nullptr, IID_IBaseFilter, reinterpret_cast<void**>(filter));
-        if (context)
-            context->Release();
-        return hr;
+        return device.moniker->BindToObject(context.Get(), nullptr,
+                                            IID_PPV_ARGS(filter->ReleaseAndGetAddressOf()));
     }
     return E_FAIL;
 }
 
-HRESULT SetGrabberType(ISampleGrabber* grabber, const GUID& subtype) {
-    AM_MEDIA_TYPE mt = {};
-    mt.majortype = MEDIATYPE_Video;
-    mt.subtype = subtype;
-    return grabber->SetMediaType(&mt);
-}
-
-// The camera in a graph: capture pin -> grabber -> null renderer, and optionally the still pin
-// -> second grabber -> second null renderer, both through ICaptureGraphBuilder2::RenderStream.
+// The camera in a graph: capture pin -> grabber -> null renderer, connected pin to pin as the
+// program does, and optionally the still pin -> second grabber -> second null renderer through
+// ICaptureGraphBuilder2::RenderStream.
 struct CameraGraph {
-    Ref<IGraphBuilder> graph;
-    Ref<ICaptureGraphBuilder2> builder;
-    Ref<IMediaControl> control;
-    Ref<IBaseFilter> camera, grabberFilter, nullRenderer, stillGrabberFilter, stillNull;
-    Ref<ISampleGrabber> grabber, stillGrabber;
+    ComPtr<IGraphBuilder> graph;
+    ComPtr<ICaptureGraphBuilder2> builder;
+    ComPtr<IMediaControl> control;
+    ComPtr<IBaseFilter> camera, grabberFilter, nullRenderer, stillGrabberFilter, stillNull;
+    ComPtr<ISampleGrabber> grabber, stillGrabber;
     FrameCollector frames, stills;
 
-    // RenderStream puts a Smart Tee in front of the grabber (the camera has no preview pin);
-    // Direct connects the capture pin to the grabber with IGraphBuilder::Connect, as the
-    // program does.
-    enum class Route { RenderStream, Direct };
-
-    HRESULT Build(const std::wstring& instance, const GUID& subtype = MEDIASUBTYPE_RGB24,
-                  Route route = Route::RenderStream) {
-        HRESULT hr = BindCamera(instance, camera.put());
-        if (FAILED(hr))
-            return hr;
-        return BuildAround(subtype, route);
+    HRESULT Build(const std::wstring& instance) {
+        const HRESULT hr = BindCamera(instance, &camera);
+        return FAILED(hr) ? hr : BuildAround();
     }
 
-    HRESULT BuildAround(const GUID& subtype, Route route = Route::RenderStream) {
+    HRESULT BuildAround() {
         HRESULT hr;
-        if (FAILED(hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                         graph.putVoid())) ||
+        AM_MEDIA_TYPE mt = {};
+        mt.majortype = MEDIATYPE_Video;
+        mt.subtype = MEDIASUBTYPE_RGB24;
+        ComPtr<IPin> out, in, grabbed, rendered;
+        if (FAILED(hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_PPV_ARGS(&graph))) ||
             FAILED(hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_ICaptureGraphBuilder2, builder.putVoid())) ||
-            FAILED(hr = builder->SetFiltergraph(graph.get())) ||
-            FAILED(hr = graph->QueryInterface(IID_IMediaControl, control.putVoid())) ||
-            FAILED(hr = CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                         grabberFilter.putVoid())) ||
-            FAILED(hr = CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                         nullRenderer.putVoid())) ||
-            FAILED(hr = grabberFilter->QueryInterface(IID_ISampleGrabber, grabber.putVoid())) ||
-            FAILED(hr = graph->AddFilter(camera.get(), L"Camera Input")) ||
-            FAILED(hr = graph->AddFilter(grabberFilter.get(), L"Sample Grabber")) ||
-            FAILED(hr = graph->AddFilter(nullRenderer.get(), L"Null Filter")) ||
-            FAILED(hr = SetGrabberType(grabber.get(), subtype)))
+                                         IID_PPV_ARGS(&builder))) ||
+            FAILED(hr = builder->SetFiltergraph(graph.Get())) || FAILED(hr = graph.As(&control)) ||
+            FAILED(hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_PPV_ARGS(&grabberFilter))) ||
+            FAILED(hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_PPV_ARGS(&nullRenderer))) ||
+            FAILED(hr = grabberFilter.As(&grabber)) ||
+            FAILED(hr = graph->AddFilter(camera.Get(), L"Camera Input")) ||
+            FAILED(hr = graph->AddFilter(grabberFilter.Get(), L"Sample Grabber")) ||
+            FAILED(hr = graph->AddFilter(nullRenderer.Get(), L"Null Filter")) ||
+            FAILED(hr = grabber->SetMediaType(&mt)) ||
+            FAILED(hr = builder->FindPin(camera.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, nullptr, TRUE, 0,
+                                         &out)) ||
+            FAILED(hr =
+                       builder->FindPin(grabberFilter.Get(), PINDIR_INPUT, nullptr, nullptr, TRUE, 0, &in)) ||
+            FAILED(hr = builder->FindPin(grabberFilter.Get(), PINDIR_OUTPUT, nullptr, nullptr, TRUE, 0,
+                                         &grabbed)) ||
+            FAILED(hr = builder->FindPin(nullRenderer.Get(), PINDIR_INPUT, nullptr, nullptr, TRUE, 0,
+                                         &rendered)) ||
+            FAILED(hr = graph->Connect(out.Get(), in.Get())) ||
+            FAILED(hr = graph->Connect(grabbed.Get(), rendered.Get())))
             return hr;
-        if (route == Route::RenderStream) {
-            hr = builder->RenderStream(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.get(),
-                                       grabberFilter.get(), nullRenderer.get());
-        } else {
-            Ref<IPin> out, in, grabbed, rendered;
-            if (FAILED(hr = builder->FindPin(camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_CAPTURE, nullptr,
-                                             TRUE, 0, out.put())) ||
-                FAILED(hr = builder->FindPin(grabberFilter.get(), PINDIR_INPUT, nullptr, nullptr, TRUE, 0,
-                                             in.put())) ||
-                FAILED(hr = builder->FindPin(grabberFilter.get(), PINDIR_OUTPUT, nullptr, nullptr, TRUE, 0,
-                                             grabbed.put())) ||
-                FAILED(hr = builder->FindPin(nullRenderer.get(), PINDIR_INPUT, nullptr, nullptr, TRUE, 0,
-                                             rendered.put())) ||
-                FAILED(hr = graph->Connect(out.get(), in.get())))
-                return hr;
-            hr = graph->Connect(grabbed.get(), rendered.get());
-        }
-        if (FAILED(hr))
-            return hr;
-        grabber->SetOneShot(FALSE);
         grabber->SetBufferSamples(FALSE);
         return grabber->SetCallback(&frames, 1);
     }
 
     HRESULT AddStill() {
         HRESULT hr;
-        if (FAILED(hr = CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                         stillGrabberFilter.putVoid())) ||
-            FAILED(hr = CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                         stillNull.putVoid())) ||
-            FAILED(hr = stillGrabberFilter->QueryInterface(IID_ISampleGrabber, stillGrabber.putVoid())) ||
-            FAILED(hr = graph->AddFilter(stillGrabberFilter.get(), L"Sample Grabber2")) ||
-            FAILED(hr = graph->AddFilter(stillNull.get(), L"Null Filter2")))
+        if (FAILED(hr = CoCreateInstance(CLSID_SampleGrabber, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_PPV_ARGS(&stillGrabberFilter))) ||
+            FAILED(hr = CoCreateInstance(CLSID_NullRenderer, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_PPV_ARGS(&stillNull))) ||
+            FAILED(hr = stillGrabberFilter.As(&stillGrabber)) ||
+            FAILED(hr = graph->AddFilter(stillGrabberFilter.Get(), L"Sample Grabber2")) ||
+            FAILED(hr = graph->AddFilter(stillNull.Get(), L"Null Filter2")) ||
+            FAILED(hr = builder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, camera.Get(),
+                                              stillGrabberFilter.Get(), stillNull.Get())))
             return hr;
-        hr = builder->RenderStream(&PIN_CATEGORY_STILL, &MEDIATYPE_Video, camera.get(),
-                                   stillGrabberFilter.get(), stillNull.get());
-        if (FAILED(hr))
-            return hr;
-        stillGrabber->SetOneShot(FALSE);
         stillGrabber->SetBufferSamples(FALSE);
         return stillGrabber->SetCallback(&stills, 1);
-    }
-
-    HRESULT StreamConfig(IAMStreamConfig** config) {
-        return builder->FindInterface(&PIN_CATEGORY_CAPTURE, &MEDIATYPE_Video, camera.get(),
-                                      IID_IAMStreamConfig, reinterpret_cast<void**>(config));
     }
 
     // Stops the graph and releases everything in the order a program would.
@@ -312,17 +225,20 @@ struct CameraGraph {
     ~CameraGraph() { Release(); }
 };
 
+ComPtr<IAMStreamConfig> StreamConfig(IBaseFilter* camera) {
+    ComPtr<IPin> pin;
+    ComPtr<IAMStreamConfig> config;
+    if (SUCCEEDED(camera->FindPin(L"Capture", &pin)))
+        pin.As(&config);
+    return config;
+}
+
 // Sets the capture pin to the capability of this subtype and size, as a program does before it
 // builds its graph.
-HRESULT SetCapability(IBaseFilter* camera, uint32_t fourcc, int width, int height, int fps = 0) {
-    Ref<IEnumPins> pins;
-    Ref<IPin> pin;
-    Ref<IAMStreamConfig> config;
-    HRESULT hr = camera->EnumPins(pins.put());
-    if (FAILED(hr) || pins->Next(1, pin.put(), nullptr) != S_OK)
+HRESULT SetCapability(IBaseFilter* camera, uint32_t fourcc, int width, int height) {
+    const ComPtr<IAMStreamConfig> config = StreamConfig(camera);
+    if (!config)
         return E_FAIL;
-    if (FAILED(hr = pin->QueryInterface(IID_IAMStreamConfig, config.putVoid())))
-        return hr;
     int count = 0, size = 0;
     config->GetNumberOfCapabilities(&count, &size);
     for (int i = 0; i < count; ++i) {
@@ -332,10 +248,8 @@ HRESULT SetCapability(IBaseFilter* camera, uint32_t fourcc, int width, int heigh
             break;
         const auto* vih = reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat);
         const bool match = mt->subtype.Data1 == fourcc && vih->bmiHeader.biWidth == width &&
-                           vih->bmiHeader.biHeight == height &&
-                           (fps == 0 || vih->AvgTimePerFrame == 10000000 / fps);
-        if (match)
-            hr = config->SetFormat(mt);
+                           vih->bmiHeader.biHeight == height;
+        const HRESULT hr = match ? config->SetFormat(mt) : E_FAIL;
         FreeMediaType(mt);
         if (match)
             return hr;
@@ -343,10 +257,9 @@ HRESULT SetCapability(IBaseFilter* camera, uint32_t fourcc, int width, int heigh
     return E_FAIL;
 }
 
-// Whether a bottom-up RGB24 frame shows the picture, sampling a grid of pixels and every ruler
+// Whether a bottom-up RGB24 frame shows the specimen, sampling a grid of pixels and every ruler
 // tick's top pixel; the live marker's square is left out.
-::testing::AssertionResult ShowsPicture(const std::vector<uint8_t>& frame, TestCamPicture picture, int width,
-                                        int height) {
+::testing::AssertionResult ShowsSpecimen(const std::vector<uint8_t>& frame, int width, int height) {
     const size_t stride = TestPicture_DibStride(width);
     if (frame.size() != stride * size_t(height))
         return ::testing::AssertionFailure() << "frame of " << frame.size() << " bytes";
@@ -355,7 +268,7 @@ HRESULT SetCapability(IBaseFilter* camera, uint32_t fourcc, int width, int heigh
         if (marker.Contains(x, y))
             return true;
         const uint8_t* p = frame.data() + size_t(height - 1 - y) * stride + size_t(x) * 3;
-        const TestRgb want = TestPicture_Pixel(picture, width, height, x, y, 0, 30);
+        const TestRgb want = TestPicture_Pixel(TestCamPicture::Specimen, width, height, x, y, 0, 30);
         return p[0] == want.b && p[1] == want.g && p[2] == want.r;
     };
     for (int y = 0; y < height; y += 7)
@@ -388,60 +301,40 @@ protected:
 
 } // namespace
 
-TEST_F(TestCam, EnumeratesUnderItsInstanceNameAndComesAndGoes) {
-    Register(Camera(L"Demo Microscope", L"vid_1d6b&pid_0102&mi_00#demo#0"));
-    Register(Camera(L"Second Scope", L"vid_1d6b&pid_0104&mi_00#second#0"));
+TEST_F(TestCam, EnumeratesComesAndGoesAndReportsItsCapabilities) {
+    const std::wstring first = L"vid_1d6b&pid_0102&mi_00#demo#0",
+                       second = L"vid_1d6b&pid_0104&mi_00#second#0";
+    Register(TestCam_MakeConfig(first, L"Demo Microscope"));
+    TestCamConfig c = TestCam_MakeConfig(second, L"Caps",
+                                         {{kTestCamMjpg, 1280, 720, 30},
+                                          {kTestCamMjpg, 1280, 720, 15},
+                                          {kTestCamYuy2, 640, 480, 30},
+                                          {kTestCamYuy2, 320, 240, 30}});
+    Register(c);
     std::vector<DeviceEntry> devices = ListDevices();
     ASSERT_EQ(devices.size(), 2u);
-    EXPECT_EQ(devices[0].displayName, std::wstring(kCategoryPrefix) + L"vid_1d6b&pid_0102&mi_00#demo#0");
+    EXPECT_EQ(devices[0].displayName, kCategoryPrefix + first);
     EXPECT_EQ(devices[0].friendlyName, L"Demo Microscope");
     EXPECT_EQ(devices[0].devicePath,
               L"\\\\?\\usb#vid_1d6b&pid_0102&mi_00#demo#0#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
-    EXPECT_EQ(devices[1].friendlyName, L"Second Scope");
+    EXPECT_EQ(devices[1].friendlyName, L"Caps");
 
-    // Each moniker binds the filter of its own camera: the second has its own configuration.
-    TestCamConfig one = Camera(L"One Format", L"vid_1d6b&pid_0104&mi_00#second#0");
-    one.formats = {{kTestCamYuy2, 800, 600, 20}};
-    Register(one);
-    Ref<IBaseFilter> filter;
-    ASSERT_EQ(BindCamera(one.instanceName, filter.put()), S_OK);
-    Ref<IPin> pin;
-    ASSERT_EQ(filter->FindPin(L"Capture", pin.put()), S_OK);
-    Ref<IAMStreamConfig> config;
-    ASSERT_EQ(pin->QueryInterface(IID_IAMStreamConfig, config.putVoid()), S_OK);
-    int count = 0, size = 0;
-    ASSERT_EQ(config->GetNumberOfCapabilities(&count, &size), S_OK);
-    EXPECT_EQ(count, 1);
-    EXPECT_EQ(TestCam_ReadStatus(one.instanceName).filterObjects, 1);
-
-    // Unregistering the first while the second's filter is in use leaves only the second.
-    ASSERT_TRUE(TestCam_Unregister(L"vid_1d6b&pid_0102&mi_00#demo#0"));
-    devices = ListDevices();
-    ASSERT_EQ(devices.size(), 1u);
-    EXPECT_EQ(devices[0].friendlyName, L"One Format");
-    EXPECT_EQ(config->GetNumberOfCapabilities(&count, &size), S_OK);
-}
-
-TEST_F(TestCam, ReportsItsCapabilitiesThroughStreamConfig) {
-    TestCamConfig c = Camera(L"Caps", L"vid_1d6b&pid_0102&mi_00#caps#0");
-    c.formats = {{kTestCamMjpg, 1280, 720, 30},
-                 {kTestCamMjpg, 1280, 720, 15},
-                 {kTestCamYuy2, 640, 480, 30},
-                 {kTestCamYuy2, 320, 240, 30}};
-    Register(c);
-    Ref<IBaseFilter> filter;
-    ASSERT_EQ(BindCamera(c.instanceName, filter.put()), S_OK);
-    Ref<IPin> pin;
-    ASSERT_EQ(filter->FindPin(L"Capture", pin.put()), S_OK);
-    Ref<IAMStreamConfig> config;
-    ASSERT_EQ(pin->QueryInterface(IID_IAMStreamConfig, config.putVoid()), S_OK);
+    // Each moniker binds the filter of its own camera, with its own configuration.
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(BindCamera(second, &filter), S_OK);
+    const ComPtr<IAMStreamConfig> config = StreamConfig(filter.Get());
+    ASSERT_TRUE(config);
     int count = 0, size = 0;
     ASSERT_EQ(config->GetNumberOfCapabilities(&count, &size), S_OK);
     ASSERT_EQ(count, 4);
     EXPECT_EQ(size, 128);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i <= count; ++i) {
         AM_MEDIA_TYPE* mt = nullptr;
         VIDEO_STREAM_CONFIG_CAPS caps;
+        if (i == count) {
+            EXPECT_EQ(config->GetStreamCaps(i, &mt, reinterpret_cast<BYTE*>(&caps)), S_FALSE);
+            break;
+        }
         ASSERT_EQ(config->GetStreamCaps(i, &mt, reinterpret_cast<BYTE*>(&caps)), S_OK);
         EXPECT_EQ(mt->majortype, MEDIATYPE_Video);
         EXPECT_EQ(mt->formattype, FORMAT_VideoInfo);
@@ -456,46 +349,51 @@ TEST_F(TestCam, ReportsItsCapabilitiesThroughStreamConfig) {
         EXPECT_EQ(caps.MinFrameInterval, 10000000 / c.formats[i].fps);
         FreeMediaType(mt);
     }
+    // The current format is the first capability until one is set; a size the camera does not
+    // have is refused and changes nothing.
     AM_MEDIA_TYPE* mt = nullptr;
-    VIDEO_STREAM_CONFIG_CAPS caps;
-    EXPECT_EQ(config->GetStreamCaps(4, &mt, reinterpret_cast<BYTE*>(&caps)), S_FALSE);
-
-    // The current format is the first capability until one is set.
     ASSERT_EQ(config->GetFormat(&mt), S_OK);
     EXPECT_EQ(reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader.biWidth, 1280);
-    // A size the camera does not have is refused and changes nothing.
     reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader.biWidth = 1000;
     EXPECT_TRUE(FAILED(config->SetFormat(mt)));
     FreeMediaType(mt);
-    ASSERT_EQ(SetCapability(filter.get(), kTestCamYuy2, 320, 240), S_OK);
+    ASSERT_EQ(SetCapability(filter.Get(), kTestCamYuy2, 320, 240), S_OK);
     ASSERT_EQ(config->GetFormat(&mt), S_OK);
     EXPECT_EQ(mt->subtype, MEDIASUBTYPE_YUY2);
     EXPECT_EQ(reinterpret_cast<VIDEOINFOHEADER*>(mt->pbFormat)->bmiHeader.biWidth, 320);
     FreeMediaType(mt);
 
-    // The pins answer their category; the still pin has no stream configuration.
-    Ref<IPin> still;
-    ASSERT_EQ(filter->FindPin(L"Still", still.put()), S_OK);
+    // The still pin answers its category and has no stream configuration.
+    ComPtr<IPin> still;
+    ASSERT_EQ(filter->FindPin(L"Still", &still), S_OK);
     GUID category = {};
     DWORD returned = 0;
-    Ref<IKsPropertySet> ks;
-    ASSERT_EQ(still->QueryInterface(IID_IKsPropertySet, ks.putVoid()), S_OK);
+    ComPtr<IKsPropertySet> ks;
+    ASSERT_EQ(still.As(&ks), S_OK);
     ASSERT_EQ(
         ks->Get(AMPROPSETID_Pin, AMPROPERTY_PIN_CATEGORY, nullptr, 0, &category, sizeof category, &returned),
         S_OK);
     EXPECT_EQ(category, PIN_CATEGORY_STILL);
-    Ref<IAMStreamConfig> stillConfig;
-    EXPECT_EQ(still->QueryInterface(IID_IAMStreamConfig, stillConfig.putVoid()), E_NOINTERFACE);
+    ComPtr<IAMStreamConfig> stillConfig;
+    EXPECT_EQ(still.As(&stillConfig), E_NOINTERFACE);
+
+    // Unregistering the first while the second's filter is in use leaves only the second.
+    ASSERT_TRUE(TestCam_Unregister(first));
+    devices = ListDevices();
+    ASSERT_EQ(devices.size(), 1u);
+    EXPECT_EQ(devices[0].friendlyName, L"Caps");
+    EXPECT_EQ(config->GetNumberOfCapabilities(&count, &size), S_OK);
 }
 
 TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
-    TestCamConfig c = Camera(L"Streaming", L"vid_1d6b&pid_0102&mi_00#stream#0");
-    c.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 640, 480, 30}, {kTestCamYuy2, 320, 240, 15}};
+    const TestCamConfig c = TestCam_MakeConfig(
+        L"vid_1d6b&pid_0102&mi_00#stream#0", L"Streaming",
+        {{kTestCamMjpg, 1280, 720, 30}, {kTestCamMjpg, 640, 480, 30}, {kTestCamYuy2, 320, 240, 15}});
     Register(c);
     CameraGraph g;
-    ASSERT_EQ(BindCamera(c.instanceName, g.camera.put()), S_OK);
-    ASSERT_EQ(SetCapability(g.camera.get(), kTestCamMjpg, 640, 480), S_OK);
-    ASSERT_EQ(g.BuildAround(MEDIASUBTYPE_RGB24, CameraGraph::Route::Direct), S_OK);
+    ASSERT_EQ(BindCamera(c.instanceName, &g.camera), S_OK);
+    ASSERT_EQ(SetCapability(g.camera.Get(), kTestCamMjpg, 640, 480), S_OK);
+    ASSERT_EQ(g.BuildAround(), S_OK);
     TestCamStatus status = TestCam_ReadStatus(c.instanceName);
     EXPECT_TRUE(status.connected);
     EXPECT_EQ(status.fourcc, kTestCamRgb24);
@@ -510,7 +408,7 @@ TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
     EXPECT_GT(elapsed, 1100u); // 45 frames at 30 a second take about 1.5 s
     EXPECT_LT(elapsed, 4500u); // (more on a busy machine: late ticks are dropped, not bunched)
     const auto frames = g.frames.Frames();
-    EXPECT_TRUE(ShowsPicture(frames.back(), TestCamPicture::Specimen, 640, 480));
+    EXPECT_TRUE(ShowsSpecimen(frames.back(), 640, 480));
     const auto times = g.frames.Times();
     EXPECT_NEAR(times[40] - times[10], 1.0, 0.4);
 
@@ -522,84 +420,7 @@ TEST_F(TestCam, DeliversTheRulerPictureAtTheSetSizeAndRate) {
     EXPECT_NE(*std::min_element(corners.begin(), corners.end()),
               *std::max_element(corners.begin(), corners.end()));
 
-    // Another capability, set while stopped, changes the size (and the rate) delivered: the
-    // graph reconnects the pin.
-    ASSERT_EQ(g.control->Stop(), S_OK);
-    ASSERT_EQ(SetCapability(g.camera.get(), kTestCamYuy2, 320, 240), S_OK);
-    g.frames.Clear();
-    g.control->Run();
-    ASSERT_TRUE(g.frames.WaitFor(10, 5000));
-    const auto small = g.frames.Frames();
-    EXPECT_TRUE(ShowsPicture(small.back(), TestCamPicture::Specimen, 320, 240));
-    const auto smallTimes = g.frames.Times();
-    EXPECT_NEAR(smallTimes[9] - smallTimes[0], 9 / 15.0, 0.3);
-    status = TestCam_ReadStatus(c.instanceName);
-    EXPECT_EQ(status.width, 320);
-    EXPECT_EQ(status.running, 1);
-    // Set while running, it is refused.
-    EXPECT_EQ(SetCapability(g.camera.get(), kTestCamMjpg, 640, 480), VFW_E_NOT_STOPPED);
-}
-
-TEST_F(TestCam, ConnectsThroughTheCaptureBuilderInEachCapabilitySize) {
-    TestCamConfig c = Camera(L"Builder", L"vid_1d6b&pid_0102&mi_00#builder#0");
-    c.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 320, 240, 30}};
-    Register(c);
-    Ref<IBaseFilter> camera;
-    ASSERT_EQ(BindCamera(c.instanceName, camera.put()), S_OK);
-    // One filter, opened twice at different sizes, as a program reopens its camera.
-    for (const TestCamFormat& f : c.formats) {
-        CameraGraph g;
-        ASSERT_EQ(SetCapability(camera.get(), f.fourcc, f.width, f.height), S_OK);
-        camera->AddRef();
-        *g.camera.put() = camera.get();
-        ASSERT_EQ(g.BuildAround(MEDIASUBTYPE_RGB24), S_OK);
-        g.control->Run();
-        ASSERT_TRUE(g.frames.WaitFor(3, 5000));
-        EXPECT_TRUE(ShowsPicture(g.frames.Frames().back(), TestCamPicture::Specimen, f.width, f.height));
-    }
-}
-
-// The busy picture as the camera delivers it: each frame is the pixel function's at some frame of
-// the second, and consecutive frames differ.
-TEST_F(TestCam, BusyPictureDeliveredIsThePixelFunctionsFrameAfterFrame) {
-    TestCamConfig c = Camera(L"Busy", L"vid_1d6b&pid_0102&mi_00#busy#0");
-    c.formats = {{kTestCamRgb24, 320, 240, 30}};
-    c.picture = TestCamPicture::Busy;
-    Register(c);
-    CameraGraph g;
-    ASSERT_EQ(g.Build(c.instanceName), S_OK);
-    g.control->Run();
-    ASSERT_TRUE(g.frames.WaitFor(4, 5000));
-    g.control->Stop();
-    const auto frames = g.frames.Frames();
-    const size_t stride = TestPicture_DibStride(320);
-    auto matches = [&](const std::vector<uint8_t>& frame, int index) {
-        for (int y = 0; y < 240; y += 3)
-            for (int x = 0; x < 320; x += 2) {
-                const TestRgb want = TestPicture_BusyPixel(320, 240, x, y, index, 30);
-                const uint8_t* p = frame.data() + size_t(239 - y) * stride + size_t(x) * 3;
-                if (p[0] != want.b || p[1] != want.g || p[2] != want.r)
-                    return false;
-            }
-        return true;
-    };
-    int previous = -1;
-    for (size_t i = 1; i < 4; ++i) {
-        int index = 0;
-        while (index < 30 && !matches(frames[i], index))
-            ++index;
-        EXPECT_LT(index, 30) << "frame " << i << " is no frame of the busy picture";
-        EXPECT_NE(index, previous);
-        previous = index;
-    }
-}
-
-TEST_F(TestCam, PausedDeliversNothingAndStopReturns) {
-    Register(Camera(L"States", L"vid_1d6b&pid_0102&mi_00#states#0"));
-    CameraGraph g;
-    ASSERT_EQ(g.Build(L"vid_1d6b&pid_0102&mi_00#states#0"), S_OK);
-    g.control->Run();
-    ASSERT_TRUE(g.frames.WaitFor(5, 5000));
+    // Pause delivers nothing (and does not wait for the streaming thread).
     ASSERT_TRUE(SUCCEEDED(g.control->Pause()));
     FILTER_STATE state;
     EXPECT_EQ(g.camera->GetState(0, &state), VFW_S_CANT_CUE);
@@ -608,192 +429,74 @@ TEST_F(TestCam, PausedDeliversNothingAndStopReturns) {
     const size_t paused = g.frames.Count();
     Sleep(400);
     EXPECT_EQ(g.frames.Count(), paused);
+
+    // Another capability, set while stopped, changes the size (and the rate) delivered: the
+    // graph reconnects the pin. Stop returns at once and nothing arrives after it.
+    const DWORD stopStart = GetTickCount();
+    ASSERT_EQ(g.control->Stop(), S_OK);
+    EXPECT_LT(GetTickCount() - stopStart, 2000u);
+    EXPECT_EQ(TestCam_ReadStatus(c.instanceName).running, 0);
+    ASSERT_EQ(SetCapability(g.camera.Get(), kTestCamYuy2, 320, 240), S_OK);
+    g.frames.Clear();
     g.control->Run();
-    ASSERT_TRUE(g.frames.WaitFor(paused + 5, 5000));
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(g.control->Stop(), S_OK);
-    EXPECT_LT(GetTickCount() - start, 2000u);
-    EXPECT_EQ(TestCam_ReadStatus(L"vid_1d6b&pid_0102&mi_00#states#0").running, 0);
+    ASSERT_TRUE(g.frames.WaitFor(10, 5000));
+    EXPECT_TRUE(ShowsSpecimen(g.frames.Frames().back(), 320, 240));
+    const auto smallTimes = g.frames.Times();
+    EXPECT_NEAR(smallTimes[9] - smallTimes[0], 9 / 15.0, 0.3);
+    status = TestCam_ReadStatus(c.instanceName);
+    EXPECT_EQ(status.width, 320);
+    EXPECT_EQ(status.running, 1);
+    // Set while running, it is refused.
+    EXPECT_EQ(SetCapability(g.camera.Get(), kTestCamMjpg, 640, 480), VFW_E_NOT_STOPPED);
+    g.control->Stop();
     const size_t stopped = g.frames.Count();
     Sleep(300);
     EXPECT_EQ(g.frames.Count(), stopped);
 }
 
-TEST_F(TestCam, SignalFrameArrivesOnceWhenAskedFor) {
-    Register(Camera(L"Signal", L"vid_1d6b&pid_0102&mi_00#signal#0"));
-    const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#signal#0";
-    CameraGraph g;
-    ASSERT_EQ(BindCamera(instance, g.camera.put()), S_OK);
-    ASSERT_EQ(SetCapability(g.camera.get(), kTestCamMjpg, 640, 480), S_OK);
-    ASSERT_EQ(g.BuildAround(MEDIASUBTYPE_RGB24), S_OK);
-    g.control->Run();
-    ASSERT_TRUE(g.frames.WaitFor(3, 5000));
-    ASSERT_TRUE(TestCam_SendSignalFrame(instance));
-    const size_t before = g.frames.Count();
-    ASSERT_TRUE(g.frames.WaitFor(before + 10, 5000));
-    g.control->Stop();
-    int signals = 0, pictures = 0;
-    for (const auto& f : g.frames.Frames()) {
-        if (ShowsPicture(f, TestCamPicture::SignalFrame, 640, 480))
-            ++signals;
-        else if (ShowsPicture(f, TestCamPicture::Specimen, 640, 480))
-            ++pictures;
-    }
-    EXPECT_EQ(signals, 1);
-    EXPECT_EQ(pictures, int(g.frames.Count()) - 1);
-    EXPECT_EQ(TestCam_ReadStatus(instance).signalFramesDelivered, 1);
-}
-
-TEST_F(TestCam, StillPinFiresWhenTheButtonIsPressed) {
-    const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#still#0";
-    Register(Camera(L"Still", instance.c_str()));
-    CameraGraph g;
-    ASSERT_EQ(g.Build(instance), S_OK);
-    Ref<IPin> still;
-    ASSERT_EQ(g.builder->FindPin(g.camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_STILL, &MEDIATYPE_Video, TRUE,
-                                 0, still.put()),
-              S_OK);
-    still.Reset();
-    ASSERT_EQ(g.AddStill(), S_OK);
-    // A press while the camera does not run is lost, as on a real camera.
-    EXPECT_FALSE(TestCam_PressSnapshot(instance));
-    g.control->Run();
-    ASSERT_TRUE(g.frames.WaitFor(5, 5000));
-    Sleep(300);
-    EXPECT_EQ(g.stills.Count(), 0u);
-    ASSERT_TRUE(TestCam_PressSnapshot(instance));
-    ASSERT_TRUE(g.stills.WaitFor(1, 3000));
-    Sleep(300);
-    EXPECT_EQ(g.stills.Count(), 1u);
-    EXPECT_TRUE(ShowsPicture(g.stills.Frames()[0], TestCamPicture::Specimen, 1280, 720));
-    EXPECT_EQ(TestCam_ReadStatus(instance).stillsDelivered, 1);
-    // Two presses, two stills.
-    ASSERT_TRUE(TestCam_PressSnapshot(instance));
-    ASSERT_TRUE(TestCam_PressSnapshot(instance));
-    EXPECT_TRUE(g.stills.WaitFor(3, 3000));
-}
-
-TEST_F(TestCam, CameraWithoutStillPinHasOnePin) {
-    TestCamConfig c = Camera(L"No Still", L"vid_1d6b&pid_0102&mi_00#nostill#0");
-    c.stillPin = false;
-    Register(c);
-    CameraGraph g;
-    ASSERT_EQ(g.Build(c.instanceName), S_OK);
-    Ref<IPin> still;
-    EXPECT_TRUE(FAILED(g.builder->FindPin(g.camera.get(), PINDIR_OUTPUT, &PIN_CATEGORY_STILL,
-                                          &MEDIATYPE_Video, TRUE, 0, still.put())));
-    Ref<IEnumPins> pins;
-    ASSERT_EQ(g.camera->EnumPins(pins.put()), S_OK);
-    IPin* list[3] = {};
-    ULONG fetched = 0;
-    EXPECT_EQ(pins->Next(3, list, &fetched), S_FALSE);
-    EXPECT_EQ(fetched, 1u);
-    for (ULONG i = 0; i < fetched; ++i)
-        list[i]->Release();
-}
-
-TEST_F(TestCam, DeliversRealYuy2AndJpegWhenConnectedSo) {
-    TestCamConfig c = Camera(L"Formats", L"vid_1d6b&pid_0102&mi_00#formats#0");
-    c.formats = {{kTestCamYuy2, 640, 480, 30}, {kTestCamMjpg, 640, 480, 30}};
-    Register(c);
-    {
-        CameraGraph g;
-        ASSERT_EQ(g.Build(c.instanceName, MEDIASUBTYPE_YUY2, CameraGraph::Route::Direct), S_OK);
-        g.control->Run();
-        ASSERT_TRUE(g.frames.WaitFor(2, 5000));
-        const auto f = g.frames.Frames().back();
-        ASSERT_EQ(f.size(), 640u * 480 * 2);
-        // Luma of every fifth pixel of a few rows (rows are top-down in YUY2).
-        for (int y : {10, 200, 400})
-            for (int x = 0; x < 640; x += 5) {
-                if (TestPicture_MarkerRect(640, 480).Contains(x, y))
-                    continue;
-                const TestRgb p = TestPicture_SpecimenPixel(640, 480, x, y, 0, 30);
-                ASSERT_EQ(f[size_t(y) * 1280 + size_t(x) * 2], LumaOf(p.r, p.g, p.b)) << x << "," << y;
-            }
-    }
-    {
-        CameraGraph g;
-        ASSERT_EQ(BindCamera(c.instanceName, g.camera.put()), S_OK);
-        ASSERT_EQ(SetCapability(g.camera.get(), kTestCamMjpg, 640, 480), S_OK);
-        ASSERT_EQ(g.BuildAround(MEDIASUBTYPE_MJPG, CameraGraph::Route::Direct), S_OK);
-        g.control->Run();
-        ASSERT_TRUE(g.frames.WaitFor(2, 5000));
-        const auto f = g.frames.Frames().back();
-        ASSERT_GT(f.size(), 1000u);
-        EXPECT_EQ(f[0], 0xFF);
-        EXPECT_EQ(f[1], 0xD8);
-        // It decodes to the picture, give or take the compression.
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&token, &input, nullptr), Gdiplus::Ok);
-        {
-            IStream* stream = SHCreateMemStream(f.data(), UINT(f.size()));
-            ASSERT_NE(stream, nullptr);
-            Gdiplus::Bitmap bitmap(stream);
-            ASSERT_EQ(bitmap.GetLastStatus(), Gdiplus::Ok);
-            EXPECT_EQ(bitmap.GetWidth(), 640u);
-            EXPECT_EQ(bitmap.GetHeight(), 480u);
-            for (int y = 20; y < 480; y += 60)
-                for (int x = 20; x < 600; x += 60) {
-                    Gdiplus::Color color;
-                    bitmap.GetPixel(x, y, &color);
-                    const TestRgb p = TestPicture_SpecimenPixel(640, 480, x, y, 0, 30);
-                    EXPECT_NEAR(color.GetR(), p.r, 40) << x << "," << y;
-                    EXPECT_NEAR(color.GetG(), p.g, 40) << x << "," << y;
-                }
-            stream->Release();
-        }
-        Gdiplus::GdiplusShutdown(token);
-    }
-}
-
 TEST_F(TestCam, PictureControlsReportRangesAndRecordEverySet) {
-    TestCamConfig c = Camera(L"Controls", L"vid_1d6b&pid_0102&mi_00#controls#0");
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#controls#0", L"Controls");
     c.cameraControl[4] = {true, -13, -1, 1, -6, 3, -7, 2};
     c.procAmp[kTestCamPowerLineFrequency] = {true, 0, 2, 1, 1, 2, 2, 2};
     c.procAmp[2] = {}; // no hue
     Register(c);
-    Ref<IBaseFilter> filter;
-    ASSERT_EQ(BindCamera(c.instanceName, filter.put()), S_OK);
-    Ref<IAMCameraControl> camera;
-    Ref<IAMVideoProcAmp> procAmp;
-    ASSERT_EQ(filter->QueryInterface(IID_IAMCameraControl, camera.putVoid()), S_OK);
-    ASSERT_EQ(filter->QueryInterface(IID_IAMVideoProcAmp, procAmp.putVoid()), S_OK);
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(BindCamera(c.instanceName, &filter), S_OK);
+    ComPtr<IAMCameraControl> camera;
+    ComPtr<IAMVideoProcAmp> procAmp;
+    ASSERT_EQ(filter.As(&camera), S_OK);
+    ASSERT_EQ(filter.As(&procAmp), S_OK);
 
     long min, max, step, def, caps, value, flags;
     ASSERT_EQ(camera->GetRange(CameraControl_Exposure, &min, &max, &step, &def, &caps), S_OK);
-    EXPECT_EQ(min, -13);
-    EXPECT_EQ(max, -1);
-    EXPECT_EQ(def, -6);
-    EXPECT_EQ(caps, 3);
+    EXPECT_EQ(std::vector<long>({min, max, def, caps}), std::vector<long>({-13, -1, -6, 3}));
     ASSERT_EQ(camera->Get(CameraControl_Exposure, &value, &flags), S_OK);
-    EXPECT_EQ(value, -7);
-    EXPECT_EQ(flags, 2);
+    EXPECT_EQ(std::vector<long>({value, flags}), std::vector<long>({-7, 2}));
     EXPECT_EQ(camera->GetRange(CameraControl_Focus, &min, &max, &step, &def, &caps), E_PROP_ID_UNSUPPORTED);
     ASSERT_EQ(procAmp->GetRange(13, &min, &max, &step, &def, &caps), S_OK);
     EXPECT_EQ(max, 2);
     EXPECT_EQ(procAmp->GetRange(VideoProcAmp_Hue, &min, &max, &step, &def, &caps), E_PROP_ID_UNSUPPORTED);
 
-    EXPECT_EQ(camera->Set(CameraControl_Exposure, -9, 2), S_OK);
-    EXPECT_EQ(camera->Set(CameraControl_Exposure, 0, 1), S_OK); // automatic
-    EXPECT_EQ(procAmp->Set(VideoProcAmp_Brightness, 500, 2), E_INVALIDARG);
-    EXPECT_EQ(procAmp->Set(VideoProcAmp_Brightness, 12, 1), E_INVALIDARG); // no automatic mode
-    EXPECT_EQ(procAmp->Set(13, 1, 2), S_OK);
-    EXPECT_EQ(procAmp->Set(VideoProcAmp_Hue, 3, 2), E_PROP_ID_UNSUPPORTED);
-    ASSERT_EQ(camera->Get(CameraControl_Exposure, &value, &flags), S_OK);
-    EXPECT_EQ(value, -9); // automatic keeps the last value
-    EXPECT_EQ(flags, 1);
-
-    const std::vector<TestCamSetCall> expected = {
+    // Every Set is recorded with what it returned: out of range, a mode the control lacks and a
+    // missing control are refused.
+    const std::vector<TestCamSetCall> calls = {
         {TestCamInterface::CameraControl, CameraControl_Exposure, -9, 2, S_OK},
-        {TestCamInterface::CameraControl, CameraControl_Exposure, 0, 1, S_OK},
+        {TestCamInterface::CameraControl, CameraControl_Exposure, 0, 1, S_OK}, // automatic
         {TestCamInterface::VideoProcAmp, VideoProcAmp_Brightness, 500, 2, E_INVALIDARG},
-        {TestCamInterface::VideoProcAmp, VideoProcAmp_Brightness, 12, 1, E_INVALIDARG},
+        {TestCamInterface::VideoProcAmp, VideoProcAmp_Brightness, 12, 1, E_INVALIDARG}, // no automatic mode
         {TestCamInterface::VideoProcAmp, 13, 1, 2, S_OK},
         {TestCamInterface::VideoProcAmp, VideoProcAmp_Hue, 3, 2, E_PROP_ID_UNSUPPORTED},
     };
-    EXPECT_EQ(TestCam_ReadSetCalls(c.instanceName), expected);
+    for (const TestCamSetCall& call : calls) {
+        const HRESULT hr = call.iface == TestCamInterface::CameraControl
+                               ? camera->Set(call.property, call.value, call.flags)
+                               : procAmp->Set(call.property, call.value, call.flags);
+        EXPECT_EQ(hr, call.result) << call.property << " = " << call.value;
+    }
+    ASSERT_EQ(camera->Get(CameraControl_Exposure, &value, &flags), S_OK);
+    EXPECT_EQ(value, -9); // automatic keeps the last value
+    EXPECT_EQ(flags, 1);
+    EXPECT_EQ(TestCam_ReadSetCalls(c.instanceName), calls);
     TestCamProperty p;
     ASSERT_TRUE(TestCam_ReadProperty(c.instanceName, TestCamInterface::VideoProcAmp, 13, &p));
     EXPECT_EQ(p.value, 1);
@@ -802,36 +505,47 @@ TEST_F(TestCam, PictureControlsReportRangesAndRecordEverySet) {
     // Like a device, the camera keeps its values for the next program that binds it.
     camera.Reset();
     procAmp.Reset();
-    filter.Reset();
-    ASSERT_EQ(BindCamera(c.instanceName, filter.put()), S_OK);
-    ASSERT_EQ(filter->QueryInterface(IID_IAMVideoProcAmp, procAmp.putVoid()), S_OK);
+    ASSERT_EQ(BindCamera(c.instanceName, &filter), S_OK);
+    ASSERT_EQ(filter.As(&procAmp), S_OK);
     ASSERT_EQ(procAmp->Get(13, &value, &flags), S_OK);
     EXPECT_EQ(value, 1);
     TestCam_ClearSetCalls(c.instanceName);
     EXPECT_TRUE(TestCam_ReadSetCalls(c.instanceName).empty());
     // Registering again starts from the configuration.
     Register(c);
-    EXPECT_FALSE(TestCam_ReadProperty(c.instanceName, TestCamInterface::VideoProcAmp, 2, &p));
     ASSERT_TRUE(TestCam_ReadProperty(c.instanceName, TestCamInterface::VideoProcAmp, 13, &p));
     EXPECT_EQ(p.value, 2);
 }
 
-TEST_F(TestCam, InterfacesLeftOutAreMissing) {
-    TestCamConfig c = Camera(L"Bare", L"vid_1d6b&pid_0102&mi_00#bare#0");
+TEST_F(TestCam, PartsLeftOutAreMissing) {
+    TestCamConfig c = TestCam_MakeConfig(L"vid_1d6b&pid_0102&mi_00#bare#0", L"Bare");
     c.hasCameraControl = false;
     c.hasVideoProcAmp = false;
+    c.stillPin = false;
     Register(c);
-    Ref<IBaseFilter> filter;
-    ASSERT_EQ(BindCamera(c.instanceName, filter.put()), S_OK);
-    Ref<IAMCameraControl> camera;
-    Ref<IAMVideoProcAmp> procAmp;
-    EXPECT_EQ(filter->QueryInterface(IID_IAMCameraControl, camera.putVoid()), E_NOINTERFACE);
-    EXPECT_EQ(filter->QueryInterface(IID_IAMVideoProcAmp, procAmp.putVoid()), E_NOINTERFACE);
+    CameraGraph g;
+    ASSERT_EQ(g.Build(c.instanceName), S_OK);
+    ComPtr<IAMCameraControl> camera;
+    ComPtr<IAMVideoProcAmp> procAmp;
+    EXPECT_EQ(g.camera.As(&camera), E_NOINTERFACE);
+    EXPECT_EQ(g.camera.As(&procAmp), E_NOINTERFACE);
+    ComPtr<IPin> still;
+    EXPECT_TRUE(FAILED(g.builder->FindPin(g.camera.Get(), PINDIR_OUTPUT, &PIN_CATEGORY_STILL,
+                                          &MEDIATYPE_Video, TRUE, 0, &still)));
+    ComPtr<IEnumPins> pins;
+    ASSERT_EQ(g.camera->EnumPins(&pins), S_OK);
+    IPin* list[3] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(pins->Next(3, list, &fetched), S_FALSE);
+    EXPECT_EQ(fetched, 1u);
+    for (ULONG i = 0; i < fetched; ++i)
+        list[i]->Release();
 }
 
+// capture_test's release checks read these counts: they must see a reference left behind.
 TEST_F(TestCam, CountsTheReferencesHeldOnFilterAndPins) {
     const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#refs#0";
-    Register(Camera(L"Refs", instance.c_str()));
+    Register(TestCam_MakeConfig(instance, L"Refs"));
     EXPECT_FALSE(TestCam_ReadStatus(instance).loaded);
     {
         CameraGraph g;
@@ -844,10 +558,11 @@ TEST_F(TestCam, CountsTheReferencesHeldOnFilterAndPins) {
         EXPECT_EQ(s.filterObjects, 1);
         EXPECT_GE(s.filterRefs, 2); // ours and the graph's
         EXPECT_GE(s.capturePinRefs, 1);
+        EXPECT_GT(s.framesDelivered, 0);
 
         // A pin kept past the close is seen.
-        Ref<IPin> kept;
-        ASSERT_EQ(g.camera->FindPin(L"Capture", kept.put()), S_OK);
+        ComPtr<IPin> kept;
+        ASSERT_EQ(g.camera->FindPin(L"Capture", &kept), S_OK);
         g.Release();
         s = TestCam_ReadStatus(instance);
         EXPECT_EQ(s.filterObjects, 1);
@@ -858,28 +573,11 @@ TEST_F(TestCam, CountsTheReferencesHeldOnFilterAndPins) {
     const TestCamStatus s = TestCam_ReadStatus(instance);
     EXPECT_FALSE(s.loaded);
     EXPECT_EQ(s.filterRefs + s.capturePinRefs + s.stillPinRefs, 0);
-
-    // Fifty builds, runs and releases leave nothing behind: no filter, no handle.
-    auto cycle = [&instance] {
-        CameraGraph g;
-        ASSERT_EQ(g.Build(instance), S_OK);
-        ASSERT_EQ(g.AddStill(), S_OK);
-        g.control->Run();
-        ASSERT_TRUE(g.frames.WaitFor(1, 5000));
-    };
-    cycle();
-    DWORD handlesBefore = 0, handlesAfter = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
-    for (int i = 0; i < 50; ++i)
-        cycle();
-    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
-    EXPECT_LE(handlesAfter, handlesBefore + 5);
-    EXPECT_EQ(TestCam_ReadStatus(instance).filterObjects, 0);
 }
 
 TEST_F(TestCam, StreamsToAClientInTheMultithreadedApartment) {
     const std::wstring instance = L"vid_1d6b&pid_0102&mi_00#mta#0";
-    Register(Camera(L"MTA", instance.c_str()));
+    Register(TestCam_MakeConfig(instance, L"MTA"));
     struct Run {
         std::wstring instance;
         bool ok = false;

@@ -9,7 +9,7 @@
 // --dpi names the display scale the run is expected at (tools/wine-exec sets it in the prefix
 // before the process starts, from VANTIX_WINE_DPI). Screenshots of the main window in English,
 // Russian and Japanese go to the run's artifact folder.
-#include "tests/wine/message_pump.h"
+#include "tests/support/message_pump.h"
 #include "panels/panel_messages.h"
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
@@ -373,10 +373,6 @@ void InspectModal(const char* name, const std::function<void()>& open,
     EXPECT_TRUE(g_inspected) << name << " did not open";
 }
 
-void Pump(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
-}
-
 // The texts the record dialog's controls show only in some states.
 struct StateTexts {
     int id;
@@ -479,7 +475,8 @@ void CheckMainWindow(FitCheck& check) {
         check.Window(name, section);
     }
     // The camera list's prompt while no camera is attached.
-    check.Shows("Device section", GetDlgItem(GetDlgItem(g_mainWindow.controlPanel, kIdDeviceSection), kIdDeviceCombo),
+    check.Shows("Device section",
+                GetDlgItem(GetDlgItem(g_mainWindow.controlPanel, kIdDeviceSection), kIdDeviceCombo),
                 GetText("click open"));
 
     // The tooltips of the toolbar's buttons show on one line, as wide as their text.
@@ -510,9 +507,11 @@ void CheckMainWindow(FitCheck& check) {
 
 void CheckDialogs(FitCheck& check) {
     InspectModal(
-        "Options", [] { ShowOptionsDialog(g_mainWindow.window); }, [&check](HWND d) { check.Window("Options", d); });
+        "Options", [] { ShowOptionsDialog(g_mainWindow.window); },
+        [&check](HWND d) { check.Window("Options", d); });
     InspectModal(
-        "About", [] { ShowAboutDialog(g_mainWindow.window); }, [&check](HWND d) { check.Window("About", d); });
+        "About", [] { ShowAboutDialog(g_mainWindow.window); },
+        [&check](HWND d) { check.Window("About", d); });
     InspectModal(
         "Open microscope",
         [] {

@@ -4,11 +4,11 @@
 // copied to recorder-bench/ of the artifact folder and listed in manifest.txt with the counters
 // and what the camera delivered meanwhile; bench/recording/run.sh has ffprobe count
 // the frames of each and prints the table. tools/bench runs it; ctest does not.
+#include "app/main_layout.h"
 #include "output/record_dialog.h"
+#include "panels/panel_messages.h"
 #include "resources/dialogs_record_ids.h"
-#include "tests/e2e/program_session.h"
-#include "testcam/testcam_control.h"
-#include "view/camera_view.h"
+#include "tests/e2e/e2e_support.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -25,121 +25,48 @@ namespace recorder_bench {
 namespace {
 
 constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#recbench#1";
-constexpr wchar_t kKey[] = L"Software\\Vantix";
 constexpr wchar_t kSaveFolder[] = L"C:\\vantix-recbench";
-constexpr int kVideoCommand = 3009;
-constexpr int kViewId = 108;
 constexpr DWORD kRecordMs = 20000;
 
-void WriteDword(HKEY key, const wchar_t* name, DWORD value) {
-    RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-}
-
-std::wstring FirstVideo() {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((std::wstring(kSaveFolder) + L"\\*.mp4").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return {};
-    FindClose(search);
-    return std::wstring(kSaveFolder) + L"\\" + found.cFileName;
-}
-
-void EmptySaveFolder() {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((std::wstring(kSaveFolder) + L"\\*.*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do
-            DeleteFileW((std::wstring(kSaveFolder) + L"\\" + found.cFileName).c_str());
-        while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    CreateDirectoryW(kSaveFolder, nullptr);
-}
-
 std::wstring BenchFolder() {
-    const char* artifacts = std::getenv("VANTIX_ARTIFACTS");
-    const std::wstring folder =
-        (artifacts ? ToWindowsPath(artifacts) : std::wstring(L".")) + L"\\recorder-bench";
+    const std::wstring folder = ArtifactFolder() + L"\\recorder-bench";
     CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
 
-BOOL CALLBACK FindRecordDialog(HWND hwnd, LPARAM lParam) {
-    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[16] = {};
-    GetClassNameW(hwnd, name, 16);
-    if (pid == found->first && std::wstring(name) == L"#32770" && GetDlgItem(hwnd, IDC_REC_CLOCK) &&
-        IsWindowVisible(hwnd)) {
-        found->second = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 LRESULT Ask(HWND window, UINT message, WPARAM which) {
-    DWORD_PTR result = 0;
-    if (!SendMessageTimeoutW(window, message, which, 0, SMTO_ABORTIFHUNG, 5000, &result))
-        return -1;
-    return static_cast<LRESULT>(result);
+    return SendWithTimeout(window, message, which, 0);
 }
 
-void Press(HWND dialog, int id) {
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-class RecorderBench : public testing::TestWithParam<TestCamFormat> {
+class RecorderBench : public ProgramTest, public testing::WithParamInterface<TestCamFormat> {
 protected:
     void SetUp() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
-        EmptySaveFolder();
-    }
-    void TearDown() override {
-        if (session_.process.hProcess)
-            CloseProgram(&session_);
-        TestCam_Unregister(kCamera);
-        TestCam_RemoveConfig(kCamera);
-        RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+        ClearSettings();
+        for (const std::wstring& file : FilesIn(kSaveFolder, L"*.*"))
+            DeleteFileW(file.c_str());
+        CreateDirectoryW(kSaveFolder, nullptr);
     }
 
     HWND OpenRecordDialog() {
-        PostMessageW(session_.mainWindow, WM_COMMAND, MAKEWPARAM(kVideoCommand, 0), 0);
-        std::pair<DWORD, HWND> found{session_.process.dwProcessId, nullptr};
-        WaitFor(
-            [&] {
-                EnumWindows(FindRecordDialog, reinterpret_cast<LPARAM>(&found));
-                return found.second != nullptr;
-            },
-            10000);
-        return found.second;
+        Command(IDC_VIDEO);
+        return WaitForDialog([](HWND hwnd) { return GetDlgItem(hwnd, IDC_REC_CLOCK) != nullptr; }, 10000);
     }
 
     long CameraFrames() { return TestCam_ReadStatus(kCamera).framesDelivered; }
-
-    ProgramSession session_;
 };
 
 TEST_P(RecorderBench, BusyPictureFor20Seconds) {
     const TestCamFormat format = GetParam();
-    TestCamConfig config;
-    config.instanceName = kCamera;
-    config.friendlyName = L"Bench Scope";
-    config.formats = {format};
+    TestCamConfig config = TestCam_MakeConfig(kCamera, L"Bench Scope", {format});
     config.picture = TestCamPicture::Busy;
-    ASSERT_TRUE(TestCam_Register(config));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    WriteDword(key, L"mjpg", format.fourcc == kTestCamMjpg ? 1 : 0);
-    WriteDword(key, L"width", format.width);
-    WriteDword(key, L"height", format.height);
-    RegSetValueExW(key, L"ImgDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(kSaveFolder), sizeof kSaveFolder);
-    RegCloseKey(key);
+    ASSERT_TRUE(AddCamera(config));
+    StoreSettings({{L"mjpg", format.fourcc == kTestCamMjpg ? 1u : 0u},
+                   {L"width", static_cast<DWORD>(format.width)},
+                   {L"height", static_cast<DWORD>(format.height)}});
+    WriteSetting(L"ImgDir", kSaveFolder);
 
-    ASSERT_TRUE(LaunchProgram(&session_));
-    HWND view = GetDlgItem(session_.mainWindow, kViewId);
+    Launch();
+    HWND view = view_;
     ASSERT_TRUE(WaitFor([&] { return Ask(view, UM_VIEW_QUERY, kQueryContentWidth) == format.width; }, 20000))
         << "no live picture at the camera's size";
     // The camera makes its second of busy JPEG frames once; let it settle at its rate first.
@@ -147,7 +74,7 @@ TEST_P(RecorderBench, BusyPictureFor20Seconds) {
 
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
-    Press(dialog, IDOK);
+    PressButton(dialog, IDOK);
     ASSERT_TRUE(WaitFor([&] { return Ask(dialog, UM_RECORD_QUERY, kRecordQueryRecording) == 1; }, 10000));
     const long frames0 = CameraFrames();
     const LRESULT paints0 = Ask(view, UM_VIEW_QUERY, kQueryPaints);
@@ -157,7 +84,7 @@ TEST_P(RecorderBench, BusyPictureFor20Seconds) {
     const LRESULT painted = Ask(view, UM_VIEW_QUERY, kQueryPaints) - paints0;
     const double seconds = (GetTickCount() - t0) / 1000.0;
     const LRESULT writer = Ask(dialog, UM_RECORD_QUERY, kRecordQueryWriter);
-    Press(dialog, IDOK);
+    PressButton(dialog, IDOK);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 60000)) << "the stop did not complete";
 
     // The figures stay the last recording's until the next one starts.
@@ -168,12 +95,13 @@ TEST_P(RecorderBench, BusyPictureFor20Seconds) {
                                   kRecordQueryRefused, kRecordQueryDiscarded};
     for (int i = 0; i < 5; ++i)
         figures[i] = Ask(dialog, UM_RECORD_QUERY, asked[i]);
-    Press(dialog, IDCANCEL);
+    PressButton(dialog, IDCANCEL);
     WaitFor([&] { return !IsWindow(dialog); }, 10000);
     EXPECT_EQ(CloseProgram(&session_), 0u);
 
-    const std::wstring video = FirstVideo();
-    ASSERT_FALSE(video.empty()) << "no video";
+    const std::vector<std::wstring> videos = FilesIn(kSaveFolder, L"*.mp4");
+    ASSERT_FALSE(videos.empty()) << "no video";
+    const std::wstring& video = videos.front();
     char name[64];
     std::snprintf(name, sizeof name, "busy-%dx%d-%d.mp4", format.width, format.height, format.fps);
     const std::wstring folder = BenchFolder();
@@ -222,24 +150,16 @@ Usage Sample(HANDLE process) {
 TEST_F(Soak, LivePictureWithARecordingAndAPhotoEvery10Seconds) {
     const char* asked = std::getenv("VANTIX_SOAK_MINUTES");
     const int minutes = std::max(asked ? std::atoi(asked) : 30, 6);
-    TestCamConfig config;
-    config.instanceName = kCamera;
-    config.friendlyName = L"Soak Scope";
-    config.formats = {{kTestCamMjpg, 640, 480, 30}};
-    ASSERT_TRUE(TestCam_Register(config));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    WriteDword(key, L"MaxRecordTime", 0); // no time limit: the recording runs as long as the soak
-    RegSetValueExW(key, L"ImgDir", 0, REG_SZ, reinterpret_cast<const BYTE*>(kSaveFolder), sizeof kSaveFolder);
-    RegCloseKey(key);
+    ASSERT_TRUE(AddCamera(kCamera, L"Soak Scope", {{kTestCamMjpg, 640, 480, 30}}));
+    StoreSettings({{L"MaxRecordTime", 0}}); // no time limit: the recording runs as long as the soak
+    WriteSetting(L"ImgDir", kSaveFolder);
 
-    ASSERT_TRUE(LaunchProgram(&session_));
-    HWND view = GetDlgItem(session_.mainWindow, kViewId);
+    Launch();
+    HWND view = view_;
     ASSERT_TRUE(WaitFor([&] { return Ask(view, UM_VIEW_QUERY, kQueryFramesPainted) > 0; }, 20000));
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
-    Press(dialog, IDOK);
+    PressButton(dialog, IDOK);
     ASSERT_TRUE(WaitFor([&] { return Ask(dialog, UM_RECORD_QUERY, kRecordQueryRecording) == 1; }, 10000));
 
     std::vector<Usage> samples;
@@ -252,13 +172,13 @@ TEST_F(Soak, LivePictureWithARecordingAndAPhotoEvery10Seconds) {
         if (minute == minutes)
             break;
         for (int photo = 0; photo < 6; ++photo) {
-            PostMessageW(session_.mainWindow, WM_COMMAND, MAKEWPARAM(3008, 0), 0);
+            Command(IDC_PHOTO);
             Sleep(10000);
         }
     }
     const LRESULT painted = Ask(view, UM_VIEW_QUERY, kQueryFramesPainted);
     const LRESULT recording = Ask(dialog, UM_RECORD_QUERY, kRecordQueryRecording);
-    Press(dialog, IDOK);
+    PressButton(dialog, IDOK);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 120000)) << "the stop did not complete";
     EXPECT_EQ(CloseProgram(&session_), 0u);
 

@@ -1,4 +1,4 @@
-// Message pumping for the Wine tests: windows under test only act while their thread pumps.
+// Message pumping for in-process Win32 tests: windows under test only act while their thread pumps.
 #pragma once
 
 #include <windows.h>
@@ -20,4 +20,9 @@ inline bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
             return false;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+// Dispatches whatever arrives for `ms` milliseconds.
+inline void Pump(DWORD ms = 50) {
+    PumpUntil([] { return false; }, ms);
 }

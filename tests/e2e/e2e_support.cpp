@@ -1,0 +1,328 @@
+#include "tests/e2e/e2e_support.h"
+
+#include "app/main_layout.h"
+#include "base/app_settings.h"
+#include "view/view_geometry.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+std::wstring g_programPath;
+
+std::wstring ToWindowsPath(const std::string& path) {
+    std::wstring result;
+    if (!path.empty() && path[0] == '/')
+        result = L"Z:";
+    for (char c : path)
+        result.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
+    return result;
+}
+
+bool LaunchProgram(ProgramSession* session, DWORD timeoutMs) {
+    std::wstring commandLine = L"\"" + g_programPath + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessW(g_programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &session->process))
+        return false;
+    WaitForInputIdle(session->process.hProcess, timeoutMs);
+    session->mainWindow = WaitForTopWindow(
+        session->process.dwProcessId, [](HWND hwnd) { return WindowClass(hwnd) == L"VantixWndClass"; },
+        timeoutMs);
+    return session->mainWindow != nullptr;
+}
+
+DWORD EndProgram(ProgramSession* session, bool kill, DWORD timeoutMs) {
+    if (kill)
+        TerminateProcess(session->process.hProcess, 9);
+    DWORD exitCode = STILL_ACTIVE;
+    if (WaitForSingleObject(session->process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(session->process.hProcess, &exitCode);
+    } else {
+        TerminateProcess(session->process.hProcess, 1);
+        WaitForSingleObject(session->process.hProcess, 5000);
+    }
+    CloseHandle(session->process.hThread);
+    CloseHandle(session->process.hProcess);
+    session->process = {};
+    session->mainWindow = nullptr;
+    return exitCode;
+}
+
+DWORD CloseProgram(ProgramSession* session, DWORD timeoutMs) {
+    if (session->mainWindow)
+        PostMessageW(session->mainWindow, WM_CLOSE, 0, 0);
+    return EndProgram(session, false, timeoutMs);
+}
+
+HWND FindTopWindow(DWORD processId, const std::function<bool(HWND)>& match) {
+    struct Search {
+        DWORD processId;
+        const std::function<bool(HWND)>* match;
+        HWND found;
+    } search = {processId, &match, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hwnd, &pid);
+            if (pid != s->processId || !IsWindowVisible(hwnd) || !(*s->match)(hwnd))
+                return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForTopWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindTopWindow(processId, match)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+bool IsDialog(HWND hwnd) {
+    return WindowClass(hwnd) == L"#32770";
+}
+
+void PressButton(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Choose(HWND owner, HWND control, int id, int item, bool listBox) {
+    PostMessageW(control, listBox ? LB_SETCURSEL : CB_SETCURSEL, item, 0);
+    PostMessageW(owner, WM_COMMAND, MAKEWPARAM(id, listBox ? LBN_SELCHANGE : CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+std::wstring ArtifactFolder() {
+    if (const char* artifacts = std::getenv("VANTIX_ARTIFACTS"))
+        return ToWindowsPath(artifacts);
+    return L".";
+}
+
+void KeepArtifact(const std::wstring& path, const wchar_t* name) {
+    CopyFileW(path.c_str(), (ArtifactFolder() + L"\\" + name).c_str(), FALSE);
+}
+
+std::wstring SaveScreenshot(const wchar_t* name) {
+    const std::wstring path = ArtifactFolder() + L"\\" + name;
+    HDC screen = GetDC(nullptr);
+    Picture shot =
+        GrabScreen(nullptr, {0, 0}, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES));
+    ReleaseDC(nullptr, screen);
+    for (uint32_t& pixel : shot.pixels)
+        pixel |= 0xFF000000u; // opaque: viewers read the fourth byte as alpha
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof(info);
+    info.biWidth = shot.width;
+    info.biHeight = -shot.height; // top row first, as grabbed
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    const DWORD bytes = static_cast<DWORD>(shot.pixels.size() * sizeof(uint32_t));
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + bytes;
+    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (out == INVALID_HANDLE_VALUE)
+        return {};
+    DWORD written = 0;
+    WriteFile(out, &file, sizeof(file), &written, nullptr);
+    WriteFile(out, &info, sizeof(info), &written, nullptr);
+    WriteFile(out, shot.pixels.data(), bytes, &written, nullptr);
+    CloseHandle(out);
+    return path;
+}
+
+void StoreSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
+    for (const auto& [name, value] : values)
+        ASSERT_TRUE(WriteSetting(name, value)) << Utf8(name);
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files.push_back(folder + L"\\" + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return files;
+}
+
+std::wstring DefaultSaveFolder() {
+    wchar_t documents[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents) != S_OK)
+        return {};
+    return std::wstring(documents) + L"\\" + kDefaultSaveFolderName;
+}
+
+std::vector<uint8_t> ReadBytes(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!bytes.empty())
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    bytes.resize(read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+COLORREF Picture::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return 0;
+    const uint32_t rgb = pixels[static_cast<size_t>(y) * width + x];
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+Picture GrabScreen(HWND hwnd, POINT origin, int width, int height) {
+    if (hwnd)
+        ClientToScreen(hwnd, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    Picture picture;
+    const auto* p = static_cast<const uint32_t*>(bits);
+    picture.pixels.assign(p, p + static_cast<size_t>(width) * height);
+    picture.width = width;
+    picture.height = height;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return picture;
+}
+
+CLSID EncoderFor(const wchar_t* mimeType) {
+    UINT count = 0;
+    UINT bytes = 0;
+    Gdiplus::GetImageEncodersSize(&count, &bytes);
+    std::vector<unsigned char> block(bytes);
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(block.data());
+    Gdiplus::GetImageEncoders(count, bytes, codecs);
+    for (UINT i = 0; i < count; ++i) {
+        if (codecs[i].MimeType && wcscmp(codecs[i].MimeType, mimeType) == 0)
+            return codecs[i].Clsid;
+    }
+    return {};
+}
+
+Picture LoadPicture(const std::wstring& path) {
+    Picture picture;
+    Gdiplus::Bitmap bitmap(path.c_str());
+    if (bitmap.GetLastStatus() != Gdiplus::Ok)
+        return picture;
+    const int width = static_cast<int>(bitmap.GetWidth());
+    const int height = static_cast<int>(bitmap.GetHeight());
+    Gdiplus::Rect all(0, 0, width, height);
+    Gdiplus::BitmapData data;
+    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB, &data) != Gdiplus::Ok)
+        return picture;
+    picture.pixels.resize(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) +
+                                                            static_cast<ptrdiff_t>(y) * data.Stride);
+        std::copy(row, row + width, picture.pixels.begin() + static_cast<ptrdiff_t>(y) * width);
+    }
+    bitmap.UnlockBits(&data);
+    picture.width = width;
+    picture.height = height;
+    return picture;
+}
+
+void ProgramTest::TearDown() {
+    if (session_.process.hProcess) {
+        EXPECT_EQ(CloseProgram(&session_), 0u);
+    }
+    for (const std::wstring& instance : cameras_) {
+        TestCam_Unregister(instance);
+        TestCam_RemoveConfig(instance);
+    }
+    ClearSettings();
+}
+
+bool ProgramTest::AddCamera(const TestCamConfig& config) {
+    cameras_.push_back(config.instanceName);
+    return TestCam_Register(config);
+}
+
+void ProgramTest::Launch() {
+    ASSERT_TRUE(LaunchProgram(&session_)) << "main window did not appear";
+    main_ = session_.mainWindow;
+    view_ = GetDlgItem(main_, kIdCameraView);
+    toolbar_ = GetDlgItem(main_, kIdToolbar);
+    panel_ = GetDlgItem(main_, kIdControlPanel);
+    ASSERT_NE(view_, nullptr);
+    ASSERT_NE(toolbar_, nullptr);
+    ASSERT_NE(panel_, nullptr);
+}
+
+void ProgramTest::ClickTool(int id) const {
+    HWND button = GetDlgItem(toolbar_, id);
+    ASSERT_NE(button, nullptr) << id;
+    PostClickAndLeave(button, 20, 20);
+}
+
+HWND ProgramTest::WaitForDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
+    return WaitForTopWindow(
+        session_.process.dwProcessId, [&](HWND hwnd) { return IsDialog(hwnd) && match(hwnd); }, timeoutMs);
+}
+
+HWND ProgramTest::WaitForDialog(const std::wstring& caption, DWORD timeoutMs) const {
+    return WaitForDialog([&](HWND hwnd) { return WindowText(hwnd) == caption; }, timeoutMs);
+}
+
+POINT ProgramTest::ClientOfContent(int contentWidth, int contentHeight, int x, int y) const {
+    const SIZE client = ClientSize(view_);
+    return {x - static_cast<int>(Query(kQueryScrollX)) + CentringMargin(client.cx, contentWidth),
+            y - static_cast<int>(Query(kQueryScrollY)) + CentringMargin(client.cy, contentHeight)};
+}
+
+void ProgramTest::ViewMouse(UINT msg, int x, int y, WPARAM keys) const {
+    const POINT p = ClientOfContent(content_.cx, content_.cy, x, y);
+    SendWithTimeout(view_, msg, keys, MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
+}
+
+void ProgramTest::Stroke(POINT from, POINT to, int steps) const {
+    ViewMouse(WM_LBUTTONDOWN, from.x, from.y, MK_LBUTTON);
+    for (int i = 1; i <= steps; ++i)
+        ViewMouse(WM_MOUSEMOVE, from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps,
+                  MK_LBUTTON);
+    ViewMouse(WM_LBUTTONUP, to.x, to.y);
+}
+
+void ProgramTest::ThreePoints(POINT p1, POINT p2, POINT p3) const {
+    Stroke(p1, p2);
+    ViewMouse(WM_MOUSEMOVE, (p2.x + p3.x) / 2, (p2.y + p3.y) / 2);
+    ViewMouse(WM_MOUSEMOVE, p3.x, p3.y);
+    ViewMouse(WM_LBUTTONDOWN, p3.x, p3.y, MK_LBUTTON);
+    ViewMouse(WM_LBUTTONUP, p3.x, p3.y);
+}
