@@ -93,16 +93,16 @@ private:
 
 // An object selected into a device context for the holder's lifetime; what was selected before
 // comes back when it goes. A null object selects nothing.
-class Selection {
+class SelectedObject {
 public:
-    Selection(HDC dc, HGDIOBJ object)
+    SelectedObject(HDC dc, HGDIOBJ object)
         : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
-    ~Selection() {
+    ~SelectedObject() {
         if (previous_)
             SelectObject(dc_, previous_);
     }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
 
 private:
     HDC dc_;

@@ -14,6 +14,7 @@ list(APPEND VANTIX_PURE_SOURCES
     capture/frame_filters_x86.cpp
 )
 list(APPEND VANTIX_WIN32_SOURCES
+    capture/camera_arrival.cpp
     capture/camera_controls.cpp
     capture/capture_graph.cpp
     capture/capture_session.cpp

@@ -179,8 +179,8 @@ void DrawPlayMark(HDC dc, int displayWidth, int displayHeight) {
     POINT points[3];
     for (int i = 0; i < 3; ++i)
         points[i] = {mark.points[i].x, mark.points[i].y};
-    const Selection brush(dc, s_playBrush);
-    const Selection pen(dc, s_playPen);
+    const SelectedObject brush(dc, s_playBrush);
+    const SelectedObject pen(dc, s_playPen);
     Polygon(dc, points, 3);
 }
 
