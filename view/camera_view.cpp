@@ -97,7 +97,7 @@ void Scroll(CameraViewState* v, int bar, int request, int thumb) {
         return;
     position = next;
     SetBarPosition(v->window, bar, next);
-    RedrawNow();
+    RedrawNow(*v);
 }
 
 void NotifyDevicesChanged(CameraViewState* v) {
@@ -284,10 +284,8 @@ void ReleaseViewResources() {
     InvalidateRect(v->window, nullptr, TRUE);
 }
 
-void PanBy(int x, int y) {
-    CameraViewState* v = CameraView();
-    if (!v)
-        return;
+void PanBy(CameraViewState& view, int x, int y) {
+    CameraViewState* v = &view;
     const int dx = x - v->measure.lastMousePoint.x;
     const int dy = y - v->measure.lastMousePoint.y;
     const SIZE client = ClientSize(v->window);
@@ -307,7 +305,7 @@ void PanBy(int x, int y) {
         changed = true;
     }
     if (changed)
-        RedrawNow();
+        RedrawNow(*v);
 }
 
 void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint) {

@@ -24,15 +24,6 @@
 inline constexpr UINT_PTR kCameraViewTimer = 16;
 inline constexpr int kViewTextMax = 63;
 
-// A bitmap compatible with the window, selected into a context of its own for drawing on.
-struct BackBuffer {
-    BackBuffer(HDC compatibleWith, GdiBitmap picture)
-        : bitmap(std::move(picture)), dc(compatibleWith), selected(dc.get(), bitmap.get()) {}
-    GdiBitmap bitmap;
-    MemoryDc dc;
-    SelectedObject selected;
-};
-
 // The overlay's drawing objects (measure_render.h).
 struct MeasureDrawingRelease {
     void operator()(MeasureDrawing* drawing) const { DestroyMeasureDrawing(drawing); }
@@ -52,7 +43,7 @@ struct CameraViewState {
     BITMAPINFOHEADER frameHeader = {};
 
     // Back buffer: the composed picture, kept between frames; rebuilt when its size or the style changes.
-    std::optional<BackBuffer> back;
+    std::optional<OffscreenBitmap> back;
     std::vector<uint8_t> shownPixels;   // the shown part of the frame, 32-bit, on its way into the buffer
     std::vector<uint32_t> scaleColumns; // room for the scaled copy
     GdiFont labelFont;
@@ -98,8 +89,10 @@ CameraViewState* CameraView();
 void SetZoom(int percent);
 void InitViewFromFormat();
 void ReleaseViewResources();
-void PanBy(int x, int y);
-void RedrawNow();
+// Pans so that the picture follows the pointer from the last mouse point to (x, y), client pixels.
+void PanBy(CameraViewState& v, int x, int y);
+// Composes and shows the newest frame at once, not waiting for WM_PAINT.
+void RedrawNow(CameraViewState& v);
 // The label font of the view's style, made on `dc` when missing.
 HFONT EnsureLabelFont(CameraViewState* v, HDC dc);
 void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint);

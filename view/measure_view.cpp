@@ -36,8 +36,8 @@ public:
         const WindowDc window(v_->window);
         return ExtentOn(window.get(), text);
     }
-    void PanBy(int x, int y) override { ::PanBy(x, y); }
-    void RedrawNow() override { ::RedrawNow(); }
+    void PanBy(int x, int y) override { ::PanBy(*v_, x, y); }
+    void RedrawNow() override { ::RedrawNow(*v_); }
     void Invalidate() override { InvalidateRect(v_->window, nullptr, FALSE); }
     void CaptureMouse() override { SetCapture(v_->window); }
     void ReleaseMouse() override {

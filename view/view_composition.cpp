@@ -199,13 +199,12 @@ void PaintCameraView(CameraViewState& v) {
     }
 }
 
-void RedrawNow() {
-    CameraViewState* v = CameraView();
-    if (!v || !IsCaptureGraphOpen() || v->displayWidth == 0)
+void RedrawNow(CameraViewState& v) {
+    if (!IsCaptureGraphOpen() || v.displayWidth == 0)
         return;
-    const WindowDc dc(v->window);
+    const WindowDc dc(v.window);
     HeldFrame frame;
-    ComposeAndCopy(*v, dc.get(), frame.get());
+    ComposeAndCopy(v, dc.get(), frame.get());
 }
 
 HBITMAP ComposeContentPicture() {
