@@ -6,6 +6,8 @@
 
 #include <gdiplus.h>
 
+#include <utility>
+
 // A pen, brush, font, bitmap or region the holder deletes.
 template <typename Handle> class GdiObject {
 public:
@@ -93,20 +95,56 @@ private:
 
 // An object selected into a device context for the holder's lifetime; what was selected before
 // comes back when it goes. A null object selects nothing.
-class Selection {
+class SelectedObject {
 public:
-    Selection(HDC dc, HGDIOBJ object)
+    SelectedObject(HDC dc, HGDIOBJ object)
         : dc_(dc), previous_(dc && object ? SelectObject(dc, object) : nullptr) {}
-    ~Selection() {
+    ~SelectedObject() {
         if (previous_)
             SelectObject(dc_, previous_);
     }
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
 
 private:
     HDC dc_;
     HGDIOBJ previous_;
+};
+
+// An off-screen bitmap (a back buffer): a bitmap compatible with a window's context, selected into a memory
+// context of its own for drawing on. Check dc.get(): the context may fail where the bitmap did not.
+struct OffscreenBitmap {
+    OffscreenBitmap(HDC compatibleWith, GdiBitmap picture)
+        : bitmap(std::move(picture)), dc(compatibleWith), selected(dc.get(), bitmap.get()) {}
+    GdiBitmap bitmap;
+    MemoryDc dc;
+    SelectedObject selected;
+};
+
+// Objects of one kind switched into a device context one after another, such as the pens of a run
+// of lines; what was there before the first comes back when the holder goes.
+class SwitchedObject {
+public:
+    explicit SwitchedObject(HDC dc) : dc_(dc) {}
+    ~SwitchedObject() {
+        if (previous_)
+            SelectObject(dc_, previous_);
+    }
+    SwitchedObject(const SwitchedObject&) = delete;
+    SwitchedObject& operator=(const SwitchedObject&) = delete;
+    void Select(HGDIOBJ object) {
+        if (object == current_)
+            return;
+        HGDIOBJ displaced = SelectObject(dc_, object);
+        if (!previous_)
+            previous_ = displaced;
+        current_ = object;
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_ = nullptr;
+    HGDIOBJ current_ = nullptr;
 };
 
 // GDI+ started for the holder's lifetime. Ok() is false where it could not start.

@@ -9,6 +9,7 @@
 struct FilterFlags {
     std::atomic<int32_t> mirror{0}, flipVertical{0}, gray{0}, binary{0}, invert{0}, emboss{0};
 };
+// One for the process: the streaming thread reads it on every frame without a lock.
 extern FilterFlags g_filterFlags;
 
 // All six switches off (when the camera closes).

@@ -21,6 +21,7 @@ if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
         "-Wa,-muse-unaligned-vector-move")
 endif()
 list(APPEND VANTIX_WIN32_SOURCES
+    capture/camera_arrival.cpp
     capture/camera_controls.cpp
     capture/capture_graph.cpp
     capture/capture_session.cpp

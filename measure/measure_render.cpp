@@ -15,10 +15,10 @@ struct MeasureDrawing {
     std::unique_ptr<Gdiplus::Pen> thinPen;
     std::unique_ptr<Gdiplus::Pen> thickPen;
     std::unique_ptr<Gdiplus::SolidBrush> fill;
-    HBRUSH lineBrush = nullptr;
-    HPEN gridPen = nullptr;
-    HPEN calibLinePen = nullptr;
-    HPEN calibThinPen = nullptr;
+    GdiBrush lineBrush;
+    GdiObject<HPEN> gridPen;
+    GdiObject<HPEN> calibLinePen;
+    GdiObject<HPEN> calibThinPen;
     // Strokes are collected into one path per pen and drawn together: one GDI+ call for a run of
     // lines and circles instead of one each (Wine's GDI+ spends most of a call on setting up).
     Gdiplus::GraphicsPath shapeStrokes;
@@ -35,11 +35,6 @@ struct MeasureDrawing {
         thinPen.reset();
         shapePen.reset();
         graphics.reset();
-        for (HGDIOBJ object : {static_cast<HGDIOBJ>(lineBrush), static_cast<HGDIOBJ>(gridPen),
-                               static_cast<HGDIOBJ>(calibLinePen), static_cast<HGDIOBJ>(calibThinPen)}) {
-            if (object)
-                DeleteObject(object);
-        }
     }
 };
 
@@ -87,11 +82,11 @@ void FlushStrokes(MeasureDrawing* d) {
 HPEN GdiPen(MeasureDrawing* d, OverlayPen pen) {
     switch (pen) {
         case OverlayPen::Grid:
-            return d->gridPen;
+            return d->gridPen.get();
         case OverlayPen::CalibLine:
-            return d->calibLinePen;
+            return d->calibLinePen.get();
         case OverlayPen::CalibThin:
-            return d->calibThinPen;
+            return d->calibThinPen.get();
         default:
             return nullptr;
     }
@@ -123,10 +118,10 @@ MeasureDrawing* CreateMeasureDrawing(HDC dc, const ViewStyle& style, HFONT label
     d->thinPen = std::make_unique<Gdiplus::Pen>(line, static_cast<Gdiplus::REAL>(width(OverlayPen::Thin)));
     d->thickPen = std::make_unique<Gdiplus::Pen>(line, static_cast<Gdiplus::REAL>(width(OverlayPen::Thick)));
     d->fill = std::make_unique<Gdiplus::SolidBrush>(line);
-    d->lineBrush = CreateSolidBrush(style.lineColor);
-    d->gridPen = CreatePen(PS_SOLID, width(OverlayPen::Grid), style.gridColor);
-    d->calibLinePen = CreatePen(PS_SOLID, width(OverlayPen::CalibLine), style.lineColor);
-    d->calibThinPen = CreatePen(PS_SOLID, width(OverlayPen::CalibThin), style.lineColor);
+    d->lineBrush.Reset(CreateSolidBrush(style.lineColor));
+    d->gridPen.Reset(CreatePen(PS_SOLID, width(OverlayPen::Grid), style.gridColor));
+    d->calibLinePen.Reset(CreatePen(PS_SOLID, width(OverlayPen::CalibLine), style.lineColor));
+    d->calibThinPen.Reset(CreatePen(PS_SOLID, width(OverlayPen::CalibThin), style.lineColor));
     return d.release();
 }
 
@@ -140,9 +135,10 @@ ShapeSize DcTextMetrics::Extent(std::wstring_view text) const {
     return {size.cx, size.cy};
 }
 
-OverlaySession::OverlaySession(MeasureDrawing* drawing) : drawing_(drawing), metrics_(drawing->dc) {
-    oldFont_ =
-        SelectObject(drawing->dc, drawing->labelFont ? drawing->labelFont : GetStockObject(DEFAULT_GUI_FONT));
+OverlaySession::OverlaySession(MeasureDrawing* drawing)
+    : drawing_(drawing),
+      font_(drawing->dc, drawing->labelFont ? drawing->labelFont : GetStockObject(DEFAULT_GUI_FONT)),
+      metrics_(drawing->dc) {
     oldBkMode_ = SetBkMode(drawing->dc, TRANSPARENT);
     oldTextColor_ = SetTextColor(drawing->dc, drawing->textColor);
 }
@@ -150,14 +146,12 @@ OverlaySession::OverlaySession(MeasureDrawing* drawing) : drawing_(drawing), met
 OverlaySession::~OverlaySession() {
     SetTextColor(drawing_->dc, oldTextColor_);
     SetBkMode(drawing_->dc, oldBkMode_);
-    SelectObject(drawing_->dc, oldFont_);
 }
 
 void OverlaySession::Draw(const std::vector<OverlayItem>& items) {
     MeasureDrawing* d = drawing_;
     HDC dc = d->dc;
-    HGDIOBJ oldPen = nullptr;
-    HPEN selectedPen = nullptr;
+    SwitchedObject pens(dc); // restored after the last strokes are flushed
     for (const OverlayItem& item : items) {
         const bool plus = item.step == OverlayStep::Circle || item.step == OverlayStep::Polyline ||
                           item.step == OverlayStep::FillTriangle ||
@@ -169,12 +163,7 @@ void OverlaySession::Draw(const std::vector<OverlayItem>& items) {
         switch (item.step) {
             case OverlayStep::Line:
                 if (HPEN pen = GdiPen(d, item.pen)) {
-                    if (pen != selectedPen) {
-                        HGDIOBJ previous = SelectObject(dc, pen);
-                        if (!oldPen)
-                            oldPen = previous;
-                        selectedPen = pen;
-                    }
+                    pens.Select(pen);
                     MoveToEx(dc, item.a.x, item.a.y, nullptr);
                     LineTo(dc, item.b.x, item.b.y);
                 } else {
@@ -205,12 +194,12 @@ void OverlaySession::Draw(const std::vector<OverlayItem>& items) {
                 break;
             case OverlayStep::FillBox: {
                 const RECT rc = Rect(item.rect);
-                FillRect(dc, &rc, d->lineBrush);
+                FillRect(dc, &rc, d->lineBrush.get());
                 break;
             }
             case OverlayStep::FrameBox: {
                 const RECT rc = Rect(item.rect);
-                FrameRect(dc, &rc, d->lineBrush);
+                FrameRect(dc, &rc, d->lineBrush.get());
                 break;
             }
             case OverlayStep::Text: {
@@ -222,6 +211,4 @@ void OverlaySession::Draw(const std::vector<OverlayItem>& items) {
         }
     }
     FlushStrokes(d);
-    if (oldPen)
-        SelectObject(dc, oldPen);
 }

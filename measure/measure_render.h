@@ -3,6 +3,7 @@
 // crosshair and the calibration line. The drawing objects are made once per back buffer and style.
 #pragma once
 
+#include "base/gdi_holders.h"
 #include "measure/overlay_plan.h"
 
 #include <windows.h>
@@ -39,7 +40,7 @@ public:
 
 private:
     MeasureDrawing* drawing_;
-    HGDIOBJ oldFont_ = nullptr;
+    SelectedObject font_;
     int oldBkMode_ = 0;
     COLORREF oldTextColor_ = 0;
     DcTextMetrics metrics_;

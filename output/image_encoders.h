@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-// All zero while the platform offers no encoder for the type.
+// Looked up once at start-up; all zero while the platform offers no encoder for the type.
 extern CLSID g_jpegEncoderClsid;
 extern CLSID g_bmpEncoderClsid;
 extern CLSID g_pngEncoderClsid;

@@ -20,6 +20,7 @@ struct MediaFoundationApi {
     bool started = false; // MFStartup succeeded and every call above is there
 };
 
+// Loaded once for the process: the functions are the platform's, not any window's.
 extern MediaFoundationApi g_mediaFoundation;
 
 // Loads mfplat.dll and mfreadwrite.dll from the system folder and starts Media Foundation. A

@@ -76,7 +76,7 @@ HFONT MakeClockFont(HWND clock) {
             break;
         SIZE size = {};
         {
-            const Selection selected(dc.get(), candidate.get());
+            const SelectedObject selected(dc.get(), candidate.get());
             GetTextExtentPoint32W(dc.get(), L"0.0", 3, &size);
         }
         if (size.cy <= height || points == 6)

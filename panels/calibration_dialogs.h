@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-// The modeless calibration dialog while it exists.
+// The modeless calibration dialog while it exists; the message loop hands it its messages.
 extern HWND g_hCalibrateDlg;
 
 // Kept between openings of the manage dialog.

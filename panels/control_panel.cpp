@@ -39,7 +39,7 @@ ControlPanelMetrics MeasureMetrics() {
     m.sideMargin = DialogUnitsToPixelsX(4, LOWORD(base));
     m.topMargin = DialogUnitsToPixelsY(4, HIWORD(base));
     const WindowDc screen(nullptr);
-    const Selection selected(screen.get(), SectionControlFont());
+    const SelectedObject selected(screen.get(), SectionControlFont());
     SIZE extent = {};
     GetTextExtentPoint32W(screen.get(), L"ZH", 2, &extent);
     m.lineStep = extent.cy;

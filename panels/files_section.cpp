@@ -36,7 +36,7 @@ void MakeSharedObjects(HWND hwnd) {
     SIZE text = {};
     {
         const WindowDc dc(hwnd);
-        const Selection font(dc.get(), GetSectionFonts().header);
+        const SelectedObject font(dc.get(), GetSectionFonts().header);
         GetTextExtentPoint32W(dc.get(), L"ZH", 2, &text);
     }
     s_itemHeight = text.cy + kFilesItemExtraHeight;
@@ -128,7 +128,7 @@ void DrawItem(const DRAWITEMSTRUCT* item) {
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
     HDC dc = item->hDC;
     FillRect(dc, &item->rcItem, selected ? s_selectedBrush : s_itemBrush);
-    const Selection font(dc, GetSectionFonts().control);
+    const SelectedObject font(dc, GetSectionFonts().control);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColor = SetTextColor(dc, RGB(0, 0, 0));
     ExtTextOutW(dc, item->rcItem.left + kFilesItemTextInset, item->rcItem.top + kFilesItemTextInset,

@@ -36,16 +36,7 @@ ImageViewState* DataOf(HWND hwnd) {
 }
 
 void DropDisplayBitmap(ImageViewState* v) {
-    if (v->displayDC) {
-        SelectObject(v->displayDC, v->displacedBitmap);
-        DeleteDC(v->displayDC);
-        v->displayDC = nullptr;
-    }
-    if (v->displayBitmap) {
-        DeleteObject(v->displayBitmap);
-        v->displayBitmap = nullptr;
-    }
-    v->displacedBitmap = nullptr;
+    v->display.reset();
 }
 
 void DropPicture(ImageViewState* v) {
@@ -179,41 +170,41 @@ void DrawPlayMark(HDC dc, int displayWidth, int displayHeight) {
     POINT points[3];
     for (int i = 0; i < 3; ++i)
         points[i] = {mark.points[i].x, mark.points[i].y};
-    const Selection brush(dc, s_playBrush);
-    const Selection pen(dc, s_playPen);
+    const SelectedObject brush(dc, s_playBrush);
+    const SelectedObject pen(dc, s_playPen);
     Polygon(dc, points, 3);
 }
 
 // Renders the picture at display size, once per load or zoom change.
 bool EnsureDisplayBitmap(ImageViewState* v, HDC windowDC) {
-    if (v->displayDC)
+    if (v->display)
         return true;
     if (v->displayWidth <= 0 || v->displayHeight <= 0)
         return false;
-    v->displayBitmap = CreateCompatibleBitmap(windowDC, v->displayWidth, v->displayHeight);
-    if (!v->displayBitmap)
+    GdiBitmap bitmap(CreateCompatibleBitmap(windowDC, v->displayWidth, v->displayHeight));
+    if (!bitmap)
         return false; // too large for the display driver: only the background shows
     const auto* info = reinterpret_cast<const BITMAPINFO*>(&v->header);
     // Zoom 100 and every zoom without a scale of its own show the picture at its own size.
     const bool ownSize = v->displayWidth == v->imageWidth && v->displayHeight == v->imageHeight;
     if (ownSize) {
         // Straight copy; the bitmap must not be selected into a context meanwhile.
-        SetDIBits(windowDC, v->displayBitmap, 0, v->imageHeight, v->pixels.data(), info, DIB_RGB_COLORS);
+        SetDIBits(windowDC, bitmap.get(), 0, v->imageHeight, v->pixels.data(), info, DIB_RGB_COLORS);
     }
-    v->displayDC = CreateCompatibleDC(windowDC);
-    if (!v->displayDC) {
+    v->display.emplace(windowDC, std::move(bitmap));
+    HDC displayDC = v->display->dc.get();
+    if (!displayDC) {
         DropDisplayBitmap(v);
         return false;
     }
-    v->displacedBitmap = SelectObject(v->displayDC, v->displayBitmap);
     if (!ownSize) {
         if (v->zoom < 100)
-            SetStretchBltMode(v->displayDC, COLORONCOLOR);
-        StretchDIBits(v->displayDC, 0, 0, v->displayWidth, v->displayHeight, 0, 0, v->imageWidth,
-                      v->imageHeight, v->pixels.data(), info, DIB_RGB_COLORS, SRCCOPY);
+            SetStretchBltMode(displayDC, COLORONCOLOR);
+        StretchDIBits(displayDC, 0, 0, v->displayWidth, v->displayHeight, 0, 0, v->imageWidth, v->imageHeight,
+                      v->pixels.data(), info, DIB_RGB_COLORS, SRCCOPY);
     }
     if (v->video)
-        DrawPlayMark(v->displayDC, v->displayWidth, v->displayHeight);
+        DrawPlayMark(displayDC, v->displayWidth, v->displayHeight);
     return true;
 }
 
@@ -239,8 +230,8 @@ void Paint(ImageViewState* v, HDC dc) {
             FillRect(dc, &clientRect, s_backgroundBrush);
         return;
     }
-    BitBlt(dc, across.destination, down.destination, across.length, down.length, v->displayDC, across.source,
-           down.source, SRCCOPY);
+    BitBlt(dc, across.destination, down.destination, across.length, down.length, v->display->dc.get(),
+           across.source, down.source, SRCCOPY);
 }
 
 void Pan(ImageViewState* v, int x, int y) {

@@ -4,8 +4,11 @@
 // marked with a play triangle. The Files section uses one as its preview.
 #pragma once
 
+#include "base/gdi_holders.h"
+
 #include <windows.h>
 
+#include <optional>
 #include <vector>
 
 // WM_COMMAND codes (low word of wParam) the owner sends with SendMessage:
@@ -26,9 +29,8 @@ struct ImageViewState {
     int video;            // the picture stands for a video: draw the play mark
     BITMAPINFOHEADER header;
     std::vector<BYTE> pixels; // 24-bit BGR rows padded to 4 bytes, bottom row first
-    HBITMAP displayBitmap;    // the picture at display size, made by the first paint after a change
-    HDC displayDC;
-    HGDIOBJ displacedBitmap;
+    std::optional<OffscreenBitmap>
+        display; // the picture at display size, made by the first paint after a change
     int dragging;
     int lastX, lastY;
 };

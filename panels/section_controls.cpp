@@ -70,7 +70,7 @@ int ControlTextWidth(HWND control) {
     if (length <= 0)
         return 0;
     const WindowDc dc(control);
-    const Selection selected(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+    const SelectedObject selected(dc.get(), reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
     RECT r = {0, 0, 1, 0};
     DrawTextW(dc.get(), text, length, &r, DT_SINGLELINE | DT_CALCRECT);
     return r.right - r.left;

@@ -32,7 +32,7 @@ void Paint(HWND hwnd, const PanelHeaderState& data) {
     wchar_t title[kTitleMax + 1] = {};
     const int length = GetWindowTextW(hwnd, title, kTitleMax + 1);
     {
-        const Selection font(dc, data.font ? data.font : SectionHeaderFont());
+        const SelectedObject font(dc, data.font ? data.font : SectionHeaderFont());
         SIZE extent = {};
         GetTextExtentPoint32W(dc, title, length, &extent);
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-// The dialog while it is open.
+// The dialog while it is open; the message loop hands it its messages (IsDialogMessage).
 extern HWND g_hTextInputDlg;
 
 // Opens the dialog over `owner` (the main window) and starts the note in the view. Returns the

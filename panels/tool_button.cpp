@@ -9,7 +9,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <new>
 
 static_assert(kToolStrips[0].resourceId == IDB_TOOLBAR && kToolStrips[1].resourceId == IDB_TOOLBAR_150 &&
               kToolStrips[2].resourceId == IDB_TOOLBAR_200);
@@ -38,39 +38,31 @@ ToolButtonState* DataOf(HWND hwnd) {
     return WindowRecord<ToolButtonState>(hwnd);
 }
 
-void ReleaseBackBuffer(ToolButtonState& data) {
-    if (data.backDC) {
-        if (data.displacedBitmap)
-            SelectObject(data.backDC, data.displacedBitmap);
-        DeleteDC(data.backDC);
-    }
-    if (data.backBitmap)
-        DeleteObject(data.backBitmap);
-    data.backDC = nullptr;
-    data.backBitmap = nullptr;
-    data.displacedBitmap = nullptr;
+} // namespace
+
+HDC ToolButtonFaceDc(const ToolButtonState& data) {
+    return data.back ? data.back->dc.get() : nullptr;
 }
 
+namespace {
+
 void BuildBackBuffer(HWND hwnd, ToolButtonState& data) {
-    ReleaseBackBuffer(data);
-    {
-        const WindowDc window(hwnd);
-        data.backDC = CreateCompatibleDC(window.get());
-        data.backBitmap = CreateCompatibleBitmap(window.get(), data.width, data.height);
-    }
-    if (!data.backDC || !data.backBitmap) {
-        ReleaseBackBuffer(data);
+    data.back.reset();
+    const WindowDc window(hwnd);
+    GdiBitmap bitmap(CreateCompatibleBitmap(window.get(), data.width, data.height));
+    if (!bitmap)
         return;
-    }
-    data.displacedBitmap = SelectObject(data.backDC, data.backBitmap);
+    data.back.emplace(window.get(), std::move(bitmap));
+    if (!data.back->dc.get())
+        data.back.reset();
 }
 
 void PaintFace(const ToolButtonState& data) {
-    if (!data.backDC)
+    if (!ToolButtonFaceDc(data))
         return;
     const RECT face = {0, 0, data.width, data.height};
-    SetDCBrushColor(data.backDC, s_faceColor);
-    FillRect(data.backDC, &face, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    SetDCBrushColor(ToolButtonFaceDc(data), s_faceColor);
+    FillRect(ToolButtonFaceDc(data), &face, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     if (!s_stripDC)
         return;
 
@@ -82,7 +74,7 @@ void PaintFace(const ToolButtonState& data) {
     }
     // Without its own strip (a resource that did not load) the 100 % image is stretched.
     const int sourceX = data.imageWidth > 0 ? data.imageX / data.imageWidth * strip->imageSize : 0;
-    TransparentBlt(data.backDC, at.x, at.y, data.imageWidth, data.imageHeight, strip->dc, sourceX,
+    TransparentBlt(ToolButtonFaceDc(data), at.x, at.y, data.imageWidth, data.imageHeight, strip->dc, sourceX,
                    data.imageY, strip->imageSize, strip->imageSize, kStripTransparent);
 
     const int alpha = ToolWashAlpha(data.hover != 0, data.pressed != 0, data.checked != 0);
@@ -90,17 +82,17 @@ void PaintFace(const ToolButtonState& data) {
         return;
     // The wash is one flat colour: a face larger than it simply gets it stretched.
     const BLENDFUNCTION blend = {AC_SRC_OVER, 0, static_cast<BYTE>(alpha), 0};
-    AlphaBlend(data.backDC, 0, 0, data.width, data.height, s_washDC, 0, 0, std::min(data.width, s_washSize),
-               std::min(data.height, s_washSize), blend);
+    AlphaBlend(ToolButtonFaceDc(data), 0, 0, data.width, data.height, s_washDC, 0, 0,
+               std::min(data.width, s_washSize), std::min(data.height, s_washSize), blend);
 }
 
 // After a mouse-driven change the face goes straight to the screen, without waiting for WM_PAINT.
 void ShowFaceNow(HWND hwnd, const ToolButtonState& data) {
     PaintFace(data);
-    if (!data.backDC)
+    if (!ToolButtonFaceDc(data))
         return;
     const WindowDc window(hwnd);
-    BitBlt(window.get(), 0, 0, data.width, data.height, data.backDC, 0, 0, SRCCOPY);
+    BitBlt(window.get(), 0, 0, data.width, data.height, ToolButtonFaceDc(data), 0, 0, SRCCOPY);
 }
 
 void RepaintLater(HWND hwnd, const ToolButtonState& data) {
@@ -250,7 +242,7 @@ HWND CreateToolButton(HWND parent, int id, int x, int imageX, const wchar_t* tip
 }
 
 HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText) {
-    auto* data = static_cast<ToolButtonState*>(std::calloc(1, sizeof(ToolButtonState)));
+    auto* data = new (std::nothrow) ToolButtonState{};
     if (!data)
         return nullptr;
     data->x = place.x;
@@ -268,7 +260,7 @@ HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const w
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ProgramInstance(), data);
     if (!button) {
         OutputDebugStringW(L"CreateToolButton.xxx.\r\n");
-        std::free(data);
+        delete data;
         return nullptr;
     }
     if (data->tipText[0] != L'\0' && g_hTooltip) {
@@ -311,9 +303,8 @@ LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
                 TOOLINFOW info = ToolInfoFor(hwnd, *data);
                 SendMessageW(g_hTooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
             }
-            ReleaseBackBuffer(*data);
             SetWindowLongPtrW(hwnd, 0, 0);
-            std::free(data);
+            delete data;
             return 0;
         case WM_SIZE: {
             const int width = LOWORD(lParam);
@@ -328,8 +319,8 @@ LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         }
         case WM_PAINT: {
             const PaintDc paint(hwnd);
-            if (data->backDC)
-                BitBlt(paint.get(), 0, 0, data->width, data->height, data->backDC, 0, 0, SRCCOPY);
+            if (ToolButtonFaceDc(*data))
+                BitBlt(paint.get(), 0, 0, data->width, data->height, ToolButtonFaceDc(*data), 0, 0, SRCCOPY);
             return 0;
         }
         case WM_CANCELMODE: {

@@ -8,7 +8,11 @@
 
 #include "panels/tool_button_face.h"
 
+#include "base/gdi_holders.h"
+
 #include <windows.h>
+
+#include <optional>
 
 // WM_COMMAND notification codes the owner sends to a button (the low word is the button's id):
 // check: lParam = checked (non-zero) or not; tip: lParam = const wchar_t* new tip text.
@@ -21,14 +25,15 @@ struct ToolButtonState {
     int width, height; // face size, follows WM_SIZE
     int imageX, imageY;
     int imageWidth, imageHeight;
-    HDC backDC; // off-screen face, as large as the button
-    HBITMAP backBitmap;
-    HGDIOBJ displacedBitmap;
-    int checked; // set only by the owner's check command
+    std::optional<OffscreenBitmap> back; // off-screen face, as large as the button
+    int checked;                         // set only by the owner's check command
     int hover;
     int pressed;
     wchar_t tipText[kTipTextCapacity];
 };
+
+// The button's off-screen face; null while it has none.
+HDC ToolButtonFaceDc(const ToolButtonState& data);
 
 // The tooltip of every button, made by the toolbar's owner before the first button; null for none.
 extern HWND g_hTooltip;

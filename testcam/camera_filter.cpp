@@ -68,8 +68,7 @@ CameraFilter::CameraFilter()
 
 CameraFilter::~CameraFilter() {
     StopStreaming();
-    if (clock_)
-        clock_->Release();
+    clock_.Reset();
     {
         Locked lock(&lock_);
         if (capturePin_.IsConnected())
@@ -239,10 +238,6 @@ STDMETHODIMP CameraFilter::GetState(DWORD, FILTER_STATE* state) {
 
 STDMETHODIMP CameraFilter::SetSyncSource(IReferenceClock* clock) {
     Locked lock(&lock_);
-    if (clock)
-        clock->AddRef();
-    if (clock_)
-        clock_->Release();
     clock_ = clock;
     return S_OK;
 }
@@ -251,9 +246,9 @@ STDMETHODIMP CameraFilter::GetSyncSource(IReferenceClock** clock) {
     if (!clock)
         return E_POINTER;
     Locked lock(&lock_);
-    *clock = clock_;
-    if (clock_)
-        clock_->AddRef();
+    *clock = clock_.Get();
+    if (*clock)
+        (*clock)->AddRef();
     return S_OK;
 }
 

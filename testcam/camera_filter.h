@@ -4,6 +4,7 @@
 #pragma once
 
 #include <dshow.h>
+#include <wrl/client.h>
 
 #include <string>
 
@@ -111,8 +112,8 @@ private:
     CRITICAL_SECTION lock_; // state, connections, configuration
     mutable LONG state_ = State_Stopped;
     REFERENCE_TIME start_ = 0;
-    IReferenceClock* clock_ = nullptr;
-    IFilterGraph* graph_ = nullptr;
+    Microsoft::WRL::ComPtr<IReferenceClock> clock_;
+    IFilterGraph* graph_ = nullptr; // not referenced: the graph holds the filter
     std::wstring name_;
     TestCamConfig config_;
     bool hasStill_ = true;

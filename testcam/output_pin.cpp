@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <utility>
 
 #include <wrl/client.h>
 
@@ -195,12 +196,12 @@ HRESULT OutputPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt) {
     if (!MediaType_Copy(mt, &mt_))
         return E_OUTOFMEMORY;
     peer_ = receiver;
-    peer_->AddRef();
     connectedType_ = t;
 
     HRESULT hr = receiver->ReceiveConnection(this, &mt_);
     if (SUCCEEDED(hr)) {
-        hr = receiver->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&peerInput_));
+        hr = receiver->QueryInterface(IID_IMemInputPin,
+                                      reinterpret_cast<void**>(peerInput_.ReleaseAndGetAddressOf()));
         if (SUCCEEDED(hr))
             hr = DecideAllocator();
         if (FAILED(hr))
@@ -238,7 +239,7 @@ HRESULT OutputPin::DecideAllocator() {
     Microsoft::WRL::ComPtr<IMemAllocator> allocator;
     if (SUCCEEDED(peerInput_->GetAllocator(allocator.GetAddressOf())) && allocator) {
         if (tryAllocator(allocator.Get())) {
-            allocator_ = allocator.Detach();
+            allocator_ = std::move(allocator);
             return S_OK;
         }
         allocator.Reset();
@@ -249,24 +250,17 @@ HRESULT OutputPin::DecideAllocator() {
         return hr;
     if (!tryAllocator(allocator.Get()))
         return VFW_E_NO_ALLOCATOR;
-    allocator_ = allocator.Detach();
+    allocator_ = std::move(allocator);
     return S_OK;
 }
 
 void OutputPin::ReleaseConnection() {
     if (allocator_) {
         allocator_->Decommit();
-        allocator_->Release();
-        allocator_ = nullptr;
+        allocator_.Reset();
     }
-    if (peerInput_) {
-        peerInput_->Release();
-        peerInput_ = nullptr;
-    }
-    if (peer_) {
-        peer_->Release();
-        peer_ = nullptr;
-    }
+    peerInput_.Reset();
+    peer_.Reset();
     FreeMediaTypeContents(mt_);
     mt_ = {};
     connectedType_ = {};
@@ -292,10 +286,10 @@ STDMETHODIMP OutputPin::ConnectedTo(IPin** pin) {
     if (!pin)
         return E_POINTER;
     Locked lock(filter_->Lock());
-    *pin = peer_;
-    if (!peer_)
+    *pin = peer_.Get();
+    if (!*pin)
         return VFW_E_NOT_CONNECTED;
-    peer_->AddRef();
+    (*pin)->AddRef();
     return S_OK;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <dshow.h>
+#include <wrl/client.h>
 
 #include <vector>
 
@@ -62,7 +63,7 @@ public:
     // offersRgb24: RGB24 of each size beside the camera's own types.
     void SetCapabilities(const std::vector<VideoType>& caps, bool offersRgb24 = true);
     VideoType CurrentFormat() const; // the set format, else the first capability
-    bool IsConnected() const { return peer_ != nullptr; }
+    bool IsConnected() const { return peer_.Get() != nullptr; }
     VideoType ConnectedType() const { return connectedType_; }
     HRESULT Commit();
     void Decommit();
@@ -85,9 +86,10 @@ private:
     bool hasSetFormat_ = false;
     VideoType setFormat_;
 
-    IPin* peer_ = nullptr;
-    IMemInputPin* peerInput_ = nullptr;
-    IMemAllocator* allocator_ = nullptr;
+    // Released in ReleaseConnection in the order the connection needs: allocator, input, pin.
+    Microsoft::WRL::ComPtr<IPin> peer_;
+    Microsoft::WRL::ComPtr<IMemInputPin> peerInput_;
+    Microsoft::WRL::ComPtr<IMemAllocator> allocator_;
     AM_MEDIA_TYPE mt_ = {};
     VideoType connectedType_;
 };

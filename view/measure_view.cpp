@@ -31,13 +31,13 @@ public:
     explicit ViewHost(CameraViewState* v) : v_(v) {}
 
     ShapeSize Extent(std::wstring_view text) const override {
-        if (v_->backDc)
-            return ExtentOn(v_->backDc, text);
+        if (HDC back = BackBufferDc(*v_))
+            return ExtentOn(back, text);
         const WindowDc window(v_->window);
         return ExtentOn(window.get(), text);
     }
-    void PanBy(int x, int y) override { ::PanBy(x, y); }
-    void RedrawNow() override { ::RedrawNow(); }
+    void PanBy(int x, int y) override { ::PanBy(*v_, x, y); }
+    void RedrawNow() override { ::RedrawNow(*v_); }
     void Invalidate() override { InvalidateRect(v_->window, nullptr, FALSE); }
     void CaptureMouse() override { SetCapture(v_->window); }
     void ReleaseMouse() override {
@@ -48,7 +48,7 @@ public:
 private:
     ShapeSize ExtentOn(HDC dc, std::wstring_view text) const {
         HFONT font = EnsureLabelFont(v_, dc);
-        const Selection selected(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+        const SelectedObject selected(dc, font ? font : GetStockObject(DEFAULT_GUI_FONT));
         return DcTextMetrics(dc).Extent(text);
     }
 
@@ -107,7 +107,7 @@ void DrawMeasureOverlay(CameraViewState* v) {
     in.calibLineLength = v->calibLineLength;
     in.prompt = v->inputHintText;
     in.dpi = WindowDpi(v->window);
-    OverlaySession session(v->measureDrawing);
+    OverlaySession session(v->measureDrawing.get());
     BuildOverlay(v->measure, in, session.Metrics(), v->overlay);
     session.Draw(v->overlay);
 }

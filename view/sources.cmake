@@ -8,4 +8,7 @@ list(APPEND VANTIX_WIN32_SOURCES
     view/camera_view.cpp
     view/picture_copy.cpp
     view/view_commands.cpp
+    view/view_composition.cpp
+    view/view_query.cpp
+    view/view_stats.cpp
 )

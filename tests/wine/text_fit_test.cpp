@@ -501,7 +501,7 @@ void CheckMainWindow(FitCheck& check) {
     const CameraViewState* view = CameraView();
     ASSERT_NE(view, nullptr);
     const SIZE client = ClientSize(g_hCameraView);
-    check.Text("No-device screen", g_hCameraView, view->noDeviceFont, view->noDeviceText,
+    check.Text("No-device screen", g_hCameraView, view->noDeviceFont.get(), view->noDeviceText,
                DT_WORDBREAK | DT_NOPREFIX, {client.cx - 44, client.cy - 18});
 }
 

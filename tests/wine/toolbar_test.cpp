@@ -44,7 +44,7 @@ ToolButtonState* Data(HWND button) {
 }
 
 COLORREF FacePixel(HWND button, int x, int y) {
-    return GetPixel(Data(button)->backDC, x, y);
+    return GetPixel(ToolButtonFaceDc(*Data(button)), x, y);
 }
 
 // A corner of the face, away from the image.
@@ -305,7 +305,7 @@ TEST_F(ToolbarTest, FaceFollowsTheButtonSize) {
     // A zero size leaves the face and its record alone.
     SetWindowPos(button, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(Data(button)->width, 100);
-    EXPECT_NE(Data(button)->backDC, nullptr);
+    EXPECT_NE(ToolButtonFaceDc(*Data(button)), nullptr);
 
     DestroyWindow(button); // leaves the shared tooltip
     EXPECT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 14);
