@@ -3,6 +3,8 @@
 // written them, read back by the unit tests' reader; the clipboard's picture and table.
 #include "tests/unit/image_fields_reader.h"
 #include "tests/support/message_pump.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/win32_support.h"
 #include "output/image_encoders.h"
 #include "app/main_window.h"
 #include "output/settings_store.h"
@@ -32,21 +34,6 @@ namespace {
 constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#photo#0";
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
-
-std::vector<uint8_t> FileBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size())
-        bytes.clear();
-    CloseHandle(file);
-    return bytes;
-}
 
 MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}, std::wstring text = {}) {
     MeasureShape s;
@@ -94,13 +81,10 @@ protected:
         Gdiplus::GdiplusStartupInput input;
         ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr), Gdiplus::Ok);
         ASSERT_EQ(LookupImageEncoders(), 1);
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantix");
+        ClearSettings();
         LoadSettings();
-        TestCamConfig camera;
-        camera.instanceName = kCamera;
-        camera.friendlyName = L"Photo Scope";
-        camera.formats = {{kTestCamMjpg, kWidth, kHeight, 30}};
-        ASSERT_TRUE(TestCam_Register(camera));
+        ASSERT_TRUE(TestCam_Register(
+            TestCam_MakeConfig(kCamera, L"Photo Scope", {{kTestCamMjpg, kWidth, kHeight, 30}})));
         HINSTANCE instance = GetModuleHandleW(nullptr);
         RegisterWindowClasses(instance);
         if (ToolButtonStripMarker() == 0)
@@ -113,13 +97,13 @@ protected:
             [] { return IsCaptureGraphOpen() && CameraView() && CameraView()->contentWidth == kWidth; },
             15000))
             << "the virtual camera did not open";
-        PumpUntil([] { return false; }, 300); // frames arrive
+        Pump(300); // frames arrive
     }
 
     static void TearDownTestSuite() {
         if (g_mainWindow.window)
             DestroyWindow(g_mainWindow.window);
-        PumpUntil([] { return false; }, 100);
+        Pump(100);
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
         Gdiplus::GdiplusShutdown(gdiplus_);
@@ -131,7 +115,7 @@ protected:
         g_calibration.active = -1;
         SetViewScale(-1.0f, 0);
         CameraView()->measure.shapes.clear();
-        PumpUntil([] { return false; }, 50);
+        Pump(50);
     }
 
     // Applies slot 3 as the manage dialog's Apply does.
@@ -144,7 +128,7 @@ protected:
         c.scale = DeriveScale(pixels, length);
         g_calibration.active = 3;
         SetViewScale(c.scale, unit);
-        PumpUntil([] { return false; }, 50);
+        Pump(50);
     }
 
     static ULONG_PTR gdiplus_;
@@ -160,7 +144,7 @@ TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
 
     const std::wstring png = Temp(L"scale.png");
     ASSERT_TRUE(SavePhoto(png));
-    const ImageFields p = ReadPngFields(FileBytes(png));
+    const ImageFields p = ReadPngFields(ReadBytes(png));
     EXPECT_TRUE(p.wellFormed);
     EXPECT_TRUE(p.hasScale);
     EXPECT_EQ(p.x, 1250000u);
@@ -169,7 +153,7 @@ TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
 
     const std::wstring jpg = Temp(L"scale.jpg");
     ASSERT_TRUE(SavePhoto(jpg));
-    const ImageFields j = ReadJpegFields(FileBytes(jpg));
+    const ImageFields j = ReadJpegFields(ReadBytes(jpg));
     EXPECT_TRUE(j.wellFormed);
     EXPECT_EQ(j.units, 1);
     EXPECT_EQ(j.x, 31750u); // 1250 px/mm in dots per inch
@@ -187,7 +171,7 @@ TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
     // Zoomed out the shapes are not in the photo, nor in its list; the scale stays.
     SetZoom(50);
     ASSERT_TRUE(SavePhoto(png));
-    const ImageFields zoomed = ReadPngFields(FileBytes(png));
+    const ImageFields zoomed = ReadPngFields(ReadBytes(png));
     EXPECT_EQ(zoomed.x, 1250000u);
     ASSERT_EQ(zoomed.texts.size(), 1u);
     EXPECT_EQ(zoomed.texts[0].find("Line"), std::string::npos);
@@ -200,8 +184,8 @@ TEST_F(Photos, UncalibratedPhotosHaveNoScaleAndNoTextEntry) {
     const std::wstring png = Temp(L"plain.png"), jpg = Temp(L"plain.jpg");
     ASSERT_TRUE(SavePhoto(png));
     ASSERT_TRUE(SavePhoto(jpg));
-    const ImageFields p = ReadPngFields(FileBytes(png));
-    const ImageFields j = ReadJpegFields(FileBytes(jpg));
+    const ImageFields p = ReadPngFields(ReadBytes(png));
+    const ImageFields j = ReadJpegFields(ReadBytes(jpg));
     EXPECT_TRUE(p.wellFormed);
     EXPECT_TRUE(j.wellFormed);
     EXPECT_TRUE(p.texts.empty());
