@@ -785,40 +785,6 @@ TEST_F(CalibrationDialogs, ToolbarButtonOpensNoSecondRoundDuringACalibration) {
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
 }
 
-// Whether `upper` comes before `lower` among the top-level windows, front to back.
-bool InFrontOf(HWND upper, HWND lower) {
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == upper)
-            return true;
-        if (w == lower)
-            return false;
-    }
-    return false;
-}
-
-TEST_F(CalibrationDialogs, CalibrationDialogStaysInFrontWhileThePictureHasTheFocus) {
-    RunSteps(PressCalibration, {
-                                   WaitForManageDialog(),
-                                   [] {
-                                       SelectRow(0);
-                                       Click(g_manage, IDC_CALIB_CALIBRATE);
-                                       return true;
-                                   },
-                               });
-    ASSERT_NE(g_hCalibrateDlg, nullptr);
-    EXPECT_TRUE(InFrontOf(g_hCalibrateDlg, g_mainWindow.window));
-    // A press on the picture to drag the line gives the view the focus, as the view does.
-    SetFocus(g_hCameraView);
-    Pump(100);
-    EXPECT_EQ(GetFocus(), g_hCameraView);
-    EXPECT_TRUE(InFrontOf(g_hCalibrateDlg, g_mainWindow.window))
-        << "the main window covers the calibration dialog";
-    g_holdCalibrate = true;
-    g_mainCommands.clear();
-    Click(g_hCalibrateDlg, IDCANCEL);
-    EXPECT_TRUE(PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 1; }, 1000));
-}
-
 // Last: it closes the camera for good.
 TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
     CloseCaptureGraph();
