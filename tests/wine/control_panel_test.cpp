@@ -250,6 +250,15 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
     SetPanelHeight(content - 20);
     Scroll(SB_BOTTOM);
     ASSERT_GT(s->scrollPosition, 0);
+    // The bar's thumb follows the sections and its range ends where they do (scrolling itself is
+    // seen end to end, its arithmetic in the unit tests).
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(g_mainWindow.controlPanel, SB_VERT, &info));
+    EXPECT_EQ(info.nPos, s->scrollPosition);
+    EXPECT_EQ(info.nMax - static_cast<int>(info.nPage) + 1,
+              s->contentHeight - ClientSize(g_mainWindow.controlPanel).cy);
 
     HWND header = DeviceHeader();
     MouseOn(header, WM_LBUTTONDOWN, 10, 5);
