@@ -1,24 +1,16 @@
 // The calibration dialogs in-process under Wine with the program's own templates, its main window
 // and camera view, and the virtual camera open: the manage dialog's list, rename, delete, apply,
 // help, and the calibration dialog writing a slot and saving it.
-#include "tests/support/message_pump.h"
-#include "tests/support/win32_support.h"
+#include "tests/wine/main_window_fixture.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
-#include "app/main_window.h"
-#include "output/settings_store.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
-#include "capture/capture_graph.h"
 #include "capture/video_format.h"
 #include "measure/calibration.h"
 #include "panels/calibration_dialogs.h"
 #include "measure/calibration_line.h"
 #include "measure/calibration_texts.h"
-#include "panels/tool_button.h"
 #include "resources/calibration_ids.h"
 #include "testcam/testcam_control.h"
-#include "view/camera_view.h"
 #include "view/view_commands.h"
 
 #include <commctrl.h>
@@ -220,27 +212,8 @@ CameraViewState* View() {
     return CameraView();
 }
 
-// The main window's commands, seen by subclassing it; 3017 can be held back so that a test decides
-// when the manage dialog comes again.
-WNDPROC g_mainProc = nullptr;
-std::vector<int> g_mainCommands;
+// 3017 can be held back so that a test decides when the manage dialog comes again.
 bool g_holdCalibrate = false;
-
-LRESULT CALLBACK RecordingMainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND) {
-        g_mainCommands.push_back(LOWORD(wParam));
-        if (g_holdCalibrate && LOWORD(wParam) == IDC_TOOL_CALIBRATE)
-            return 0;
-    }
-    return CallWindowProcW(g_mainProc, hwnd, msg, wParam, lParam);
-}
-
-int CommandCount(int command) {
-    int n = 0;
-    for (int c : g_mainCommands)
-        n += c == command;
-    return n;
-}
 
 // The toolbar's calibration button, as the main window gets it.
 void PressCalibration() {
@@ -256,28 +229,14 @@ protected:
         ASSERT_TRUE(TestCam_Register(
             TestCam_MakeConfig(kCamera, L"Bench Scope", {{kTestCamMjpg, kWidth, kHeight, 30}})));
 
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterWindowClasses(instance);
-        if (ToolButtonStripMarker() == 0)
-            LoadToolButtonImages(instance);
-        SelectLanguage(0);
-        ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_mainWindow.window, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
-        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
-        UpdateWindow(g_mainWindow.window);
-        ASSERT_TRUE(
-            PumpUntil([] { return IsCaptureGraphOpen() && View() && View()->contentWidth == kWidth; }, 15000))
-            << "the virtual camera did not open";
-        g_mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+        g_holdBackCommand = [](WORD id) { return g_holdCalibrate && id == IDC_TOOL_CALIBRATE; };
+        ASSERT_TRUE(OpenMainWindow({20, 10, 1260, 970}, true, kWidth)) << "the virtual camera did not open";
         SetTimer(nullptr, 0, 200, Watchdog);
     }
 
     static void TearDownTestSuite() {
         CloseEveryDialog();
-        if (g_mainWindow.window)
-            DestroyWindow(g_mainWindow.window);
-        Pump(100);
+        CloseMainWindow();
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
         CoUninitialize();

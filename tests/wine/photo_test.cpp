@@ -2,23 +2,15 @@
 // camera open: the scale fields and text entry GDI+'s encoders' files carry once the program has
 // written them, read back by the unit tests' reader; the clipboard's picture and table.
 #include "tests/unit/image_fields_reader.h"
-#include "tests/support/message_pump.h"
+#include "tests/wine/main_window_fixture.h"
 #include "tests/support/file_bytes.h"
-#include "tests/support/win32_support.h"
 #include "output/image_encoders.h"
-#include "app/main_window.h"
-#include "output/settings_store.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
-#include "capture/capture_graph.h"
 #include "measure/calibration.h"
 #include "measure/measure_table.h"
 #include "output/photo.h"
 #include "output/photo_metadata.h"
-#include "panels/tool_button.h"
 #include "testcam/test_picture.h"
 #include "testcam/testcam_control.h"
-#include "view/camera_view.h"
 #include "view/view_commands.h"
 
 #include <gdiplus.h>
@@ -85,25 +77,12 @@ protected:
         LoadSettings();
         ASSERT_TRUE(TestCam_Register(
             TestCam_MakeConfig(kCamera, L"Photo Scope", {{kTestCamMjpg, kWidth, kHeight, 30}})));
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterWindowClasses(instance);
-        if (ToolButtonStripMarker() == 0)
-            LoadToolButtonImages(instance);
-        SelectLanguage(0);
-        ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_mainWindow.window, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
-        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
-        ASSERT_TRUE(PumpUntil(
-            [] { return IsCaptureGraphOpen() && CameraView() && CameraView()->contentWidth == kWidth; },
-            15000))
-            << "the virtual camera did not open";
+        ASSERT_TRUE(OpenMainWindow({20, 10, 1260, 970}, true, kWidth)) << "the virtual camera did not open";
         Pump(300); // frames arrive
     }
 
     static void TearDownTestSuite() {
-        if (g_mainWindow.window)
-            DestroyWindow(g_mainWindow.window);
-        Pump(100);
+        CloseMainWindow();
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
         Gdiplus::GdiplusShutdown(gdiplus_);

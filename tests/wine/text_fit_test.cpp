@@ -8,16 +8,10 @@
 //   text_fit_test [--dpi=N] [gtest options]
 // --dpi names the display scale the run is expected at (tools/wine-exec sets it in the prefix
 // before the process starts, from VANTIX_WINE_DPI).
-#include "tests/support/message_pump.h"
-#include "tests/support/win32_support.h"
+#include "tests/wine/main_window_fixture.h"
 #include "panels/panel_messages.h"
 #include "base/app_settings.h"
 #include "app/main_layout.h"
-#include "app/main_window.h"
-#include "output/settings_store.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
-#include "capture/capture_graph.h"
 #include "measure/calibration.h"
 #include "panels/calibration_dialogs.h"
 #include "panels/text_input_dialog.h"
@@ -27,12 +21,10 @@
 #include "panels/device_section_layout.h"
 #include "panels/open_device_dialog.h"
 #include "panels/panel_layout.h"
-#include "panels/tool_button.h"
 #include "resources/calibration_ids.h"
 #include "resources/dialogs_device_ids.h"
 #include "resources/dialogs_record_ids.h"
 #include "testcam/testcam_control.h"
-#include "view/camera_view.h"
 #include "view/view_commands.h"
 #include "panels/options_dialog.h"
 
@@ -369,24 +361,13 @@ protected:
         ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(
             kCamera, L"Bench Scope", {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}})));
 
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
         InitCommonControlsEx(&controls);
-        RegisterWindowClasses(instance);
-        if (ToolButtonStripMarker() == 0)
-            LoadToolButtonImages(instance);
-        SelectLanguage(0);
-        ASSERT_NE(CreateMainWindow(instance), nullptr);
-        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
-        UpdateWindow(g_mainWindow.window);
-        ASSERT_TRUE(PumpUntil([] { return IsCaptureGraphOpen(); }, 15000))
-            << "the virtual camera did not open";
+        ASSERT_TRUE(OpenMainWindow({}, true)) << "the virtual camera did not open";
     }
 
     static void TearDownTestSuite() {
-        if (g_mainWindow.window)
-            DestroyWindow(g_mainWindow.window);
-        Pump(100);
+        CloseMainWindow();
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
         CoUninitialize();
