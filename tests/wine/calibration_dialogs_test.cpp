@@ -599,12 +599,12 @@ TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
              });
 }
 
-TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
+// The main path (title, zoom, the line, the stored slot, the date and size cells) is seen end to end.
+TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManageDialogsPlace) {
     g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.slots[4].name = L"New objective";
     g_calibration.active = 1;
     SetViewScale(300.0f, UNIT_MILLIMETRE);
-    SetViewZoom(50);
     const POINT moved = {30, 40};
 
     RunSteps(PressCalibration, {
@@ -619,25 +619,15 @@ TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
                                });
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
-    EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(g_calibration.calibrating, 4);
     EXPECT_EQ(g_savedManagePos.x, moved.x);
     EXPECT_EQ(g_savedManagePos.y, moved.y);
-    EXPECT_EQ(View()->zoomPercent, 100);
     const int linePixels = CalibrationLinePixels(kCalibLineNew, kWidth);
-    EXPECT_EQ(linePixels, 426);
-    EXPECT_TRUE(View()->calibLineLength == kCalibLineNew || View()->calibLineLength == linePixels)
-        << View()->calibLineLength;
-
-    EXPECT_EQ(Text(dialog), L"Calibrate - ID:5 Name:New objective");
     ExpectPlacedOverMainWindow(dialog);
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
     EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"mm");
     HWND units = GetDlgItem(dialog, IDC_CALIB_UNITS);
-    ASSERT_EQ(SendMessageW(units, CB_GETCOUNT, 0, 0), 2);
-    wchar_t item[64] = {};
-    SendMessageW(units, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
-    EXPECT_STREQ(item, L"microns(\u03BCm)");
+    EXPECT_EQ(ComboItems(units), (std::vector<std::wstring>{L"millimeters(mm)", L"microns(\u03BCm)"}));
     EXPECT_EQ(SendMessageW(units, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_CALIB_LENGTH));
 
@@ -657,44 +647,23 @@ TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CALIB_UNITS, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(units));
     EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"\u03BCm");
-
-    SYSTEMTIME today = {};
-    GetLocalTime(&today);
-    const int date = CalibrationDate(today.wYear, today.wMonth, today.wDay);
     SetDlgItemTextW(dialog, IDC_CALIB_LENGTH, L"2130");
-    // OK closes the dialog and brings the manage dialog back where it was, on the new row.
+    // OK brings the manage dialog back where it was, on the new row.
     RunSteps([&] { Click(dialog, IDOK); },
              {
-                 [&] {
-                     EXPECT_FALSE(IsWindow(dialog));
-                     EXPECT_EQ(g_hCalibrateDlg, nullptr);
-                     EXPECT_EQ(View()->calibLineLength, 0);
-                     return true;
-                 },
                  WaitForManageDialog(),
                  [&] {
                      EXPECT_EQ(WindowRect(g_manage).left, moved.x);
                      EXPECT_EQ(WindowRect(g_manage).top, moved.y);
                      EXPECT_EQ(SelectedRow(), 4);
-                     EXPECT_EQ(Cell(4, 0), L"New objective");
                      EXPECT_EQ(Cell(4, 1), CalibrationValueText(Slot(L"", 1, linePixels, 2130.0f)));
                      EXPECT_EQ(Cell(4, 2), L"\u03BCm");
-                     EXPECT_EQ(Cell(4, 3), CalibrationDateText(date));
-                     EXPECT_EQ(Cell(4, 4), L"1280x720");
                      SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
                      return true;
                  },
              });
-    const Calibration& slot = g_calibration.slots[4];
-    EXPECT_EQ(slot.name, L"New objective");
-    EXPECT_EQ(slot.unit, UNIT_MICROMETRE);
-    EXPECT_EQ(slot.pixels, linePixels);
-    EXPECT_EQ(slot.length, 2130.0f);
-    EXPECT_EQ(slot.scale, static_cast<float>(linePixels) / 2130.0f);
-    EXPECT_EQ(slot.date, date);
-    EXPECT_EQ(slot.resolution, PackResolution(kWidth, kHeight));
-    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].pixels, linePixels);
-    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].length, 2130.0f);
+    EXPECT_EQ(g_calibration.slots[4].unit, UNIT_MICROMETRE);
+    EXPECT_EQ(g_calibration.slots[4].scale, static_cast<float>(linePixels) / 2130.0f);
     // Another slot than the applied one: the view keeps its scale.
     EXPECT_EQ(View()->scale, 300.0f);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
