@@ -61,6 +61,46 @@ bool Matches(const AM_MEDIA_TYPE& mt, const AM_MEDIA_TYPE* pattern) {
 
 } // namespace
 
+// Both pins -------------------------------------------------------------------------------
+
+STDMETHODIMP TransformPin::Disconnect() {
+    Locked lock(filter_->Lock());
+    if (filter_->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    if (!peer_)
+        return S_FALSE;
+    ReleaseConnection();
+    return S_OK;
+}
+
+STDMETHODIMP TransformPin::ConnectedTo(IPin** pin) {
+    Locked lock(filter_->Lock());
+    return PeerOf(peer_, pin);
+}
+
+STDMETHODIMP TransformPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
+    Locked lock(filter_->Lock());
+    return CopyConnectionType(peer_, mt_, mt);
+}
+
+STDMETHODIMP TransformPin::QueryPinInfo(PIN_INFO* info) {
+    if (!info)
+        return E_POINTER;
+    FillPinInfo(filter_, dir_, name_, info);
+    return S_OK;
+}
+
+STDMETHODIMP TransformPin::QueryDirection(PIN_DIRECTION* dir) {
+    if (!dir)
+        return E_POINTER;
+    *dir = dir_;
+    return S_OK;
+}
+
+STDMETHODIMP TransformPin::QueryId(LPWSTR* id) {
+    return CopyId(name_, id);
+}
+
 // Input pin -------------------------------------------------------------------------------
 
 TransformInputPin::~TransformInputPin() {
@@ -125,44 +165,6 @@ void TransformInputPin::ReleaseConnection() {
     type_ = {};
 }
 
-STDMETHODIMP TransformInputPin::Disconnect() {
-    Locked lock(filter_->Lock());
-    if (filter_->State() != State_Stopped)
-        return VFW_E_NOT_STOPPED;
-    if (!peer_)
-        return S_FALSE;
-    ReleaseConnection();
-    return S_OK;
-}
-
-STDMETHODIMP TransformInputPin::ConnectedTo(IPin** pin) {
-    Locked lock(filter_->Lock());
-    return PeerOf(peer_, pin);
-}
-
-STDMETHODIMP TransformInputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
-    Locked lock(filter_->Lock());
-    return CopyConnectionType(peer_, mt_, mt);
-}
-
-STDMETHODIMP TransformInputPin::QueryPinInfo(PIN_INFO* info) {
-    if (!info)
-        return E_POINTER;
-    FillPinInfo(filter_, PINDIR_INPUT, L"Input", info);
-    return S_OK;
-}
-
-STDMETHODIMP TransformInputPin::QueryDirection(PIN_DIRECTION* dir) {
-    if (!dir)
-        return E_POINTER;
-    *dir = PINDIR_INPUT;
-    return S_OK;
-}
-
-STDMETHODIMP TransformInputPin::QueryId(LPWSTR* id) {
-    return CopyId(L"Input", id);
-}
-
 STDMETHODIMP TransformInputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
     if (!mt)
         return E_POINTER;
@@ -177,10 +179,6 @@ STDMETHODIMP TransformInputPin::EnumMediaTypes(IEnumMediaTypes** types) {
     if (!types)
         return E_POINTER;
     return CreateMediaTypeEnum(static_cast<IPin*>(this), {}, types);
-}
-
-STDMETHODIMP TransformInputPin::QueryInternalConnections(IPin**, ULONG*) {
-    return E_NOTIMPL;
 }
 
 // Stream events go on downstream as they come.
@@ -385,44 +383,6 @@ STDMETHODIMP TransformOutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) 
     return E_UNEXPECTED;
 }
 
-STDMETHODIMP TransformOutputPin::Disconnect() {
-    Locked lock(filter_->Lock());
-    if (filter_->State() != State_Stopped)
-        return VFW_E_NOT_STOPPED;
-    if (!peer_)
-        return S_FALSE;
-    ReleaseConnection();
-    return S_OK;
-}
-
-STDMETHODIMP TransformOutputPin::ConnectedTo(IPin** pin) {
-    Locked lock(filter_->Lock());
-    return PeerOf(peer_, pin);
-}
-
-STDMETHODIMP TransformOutputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
-    Locked lock(filter_->Lock());
-    return CopyConnectionType(peer_, mt_, mt);
-}
-
-STDMETHODIMP TransformOutputPin::QueryPinInfo(PIN_INFO* info) {
-    if (!info)
-        return E_POINTER;
-    FillPinInfo(filter_, PINDIR_OUTPUT, L"Output", info);
-    return S_OK;
-}
-
-STDMETHODIMP TransformOutputPin::QueryDirection(PIN_DIRECTION* dir) {
-    if (!dir)
-        return E_POINTER;
-    *dir = PINDIR_OUTPUT;
-    return S_OK;
-}
-
-STDMETHODIMP TransformOutputPin::QueryId(LPWSTR* id) {
-    return CopyId(L"Output", id);
-}
-
 STDMETHODIMP TransformOutputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
     if (!mt)
         return E_POINTER;
@@ -446,9 +406,6 @@ STDMETHODIMP TransformOutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
     return CreateMediaTypeEnum(static_cast<IPin*>(this), std::move(list), types);
 }
 
-STDMETHODIMP TransformOutputPin::QueryInternalConnections(IPin**, ULONG*) {
-    return E_NOTIMPL;
-}
 STDMETHODIMP TransformOutputPin::EndOfStream() {
     return E_UNEXPECTED;
 }

@@ -12,12 +12,38 @@
 
 class TransformFilter;
 
-class TransformInputPin final : public IPin, public IMemInputPin {
+// What both pins share: the filter they belong to, their name and direction, and the connection.
+class TransformPin : public IPin {
 public:
-    explicit TransformInputPin(TransformFilter* filter) : filter_(filter) {}
-    ~TransformInputPin();
-    TransformInputPin(const TransformInputPin&) = delete;
-    TransformInputPin& operator=(const TransformInputPin&) = delete;
+    TransformPin(TransformFilter* filter, PIN_DIRECTION dir, const wchar_t* name)
+        : filter_(filter), dir_(dir), name_(name) {}
+    TransformPin(const TransformPin&) = delete;
+    TransformPin& operator=(const TransformPin&) = delete;
+
+    STDMETHODIMP Disconnect() override;
+    STDMETHODIMP ConnectedTo(IPin** pin) override;
+    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
+    STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
+    STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override;
+    STDMETHODIMP QueryId(LPWSTR* id) override;
+    STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
+
+protected:
+    virtual ~TransformPin() = default;
+    virtual void ReleaseConnection() = 0;
+
+    TransformFilter* const filter_;
+    const PIN_DIRECTION dir_;
+    const wchar_t* const name_;
+    IPin* peer_ = nullptr;
+    AM_MEDIA_TYPE mt_ = {};
+    VideoType type_;
+};
+
+class TransformInputPin final : public TransformPin, public IMemInputPin {
+public:
+    explicit TransformInputPin(TransformFilter* filter) : TransformPin(filter, PINDIR_INPUT, L"Input") {}
+    ~TransformInputPin() override;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override;
@@ -25,15 +51,8 @@ public:
 
     STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP Disconnect() override;
-    STDMETHODIMP ConnectedTo(IPin** pin) override;
-    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
-    STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override;
-    STDMETHODIMP QueryId(LPWSTR* id) override;
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
-    STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
     STDMETHODIMP EndOfStream() override;
     STDMETHODIMP BeginFlush() override;
     STDMETHODIMP EndFlush() override;
@@ -50,22 +69,16 @@ public:
     const VideoType& Type() const { return type_; }
 
 private:
-    void ReleaseConnection();
+    void ReleaseConnection() override;
 
-    TransformFilter* const filter_;
-    IPin* peer_ = nullptr;
-    AM_MEDIA_TYPE mt_ = {};
-    VideoType type_;
     IMemAllocator* allocator_ = nullptr;
     std::atomic<bool> flushing_{false};
 };
 
-class TransformOutputPin final : public IPin {
+class TransformOutputPin final : public TransformPin {
 public:
-    explicit TransformOutputPin(TransformFilter* filter) : filter_(filter) {}
-    ~TransformOutputPin();
-    TransformOutputPin(const TransformOutputPin&) = delete;
-    TransformOutputPin& operator=(const TransformOutputPin&) = delete;
+    explicit TransformOutputPin(TransformFilter* filter) : TransformPin(filter, PINDIR_OUTPUT, L"Output") {}
+    ~TransformOutputPin() override;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override;
@@ -73,15 +86,8 @@ public:
 
     STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP Disconnect() override;
-    STDMETHODIMP ConnectedTo(IPin** pin) override;
-    STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
-    STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override;
-    STDMETHODIMP QueryId(LPWSTR* id) override;
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
-    STDMETHODIMP QueryInternalConnections(IPin** pins, ULONG* count) override;
     STDMETHODIMP EndOfStream() override;
     STDMETHODIMP BeginFlush() override;
     STDMETHODIMP EndFlush() override;
@@ -99,14 +105,10 @@ public:
 private:
     HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt);
     HRESULT DecideAllocator();
-    void ReleaseConnection();
+    void ReleaseConnection() override;
 
-    TransformFilter* const filter_;
-    IPin* peer_ = nullptr;
     IMemInputPin* peerInput_ = nullptr;
     IMemAllocator* allocator_ = nullptr;
-    AM_MEDIA_TYPE mt_ = {};
-    VideoType type_;
 };
 
 class TransformFilter : public IBaseFilter {
@@ -150,6 +152,7 @@ protected:
 
 private:
     friend class TransformInputPin;
+    friend class TransformPin;
     const CLSID clsid_;
     LONG refs_ = 1;
     CRITICAL_SECTION lock_;

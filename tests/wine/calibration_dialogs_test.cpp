@@ -1,29 +1,24 @@
 // The calibration dialogs in-process under Wine with the program's own templates, its main window
 // and camera view, and the virtual camera open: the manage dialog's list, rename, delete, apply,
 // help, and the calibration dialog writing a slot and saving it.
-#include "tests/support/message_pump.h"
+#include "tests/wine/main_window_fixture.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
-#include "app/main_window.h"
-#include "output/settings_store.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
-#include "capture/capture_graph.h"
 #include "capture/video_format.h"
 #include "measure/calibration.h"
 #include "panels/calibration_dialogs.h"
 #include "measure/calibration_line.h"
 #include "measure/calibration_texts.h"
-#include "panels/tool_button.h"
 #include "resources/calibration_ids.h"
 #include "testcam/testcam_control.h"
-#include "view/camera_view.h"
 #include "view/view_commands.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <initializer_list>
 #include <functional>
 #include <string>
 #include <vector>
@@ -165,27 +160,23 @@ void Click(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-void PostClick(HWND dialog, int id) {
-    PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[256] = {};
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
 std::wstring ItemText(HWND dialog, int id) {
-    return TextOf(GetDlgItem(dialog, id));
+    return Text(GetDlgItem(dialog, id));
+}
+
+// Each of these controls shows a text of its own (the texts themselves are the string table's).
+void ExpectDistinctTexts(HWND dialog, std::initializer_list<int> ids) {
+    std::vector<std::wstring> seen;
+    for (int id : ids) {
+        const std::wstring text = ItemText(dialog, id);
+        EXPECT_FALSE(text.empty()) << id;
+        EXPECT_EQ(std::count(seen.begin(), seen.end(), text), 0) << id;
+        seen.push_back(text);
+    }
 }
 
 std::wstring StoredCalibrations() {
-    wchar_t text[1024] = {};
-    DWORD size = sizeof text;
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Vantix", L"Calibrations", RRF_RT_REG_SZ, nullptr, text,
-                     &size) != ERROR_SUCCESS)
-        return L"(none)";
-    return text;
+    return SavedString(L"Calibrations").value_or(L"(none)");
 }
 
 RECT WindowRect(HWND window) {
@@ -221,27 +212,8 @@ CameraViewState* View() {
     return CameraView();
 }
 
-// The main window's commands, seen by subclassing it; 3017 can be held back so that a test decides
-// when the manage dialog comes again.
-WNDPROC g_mainProc = nullptr;
-std::vector<int> g_mainCommands;
+// 3017 can be held back so that a test decides when the manage dialog comes again.
 bool g_holdCalibrate = false;
-
-LRESULT CALLBACK RecordingMainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND) {
-        g_mainCommands.push_back(LOWORD(wParam));
-        if (g_holdCalibrate && LOWORD(wParam) == IDC_TOOL_CALIBRATE)
-            return 0;
-    }
-    return CallWindowProcW(g_mainProc, hwnd, msg, wParam, lParam);
-}
-
-int CommandCount(int command) {
-    int n = 0;
-    for (int c : g_mainCommands)
-        n += c == command;
-    return n;
-}
 
 // The toolbar's calibration button, as the main window gets it.
 void PressCalibration() {
@@ -252,36 +224,19 @@ class CalibrationDialogs : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantix");
+        ClearSettings();
         LoadSettings();
-        TestCamConfig camera;
-        camera.instanceName = kCamera;
-        camera.friendlyName = L"Bench Scope";
-        camera.formats = {{kTestCamMjpg, kWidth, kHeight, 30}};
-        ASSERT_TRUE(TestCam_Register(camera));
+        ASSERT_TRUE(TestCam_Register(
+            TestCam_MakeConfig(kCamera, L"Bench Scope", {{kTestCamMjpg, kWidth, kHeight, 30}})));
 
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterWindowClasses(instance);
-        if (ToolButtonStripMarker() == 0)
-            LoadToolButtonImages(instance);
-        SelectLanguage(0);
-        ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_mainWindow.window, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
-        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
-        UpdateWindow(g_mainWindow.window);
-        ASSERT_TRUE(
-            PumpUntil([] { return IsCaptureGraphOpen() && View() && View()->contentWidth == kWidth; }, 15000))
-            << "the virtual camera did not open";
-        g_mainProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+        g_holdBackCommand = [](WORD id) { return g_holdCalibrate && id == IDC_TOOL_CALIBRATE; };
+        ASSERT_TRUE(OpenMainWindow({20, 10, 1260, 970}, true, kWidth)) << "the virtual camera did not open";
         SetTimer(nullptr, 0, 200, Watchdog);
     }
 
     static void TearDownTestSuite() {
         CloseEveryDialog();
-        if (g_mainWindow.window)
-            DestroyWindow(g_mainWindow.window);
-        PumpUntil([] { return false; }, 100);
+        CloseMainWindow();
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
         CoUninitialize();
@@ -296,7 +251,7 @@ protected:
         g_savedManagePos = {-1, -1};
         g_holdCalibrate = false;
         SetViewScale(-1.0f, 0);
-        PumpUntil([] { return false; }, 50);
+        Pump(50);
         g_mainCommands.clear();
     }
 
@@ -305,7 +260,7 @@ protected:
         // A calibration dialog that closed posted the main window its command to bring the manage
         // dialog back: it must not open in the next test.
         g_holdCalibrate = true;
-        PumpUntil([] { return false; }, 50);
+        Pump(50);
         g_holdCalibrate = false;
     }
 };
@@ -328,11 +283,8 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
                 ExpectPlacedOverMainWindow(g_manage);
                 EXPECT_EQ(g_savedManagePos.x, WindowRect(g_manage).left);
                 EXPECT_EQ(g_savedManagePos.y, WindowRect(g_manage).top);
-                EXPECT_EQ(ItemText(g_manage, IDC_CALIB_RENAME), L"Rename");
-                EXPECT_EQ(ItemText(g_manage, IDC_CALIB_DELETE), L"Delete");
-                EXPECT_EQ(ItemText(g_manage, IDC_CALIB_CALIBRATE), L"Calibrate");
-                EXPECT_EQ(ItemText(g_manage, IDC_CALIB_APPLY), L"Apply");
-                EXPECT_EQ(ItemText(g_manage, IDC_CALIB_HOWTO), L"Help");
+                ExpectDistinctTexts(g_manage, {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE,
+                                               IDC_CALIB_APPLY, IDC_CALIB_HOWTO});
                 EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
                 EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_CALIBRATE)));
 
@@ -404,7 +356,7 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                      if (!edit)
                          return true;
                      EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 19);
-                     EXPECT_EQ(TextOf(edit), L"Old name");
+                     EXPECT_EQ(Text(edit), L"Old name");
                      // Longer than a slot holds, with the stored text's separators in it.
                      SetWindowTextW(edit, L"Oil immersion, 100x; long");
                      SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
@@ -471,7 +423,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot
             EXPECT_NE(GetDlgItem(box, IDYES), nullptr);
             EXPECT_EQ(GetFocus(), no);
             EXPECT_EQ(GetWindowLongW(no, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-            PostClick(box, answer);
+            PostButtonClick(box, answer);
             return true;
         };
     };
@@ -481,7 +433,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot
                                    WaitForManageDialog(),
                                    [] {
                                        SelectRow(1);
-                                       PostClick(g_manage, IDC_CALIB_DELETE);
+                                       PostButtonClick(g_manage, IDC_CALIB_DELETE);
                                        return true;
                                    },
                                    answerBox(IDNO),
@@ -491,7 +443,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot
                                        EXPECT_EQ(Cell(1, 1), L"1.20");
                                        EXPECT_EQ(StoredCalibrations(), before);
                                        EXPECT_EQ(View()->scale, 1.2f);
-                                       PostClick(g_manage, IDC_CALIB_DELETE);
+                                       PostButtonClick(g_manage, IDC_CALIB_DELETE);
                                        return true;
                                    },
                                    answerBox(IDYES),
@@ -537,13 +489,13 @@ TEST_F(CalibrationDialogs, DeletingAnotherSlotLeavesTheViewAlone) {
                                    WaitForManageDialog(),
                                    [] {
                                        SelectRow(4);
-                                       PostClick(g_manage, IDC_CALIB_DELETE);
+                                       PostButtonClick(g_manage, IDC_CALIB_DELETE);
                                        return true;
                                    },
                                    [] {
                                        HWND box = FindDialog(L"Calibrate");
                                        if (box)
-                                           PostClick(box, IDYES);
+                                           PostButtonClick(box, IDYES);
                                        return box != nullptr;
                                    },
                                    [] {
@@ -606,7 +558,7 @@ TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
              {
                  WaitForManageDialog(),
                  [] {
-                     PostClick(g_manage, IDC_CALIB_HOWTO);
+                     PostButtonClick(g_manage, IDC_CALIB_HOWTO);
                      return true;
                  },
                  [] {
@@ -615,12 +567,7 @@ TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
                          return false;
                      EXPECT_EQ(GetWindow(help, GW_OWNER), g_manage);
                      ExpectPlacedOverMainWindow(help);
-                     EXPECT_EQ(ItemText(help, IDC_HOWTO_1), L"1. Connect and open the USB microscope.");
-                     EXPECT_EQ(ItemText(help, IDC_HOWTO_2),
-                               L"2. Put a ruller under the microscope, adjust microscope to image clearer.");
-                     EXPECT_EQ(ItemText(help, IDC_HOWTO_3),
-                               L"3. Input the length of the line in the image, press 'OK'.");
-                     EXPECT_EQ(ItemText(help, IDOK), L"OK");
+                     ExpectDistinctTexts(help, {IDC_HOWTO_1, IDC_HOWTO_2, IDC_HOWTO_3, IDOK});
                      HWND picture = GetDlgItem(help, IDC_HOWTO_PICTURE);
                      EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
                      RECT inner = {};
@@ -640,7 +587,7 @@ TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
                      EXPECT_GE(ok.top, pictureRect.bottom);
                      EXPECT_LE(ok.bottom, client.bottom);
                      EXPECT_LE(ok.right, client.right);
-                     PostClick(help, IDOK);
+                     PostButtonClick(help, IDOK);
                      return true;
                  },
                  [] {
@@ -652,12 +599,12 @@ TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
              });
 }
 
-TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
+// The main path (title, zoom, the line, the stored slot, the date and size cells) is seen end to end.
+TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManageDialogsPlace) {
     g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.slots[4].name = L"New objective";
     g_calibration.active = 1;
     SetViewScale(300.0f, UNIT_MILLIMETRE);
-    SetViewZoom(50);
     const POINT moved = {30, 40};
 
     RunSteps(PressCalibration, {
@@ -672,29 +619,15 @@ TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
                                });
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
-    EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(g_calibration.calibrating, 4);
     EXPECT_EQ(g_savedManagePos.x, moved.x);
     EXPECT_EQ(g_savedManagePos.y, moved.y);
-    EXPECT_EQ(View()->zoomPercent, 100);
     const int linePixels = CalibrationLinePixels(kCalibLineNew, kWidth);
-    EXPECT_EQ(linePixels, 426);
-    EXPECT_TRUE(View()->calibLineLength == kCalibLineNew || View()->calibLineLength == linePixels)
-        << View()->calibLineLength;
-
-    EXPECT_EQ(TextOf(dialog), L"Calibrate - ID:5 Name:New objective");
     ExpectPlacedOverMainWindow(dialog);
-    EXPECT_EQ(ItemText(dialog, IDC_CALIB_TIP1), L"Please adjust the microscope to image clearer.");
-    EXPECT_EQ(ItemText(dialog, IDC_CALIB_TIP2),
-              L"And use a ruler to measure the length of the line(adjustable).");
-    EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_LABEL), L"Unit:");
+    ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
     EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"mm");
-    EXPECT_EQ(ItemText(dialog, IDCANCEL), L"Cancel");
     HWND units = GetDlgItem(dialog, IDC_CALIB_UNITS);
-    ASSERT_EQ(SendMessageW(units, CB_GETCOUNT, 0, 0), 2);
-    wchar_t item[64] = {};
-    SendMessageW(units, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(item));
-    EXPECT_STREQ(item, L"microns(\u03BCm)");
+    EXPECT_EQ(ComboItems(units), (std::vector<std::wstring>{L"millimeters(mm)", L"microns(\u03BCm)"}));
     EXPECT_EQ(SendMessageW(units, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(GetFocus(), GetDlgItem(dialog, IDC_CALIB_LENGTH));
 
@@ -714,44 +647,23 @@ TEST_F(CalibrationDialogs, CalibrateTakesTheLineAndTheTypedLengthIntoTheSlot) {
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CALIB_UNITS, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(units));
     EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"\u03BCm");
-
-    SYSTEMTIME today = {};
-    GetLocalTime(&today);
-    const int date = CalibrationDate(today.wYear, today.wMonth, today.wDay);
     SetDlgItemTextW(dialog, IDC_CALIB_LENGTH, L"2130");
-    // OK closes the dialog and brings the manage dialog back where it was, on the new row.
+    // OK brings the manage dialog back where it was, on the new row.
     RunSteps([&] { Click(dialog, IDOK); },
              {
-                 [&] {
-                     EXPECT_FALSE(IsWindow(dialog));
-                     EXPECT_EQ(g_hCalibrateDlg, nullptr);
-                     EXPECT_EQ(View()->calibLineLength, 0);
-                     return true;
-                 },
                  WaitForManageDialog(),
                  [&] {
                      EXPECT_EQ(WindowRect(g_manage).left, moved.x);
                      EXPECT_EQ(WindowRect(g_manage).top, moved.y);
                      EXPECT_EQ(SelectedRow(), 4);
-                     EXPECT_EQ(Cell(4, 0), L"New objective");
                      EXPECT_EQ(Cell(4, 1), CalibrationValueText(Slot(L"", 1, linePixels, 2130.0f)));
                      EXPECT_EQ(Cell(4, 2), L"\u03BCm");
-                     EXPECT_EQ(Cell(4, 3), CalibrationDateText(date));
-                     EXPECT_EQ(Cell(4, 4), L"1280x720");
                      SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
                      return true;
                  },
              });
-    const Calibration& slot = g_calibration.slots[4];
-    EXPECT_EQ(slot.name, L"New objective");
-    EXPECT_EQ(slot.unit, UNIT_MICROMETRE);
-    EXPECT_EQ(slot.pixels, linePixels);
-    EXPECT_EQ(slot.length, 2130.0f);
-    EXPECT_EQ(slot.scale, static_cast<float>(linePixels) / 2130.0f);
-    EXPECT_EQ(slot.date, date);
-    EXPECT_EQ(slot.resolution, PackResolution(kWidth, kHeight));
-    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].pixels, linePixels);
-    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].length, 2130.0f);
+    EXPECT_EQ(g_calibration.slots[4].unit, UNIT_MICROMETRE);
+    EXPECT_EQ(g_calibration.slots[4].scale, static_cast<float>(linePixels) / 2130.0f);
     // Another slot than the applied one: the view keeps its scale.
     EXPECT_EQ(View()->scale, 300.0f);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
@@ -783,59 +695,8 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnce) {
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
 }
 
-TEST_F(CalibrationDialogs, CancelLeavesTheSlotAndCameraClosingEndsTheCalibration) {
-    g_calibration.slots[0] = Slot(L"Kept", UNIT_MILLIMETRE, 400, 2.0f);
-    auto calibrateRow0 = [] {
-        RunSteps(PressCalibration, {
-                                       WaitForManageDialog(),
-                                       [] {
-                                           SelectRow(0);
-                                           Click(g_manage, IDC_CALIB_CALIBRATE);
-                                           return true;
-                                       },
-                                   });
-    };
-    calibrateRow0();
-    ASSERT_NE(g_hCalibrateDlg, nullptr);
-    // The toolbar's button does not open a second round while one is going on.
-    g_mainCommands.clear();
-    PressCalibration();
-    EXPECT_EQ(FindDialog(L"Manage calibration data"), nullptr);
-
-    g_holdCalibrate = true;
-    SetDlgItemTextW(g_hCalibrateDlg, IDC_CALIB_LENGTH, L"5");
-    Click(g_hCalibrateDlg, IDCANCEL);
-    EXPECT_EQ(g_hCalibrateDlg, nullptr);
-    EXPECT_EQ(View()->calibLineLength, 0);
-    EXPECT_EQ(g_calibration.slots[0].scale, 200.0f);
-    PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 2; }, 1000);
-    EXPECT_EQ(CommandCount(IDC_TOOL_CALIBRATE), 2); // the press above, then the dialog's own
-
-    g_holdCalibrate = false;
-    calibrateRow0();
-    ASSERT_NE(g_hCalibrateDlg, nullptr);
-    HWND dialog = g_hCalibrateDlg;
-    g_mainCommands.clear();
-    SendMessageW(g_mainWindow.window, UM_CAMERA_CLOSED, 0, 0);
-    EXPECT_FALSE(IsWindow(dialog));
-    EXPECT_EQ(g_hCalibrateDlg, nullptr);
-    EXPECT_EQ(View()->calibLineLength, 0);
-    PumpUntil([] { return false; }, 200);
-    EXPECT_EQ(CommandCount(IDC_TOOL_CALIBRATE), 0); // the manage dialog does not come back
-}
-
-// Whether `upper` comes before `lower` among the top-level windows, front to back.
-bool InFrontOf(HWND upper, HWND lower) {
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == upper)
-            return true;
-        if (w == lower)
-            return false;
-    }
-    return false;
-}
-
-TEST_F(CalibrationDialogs, CalibrationDialogStaysInFrontWhileThePictureHasTheFocus) {
+// Cancel keeping the slot and the camera going away ending a calibration are seen end to end.
+TEST_F(CalibrationDialogs, ToolbarButtonOpensNoSecondRoundDuringACalibration) {
     RunSteps(PressCalibration, {
                                    WaitForManageDialog(),
                                    [] {
@@ -845,16 +706,11 @@ TEST_F(CalibrationDialogs, CalibrationDialogStaysInFrontWhileThePictureHasTheFoc
                                    },
                                });
     ASSERT_NE(g_hCalibrateDlg, nullptr);
-    EXPECT_TRUE(InFrontOf(g_hCalibrateDlg, g_mainWindow.window));
-    // A press on the picture to drag the line gives the view the focus, as the view does.
-    SetFocus(g_hCameraView);
-    PumpUntil([] { return false; }, 100);
-    EXPECT_EQ(GetFocus(), g_hCameraView);
-    EXPECT_TRUE(InFrontOf(g_hCalibrateDlg, g_mainWindow.window)) << "the main window covers the calibration dialog";
+    PressCalibration();
+    EXPECT_EQ(FindDialog(L"Manage calibration data"), nullptr);
     g_holdCalibrate = true;
-    g_mainCommands.clear();
     Click(g_hCalibrateDlg, IDCANCEL);
-    EXPECT_TRUE(PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 1; }, 1000));
+    EXPECT_EQ(g_hCalibrateDlg, nullptr);
 }
 
 // Last: it closes the camera for good.

@@ -5,10 +5,7 @@
 #include "capture/capture_session.h"
 #include "view/view_messages.h"
 #include "base/app_settings.h"
-#include "app/main_window.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
-#include "capture/capture_graph.h"
+#include "tests/wine/main_window_fixture.h"
 #include "capture/device_list.h"
 #include "panels/control_panel.h"
 #include "panels/device_section_layout.h"
@@ -17,10 +14,6 @@
 #include "panels/section_header.h"
 #include "resources/dialogs_device_ids.h"
 #include "testcam/testcam_control.h"
-#include "tests/support/message_pump.h"
-#include "tests/support/win32_support.h"
-#include "view/camera_view.h"
-#include "output/settings_store.h"
 
 #include <dshow.h>
 #include <gtest/gtest.h>
@@ -114,20 +107,6 @@ void MouseOn(HWND hwnd, UINT msg, int x, int y) {
                  MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
-// The main window's commands, seen by subclassing it.
-WNDPROC g_mainProc = nullptr;
-std::vector<std::pair<WPARAM, LPARAM>> g_mainCommands;
-
-LRESULT CALLBACK RecordingMainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND) {
-        g_mainCommands.emplace_back(wParam, lParam);
-        // The buttons' commands start dialogs and the file browser: only noted here.
-        if (LOWORD(wParam) >= IDC_SETTING && LOWORD(wParam) <= IDC_FILES)
-            return 0;
-    }
-    return CallWindowProcW(g_mainProc, hwnd, msg, wParam, lParam);
-}
-
 // A camera listed in the video-input category whose filter class does not exist: it can be
 // listed but never bound.
 constexpr CLSID kNoSuchFilter = {
@@ -174,21 +153,13 @@ class ControlPanelTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterWindowClasses(instance);
-        SelectLanguage(0);
-        ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_mainWindow.window, nullptr, 0, 0, 1100, 1000, SWP_NOZORDER);
-        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
-        UpdateWindow(g_mainWindow.window);
+        // The buttons' commands start dialogs and the file browser: only noted here.
+        g_holdBackCommand = [](WORD id) { return id >= IDC_SETTING && id <= IDC_FILES; };
         SetCursorPos(1270, 1010); // the real pointer stays off the panel
-        Pump();
-        g_mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+        ASSERT_TRUE(OpenMainWindow({0, 0, 1100, 1000}));
     }
     static void TearDownTestSuite() {
-        DestroyWindow(g_mainWindow.window);
-        Pump();
+        CloseMainWindow();
         CoUninitialize();
     }
     void SetUp() override {
@@ -250,6 +221,15 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
     SetPanelHeight(content - 20);
     Scroll(SB_BOTTOM);
     ASSERT_GT(s->scrollPosition, 0);
+    // The bar's thumb follows the sections and its range ends where they do (scrolling itself is
+    // seen end to end, its arithmetic in the unit tests).
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    ASSERT_TRUE(GetScrollInfo(g_mainWindow.controlPanel, SB_VERT, &info));
+    EXPECT_EQ(info.nPos, s->scrollPosition);
+    EXPECT_EQ(info.nMax - static_cast<int>(info.nPage) + 1,
+              s->contentHeight - ClientSize(g_mainWindow.controlPanel).cy);
 
     HWND header = DeviceHeader();
     MouseOn(header, WM_LBUTTONDOWN, 10, 5);

@@ -13,6 +13,10 @@
 #include "output/recent_files.h"
 #include "output/settings_store.h"
 
+#include "tests/support/file_bytes.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/win32_support.h"
+
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
@@ -37,17 +41,6 @@ LRESULT CALLBACK ParentProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
-}
-
-void Pump() {
-    for (int round = 0; round < 5; ++round) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
 }
 
 class Environment : public testing::Environment {
@@ -79,46 +72,9 @@ private:
 [[maybe_unused]] testing::Environment* const g_environment =
     testing::AddGlobalTestEnvironment(new Environment);
 
-std::wstring TempFolder() {
-    static std::wstring folder;
-    if (folder.empty()) {
-        wchar_t base[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, base);
-        folder = std::wstring(base) + L"vantix-files-" + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(folder.c_str(), nullptr);
-    }
-    return folder;
-}
-
 std::wstring TempPath(const std::wstring& name) {
-    return TempFolder() + L"\\" + name;
-}
-
-void WriteBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    if (!bytes.empty())
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::vector<unsigned char> ReadBytes(const std::wstring& path) {
-    std::vector<unsigned char> bytes;
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD got = 0;
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    static const std::wstring folder = TempFolder(L"vantix-files-" + std::to_wstring(GetCurrentProcessId()));
+    return folder + L"\\" + name;
 }
 
 // Quadrant colours of the test pictures.
@@ -151,12 +107,6 @@ void SavePicture(const std::wstring& path, int width, int height, const CLSID& e
     }
     bitmap.UnlockBits(&data);
     ASSERT_EQ(bitmap.Save(path.c_str(), &encoder, nullptr), Gdiplus::Ok);
-}
-
-bool Near(COLORREF a, COLORREF b, int tolerance = 24) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
-           std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
 // What a window paints, through WM_PRINTCLIENT into a bitmap of its client size.
@@ -309,7 +259,7 @@ TEST_F(ImageViewerTest, LargePhotoAtQuarterSizeIsCentredAndDraggable) {
 
 TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
     const std::wstring video = TempPath(L"20240131-094502-007.mp4");
-    WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'});
+    ASSERT_TRUE(WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
     SavePicture(TempPath(L"20240131-094502-007.jpg"), 640, 480, g_jpegEncoderClsid);
     Load(viewer_, video);
     const ImageViewState* v = ViewData(viewer_);
@@ -319,7 +269,7 @@ TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
         const Painted painted(viewer_);
         EXPECT_EQ(painted.At(38 + 76, 28 + 60), kImagePlayFill);     // inside the triangle
         EXPECT_EQ(painted.At(38 + 73, 28 + 50), RGB(255, 255, 255)); // its white outline
-        EXPECT_TRUE(Near(painted.At(38 + 20, 28 + 20), kTopLeft));
+        EXPECT_TRUE(Near(painted.At(38 + 20, 28 + 20), kTopLeft, 24));
     }
 
     // Only "mp4" in lower case stands for a video: the file itself is tried, and is no picture.
@@ -329,7 +279,7 @@ TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
 
     // A video without its picture leaves the window empty.
     const std::wstring lonely = TempPath(L"20240131-100000-001.mp4");
-    WriteBytes(lonely, {0, 0, 0, 24, 'f', 't', 'y', 'p'});
+    ASSERT_TRUE(WriteBytes(lonely, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
     Load(viewer_, lonely);
     EXPECT_TRUE(IsEmpty(viewer_));
     EXPECT_TRUE(ShowsOnlyBackground(viewer_));
@@ -343,10 +293,10 @@ TEST_F(ImageViewerTest, WhatCannotBeShownLeavesTheWindowEmpty) {
     unsigned seed = 12345;
     for (unsigned char& b : noise)
         b = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
-    WriteBytes(TempPath(L"noise.jpg"), noise);
-    WriteBytes(TempPath(L"empty.jpg"), {});
-    WriteBytes(TempPath(L"text.png"), {'h', 'e', 'l', 'l', 'o'});
-    WriteBytes(TempPath(L"signature-only.png"), {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A});
+    ASSERT_TRUE(WriteBytes(TempPath(L"noise.jpg"), noise));
+    ASSERT_TRUE(WriteBytes(TempPath(L"empty.jpg"), {}));
+    ASSERT_TRUE(WriteBytes(TempPath(L"text.png"), {'h', 'e', 'l', 'l', 'o'}));
+    ASSERT_TRUE(WriteBytes(TempPath(L"signature-only.png"), {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}));
     CreateDirectoryW(TempPath(L"folder.jpg").c_str(), nullptr);
 
     const std::wstring cases[] = {
@@ -448,7 +398,7 @@ TEST_F(ImageViewerTest, PictureTooLargeToHoldLeavesTheWindowEmpty) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.bytes.size() << " bytes");
         const std::wstring path = TempPath(c.name);
-        WriteBytes(path, c.bytes);
+        ASSERT_TRUE(WriteBytes(path, c.bytes));
         Load(viewer_, good);
         ASSERT_FALSE(IsEmpty(viewer_));
         const DWORD start = GetTickCount();
@@ -530,7 +480,7 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
     const std::wstring names[] = {L"20240131-094510.jpg", L"20240131-094520.png", L"20240131-094530-123.mp4",
                                   L"20240131-094540.jpg", L"20240131-094550.jpg"};
     for (const wchar_t* kept : {L"20240131-094510.jpg", L"20240131-094530-123.mp4", L"20240131-094550.jpg"})
-        WriteBytes(Saved(kept), {1, 2, 3});
+        ASSERT_TRUE(WriteBytes(Saved(kept), {1, 2, 3}));
     // Newest first as saved; an entry longer than a path, and a last entry cut short, among them.
     std::wstring text;
     for (int i = 4; i >= 0; --i) {
@@ -542,8 +492,8 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
     // A video deleted meanwhile leaves its preview picture, which goes at start; the one beside a
     // video still there stays.
     text = Saved(L"20240131-094545-001.mp4") + L";" + text;
-    WriteBytes(Saved(L"20240131-094545-001.jpg"), {1});
-    WriteBytes(Saved(L"20240131-094530-123.jpg"), {1});
+    ASSERT_TRUE(WriteBytes(Saved(L"20240131-094545-001.jpg"), {1}));
+    ASSERT_TRUE(WriteBytes(Saved(L"20240131-094530-123.jpg"), {1}));
     g_settings.latestFilesText = text;
 
     ASSERT_NE(CreateSection(), nullptr);
@@ -553,11 +503,11 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
         Saved(L"20240131-094510.jpg"), Saved(L"20240131-094530-123.mp4"), Saved(L"20240131-094550.jpg")};
     EXPECT_EQ(g_recentFiles, expected);
     EXPECT_EQ(ListCount(), 3);
-    EXPECT_FALSE(Exists(Saved(L"20240131-094545-001.jpg")));
-    EXPECT_TRUE(Exists(Saved(L"20240131-094530-123.jpg")));
+    EXPECT_FALSE(FileExists(Saved(L"20240131-094545-001.jpg")));
+    EXPECT_TRUE(FileExists(Saved(L"20240131-094530-123.jpg")));
 
     // A new photo adds one item at the end, however often the message comes.
-    WriteBytes(Saved(L"20240131-094600.jpg"), {1});
+    ASSERT_TRUE(WriteBytes(Saved(L"20240131-094600.jpg"), {1}));
     AddRecentFile(Saved(L"20240131-094600.jpg"));
     SendMessageW(section_, UM_RECENT_FILE_ADDED, 3, 0);
     EXPECT_EQ(ListCount(), 4);
@@ -638,20 +588,6 @@ TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
     EXPECT_TRUE(IsEmpty(preview_));
 }
 
-TEST_F(FilesSectionTest, HeaderTitleFollowsTheLanguage) {
-    ASSERT_NE(CreateSection(), nullptr);
-    HWND header = GetDlgItem(section_, kFilesHeaderId);
-    wchar_t title[64] = {};
-    GetWindowTextW(header, title, 64);
-    EXPECT_STREQ(title, L"Files");
-    SelectLanguage(1);
-    SendMessageW(section_, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-    GetWindowTextW(header, title, 64);
-    EXPECT_EQ(std::wstring(title), GetText("files"));
-    EXPECT_STRNE(title, L"Files");
-    SelectLanguage(0);
-}
-
 TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
     // A 33 x 20 frame as the capture ring holds it: bottom row first, packed rows; the lower half
     // of the picture blue, the upper half red.
@@ -668,7 +604,7 @@ TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
         }
     }
     const std::wstring video = Saved(L"20240131-094502-007.mp4");
-    WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'});
+    ASSERT_TRUE(WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
     ASSERT_TRUE(SaveVideoPreviewPicture(video, frame.data(), width, height));
     const std::wstring picture = Saved(L"20240131-094502-007.jpg");
     {
@@ -690,10 +626,10 @@ TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
     EXPECT_FALSE(SaveVideoPreviewPicture(video, other.data(), width, height));
     EXPECT_EQ(ReadBytes(picture), first);
     EXPECT_FALSE(SaveVideoPreviewPicture(Saved(L"clip.MP4"), frame.data(), width, height));
-    EXPECT_FALSE(Exists(Saved(L"clip.jpg")));
+    EXPECT_FALSE(FileExists(Saved(L"clip.jpg")));
     EXPECT_FALSE(SaveVideoPreviewPicture(Saved(L"empty.mp4"), nullptr, width, height));
     EXPECT_FALSE(SaveVideoPreviewPicture(Saved(L"empty.mp4"), frame.data(), 0, height));
-    EXPECT_FALSE(Exists(Saved(L"empty.jpg")));
+    EXPECT_FALSE(FileExists(Saved(L"empty.jpg")));
 
     // The Files section previews the video through it.
     g_settings.latestFilesText = video + L";";

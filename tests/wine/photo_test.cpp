@@ -2,21 +2,15 @@
 // camera open: the scale fields and text entry GDI+'s encoders' files carry once the program has
 // written them, read back by the unit tests' reader; the clipboard's picture and table.
 #include "tests/unit/image_fields_reader.h"
-#include "tests/support/message_pump.h"
+#include "tests/wine/main_window_fixture.h"
+#include "tests/support/file_bytes.h"
 #include "output/image_encoders.h"
-#include "app/main_window.h"
-#include "output/settings_store.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
-#include "capture/capture_graph.h"
 #include "measure/calibration.h"
 #include "measure/measure_table.h"
 #include "output/photo.h"
 #include "output/photo_metadata.h"
-#include "panels/tool_button.h"
 #include "testcam/test_picture.h"
 #include "testcam/testcam_control.h"
-#include "view/camera_view.h"
 #include "view/view_commands.h"
 
 #include <gdiplus.h>
@@ -32,21 +26,6 @@ namespace {
 constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#photo#0";
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
-
-std::vector<uint8_t> FileBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    bytes.resize(GetFileSize(file, nullptr));
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size())
-        bytes.clear();
-    CloseHandle(file);
-    return bytes;
-}
 
 MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = {-1, 0}, std::wstring text = {}) {
     MeasureShape s;
@@ -94,32 +73,16 @@ protected:
         Gdiplus::GdiplusStartupInput input;
         ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr), Gdiplus::Ok);
         ASSERT_EQ(LookupImageEncoders(), 1);
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantix");
+        ClearSettings();
         LoadSettings();
-        TestCamConfig camera;
-        camera.instanceName = kCamera;
-        camera.friendlyName = L"Photo Scope";
-        camera.formats = {{kTestCamMjpg, kWidth, kHeight, 30}};
-        ASSERT_TRUE(TestCam_Register(camera));
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterWindowClasses(instance);
-        if (ToolButtonStripMarker() == 0)
-            LoadToolButtonImages(instance);
-        SelectLanguage(0);
-        ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_mainWindow.window, nullptr, 20, 10, 1240, 960, SWP_NOZORDER);
-        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
-        ASSERT_TRUE(PumpUntil(
-            [] { return IsCaptureGraphOpen() && CameraView() && CameraView()->contentWidth == kWidth; },
-            15000))
-            << "the virtual camera did not open";
-        PumpUntil([] { return false; }, 300); // frames arrive
+        ASSERT_TRUE(TestCam_Register(
+            TestCam_MakeConfig(kCamera, L"Photo Scope", {{kTestCamMjpg, kWidth, kHeight, 30}})));
+        ASSERT_TRUE(OpenMainWindow({20, 10, 1260, 970}, true, kWidth)) << "the virtual camera did not open";
+        Pump(300); // frames arrive
     }
 
     static void TearDownTestSuite() {
-        if (g_mainWindow.window)
-            DestroyWindow(g_mainWindow.window);
-        PumpUntil([] { return false; }, 100);
+        CloseMainWindow();
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
         Gdiplus::GdiplusShutdown(gdiplus_);
@@ -131,7 +94,7 @@ protected:
         g_calibration.active = -1;
         SetViewScale(-1.0f, 0);
         CameraView()->measure.shapes.clear();
-        PumpUntil([] { return false; }, 50);
+        Pump(50);
     }
 
     // Applies slot 3 as the manage dialog's Apply does.
@@ -144,7 +107,7 @@ protected:
         c.scale = DeriveScale(pixels, length);
         g_calibration.active = 3;
         SetViewScale(c.scale, unit);
-        PumpUntil([] { return false; }, 50);
+        Pump(50);
     }
 
     static ULONG_PTR gdiplus_;
@@ -160,7 +123,7 @@ TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
 
     const std::wstring png = Temp(L"scale.png");
     ASSERT_TRUE(SavePhoto(png));
-    const ImageFields p = ReadPngFields(FileBytes(png));
+    const ImageFields p = ReadPngFields(ReadBytes(png));
     EXPECT_TRUE(p.wellFormed);
     EXPECT_TRUE(p.hasScale);
     EXPECT_EQ(p.x, 1250000u);
@@ -169,7 +132,7 @@ TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
 
     const std::wstring jpg = Temp(L"scale.jpg");
     ASSERT_TRUE(SavePhoto(jpg));
-    const ImageFields j = ReadJpegFields(FileBytes(jpg));
+    const ImageFields j = ReadJpegFields(ReadBytes(jpg));
     EXPECT_TRUE(j.wellFormed);
     EXPECT_EQ(j.units, 1);
     EXPECT_EQ(j.x, 31750u); // 1250 px/mm in dots per inch
@@ -187,7 +150,7 @@ TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
     // Zoomed out the shapes are not in the photo, nor in its list; the scale stays.
     SetZoom(50);
     ASSERT_TRUE(SavePhoto(png));
-    const ImageFields zoomed = ReadPngFields(FileBytes(png));
+    const ImageFields zoomed = ReadPngFields(ReadBytes(png));
     EXPECT_EQ(zoomed.x, 1250000u);
     ASSERT_EQ(zoomed.texts.size(), 1u);
     EXPECT_EQ(zoomed.texts[0].find("Line"), std::string::npos);
@@ -200,8 +163,8 @@ TEST_F(Photos, UncalibratedPhotosHaveNoScaleAndNoTextEntry) {
     const std::wstring png = Temp(L"plain.png"), jpg = Temp(L"plain.jpg");
     ASSERT_TRUE(SavePhoto(png));
     ASSERT_TRUE(SavePhoto(jpg));
-    const ImageFields p = ReadPngFields(FileBytes(png));
-    const ImageFields j = ReadJpegFields(FileBytes(jpg));
+    const ImageFields p = ReadPngFields(ReadBytes(png));
+    const ImageFields j = ReadJpegFields(ReadBytes(jpg));
     EXPECT_TRUE(p.wellFormed);
     EXPECT_TRUE(j.wellFormed);
     EXPECT_TRUE(p.texts.empty());

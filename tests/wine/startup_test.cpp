@@ -7,6 +7,8 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/win32_support.h"
+
 #include <string>
 
 namespace {
@@ -14,14 +16,6 @@ namespace {
 bool IsZero(const CLSID& id) {
     const CLSID zero = {};
     return IsEqualGUID(id, zero);
-}
-
-std::wstring TempFolder(const wchar_t* name) {
-    wchar_t base[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, base);
-    std::wstring folder = std::wstring(base) + name;
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
 }
 
 void Touch(const std::wstring& path) {

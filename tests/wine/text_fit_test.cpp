@@ -7,18 +7,11 @@
 //
 //   text_fit_test [--dpi=N] [gtest options]
 // --dpi names the display scale the run is expected at (tools/wine-exec sets it in the prefix
-// before the process starts, from VANTIX_WINE_DPI). Screenshots of the main window in English,
-// Russian and Japanese go to the run's artifact folder.
-#include "tests/support/message_pump.h"
+// before the process starts, from VANTIX_WINE_DPI).
+#include "tests/wine/main_window_fixture.h"
 #include "panels/panel_messages.h"
 #include "base/app_settings.h"
-#include "output/image_encoders.h"
 #include "app/main_layout.h"
-#include "app/main_window.h"
-#include "output/settings_store.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
-#include "capture/capture_graph.h"
 #include "measure/calibration.h"
 #include "panels/calibration_dialogs.h"
 #include "panels/text_input_dialog.h"
@@ -28,12 +21,10 @@
 #include "panels/device_section_layout.h"
 #include "panels/open_device_dialog.h"
 #include "panels/panel_layout.h"
-#include "panels/tool_button.h"
 #include "resources/calibration_ids.h"
 #include "resources/dialogs_device_ids.h"
 #include "resources/dialogs_record_ids.h"
 #include "testcam/testcam_control.h"
-#include "view/camera_view.h"
 #include "view/view_commands.h"
 #include "panels/options_dialog.h"
 
@@ -61,36 +52,9 @@ int Px(int at96) {
     return MulDiv(at96, g_dpi, 96);
 }
 
-std::string Utf8(std::wstring_view text) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                        nullptr);
-    return out;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
-    return name;
-}
-
 HFONT FontOf(HWND window) {
     const auto font = reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0));
     return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-}
-
-SIZE ClientSize(HWND window) {
-    RECT r = {};
-    GetClientRect(window, &r);
-    return {r.right, r.bottom};
 }
 
 std::vector<std::wstring> ItemTexts(HWND control, UINT countMsg, UINT lengthMsg, UINT textMsg) {
@@ -258,7 +222,7 @@ public:
             return;
         const std::string where = Where(window, control);
         if (!box.items) {
-            Text(where, control, FontOf(control), TextOf(control), box.format, box.room);
+            Text(where, control, FontOf(control), WindowText(control), box.format, box.room);
             return;
         }
         const bool combo = _wcsicmp(ClassOf(control).c_str(), L"ComboBox") == 0;
@@ -388,45 +352,24 @@ const StateTexts kRecordStateTexts[] = {
 // The clock after the longest time limit (8 h) and beyond.
 constexpr int64_t kLongestClockTenths = 10LL * 3600 * 10;
 
-// The language of each screenshot: English, Japanese, Russian.
-constexpr int kScreenshotLanguages[] = {0, 5, 7};
-
 class TextFit : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr);
-        LookupImageEncoders();
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Vantix");
+        ClearSettings();
         LoadSettings();
-        TestCamConfig camera;
-        camera.instanceName = kCamera;
-        camera.friendlyName = L"Bench Scope";
-        camera.formats = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}};
-        ASSERT_TRUE(TestCam_Register(camera));
+        ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(
+            kCamera, L"Bench Scope", {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}})));
 
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
         INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
         InitCommonControlsEx(&controls);
-        RegisterWindowClasses(instance);
-        if (ToolButtonStripMarker() == 0)
-            LoadToolButtonImages(instance);
-        SelectLanguage(0);
-        ASSERT_NE(CreateMainWindow(instance), nullptr);
-        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
-        UpdateWindow(g_mainWindow.window);
-        ASSERT_TRUE(PumpUntil([] { return IsCaptureGraphOpen(); }, 15000))
-            << "the virtual camera did not open";
+        ASSERT_TRUE(OpenMainWindow({}, true)) << "the virtual camera did not open";
     }
 
     static void TearDownTestSuite() {
-        if (g_mainWindow.window)
-            DestroyWindow(g_mainWindow.window);
-        Pump(100);
+        CloseMainWindow();
         TestCam_Unregister(kCamera);
         TestCam_RemoveConfig(kCamera);
-        Gdiplus::GdiplusShutdown(gdiplus_);
         CoUninitialize();
     }
 
@@ -447,10 +390,7 @@ protected:
         }
         Pump(100);
     }
-
-    static ULONG_PTR gdiplus_;
 };
-ULONG_PTR TextFit::gdiplus_ = 0;
 
 const char* SectionName(int id) {
     switch (id) {
@@ -566,38 +506,6 @@ void CheckDialogs(FitCheck& check) {
     Pump(50);
 }
 
-std::wstring ArtifactPath(const std::wstring& name) {
-    std::wstring folder = L".";
-    if (const char* artifacts = std::getenv("VANTIX_ARTIFACTS")) {
-        folder.assign(artifacts, artifacts + strlen(artifacts));
-        if (!folder.empty() && folder[0] == L'/')
-            folder = L"Z:" + folder;
-    }
-    return folder + L"\\" + name;
-}
-
-// The main window as the screen shows it, as a PNG.
-bool SaveMainWindow(const std::wstring& path) {
-    RECT r = {};
-    GetWindowRect(g_mainWindow.window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    ReleaseDC(nullptr, screen);
-    bool saved = false;
-    {
-        Gdiplus::Bitmap picture(bitmap, nullptr);
-        saved = picture.Save(path.c_str(), &g_pngEncoderClsid, nullptr) == Gdiplus::Ok;
-    }
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    return saved;
-}
-
 } // namespace
 
 // Each language in turn with the main window at its smallest, so that the view and every
@@ -622,19 +530,6 @@ TEST_F(TextFit, EveryTextFitsInEveryLanguage) {
         ADD_FAILURE() << cut;
     std::printf("%d texts measured at %d DPI, %zu do not fit\n", check.measured(), g_dpi,
                 check.cuts().size());
-    ShowLanguage(0);
-}
-
-TEST_F(TextFit, ScreenshotsOfTheMainWindow) {
-    SetWindowPos(g_mainWindow.window, nullptr, 0, 0, 1240, 960, SWP_NOZORDER);
-    for (int language : kScreenshotLanguages) {
-        ShowLanguage(language);
-        RedrawWindow(g_mainWindow.window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        Pump(300);
-        const std::wstring name =
-            L"text-fit-" + std::to_wstring(language) + L"-" + std::to_wstring(g_dpi) + L"dpi.png";
-        EXPECT_TRUE(SaveMainWindow(ArtifactPath(name))) << Utf8(name);
-    }
     ShowLanguage(0);
 }
 

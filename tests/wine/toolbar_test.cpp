@@ -1,14 +1,9 @@
 // The toolbar and its tool buttons in-process under Wine: the real window manager, tooltip, GDI and
 // MSIMG32, with the main window as the program makes it.
 #include "panels/panel_messages.h"
-#include "app/main_window.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
+#include "tests/wine/main_window_fixture.h"
 #include "measure/measure_tool.h"
-#include "panels/tool_button.h"
 #include "panels/tool_button_table.h"
-#include "tests/support/message_pump.h"
-#include "tests/support/win32_support.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -79,16 +74,6 @@ void Click(HWND button, int x = 26, int y = 26) {
     Pump();
 }
 
-// The main window's commands, seen by subclassing it.
-WNDPROC g_mainProc = nullptr;
-std::vector<std::pair<WPARAM, LPARAM>> g_mainCommands;
-
-LRESULT CALLBACK RecordingMainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_COMMAND)
-        g_mainCommands.emplace_back(wParam, lParam);
-    return CallWindowProcW(g_mainProc, hwnd, msg, wParam, lParam);
-}
-
 int ButtonCommands() {
     int n = 0;
     for (const auto& command : g_mainCommands)
@@ -114,25 +99,11 @@ HWND Button(int id) {
 class ToolbarTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        HINSTANCE instance = GetModuleHandleW(nullptr);
-        RegisterWindowClasses(instance);
         SetToolButtonFaceColor(kToolbarFaceColor);
-        if (ToolButtonStripMarker() == 0)
-            LoadToolButtonImages(instance);
-        SelectLanguage(0);
-        ASSERT_NE(CreateMainWindow(instance), nullptr);
-        SetWindowPos(g_mainWindow.window, nullptr, 0, 0, 1100, 700, SWP_NOZORDER);
-        ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
-        UpdateWindow(g_mainWindow.window);
         SetCursorPos(1270, 1010); // the real pointer stays off the buttons
-        Pump();
-        g_mainProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
-            g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+        ASSERT_TRUE(OpenMainWindow({0, 0, 1100, 700}));
     }
-    static void TearDownTestSuite() {
-        DestroyWindow(g_mainWindow.window);
-        Pump();
-    }
+    static void TearDownTestSuite() { CloseMainWindow(); }
     void SetUp() override {
         ASSERT_NE(g_mainWindow.toolbar, nullptr);
         g_mainCommands.clear();

@@ -1,0 +1,40 @@
+// Whole files read and written as bytes, for tests that plant files or check what was saved.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+inline std::vector<unsigned char> ReadBytes(const std::wstring& path) {
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file, &size);
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty())
+        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+inline bool WriteBytes(const std::wstring& path, const std::vector<unsigned char>& bytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = bytes.empty() ||
+                    (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                     written == bytes.size());
+    CloseHandle(file);
+    return ok;
+}
+
+inline bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}

@@ -1,0 +1,75 @@
+// The program's main window opened in-process as the Wine suites need it, optionally over a virtual
+// camera, with every WM_COMMAND it gets recorded by subclassing it.
+#pragma once
+
+#include "app/main_window.h"
+#include "app/window_classes.h"
+#include "base/string_table.h"
+#include "capture/capture_graph.h"
+#include "output/settings_store.h"
+#include "panels/tool_button.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/win32_support.h"
+#include "view/camera_view.h"
+
+#include <utility>
+#include <vector>
+
+// What the main window was sent, oldest first.
+inline std::vector<std::pair<WPARAM, LPARAM>> g_mainCommands;
+// Commands it says yes to are recorded but not handled (dialogs a test must not open).
+inline bool (*g_holdBackCommand)(WORD id) = nullptr;
+inline WNDPROC g_mainProc = nullptr;
+
+inline LRESULT CALLBACK RecordingMainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND) {
+        g_mainCommands.emplace_back(wParam, lParam);
+        if (g_holdBackCommand && g_holdBackCommand(LOWORD(wParam)))
+            return 0;
+    }
+    return CallWindowProcW(g_mainProc, hwnd, msg, wParam, lParam);
+}
+
+inline int CommandCount(int id) {
+    int n = 0;
+    for (const auto& command : g_mainCommands)
+        n += LOWORD(command.first) == id;
+    return n;
+}
+
+// Creates and shows the main window in English (at `place` unless it is empty), then records its
+// commands. With a camera registered, waits until its graph is open and, if `contentWidth` is set,
+// the view shows pictures that wide.
+inline bool OpenMainWindow(RECT place = {}, bool waitForCamera = false, int contentWidth = 0) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    RegisterWindowClasses(instance);
+    if (ToolButtonStripMarker() == 0)
+        LoadToolButtonImages(instance);
+    SelectLanguage(0);
+    if (!CreateMainWindow(instance))
+        return false;
+    if (place.right > place.left)
+        SetWindowPos(g_mainWindow.window, nullptr, place.left, place.top, place.right - place.left,
+                     place.bottom - place.top, SWP_NOZORDER);
+    ShowWindow(g_mainWindow.window, SW_SHOWNORMAL);
+    UpdateWindow(g_mainWindow.window);
+    if (waitForCamera && !PumpUntil(
+                             [contentWidth] {
+                                 return IsCaptureGraphOpen() &&
+                                        (contentWidth == 0 ||
+                                         (CameraView() && CameraView()->contentWidth == contentWidth));
+                             },
+                             15000))
+        return false;
+    Pump();
+    g_mainProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(g_mainWindow.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingMainProc)));
+    g_mainCommands.clear();
+    return true;
+}
+
+inline void CloseMainWindow() {
+    if (g_mainWindow.window)
+        DestroyWindow(g_mainWindow.window);
+    Pump(100);
+}
