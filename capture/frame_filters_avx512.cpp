@@ -75,9 +75,6 @@ constexpr std::array<Bytes64, 3> kSpreadPacked = {SpreadIndex(0, true, false), S
 constexpr std::array<Bytes64, 3> kSpreadReversed = {SpreadIndex(0, false, true), SpreadIndex(1, false, true),
                                                     SpreadIndex(2, false, true)};
 
-// The same exact division as the other paths: ((sum + 500) >> 3) / 125 by multiply and shift.
-constexpr int kBlueWeight = 299, kGreenWeight = 587, kRedWeight = 114, kRounding = 500;
-constexpr int kDiv125Multiplier = 33555, kDiv125Shift = 22 - 16;
 
 struct Consts512 {
     __m512i blueGreen, red, rounding, blueGreenWeights, redWeights, div125, natural;

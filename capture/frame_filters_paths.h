@@ -30,9 +30,16 @@ void AppendX86Paths(std::vector<const FrameFilterPath*>& paths);
 // does not speed up are taken from the AVX2 path.
 const FrameFilterPath* Avx512Path(const FrameFilterPath& avx2);
 
+// y = (sum + 500) / 1000 with sum = 299 b0 + 587 b1 + 114 b2 <= 255000. The division is done as
+// ((sum + 500) >> 3) / 125, exact since both divide without rounding in between; the quotient
+// t < 32768 then divides by 125 as (t * 33555) >> 22, exact for every t up to 31937 (the tests
+// check all 2^24 pixels).
+constexpr int kBlueWeight = 299, kGreenWeight = 587, kRedWeight = 114, kRounding = 500;
+constexpr int kDiv125Multiplier = 33555, kDiv125Shift = 22 - 16;
+
 // Portable pieces, also used for what is left over after the vector loops.
 inline uint8_t Luma(unsigned b0, unsigned b1, unsigned b2) {
-    return static_cast<uint8_t>((b0 * 299 + b1 * 587 + b2 * 114 + 500) / 1000);
+    return static_cast<uint8_t>((b0 * kBlueWeight + b1 * kGreenWeight + b2 * kRedWeight + kRounding) / 1000);
 }
 void ReversePixels(uint8_t* first, size_t count);
 void GrayPixels(uint8_t* first, size_t count);

@@ -86,12 +86,6 @@ constexpr std::array<std::array<Bytes16, 3>, 3> kReverse = {{
     {ReverseChunk(2, 0), ReverseChunk(2, 1), ReverseChunk(2, 2)},
 }};
 
-// y = (sum + 500) / 1000 with sum = 299 b0 + 587 b1 + 114 b2 <= 255000. The division is done as
-// ((sum + 500) >> 3) / 125, exact since both divide without rounding in between; the quotient
-// t < 32768 then divides by 125 as (t * 33555) >> 22, exact for every t up to 31937 (the tests
-// check all 2^24 pixels).
-constexpr int kBlueWeight = 299, kGreenWeight = 587, kRedWeight = 114, kRounding = 500;
-constexpr int kDiv125Multiplier = 33555, kDiv125Shift = 22 - 16;
 
 // ---- SSSE3 (128-bit) ----
 

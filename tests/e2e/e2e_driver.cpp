@@ -179,10 +179,10 @@ TEST(Toolbar, ButtonsClickAndShowTheirStates) {
     const auto button = [&](int id) { return GetDlgItem(toolbar, id); };
 
     // At first no button is checked.
-    for (const ToolButtonSpec& spec : kToolButtons) {
-        ASSERT_NE(button(spec.id), nullptr) << spec.id;
-        EXPECT_EQ(WindowClass(button(spec.id)), L"zToolButtonWndClass");
-        EXPECT_TRUE(FaceBecomes(button(spec.id), kToolbarFace)) << spec.id;
+    for (const ToolButtonSpec& tool : kToolButtons) {
+        ASSERT_NE(button(tool.id), nullptr) << tool.id;
+        EXPECT_EQ(WindowClass(button(tool.id)), L"zToolButtonWndClass");
+        EXPECT_TRUE(FaceBecomes(button(tool.id), kToolbarFace)) << tool.id;
     }
     SaveScreenshot(L"toolbar-start.bmp");
 

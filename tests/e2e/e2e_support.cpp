@@ -165,27 +165,6 @@ std::wstring DefaultSaveFolder() {
     return std::wstring(documents) + L"\\" + kDefaultSaveFolderName;
 }
 
-std::vector<uint8_t> ReadBytes(const std::wstring& path) {
-    std::vector<uint8_t> bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    LARGE_INTEGER size = {};
-    GetFileSizeEx(file, &size);
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!bytes.empty())
-        ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    bytes.resize(read);
-    CloseHandle(file);
-    return bytes;
-}
-
-bool Exists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 COLORREF Picture::At(int x, int y) const {
     if (x < 0 || y < 0 || x >= width || y >= height)
         return 0;

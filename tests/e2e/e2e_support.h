@@ -6,6 +6,7 @@
 
 #include "base/gdi_holders.h"
 #include "testcam/testcam_control.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/view_query.h"
 #include "tests/support/win32_support.h"
 #include "view/camera_view.h"
@@ -86,8 +87,6 @@ inline std::wstring StoredString(const wchar_t* name) {
 std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern);
 // Documents\Vantix Files, where the program saves without a folder of its own.
 std::wstring DefaultSaveFolder();
-std::vector<uint8_t> ReadBytes(const std::wstring& path);
-bool Exists(const std::wstring& path);
 
 // A picture as 0x00RRGGBB pixels: off the screen or read back from a file.
 struct Picture {

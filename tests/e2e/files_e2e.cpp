@@ -192,7 +192,7 @@ TEST_F(Files, ListsSavedFilesPreviewsThemAndOpensThemWithTheSystemViewer) {
     ASSERT_NE(end, std::wstring::npos);
     const std::wstring newPhoto = stored.substr(0, end);
     EXPECT_EQ(newPhoto.rfind(folder_ + L"\\", 0), 0u) << "saved in the save folder";
-    EXPECT_TRUE(Exists(newPhoto));
+    EXPECT_TRUE(FileExists(newPhoto));
     EXPECT_EQ(stored.substr(end + 1), video + L";" + photo + L";");
     EXPECT_EQ(SendMessageW(list_, LB_GETCURSEL, 0, 0), 1) << "the new photo is not selected by itself";
     ClickItem(2);
@@ -202,7 +202,8 @@ TEST_F(Files, ListsSavedFilesPreviewsThemAndOpensThemWithTheSystemViewer) {
     const std::wstring fromList = Saved(L"opened-from-list.bin");
     AssociateJpegWithCopy(fromList);
     DoubleClick(list_, 20, ItemY(0));
-    EXPECT_TRUE(WaitFor([&] { return Exists(fromList) && ReadBytes(fromList) == ReadBytes(photo); }, 20000));
+    EXPECT_TRUE(
+        WaitFor([&] { return FileExists(fromList) && ReadBytes(fromList) == ReadBytes(photo); }, 20000));
     EXPECT_TRUE(WaitFor([&] { return ShowsQuadrantPicture(); }, 5000));
 
     // On the preview a single click opens nothing; a double click opens the selected file.
@@ -211,10 +212,10 @@ TEST_F(Files, ListsSavedFilesPreviewsThemAndOpensThemWithTheSystemViewer) {
     PostMouse(preview_, WM_LBUTTONDOWN, 50, 50, MK_LBUTTON);
     PostMouse(preview_, WM_LBUTTONUP, 50, 50);
     Sleep(2000);
-    EXPECT_FALSE(Exists(fromPreview));
+    EXPECT_FALSE(FileExists(fromPreview));
     DoubleClick(preview_, 50, 50);
-    EXPECT_TRUE(
-        WaitFor([&] { return Exists(fromPreview) && ReadBytes(fromPreview) == ReadBytes(photo); }, 20000));
+    EXPECT_TRUE(WaitFor([&] { return FileExists(fromPreview) && ReadBytes(fromPreview) == ReadBytes(photo); },
+                        20000));
 }
 
 } // namespace files_e2e
