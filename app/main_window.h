@@ -16,6 +16,7 @@ struct MainWindowState {
     HWND toolbar = nullptr;
     HWND controlPanel = nullptr;
     HWND cameraView = nullptr;
+    HWND tooltip = nullptr; // shared by the toolbar's buttons
     int panelWidth = 0;
     int currentTool = TOOL_DRAG;
     int dpi = kBaseDpi; // followed on WM_DPICHANGED
