@@ -144,7 +144,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case IDC_TOOL_CALIBRATE:
             if (IsCameraOpen())
-                StartCalibration(hwnd);
+                StartCalibration(hwnd, g_mainWindow.manageCalibrations);
             return;
         case IDC_TOOL_CROSSHAIR:
             ToggleCrosshair();

@@ -475,7 +475,8 @@ void CheckDialogs(FitCheck& check) {
             check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
         });
     InspectModal(
-        "Manage calibrations", [] { RunManageCalibrationsDialog(g_mainWindow.window); },
+        "Manage calibrations",
+        [] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
         [&check](HWND d) { check.Window("Manage calibrations", d); });
     InspectModal(
         "Calibration help",
