@@ -9,7 +9,7 @@
 #include "tests/support/file_bytes.h"
 #include "tests/support/view_query.h"
 #include "tests/support/win32_support.h"
-#include "view/camera_view.h"
+#include "view/view_query.h"
 
 #include <gtest/gtest.h>
 

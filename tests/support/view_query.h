@@ -2,7 +2,7 @@
 #pragma once
 
 #include "tests/support/win32_support.h"
-#include "view/camera_view.h"
+#include "view/view_query.h"
 
 // -1 when the view does not answer within 5 s.
 inline LRESULT Query(HWND view, ViewQuery which, LPARAM argument = 0) {
