@@ -30,10 +30,6 @@ float ViewScale(HWND view) {
     return std::bit_cast<float>(static_cast<uint32_t>(::Query(view, kQueryScaleBits)));
 }
 
-std::wstring StoredCalibrations() {
-    return StoredString(L"Calibrations");
-}
-
 bool Gone(HWND window) {
     return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, 5000);
 }
@@ -200,7 +196,7 @@ TEST_F(Calibration, LineOverTwoMillimetresOfTheRulerGivesTheScaleKeptAcrossARest
     SaveScreenshot(L"calibration-line-measured.bmp");
 
     // What the registry keeps.
-    const CalibrationTable stored = ParseCalibrations(StoredCalibrations());
+    const CalibrationTable stored = ParseCalibrations(StoredString(L"Calibrations"));
     EXPECT_EQ(stored[0].name, L"Ruler 10x");
     EXPECT_EQ(stored[0].pixels, linePixels);
     EXPECT_EQ(stored[0].length, static_cast<float>(millimetres));
@@ -258,7 +254,7 @@ TEST_F(Calibration, CancelAndCameraRemovalLeaveTheSlotsAlone) {
     EXPECT_TRUE(WaitFor([&] { return Query(kQueryCalibLine) == 0; }, 3000));
     Sleep(300);
     EXPECT_EQ(FindWindowW(L"#32770", kManageTitle), nullptr);
-    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[0].scale, -1.0f);
+    EXPECT_EQ(ParseCalibrations(StoredString(L"Calibrations"))[0].scale, -1.0f);
 }
 
 } // namespace calibration_e2e

@@ -17,10 +17,7 @@ protected:
     // A camera of one 640x480 format asked for as `width` x `height` (interpolated when larger).
     void StartAt640x480(int width = 640, int height = 480) {
         ASSERT_TRUE(AddCamera(kFirstCamera, L"Bench Scope", {{kTestCamMjpg, 640, 480, 30}}));
-        StoreSettings({{L"mjpg", 1},
-                       {L"width", static_cast<DWORD>(width)},
-                       {L"height", static_cast<DWORD>(height)},
-                       {L"interpolated", width != 640 ? 1u : 0u}});
+        ASSERT_TRUE(StoreRequestedFormat(true, width, height, width != 640));
         Launch();
         ASSERT_TRUE(WaitFor([&] { return Live(); }, 3000));
     }

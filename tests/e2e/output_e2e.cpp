@@ -100,8 +100,8 @@ double MatchingShare(const Picture& photo, int cameraWidth, int cameraHeight, in
     return checked > 0 ? static_cast<double>(matched) / checked : 0.0;
 }
 
-// The text of a message box owned by the main window, which is then closed; empty when none came
-// in time.
+// The text of a message box owned by the main window (its static of id 0xFFFF), which is then
+// closed; empty when none came in time.
 std::wstring TakeMessageBox(DWORD processId, HWND owner, DWORD timeoutMs) {
     HWND box = WaitForTopWindow(
         processId,
@@ -109,17 +109,9 @@ std::wstring TakeMessageBox(DWORD processId, HWND owner, DWORD timeoutMs) {
             return GetWindow(hwnd, GW_OWNER) == owner && IsDialog(hwnd) && !GetDlgItem(hwnd, IDC_REC_CLOCK);
         },
         timeoutMs);
-    std::wstring text;
     if (!box)
-        return text;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM lParam) -> BOOL {
-            if (_wcsicmp(WindowClass(child).c_str(), L"Static") == 0)
-                *reinterpret_cast<std::wstring*>(lParam) += WindowText(child);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+        return {};
+    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
     PressButton(box, IDOK);
     WaitFor([&] { return !IsWindow(box); }, 5000);
     return text;
