@@ -4,6 +4,8 @@
 
 #include "base/display_scale.h"
 #include "measure/measure_tool.h"
+#include "output/recent_files.h"
+#include "panels/calibration_dialogs.h"
 
 #include <windows.h>
 
@@ -15,6 +17,10 @@ struct MainWindowState {
     HWND window = nullptr;
     HWND toolbar = nullptr;
     HWND controlPanel = nullptr;
+    HWND cameraView = nullptr;
+    HWND tooltip = nullptr; // shared by the toolbar's buttons
+    ManageCalibrationsMemory manageCalibrations;
+    RecentFiles recentFiles; // the program's one list, shown by the Files section
     int panelWidth = 0;
     int currentTool = TOOL_DRAG;
     int dpi = kBaseDpi; // followed on WM_DPICHANGED
