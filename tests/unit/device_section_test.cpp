@@ -1,4 +1,4 @@
-// The Device section's geometry and the lists that it and the Open-microscope dialog show.
+// The lists that the Device section and the Open-microscope dialog show.
 #include "capture/format_map.h"
 #include "panels/device_section_layout.h"
 
@@ -28,88 +28,7 @@ FormatMap Map(uint32_t subtype, std::initializer_list<std::pair<int, int>> sizes
     return map;
 }
 
-const PanelRect& At(const DeviceSectionLayout& l, int id) {
-    return l.controls[static_cast<size_t>(id - kIdDeviceHeader)];
-}
-
 } // namespace
-
-TEST(DeviceSectionLayout, EvenBaseUnitsGiveTwoPixelsAUnit) {
-    const DeviceSectionLayout l = LayoutDeviceSection(236, 8, 16);
-    EXPECT_EQ(std::tuple(l.headerHeight, l.collapsedHeight, l.expandedHeight), std::tuple(28, 29, 29 + 184));
-    EXPECT_EQ(At(l, kIdDeviceHeader), (PanelRect{0, 0, 236, 28}));
-    EXPECT_EQ(At(l, kIdNameLabel), (PanelRect{4, 39, 82, 16}));
-    EXPECT_EQ(At(l, kIdDeviceCombo), (PanelRect{86, 35, 144, 160}));
-    EXPECT_EQ(At(l, kIdResolutionLabel), (PanelRect{4, 69, 82, 16}));
-    EXPECT_EQ(At(l, kIdResolutionCombo), (PanelRect{86, 65, 144, 160}));
-    EXPECT_EQ(At(l, kIdFormatLabel), (PanelRect{4, 99, 82, 16}));
-    EXPECT_EQ(At(l, kIdFormatCombo), (PanelRect{86, 95, 144, 160}));
-    // Buttons two by two, each half of what is left after the margins.
-    EXPECT_EQ(At(l, kIdPhotoButton), (PanelRect{8, 131, 104, 32}));
-    EXPECT_EQ(At(l, kIdVideoButton), (PanelRect{124, 131, 104, 32}));
-    EXPECT_EQ(At(l, kIdFilesButton), (PanelRect{8, 171, 104, 32}));
-    EXPECT_EQ(At(l, kIdSettingButton), (PanelRect{124, 171, 104, 32}));
-
-    const SectionHeights h = DeviceSectionHeights(16);
-    EXPECT_EQ(h.collapsed, l.collapsedHeight);
-    EXPECT_EQ(h.expanded, l.expandedHeight);
-}
-
-TEST(DeviceSectionLayout, EachTermRoundsOnItsOwn) {
-    // 7 x 15 base units: Y(5) = 9.4 -> 9, Y(3) = 5.6 -> 6, Y(15) = 28.1 -> 28, Y(14) = 26.25 -> 26.
-    const DeviceSectionLayout l = LayoutDeviceSection(221, 7, 15);
-    EXPECT_EQ(l.headerHeight, 26);
-    EXPECT_EQ(l.collapsedHeight, 27);
-    EXPECT_EQ(l.expandedHeight, 27 + 173);                // Y(92) = 172.5 -> 173
-    EXPECT_EQ(At(l, kIdFormatLabel).y, 27 + 9 + 28 + 28); // not K + Y(35) = 93
-    EXPECT_EQ(At(l, kIdFormatCombo).y, 27 + 6 + 28 + 28);
-    EXPECT_EQ(At(l, kIdDeviceCombo).width, 221 - 81); // X(46) = 80.5 -> 81
-    // B = (221 - X(14)) / 2 = (221 - 25) / 2 = 98; the right column at X(6) + B + X(4) = 11 + 98 + 7.
-    EXPECT_EQ(At(l, kIdVideoButton), (PanelRect{116, 27 + 96, 98, 30})); // Y(16) = 30
-
-    // A width below the margins gives empty controls, not negative sizes.
-    const DeviceSectionLayout tiny = LayoutDeviceSection(10, 8, 16);
-    EXPECT_EQ(At(tiny, kIdDeviceCombo).width, 0);
-    EXPECT_EQ(At(tiny, kIdPhotoButton).width, 0);
-}
-
-// Captions too wide for half the section: the buttons stand one below the other at the rows the
-// two-by-two layout starts with, each as wide as both columns, and the section grows by two rows.
-TEST(DeviceSectionLayout, ButtonsInOneColumnSpanBothColumns) {
-    const DeviceSectionLayout two = LayoutDeviceSection(236, 8, 16);
-    const DeviceSectionLayout one = LayoutDeviceSection(236, 8, 16, true);
-    const PanelRect& left = At(two, kIdPhotoButton);
-    const PanelRect& right = At(two, kIdVideoButton);
-    int y = left.y;
-    for (const int id : {kIdPhotoButton, kIdVideoButton, kIdFilesButton, kIdSettingButton}) {
-        SCOPED_TRACE(id);
-        EXPECT_EQ(At(one, id), (PanelRect{left.x, y, right.x + right.width - left.x, left.height}));
-        y += 40;
-    }
-    EXPECT_EQ(At(one, kIdVideoButton).y, At(two, kIdFilesButton).y);
-    EXPECT_LE(At(one, kIdSettingButton).y + At(one, kIdSettingButton).height, one.expandedHeight);
-    EXPECT_EQ(one.expandedHeight, two.expandedHeight + 80);
-    EXPECT_EQ(DeviceSectionHeights(16, true).expanded, one.expandedHeight);
-    for (int id = kIdDeviceHeader; id <= kIdFormatCombo; ++id)
-        EXPECT_EQ(At(one, id), At(two, id)) << id;
-}
-
-// With the labels' texts measured, the labels are as wide as the widest text (never narrower than
-// a short English one needs) and the lists take all that is left, up to the same right margin.
-TEST(DeviceSectionLayout, MeasuredLabelsGiveTheListsTheRest) {
-    for (const int text : {0, 40, 64, 90, 150}) {
-        SCOPED_TRACE(text);
-        const DeviceSectionLayout l = LayoutDeviceSection(236, 8, 16, false, text);
-        for (const auto& [label, combo] :
-             {std::pair{kIdNameLabel, kIdDeviceCombo}, std::pair{kIdResolutionLabel, kIdResolutionCombo},
-              std::pair{kIdFormatLabel, kIdFormatCombo}}) {
-            EXPECT_GE(At(l, label).width, text);
-            EXPECT_GE(At(l, label).width, 64);
-            EXPECT_EQ(At(l, label).x + At(l, label).width + 2, At(l, combo).x); // one unit apart
-            EXPECT_EQ(At(l, combo).x + At(l, combo).width, 236 - 4);
-        }
-    }
-}
 
 TEST(DeviceFormatList, ListsTheSubtypesACameraHasAndSelectsTheRunningOne) {
     const FormatMap mjpg = Map(kFourccMjpg, {{1280, 720}});

@@ -121,10 +121,6 @@ Fidelity Compare(const Frame& frame, int width, int height, const Decoded& d) {
     return f;
 }
 
-double Psnr(const Frame& frame, int width, int height, const Decoded& d) {
-    return Compare(frame, width, height, d).psnr;
-}
-
 // Encodes, decodes without a warning to the same size, and stays this close to the source.
 void ExpectComesBack(JpegEncoder& encoder, const Frame& frame, int width, int height, double minPsnr,
                      int maxError) {
@@ -187,32 +183,15 @@ TEST(JpegEncoder, BusyPictureAtTheVideoQualityIsAStrictBaselineFileCloseToTheSou
     size_t size = 0;
     const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
     ASSERT_NE(jpeg, nullptr);
-    ASSERT_GT(size, 4u);
-    EXPECT_EQ(jpeg[0], 0xff);
-    EXPECT_EQ(jpeg[1], 0xd8);
-    EXPECT_EQ(jpeg[size - 2], 0xff);
-    EXPECT_EQ(jpeg[size - 1], 0xd9);
-    // After the scan header only stuffed 0xFF bytes, and the end marker; a busy picture has
-    // plenty of the former.
-    size_t scan = 2;
-    while (scan + 4 < size && !(jpeg[scan] == 0xff && jpeg[scan + 1] == 0xda))
-        scan += 2 + (static_cast<size_t>(jpeg[scan + 2]) << 8 | jpeg[scan + 3]);
-    ASSERT_LT(scan + 4, size);
-    int stuffed = 0, markers = 0;
-    for (size_t i = scan + 2 + (static_cast<size_t>(jpeg[scan + 2]) << 8 | jpeg[scan + 3]); i + 2 < size; ++i)
-        if (jpeg[i] == 0xff) {
-            ++(jpeg[i + 1] == 0 ? stuffed : markers);
-            ++i;
-        }
-    EXPECT_GT(stuffed, 10);
-    EXPECT_EQ(markers, 0);
+    // A missing end marker, or an 0xFF in the scan that is not stuffed (it reads as a marker): the
+    // decoder warns of corrupt data.
     const Decoded d = Decode(jpeg, size);
     ASSERT_TRUE(d.ok) << d.error;
     EXPECT_EQ(std::tuple(d.warnings, bool(d.baseline), bool(d.jfif), bool(d.subsampled420)),
               std::tuple(0, true, true, true));
     ASSERT_EQ(d.width, width);
     ASSERT_EQ(d.height, height);
-    EXPECT_GE(Psnr(frame, width, height, d), 34.0);
+    EXPECT_GE(Compare(frame, width, height, d).psnr, 34.0);
 }
 
 TEST(JpegEncoder, FlatColoursComeBackWithinAFewLevels) {
@@ -318,7 +297,7 @@ TEST(JpegEncoder, QualityRangeDecodesAndTradesSizeForFidelity) {
         ASSERT_TRUE(d.ok) << d.error;
         EXPECT_EQ(d.warnings, 0);
         ASSERT_EQ(d.width, width);
-        const double psnr = Psnr(frame, width, height, d);
+        const double psnr = Compare(frame, width, height, d).psnr;
         EXPECT_GT(size, previousSize);
         EXPECT_GT(psnr, previousPsnr);
         previousSize = size;
@@ -404,23 +383,6 @@ TEST(JpegEncoder, FastDctMatchesThePlainTransform) {
                 EXPECT_LE(std::abs(zigzag[k] - expected), 0.51) << "coefficient " << n;
             }
         }
-}
-
-TEST(JpegEncoder, ZigzagVisitsEveryCoefficientAlongTheDiagonals) {
-    bool seen[64] = {};
-    int previousDiagonal = 0;
-    for (int k = 0; k < 64; ++k) {
-        const int n = jpeg_internal::ZigzagToNatural(k);
-        ASSERT_GE(n, 0);
-        ASSERT_LT(n, 64);
-        EXPECT_FALSE(seen[n]);
-        seen[n] = true;
-        const int diagonal = n / 8 + n % 8;
-        EXPECT_TRUE(diagonal == previousDiagonal || diagonal == previousDiagonal + 1) << k;
-        previousDiagonal = diagonal;
-    }
-    EXPECT_EQ(jpeg_internal::ZigzagToNatural(1), 1); // to the right first
-    EXPECT_EQ(jpeg_internal::ZigzagToNatural(2), 8);
 }
 
 } // namespace

@@ -25,34 +25,24 @@ public:
     int failWrite = -1;   // index of the write that fails
     size_t failKeeps = 0; // bytes of it that land anyway
     bool failWriteAt = false;
-    int writes = 0;
-    int writeAts = 0;
-    int callsAfterFailure = 0;
+    int writes = 0, writeAts = 0, callsAfterFailure = 0;
 
     bool Write(const uint8_t* data, size_t size) override {
-        if (failed_) {
-            ++callsAfterFailure;
-        }
-        if (writes++ == failWrite) {
-            bytes.insert(bytes.end(), data, data + std::min(size, failKeeps));
-            failed_ = true;
-            return false;
-        }
-        bytes.insert(bytes.end(), data, data + size);
-        return true;
+        callsAfterFailure += failed_;
+        const bool fails = writes++ == failWrite;
+        bytes.insert(bytes.end(), data, data + (fails ? std::min(size, failKeeps) : size));
+        failed_ = failed_ || fails;
+        return !fails;
     }
     bool CanSeek() const override { return seekable; }
     bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
-        if (failed_) {
-            ++callsAfterFailure;
-        }
+        callsAfterFailure += failed_;
         ++writeAts;
-        if (failWriteAt || offset + size > bytes.size()) {
-            failed_ = true;
-            return false;
-        }
-        std::memcpy(bytes.data() + offset, data, size);
-        return true;
+        const bool fails = failWriteAt || offset + size > bytes.size();
+        failed_ = failed_ || fails;
+        if (!fails)
+            std::memcpy(bytes.data() + offset, data, size);
+        return !fails;
     }
 
 private:

@@ -1,6 +1,6 @@
 #include "tests/unit/mp4_test_reader.h"
 
-#include <initializer_list>
+#include <map>
 #include <stdexcept>
 #include <utility>
 
@@ -15,48 +15,6 @@ void FaultIf(bool fault, const std::string& what) {
         Fault(what);
 }
 
-// Big-endian fields of one box's payload, with bounds checks.
-class Cursor {
-public:
-    Cursor(const uint8_t* data, uint64_t begin, uint64_t end, std::string box)
-        : data_(data), pos_(begin), end_(end), box_(std::move(box)) {}
-
-    uint64_t Uint(int bytes) {
-        Need(bytes);
-        uint64_t v = 0;
-        for (int i = 0; i < bytes; ++i)
-            v = v << 8 | data_[pos_++];
-        return v;
-    }
-    uint32_t U8() { return static_cast<uint32_t>(Uint(1)); }
-    uint32_t U16() { return static_cast<uint32_t>(Uint(2)); }
-    uint32_t U24() { return static_cast<uint32_t>(Uint(3)); }
-    uint32_t U32() { return static_cast<uint32_t>(Uint(4)); }
-    uint64_t U64() { return Uint(8); }
-    std::string Type() {
-        Need(4);
-        std::string t(reinterpret_cast<const char*>(data_ + pos_), 4);
-        pos_ += 4;
-        return t;
-    }
-    void Skip(uint64_t n) {
-        Need(n);
-        pos_ += n;
-    }
-    uint64_t Pos() const { return pos_; }
-    uint64_t Left() const { return end_ - pos_; }
-    void ExpectEnd() const {
-        FaultIf(pos_ != end_, box_ + ": " + std::to_string(end_ - pos_) + " bytes left unread");
-    }
-
-private:
-    void Need(uint64_t n) const { FaultIf(end_ - pos_ < n, box_ + ": runs past its end"); }
-    const uint8_t* data_;
-    uint64_t pos_;
-    uint64_t end_;
-    std::string box_;
-};
-
 bool IsContainer(const std::string& type) {
     for (const char* t : {"moov", "trak", "mdia", "minf", "dinf", "stbl", "mvex", "moof", "traf", "mfra"}) {
         if (type == t)
@@ -65,250 +23,201 @@ bool IsContainer(const std::string& type) {
     return false;
 }
 
+// What a full box of the writer must be: its flags and the size of its payload after version and
+// flags (-1: checked where it is read), for version 0 and, where a version 1 is allowed, for that.
+struct FullBoxRule {
+    uint32_t flags;
+    int64_t size0;
+    int64_t size1 = -2; // -2: version 1 not allowed
+};
+
+const std::map<std::string, FullBoxRule> kFullBoxes = {
+    {"mvhd", {0, 96}},        {"tkhd", {3, 80}},     {"mdhd", {0, 20}},       {"hdlr", {0, -1}},
+    {"vmhd", {1, 8}},         {"dref", {0, 16}},     {"stsd", {0, 90}},       {"stts", {0, 4}},
+    {"stsc", {0, 4}},         {"stsz", {0, 8}},      {"stco", {0, 4}},        {"mehd", {0, 4, 8}},
+    {"trex", {0, 20}},        {"mfhd", {0, 4}},      {"tfhd", {0x020000, 4}}, {"tfdt", {0, 4, 8}},
+    {"trun", {0x000701, -1}}, {"tfra", {0, -1, -1}}, {"mfro", {0, 4}}};
+
+// The children of each container, as one text: a box missing, extra or out of place shows.
+std::string Tree(const Mp4TestBox& box) {
+    std::string tree = box.type;
+    for (size_t i = 0; i < box.children.size(); ++i)
+        tree += (i == 0 ? "(" : " ") + Tree(box.children[i]) + (i + 1 == box.children.size() ? ")" : "");
+    return tree;
+}
+
 class Parser {
 public:
-    Parser(const uint8_t* data, uint64_t size) : data_(data), size_(size) {}
+    explicit Parser(const uint8_t* data) : data_(data) {}
 
     // The boxes filling begin..end exactly. With cutOk, a last box running past end stops the
     // list and sets cut instead of being a fault.
-    std::vector<Mp4TestBox> Boxes(uint64_t begin, uint64_t end, bool cutOk, bool* cut) {
+    std::vector<Mp4TestBox> Boxes(uint64_t begin, uint64_t end, bool cutOk, bool* cut) const {
         std::vector<Mp4TestBox> boxes;
-        uint64_t pos = begin;
-        // A box running past the end: the end of a cut file where that is allowed, else a fault.
-        const auto runsPast = [&](const std::string& what) {
-            FaultIf(!cutOk, what + " at " + std::to_string(pos) + " runs past its parent");
-            *cut = true;
-        };
-        while (pos < end) {
+        for (uint64_t pos = begin; pos < end;) {
             Mp4TestBox box;
             box.offset = pos;
-            if (end - pos < 8) {
-                runsPast("box header");
-                break;
-            }
-            Cursor c(data_, pos, end, "box header");
-            box.size = c.U32();
-            box.type = c.Type();
             box.headerSize = 8;
-            if (box.size == 1) {
-                if (end - pos < 16) {
-                    runsPast(box.type + " 64-bit size");
-                    break;
-                }
-                box.size = c.U64();
+            if (end - pos >= 8) {
+                box.size = Uint(pos, 4);
+                box.type.assign(reinterpret_cast<const char*>(data_ + pos + 4), 4);
+            }
+            if (box.size == 1) { // a 64-bit size follows the type
                 box.headerSize = 16;
+                if (end - pos >= 16)
+                    box.size = Uint(pos + 8, 8);
+            }
+            if (end - pos < box.headerSize || box.size > end - pos) {
+                FaultIf(!cutOk, box.type + " at " + std::to_string(pos) + " runs past its parent");
+                *cut = true;
+                break;
             }
             FaultIf(box.size < box.headerSize,
                     box.type + " at " + std::to_string(pos) + ": size " + std::to_string(box.size));
-            if (box.size > end - pos) {
-                runsPast(box.type);
-                break;
-            }
             if (IsContainer(box.type))
                 box.children = Boxes(pos + box.headerSize, pos + box.size, false, nullptr);
+            CheckFullBox(box);
             pos += box.size;
             boxes.push_back(std::move(box));
         }
         return boxes;
     }
 
-    Cursor Payload(const Mp4TestBox& box) const {
-        return Cursor(data_, box.offset + box.headerSize, box.offset + box.size, box.type);
+    // A field of a box's payload (offsets count from the end of its header).
+    uint64_t At(const Mp4TestBox& box, uint64_t offset, int bytes) const {
+        FaultIf(offset + bytes > box.size - box.headerSize, box.type + ": runs past its end");
+        return Uint(box.offset + box.headerSize + offset, bytes);
     }
-    // A full box's payload after its version, which must be one of the two given.
-    Cursor Full(const Mp4TestBox& box, uint32_t flags, int* version = nullptr) const {
-        Cursor c = Payload(box);
-        const int v = static_cast<int>(c.U8());
-        const uint32_t f = c.U24();
-        if (version != nullptr) {
-            *version = v;
-        } else if (v != 0) {
-            Fault(box.type + ": version " + std::to_string(v));
-        }
-        FaultIf(f != flags, box.type + ": flags " + std::to_string(f));
-        return c;
+    std::string TypeAt(const Mp4TestBox& box, uint64_t offset) const {
+        At(box, offset, 4);
+        return std::string(reinterpret_cast<const char*>(data_ + box.offset + box.headerSize + offset), 4);
+    }
+    uint64_t PayloadSize(const Mp4TestBox& box) const { return box.size - box.headerSize; }
+    void Expect(bool ok, const Mp4TestBox& box, const std::string& what) const {
+        FaultIf(!ok, box.type + ": " + what);
+    }
+
+private:
+    uint64_t Uint(uint64_t pos, int bytes) const {
+        uint64_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v = v << 8 | data_[pos + i];
+        return v;
+    }
+
+    void CheckFullBox(const Mp4TestBox& box) const {
+        const auto rule = kFullBoxes.find(box.type);
+        if (rule == kFullBoxes.end())
+            return;
+        const int version = static_cast<int>(At(box, 0, 1));
+        const int64_t size = version == 1 ? rule->second.size1 : version == 0 ? rule->second.size0 : -2;
+        Expect(size != -2, box, "version " + std::to_string(version));
+        Expect(At(box, 1, 3) == rule->second.flags, box, "flags " + std::to_string(At(box, 1, 3)));
+        Expect(size == -1 || PayloadSize(box) == 4 + static_cast<uint64_t>(size), box,
+               std::to_string(PayloadSize(box)) + " bytes");
     }
 
     const uint8_t* data_;
-    uint64_t size_;
 };
 
-// The children of box, which must be exactly the given types in this order.
-const std::vector<Mp4TestBox>& Children(const Mp4TestBox& box, std::initializer_list<const char*> types) {
-    std::string want;
-    for (const char* t : types)
-        want += std::string(want.empty() ? "" : " ") + t;
-    std::string got;
-    for (const Mp4TestBox& child : box.children)
-        got += (got.empty() ? "" : " ") + child.type;
-    FaultIf(got != want, box.type + " holds [" + got + "], expected [" + want + "]");
-    return box.children;
-}
-
 void ReadMoov(const Parser& p, const Mp4TestBox& moov, Mp4TestFile& f) {
-    const auto& m = Children(moov, {"mvhd", "trak", "mvex"});
-    {
-        Cursor c = p.Full(m[0], 0);
-        c.Skip(8);
-        f.movieTimescale = c.U32();
-        c.Skip(4 + 4 + 2 + 10 + 36 + 24);
-        c.U32(); // next track id
-        c.ExpectEnd();
-    }
-    const auto& trak = Children(m[1], {"tkhd", "mdia"});
-    {
-        Cursor c = p.Full(trak[0], 3);
-        c.Skip(8);
-        FaultIf(c.U32() != 1, "tkhd: track id is not 1");
-        c.Skip(4 + 4 + 8 + 8 + 36);
-        f.trackWidth = c.U32();
-        f.trackHeight = c.U32();
-        c.ExpectEnd();
-    }
-    const auto& mdia = Children(trak[1], {"mdhd", "hdlr", "minf"});
-    {
-        Cursor c = p.Full(mdia[0], 0);
-        c.Skip(8);
-        f.mediaTimescale = c.U32();
-        c.Skip(4 + 2 + 2);
-        c.ExpectEnd();
-    }
-    {
-        Cursor c = p.Full(mdia[1], 0);
-        c.Skip(4);
-        f.handler = c.Type();
-        c.Skip(12);
-        std::string name;
-        while (c.Left() > 0)
-            name += static_cast<char>(c.U8());
-        FaultIf(name.empty() || name.back() != '\0', "hdlr: name without terminator");
-    }
-    const auto& minf = Children(mdia[2], {"vmhd", "dinf", "stbl"});
-    {
-        Cursor c = p.Full(minf[0], 1);
-        c.Skip(8); // graphics mode, colour
-        c.ExpectEnd();
-    }
-    const auto& dinf = Children(minf[1], {"dref"});
-    {
-        Cursor c = p.Full(dinf[0], 0);
-        FaultIf(c.U32() != 1, "dref: not one entry");
-        Mp4TestBox url;
-        url.offset = c.Pos();
-        Cursor h = c;
-        url.size = h.U32();
-        url.type = h.Type();
-        url.headerSize = 8;
-        FaultIf(url.type != "url " || url.size != 12, "dref: entry is not a 12-byte url box");
-        p.Full(url, 1).ExpectEnd();
-        c.Skip(12);
-        c.ExpectEnd();
-    }
-    const auto& stbl = Children(minf[2], {"stsd", "stts", "stsc", "stsz", "stco"});
-    {
-        Cursor c = p.Full(stbl[0], 0);
-        FaultIf(c.U32() != 1, "stsd: not one entry");
-        const uint32_t entrySize = c.U32();
-        f.sampleEntry = c.Type();
-        FaultIf(entrySize != 86 || c.Left() != 78,
-                "stsd: sample entry of " + std::to_string(entrySize) + " bytes, expected 86");
-        c.Skip(6);
-        FaultIf(c.U16() != 1, "sample entry: data reference index is not 1");
-        c.Skip(2 + 2 + 12);
-        f.width = static_cast<uint16_t>(c.U16());
-        f.height = static_cast<uint16_t>(c.U16());
-        c.Skip(4 + 4 + 4);
-        FaultIf(c.U16() != 1, "sample entry: frame count is not 1");
-        c.Skip(32);
-        FaultIf(c.U16() != 0x18 || c.U16() != 0xFFFF, "sample entry: depth or pre-defined field wrong");
-        c.ExpectEnd();
-    }
-    for (int i = 1; i <= 4; ++i) {
-        Cursor c = p.Full(stbl[i], 0);
-        FaultIf(i == 3 && c.U32() != 0, "stsz: sample size is not 0");
-        FaultIf(c.U32() != 0, stbl[i].type + ": not empty");
-        c.ExpectEnd();
-    }
-    const auto& mvex = Children(m[2], {"mehd", "trex"});
-    {
-        Cursor c = p.Full(mvex[0], 0, &f.mehdVersion);
-        f.mehdDuration = f.mehdVersion == 1 ? c.U64() : c.U32();
-        c.ExpectEnd();
-    }
-    {
-        Cursor c = p.Full(mvex[1], 0);
-        FaultIf(c.U32() != 1 || c.U32() != 1, "trex: not track 1 with sample description 1");
-        c.Skip(12);
-        c.ExpectEnd();
-    }
+    FaultIf(Tree(moov) != "moov(mvhd trak(tkhd mdia(mdhd hdlr minf(vmhd dinf(dref) stbl(stsd stts stsc stsz "
+                          "stco)))) mvex(mehd trex))",
+            "moov holds " + Tree(moov));
+    const Mp4TestBox& trak = moov.children[1];
+    const Mp4TestBox& mdia = trak.children[1];
+    const Mp4TestBox& minf = mdia.children[2];
+    const Mp4TestBox& stbl = minf.children[2];
+    const Mp4TestBox& mvex = moov.children[2];
+    f.movieTimescale = static_cast<uint32_t>(p.At(moov.children[0], 12, 4));
+    const Mp4TestBox& tkhd = trak.children[0];
+    p.Expect(p.At(tkhd, 12, 4) == 1, tkhd, "track id is not 1");
+    f.trackWidth = static_cast<uint32_t>(p.At(tkhd, 76, 4));
+    f.trackHeight = static_cast<uint32_t>(p.At(tkhd, 80, 4));
+    f.mediaTimescale = static_cast<uint32_t>(p.At(mdia.children[0], 12, 4));
+    const Mp4TestBox& hdlr = mdia.children[1];
+    f.handler = p.TypeAt(hdlr, 8);
+    p.Expect(p.PayloadSize(hdlr) > 24 && p.At(hdlr, p.PayloadSize(hdlr) - 1, 1) == 0, hdlr,
+             "name without terminator");
+    const Mp4TestBox& dref = minf.children[1].children[0];
+    p.Expect(p.At(dref, 4, 4) == 1 && p.At(dref, 8, 4) == 12 && p.TypeAt(dref, 12) == "url " &&
+                 p.At(dref, 16, 4) == 1,
+             dref, "not one 12-byte url entry of version 0, flags 1");
+    const Mp4TestBox& stsd = stbl.children[0];
+    p.Expect(p.At(stsd, 4, 4) == 1 && p.At(stsd, 8, 4) == 86, stsd, "not one sample entry of 86 bytes");
+    f.sampleEntry = p.TypeAt(stsd, 12);
+    p.Expect(p.At(stsd, 22, 2) == 1 && p.At(stsd, 56, 2) == 1, stsd,
+             "data reference index or frame count is not 1");
+    f.width = static_cast<uint16_t>(p.At(stsd, 40, 2));
+    f.height = static_cast<uint16_t>(p.At(stsd, 42, 2));
+    p.Expect(p.At(stsd, 90, 2) == 0x18 && p.At(stsd, 92, 2) == 0xFFFF, stsd,
+             "depth or pre-defined field wrong");
+    for (int i = 1; i <= 4; ++i)
+        p.Expect(p.At(stbl.children[i], 4, i == 3 ? 8 : 4) == 0, stbl.children[i], "not empty");
+    const Mp4TestBox& mehd = mvex.children[0];
+    f.mehdVersion = static_cast<int>(p.At(mehd, 0, 1));
+    f.mehdDuration = p.At(mehd, 4, f.mehdVersion == 1 ? 8 : 4);
+    const Mp4TestBox& trex = mvex.children[1];
+    p.Expect(p.At(trex, 4, 4) == 1 && p.At(trex, 8, 4) == 1, trex, "not track 1 with sample description 1");
 }
 
 Mp4TestFragment ReadFragment(const Parser& p, const Mp4TestBox& moof, const Mp4TestBox& mdat) {
+    FaultIf(Tree(moof) != "moof(mfhd traf(tfhd tfdt trun))", "moof holds " + Tree(moof));
     Mp4TestFragment frag;
     frag.moofOffset = moof.offset;
     frag.mdatSize = mdat.size;
-    const auto& m = Children(moof, {"mfhd", "traf"});
-    {
-        Cursor c = p.Full(m[0], 0);
-        frag.sequence = c.U32();
-        c.ExpectEnd();
-    }
-    const auto& traf = Children(m[1], {"tfhd", "tfdt", "trun"});
-    {
-        Cursor c = p.Full(traf[0], 0x020000);
-        FaultIf(c.U32() != 1, "tfhd: track id is not 1");
-        c.ExpectEnd();
-    }
-    {
-        Cursor c = p.Full(traf[1], 0, &frag.tfdtVersion);
-        frag.baseDecodeTime = frag.tfdtVersion == 1 ? c.U64() : c.U32();
-        c.ExpectEnd();
-    }
-    Cursor c = p.Full(traf[2], 0x000701);
-    const uint32_t count = c.U32();
-    const int32_t dataOffset = static_cast<int32_t>(c.U32());
-    FaultIf(c.Left() != 12ull * count, "trun: " + std::to_string(count) + " samples do not fill it");
-    uint64_t at = moof.offset + static_cast<uint64_t>(static_cast<int64_t>(dataOffset));
-    FaultIf(count == 0, "trun: no samples");
-    FaultIf(at != mdat.offset + mdat.headerSize,
-            "fragment " + std::to_string(frag.sequence) + ": data offset misses the mdat's payload");
-    for (uint32_t i = 0; i < count; ++i) {
+    frag.sequence = static_cast<uint32_t>(p.At(moof.children[0], 4, 4));
+    const Mp4TestBox& traf = moof.children[1];
+    p.Expect(p.At(traf.children[0], 4, 4) == 1, traf.children[0], "track id is not 1");
+    const Mp4TestBox& tfdt = traf.children[1];
+    frag.tfdtVersion = static_cast<int>(p.At(tfdt, 0, 1));
+    frag.baseDecodeTime = p.At(tfdt, 4, frag.tfdtVersion == 1 ? 8 : 4);
+    const Mp4TestBox& trun = traf.children[2];
+    const uint64_t count = p.At(trun, 4, 4);
+    p.Expect(count > 0 && p.PayloadSize(trun) == 12 + 12 * count, trun,
+             std::to_string(count) + " samples do not fill it");
+    const std::string name = "fragment " + std::to_string(frag.sequence);
+    uint64_t at =
+        moof.offset + static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(p.At(trun, 8, 4))));
+    FaultIf(at != mdat.offset + mdat.headerSize, name + ": data offset misses the mdat's payload");
+    for (uint64_t i = 0; i < count; ++i) {
         Mp4TestSample s;
-        s.duration = c.U32();
-        s.size = c.U32();
-        s.flags = c.U32();
+        s.duration = static_cast<uint32_t>(p.At(trun, 12 + 12 * i, 4));
+        s.size = static_cast<uint32_t>(p.At(trun, 16 + 12 * i, 4));
+        s.flags = static_cast<uint32_t>(p.At(trun, 20 + 12 * i, 4));
         s.offset = at;
         at += s.size;
         frag.samples.push_back(s);
     }
-    FaultIf(at != mdat.offset + mdat.size,
-            "fragment " + std::to_string(frag.sequence) + ": samples do not fill the mdat");
+    FaultIf(at != mdat.offset + mdat.size, name + ": samples do not fill the mdat");
     return frag;
 }
 
 std::vector<Mp4TestIndexEntry> ReadIndex(const Parser& p, const Mp4TestBox& mfra) {
-    const auto& m = Children(mfra, {"tfra", "mfro"});
-    int version = 0;
-    Cursor t = p.Full(m[0], 0, &version);
-    FaultIf(t.U32() != 1, "tfra: track id is not 1");
-    const uint32_t sizes = t.U32();
-    const int trafBytes = static_cast<int>((sizes >> 4 & 3) + 1);
-    const int trunBytes = static_cast<int>((sizes >> 2 & 3) + 1);
-    const int sampleBytes = static_cast<int>((sizes & 3) + 1);
-    const uint32_t count = t.U32();
+    FaultIf(Tree(mfra) != "mfra(tfra mfro)", "mfra holds " + Tree(mfra));
+    const Mp4TestBox& tfra = mfra.children[0];
+    const int word = p.At(tfra, 0, 1) == 1 ? 8 : 4;
+    p.Expect(p.At(tfra, 4, 4) == 1, tfra, "track id is not 1");
+    const uint64_t sizes = p.At(tfra, 8, 4);
+    const int numbers[3] = {static_cast<int>((sizes >> 4 & 3) + 1), static_cast<int>((sizes >> 2 & 3) + 1),
+                            static_cast<int>((sizes & 3) + 1)};
+    const uint64_t count = p.At(tfra, 12, 4);
     std::vector<Mp4TestIndexEntry> entries;
-    for (uint32_t i = 0; i < count; ++i) {
+    uint64_t at = 16;
+    for (uint64_t i = 0; i < count; ++i) {
         Mp4TestIndexEntry e;
-        e.time = version == 1 ? t.U64() : t.U32();
-        e.moofOffset = version == 1 ? t.U64() : t.U32();
-        FaultIf(t.Uint(trafBytes) != 1 || t.Uint(trunBytes) != 1 || t.Uint(sampleBytes) != 1,
-                "tfra: entry does not point at the first sample");
+        e.time = p.At(tfra, at, word);
+        e.moofOffset = p.At(tfra, at + word, word);
+        at += 2 * word;
+        for (int n : numbers) { // the traf, trun and sample numbers
+            p.Expect(p.At(tfra, at, n) == 1, tfra, "entry does not point at the first sample");
+            at += n;
+        }
         entries.push_back(e);
     }
-    t.ExpectEnd();
-    Cursor r = p.Full(m[1], 0);
-    FaultIf(r.U32() != mfra.size, "mfro: size does not match the mfra");
-    r.ExpectEnd();
+    p.Expect(at == p.PayloadSize(tfra), tfra,
+             std::to_string(p.PayloadSize(tfra) - at) + " bytes left unread");
+    p.Expect(p.At(mfra.children[1], 4, 4) == mfra.size, mfra.children[1], "size does not match the mfra");
     return entries;
 }
 
@@ -337,23 +246,17 @@ uint64_t Mp4TestFile::Duration() const {
 
 Mp4TestFile ReadMp4(const std::vector<uint8_t>& file, bool allowCut) {
     Mp4TestFile f;
-    Parser p(file.data(), file.size());
+    const Parser p(file.data());
     f.boxes = p.Boxes(0, file.size(), allowCut, &f.cut);
     const auto& b = f.boxes;
     FaultIf(b.size() < 2 || b[0].type != "ftyp" || b[1].type != "moov",
             "the file does not start with ftyp and moov");
-    {
-        Cursor c = p.Payload(b[0]);
-        f.majorBrand = c.Type();
-        c.U32();
-        while (c.Left() > 0)
-            f.compatibleBrands.push_back(c.Type());
-    }
+    f.majorBrand = p.TypeAt(b[0], 0);
     ReadMoov(p, b[1], f);
 
     size_t i = 2;
     uint64_t nextTime = 0;
-    while (i < b.size() && b[i].type == "moof") {
+    for (; i < b.size() && b[i].type == "moof"; i += 2) {
         if (i + 1 == b.size()) {
             FaultIf(!allowCut, "moof without mdat at the end");
             f.cut = true;
@@ -368,7 +271,6 @@ Mp4TestFile ReadMp4(const std::vector<uint8_t>& file, bool allowCut) {
                                                      std::to_string(nextTime));
         nextTime = frag.baseDecodeTime + frag.Duration();
         f.fragments.push_back(std::move(frag));
-        i += 2;
     }
     if (i < b.size() && b[i].type == "mfra" && i + 1 == b.size()) {
         f.hasIndex = true;
@@ -388,9 +290,8 @@ Mp4TestFile ReadMp4(const std::vector<uint8_t>& file, bool allowCut) {
 }
 
 std::vector<Mp4TestIndexEntry> ReadMp4Index(const uint8_t* data, size_t size) {
-    Parser p(data, size);
-    bool cut = false;
-    const std::vector<Mp4TestBox> boxes = p.Boxes(0, size, false, &cut);
+    const Parser p(data);
+    const std::vector<Mp4TestBox> boxes = p.Boxes(0, size, false, nullptr);
     FaultIf(boxes.size() != 1 || boxes[0].type != "mfra", "not one mfra box");
     return ReadIndex(p, boxes[0]);
 }

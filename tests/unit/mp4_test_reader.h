@@ -41,7 +41,6 @@ struct Mp4TestIndexEntry {
 struct Mp4TestFile {
     std::vector<Mp4TestBox> boxes; // the complete top-level boxes, in file order
     std::string majorBrand;
-    std::vector<std::string> compatibleBrands;
     uint32_t movieTimescale = 0;
     uint32_t mediaTimescale = 0;
     uint32_t trackWidth = 0; // 16.16 fixed point

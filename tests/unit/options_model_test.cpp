@@ -35,22 +35,14 @@ TEST(OptionsModel, ListItems) {
 
 TEST(OptionsModel, SelectionsShowTheSettings) {
     AppSettings settings;
-    settings.language = 7;
-    settings.saveFolder = L"C:\\pics";
-    settings.gridColor = 0xFF0000;
-    settings.lineColor = 0x000001;
-    settings.lineWidth = 2;
-    settings.textColor = 0x00FFFF;
-    settings.textSize = 14;
-    settings.photoFormat = 1;
-    const OptionsSelections s = SelectionsFromSettings(settings);
-    EXPECT_EQ(s, (OptionsSelections{5, 3, 1, 11, 6, 1, 7, L"C:\\pics"}));
+    std::tie(settings.language, settings.saveFolder, settings.gridColor, settings.lineColor,
+             settings.lineWidth, settings.textColor, settings.textSize, settings.photoFormat) =
+        std::tuple(7, L"C:\\pics", 0xFF0000, 0x000001, 2, 0x00FFFF, 14, 1);
+    EXPECT_EQ(SelectionsFromSettings(settings), (OptionsSelections{5, 3, 1, 11, 6, 1, 7, L"C:\\pics"}));
 
     // Values without an item leave their lists without a selection.
-    settings.lineWidth = 3;
-    settings.textSize = 25;
-    settings.photoFormat = 2;
-    settings.language = 12;
+    std::tie(settings.lineWidth, settings.textSize, settings.photoFormat, settings.language) =
+        std::tuple(3, 25, 2, 12);
     const OptionsSelections none = SelectionsFromSettings(settings);
     EXPECT_EQ(std::tuple(none.lineWidth, none.textSize, none.photoFormat, none.language),
               std::tuple(-1, -1, -1, -1));
@@ -60,38 +52,24 @@ TEST(OptionsModel, SelectionsShowTheSettings) {
 
 TEST(OptionsModel, OkWritesTheSelectionsBack) {
     AppSettings settings;
-    settings.language = 3;
-    settings.saveFolder = L"C:\\old";
-    settings.gridColor = 0x0000FF;
-    settings.lineColor = 0x00FF00;
-    settings.lineWidth = 1;
-    settings.textColor = 0x00FF00;
-    settings.textSize = 14;
-    settings.maxRecordSeconds = 30;
+    std::tie(settings.language, settings.saveFolder, settings.gridColor, settings.lineColor,
+             settings.lineWidth, settings.textColor, settings.textSize, settings.maxRecordSeconds) =
+        std::tuple(3, L"C:\\old", 0x0000FF, 0x00FF00, 1, 0x00FF00, 14, 30);
 
     // Unchanged selections leave the settings as they were, with no language change.
     AppSettings same = settings;
     EXPECT_FALSE(ApplySelections(same, SelectionsFromSettings(settings)));
     EXPECT_EQ(same, settings);
 
+    // Nothing selected in a colour list: the fallback colour.
     OptionsSelections s = SelectionsFromSettings(settings);
-    s.gridColor = 9;
-    s.lineColor = -1; // nothing selected: the fallback colour
-    s.textColor = 0;
-    s.lineWidth = 1;
-    s.textSize = 16;
-    s.photoFormat = 1;
-    s.saveFolder = L"D:\\new";
+    std::tie(s.gridColor, s.lineColor, s.textColor, s.lineWidth, s.textSize, s.photoFormat, s.saveFolder) =
+        std::tuple(9, -1, 0, 1, 16, 1, L"D:\\new");
     AppSettings changed = settings;
     EXPECT_FALSE(ApplySelections(changed, s));
     AppSettings want = settings;
-    want.gridColor = 0xFFFF00;
-    want.lineColor = 0x00FF00;
-    want.textColor = 0x000080;
-    want.lineWidth = 2;
-    want.textSize = 24;
-    want.photoFormat = 1;
-    want.saveFolder = L"D:\\new";
+    std::tie(want.gridColor, want.lineColor, want.textColor, want.lineWidth, want.textSize, want.photoFormat,
+             want.saveFolder) = std::tuple(0xFFFF00, 0x00FF00, 0x000080, 2, 24, 1, L"D:\\new");
     EXPECT_EQ(changed, want);
 
     // A list without a selection keeps its value rather than storing nonsense.

@@ -2,6 +2,7 @@
 
 #include "measure/calibration_line.h"
 #include "measure/labels.h"
+#include "measure/shape_geometry.h"
 #include "measure/shape_layout.h"
 #include "tests/unit/measure_test_support.h"
 
@@ -113,21 +114,20 @@ TEST_F(OverlayTest, CrosshairFirstThenShapesOldestFirstThenTheShapeInProgress) {
     EXPECT_EQ(step->rect, StepLabelBox({35, 16}, 640, 480, 80));
 }
 
-TEST_F(OverlayTest, RulerOffAboveTwoMillionPixelsAUnit) {
+// Uncalibrated (ticks every ten pixels) or above two million pixels a unit (no ruler): the cross-hair
+// is its segments alone, without a step label.
+TEST_F(OverlayTest, CrosshairWithoutARulerStepHasNoStepLabel) {
     in.crosshair = true;
-    in.scale = 2.5e6f;
-    in.ruler = ComputeRulerStep(in.scale);
-    const auto items = Build();
-    EXPECT_EQ(items.size(), 2u); // the two lines, no ticks, no step label
-    EXPECT_TRUE(Texts(items).empty());
-}
-
-TEST_F(OverlayTest, UncalibratedCrosshairHasTenPixelTicksAndNoStepLabel) {
-    in.crosshair = true;
-    in.scale = -1.0f;
-    const auto items = Build();
-    EXPECT_EQ(items.size(), 2u + 46u + 62u);
-    EXPECT_TRUE(Texts(items).empty());
+    for (const float scale : {-1.0f, 2.5e6f}) {
+        in.scale = scale;
+        in.ruler = ComputeRulerStep(scale);
+        std::vector<Segment> segments;
+        CrosshairSegments(in.width, in.height, scale, in.ruler, segments);
+        const auto items = Build();
+        EXPECT_EQ(items.size(), segments.size()) << scale;
+        EXPECT_EQ(items.size(), scale < 0 ? 2u + 46u + 62u : 2u);
+        EXPECT_TRUE(Texts(items).empty());
+    }
 }
 
 TEST_F(OverlayTest, HandlesOnlyWhenSelectedFilledOrHoveredOutlined) {

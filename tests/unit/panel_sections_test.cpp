@@ -1,7 +1,8 @@
-// The Colors and Preview sections' arithmetic: layouts in dialog units, the slider mapping of the
-// camera controls, how each row and the power-line list show a control, the effect boxes.
+// The Device, Colors and Preview sections' arithmetic: layouts in dialog units, the slider mapping of
+// the camera controls, how each row and the power-line list show a control, the effect boxes.
 #include "base/string_table.h"
 #include "capture/camera_property.h"
+#include "panels/device_section_layout.h"
 #include "panels/colors_section_model.h"
 #include "panels/panel_layout.h"
 #include "panels/preview_section_model.h"
@@ -9,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -33,6 +37,55 @@ CameraProperty Control(int32_t min, int32_t max, int32_t step, int32_t def, int3
     return p;
 }
 
+const PanelRect& At(const DeviceSectionLayout& l, int id) {
+    return l.controls[static_cast<size_t>(id - kIdDeviceHeader)];
+}
+
+struct Placed {
+    int id;
+    LayoutRect rect;
+};
+
+std::vector<Placed> Placements(const std::vector<ControlPlacement>& layout) {
+    std::vector<Placed> placed;
+    for (const ControlPlacement& p : layout)
+        placed.push_back({p.id, p.rect});
+    return placed;
+}
+
+// What every section layout holds: the header across the top; every other control below the
+// collapsed height and within the expanded height, never of a negative width, and where the width
+// is enough for the margins inside it and over no other. A drop-down list's height is its open
+// list's: only its top counts.
+void ExpectSoundLayout(std::vector<Placed> controls, int width, SectionUnits units, int expanded,
+                       std::set<int> dropDowns) {
+    const auto header = std::find_if(controls.begin(), controls.end(),
+                                     [](const Placed& c) { return c.id == kIdSectionHeader; });
+    ASSERT_NE(header, controls.end());
+    EXPECT_EQ(std::tuple(header->rect.x, header->rect.y, header->rect.width, header->rect.height),
+              std::tuple(0, 0, width, units.HeaderHeight()));
+    controls.erase(header);
+    for (Placed& c : controls) {
+        SCOPED_TRACE(c.id);
+        if (dropDowns.count(c.id))
+            c.rect.height = 1;
+        EXPECT_GE(c.rect.width, 0);
+        EXPECT_GE(c.rect.y, units.CollapsedHeight());
+        EXPECT_LE(c.rect.y + c.rect.height, expanded);
+        if (width >= 200) {
+            EXPECT_GE(c.rect.x, 0);
+            EXPECT_LE(c.rect.x + c.rect.width, width);
+        }
+    }
+    for (size_t i = 0; width >= 200 && i < controls.size(); ++i)
+        for (size_t j = i + 1; j < controls.size(); ++j) {
+            const LayoutRect a = controls[i].rect, b = controls[j].rect;
+            EXPECT_TRUE(a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
+                        b.y + b.height <= a.y)
+                << controls[i].id << " over " << controls[j].id;
+        }
+}
+
 const ColorRow& Row(CameraPropertyIndex index) {
     for (const ColorRow& row : kColorRows) {
         if (row.property == index)
@@ -45,8 +98,7 @@ const ColorRow& Row(CameraPropertyIndex index) {
 } // namespace
 
 TEST(SectionUnits, HeightsAnswerAndSliderNotifications) {
-    EXPECT_EQ(kEvenUnits.HeaderHeight(), 28);
-    EXPECT_EQ(kEvenUnits.CollapsedHeight(), 29);
+    EXPECT_EQ(kEvenUnits.CollapsedHeight(), kEvenUnits.HeaderHeight() + 1);
     EXPECT_EQ(PackSectionHeights(29, 465), 29u | (465u << 16));
     EXPECT_EQ(PackSectionHeights(29, 465), PackHeightsAnswer(29, 465));
 
@@ -59,80 +111,49 @@ TEST(SectionUnits, HeightsAnswerAndSliderNotifications) {
     EXPECT_EQ(SliderScrollPosition(kSliderThumbTrack, 1234, 70000, 70000), 70000);
 }
 
+// Both sections at even and rounding units and at a normal and a too narrow width: sound layouts,
+// rows at a steady pitch (each unit figure converted on its own, so no row drifts by a rounding).
 TEST(ColorsSection, LayoutStacksNineRowsThenFrequencyAndDefault) {
-    const int w = 252;
-    const auto layout = ColorsSectionLayout(w, kEvenUnits);
-    EXPECT_EQ(layout.size(), 1u + 9 * 2 + 2 + 3);
-
-    const LayoutRect header = At(layout, kColorsHeaderId);
-    EXPECT_EQ(header.width, w);
-    EXPECT_EQ(header.height, 28);
-
-    // Labels 19 units apart except 21 after the second (white balance) row; sliders 10 units below.
-    const int labelY[] = {37, 75, 117, 155, 193, 231, 269, 307, 345};
-    for (int i = 0; i < kColorRowCount; ++i) {
-        SCOPED_TRACE(i);
-        const LayoutRect label = At(layout, kColorRows[i].labelId);
-        const LayoutRect slider = At(layout, kColorRows[i].sliderId);
-        EXPECT_EQ(label.x, 8);
-        EXPECT_EQ(label.y, labelY[i]);
-        // Up to the "Auto" box (2 units before it) in the first two rows, else across the row.
-        EXPECT_EQ(label.width, i < 2 ? w - 76 : w - 16);
-        EXPECT_EQ(label.height, 16);
-        EXPECT_EQ(std::tuple(slider.x, slider.y, slider.width, slider.height),
-                  std::tuple(8, labelY[i] + 20, w - 16, 16));
-    }
-    const LayoutRect autoExposure = At(layout, kExposureAutoId);
-    EXPECT_EQ(std::tuple(autoExposure.x, autoExposure.y, autoExposure.width, autoExposure.height),
-              std::tuple(w - 64, 37, 56, 20));
-    EXPECT_EQ(At(layout, kWhiteBalanceAutoId).y, 75);
-
-    EXPECT_EQ(At(layout, kFrequencyLabelId).y, 345 + 46);
-    const LayoutRect list = At(layout, kFrequencyListId);
-    EXPECT_EQ(std::tuple(list.x, list.y, list.width, list.height), std::tuple(108, 365 + 24, w - 116, 120));
-    const LayoutRect button = At(layout, kDefaultButtonId);
-    EXPECT_EQ(std::tuple(button.y, button.width, button.height), std::tuple(list.y + 36, w - 16, 32));
-
-    const int expanded = ColorsExpandedHeight(kEvenUnits);
-    EXPECT_EQ(expanded, 29 + 436);
-    EXPECT_LE(button.y + button.height, expanded);
-}
-
-TEST(ColorsSection, LayoutConvertsEachTermOnItsOwn) {
-    // Y(n) = MulDiv(n, 13, 8): Y(4) = 7, Y(14) = 23, Y(19) = 31, Y(21) = 34, Y(23) = 37, Y(12) = 20.
-    const auto layout = ColorsSectionLayout(200, kOddUnits);
-    const int k = 23 + 1;
-    EXPECT_EQ(At(layout, 101).y, k + 7);
-    EXPECT_EQ(At(layout, 102).y - At(layout, 101).y, 31);
-    EXPECT_EQ(At(layout, 103).y - At(layout, 102).y, 34);
-    EXPECT_EQ(At(layout, 109).y - At(layout, 103).y, 6 * 31); // not Y(114) = 185
-    EXPECT_EQ(At(layout, 110).y, k + 23);
-    EXPECT_EQ(At(layout, kFrequencyLabelId).y, At(layout, 109).y + 37);
-    EXPECT_EQ(At(layout, kFrequencyListId).y, At(layout, 118).y + 20);
-    // X(8) = 14, X(32) = 56, X(58) = 102 (101.5 rounds up).
-    EXPECT_EQ(At(layout, 110).width, 200 - 14);
-    EXPECT_EQ(At(layout, kExposureAutoId).x, 200 - 56);
-    EXPECT_EQ(At(layout, kFrequencyListId).width, 200 - 102);
-
-    // A width too narrow for the margins gives empty controls, never negative sizes.
-    for (const ControlPlacement& p : ColorsSectionLayout(4, kOddUnits))
-        EXPECT_GE(p.rect.width, 0) << p.id;
+    for (const SectionUnits units : {kEvenUnits, kOddUnits})
+        for (const int w : {252, 4}) {
+            SCOPED_TRACE(testing::Message() << units.baseX << "x" << units.baseY << ", width " << w);
+            const auto layout = ColorsSectionLayout(w, units);
+            EXPECT_EQ(layout.size(), 1u + kColorRowCount * 2 + 2 + 3);
+            ExpectSoundLayout(Placements(layout), w, units, ColorsExpandedHeight(units), {kFrequencyListId});
+            for (int i = 0; i < kColorRowCount; ++i) {
+                SCOPED_TRACE(i);
+                const LayoutRect label = At(layout, kColorRows[i].labelId);
+                const LayoutRect slider = At(layout, kColorRows[i].sliderId);
+                EXPECT_GE(slider.y, label.y + label.height);
+                EXPECT_EQ(std::tuple(slider.x, slider.width), std::tuple(label.x, At(layout, 110).width));
+                if (i >= 3) {
+                    EXPECT_EQ(label.y - At(layout, kColorRows[i - 1].labelId).y,
+                              At(layout, 104).y - At(layout, 103).y);
+                }
+                if (kColorRows[i].autoBoxId != 0) {
+                    EXPECT_EQ(At(layout, kColorRows[i].autoBoxId).y, label.y);
+                }
+            }
+            EXPECT_GT(At(layout, kFrequencyLabelId).y, At(layout, 118).y);
+            EXPECT_GT(At(layout, kDefaultButtonId).y, At(layout, kFrequencyListId).y);
+        }
 }
 
 TEST(ColorsSection, RowsFindTheirNamesThroughTheTextTable) {
     SelectLanguage(0);
-    const wchar_t* english[] = {L"Exposure:", L"White balance:", L"Gain:",      L"Brightness:", L"Contrast:",
-                                L"Hue:",      L"Saturation:",    L"Sharpness:", L"Gamma:"};
-    for (int i = 0; i < kColorRowCount; ++i) {
-        EXPECT_EQ(kColorRows[i].textId, 1061 + i);
-        EXPECT_EQ(GetText(ColorTextKey(kColorRows[i].textId)), english[i]);
-        EXPECT_EQ(ColorRowOfSlider(kColorRows[i].sliderId), &kColorRows[i]);
+    std::set<std::string_view> keys;
+    for (const ColorRow& row : kColorRows) {
+        EXPECT_TRUE(keys.insert(ColorTextKey(row.textId)).second) << row.textId;
+        EXPECT_TRUE(GetText(ColorTextKey(row.textId)).ends_with(L":")) << row.textId;
+        EXPECT_EQ(ColorRowOfSlider(row.sliderId), &row);
+        if (row.autoBoxId != 0) {
+            EXPECT_EQ(ColorRowOfAutoBox(row.autoBoxId), &row);
+        }
     }
-    EXPECT_TRUE(ColorTextKey(1060).empty());
-    EXPECT_TRUE(ColorTextKey(1070).empty());
+    EXPECT_EQ(GetText(ColorTextKey(kColorRows[0].textId)), L"Exposure:");
+    EXPECT_TRUE(ColorTextKey(kColorRows[0].textId - 1).empty());
+    EXPECT_TRUE(ColorTextKey(kColorRows.back().textId + 1).empty());
     EXPECT_EQ(ColorRowOfSlider(119), nullptr);
-    EXPECT_EQ(ColorRowOfAutoBox(kExposureAutoId)->property, kPropExposure);
-    EXPECT_EQ(ColorRowOfAutoBox(kWhiteBalanceAutoId)->property, kPropWhiteBalance);
     EXPECT_EQ(ColorRowOfAutoBox(0), nullptr);
     EXPECT_EQ(ColorRowOfAutoBox(110), nullptr);
 }
@@ -248,40 +269,26 @@ TEST(ColorsSection, FrequencyListFromThePowerLineRange) {
 }
 
 TEST(PreviewSection, LayoutPutsTheSixBoxesInTwoColumns) {
-    const int w = 251;
-    const auto layout = PreviewSectionLayout(w, kEvenUnits);
-    EXPECT_EQ(layout.size(), 10u);
-    const int k = 29;
-    const int half = (w - 28) / 2; // 111, truncated
-    const LayoutRect readout = At(layout, kZoomReadoutId);
-    EXPECT_EQ(readout.x, 8);
-    EXPECT_EQ(readout.y, k + 8);
-    const LayoutRect slider = At(layout, kZoomSliderId);
-    EXPECT_EQ(slider.y, k + 28);
-    EXPECT_EQ(slider.width, w - 16);
-    const LayoutRect box100 = At(layout, kZoom100BoxId);
-    EXPECT_EQ(box100.x, w - 100);
-    EXPECT_EQ(box100.y, k + 8);
-
-    const int rows[] = {k + 50, k + 74, k + 98};
-    const int left[] = {kFlipHorzBoxId, kGrayBoxId, kInvertBoxId};
-    const int right[] = {kFlipVertBoxId, kBinaryBoxId, kEmbossBoxId};
-    for (int r = 0; r < 3; ++r) {
-        SCOPED_TRACE(r);
-        const LayoutRect a = At(layout, left[r]);
-        const LayoutRect b = At(layout, right[r]);
-        EXPECT_EQ(a.x, 14);
-        EXPECT_EQ(b.x, 4 + half + 14);
-        EXPECT_EQ(a.y, rows[r]);
-        EXPECT_EQ(b.y, rows[r]);
-        EXPECT_EQ(a.width, half);
-        EXPECT_EQ(b.width, half);
-        EXPECT_EQ(a.height, 24);
-    }
-    EXPECT_EQ(PreviewExpandedHeight(kEvenUnits), k + 132);
-    EXPECT_LE(rows[2] + 24, PreviewExpandedHeight(kEvenUnits));
-    for (const ControlPlacement& p : PreviewSectionLayout(10, kEvenUnits))
-        EXPECT_GE(p.rect.width, 0) << p.id;
+    for (const SectionUnits units : {kEvenUnits, kOddUnits})
+        for (const int w : {251, 10}) {
+            SCOPED_TRACE(testing::Message() << units.baseX << "x" << units.baseY << ", width " << w);
+            const auto layout = PreviewSectionLayout(w, units);
+            EXPECT_EQ(layout.size(), 10u);
+            ExpectSoundLayout(Placements(layout), w, units, PreviewExpandedHeight(units), {});
+            // Three rows of two below the zoom slider, one on the other: the left column's boxes
+            // share x, the right's too, all one size.
+            const LayoutRect first = At(layout, kFilterBoxes[0].id);
+            const LayoutRect second = At(layout, kFilterBoxes[1].id);
+            EXPECT_EQ(second.y, first.y);
+            EXPECT_GE(first.y, At(layout, kZoomSliderId).y + At(layout, kZoomSliderId).height);
+            for (size_t i = 2; i < kFilterBoxes.size(); ++i) {
+                const LayoutRect box = At(layout, kFilterBoxes[i].id);
+                const LayoutRect above = At(layout, kFilterBoxes[i - 2].id);
+                EXPECT_EQ(std::tuple(box.x, box.y - above.y, box.width, box.height),
+                          std::tuple(above.x, first.height, first.width, first.height))
+                    << i;
+            }
+        }
 }
 
 TEST(PreviewSection, EffectsExcludeEachOtherAndFlipsStayApart) {
@@ -335,4 +342,69 @@ TEST(PreviewSection, OneColumnSpansBothColumnsAndGrowsTheSection) {
             EXPECT_EQ(At(one, id).y, At(two, id).y) << id;
     }
     EXPECT_EQ(PreviewExpandedHeight(kEvenUnits, true), PreviewExpandedHeight(kEvenUnits) + 72);
+}
+
+TEST(DeviceSectionLayout, SoundAtEvenAndRoundingUnitsWithSteadyRows) {
+    for (const SectionUnits units : {kEvenUnits, kOddUnits})
+        for (const int w : {236, 10}) {
+            SCOPED_TRACE(testing::Message() << units.baseX << "x" << units.baseY << ", width " << w);
+            const DeviceSectionLayout l = LayoutDeviceSection(w, units.baseX, units.baseY);
+            EXPECT_EQ(std::tuple(l.headerHeight, l.collapsedHeight),
+                      std::tuple(units.HeaderHeight(), units.CollapsedHeight()));
+            const SectionHeights h = DeviceSectionHeights(units.baseY);
+            EXPECT_EQ(std::tuple(h.collapsed, h.expanded), std::tuple(l.collapsedHeight, l.expandedHeight));
+            std::vector<Placed> placed;
+            for (int id = kIdDeviceHeader; id < kIdDeviceHeader + kDeviceControlCount; ++id) {
+                const PanelRect& r = At(l, id);
+                placed.push_back({id, {r.x, r.y, r.width, r.height}});
+            }
+            ExpectSoundLayout(placed, w, units, l.expandedHeight,
+                              {kIdDeviceCombo, kIdResolutionCombo, kIdFormatCombo});
+            // The three rows of a label and its list, and the two rows of buttons, a steady pitch apart.
+            EXPECT_EQ(At(l, kIdFormatLabel).y - At(l, kIdResolutionLabel).y,
+                      At(l, kIdResolutionLabel).y - At(l, kIdNameLabel).y);
+            EXPECT_EQ(At(l, kIdFormatCombo).y - At(l, kIdResolutionCombo).y,
+                      At(l, kIdResolutionCombo).y - At(l, kIdDeviceCombo).y);
+            EXPECT_EQ(std::tuple(At(l, kIdVideoButton).y, At(l, kIdSettingButton).y, At(l, kIdFilesButton).x),
+                      std::tuple(At(l, kIdPhotoButton).y, At(l, kIdFilesButton).y, At(l, kIdPhotoButton).x));
+            EXPECT_EQ(At(l, kIdPhotoButton).width, DeviceButtonWidth(w, units.baseX));
+        }
+}
+
+// Captions too wide for half the section: the buttons stand one below the other at the rows the
+// two-by-two layout starts with, each as wide as both columns, and the section grows by two rows.
+TEST(DeviceSectionLayout, ButtonsInOneColumnSpanBothColumns) {
+    const DeviceSectionLayout two = LayoutDeviceSection(236, 8, 16);
+    const DeviceSectionLayout one = LayoutDeviceSection(236, 8, 16, true);
+    const PanelRect& left = At(two, kIdPhotoButton);
+    const PanelRect& right = At(two, kIdVideoButton);
+    int y = left.y;
+    for (const int id : {kIdPhotoButton, kIdVideoButton, kIdFilesButton, kIdSettingButton}) {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(At(one, id), (PanelRect{left.x, y, right.x + right.width - left.x, left.height}));
+        y += 40;
+    }
+    EXPECT_EQ(At(one, kIdVideoButton).y, At(two, kIdFilesButton).y);
+    EXPECT_LE(At(one, kIdSettingButton).y + At(one, kIdSettingButton).height, one.expandedHeight);
+    EXPECT_EQ(one.expandedHeight, two.expandedHeight + 80);
+    EXPECT_EQ(DeviceSectionHeights(16, true).expanded, one.expandedHeight);
+    for (int id = kIdDeviceHeader; id <= kIdFormatCombo; ++id)
+        EXPECT_EQ(At(one, id), At(two, id)) << id;
+}
+
+// With the labels' texts measured, the labels are as wide as the widest text (never narrower than
+// a short English one needs) and the lists take all that is left, up to the same right margin.
+TEST(DeviceSectionLayout, MeasuredLabelsGiveTheListsTheRest) {
+    for (const int text : {0, 40, 64, 90, 150}) {
+        SCOPED_TRACE(text);
+        const DeviceSectionLayout l = LayoutDeviceSection(236, 8, 16, false, text);
+        for (const auto& [label, combo] :
+             {std::pair{kIdNameLabel, kIdDeviceCombo}, std::pair{kIdResolutionLabel, kIdResolutionCombo},
+              std::pair{kIdFormatLabel, kIdFormatCombo}}) {
+            EXPECT_GE(At(l, label).width, text);
+            EXPECT_GE(At(l, label).width, 64);
+            EXPECT_EQ(At(l, label).x + At(l, label).width + 2, At(l, combo).x); // one unit apart
+            EXPECT_EQ(At(l, combo).x + At(l, combo).width, 236 - 4);
+        }
+    }
 }

@@ -168,17 +168,6 @@ TEST(SettingsValues, LongestCalibrationTableIsWrittenAndReadBackWhole) {
               std::tuple(table[9].name, INT_MIN, 0x80000000u));
 }
 
-TEST(LatestFiles, FiveNewestFirst) {
-    EXPECT_EQ(FormatLatestFiles({}), L"");
-    EXPECT_EQ(FormatLatestFiles({L"C:\\a.jpg", L"C:\\b.jpg", L"C:\\c.mp4"}),
-              L"C:\\c.mp4;C:\\b.jpg;C:\\a.jpg;");
-    std::vector<std::wstring> seven;
-    for (wchar_t c = L'1'; c <= L'7'; ++c) {
-        seven.push_back(std::wstring(L"C:\\") + c + L".jpg");
-    }
-    EXPECT_EQ(FormatLatestFiles(seven), L"C:\\7.jpg;C:\\6.jpg;C:\\5.jpg;C:\\4.jpg;C:\\3.jpg;");
-}
-
 TEST(LatestFiles, StopsOnceTheTextHolds740Characters) {
     // Three 259-character paths make 780 characters: no fourth one.
     const std::vector<std::wstring> longest = {PathOf(259, L'a'), PathOf(259, L'b'), PathOf(259, L'c'),
