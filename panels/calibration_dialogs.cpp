@@ -23,8 +23,6 @@
 #include <string>
 
 HWND g_hCalibrateDlg = nullptr;
-int g_rememberedCalibrationRow = 0;
-POINT g_savedManagePos = {-1, -1};
 
 namespace {
 
@@ -33,6 +31,8 @@ constexpr UINT kRaiseAboveOwner = WM_APP + 50; // the calibration dialog to itse
 
 struct ManageDialogState {
     HWND list = nullptr;
+    ManageCalibrationsMemory own;            // used when the opener keeps no memory
+    ManageCalibrationsMemory* memory = &own; // the opener's, kept between openings
 };
 
 struct CalibrateDialogState {
@@ -80,9 +80,14 @@ void GrowWindow(HWND window, int dx, int dy) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void RepaintView() {
-    if (g_hCameraView)
-        InvalidateRect(g_hCameraView, nullptr, FALSE);
+// The camera view the dialogs calibrate: the main window's.
+HWND ViewOf(HWND dialog) {
+    return CameraViewOf(MainWindowOf(dialog));
+}
+
+void RepaintView(HWND view) {
+    if (view)
+        InvalidateRect(view, nullptr, FALSE);
 }
 
 // ---- Manage dialog -------------------------------------------------------------------------------
@@ -182,13 +187,15 @@ void SelectRow(HWND list, int row) {
 }
 
 void StartRename(ManageDialogState* d, int row) {
-    g_rememberedCalibrationRow = row;
+    d->memory->rememberedRow = row;
     SetFocus(d->list);
     SendMessageW(d->list, LVM_EDITLABELW, row, 0);
 }
 
-void OnManageInit(HWND hwnd) {
+void OnManageInit(HWND hwnd, ManageCalibrationsMemory* memory) {
     auto* d = new ManageDialogState;
+    if (memory)
+        d->memory = memory;
     SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     d->list = GetDlgItem(hwnd, IDC_CALIB_LIST);
 
@@ -201,16 +208,16 @@ void OnManageInit(HWND hwnd) {
 
     BuildList(d->list);
     FitListToSlots(hwnd, d->list);
-    if (g_savedManagePos.x == -1 && g_savedManagePos.y == -1) {
+    POINT& savedPos = d->memory->savedPos;
+    if (savedPos.x == -1 && savedPos.y == -1) {
         PlaceDialogOver(hwnd, MainWindowOf(hwnd));
         RECT r = {};
         GetWindowRect(hwnd, &r);
-        g_savedManagePos = {r.left, r.top};
+        savedPos = {r.left, r.top};
     } else {
-        SetWindowPos(hwnd, nullptr, g_savedManagePos.x, g_savedManagePos.y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd, nullptr, savedPos.x, savedPos.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SelectRow(d->list, g_rememberedCalibrationRow);
+    SelectRow(d->list, d->memory->rememberedRow);
     SetFocus(d->list);
     if (!IsCaptureGraphOpen()) {
         EnableWindow(GetDlgItem(hwnd, IDC_CALIB_APPLY), FALSE);
@@ -219,7 +226,7 @@ void OnManageInit(HWND hwnd) {
 }
 
 void OnDelete(HWND hwnd, ManageDialogState* d, int row) {
-    g_rememberedCalibrationRow = row;
+    d->memory->rememberedRow = row;
     if (MessageBoxW(hwnd, GetText("del data").c_str(), GetText("calibrate").c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
@@ -229,27 +236,28 @@ void OnDelete(HWND hwnd, ManageDialogState* d, int row) {
     // The slot in use is gone: the view measures in pixels again. It stays the active slot, so
     // calibrating it anew applies itself.
     if (row == g_calibration.active) {
-        SetViewScale(g_calibration.slots[row].scale, g_calibration.slots[row].unit);
+        SetViewScale(ViewOf(hwnd), g_calibration.slots[row].scale, g_calibration.slots[row].unit);
         PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     }
 }
 
-void OnApply(HWND hwnd, int row) {
-    g_rememberedCalibrationRow = row;
+void OnApply(HWND hwnd, ManageDialogState* d, int row) {
+    d->memory->rememberedRow = row;
     g_calibration.active = row;
-    SetViewScale(g_calibration.slots[row].scale, g_calibration.slots[row].unit);
-    SetViewZoom(100);
+    HWND view = ViewOf(hwnd);
+    SetViewScale(view, g_calibration.slots[row].scale, g_calibration.slots[row].unit);
+    SetViewZoom(view, 100);
     PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
-    g_rememberedCalibrationRow = g_calibration.active;
-    g_savedManagePos = {-1, -1};
+    d->memory->rememberedRow = g_calibration.active;
+    d->memory->savedPos = {-1, -1};
     EndDialog(hwnd, IDC_CALIB_APPLY);
 }
 
-void OnCalibrate(HWND hwnd, int row) {
-    g_rememberedCalibrationRow = row;
+void OnCalibrate(HWND hwnd, ManageDialogState* d, int row) {
+    d->memory->rememberedRow = row;
     RECT r = {};
     GetWindowRect(hwnd, &r);
-    g_savedManagePos = {r.left, r.top};
+    d->memory->savedPos = {r.left, r.top};
     g_calibration.calibrating = row;
     EndDialog(hwnd, IDC_CALIB_CALIBRATE);
 }
@@ -261,8 +269,8 @@ void OnManageCommand(HWND hwnd, ManageDialogState* d, int id) {
                             0);
             return;
         case IDCANCEL:
-            g_savedManagePos = {-1, -1};
-            g_rememberedCalibrationRow = g_calibration.active;
+            d->memory->savedPos = {-1, -1};
+            d->memory->rememberedRow = g_calibration.active;
             EndDialog(hwnd, IDCANCEL);
             return;
         case IDC_CALIB_RENAME:
@@ -284,10 +292,10 @@ void OnManageCommand(HWND hwnd, ManageDialogState* d, int id) {
             OnDelete(hwnd, d, row);
             break;
         case IDC_CALIB_CALIBRATE:
-            OnCalibrate(hwnd, row);
+            OnCalibrate(hwnd, d, row);
             break;
         case IDC_CALIB_APPLY:
-            OnApply(hwnd, row);
+            OnApply(hwnd, d, row);
             break;
         default:
             break;
@@ -361,11 +369,12 @@ void OnCalibrateInit(HWND hwnd) {
 // Destroys the dialog, takes the line off the picture and brings the manage dialog back.
 void CloseCalibration(HWND hwnd) {
     HWND owner = MainWindowOf(hwnd);
+    HWND view = CameraViewOf(owner);
     DestroyWindow(hwnd);
     g_hCalibrateDlg = nullptr;
-    if (CameraViewState* view = CameraView())
-        view->calibLineLength = 0;
-    RepaintView();
+    if (CameraViewState* v = CameraViewStateOf(view))
+        v->calibLineLength = 0;
+    RepaintView(view);
     PostToMainWindow(owner, IDC_TOOL_CALIBRATE);
 }
 
@@ -376,21 +385,22 @@ void OnCalibrateOk(HWND hwnd, const CalibrateDialogState* d) {
     GetDlgItemTextW(hwnd, IDC_CALIB_LENGTH, text, kLengthTextMax + 1);
     const int unit = SendDlgItemMessageW(hwnd, IDC_CALIB_UNITS, CB_GETCURSEL, 0, 0) == 1 ? UNIT_MICROMETRE
                                                                                          : UNIT_MILLIMETRE;
-    const CameraViewState* view = CameraView();
+    const CameraViewState* view = CameraViewStateOf(ViewOf(hwnd));
     // The line may not have been painted since it was switched on: take the length it gets.
     const int pixels = view ? CalibrationLinePixels(view->calibLineLength, view->contentWidth) : 0;
     SYSTEMTIME today = {};
     GetLocalTime(&today);
     const auto slot = CalibrateSlot(
-        g_calibration.slots[d->slot], unit, pixels, text, CalibrationDate(today.wYear, today.wMonth, today.wDay),
+        g_calibration.slots[d->slot], unit, pixels, text,
+        CalibrationDate(today.wYear, today.wMonth, today.wDay),
         PackResolution(g_capture.currentFormat.width, std::abs(g_capture.currentFormat.height)));
     if (!slot)
         return; // no usable length: the dialog stays as it is
     g_calibration.slots[d->slot] = *slot;
     SaveSettings();
     if (d->slot == g_calibration.active) {
-        SetViewScale(slot->scale, slot->unit);
-        SetViewZoom(100);
+        SetViewScale(ViewOf(hwnd), slot->scale, slot->unit);
+        SetViewZoom(ViewOf(hwnd), 100);
         PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     }
     CloseCalibration(hwnd);
@@ -451,7 +461,7 @@ void OnHelpInit(HWND hwnd) {
 
 INT_PTR CALLBACK ManageCalibrationsDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
-        OnManageInit(hwnd);
+        OnManageInit(hwnd, reinterpret_cast<ManageCalibrationsMemory*>(lParam));
         return FALSE; // the list has the focus
     }
     auto* d = DialogRecord<ManageDialogState>(hwnd);
@@ -548,9 +558,9 @@ INT_PTR CALLBACK CalibrationHelpDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     }
 }
 
-INT_PTR RunManageCalibrationsDialog(HWND owner) {
+INT_PTR RunManageCalibrationsDialog(HWND owner, ManageCalibrationsMemory& memory) {
     return DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_MANAGE), owner,
-                           ManageCalibrationsDlgProc, 0);
+                           ManageCalibrationsDlgProc, reinterpret_cast<LPARAM>(&memory));
 }
 
 HWND CreateCalibrationDialog(HWND owner) {
@@ -558,10 +568,10 @@ HWND CreateCalibrationDialog(HWND owner) {
                               0);
 }
 
-void StartCalibration(HWND owner) {
+void StartCalibration(HWND owner, ManageCalibrationsMemory& memory) {
     if (g_hCalibrateDlg)
         return;
-    if (RunManageCalibrationsDialog(owner) != IDC_CALIB_CALIBRATE)
+    if (RunManageCalibrationsDialog(owner, memory) != IDC_CALIB_CALIBRATE)
         return;
     // The camera may have gone while the manage dialog was open: no picture, no line to lay.
     if (!IsCaptureGraphOpen() || !IsSlot(g_calibration.calibrating))
@@ -570,8 +580,9 @@ void StartCalibration(HWND owner) {
     if (!g_hCalibrateDlg)
         return;
     ShowWindow(g_hCalibrateDlg, SW_SHOW);
-    SetViewZoom(100);
-    if (CameraViewState* view = CameraView())
-        view->calibLineLength = kCalibLineNew;
-    RepaintView();
+    HWND view = CameraViewOf(owner);
+    SetViewZoom(view, 100);
+    if (CameraViewState* v = CameraViewStateOf(view))
+        v->calibLineLength = kCalibLineNew;
+    RepaintView(view);
 }

@@ -223,6 +223,10 @@ void ExpectPlacedOverMainWindow(HWND dialog) {
     EXPECT_EQ(r.top, corner.y);
 }
 
+CameraViewState* View() {
+    return CameraViewStateOf(g_mainWindow.cameraView);
+}
+
 Calibration Slot(const wchar_t* name, int unit, int pixels, float length, int date = 20240131,
                  uint32_t resolution = PackResolution(kWidth, kHeight)) {
     Calibration c;
@@ -281,10 +285,10 @@ protected:
         g_calibration.slots = CalibrationTable();
         g_calibration.active = -1;
         g_calibration.calibrating = -1;
-        g_rememberedCalibrationRow = 0;
-        g_savedManagePos = {-1, -1};
+        g_mainWindow.manageCalibrations.rememberedRow = 0;
+        g_mainWindow.manageCalibrations.savedPos = {-1, -1};
         g_holdCalibrate = false;
-        SetViewScale(-1.0f, 0);
+        SetViewScale(g_mainWindow.cameraView, -1.0f, 0);
         Pump(50);
         g_mainCommands.clear();
     }
@@ -307,15 +311,15 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
         Slot(L"Objective 40x", UNIT_MICROMETRE, 300, 250.0f, 20251109, PackResolution(1920, 1080));
     g_calibration.slots[3].name = L"Spare";
     g_calibration.slots[9] = Slot(L"Old one", UNIT_MILLIMETRE, 500, 1.0f, 20191231, PackResolution(320, 240));
-    g_rememberedCalibrationRow = 3;
+    g_mainWindow.manageCalibrations.rememberedRow = 3;
 
     RunSteps(PressCalibration,
              {
                  WaitForManageDialog(),
                  [] {
                      ExpectPlacedOverMainWindow(g_manage);
-                     EXPECT_EQ(g_savedManagePos.x, WindowRect(g_manage).left);
-                     EXPECT_EQ(g_savedManagePos.y, WindowRect(g_manage).top);
+                     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, WindowRect(g_manage).left);
+                     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, WindowRect(g_manage).top);
                      ExpectDistinctTexts(g_manage, {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE,
                                                     IDC_CALIB_APPLY, IDC_CALIB_HOWTO});
                      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
@@ -361,9 +365,9 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
     EXPECT_EQ(FindDialog(nullptr), nullptr);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
     // Closing forgets the place and goes back to the applied row (none).
-    EXPECT_EQ(g_savedManagePos.x, -1);
-    EXPECT_EQ(g_savedManagePos.y, -1);
-    EXPECT_EQ(g_rememberedCalibrationRow, -1);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, -1);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, -1);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, -1);
 }
 
 TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
@@ -405,7 +409,7 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                      HWND editor = ListEditor();
                      if (!editor)
                          return false;
-                     EXPECT_EQ(g_rememberedCalibrationRow, 5);
+                     EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 5);
                      SetWindowTextW(editor, L"Not kept");
                      SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
                      return true;
@@ -431,7 +435,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActive
     g_calibration.slots[1] = Slot(L"Active", UNIT_MICROMETRE, 300, 250.0f);
     g_calibration.slots[4] = Slot(L"Other", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 1;
-    SetViewScale(g_calibration.slots[1].scale, UNIT_MICROMETRE);
+    SetViewScale(g_mainWindow.cameraView, g_calibration.slots[1].scale, UNIT_MICROMETRE);
     SaveSettings();
     std::wstring before;
 
@@ -448,7 +452,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActive
                                        // Another slot than the applied one: the view keeps its scale.
                                        before = StoredCalibrations();
                                        EXPECT_EQ(g_calibration.slots[4].scale, -1.0f);
-                                       EXPECT_EQ(CameraView()->scale, 1.2f);
+                                       EXPECT_EQ(View()->scale, 1.2f);
                                        EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
                                        SelectRow(1);
                                        PostButtonClick(g_manage, IDC_CALIB_DELETE);
@@ -473,7 +477,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActive
                                        EXPECT_EQ(Cell(1, 0), L"Active");
                                        EXPECT_EQ(Cell(1, 1), L"1.20");
                                        EXPECT_EQ(StoredCalibrations(), before);
-                                       EXPECT_EQ(CameraView()->scale, 1.2f);
+                                       EXPECT_EQ(View()->scale, 1.2f);
                                        PostButtonClick(g_manage, IDC_CALIB_DELETE);
                                        return true;
                                    },
@@ -491,8 +495,8 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActive
                                        const size_t second = text.find(L';') + 1;
                                        EXPECT_EQ(text.substr(second, 11), L",0,0,0,0,0;");
                                        // The view measures in pixels again; the slot stays the applied one.
-                                       EXPECT_EQ(CameraView()->scale, -1.0f);
-                                       EXPECT_EQ(CameraView()->unitIndex, 0);
+                                       EXPECT_EQ(View()->scale, -1.0f);
+                                       EXPECT_EQ(View()->unitIndex, 0);
                                        EXPECT_EQ(g_calibration.active, 1);
 
                                        // Without a selected row Delete asks nothing.
@@ -507,14 +511,14 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActive
                                });
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
     EXPECT_EQ(g_calibration.slots[0].scale, 200.0f);
-    EXPECT_EQ(g_rememberedCalibrationRow, 1); // back to the applied row
+    EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 1); // back to the applied row
 }
 
 TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
     g_calibration.slots[2] = Slot(L"Stage B", UNIT_MILLIMETRE, 500, 2.0f);
-    CameraView()->crosshair = 0;
-    SetViewZoom(200);
-    ASSERT_EQ(CameraView()->zoomPercent, 200);
+    View()->crosshair = 0;
+    SetViewZoom(g_mainWindow.cameraView, 200);
+    ASSERT_EQ(View()->zoomPercent, 200);
     RunSteps(PressCalibration, {WaitForManageDialog(), [] {
                                     SelectRow(2);
                                     Click(g_manage, IDC_CALIB_APPLY);
@@ -522,15 +526,15 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
                                 }});
     EXPECT_EQ(FindDialog(nullptr), nullptr);
     EXPECT_EQ(g_calibration.active, 2);
-    EXPECT_EQ(CameraView()->scale, 250.0f);
-    EXPECT_EQ(CameraView()->unitIndex, UNIT_MILLIMETRE);
-    EXPECT_EQ(CameraView()->zoomPercent, 100);
-    EXPECT_EQ(g_rememberedCalibrationRow, 2);
-    EXPECT_EQ(g_savedManagePos.x, -1);
+    EXPECT_EQ(View()->scale, 250.0f);
+    EXPECT_EQ(View()->unitIndex, UNIT_MILLIMETRE);
+    EXPECT_EQ(View()->zoomPercent, 100);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 2);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, -1);
     // The main window then shows the crosshair with its ruler.
-    PumpUntil([] { return CameraView()->crosshair; }, 1000);
+    PumpUntil([] { return View()->crosshair; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
-    EXPECT_TRUE(CameraView()->crosshair);
+    EXPECT_TRUE(View()->crosshair);
 
     // An empty slot applied makes the view uncalibrated; without a row Apply does nothing.
     RunSteps(PressCalibration, {WaitForManageDialog(), [] {
@@ -543,7 +547,7 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
                                     return true;
                                 }});
     EXPECT_EQ(g_calibration.active, 7);
-    EXPECT_EQ(CameraView()->scale, -1.0f);
+    EXPECT_EQ(View()->scale, -1.0f);
 }
 
 TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
@@ -588,7 +592,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.slots[4].name = L"New objective";
     g_calibration.active = 1;
-    SetViewScale(300.0f, UNIT_MILLIMETRE);
+    SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
     const POINT moved = {30, 40};
 
     RunSteps(PressCalibration, {WaitForManageDialog(), [&] {
@@ -601,8 +605,8 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
     EXPECT_EQ(g_calibration.calibrating, 4);
-    EXPECT_EQ(g_savedManagePos.x, moved.x);
-    EXPECT_EQ(g_savedManagePos.y, moved.y);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, moved.x);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, moved.y);
     ExpectPlacedOverMainWindow(dialog);
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
     EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"mm");
@@ -641,7 +645,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     EXPECT_EQ(g_calibration.slots[4].scale, static_cast<float>(linePixels) / 2130.0f);
     EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].scale, g_calibration.slots[4].scale);
     // Another slot than the applied one: the view keeps its scale.
-    EXPECT_EQ(CameraView()->scale, 300.0f);
+    EXPECT_EQ(View()->scale, 300.0f);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
     EXPECT_EQ(CommandCount(IDC_TOOL_CALIBRATE), 2);
 }
@@ -650,8 +654,8 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
 TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnceAndTheToolbarOpensNoSecondRound) {
     g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 1;
-    g_rememberedCalibrationRow = 1;
-    SetViewScale(300.0f, UNIT_MILLIMETRE);
+    g_mainWindow.manageCalibrations.rememberedRow = 1;
+    SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
     StartCalibrating(-1);
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     PressCalibration();
@@ -663,8 +667,8 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnceAndTheToolb
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
     const float scale = static_cast<float>(CalibrationLinePixels(kCalibLineNew, kWidth)) / 1.5f;
     EXPECT_EQ(g_calibration.slots[1].scale, scale);
-    EXPECT_EQ(CameraView()->scale, scale);
-    EXPECT_EQ(CameraView()->zoomPercent, 100);
+    EXPECT_EQ(View()->scale, scale);
+    EXPECT_EQ(View()->zoomPercent, 100);
     PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 3; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
 }
@@ -675,7 +679,7 @@ TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
     ASSERT_FALSE(IsCaptureGraphOpen());
     g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     HWND dialog = nullptr;
-    RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window); },
+    RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
              {WaitForManageDialog(), [&] {
                   dialog = g_manage;
                   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));

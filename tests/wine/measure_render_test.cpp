@@ -7,6 +7,7 @@
 #include "measure/measure_render.h"
 #include "measure/shape_layout.h"
 #include "testcam/test_picture.h"
+#include "tests/support/overlay_colours.h"
 
 #include <gdiplus.h>
 #include <gtest/gtest.h>
@@ -26,16 +27,6 @@ namespace {
 constexpr COLORREF kLine = RGB(255, 0, 0);
 constexpr COLORREF kGrid = RGB(0, 255, 255);
 constexpr COLORREF kText = RGB(0, 0, 255);
-
-bool IsLine(COLORREF c) {
-    return GetRValue(c) >= 190 && GetGValue(c) <= 100 && GetBValue(c) <= 100;
-}
-bool IsGrid(COLORREF c) {
-    return GetRValue(c) <= 80 && GetGValue(c) >= 190 && GetBValue(c) >= 190;
-}
-bool IsText(COLORREF c) {
-    return GetRValue(c) <= 80 && GetGValue(c) <= 80 && GetBValue(c) >= 190;
-}
 
 // A back buffer as the view makes it: a bitmap compatible with the screen in a memory context,
 // holding the specimen, with the overlay's drawing objects.

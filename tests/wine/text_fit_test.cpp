@@ -379,7 +379,7 @@ protected:
         SelectLanguage(index);
         SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
         SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        SetViewTexts(GetText("no device"), GetText("input tip"));
+        SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
         Pump(50);
         for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
              section = GetWindow(section, GW_HWNDNEXT)) {
@@ -422,26 +422,26 @@ void CheckMainWindow(FitCheck& check) {
     // The tooltips of the toolbar's buttons show on one line, as wide as their text.
     RECT work = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int tools = static_cast<int>(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0));
+    const int tools = static_cast<int>(SendMessageW(g_mainWindow.tooltip, TTM_GETTOOLCOUNT, 0, 0));
     EXPECT_GT(tools, 0);
     for (int i = 0; i < tools; ++i) {
         wchar_t text[128] = {};
         TTTOOLINFOW info = {};
         info.cbSize = sizeof(info);
         info.lpszText = text;
-        SendMessageW(g_hTooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info));
-        const int maxWidth = static_cast<int>(SendMessageW(g_hTooltip, TTM_GETMAXTIPWIDTH, 0, 0));
+        SendMessageW(g_mainWindow.tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info));
+        const int maxWidth = static_cast<int>(SendMessageW(g_mainWindow.tooltip, TTM_GETMAXTIPWIDTH, 0, 0));
         const int room = maxWidth > 0 ? maxWidth : work.right - work.left;
-        check.Text("Toolbar tooltip " + std::to_string(i), g_hTooltip, FontOf(g_hTooltip), text,
-                   DT_SINGLELINE | DT_NOPREFIX, {room, kNoLimit});
+        check.Text("Toolbar tooltip " + std::to_string(i), g_mainWindow.tooltip, FontOf(g_mainWindow.tooltip),
+                   text, DT_SINGLELINE | DT_NOPREFIX, {room, kNoLimit});
     }
 
     // The no-device screen's text, from its corner to as far from the view's right edge, at the
     // window's smallest.
-    const CameraViewState* view = CameraView();
+    const CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView);
     ASSERT_NE(view, nullptr);
-    const SIZE client = ClientSize(g_hCameraView);
-    check.Text("No-device screen", g_hCameraView, view->noDeviceFont.get(), view->noDeviceText,
+    const SIZE client = ClientSize(g_mainWindow.cameraView);
+    check.Text("No-device screen", g_mainWindow.cameraView, view->noDeviceFont.get(), view->noDeviceText,
                DT_WORDBREAK | DT_NOPREFIX, {client.cx - 44, client.cy - 18});
 }
 
@@ -475,7 +475,8 @@ void CheckDialogs(FitCheck& check) {
             check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
         });
     InspectModal(
-        "Manage calibrations", [] { RunManageCalibrationsDialog(g_mainWindow.window); },
+        "Manage calibrations",
+        [] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
         [&check](HWND d) { check.Window("Manage calibrations", d); });
     InspectModal(
         "Calibration help",
