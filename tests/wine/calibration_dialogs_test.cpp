@@ -1,6 +1,7 @@
 // The calibration dialogs in-process under Wine with the program's own templates, its main window
 // and camera view, and the virtual camera open: the manage dialog's list, rename, delete, apply,
 // help, and the calibration dialog writing a slot and saving it.
+#include "tests/wine/dialog_steps.h"
 #include "tests/wine/main_window_fixture.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
@@ -17,9 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <initializer_list>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,93 +27,6 @@ namespace {
 constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#calib#0";
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
-
-// ---- Steps run from a thread timer, which also fires inside the dialogs' own modal loops. A step
-// returns false to be tried again at the next tick; it never blocks (buttons that open a modal
-// window are clicked by a posted BM_CLICK).
-using Step = std::function<bool()>;
-std::deque<Step> g_steps;
-bool g_inStep = false;
-int g_stepTries = 0;
-constexpr int kMaxStepTries = 200; // 20 ms apart: 4 s
-
-void CloseEveryDialog();
-
-void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_inStep || g_steps.empty())
-        return;
-    g_inStep = true;
-    const bool done = g_steps.front()();
-    g_inStep = false;
-    if (done) {
-        g_steps.pop_front();
-        g_stepTries = 0;
-    } else if (++g_stepTries > kMaxStepTries) {
-        ADD_FAILURE() << "step " << g_steps.size() << " from the end never came true";
-        g_steps.clear();
-        CloseEveryDialog();
-    }
-}
-
-// Calls `start` (which may run a modal dialog) with the steps driving whatever opens, then pumps
-// until every step has run.
-void RunSteps(const std::function<void()>& start, std::vector<Step> steps) {
-    g_steps.assign(steps.begin(), steps.end());
-    g_stepTries = 0;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, RunStep);
-    start();
-    PumpUntil([] { return g_steps.empty(); }, 20000);
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(g_steps.empty()) << g_steps.size() << " steps left";
-    g_steps.clear();
-}
-
-// A visible dialog of this thread with that title (any title for null).
-HWND FindDialog(const wchar_t* title) {
-    struct Found {
-        const wchar_t* title;
-        HWND window;
-    } found = {title, nullptr};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* found = reinterpret_cast<Found*>(lParam);
-            if (WindowClass(hwnd) != L"#32770" || !IsWindowVisible(hwnd) ||
-                (found->title && WindowText(hwnd) != found->title))
-                return TRUE;
-            found->window = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
-
-void CloseEveryDialog() {
-    while (HWND dialog = FindDialog(nullptr)) {
-        if (dialog == g_hCalibrateDlg) {
-            DestroyWindow(dialog);
-            g_hCalibrateDlg = nullptr;
-        } else {
-            EndDialog(dialog, IDCANCEL);
-            ShowWindow(dialog, SW_HIDE);
-        }
-    }
-}
-
-// A modal dialog left open with no step to drive it fails the test instead of hanging it.
-void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
-    static int idleTicks = 0;
-    HWND dialog = FindDialog(nullptr);
-    if (!g_steps.empty() || !dialog || dialog == g_hCalibrateDlg) {
-        idleTicks = 0;
-        return;
-    }
-    if (++idleTicks > 25) { // 200 ms apart: 5 s
-        idleTicks = 0;
-        ADD_FAILURE() << "a dialog was left open with nothing to close it";
-        CloseEveryDialog();
-    }
-}
 
 HWND g_manage = nullptr; // the manage dialog the current steps work on
 
@@ -269,7 +181,8 @@ protected:
 
         g_holdBackCommand = [](WORD id) { return g_holdCalibrate && id == IDC_TOOL_CALIBRATE; };
         ASSERT_TRUE(OpenMainWindow({20, 10, 1260, 970}, true, kWidth)) << "the virtual camera did not open";
-        SetTimer(nullptr, 0, 200, Watchdog);
+        g_isModelessDialog = [](HWND dialog) { return dialog == g_hCalibrateDlg; };
+        StartDialogWatchdog();
     }
 
     static void TearDownTestSuite() {
@@ -305,7 +218,7 @@ protected:
 
 } // namespace
 
-TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
+TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAndThePicture) {
     g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     g_calibration.slots[1] =
         Slot(L"Objective 40x", UNIT_MICROMETRE, 300, 250.0f, 20251109, PackResolution(1920, 1080));
@@ -358,9 +271,36 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
                          ExpectRowShowsSlot(r);
                      EXPECT_EQ(SelectedRow(), 3);
                      EXPECT_EQ(GetFocus(), List());
+                     PostButtonClick(g_manage, IDC_CALIB_HOWTO);
                      return true;
                  },
-                 CloseManageDialog,
+                 // The help page, over the main window and owned by the manage dialog.
+                 [] {
+                     HWND help = FindDialog(L"Help");
+                     if (!help)
+                         return false;
+                     EXPECT_EQ(GetWindow(help, GW_OWNER), g_manage);
+                     ExpectPlacedOverMainWindow(help);
+                     ExpectDistinctTexts(help, {IDC_HOWTO_1, IDC_HOWTO_2, IDC_HOWTO_3, IDOK});
+                     HWND picture = GetDlgItem(help, IDC_HOWTO_PICTURE);
+                     EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+                     // All of it inside the dialog, OK below the picture, the steps above it.
+                     RECT client = {};
+                     GetClientRect(help, &client);
+                     MapWindowPoints(help, nullptr, reinterpret_cast<POINT*>(&client), 2);
+                     const RECT pictureRect = WindowRect(picture);
+                     const RECT ok = WindowRect(GetDlgItem(help, IDOK));
+                     EXPECT_GT(pictureRect.right - pictureRect.left, 100);
+                     EXPECT_GE(pictureRect.left, client.left);
+                     EXPECT_LE(pictureRect.right, client.right);
+                     EXPECT_GE(pictureRect.top, WindowRect(GetDlgItem(help, IDC_HOWTO_3)).bottom);
+                     EXPECT_GE(ok.top, pictureRect.bottom);
+                     EXPECT_LE(ok.bottom, client.bottom);
+                     EXPECT_LE(ok.right, client.right);
+                     PostButtonClick(help, IDOK);
+                     return true;
+                 },
+                 [] { return !FindDialog(L"Help") && CloseManageDialog(); },
              });
     EXPECT_EQ(FindDialog(nullptr), nullptr);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
@@ -548,43 +488,6 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
                                 }});
     EXPECT_EQ(g_calibration.active, 7);
     EXPECT_EQ(View()->scale, -1.0f);
-}
-
-TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
-    RunSteps(PressCalibration,
-             {
-                 WaitForManageDialog(),
-                 [] {
-                     PostButtonClick(g_manage, IDC_CALIB_HOWTO);
-                     return true;
-                 },
-                 [] {
-                     HWND help = FindDialog(L"Help");
-                     if (!help)
-                         return false;
-                     EXPECT_EQ(GetWindow(help, GW_OWNER), g_manage);
-                     ExpectPlacedOverMainWindow(help);
-                     ExpectDistinctTexts(help, {IDC_HOWTO_1, IDC_HOWTO_2, IDC_HOWTO_3, IDOK});
-                     HWND picture = GetDlgItem(help, IDC_HOWTO_PICTURE);
-                     EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-                     // All of it inside the dialog, OK below the picture, the steps above it.
-                     RECT client = {};
-                     GetClientRect(help, &client);
-                     MapWindowPoints(help, nullptr, reinterpret_cast<POINT*>(&client), 2);
-                     const RECT pictureRect = WindowRect(picture);
-                     const RECT ok = WindowRect(GetDlgItem(help, IDOK));
-                     EXPECT_GT(pictureRect.right - pictureRect.left, 100);
-                     EXPECT_GE(pictureRect.left, client.left);
-                     EXPECT_LE(pictureRect.right, client.right);
-                     EXPECT_GE(pictureRect.top, WindowRect(GetDlgItem(help, IDC_HOWTO_3)).bottom);
-                     EXPECT_GE(ok.top, pictureRect.bottom);
-                     EXPECT_LE(ok.bottom, client.bottom);
-                     EXPECT_LE(ok.right, client.right);
-                     PostButtonClick(help, IDOK);
-                     return true;
-                 },
-                 [] { return !FindDialog(L"Help") && CloseManageDialog(); },
-             });
 }
 
 // The main path (title, zoom, the line, the stored slot, the date and size cells) is seen end to end.

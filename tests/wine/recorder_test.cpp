@@ -19,6 +19,7 @@
 #include "resources/dialogs_record_ids.h"
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"
+#include "tests/wine/dialog_steps.h"
 #include "tests/wine/fake_sink_writer.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/message_pump.h"
@@ -436,90 +437,68 @@ protected:
         g_mainWindow.window = nullptr;
     }
 
-    // Runs the dialog; `step` is called every 100 ms with the dialog until it returns false.
-    static void Run(const std::function<bool(HWND)>& step) {
-        s_step = &step;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-            HWND dialog = FindDialog();
-            if (dialog && s_step && !(*s_step)(dialog)) {
-                s_step = nullptr;
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
-            }
-        });
-        ShowRecordDialog(g_mainWindow.window, g_mainWindow.controlPanel);
-        KillTimer(nullptr, timer);
-        s_step = nullptr;
+    // Runs the dialog modal, as the main window does, with these steps driving it.
+    static void Run(std::vector<Step> steps) {
+        RunSteps([] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.controlPanel); }, std::move(steps));
     }
-
-    static HWND FindDialog() {
-        HWND found = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
-                if (GetDlgItem(hwnd, IDC_REC_CLOCK)) {
-                    *reinterpret_cast<HWND*>(lParam) = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
+    static HWND Dialog() { return FindDialog(GetText("rec video").c_str()); }
+    static bool Press(int id) {
+        PostMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        return true;
     }
-
-    static inline const std::function<bool(HWND)>* s_step = nullptr;
 };
 
 // Without a camera Start stays Start and says why; the limit chosen is kept all the same.
 TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndWithoutACameraStartSaysWhy) {
     g_settings.maxRecordSeconds = 3600;
     const size_t recentBefore = g_recentFiles.size();
-    int step = 0;
     std::wstring status;
-    Run([&](HWND dialog) {
-        if (step++ > 0) {
-            status = Text(GetDlgItem(dialog, IDC_REC_STATUS));
-            EXPECT_EQ(Text(GetDlgItem(dialog, IDOK)), GetText("start rec"));
-            return false;
-        }
-        EXPECT_EQ(Text(dialog), GetText("rec video"));
-        for (int id : {IDOK, IDC_REC_PAUSE, IDC_REC_LIMIT_LABEL})
-            EXPECT_FALSE(Text(GetDlgItem(dialog, id)).empty()) << id;
-        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_CLOCK)), L"0.0");
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REC_PAUSE)));
-        HWND list = GetDlgItem(dialog, IDC_REC_LIMIT);
-        std::vector<std::wstring> limits;
-        for (const TimeLimit& limit : kTimeLimits)
-            limits.push_back(GetText(limit.key));
-        EXPECT_EQ(ComboItems(list), limits);
-        EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), TimeLimitIndex(3600));
+    Run({[] {
+             HWND dialog = Dialog();
+             if (!dialog)
+                 return false;
+             for (int id : {IDOK, IDC_REC_PAUSE, IDC_REC_LIMIT_LABEL})
+                 EXPECT_FALSE(Text(GetDlgItem(dialog, id)).empty()) << id;
+             EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_CLOCK)), L"0.0");
+             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REC_PAUSE)));
+             HWND list = GetDlgItem(dialog, IDC_REC_LIMIT);
+             std::vector<std::wstring> limits;
+             for (const TimeLimit& limit : kTimeLimits)
+                 limits.push_back(GetText(limit.key));
+             EXPECT_EQ(ComboItems(list), limits);
+             EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), TimeLimitIndex(3600));
 
-        // Over the owner as every dialog is.
-        RECT owner = {}, self = {};
-        GetWindowRect(g_mainWindow.window, &owner);
-        GetWindowRect(dialog, &self);
-        const DialogCorner corner =
-            DialogCornerOver(owner.left, owner.top, owner.right - owner.left, self.right - self.left);
-        EXPECT_EQ(self.left, corner.x);
-        EXPECT_EQ(self.top, corner.y);
+             // Over the owner as every dialog is.
+             RECT owner = {}, self = {};
+             GetWindowRect(g_mainWindow.window, &owner);
+             GetWindowRect(dialog, &self);
+             const DialogCorner corner =
+                 DialogCornerOver(owner.left, owner.top, owner.right - owner.left, self.right - self.left);
+             EXPECT_EQ(self.left, corner.x);
+             EXPECT_EQ(self.top, corner.y);
 
-        // The clock has a font of its own, larger than the dialog's.
-        HFONT clockFont =
-            reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, IDC_REC_CLOCK, WM_GETFONT, 0, 0));
-        HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-        EXPECT_NE(clockFont, dialogFont);
-        LOGFONTW big = {}, small = {};
-        GetObjectW(clockFont, sizeof big, &big);
-        GetObjectW(dialogFont, sizeof small, &small);
-        EXPECT_GT(std::abs(big.lfHeight), 2 * std::abs(small.lfHeight));
+             // The clock has a font of its own, larger than the dialog's.
+             HFONT clockFont =
+                 reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, IDC_REC_CLOCK, WM_GETFONT, 0, 0));
+             HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+             EXPECT_NE(clockFont, dialogFont);
+             LOGFONTW big = {}, small = {};
+             GetObjectW(clockFont, sizeof big, &big);
+             GetObjectW(dialogFont, sizeof small, &small);
+             EXPECT_GT(std::abs(big.lfHeight), 2 * std::abs(small.lfHeight));
 
-        SendMessageW(list, CB_SETCURSEL, 2, 0);
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        return true;
-    });
+             SendMessageW(list, CB_SETCURSEL, 2, 0);
+             return Press(IDOK);
+         },
+         [&] {
+             status = Text(GetDlgItem(Dialog(), IDC_REC_STATUS));
+             EXPECT_EQ(Text(GetDlgItem(Dialog(), IDOK)), GetText("start rec"));
+             return Press(IDCANCEL);
+         }});
     EXPECT_EQ(status, L"No camera is open.");
     EXPECT_EQ(g_settings.maxRecordSeconds, TimeLimitSeconds(2)) << "starting takes the selected limit";
     EXPECT_EQ(g_recentFiles.size(), recentBefore);
-    EXPECT_EQ(FindDialog(), nullptr);
+    EXPECT_EQ(FindDialog(nullptr), nullptr);
 }
 
 // A recording whose file cannot be completed is not announced: the dialog stays, says so in one
@@ -539,24 +518,21 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
 
     const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});
     const size_t recentBefore = g_recentFiles.size();
-    int step = 0;
     std::wstring status, button;
-    Run([&](HWND dialog) {
-        switch (step++) {
-            case 0:
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); // Start
-                return true;
-            case 10:
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); // Stop after 1 s
-                return true;
-            case 11:
-                status = Text(GetDlgItem(dialog, IDC_REC_STATUS));
-                button = Text(GetDlgItem(dialog, IDOK));
-                return false;
-            default:
-                return true;
-        }
-    });
+    DWORD started = 0;
+    Run({[&] {
+             started = GetTickCount();
+             return Dialog() && Press(IDOK); // Start
+         },
+         [&] { return GetTickCount() - started >= 1000 && Press(IDOK); }, // Stop after a second
+         [&] {
+             // Ready again once the file is done with.
+             button = Text(GetDlgItem(Dialog(), IDOK));
+             if (button != GetText("start rec"))
+                 return false;
+             status = Text(GetDlgItem(Dialog(), IDC_REC_STATUS));
+             return Press(IDCANCEL);
+         }});
     EXPECT_EQ(status, GetText("rec incomplete"));
     EXPECT_EQ(button, L"Start");
     EXPECT_EQ(g_recentFiles.size(), recentBefore);
