@@ -439,7 +439,11 @@ protected:
 
     // Runs the dialog modal, as the main window does, with these steps driving it.
     static void Run(std::vector<Step> steps) {
-        RunSteps([] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.controlPanel); }, std::move(steps));
+        RunSteps(
+            [] {
+                ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel);
+            },
+            std::move(steps));
     }
     static HWND Dialog() { return FindDialog(GetText("rec video").c_str()); }
     static bool Press(int id) {
@@ -451,7 +455,7 @@ protected:
 // Without a camera Start stays Start and says why; the limit chosen is kept all the same.
 TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndWithoutACameraStartSaysWhy) {
     g_settings.maxRecordSeconds = 3600;
-    const size_t recentBefore = g_recentFiles.size();
+    const size_t recentBefore = g_mainWindow.recentFiles.paths.size();
     std::wstring status;
     Run({[] {
              HWND dialog = Dialog();
@@ -497,7 +501,7 @@ TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndWithoutACameraStartSays
          }});
     EXPECT_EQ(status, L"No camera is open.");
     EXPECT_EQ(g_settings.maxRecordSeconds, TimeLimitSeconds(2)) << "starting takes the selected limit";
-    EXPECT_EQ(g_recentFiles.size(), recentBefore);
+    EXPECT_EQ(g_mainWindow.recentFiles.paths.size(), recentBefore);
     EXPECT_EQ(FindDialog(nullptr), nullptr);
 }
 
@@ -517,7 +521,7 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
     ASSERT_TRUE(OpenCaptureGraph());
 
     const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});
-    const size_t recentBefore = g_recentFiles.size();
+    const size_t recentBefore = g_mainWindow.recentFiles.paths.size();
     std::wstring status, button;
     DWORD started = 0;
     Run({[&] {
@@ -535,7 +539,7 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
          }});
     EXPECT_EQ(status, GetText("rec incomplete"));
     EXPECT_EQ(button, L"Start");
-    EXPECT_EQ(g_recentFiles.size(), recentBefore);
+    EXPECT_EQ(g_mainWindow.recentFiles.paths.size(), recentBefore);
     EXPECT_GT(fake.Log().times.size(), 0u) << "frames reached the writer";
     EXPECT_EQ(fake.Log().finalized, 1);
     WIN32_FIND_DATAW found = {};

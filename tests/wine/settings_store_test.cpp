@@ -90,7 +90,6 @@ protected:
         RegDeleteTreeW(HKEY_CURRENT_USER, kKeyPath.c_str());
         ASSERT_FALSE(KeyExists());
         g_settings = AppSettings();
-        g_recentFiles.clear();
         g_calibration.slots = CalibrationTable();
     }
 };
@@ -255,9 +254,11 @@ TEST_F(SettingsStore, SaveFolderThatCannotBeMadeStillSavesTheValues) {
 TEST_F(SettingsStore, LatestFilesAreTheFiveNewest) {
     g_settings = KeyUnavailableSettings();
     g_settings.saveFolder = FreshTempPath(L"latest");
+    RecentFiles recent;
     for (int i = 1; i <= 7; ++i) {
-        AddRecentFile(g_settings.saveFolder + L"\\photo" + std::to_wstring(i) + L".jpg");
+        AddRecentFile(recent, g_settings.saveFolder + L"\\photo" + std::to_wstring(i) + L".jpg");
     }
+    SetLatestFiles(recent);
     ASSERT_EQ(SaveSettings(), 1);
     const std::wstring& f = g_settings.saveFolder;
     const std::wstring expected = f + L"\\photo7.jpg;" + f + L"\\photo6.jpg;" + f + L"\\photo5.jpg;" + f +
@@ -265,7 +266,8 @@ TEST_F(SettingsStore, LatestFilesAreTheFiveNewest) {
     EXPECT_EQ(SavedString(L"LatestFiles"), expected);
     EXPECT_EQ(g_settings.latestFilesText, expected);
 
-    g_recentFiles.clear();
+    recent.paths.clear();
+    SetLatestFiles(recent);
     ASSERT_EQ(SaveSettings(), 1);
     EXPECT_EQ(SavedString(L"LatestFiles"), L"");
 }

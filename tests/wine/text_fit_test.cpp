@@ -465,7 +465,8 @@ void CheckDialogs(FitCheck& check) {
             check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
         });
     InspectModal(
-        "Record", [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.controlPanel); },
+        "Record",
+        [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel); },
         [&check](HWND d) {
             check.Window("Record", d);
             for (const StateTexts& state : kRecordStateTexts) {
