@@ -1,6 +1,7 @@
 // The calibration dialogs in-process under Wine with the program's own templates, its main window
 // and camera view, and the virtual camera open: the manage dialog's list, rename, delete, apply,
 // help, and the calibration dialog writing a slot and saving it.
+#include "tests/wine/dialog_steps.h"
 #include "tests/wine/main_window_fixture.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
@@ -17,9 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <initializer_list>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,98 +28,6 @@ constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#calib#0";
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
 
-// ---- Steps run from a thread timer, which also fires inside the dialogs' own modal loops. A step
-// returns false to be tried again at the next tick; it never blocks (buttons that open a modal
-// window are clicked by a posted BM_CLICK).
-using Step = std::function<bool()>;
-std::deque<Step> g_steps;
-bool g_inStep = false;
-int g_stepTries = 0;
-constexpr int kMaxStepTries = 200; // 20 ms apart: 4 s
-
-void CloseEveryDialog();
-
-void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_inStep || g_steps.empty())
-        return;
-    g_inStep = true;
-    const bool done = g_steps.front()();
-    g_inStep = false;
-    if (done) {
-        g_steps.pop_front();
-        g_stepTries = 0;
-    } else if (++g_stepTries > kMaxStepTries) {
-        ADD_FAILURE() << "step " << g_steps.size() << " from the end never came true";
-        g_steps.clear();
-        CloseEveryDialog();
-    }
-}
-
-// Calls `start` (which may run a modal dialog) with the steps driving whatever opens, then pumps
-// until every step has run.
-void RunSteps(const std::function<void()>& start, std::vector<Step> steps) {
-    g_steps.assign(steps.begin(), steps.end());
-    g_stepTries = 0;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 20, RunStep);
-    start();
-    PumpUntil([] { return g_steps.empty(); }, 20000);
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(g_steps.empty()) << g_steps.size() << " steps left";
-    g_steps.clear();
-}
-
-struct FoundWindow {
-    const wchar_t* title;
-    HWND window;
-};
-
-BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM lParam) {
-    auto* found = reinterpret_cast<FoundWindow*>(lParam);
-    wchar_t className[32] = {}, title[128] = {};
-    GetClassNameW(hwnd, className, 32);
-    GetWindowTextW(hwnd, title, 128);
-    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(hwnd) &&
-        (found->title == nullptr || wcscmp(title, found->title) == 0)) {
-        found->window = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible dialog of this thread with that title (any title for null).
-HWND FindDialog(const wchar_t* title) {
-    FoundWindow found = {title, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchDialog, reinterpret_cast<LPARAM>(&found));
-    return found.window;
-}
-
-void CloseEveryDialog() {
-    while (HWND dialog = FindDialog(nullptr)) {
-        if (dialog == g_hCalibrateDlg) {
-            DestroyWindow(dialog);
-            g_hCalibrateDlg = nullptr;
-        } else {
-            EndDialog(dialog, IDCANCEL);
-            ShowWindow(dialog, SW_HIDE);
-        }
-    }
-}
-
-// A modal dialog left open with no step to drive it fails the test instead of hanging it.
-void CALLBACK Watchdog(HWND, UINT, UINT_PTR, DWORD) {
-    static int idleTicks = 0;
-    HWND dialog = FindDialog(nullptr);
-    if (!g_steps.empty() || !dialog || dialog == g_hCalibrateDlg) {
-        idleTicks = 0;
-        return;
-    }
-    if (++idleTicks > 25) { // 200 ms apart: 5 s
-        idleTicks = 0;
-        ADD_FAILURE() << "a dialog was left open with nothing to close it";
-        CloseEveryDialog();
-    }
-}
-
 HWND g_manage = nullptr; // the manage dialog the current steps work on
 
 Step WaitForManageDialog() {
@@ -128,6 +35,25 @@ Step WaitForManageDialog() {
         g_manage = FindDialog(L"Manage calibration data");
         return g_manage != nullptr;
     };
+}
+
+// Escape in the manage dialog.
+bool CloseManageDialog() {
+    SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
+    return true;
+}
+
+// The delete question's answer, once it is there.
+Step Answer(int button) {
+    return [button] {
+        HWND box = FindDialog(L"Calibrate");
+        if (box)
+            PostButtonClick(box, button);
+        return box != nullptr;
+    };
+}
+bool QuestionGone() {
+    return FindDialog(L"Calibrate") == nullptr;
 }
 
 HWND List() {
@@ -144,6 +70,13 @@ std::wstring Cell(int row, int column) {
     return text;
 }
 
+// The list's row shows what the slot holds now.
+void ExpectRowShowsSlot(int row) {
+    const auto cells = CalibrationRowTexts(g_calibration.slots[row]);
+    for (int c = 0; c < kCalibrationColumnCount; ++c)
+        EXPECT_EQ(Cell(row, c), cells[c]) << "row " << row << ", column " << c;
+}
+
 int SelectedRow() {
     return static_cast<int>(SendMessageW(List(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
@@ -156,6 +89,10 @@ void SelectRow(int row) {
                  reinterpret_cast<LPARAM>(&item));
 }
 
+HWND ListEditor() {
+    return reinterpret_cast<HWND>(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0));
+}
+
 void Click(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
@@ -164,15 +101,18 @@ std::wstring ItemText(HWND dialog, int id) {
     return Text(GetDlgItem(dialog, id));
 }
 
-// Each of these controls shows a text of its own (the texts themselves are the string table's).
-void ExpectDistinctTexts(HWND dialog, std::initializer_list<int> ids) {
-    std::vector<std::wstring> seen;
-    for (int id : ids) {
-        const std::wstring text = ItemText(dialog, id);
-        EXPECT_FALSE(text.empty()) << id;
-        EXPECT_EQ(std::count(seen.begin(), seen.end(), text), 0) << id;
-        seen.push_back(text);
+// Each of these shows a text of its own (the texts themselves are the string table's).
+void ExpectDistinctTexts(const std::vector<std::wstring>& texts) {
+    for (size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_FALSE(texts[i].empty()) << i;
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), texts[i]), 1) << i;
     }
+}
+void ExpectDistinctTexts(HWND dialog, std::initializer_list<int> ids) {
+    std::vector<std::wstring> texts;
+    for (int id : ids)
+        texts.push_back(ItemText(dialog, id));
+    ExpectDistinctTexts(texts);
 }
 
 std::wstring StoredCalibrations() {
@@ -195,6 +135,10 @@ void ExpectPlacedOverMainWindow(HWND dialog) {
     EXPECT_EQ(r.top, corner.y);
 }
 
+CameraViewState* View() {
+    return CameraViewStateOf(g_mainWindow.cameraView);
+}
+
 Calibration Slot(const wchar_t* name, int unit, int pixels, float length, int date = 20240131,
                  uint32_t resolution = PackResolution(kWidth, kHeight)) {
     Calibration c;
@@ -208,16 +152,22 @@ Calibration Slot(const wchar_t* name, int unit, int pixels, float length, int da
     return c;
 }
 
-CameraViewState* View() {
-    return CameraViewStateOf(g_mainWindow.cameraView);
-}
-
-// 3017 can be held back so that a test decides when the manage dialog comes again.
+// IDC_TOOL_CALIBRATE can be held back so that a test decides when the manage dialog comes again.
 bool g_holdCalibrate = false;
 
 // The toolbar's calibration button, as the main window gets it.
 void PressCalibration() {
     SendMessageW(g_mainWindow.window, WM_COMMAND, MAKEWPARAM(IDC_TOOL_CALIBRATE, 0), 0);
+}
+
+// Opens the manage dialog and presses Calibrate on `row` (the remembered one for -1).
+void StartCalibrating(int row) {
+    RunSteps(PressCalibration, {WaitForManageDialog(), [row] {
+                                    if (row >= 0)
+                                        SelectRow(row);
+                                    Click(g_manage, IDC_CALIB_CALIBRATE);
+                                    return true;
+                                }});
 }
 
 class CalibrationDialogs : public ::testing::Test {
@@ -231,7 +181,8 @@ protected:
 
         g_holdBackCommand = [](WORD id) { return g_holdCalibrate && id == IDC_TOOL_CALIBRATE; };
         ASSERT_TRUE(OpenMainWindow({20, 10, 1260, 970}, true, kWidth)) << "the virtual camera did not open";
-        SetTimer(nullptr, 0, 200, Watchdog);
+        g_isModelessDialog = [](HWND dialog) { return dialog == g_hCalibrateDlg; };
+        StartDialogWatchdog();
     }
 
     static void TearDownTestSuite() {
@@ -267,7 +218,7 @@ protected:
 
 } // namespace
 
-TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
+TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAndThePicture) {
     g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     g_calibration.slots[1] =
         Slot(L"Objective 40x", UNIT_MICROMETRE, 300, 250.0f, 20251109, PackResolution(1920, 1080));
@@ -275,65 +226,82 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
     g_calibration.slots[9] = Slot(L"Old one", UNIT_MILLIMETRE, 500, 1.0f, 20191231, PackResolution(320, 240));
     g_mainWindow.manageCalibrations.rememberedRow = 3;
 
-    RunSteps(
-        PressCalibration,
-        {
-            WaitForManageDialog(),
-            [] {
-                ExpectPlacedOverMainWindow(g_manage);
-                EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, WindowRect(g_manage).left);
-                EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, WindowRect(g_manage).top);
-                ExpectDistinctTexts(g_manage, {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE,
-                                               IDC_CALIB_APPLY, IDC_CALIB_HOWTO});
-                EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
-                EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_CALIBRATE)));
+    RunSteps(PressCalibration,
+             {
+                 WaitForManageDialog(),
+                 [] {
+                     ExpectPlacedOverMainWindow(g_manage);
+                     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, WindowRect(g_manage).left);
+                     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, WindowRect(g_manage).top);
+                     ExpectDistinctTexts(g_manage, {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE,
+                                                    IDC_CALIB_APPLY, IDC_CALIB_HOWTO});
+                     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
+                     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_CALIBRATE)));
 
-                // Five columns with their headers, widths and alignments; ten rows, all visible.
-                HWND header = reinterpret_cast<HWND>(SendMessageW(List(), LVM_GETHEADER, 0, 0));
-                EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 5);
-                const wchar_t* names[] = {L"Name", L"Value", L"Unit", L"Date", L"Resolution"};
-                const int widths[] = {128, 88, 78, 118, 128};
-                const int formats[] = {LVCFMT_LEFT, LVCFMT_RIGHT, LVCFMT_CENTER, LVCFMT_LEFT, LVCFMT_LEFT};
-                for (int c = 0; c < 5; ++c) {
-                    wchar_t text[64] = {};
-                    LVCOLUMNW column = {};
-                    column.mask = LVCF_TEXT | LVCF_FMT | LVCF_WIDTH;
-                    column.pszText = text;
-                    column.cchTextMax = 64;
-                    EXPECT_TRUE(SendMessageW(List(), LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column)));
-                    EXPECT_STREQ(text, names[c]);
-                    EXPECT_EQ(column.cx, widths[c]) << c;
-                    EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, formats[c]) << c;
-                }
-                EXPECT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 10);
-                const LRESULT extended = SendMessageW(List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-                EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
-                EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
-                EXPECT_EQ(GetWindowLongW(List(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
-                EXPECT_EQ(SendMessageW(List(), LVM_GETTOPINDEX, 0, 0), 0);
-                EXPECT_GE(SendMessageW(List(), LVM_GETCOUNTPERPAGE, 0, 0), 10);
-
-                const std::vector<std::vector<std::wstring>> rows = {
-                    {L"Stage A", L"200.00", L"mm", L"01/31/2024", L"1280x720"},
-                    {L"Objective 40x", L"1.20", L"\u03BCm", L"11/09/2025", L"1920x1080"},
-                    {L"", L"", L"", L"", L""},
-                    {L"Spare", L"", L"", L"", L""},
-                };
-                for (int r = 0; r < 4; ++r)
-                    for (int c = 0; c < 5; ++c)
-                        EXPECT_EQ(Cell(r, c), rows[r][c]) << r << "," << c;
-                for (int c = 0; c < 5; ++c) // calibrated in 2019 at 320x240
-                    EXPECT_EQ(Cell(9, c),
-                              (std::vector<std::wstring>{L"Old one", L"500.00", L"mm", L"", L""}[c]));
-                EXPECT_EQ(SelectedRow(), 3);
-                EXPECT_EQ(GetFocus(), List());
-                return true;
-            },
-            [] {
-                SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0); // Escape
-                return true;
-            },
-        });
+                     // Five columns with headers of their own, side by side inside the list; ten
+                     // rows, all visible without scrolling, each showing its slot.
+                     HWND header = reinterpret_cast<HWND>(SendMessageW(List(), LVM_GETHEADER, 0, 0));
+                     EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), kCalibrationColumnCount);
+                     std::vector<std::wstring> headers;
+                     int widths = 0;
+                     for (int c = 0; c < kCalibrationColumnCount; ++c) {
+                         wchar_t text[64] = {};
+                         LVCOLUMNW column = {};
+                         column.mask = LVCF_TEXT | LVCF_WIDTH;
+                         column.pszText = text;
+                         column.cchTextMax = 64;
+                         EXPECT_TRUE(
+                             SendMessageW(List(), LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column)));
+                         EXPECT_GT(column.cx, 0) << c;
+                         widths += column.cx;
+                         headers.push_back(text);
+                     }
+                     ExpectDistinctTexts(headers);
+                     RECT inside = {};
+                     GetClientRect(List(), &inside);
+                     EXPECT_LE(widths, inside.right);
+                     EXPECT_EQ(SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0), 10);
+                     const LRESULT extended = SendMessageW(List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+                     EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
+                     EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
+                     EXPECT_EQ(GetWindowLongW(List(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
+                     EXPECT_EQ(SendMessageW(List(), LVM_GETTOPINDEX, 0, 0), 0);
+                     EXPECT_GE(SendMessageW(List(), LVM_GETCOUNTPERPAGE, 0, 0), 10);
+                     for (int r = 0; r < 10; ++r)
+                         ExpectRowShowsSlot(r);
+                     EXPECT_EQ(SelectedRow(), 3);
+                     EXPECT_EQ(GetFocus(), List());
+                     PostButtonClick(g_manage, IDC_CALIB_HOWTO);
+                     return true;
+                 },
+                 // The help page, over the main window and owned by the manage dialog.
+                 [] {
+                     HWND help = FindDialog(L"Help");
+                     if (!help)
+                         return false;
+                     EXPECT_EQ(GetWindow(help, GW_OWNER), g_manage);
+                     ExpectPlacedOverMainWindow(help);
+                     ExpectDistinctTexts(help, {IDC_HOWTO_1, IDC_HOWTO_2, IDC_HOWTO_3, IDOK});
+                     HWND picture = GetDlgItem(help, IDC_HOWTO_PICTURE);
+                     EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
+                     // All of it inside the dialog, OK below the picture, the steps above it.
+                     RECT client = {};
+                     GetClientRect(help, &client);
+                     MapWindowPoints(help, nullptr, reinterpret_cast<POINT*>(&client), 2);
+                     const RECT pictureRect = WindowRect(picture);
+                     const RECT ok = WindowRect(GetDlgItem(help, IDOK));
+                     EXPECT_GT(pictureRect.right - pictureRect.left, 100);
+                     EXPECT_GE(pictureRect.left, client.left);
+                     EXPECT_LE(pictureRect.right, client.right);
+                     EXPECT_GE(pictureRect.top, WindowRect(GetDlgItem(help, IDC_HOWTO_3)).bottom);
+                     EXPECT_GE(ok.top, pictureRect.bottom);
+                     EXPECT_LE(ok.bottom, client.bottom);
+                     EXPECT_LE(ok.right, client.right);
+                     PostButtonClick(help, IDOK);
+                     return true;
+                 },
+                 [] { return !FindDialog(L"Help") && CloseManageDialog(); },
+             });
     EXPECT_EQ(FindDialog(nullptr), nullptr);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
     // Closing forgets the place and goes back to the applied row (none).
@@ -344,14 +312,13 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
 
 TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
     g_calibration.slots[2] = Slot(L"Old name", UNIT_MILLIMETRE, 400, 2.0f);
-    HWND edit = nullptr;
     RunSteps(PressCalibration,
              {
                  WaitForManageDialog(),
-                 [&] {
+                 [] {
                      SelectRow(2);
                      Click(g_manage, IDC_CALIB_RENAME);
-                     edit = reinterpret_cast<HWND>(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0));
+                     HWND edit = ListEditor();
                      EXPECT_NE(edit, nullptr);
                      if (!edit)
                          return true;
@@ -363,12 +330,12 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                      return true;
                  },
                  [] {
-                     EXPECT_EQ(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0), 0);
+                     EXPECT_EQ(ListEditor(), nullptr);
                      EXPECT_EQ(g_calibration.slots[2].name, L"Oil immersion  100x");
-                     EXPECT_EQ(Cell(2, 0), L"Oil immersion  100x");
-                     EXPECT_EQ(Cell(2, 1), L"200.00");
-                     EXPECT_EQ(ParseCalibrations(StoredCalibrations())[2].name, L"Oil immersion  100x");
-                     EXPECT_EQ(ParseCalibrations(StoredCalibrations())[2].scale, 200.0f);
+                     ExpectRowShowsSlot(2);
+                     const Calibration stored = ParseCalibrations(StoredCalibrations())[2];
+                     EXPECT_EQ(stored.name, L"Oil immersion  100x");
+                     EXPECT_EQ(stored.scale, 200.0f);
 
                      // A double click on row 5 edits its name; Escape leaves it as it was, unsaved.
                      RECT row = {};
@@ -379,7 +346,7 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                      return true;
                  },
                  [] {
-                     HWND editor = reinterpret_cast<HWND>(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0));
+                     HWND editor = ListEditor();
                      if (!editor)
                          return false;
                      EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 5);
@@ -388,7 +355,7 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                      return true;
                  },
                  [] {
-                     EXPECT_EQ(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0), 0);
+                     EXPECT_EQ(ListEditor(), nullptr);
                      EXPECT_EQ(g_calibration.slots[5].name, L"");
                      EXPECT_EQ(Cell(5, 0), L"");
                      EXPECT_EQ(ParseCalibrations(StoredCalibrations())[5].name, L"");
@@ -397,47 +364,55 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                      RECT client = {};
                      GetClientRect(List(), &client);
                      SendMessageW(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, client.bottom - 3));
-                     EXPECT_EQ(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0), 0);
-                     SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
-                     return true;
+                     EXPECT_EQ(ListEditor(), nullptr);
+                     return CloseManageDialog();
                  },
              });
 }
 
-TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot) {
+TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActiveSlot) {
     g_calibration.slots[0] = Slot(L"Keep", UNIT_MILLIMETRE, 400, 2.0f);
     g_calibration.slots[1] = Slot(L"Active", UNIT_MICROMETRE, 300, 250.0f);
+    g_calibration.slots[4] = Slot(L"Other", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 1;
     SetViewScale(g_mainWindow.cameraView, g_calibration.slots[1].scale, UNIT_MICROMETRE);
     SaveSettings();
-    const std::wstring before = StoredCalibrations();
-
-    auto answerBox = [](int answer) {
-        return [answer] {
-            HWND box = FindDialog(L"Calibrate");
-            if (!box)
-                return false;
-            EXPECT_EQ(GetWindow(box, GW_OWNER), g_manage);
-            // No is the default: it has the focus and the default frame.
-            HWND no = GetDlgItem(box, IDNO);
-            EXPECT_NE(GetDlgItem(box, IDYES), nullptr);
-            EXPECT_EQ(GetFocus(), no);
-            EXPECT_EQ(GetWindowLongW(no, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
-            PostButtonClick(box, answer);
-            return true;
-        };
-    };
-    auto boxGone = [] { return FindDialog(L"Calibrate") == nullptr; };
+    std::wstring before;
 
     RunSteps(PressCalibration, {
                                    WaitForManageDialog(),
                                    [] {
+                                       SelectRow(4);
+                                       PostButtonClick(g_manage, IDC_CALIB_DELETE);
+                                       return true;
+                                   },
+                                   Answer(IDYES),
+                                   QuestionGone,
+                                   [&] {
+                                       // Another slot than the applied one: the view keeps its scale.
+                                       before = StoredCalibrations();
+                                       EXPECT_EQ(g_calibration.slots[4].scale, -1.0f);
+                                       EXPECT_EQ(View()->scale, 1.2f);
+                                       EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
                                        SelectRow(1);
                                        PostButtonClick(g_manage, IDC_CALIB_DELETE);
                                        return true;
                                    },
-                                   answerBox(IDNO),
-                                   boxGone,
+                                   [] {
+                                       HWND box = FindDialog(L"Calibrate");
+                                       if (!box)
+                                           return false;
+                                       EXPECT_EQ(GetWindow(box, GW_OWNER), g_manage);
+                                       // No is the default: it has the focus and the default frame.
+                                       HWND no = GetDlgItem(box, IDNO);
+                                       EXPECT_NE(GetDlgItem(box, IDYES), nullptr);
+                                       EXPECT_EQ(GetFocus(), no);
+                                       EXPECT_EQ(GetWindowLongW(no, GWL_STYLE) & BS_TYPEMASK,
+                                                 BS_DEFPUSHBUTTON);
+                                       PostButtonClick(no);
+                                       return true;
+                                   },
+                                   QuestionGone,
                                    [&] {
                                        EXPECT_EQ(Cell(1, 0), L"Active");
                                        EXPECT_EQ(Cell(1, 1), L"1.20");
@@ -446,18 +421,17 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot
                                        PostButtonClick(g_manage, IDC_CALIB_DELETE);
                                        return true;
                                    },
-                                   answerBox(IDYES),
-                                   boxGone,
+                                   Answer(IDYES),
+                                   QuestionGone,
                                    [] {
                                        for (int c = 0; c < 5; ++c)
                                            EXPECT_EQ(Cell(1, c), L"") << c;
                                        EXPECT_EQ(Cell(0, 1), L"200.00");
-                                       const CalibrationTable stored =
-                                           ParseCalibrations(StoredCalibrations());
+                                       const std::wstring text = StoredCalibrations();
+                                       const CalibrationTable stored = ParseCalibrations(text);
                                        EXPECT_EQ(stored[0].scale, 200.0f);
                                        EXPECT_EQ(stored[1].name, L"");
                                        EXPECT_EQ(stored[1].scale, -1.0f);
-                                       const std::wstring text = StoredCalibrations();
                                        const size_t second = text.find(L';') + 1;
                                        EXPECT_EQ(text.substr(second, 11), L",0,0,0,0,0;");
                                        // The view measures in pixels again; the slot stays the applied one.
@@ -471,44 +445,13 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot
                                        return true;
                                    },
                                    [] {
-                                       EXPECT_EQ(FindDialog(L"Calibrate"), nullptr);
-                                       SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
-                                       return true;
+                                       EXPECT_TRUE(QuestionGone());
+                                       return CloseManageDialog();
                                    },
                                });
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
     EXPECT_EQ(g_calibration.slots[0].scale, 200.0f);
-}
-
-TEST_F(CalibrationDialogs, DeletingAnotherSlotLeavesTheViewAlone) {
-    g_calibration.slots[0] = Slot(L"Active", UNIT_MILLIMETRE, 400, 2.0f);
-    g_calibration.slots[4] = Slot(L"Other", UNIT_MILLIMETRE, 300, 1.0f);
-    g_calibration.active = 0;
-    SetViewScale(g_mainWindow.cameraView, 200.0f, UNIT_MILLIMETRE);
-    RunSteps(PressCalibration, {
-                                   WaitForManageDialog(),
-                                   [] {
-                                       SelectRow(4);
-                                       PostButtonClick(g_manage, IDC_CALIB_DELETE);
-                                       return true;
-                                   },
-                                   [] {
-                                       HWND box = FindDialog(L"Calibrate");
-                                       if (box)
-                                           PostButtonClick(box, IDYES);
-                                       return box != nullptr;
-                                   },
-                                   [] {
-                                       if (FindDialog(L"Calibrate"))
-                                           return false;
-                                       EXPECT_EQ(g_calibration.slots[4].scale, -1.0f);
-                                       EXPECT_EQ(View()->scale, 200.0f);
-                                       SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
-                                       return true;
-                                   },
-                               });
-    EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
-    EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 0); // back to the applied row
+    EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 1); // back to the applied row
 }
 
 TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
@@ -516,14 +459,11 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
     View()->crosshair = 0;
     SetViewZoom(g_mainWindow.cameraView, 200);
     ASSERT_EQ(View()->zoomPercent, 200);
-    RunSteps(PressCalibration, {
-                                   WaitForManageDialog(),
-                                   [] {
-                                       SelectRow(2);
-                                       Click(g_manage, IDC_CALIB_APPLY);
-                                       return true;
-                                   },
-                               });
+    RunSteps(PressCalibration, {WaitForManageDialog(), [] {
+                                    SelectRow(2);
+                                    Click(g_manage, IDC_CALIB_APPLY);
+                                    return true;
+                                }});
     EXPECT_EQ(FindDialog(nullptr), nullptr);
     EXPECT_EQ(g_calibration.active, 2);
     EXPECT_EQ(View()->scale, 250.0f);
@@ -532,71 +472,22 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
     EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 2);
     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, -1);
     // The main window then shows the crosshair with its ruler.
-    PumpUntil([] { return View()->crosshair != 0; }, 1000);
+    PumpUntil([] { return View()->crosshair; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
-    EXPECT_EQ(View()->crosshair, 1);
+    EXPECT_TRUE(View()->crosshair);
 
     // An empty slot applied makes the view uncalibrated; without a row Apply does nothing.
-    RunSteps(PressCalibration, {
-                                   WaitForManageDialog(),
-                                   [] {
-                                       EXPECT_EQ(SelectedRow(), 2);
-                                       SelectRow(-1);
-                                       Click(g_manage, IDC_CALIB_APPLY);
-                                       EXPECT_NE(FindDialog(L"Manage calibration data"), nullptr);
-                                       SelectRow(7);
-                                       Click(g_manage, IDC_CALIB_APPLY);
-                                       return true;
-                                   },
-                               });
+    RunSteps(PressCalibration, {WaitForManageDialog(), [] {
+                                    EXPECT_EQ(SelectedRow(), 2);
+                                    SelectRow(-1);
+                                    Click(g_manage, IDC_CALIB_APPLY);
+                                    EXPECT_NE(FindDialog(L"Manage calibration data"), nullptr);
+                                    SelectRow(7);
+                                    Click(g_manage, IDC_CALIB_APPLY);
+                                    return true;
+                                }});
     EXPECT_EQ(g_calibration.active, 7);
     EXPECT_EQ(View()->scale, -1.0f);
-}
-
-TEST_F(CalibrationDialogs, HelpShowsTheThreeStepsAndThePicture) {
-    RunSteps(PressCalibration,
-             {
-                 WaitForManageDialog(),
-                 [] {
-                     PostButtonClick(g_manage, IDC_CALIB_HOWTO);
-                     return true;
-                 },
-                 [] {
-                     HWND help = FindDialog(L"Help");
-                     if (!help)
-                         return false;
-                     EXPECT_EQ(GetWindow(help, GW_OWNER), g_manage);
-                     ExpectPlacedOverMainWindow(help);
-                     ExpectDistinctTexts(help, {IDC_HOWTO_1, IDC_HOWTO_2, IDC_HOWTO_3, IDOK});
-                     HWND picture = GetDlgItem(help, IDC_HOWTO_PICTURE);
-                     EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
-                     RECT inner = {};
-                     GetClientRect(picture, &inner);
-                     EXPECT_EQ(inner.right, 545);
-                     EXPECT_EQ(inner.bottom, 307);
-                     // All of it inside the dialog, OK below it, the steps above it.
-                     RECT client = {};
-                     GetClientRect(help, &client);
-                     MapWindowPoints(help, nullptr, reinterpret_cast<POINT*>(&client), 2);
-                     const RECT pictureRect = WindowRect(picture);
-                     const RECT ok = WindowRect(GetDlgItem(help, IDOK));
-                     const RECT step3 = WindowRect(GetDlgItem(help, IDC_HOWTO_3));
-                     EXPECT_GE(pictureRect.left, client.left);
-                     EXPECT_LE(pictureRect.right, client.right);
-                     EXPECT_GE(pictureRect.top, step3.bottom);
-                     EXPECT_GE(ok.top, pictureRect.bottom);
-                     EXPECT_LE(ok.bottom, client.bottom);
-                     EXPECT_LE(ok.right, client.right);
-                     PostButtonClick(help, IDOK);
-                     return true;
-                 },
-                 [] {
-                     if (FindDialog(L"Help"))
-                         return false;
-                     SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
-                     return true;
-                 },
-             });
 }
 
 // The main path (title, zoom, the line, the stored slot, the date and size cells) is seen end to end.
@@ -607,22 +498,18 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
     const POINT moved = {30, 40};
 
-    RunSteps(PressCalibration, {
-                                   WaitForManageDialog(),
-                                   [&] {
-                                       SetWindowPos(g_manage, nullptr, moved.x, moved.y, 0, 0,
-                                                    SWP_NOSIZE | SWP_NOZORDER);
-                                       SelectRow(4);
-                                       Click(g_manage, IDC_CALIB_CALIBRATE);
-                                       return true;
-                                   },
-                               });
+    RunSteps(PressCalibration, {WaitForManageDialog(), [&] {
+                                    SetWindowPos(g_manage, nullptr, moved.x, moved.y, 0, 0,
+                                                 SWP_NOSIZE | SWP_NOZORDER);
+                                    SelectRow(4);
+                                    Click(g_manage, IDC_CALIB_CALIBRATE);
+                                    return true;
+                                }});
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
     EXPECT_EQ(g_calibration.calibrating, 4);
     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, moved.x);
     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, moved.y);
-    const int linePixels = CalibrationLinePixels(kCalibLineNew, kWidth);
     ExpectPlacedOverMainWindow(dialog);
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
     EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"mm");
@@ -649,40 +536,34 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"\u03BCm");
     SetDlgItemTextW(dialog, IDC_CALIB_LENGTH, L"2130");
     // OK brings the manage dialog back where it was, on the new row.
-    RunSteps([&] { Click(dialog, IDOK); },
-             {
-                 WaitForManageDialog(),
-                 [&] {
-                     EXPECT_EQ(WindowRect(g_manage).left, moved.x);
-                     EXPECT_EQ(WindowRect(g_manage).top, moved.y);
-                     EXPECT_EQ(SelectedRow(), 4);
-                     EXPECT_EQ(Cell(4, 1), CalibrationValueText(Slot(L"", 1, linePixels, 2130.0f)));
-                     EXPECT_EQ(Cell(4, 2), L"\u03BCm");
-                     SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
-                     return true;
-                 },
-             });
+    RunSteps([&] { Click(dialog, IDOK); }, {WaitForManageDialog(), [&] {
+                                                EXPECT_EQ(WindowRect(g_manage).left, moved.x);
+                                                EXPECT_EQ(WindowRect(g_manage).top, moved.y);
+                                                EXPECT_EQ(SelectedRow(), 4);
+                                                ExpectRowShowsSlot(4);
+                                                return CloseManageDialog();
+                                            }});
+    const int linePixels = CalibrationLinePixels(kCalibLineNew, kWidth);
     EXPECT_EQ(g_calibration.slots[4].unit, UNIT_MICROMETRE);
     EXPECT_EQ(g_calibration.slots[4].scale, static_cast<float>(linePixels) / 2130.0f);
+    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].scale, g_calibration.slots[4].scale);
     // Another slot than the applied one: the view keeps its scale.
     EXPECT_EQ(View()->scale, 300.0f);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
     EXPECT_EQ(CommandCount(IDC_TOOL_CALIBRATE), 2);
 }
 
-TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnce) {
+// Cancel keeping the slot and the camera going away ending a calibration are seen end to end.
+TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnceAndTheToolbarOpensNoSecondRound) {
     g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 1;
     g_mainWindow.manageCalibrations.rememberedRow = 1;
     SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
-    RunSteps(PressCalibration, {
-                                   WaitForManageDialog(),
-                                   [] {
-                                       Click(g_manage, IDC_CALIB_CALIBRATE);
-                                       return true;
-                                   },
-                               });
+    StartCalibrating(-1);
     ASSERT_NE(g_hCalibrateDlg, nullptr);
+    PressCalibration();
+    EXPECT_EQ(FindDialog(L"Manage calibration data"), nullptr);
+
     g_holdCalibrate = true;
     SetDlgItemTextW(g_hCalibrateDlg, IDC_CALIB_LENGTH, L" 1,5 mm");
     Click(g_hCalibrateDlg, IDOK);
@@ -691,26 +572,8 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnce) {
     EXPECT_EQ(g_calibration.slots[1].scale, scale);
     EXPECT_EQ(View()->scale, scale);
     EXPECT_EQ(View()->zoomPercent, 100);
-    PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 2; }, 1000);
+    PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 3; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
-}
-
-// Cancel keeping the slot and the camera going away ending a calibration are seen end to end.
-TEST_F(CalibrationDialogs, ToolbarButtonOpensNoSecondRoundDuringACalibration) {
-    RunSteps(PressCalibration, {
-                                   WaitForManageDialog(),
-                                   [] {
-                                       SelectRow(0);
-                                       Click(g_manage, IDC_CALIB_CALIBRATE);
-                                       return true;
-                                   },
-                               });
-    ASSERT_NE(g_hCalibrateDlg, nullptr);
-    PressCalibration();
-    EXPECT_EQ(FindDialog(L"Manage calibration data"), nullptr);
-    g_holdCalibrate = true;
-    Click(g_hCalibrateDlg, IDCANCEL);
-    EXPECT_EQ(g_hCalibrateDlg, nullptr);
 }
 
 // Last: it closes the camera for good.
@@ -720,17 +583,13 @@ TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
     g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     HWND dialog = nullptr;
     RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
-             {
-                 WaitForManageDialog(),
-                 [&] {
-                     dialog = g_manage;
-                     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
-                     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_CALIBRATE)));
-                     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_RENAME)));
-                     SendMessageW(g_manage, WM_COMMAND, IDCANCEL, 0);
-                     return true;
-                 },
-             });
+             {WaitForManageDialog(), [&] {
+                  dialog = g_manage;
+                  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
+                  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_CALIBRATE)));
+                  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_RENAME)));
+                  return CloseManageDialog();
+              }});
     EXPECT_NE(dialog, nullptr);
     EXPECT_EQ(g_calibration.active, -1);
     EXPECT_EQ(g_calibration.calibrating, -1);

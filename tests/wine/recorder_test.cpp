@@ -11,6 +11,7 @@
 #include "capture/video_format.h"
 #include "output/frame_sinks.h"
 #include "output/media_foundation_api.h"
+#include "output/record_clock.h"
 #include "output/record_dialog.h"
 #include "output/video_encoding.h"
 #include "output/video_recorder.h"
@@ -18,8 +19,10 @@
 #include "resources/dialogs_record_ids.h"
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"
+#include "tests/wine/dialog_steps.h"
 #include "tests/wine/fake_sink_writer.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/message_pump.h"
 #include "tests/support/win32_support.h"
 #include "output/settings_store.h"
 
@@ -148,14 +151,6 @@ TEST(MjpegSink, WritesAFragmentedMp4OfJpegFramesTheRightWayUp) {
     EXPECT_FALSE(Reddish(JpegPixel(&bytes[first.offset], first.size, 4, 235)));
 }
 
-TEST(MjpegSink, AFileThatCannotBeCreatedIsReportedAtOnce) {
-    OnWorkerLikeThread([] {
-        MjpegSinkError error = MjpegSinkError::None;
-        EXPECT_EQ(CreateMjpegSink({L"C:\\no-such-folder\\x\\a.mp4", 320, 240, 30.0}, &error), nullptr);
-        EXPECT_EQ(error, MjpegSinkError::CannotCreateFile);
-    });
-}
-
 TEST(FileByteSink, AppendsPatchesAndReportsWhatFails) {
     const std::wstring path = TempFolder(L"vantix-rec") + L"\\bytes.bin";
     {
@@ -253,22 +248,19 @@ TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMedi
     EXPECT_EQ(StopRecording(), RecordingEnd::Empty);
     EXPECT_EQ(GetFileAttributesW(again.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(StopRecording(), RecordingEnd::NotRunning);
-}
 
-TEST_F(RecorderTest, ARecordingThatCannotStartLeavesNothingRunning) {
+    // A recording that cannot start leaves nothing running.
     EXPECT_EQ(StartRecording(L"C:\\no-such-folder\\x\\a.mp4"), RecordStartError::CannotCreateFile);
     EXPECT_FALSE(IsRecording());
     EXPECT_EQ(RecordedTenths(), 0);
     g_capture.currentFormat = VideoFormat{0, 0, 0, 0};
     EXPECT_EQ(StartRecording(folder_ + L"\\b.mp4"), RecordStartError::NoCamera);
-    StopRecording(); // nothing to stop
     EXPECT_FALSE(IsRecording());
 }
 
 // What a window saw when a message reached it during a stop.
 struct DuringStop {
     bool outerWaiting = false; // set around the outer StopRecording by the test
-    bool handled = false;
     bool handledWhileOuterWaited = false;
     bool nestedReturned = false;
 };
@@ -279,7 +271,6 @@ LRESULT CALLBACK StopperWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     // A window that stops the recording itself, as a dialog being destroyed does, and a main
     // window that closes meanwhile.
-    s_duringStop.handled = true;
     s_duringStop.handledWhileOuterWaited = s_duringStop.outerWaiting;
     StopRecording();
     s_duringStop.nestedReturned = true;
@@ -292,14 +283,9 @@ TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     g_capture.currentFormat = VideoFormat{kFourccMjpg, 1920, 1080, 0};
     const std::wstring path = folder_ + L"\\nested.mp4";
     ASSERT_EQ(StartRecording(path), RecordStartError::None);
-    WNDCLASSW wc = {};
-    wc.lpszClassName = L"VantixStopper";
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpfnWndProc = StopperWndProc;
-    RegisterClassW(&wc);
-    HWND window =
-        CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
+    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StopperWndProc));
     const std::vector<uint8_t> frame = Frame(1920, 1080, 1);
     for (int i = 0; i < 6; ++i)
         OfferRecorderFrame(frame.data(), frame.size());
@@ -320,24 +306,6 @@ TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     ASSERT_NO_THROW(file = ReadMp4(ReadBytes(path)));
     EXPECT_GE(file.SampleCount(), 1u);
     DestroyWindow(window);
-}
-
-// Polls until the condition holds, for at most timeoutMs.
-bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs = 5000) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Sleep(10);
-    }
-    return true;
-}
-
-std::string Violations(const FakeSinkWriterLog& log) {
-    std::string all;
-    for (const std::string& v : log.violations)
-        all += "\n  " + v;
-    return all;
 }
 
 TEST(MediaFoundationSink, KeepsTheSinkWritersContractThroughARecordingWithAPause) {
@@ -364,11 +332,11 @@ TEST(MediaFoundationSink, KeepsTheSinkWritersContractThroughARecordingWithAPause
     now += 50000000; // five seconds paused
     recorder.Resume();
     offer(12);
-    ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 24; }));
+    ASSERT_TRUE(PumpUntil([&] { return recorder.Figures().written == 24; }, 5000));
     EXPECT_TRUE(recorder.Join());
 
     const FakeSinkWriterLog& log = fake.Log();
-    EXPECT_TRUE(log.violations.empty()) << Violations(log);
+    EXPECT_TRUE(log.violations.empty()) << testing::PrintToString(log.violations);
     ASSERT_EQ(log.containers.size(), 1u);
     EXPECT_EQ(log.containers[0], MFTranscodeContainerType_FMPEG4)
         << "a killed program leaves a playable file";
@@ -433,14 +401,14 @@ TEST_F(RecorderTest, SinkWriterFailuresEndOrFallBackAndAreNotReportedAsSuccess) 
         EXPECT_EQ(CurrentVideoWriter(), c.writer);
         Offer(8);
         if (c.endsByItself)
-            EXPECT_TRUE(Eventually([] { return RecordingFailed(); })) << "the dialog is told";
+            EXPECT_TRUE(PumpUntil([] { return RecordingFailed(); }, 5000)) << "the dialog is told";
         else
             EXPECT_FALSE(RecordingFailed());
         StopRecording();
         EXPECT_EQ(LastRecordingComplete(), c.complete);
 
         const FakeSinkWriterLog& log = fake.Log();
-        EXPECT_TRUE(log.violations.empty()) << Violations(log);
+        EXPECT_TRUE(log.violations.empty()) << testing::PrintToString(log.violations);
         EXPECT_EQ(log.containers.size(), c.creations);
         EXPECT_EQ(log.alive, 0);
         if (c.writer == VideoWriterKind::MediaFoundation) {
@@ -469,108 +437,80 @@ protected:
         g_mainWindow.window = nullptr;
     }
 
-    // Runs the dialog; `step` is called every 100 ms with the dialog until it returns false.
-    static void Run(const std::function<bool(HWND)>& step) {
-        s_step = &step;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-            HWND dialog = FindDialog();
-            if (dialog && s_step && !(*s_step)(dialog)) {
-                s_step = nullptr;
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
-            }
-        });
-        ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel);
-        KillTimer(nullptr, timer);
-        s_step = nullptr;
-    }
-
-    static HWND FindDialog() {
-        HWND found = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND hwnd, LPARAM lParam) -> BOOL {
-                if (GetDlgItem(hwnd, IDC_REC_CLOCK)) {
-                    *reinterpret_cast<HWND*>(lParam) = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
+    // Runs the dialog modal, as the main window does, with these steps driving it.
+    static void Run(std::vector<Step> steps) {
+        RunSteps(
+            [] {
+                ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel);
             },
-            reinterpret_cast<LPARAM>(&found));
-        return found;
+            std::move(steps));
     }
-
-    static inline const std::function<bool(HWND)>* s_step = nullptr;
+    static HWND Dialog() { return FindDialog(GetText("rec video").c_str()); }
+    static bool Press(int id) {
+        PostMessageW(Dialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+        return true;
+    }
 };
 
-TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndCloses) {
+// Without a camera Start stays Start and says why; the limit chosen is kept all the same.
+TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndWithoutACameraStartSaysWhy) {
     g_settings.maxRecordSeconds = 3600;
-    bool seen = false;
-    Run([&](HWND dialog) {
-        seen = true;
-        EXPECT_EQ(Text(dialog), GetText("rec video"));
-        for (int id : {IDOK, IDC_REC_PAUSE, IDC_REC_LIMIT_LABEL})
-            EXPECT_FALSE(Text(GetDlgItem(dialog, id)).empty()) << id;
-        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_CLOCK)), L"0.0");
-        HWND list = GetDlgItem(dialog, IDC_REC_LIMIT);
-        EXPECT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 11);
-        EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), 7); // 1 hour
-        wchar_t item[64] = {};
-        SendMessageW(list, CB_GETLBTEXT, 10, reinterpret_cast<LPARAM>(item));
-        EXPECT_STREQ(item, L"8 hours");
-
-        // Centred over the owner, 68 pixels below its top edge.
-        RECT owner = {}, self = {};
-        GetWindowRect(g_mainWindow.window, &owner);
-        GetWindowRect(dialog, &self);
-        EXPECT_EQ(self.top, owner.top + 68);
-        EXPECT_NEAR((self.left + self.right) / 2.0, (owner.left + owner.right) / 2.0, 1.0);
-
-        // The clock has a font of its own, larger than the dialog's.
-        HFONT clockFont =
-            reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, IDC_REC_CLOCK, WM_GETFONT, 0, 0));
-        HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-        EXPECT_NE(clockFont, dialogFont);
-        LOGFONTW big = {}, small = {};
-        GetObjectW(clockFont, sizeof big, &big);
-        GetObjectW(dialogFont, sizeof small, &small);
-        EXPECT_GT(std::abs(big.lfHeight), 2 * std::abs(small.lfHeight));
-        return false;
-    });
-    EXPECT_TRUE(seen);
-    EXPECT_EQ(FindDialog(), nullptr);
-}
-
-TEST_F(RecordDialogTest, StartWithoutACameraStaysAtStartSaysWhyAndStoresTheLimit) {
-    g_settings.maxRecordSeconds = 45; // not in the list
     const size_t recentBefore = g_mainWindow.recentFiles.paths.size();
-    int step = 0;
     std::wstring status;
-    Run([&](HWND dialog) {
-        switch (step++) {
-            case 0:
-                EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_REC_LIMIT, CB_GETCURSEL, 0, 0), 0); // "No limit"
-                EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REC_PAUSE)));
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                return true;
-            default:
-                status = Text(GetDlgItem(dialog, IDC_REC_STATUS));
-                EXPECT_EQ(Text(GetDlgItem(dialog, IDOK)), L"Start");
-                return false;
-        }
-    });
+    Run({[] {
+             HWND dialog = Dialog();
+             if (!dialog)
+                 return false;
+             for (int id : {IDOK, IDC_REC_PAUSE, IDC_REC_LIMIT_LABEL})
+                 EXPECT_FALSE(Text(GetDlgItem(dialog, id)).empty()) << id;
+             EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_CLOCK)), L"0.0");
+             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REC_PAUSE)));
+             HWND list = GetDlgItem(dialog, IDC_REC_LIMIT);
+             std::vector<std::wstring> limits;
+             for (const TimeLimit& limit : kTimeLimits)
+                 limits.push_back(GetText(limit.key));
+             EXPECT_EQ(ComboItems(list), limits);
+             EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), TimeLimitIndex(3600));
+
+             // Over the owner as every dialog is.
+             RECT owner = {}, self = {};
+             GetWindowRect(g_mainWindow.window, &owner);
+             GetWindowRect(dialog, &self);
+             const DialogCorner corner =
+                 DialogCornerOver(owner.left, owner.top, owner.right - owner.left, self.right - self.left);
+             EXPECT_EQ(self.left, corner.x);
+             EXPECT_EQ(self.top, corner.y);
+
+             // The clock has a font of its own, larger than the dialog's.
+             HFONT clockFont =
+                 reinterpret_cast<HFONT>(SendDlgItemMessageW(dialog, IDC_REC_CLOCK, WM_GETFONT, 0, 0));
+             HFONT dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+             EXPECT_NE(clockFont, dialogFont);
+             LOGFONTW big = {}, small = {};
+             GetObjectW(clockFont, sizeof big, &big);
+             GetObjectW(dialogFont, sizeof small, &small);
+             EXPECT_GT(std::abs(big.lfHeight), 2 * std::abs(small.lfHeight));
+
+             SendMessageW(list, CB_SETCURSEL, 2, 0);
+             return Press(IDOK);
+         },
+         [&] {
+             status = Text(GetDlgItem(Dialog(), IDC_REC_STATUS));
+             EXPECT_EQ(Text(GetDlgItem(Dialog(), IDOK)), GetText("start rec"));
+             return Press(IDCANCEL);
+         }});
     EXPECT_EQ(status, L"No camera is open.");
-    EXPECT_EQ(g_settings.maxRecordSeconds, 0) << "starting takes the selected limit";
+    EXPECT_EQ(g_settings.maxRecordSeconds, TimeLimitSeconds(2)) << "starting takes the selected limit";
     EXPECT_EQ(g_mainWindow.recentFiles.paths.size(), recentBefore);
+    EXPECT_EQ(FindDialog(nullptr), nullptr);
 }
 
 // A recording whose file cannot be completed is not announced: the dialog stays, says so in one
 // line and is ready for a new start; the file keeps what was written and is not listed.
 TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
     constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#recdialog#0";
-    TestCamConfig camera;
-    camera.instanceName = kCamera;
-    camera.formats = {{kTestCamMjpg, 160, 120, 30}};
-    ASSERT_TRUE(TestCam_Register(camera));
+    ASSERT_TRUE(
+        TestCam_Register(TestCam_MakeConfig(kCamera, L"Record Scope", {{kTestCamMjpg, 160, 120, 30}})));
     InitCaptureGraph(g_mainWindow.window);
     RefreshDeviceList();
     ASSERT_FALSE(g_capture.devices.empty());
@@ -582,24 +522,21 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
 
     const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});
     const size_t recentBefore = g_mainWindow.recentFiles.paths.size();
-    int step = 0;
     std::wstring status, button;
-    Run([&](HWND dialog) {
-        switch (step++) {
-            case 0:
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); // Start
-                return true;
-            case 10:
-                PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); // Stop after 1 s
-                return true;
-            case 11:
-                status = Text(GetDlgItem(dialog, IDC_REC_STATUS));
-                button = Text(GetDlgItem(dialog, IDOK));
-                return false;
-            default:
-                return true;
-        }
-    });
+    DWORD started = 0;
+    Run({[&] {
+             started = GetTickCount();
+             return Dialog() && Press(IDOK); // Start
+         },
+         [&] { return GetTickCount() - started >= 1000 && Press(IDOK); }, // Stop after a second
+         [&] {
+             // Ready again once the file is done with.
+             button = Text(GetDlgItem(Dialog(), IDOK));
+             if (button != GetText("start rec"))
+                 return false;
+             status = Text(GetDlgItem(Dialog(), IDC_REC_STATUS));
+             return Press(IDCANCEL);
+         }});
     EXPECT_EQ(status, GetText("rec incomplete"));
     EXPECT_EQ(button, L"Start");
     EXPECT_EQ(g_mainWindow.recentFiles.paths.size(), recentBefore);

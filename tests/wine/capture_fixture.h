@@ -1,0 +1,216 @@
+// The capture code's Wine tests' common ground: a stand-in for the camera view that counts what
+// the capture code posts it, the frames handed to the recorder, the virtual camera's specimen
+// compared pixel by pixel, and a fixture that registers cameras and opens them as the view does.
+#pragma once
+
+#include "tests/support/message_pump.h"
+#include "capture/capture_session.h"
+#include "capture/capture_messages.h"
+#include "capture/capture_graph.h"
+#include "capture/device_list.h"
+#include "capture/frame_delivery.h"
+#include "capture/frame_ring.h"
+#include "capture/signal_frame.h"
+#include "testcam/testcam_control.h"
+#include "capture/frame_filters.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+// What the capture code posted to the view.
+struct Posted {
+    int opened = 0;
+    int closed = 0;
+    int still = 0;
+    int zoom = 0;
+};
+inline Posted s_posted;
+
+// Frames published to the ring, seen through the recorder's hand-off point.
+inline std::atomic<int> s_published{0};
+inline std::atomic<int> s_publishedSignalFrames{0};
+
+inline void CountFrame(const uint8_t* frame, size_t length) {
+    ++s_published;
+    if (IsSignalFrame(frame, length))
+        ++s_publishedSignalFrames;
+}
+
+inline LRESULT CALLBACK ViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case UM_GRAPH_EVENT:
+            DrainGraphEvents();
+            return 0;
+        case UM_CAMERA_OPENED:
+            ++s_posted.opened;
+            return 0;
+        case UM_CAMERA_CLOSED:
+            ++s_posted.closed;
+            return 0;
+        case UM_STILL_BUTTON:
+            ++s_posted.still;
+            return 0;
+        case UM_ZOOM_STEP:
+            ++s_posted.zoom;
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+inline HWND CreateViewWindow() {
+    static bool registered = false;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    if (!registered) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = ViewProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = L"CaptureTestView";
+        registered = RegisterClassW(&wc) != 0;
+    }
+    return CreateWindowExW(0, L"CaptureTestView", L"", WS_OVERLAPPED, 0, 0, 320, 240, nullptr, nullptr,
+                           instance, nullptr);
+}
+
+inline constexpr wchar_t kDemoInstance[] = L"vid_1d6b&pid_0102&mi_00#demo#0";
+// What the UVC-only cameras offer: MJPG needs the MJPEG decompressor, YUY2 the colour converter.
+inline const TestCamFormat kUvcFormats[] = {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}};
+
+inline std::vector<std::wstring> ListedNames() {
+    std::vector<std::wstring> names;
+    for (const CaptureDeviceInfo& device : g_capture.devices)
+        names.push_back(device.friendlyName);
+    return names;
+}
+
+inline std::vector<int32_t> Keys(const FormatMap& map) {
+    std::vector<int32_t> keys;
+    for (const auto& entry : map)
+        keys.push_back(entry.first);
+    return keys;
+}
+
+// Pixels of the frame that differ from the camera's specimen picture by more than `tolerance` in
+// a channel, over a grid of samples; the turning marker is left out. Mirrored: column x shows
+// column width-1-x.
+inline int SpecimenMismatches(const FrameBuffer& frame, bool mirrored, int tolerance = 6) {
+    const int w = frame.width;
+    const int h = frame.height;
+    const TestRect marker = TestPicture_MarkerRect(w, h);
+    int mismatches = 0;
+    for (int y = 0; y < h; y += 7) {
+        for (int x = 0; x < w; x += 5) {
+            const int sourceX = mirrored ? w - 1 - x : x;
+            if (marker.Contains(sourceX, y))
+                continue;
+            const TestRgb expected = TestPicture_SpecimenPixel(w, h, sourceX, y, 0, 30);
+            const uint8_t* p = frame.pixels.get() + (static_cast<size_t>(h - 1 - y) * w + x) * 3;
+            if (std::abs(p[0] - expected.b) > tolerance || std::abs(p[1] - expected.g) > tolerance ||
+                std::abs(p[2] - expected.r) > tolerance)
+                ++mismatches;
+        }
+    }
+    return mismatches;
+}
+
+inline TestRgb PixelAt(const FrameBuffer& frame, int x, int y) {
+    const uint8_t* p = frame.pixels.get() + (static_cast<size_t>(frame.height - 1 - y) * frame.width + x) * 3;
+    return {p[2], p[1], p[0]};
+}
+
+class CaptureTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        view_ = CreateViewWindow();
+        ASSERT_NE(view_, nullptr);
+        InitCaptureGraph(view_);
+        s_posted = {};
+        s_published = 0;
+        s_publishedSignalFrames = 0;
+        g_recorderFrameHook = CountFrame;
+        g_capture.requestedFormat = FormatFromSettings(0, 0, 0, 0);
+        ClearFilterFlags();
+    }
+
+    void TearDown() override {
+        CloseCaptureGraph();
+        ReleaseCaptureGraph();
+        ClearDeviceList();
+        g_capture.currentDevice = -1;
+        g_recorderFrameHook = nullptr;
+        for (const std::wstring& instance : registered_) {
+            TestCam_Unregister(instance);
+            TestCam_RemoveConfig(instance);
+        }
+        Pump(0);
+        DestroyWindow(view_);
+        CoUninitialize();
+    }
+
+    void Register(const TestCamConfig& config) {
+        ASSERT_TRUE(TestCam_Register(config));
+        registered_.push_back(config.instanceName);
+    }
+
+    // Opens the device at index as the camera view does.
+    bool Open(size_t index) {
+        CloseCaptureGraph();
+        if (index >= g_capture.devices.size())
+            return false;
+        CaptureDeviceInfo& device = g_capture.devices[index];
+        if (FAILED(BindDeviceFilter(device)))
+            return false;
+        g_capture.graph.deviceMoniker = device.moniker;
+        g_capture.graph.captureFilter = device.filter;
+        const bool opened = OpenCaptureGraph();
+        if (opened)
+            EnsureCaptureFormats();
+        return opened;
+    }
+
+    bool RegisterAndOpen(const TestCamConfig& config) {
+        Register(config);
+        RefreshDeviceList();
+        return Open(0);
+    }
+
+    bool WaitForFrames(int count, DWORD timeoutMs = 5000) {
+        const int target = s_published + count;
+        return PumpUntil([&] { return s_published >= target; }, timeoutMs);
+    }
+
+    // A camera that offers only what a UVC camera's pins do, without the RGB24 beside it.
+    static TestCamConfig UvcCamera(const TestCamFormat& format) {
+        TestCamConfig config = TestCam_MakeConfig(kDemoInstance, L"UVC Scope", {format});
+        config.uvcOnly = true;
+        return config;
+    }
+
+    // After an open that failed: nothing built or posted, the caller's references kept until it
+    // lets go of them, and then nothing held on the camera.
+    static void ExpectNothingLeft() {
+        Pump(300);
+        EXPECT_EQ(s_posted.opened, 0);
+        EXPECT_FALSE(IsCaptureGraphOpen());
+        EXPECT_EQ(g_capture.graph.previewGrabber.Get(), nullptr);
+        EXPECT_EQ(g_capture.graph.capturePin.Get(), nullptr);
+        EXPECT_EQ(GetLatestFrame(), nullptr);
+        EXPECT_EQ(g_capture.currentFormat, (VideoFormat{0, 0, 0, 0}));
+        EXPECT_EQ(g_capture.currentDevice, -1);
+        EXPECT_NE(g_capture.graph.captureFilter.Get(), nullptr);
+        ReleaseCaptureGraph();
+        ClearDeviceList();
+        const TestCamStatus status = TestCam_ReadStatus(kDemoInstance);
+        EXPECT_EQ(status.capturePinRefs, 0);
+        EXPECT_EQ(status.filterRefs, 0);
+        EXPECT_EQ(status.running, 0);
+    }
+
+    HWND view_ = nullptr;
+    std::vector<std::wstring> registered_;
+};
