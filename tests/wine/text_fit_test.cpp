@@ -71,23 +71,17 @@ bool BoxOf(HWND control, TextBox* box) {
     const SIZE client = ClientSize(control);
     box->room = client;
     if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+        const LONG type = style & SS_TYPEMASK;
         const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-        switch (style & SS_TYPEMASK) {
-            case SS_LEFT:
-            case SS_CENTER:
-            case SS_RIGHT:
-                box->format = DT_WORDBREAK | DT_EXPANDTABS | prefix;
-                // Ellipsis and centred-image statics show one line.
-                if (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS | SS_WORDELLIPSIS | SS_CENTERIMAGE))
-                    box->format = DT_SINGLELINE | prefix;
-                return true;
-            case SS_SIMPLE:
-            case SS_LEFTNOWORDWRAP:
-                box->format = DT_SINGLELINE | DT_EXPANDTABS | prefix;
-                return true;
-            default:
-                return false;
-        }
+        if (type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP)
+            box->format = DT_SINGLELINE | DT_EXPANDTABS | prefix;
+        else if (type > SS_RIGHT) // icons, bitmaps, frames...
+            return false;
+        else if (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS | SS_WORDELLIPSIS | SS_CENTERIMAGE))
+            box->format = DT_SINGLELINE | prefix; // ellipsis and centred-image statics show one line
+        else
+            box->format = DT_WORDBREAK | DT_EXPANDTABS | prefix;
+        return true;
     }
     if (_wcsicmp(cls.c_str(), L"Button") == 0) {
         box->format = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
