@@ -2,10 +2,10 @@
 #pragma once
 
 #include "base/layout_units.h"
+#include "view/view_query.h" // kIdCameraView, the view's own id
 
 // Child window identifiers of the main window.
 inline constexpr int kIdToolbar = 107;
-inline constexpr int kIdCameraView = 108;
 inline constexpr int kIdControlPanel = 109;
 
 inline constexpr int kToolbarHeight = 52;

@@ -63,8 +63,8 @@ void SetRequestedFormatFromSettings() {
 }
 
 void ApplySettingsStyle() {
-    SetViewStyle(g_settings.gridColor, g_settings.lineColor, g_settings.lineWidth, g_settings.textColor,
-                 g_settings.textSize);
+    SetViewStyle(g_mainWindow.cameraView, g_settings.gridColor, g_settings.lineColor, g_settings.lineWidth,
+                 g_settings.textColor, g_settings.textSize);
 }
 
 void CreateChildren(HWND hwnd) {
@@ -76,20 +76,21 @@ void CreateChildren(HWND hwnd) {
         SendMessageW(g_hTooltip, TTM_ACTIVATE, TRUE, 0);
     }
 
-    g_mainWindow.toolbar = CreateWindowExW(0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                                 600, ScaleForDpi(kToolbarHeight, g_mainWindow.dpi), hwnd,
-                                 reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}), ProgramInstance(), nullptr);
+    g_mainWindow.toolbar =
+        CreateWindowExW(0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 600,
+                        ScaleForDpi(kToolbarHeight, g_mainWindow.dpi), hwnd,
+                        reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}), ProgramInstance(), nullptr);
 
     SetRequestedFormatFromSettings();
-    g_hCameraView = CreateWindowExW(
+    g_mainWindow.cameraView = CreateWindowExW(
         0, kCameraWndClass, nullptr,
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_BORDER | WS_HSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 0, 0,
         0, hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}), ProgramInstance(), nullptr);
-    if (g_hCameraView) {
-        ShowScrollBar(g_hCameraView, SB_BOTH, FALSE);
+    if (g_mainWindow.cameraView) {
+        ShowScrollBar(g_mainWindow.cameraView, SB_BOTH, FALSE);
         ApplySettingsStyle();
-        SetViewTexts(GetText("no device"), GetText("input tip"));
-        InvalidateRect(g_hCameraView, nullptr, TRUE);
+        SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
+        InvalidateRect(g_mainWindow.cameraView, nullptr, TRUE);
     }
 
     g_mainWindow.panelWidth = PanelWidthForDpi(g_mainWindow.dpi);
@@ -128,7 +129,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case CMD_TAKE_PHOTO:
         case IDC_PHOTO:
-            TakePhoto(hwnd, g_mainWindow.controlPanel);
+            TakePhoto(hwnd, g_mainWindow.cameraView, g_mainWindow.controlPanel);
             return;
         case CMD_SCALE_CHANGED:
             OnScaleChanged();
@@ -150,7 +151,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
         case IDC_TOOL_DELETE_LAST:
         case IDC_TOOL_DELETE_ALL:
             if (IsCameraOpen() && !g_hCalibrateDlg)
-                DeleteViewShapes(command == IDC_TOOL_DELETE_ALL);
+                DeleteViewShapes(g_mainWindow.cameraView, command == IDC_TOOL_DELETE_ALL);
             return;
         case IDC_TOOL_TEXT:
             if (IsCameraOpen() && !g_hCalibrateDlg) {
@@ -160,7 +161,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
                 ShowToolButtonState(TOOL_TEXT, 0);
                 ShowToolButtonState(TOOL_DRAG, 1);
             }
-            SetViewZoom(100);
+            SetViewZoom(g_mainWindow.cameraView, 100);
             return;
         default:
             DefWindowProcW(hwnd, WM_COMMAND, wParam, lParam);
@@ -176,24 +177,24 @@ void ShowCrosshairButton(bool on) {
 }
 
 void ToggleCrosshair() {
-    CameraViewState* view = CameraView();
+    CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView);
     if (!view)
         return;
     view->crosshair = !view->crosshair;
-    SetViewZoom(100);
-    InvalidateRect(g_hCameraView, nullptr, FALSE);
+    SetViewZoom(g_mainWindow.cameraView, 100);
+    InvalidateRect(g_mainWindow.cameraView, nullptr, FALSE);
     ShowCrosshairButton(view->crosshair);
 }
 
 // A calibration was applied: measuring works at 100 % with the crosshair and its ruler shown.
 void OnScaleChanged() {
-    CameraViewState* view = CameraView();
+    CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView);
     if (!view || !(view->scale > 0.0f))
         return;
-    SetViewZoom(100);
+    SetViewZoom(g_mainWindow.cameraView, 100);
     if (!view->crosshair) {
         view->crosshair = true;
-        InvalidateRect(g_hCameraView, nullptr, FALSE);
+        InvalidateRect(g_mainWindow.cameraView, nullptr, FALSE);
         ShowCrosshairButton(true);
     }
 }
@@ -214,9 +215,9 @@ void OnCameraOpened(HWND hwnd) {
     g_settings.interpolated = g_capture.requestedFormat.interpolated;
     SaveSettings();
     g_calibration.active = -1;
-    SetViewScale(-1.0f, 0);
+    SetViewScale(g_mainWindow.cameraView, -1.0f, 0);
     // Large pictures start fitted to the window.
-    SetViewZoom(g_settings.frameWidth < 1920 ? 100 : 0);
+    SetViewZoom(g_mainWindow.cameraView, g_settings.frameWidth < 1920 ? 100 : 0);
     PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(CMD_SCALE_CHANGED, 0), 0);
     if (g_mainWindow.controlPanel)
         PostMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshCamera, 0);
@@ -227,7 +228,7 @@ void OnCameraOpened(HWND hwnd) {
 void OnDpiChanged(HWND hwnd, int dpi, const RECT* suggested) {
     g_mainWindow.dpi = UsableDpi(dpi);
     g_mainWindow.panelWidth = PanelWidthForDpi(g_mainWindow.dpi);
-    for (HWND child : {g_mainWindow.toolbar, g_hCameraView})
+    for (HWND child : {g_mainWindow.toolbar, g_mainWindow.cameraView})
         if (child) // newer systems tell the children themselves; telling them twice does no harm
             SendMessageW(child, WM_DPICHANGED_AFTERPARENT, 0, 0);
     if (suggested) {
@@ -243,7 +244,7 @@ void OnCameraClosed() {
     if (g_hCalibrateDlg) {
         DestroyWindow(g_hCalibrateDlg);
         g_hCalibrateDlg = nullptr;
-        if (CameraViewState* view = CameraView()) // out of calibration mode
+        if (CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView)) // out of calibration mode
             view->calibLineLength = 0;
     }
     if (g_mainWindow.controlPanel)
@@ -264,8 +265,8 @@ void LayoutChildren() {
         return;
     RECT client = {};
     GetClientRect(g_mainWindow.window, &client);
-    const MainLayout layout =
-        ComputeMainLayoutForDpi(client.right - client.left, client.bottom - client.top, g_mainWindow.panelWidth, g_mainWindow.dpi);
+    const MainLayout layout = ComputeMainLayoutForDpi(client.right - client.left, client.bottom - client.top,
+                                                      g_mainWindow.panelWidth, g_mainWindow.dpi);
 
     struct Placement {
         HWND window;
@@ -274,7 +275,7 @@ void LayoutChildren() {
     const Placement placements[] = {
         {g_mainWindow.controlPanel, layout.panel},
         {g_mainWindow.toolbar, layout.toolbar},
-        {g_hCameraView, layout.view},
+        {g_mainWindow.cameraView, layout.view},
     };
     HDWP batch = BeginDeferWindowPos(3);
     for (const Placement& p : placements) {
@@ -297,8 +298,8 @@ int CurrentTool() {
 
 void ShowToolButtonState(int tool, int checked) {
     if (g_mainWindow.toolbar) {
-        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(ToolButtonForTool(tool), kToolButtonCheckCode),
-                     static_cast<LPARAM>(checked));
+        SendMessageW(g_mainWindow.toolbar, WM_COMMAND,
+                     MAKEWPARAM(ToolButtonForTool(tool), kToolButtonCheckCode), static_cast<LPARAM>(checked));
     }
 }
 
@@ -308,8 +309,8 @@ void SelectTool(int tool) {
     ShowToolButtonState(g_mainWindow.currentTool, 0);
     ShowToolButtonState(tool, 1);
     g_mainWindow.currentTool = tool;
-    SendViewCommand(VIEW_CMD_TOOL, tool);
-    SetViewZoom(100); // every tool works at 100 % only
+    SendViewCommand(g_mainWindow.cameraView, VIEW_CMD_TOOL, tool);
+    SetViewZoom(g_mainWindow.cameraView, 100); // every tool works at 100 % only
 
     // The text tool opens its input dialog; every other tool closes it.
     if (tool != TOOL_TEXT)
@@ -334,13 +335,13 @@ std::wstring ChooseSaveFolderItem(const std::wstring& saveFolder, const std::wst
 }
 
 void StepDigitalZoom() {
-    CameraViewState* view = CameraView();
+    CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView);
     if (!view || !g_capture.currentFormat.interpolated)
         return;
     const int next = (view->digitalZoomStep + 1) % 6;
     if (next != view->digitalZoomStep) {
         view->digitalZoomStep = next;
-        InvalidateRect(g_hCameraView, nullptr, FALSE);
+        InvalidateRect(g_mainWindow.cameraView, nullptr, FALSE);
     }
 }
 
@@ -387,6 +388,9 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         case WM_DESTROY:
             PostQuitMessage(0);
             return 0;
+        case WM_NCDESTROY: // the children are gone
+            g_mainWindow.toolbar = g_mainWindow.controlPanel = g_mainWindow.cameraView = nullptr;
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
         case WM_COMMAND:
             OnCommand(hwnd, LOWORD(wParam), wParam, lParam);
             return 0;
@@ -401,7 +405,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             OnCameraOpened(hwnd);
             return 0;
         case UM_STILL_BUTTON:
-            TakePhoto(hwnd, g_mainWindow.controlPanel);
+            TakePhoto(hwnd, g_mainWindow.cameraView, g_mainWindow.controlPanel);
             return 0;
         case UM_ZOOM_STEP:
             StepDigitalZoom();

@@ -15,6 +15,7 @@ struct MainWindowState {
     HWND window = nullptr;
     HWND toolbar = nullptr;
     HWND controlPanel = nullptr;
+    HWND cameraView = nullptr;
     int panelWidth = 0;
     int currentTool = TOOL_DRAG;
     int dpi = kBaseDpi; // followed on WM_DPICHANGED

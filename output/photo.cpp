@@ -48,16 +48,16 @@ bool EncodeToMemory(Gdiplus::Bitmap& bitmap, const CLSID* encoder,
 }
 
 // The calibration in use, when there is one, into the encoded photo.
-void AddScale(std::vector<uint8_t>& bytes, bool jpeg) {
-    const CameraViewState* v = CameraView();
-    const float scale = ContentPictureScale();
+void AddScale(HWND view, std::vector<uint8_t>& bytes, bool jpeg) {
+    const CameraViewState* v = CameraViewStateOf(view);
+    const float scale = ContentPictureScale(view);
     if (!v || !(scale > 0.0f))
         return;
     const std::wstring name =
         g_calibration.active >= 0 && g_calibration.active < static_cast<int>(kCalibrationSlots)
             ? g_calibration.slots[static_cast<size_t>(g_calibration.active)].name
             : std::wstring();
-    const std::string note = PhotoScaleNote(name, v->unitText, scale, ShownMeasurementTable());
+    const std::string note = PhotoScaleNote(name, v->unitText, scale, ShownMeasurementTable(view));
     // Bytes the writer does not recognise are saved as the encoder made them.
     if (jpeg)
         AddJpegScale(bytes, JfifDensityOf(scale, v->unitIndex), note);
@@ -83,10 +83,10 @@ bool WriteWholeFile(const std::wstring& path, const std::vector<uint8_t>& bytes)
 
 } // namespace
 
-bool SavePhoto(const std::wstring& path) {
+bool SavePhoto(HWND view, const std::wstring& path) {
     if (!IsCaptureGraphOpen())
         return false;
-    HBITMAP picture = ComposeContentPicture();
+    HBITMAP picture = ComposeContentPicture(view);
     if (!picture)
         return false;
     DIBSECTION section = {};
@@ -106,7 +106,7 @@ bool SavePhoto(const std::wstring& path) {
         std::vector<uint8_t> bytes;
         if (bitmap.GetLastStatus() == Gdiplus::Ok &&
             EncodeToMemory(bitmap, jpeg ? &g_jpegEncoderClsid : &g_pngEncoderClsid, &parameters, bytes)) {
-            AddScale(bytes, jpeg);
+            AddScale(view, bytes, jpeg);
             saved = WriteWholeFile(path, bytes);
         }
     }
@@ -114,7 +114,7 @@ bool SavePhoto(const std::wstring& path) {
     return saved;
 }
 
-void TakePhoto(HWND owner, HWND filesListener) {
+void TakePhoto(HWND owner, HWND view, HWND filesListener) {
     if (!IsCaptureGraphOpen())
         return;
     SYSTEMTIME now;
@@ -124,7 +124,7 @@ void TakePhoto(HWND owner, HWND filesListener) {
         return; // a second photo within the same second
     // A folder that is no full path would put the photo at the root of the current drive.
     const bool saved = IsUsableSaveFolder(g_settings.saveFolder) &&
-                       EnsureDirectoryPath(g_settings.saveFolder) && SavePhoto(path);
+                       EnsureDirectoryPath(g_settings.saveFolder) && SavePhoto(view, path);
     if (!saved) {
         // Not listed: there is no such file to show. The user is told where it failed.
         OutputDebugStringW((L"TakePhoto: could not save " + path + L"\r\n").c_str());

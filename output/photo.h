@@ -11,11 +11,11 @@
 
 LocalTime LocalTimeOf(const SYSTEMTIME& time);
 
-// Saves the view's picture to path: JPEG when the path ends in "jpg", else PNG. False when no
-// camera is open, there is no picture yet, or the save fails.
-bool SavePhoto(const std::wstring& path);
+// Saves the picture of the camera view `view` to path: JPEG when the path ends in "jpg", else PNG.
+// False when no camera is open, there is no picture yet, or the save fails.
+bool SavePhoto(HWND view, const std::wstring& path);
 
-// The Photo button and Space: one photo a second at most; a photo that was saved is added to the
-// recent files, the settings are saved and `filesListener` (the control panel) is told. A photo
-// that could not be saved is reported in a box over `owner`.
-void TakePhoto(HWND owner, HWND filesListener);
+// The Photo button and Space: one photo of `view` a second at most; a photo that was saved is added
+// to the recent files, the settings are saved and `filesListener` (the control panel) is told. A
+// photo that could not be saved is reported in a box over `owner`.
+void TakePhoto(HWND owner, HWND view, HWND filesListener);

@@ -80,9 +80,14 @@ void GrowWindow(HWND window, int dx, int dy) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void RepaintView() {
-    if (g_hCameraView)
-        InvalidateRect(g_hCameraView, nullptr, FALSE);
+// The camera view the dialogs calibrate: the main window's.
+HWND ViewOf(HWND dialog) {
+    return CameraViewOf(MainWindowOf(dialog));
+}
+
+void RepaintView(HWND view) {
+    if (view)
+        InvalidateRect(view, nullptr, FALSE);
 }
 
 // ---- Manage dialog -------------------------------------------------------------------------------
@@ -229,7 +234,7 @@ void OnDelete(HWND hwnd, ManageDialogState* d, int row) {
     // The slot in use is gone: the view measures in pixels again. It stays the active slot, so
     // calibrating it anew applies itself.
     if (row == g_calibration.active) {
-        SetViewScale(g_calibration.slots[row].scale, g_calibration.slots[row].unit);
+        SetViewScale(ViewOf(hwnd), g_calibration.slots[row].scale, g_calibration.slots[row].unit);
         PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     }
 }
@@ -237,8 +242,9 @@ void OnDelete(HWND hwnd, ManageDialogState* d, int row) {
 void OnApply(HWND hwnd, int row) {
     g_rememberedCalibrationRow = row;
     g_calibration.active = row;
-    SetViewScale(g_calibration.slots[row].scale, g_calibration.slots[row].unit);
-    SetViewZoom(100);
+    HWND view = ViewOf(hwnd);
+    SetViewScale(view, g_calibration.slots[row].scale, g_calibration.slots[row].unit);
+    SetViewZoom(view, 100);
     PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     g_rememberedCalibrationRow = g_calibration.active;
     g_savedManagePos = {-1, -1};
@@ -361,11 +367,12 @@ void OnCalibrateInit(HWND hwnd) {
 // Destroys the dialog, takes the line off the picture and brings the manage dialog back.
 void CloseCalibration(HWND hwnd) {
     HWND owner = MainWindowOf(hwnd);
+    HWND view = CameraViewOf(owner);
     DestroyWindow(hwnd);
     g_hCalibrateDlg = nullptr;
-    if (CameraViewState* view = CameraView())
-        view->calibLineLength = 0;
-    RepaintView();
+    if (CameraViewState* v = CameraViewStateOf(view))
+        v->calibLineLength = 0;
+    RepaintView(view);
     PostToMainWindow(owner, IDC_TOOL_CALIBRATE);
 }
 
@@ -376,21 +383,22 @@ void OnCalibrateOk(HWND hwnd, const CalibrateDialogState* d) {
     GetDlgItemTextW(hwnd, IDC_CALIB_LENGTH, text, kLengthTextMax + 1);
     const int unit = SendDlgItemMessageW(hwnd, IDC_CALIB_UNITS, CB_GETCURSEL, 0, 0) == 1 ? UNIT_MICROMETRE
                                                                                          : UNIT_MILLIMETRE;
-    const CameraViewState* view = CameraView();
+    const CameraViewState* view = CameraViewStateOf(ViewOf(hwnd));
     // The line may not have been painted since it was switched on: take the length it gets.
     const int pixels = view ? CalibrationLinePixels(view->calibLineLength, view->contentWidth) : 0;
     SYSTEMTIME today = {};
     GetLocalTime(&today);
     const auto slot = CalibrateSlot(
-        g_calibration.slots[d->slot], unit, pixels, text, CalibrationDate(today.wYear, today.wMonth, today.wDay),
+        g_calibration.slots[d->slot], unit, pixels, text,
+        CalibrationDate(today.wYear, today.wMonth, today.wDay),
         PackResolution(g_capture.currentFormat.width, std::abs(g_capture.currentFormat.height)));
     if (!slot)
         return; // no usable length: the dialog stays as it is
     g_calibration.slots[d->slot] = *slot;
     SaveSettings();
     if (d->slot == g_calibration.active) {
-        SetViewScale(slot->scale, slot->unit);
-        SetViewZoom(100);
+        SetViewScale(ViewOf(hwnd), slot->scale, slot->unit);
+        SetViewZoom(ViewOf(hwnd), 100);
         PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
     }
     CloseCalibration(hwnd);
@@ -570,8 +578,9 @@ void StartCalibration(HWND owner) {
     if (!g_hCalibrateDlg)
         return;
     ShowWindow(g_hCalibrateDlg, SW_SHOW);
-    SetViewZoom(100);
-    if (CameraViewState* view = CameraView())
-        view->calibLineLength = kCalibLineNew;
-    RepaintView();
+    HWND view = CameraViewOf(owner);
+    SetViewZoom(view, 100);
+    if (CameraViewState* v = CameraViewStateOf(view))
+        v->calibLineLength = kCalibLineNew;
+    RepaintView(view);
 }

@@ -171,8 +171,9 @@ void FillDeviceCombo(HWND section) {
     }
 }
 
-SIZE ContentSize() {
-    const CameraViewState* view = CameraView();
+// The picture's size in the camera view of the main window the panel sits in.
+SIZE ContentSize(HWND section) {
+    const CameraViewState* view = CameraViewStateOf(CameraViewOf(GetAncestor(section, GA_ROOT)));
     return view ? SIZE{view->contentWidth, view->contentHeight} : SIZE{0, 0};
 }
 
@@ -212,14 +213,14 @@ void Refresh(HWND section, WPARAM reason) {
     const FormatMap& formats = MapOfSubtype(mjpg, yuy2, g_capture.currentFormat.subtype);
     for (const std::wstring& text : ResolutionTexts(formats))
         AddString(section, kIdResolutionCombo, text);
-    const SIZE content = ContentSize();
+    const SIZE content = ContentSize(section);
     SendItem(section, kIdResolutionCombo, CB_SETCURSEL,
              static_cast<WPARAM>(SectionResolutionItem(formats, content.cx, content.cy)));
 }
 
 // The lists then show what runs, whether or not the camera took the request.
 void ReopenAndRefresh(HWND section, const VideoFormat& request) {
-    OpenDeviceAtFormat(g_capture.currentDevice, request);
+    OpenDeviceAtFormat(CameraViewOf(GetAncestor(section, GA_ROOT)), g_capture.currentDevice, request);
     PostMessageW(GetParent(section), UM_PANEL_REFRESH, kRefreshCamera, 0);
 }
 
@@ -227,7 +228,7 @@ void ChangeResolution(HWND section) {
     if (!IsCaptureGraphOpen())
         return;
     const int item = static_cast<int>(SendItem(section, kIdResolutionCombo, CB_GETCURSEL));
-    const SIZE content = ContentSize();
+    const SIZE content = ContentSize(section);
     const uint32_t running = g_capture.currentFormat.subtype;
     const std::optional<VideoFormat> request = ResolutionChangeRequest(
         MapOfSubtype(g_capture.graph.mjpgFormats, g_capture.graph.yuy2Formats, running), item, running,
@@ -244,7 +245,7 @@ void ChangeFormat(HWND section) {
         SubtypeForFormatItem(g_capture.graph.mjpgFormats, g_capture.graph.yuy2Formats, item);
     if (!subtype)
         return;
-    const SIZE content = ContentSize();
+    const SIZE content = ContentSize(section);
     VideoFormat request;
     request.subtype = *subtype;
     request.width = content.cx;
@@ -257,7 +258,7 @@ void OpenDialog(HWND section) {
     OpenDeviceRequest request;
     request.device = g_capture.currentDevice;
     if (IsCaptureGraphOpen()) {
-        const SIZE content = ContentSize();
+        const SIZE content = ContentSize(section);
         request.subtype = g_capture.currentFormat.subtype;
         request.width = content.cx;
         request.height = content.cy;

@@ -120,7 +120,7 @@ void OnOk(HWND dialog) {
         FormatAtItem(DialogFormatMap(chosen.mjpgFormats, chosen.yuy2Formats, formatItem), resolutionItem);
     if (!format)
         return;
-    OpenDeviceAtFormat(device, *format);
+    OpenDeviceAtFormat(CameraViewOf(GetWindow(dialog, GW_OWNER)), device, *format);
     g_settings.useMjpg = g_capture.requestedFormat.subtype == kFourccMjpg ? 1 : 0;
     g_settings.frameWidth = g_capture.requestedFormat.width;
     g_settings.frameHeight = g_capture.requestedFormat.height;
@@ -187,7 +187,7 @@ INT_PTR RunOpenDeviceDialog(HWND owner, const OpenDeviceRequest& request) {
                            OpenDeviceDlgProc, reinterpret_cast<LPARAM>(&r));
 }
 
-bool OpenDeviceAtFormat(int index, const VideoFormat& request) {
+bool OpenDeviceAtFormat(HWND view, int index, const VideoFormat& request) {
     if (!IsDeviceIndex(index))
         return false;
     const CaptureDeviceInfo& device = g_capture.devices[static_cast<size_t>(index)];
@@ -197,7 +197,7 @@ bool OpenDeviceAtFormat(int index, const VideoFormat& request) {
     const Microsoft::WRL::ComPtr<IMoniker> moniker = device.moniker;
     const Microsoft::WRL::ComPtr<IBaseFilter> filter = device.filter;
 
-    ReleaseViewResources();
+    ReleaseViewResources(view);
     CloseCaptureGraph();
     g_capture.requestedFormat = request;
     g_capture.graph.deviceMoniker = moniker;
@@ -205,10 +205,10 @@ bool OpenDeviceAtFormat(int index, const VideoFormat& request) {
     if (!OpenCaptureGraph()) {
         // The camera would not run: back to the no-camera screen rather than an empty picture.
         ReleaseCaptureGraph();
-        ReleaseViewResources();
+        ReleaseViewResources(view);
         return false;
     }
-    InitViewFromFormat();
+    InitViewFromFormat(view);
     EnsureCaptureFormats();
     return true;
 }

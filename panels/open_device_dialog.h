@@ -25,8 +25,8 @@ INT_PTR CALLBACK OpenDeviceDlgProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM 
 // Runs the dialog modally; IDOK or IDCANCEL.
 INT_PTR RunOpenDeviceDialog(HWND owner, const OpenDeviceRequest& request);
 
-// Closes the open camera and opens device `index` of the device list with `request`, as the
-// Device section and the dialog do it. Nothing happens (false) for an index outside the list or
-// a device whose capture filter is not bound. When the camera does not run at the end, the view
-// goes back to its no-camera screen (false).
-bool OpenDeviceAtFormat(int index, const VideoFormat& request);
+// Closes the open camera and opens device `index` of the device list with `request`, shown in the
+// camera view `view`, as the Device section and the dialog (over the main window) do it. Nothing happens
+// (false) for an index outside the list or a device whose capture filter is not bound. When the camera does
+// not run at the end, the view goes back to its no-camera screen (false).
+bool OpenDeviceAtFormat(HWND view, int index, const VideoFormat& request);

@@ -107,7 +107,7 @@ void ApplyLanguage(HWND owner) {
     SelectLanguage(g_settings.language);
     if (owner)
         PostMessageW(owner, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-    SetViewTexts(GetText("no device"), GetText("input tip"));
+    SetViewTexts(CameraViewOf(owner), GetText("no device"), GetText("input tip"));
 }
 
 void OnOk(HWND dialog) {

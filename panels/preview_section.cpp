@@ -23,8 +23,13 @@ PreviewSectionState* DataOf(HWND hwnd) {
     return WindowRecord<PreviewSectionState>(hwnd);
 }
 
-int ViewZoom() {
-    const CameraViewState* view = CameraView();
+// The camera view of the main window the panel sits in.
+HWND ViewOf(HWND section) {
+    return CameraViewOf(GetAncestor(section, GA_ROOT));
+}
+
+int ViewZoom(HWND section) {
+    const CameraViewState* view = CameraViewStateOf(ViewOf(section));
     return view ? view->zoomPercent : 100;
 }
 
@@ -82,7 +87,7 @@ void Refresh(HWND hwnd, WPARAM reason) {
         return;
     }
     if (reason == kRefreshZoom) {
-        const int zoom = ViewZoom();
+        const int zoom = ViewZoom(hwnd);
         ShowZoom(hwnd, zoom);
         SendMessageW(slider, TBM_SETPOS, TRUE, zoom);
         return;
@@ -90,7 +95,7 @@ void Refresh(HWND hwnd, WPARAM reason) {
     if (reason != kRefreshCamera)
         return;
     EnableControls(hwnd, true);
-    const int zoom = ViewZoom();
+    const int zoom = ViewZoom(hwnd);
     ShowZoom(hwnd, zoom);
     SendMessageW(slider, TBM_SETPOS, TRUE, zoom);
     const PreviewSwitches switches = ReadSwitches();
@@ -131,12 +136,11 @@ void RefreshTexts(HWND hwnd) {
 void OnZoomScroll(HWND hwnd, HWND slider, int request, int thumb) {
     const int current = static_cast<int>(SendMessageW(slider, TBM_GETPOS, 0, 0));
     const int position = SliderScrollPosition(request, thumb, current, kPreviewZoomMax);
-    if (position == ViewZoom())
+    if (position == ViewZoom(hwnd))
         return;
     // The main window makes the Drag tool current as its toolbar button does.
     SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_COMMAND, MAKEWPARAM(IDC_TOOL_DRAG, 0), 0);
-    if (g_hCameraView)
-        SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(VIEW_CMD_ZOOM, 0), position);
+    SetViewZoom(ViewOf(hwnd), position);
     ShowZoom(hwnd, position);
 }
 
@@ -145,7 +149,7 @@ void OnBoxClicked(HWND hwnd, int id) {
     if (id == kZoom100BoxId) {
         // Unticking leaves the zoom where it is.
         if (ticked) {
-            SetViewZoom(100);
+            SetViewZoom(ViewOf(hwnd), 100);
             ShowZoom(hwnd, 100);
             SendDlgItemMessageW(hwnd, kZoomSliderId, TBM_SETPOS, TRUE, 100);
         }
@@ -156,8 +160,10 @@ void OnBoxClicked(HWND hwnd, int id) {
     for (int effect = kGrayBoxId; effect <= kEmbossBoxId; ++effect)
         SetCheck(GetDlgItem(hwnd, effect), FilterBoxTicked(switches, effect));
     // The view draws the frame upside down from the switch on its next paint.
-    if (id == kFlipVertBoxId && g_hCameraView)
-        InvalidateRect(g_hCameraView, nullptr, FALSE);
+    if (id == kFlipVertBoxId) {
+        if (HWND view = ViewOf(hwnd))
+            InvalidateRect(view, nullptr, FALSE);
+    }
 }
 
 } // namespace

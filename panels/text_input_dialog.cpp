@@ -15,9 +15,13 @@ namespace {
 
 constexpr int kEditLimit = 256; // characters the field takes; the note keeps 255 of them
 
-void SendViewText(NoteCommand command) {
-    if (g_hCameraView)
-        SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(VIEW_CMD_TEXT, 0), command);
+// The camera view the note goes on: the one of the dialog's owner, the main window.
+HWND ViewOf(HWND dialog) {
+    return CameraViewOf(GetWindow(dialog, GW_OWNER));
+}
+
+void SendViewText(HWND dialog, NoteCommand command) {
+    SendViewCommand(ViewOf(dialog), VIEW_CMD_TEXT, command);
 }
 
 void OnInit(HWND dialog) {
@@ -26,12 +30,12 @@ void OnInit(HWND dialog) {
     SetDlgItemTextW(dialog, IDCANCEL, GetText("cancel").c_str());
     SendDlgItemMessageW(dialog, IDC_TEXT_INPUT_EDIT, EM_LIMITTEXT, kEditLimit, 0);
     PlaceDialogOver(dialog, GetParent(dialog));
-    SendViewText(kNoteStart);
+    SendViewText(dialog, kNoteStart);
 }
 
 // The note on the picture follows the typing.
 void OnTextChanged(HWND dialog) {
-    CameraViewState* view = CameraView();
+    CameraViewState* view = CameraViewStateOf(ViewOf(dialog));
     if (!view)
         return;
     wchar_t text[kEditLimit + 1] = {};
@@ -41,7 +45,7 @@ void OnTextChanged(HWND dialog) {
 }
 
 void Finish(HWND dialog, NoteCommand command) {
-    SendViewText(command);
+    SendViewText(dialog, command);
     if (HWND owner = GetWindow(dialog, GW_OWNER))
         PostMessageW(owner, WM_COMMAND, MAKEWPARAM(CMD_TEXT_INPUT_DONE, 0), 0);
     DestroyWindow(dialog);
@@ -85,7 +89,7 @@ HWND CreateTextInputDialog(HWND owner) {
 }
 
 void BeginTextNote(HWND owner) {
-    CameraViewState* v = CameraView();
+    CameraViewState* v = CameraViewStateOf(CameraViewOf(owner));
     if (!v || g_hTextInputDlg)
         return;
     v->measure.pendingPhase = kPhaseTextInput;

@@ -106,10 +106,11 @@ void NotifyDevicesChanged(CameraViewState* v) {
 }
 
 // How the view follows cameras that capture opens or closes as they come and go.
-CameraShownHooks ShownHooks() {
+CameraShownHooks ShownHooks(const CameraViewState* v) {
     CameraShownHooks hooks;
-    hooks.release = [](void*) { ReleaseViewResources(); };
-    hooks.opened = [](void*) { InitViewFromFormat(); };
+    hooks.context = v->window;
+    hooks.release = [](void* view) { ReleaseViewResources(static_cast<HWND>(view)); };
+    hooks.opened = [](void* view) { InitViewFromFormat(static_cast<HWND>(view)); };
     return hooks;
 }
 
@@ -120,13 +121,13 @@ void AfterCameraChange(CameraViewState* v) {
 
 void AutoOpenDevice(CameraViewState* v) {
     NotifyDevicesChanged(v);
-    if (OpenNewestCamera(ShownHooks()))
+    if (OpenNewestCamera(ShownHooks(v)))
         AfterCameraChange(v);
 }
 
 void HandleDeviceRemoval(CameraViewState* v) {
     NotifyDevicesChanged(v);
-    if (CloseCameraIfGone(ShownHooks()))
+    if (CloseCameraIfGone(ShownHooks(v)))
         AfterCameraChange(v);
 }
 
@@ -140,7 +141,6 @@ void OnCreate(HWND hwnd) {
     auto* v = new CameraViewState();
     SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(v));
     v->window = hwnd;
-    g_hCameraView = hwnd;
     InitCaptureGraph(hwnd);
     v->noDeviceText = L"Please connect USB microscope.";
     v->inputHintText = L" Input text, drag to move. ";
@@ -153,14 +153,35 @@ void OnCreate(HWND hwnd) {
 void OnDestroy(CameraViewState* v) {
     KillTimer(v->window, kCameraViewTimer);
     ClearDeviceList();
-    ReleaseViewResources();
+    ReleaseViewResources(v->window);
     CloseCaptureGraph();
     ReleaseCaptureGraph();
     v->cameraNotification.Stop();
     SetWindowLongPtrW(v->window, 0, 0);
-    if (g_hCameraView == v->window)
-        g_hCameraView = nullptr;
     delete v;
+}
+
+void ZoomTo(CameraViewState& view, int percent) {
+    CameraViewState* v = &view;
+    const SIZE client = ClientSize(v->window);
+    if (IsFitZoomRequest(percent)) {
+        v->fitToWindow = true;
+        percent = FitZoomPercent(client.cx, client.cy, v->contentWidth, v->contentHeight);
+    } else {
+        v->fitToWindow = false;
+    }
+    if (percent == v->zoomPercent)
+        return;
+    v->zoomPercent = percent;
+    // A tool, the cross-hair, a calibration or the window's size may have changed it: the
+    // Preview section's read-out follows.
+    PostMessageW(GetParent(v->window), UM_PANEL_REFRESH, kRefreshZoom, 0);
+    v->displayWidth = ZoomedSize(v->contentWidth, percent);
+    v->displayHeight = ZoomedSize(v->contentHeight, percent);
+    DropBackBuffer(*v);
+    DropDrawingObjects(*v);
+    UpdateScrollBars(v);
+    InvalidateRect(v->window, nullptr, FALSE);
 }
 
 void OnViewCommand(CameraViewState* v, int command, LPARAM lParam) {
@@ -187,7 +208,7 @@ void OnViewCommand(CameraViewState* v, int command, LPARAM lParam) {
             MeasureSelectTool(v, static_cast<int>(lParam));
             break;
         case VIEW_CMD_ZOOM:
-            SetZoom(static_cast<int>(lParam));
+            ZoomTo(*v, static_cast<int>(lParam));
             break;
         case VIEW_CMD_SCALE: {
             const auto* value = reinterpret_cast<const ViewScale*>(lParam);
@@ -210,37 +231,21 @@ void OnViewCommand(CameraViewState* v, int command, LPARAM lParam) {
 
 } // namespace
 
-CameraViewState* CameraView() {
-    return g_hCameraView ? StateOf(g_hCameraView) : nullptr;
+HWND CameraViewOf(HWND mainWindow) {
+    return mainWindow ? GetDlgItem(mainWindow, kIdCameraView) : nullptr;
 }
 
-void SetZoom(int percent) {
-    CameraViewState* v = CameraView();
-    if (!v)
-        return;
-    const SIZE client = ClientSize(v->window);
-    if (IsFitZoomRequest(percent)) {
-        v->fitToWindow = true;
-        percent = FitZoomPercent(client.cx, client.cy, v->contentWidth, v->contentHeight);
-    } else {
-        v->fitToWindow = false;
-    }
-    if (percent == v->zoomPercent)
-        return;
-    v->zoomPercent = percent;
-    // A tool, the cross-hair, a calibration or the window's size may have changed it: the
-    // Preview section's read-out follows.
-    PostMessageW(GetParent(v->window), UM_PANEL_REFRESH, kRefreshZoom, 0);
-    v->displayWidth = ZoomedSize(v->contentWidth, percent);
-    v->displayHeight = ZoomedSize(v->contentHeight, percent);
-    DropBackBuffer(*v);
-    DropDrawingObjects(*v);
-    UpdateScrollBars(v);
-    InvalidateRect(v->window, nullptr, FALSE);
+CameraViewState* CameraViewStateOf(HWND view) {
+    return view ? StateOf(view) : nullptr;
 }
 
-void InitViewFromFormat() {
-    CameraViewState* v = CameraView();
+void SetZoom(HWND view, int percent) {
+    if (CameraViewState* v = CameraViewStateOf(view))
+        ZoomTo(*v, percent);
+}
+
+void InitViewFromFormat(HWND view) {
+    CameraViewState* v = CameraViewStateOf(view);
     if (!v)
         return;
     v->frameWidth = g_capture.currentFormat.width;
@@ -265,8 +270,8 @@ void InitViewFromFormat() {
     PostMessageW(v->window, WM_SIZE, 0, 0);
 }
 
-void ReleaseViewResources() {
-    CameraViewState* v = CameraView();
+void ReleaseViewResources(HWND view) {
+    CameraViewState* v = CameraViewStateOf(view);
     if (!v)
         return;
     DropBackBuffer(*v);
@@ -308,8 +313,8 @@ void PanBy(CameraViewState& view, int x, int y) {
         RedrawNow(*v);
 }
 
-void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint) {
-    CameraViewState* v = CameraView();
+void SetViewTexts(HWND view, const std::wstring& noDevice, const std::wstring& inputHint) {
+    CameraViewState* v = CameraViewStateOf(view);
     if (!v)
         return;
     v->noDeviceText = Clamped(noDevice);
@@ -334,7 +339,7 @@ LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
             if (lParam == 0)
                 CentreScroll(v);
             if (v->fitToWindow)
-                SetZoom(0);
+                ZoomTo(*v, 0);
             UpdateScrollBars(v);
             return 0;
         case WM_PAINT:

@@ -83,28 +83,35 @@ inline HDC BackBufferDc(const CameraViewState& v) {
 
 LRESULT CALLBACK CameraViewWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// The view's record, or null before the view exists.
-CameraViewState* CameraView();
+// The camera view among the children of `mainWindow` (child kIdCameraView); null when it has none.
+// Panels and dialogs find it from the window they were given: a section from its top-level window,
+// a dialog from its owner.
+HWND CameraViewOf(HWND mainWindow);
 
-void SetZoom(int percent);
-void InitViewFromFormat();
-void ReleaseViewResources();
+// The view's record; null without a window or before the view has made it.
+CameraViewState* CameraViewStateOf(HWND view);
+
+// A percentage outside the zoom range (0, say) fits the picture to the window and keeps it fitted.
+void SetZoom(HWND view, int percent);
+// A camera opened, or is gone: the view takes its format, or goes back to its no-camera screen.
+void InitViewFromFormat(HWND view);
+void ReleaseViewResources(HWND view);
 // Pans so that the picture follows the pointer from the last mouse point to (x, y), client pixels.
 void PanBy(CameraViewState& v, int x, int y);
 // Composes and shows the newest frame at once, not waiting for WM_PAINT.
 void RedrawNow(CameraViewState& v);
 // The label font of the view's style, made on `dc` when missing.
 HFONT EnsureLabelFont(CameraViewState* v, HDC dc);
-void SetViewTexts(const std::wstring& noDevice, const std::wstring& inputHint);
+void SetViewTexts(HWND view, const std::wstring& noDevice, const std::wstring& inputHint);
 
 // The picture as a photo keeps it: the newest frame at the content size whatever the zoom, with
 // what the view draws over it at 100 % (at other zooms the view shows the frame alone). A top-down
 // 24-bit DIB section that the caller deletes; null without a camera or a frame.
-HBITMAP ComposeContentPicture();
+HBITMAP ComposeContentPicture(HWND view);
 
 // Whether that picture has the measurement shapes in it: only at 100 % without digital zoom.
-bool ContentPictureShowsShapes();
+bool ContentPictureShowsShapes(HWND view);
 
 // Pixels per unit of that picture: the view's scale, magnified by the digital zoom; -1 when not
 // calibrated.
-float ContentPictureScale();
+float ContentPictureScale(HWND view);

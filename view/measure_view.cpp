@@ -112,8 +112,8 @@ void DrawMeasureOverlay(CameraViewState* v) {
     session.Draw(v->overlay);
 }
 
-void DeleteViewShapes(bool all) {
-    CameraViewState* v = CameraView();
+void DeleteViewShapes(HWND view, bool all) {
+    CameraViewState* v = CameraViewStateOf(view);
     if (!v)
         return;
     if (all ? DeleteAllShapes(v->measure) : DeleteLastShape(v->measure))

@@ -20,4 +20,4 @@ void MeasureTextCommand(CameraViewState* v, NoteCommand command);
 void DrawMeasureOverlay(CameraViewState* v);
 
 // Main-window commands 3028 (delete last) and 3029 (delete all).
-void DeleteViewShapes(bool all);
+void DeleteViewShapes(HWND view, bool all);

@@ -5,9 +5,9 @@
 
 #include <cstring>
 
-std::wstring ShownMeasurementTable() {
-    const CameraViewState* v = CameraView();
-    if (!v || !ContentPictureShowsShapes())
+std::wstring ShownMeasurementTable(HWND view) {
+    const CameraViewState* v = CameraViewStateOf(view);
+    if (!v || !ContentPictureShowsShapes(view))
         return {};
     return MeasurementTable(v->measure.shapes, v->scale, v->unitText);
 }
@@ -71,18 +71,18 @@ bool Put(UINT format, HGLOBAL block) {
 
 } // namespace
 
-bool CopyPictureToClipboard(HWND owner) {
-    HBITMAP picture = ComposeContentPicture();
+bool CopyPictureToClipboard(HWND view) {
+    HBITMAP picture = ComposeContentPicture(view);
     if (!picture) {
         MessageBeep(MB_ICONWARNING);
         return false;
     }
     HGLOBAL dib = DibOf(picture);
     DeleteObject(picture);
-    const std::wstring table = ShownMeasurementTable();
+    const std::wstring table = ShownMeasurementTable(view);
     HGLOBAL text = table.empty() ? nullptr : TextOf(table);
     bool copied = false;
-    if (dib && (table.empty() || text) && OpenClipboard(owner)) {
+    if (dib && (table.empty() || text) && OpenClipboard(view)) {
         EmptyClipboard();
         copied = Put(CF_DIB, dib);
         dib = nullptr;

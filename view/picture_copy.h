@@ -6,10 +6,10 @@
 
 #include <string>
 
-// The table of the shapes a photo taken now has burnt in; empty when it has none.
-std::wstring ShownMeasurementTable();
+// The table of the shapes a photo of `view` taken now has burnt in; empty when it has none.
+std::wstring ShownMeasurementTable(HWND view);
 
-// Puts the picture (CF_DIB, bottom-up 24-bit) and, when there are shapes, the table
+// Puts the view's picture (CF_DIB, bottom-up 24-bit) and, when there are shapes, the table
 // (CF_UNICODETEXT) on the clipboard, replacing what was there. False, with a warning beep, when
 // there is no picture or the clipboard cannot be had.
-bool CopyPictureToClipboard(HWND owner);
+bool CopyPictureToClipboard(HWND view);

@@ -3,23 +3,22 @@
 #include "measure/overlay_plan.h"
 #include "view/view_messages.h"
 
-HWND g_hCameraView = nullptr;
-
-void SendViewCommand(int command, LPARAM lParam) {
-    if (g_hCameraView)
-        SendMessageW(g_hCameraView, WM_COMMAND, MAKEWPARAM(command, 0), lParam);
+void SendViewCommand(HWND view, int command, LPARAM lParam) {
+    if (view)
+        SendMessageW(view, WM_COMMAND, MAKEWPARAM(command, 0), lParam);
 }
 
-void SetViewStyle(COLORREF gridColor, COLORREF lineColor, int lineWidth, COLORREF textColor, int textSize) {
+void SetViewStyle(HWND view, COLORREF gridColor, COLORREF lineColor, int lineWidth, COLORREF textColor,
+                  int textSize) {
     const ViewStyle style = {gridColor, lineColor, lineWidth, textColor, textSize};
-    SendViewCommand(VIEW_CMD_STYLE, reinterpret_cast<LPARAM>(&style));
+    SendViewCommand(view, VIEW_CMD_STYLE, reinterpret_cast<LPARAM>(&style));
 }
 
-void SetViewZoom(int percent) {
-    SendViewCommand(VIEW_CMD_ZOOM, percent);
+void SetViewZoom(HWND view, int percent) {
+    SendViewCommand(view, VIEW_CMD_ZOOM, percent);
 }
 
-void SetViewScale(float scale, int unit) {
+void SetViewScale(HWND view, float scale, int unit) {
     const ViewScale value = {scale, unit};
-    SendViewCommand(VIEW_CMD_SCALE, reinterpret_cast<LPARAM>(&value));
+    SendViewCommand(view, VIEW_CMD_SCALE, reinterpret_cast<LPARAM>(&value));
 }

@@ -207,8 +207,8 @@ void RedrawNow(CameraViewState& v) {
     ComposeAndCopy(v, dc.get(), frame.get());
 }
 
-HBITMAP ComposeContentPicture() {
-    CameraViewState* v = CameraView();
+HBITMAP ComposeContentPicture(HWND view) {
+    CameraViewState* v = CameraViewStateOf(view);
     if (!v || !IsCaptureGraphOpen() || v->contentWidth <= 0 || v->contentHeight <= 0 || v->displayWidth == 0)
         return nullptr;
     BITMAPINFO info = {};
@@ -251,14 +251,14 @@ HBITMAP ComposeContentPicture() {
     return drawn ? picture.Release() : nullptr;
 }
 
-bool ContentPictureShowsShapes() {
-    const CameraViewState* v = CameraView();
+bool ContentPictureShowsShapes(HWND view) {
+    const CameraViewState* v = CameraViewStateOf(view);
     return v && v->zoomPercent == 100 && v->digitalZoomStep == 0 && v->displayWidth == v->contentWidth &&
            v->displayHeight == v->contentHeight;
 }
 
-float ContentPictureScale() {
-    const CameraViewState* v = CameraView();
+float ContentPictureScale(HWND view) {
+    const CameraViewState* v = CameraViewStateOf(view);
     if (!v || !(v->scale > 0.0f))
         return -1.0f;
     if (v->digitalZoomStep <= 0)

@@ -1,10 +1,13 @@
 // Reading the camera view's state from outside, as the test driver and the benchmarks do: the
-// message, the figures it answers, and the answer itself. Free of windows.h.
+// view's child id, the message, the figures it answers, and the answer itself. Free of windows.h.
 #pragma once
 
 #include "base/app_message_base.h"
 
 #include <cstdint>
+
+// The view's child id in the window that holds it (the main window), by which it is found.
+inline constexpr int kIdCameraView = 108;
 
 // Asks the view for one of its figures (wParam: ViewQuery, lParam: its argument); the result is
 // the figure.

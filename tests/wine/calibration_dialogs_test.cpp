@@ -209,7 +209,7 @@ Calibration Slot(const wchar_t* name, int unit, int pixels, float length, int da
 }
 
 CameraViewState* View() {
-    return CameraView();
+    return CameraViewStateOf(g_mainWindow.cameraView);
 }
 
 // 3017 can be held back so that a test decides when the manage dialog comes again.
@@ -250,7 +250,7 @@ protected:
         g_rememberedCalibrationRow = 0;
         g_savedManagePos = {-1, -1};
         g_holdCalibrate = false;
-        SetViewScale(-1.0f, 0);
+        SetViewScale(g_mainWindow.cameraView, -1.0f, 0);
         Pump(50);
         g_mainCommands.clear();
     }
@@ -408,7 +408,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewForTheActiveSlot
     g_calibration.slots[0] = Slot(L"Keep", UNIT_MILLIMETRE, 400, 2.0f);
     g_calibration.slots[1] = Slot(L"Active", UNIT_MICROMETRE, 300, 250.0f);
     g_calibration.active = 1;
-    SetViewScale(g_calibration.slots[1].scale, UNIT_MICROMETRE);
+    SetViewScale(g_mainWindow.cameraView, g_calibration.slots[1].scale, UNIT_MICROMETRE);
     SaveSettings();
     const std::wstring before = StoredCalibrations();
 
@@ -484,7 +484,7 @@ TEST_F(CalibrationDialogs, DeletingAnotherSlotLeavesTheViewAlone) {
     g_calibration.slots[0] = Slot(L"Active", UNIT_MILLIMETRE, 400, 2.0f);
     g_calibration.slots[4] = Slot(L"Other", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 0;
-    SetViewScale(200.0f, UNIT_MILLIMETRE);
+    SetViewScale(g_mainWindow.cameraView, 200.0f, UNIT_MILLIMETRE);
     RunSteps(PressCalibration, {
                                    WaitForManageDialog(),
                                    [] {
@@ -514,7 +514,7 @@ TEST_F(CalibrationDialogs, DeletingAnotherSlotLeavesTheViewAlone) {
 TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
     g_calibration.slots[2] = Slot(L"Stage B", UNIT_MILLIMETRE, 500, 2.0f);
     View()->crosshair = 0;
-    SetViewZoom(200);
+    SetViewZoom(g_mainWindow.cameraView, 200);
     ASSERT_EQ(View()->zoomPercent, 200);
     RunSteps(PressCalibration, {
                                    WaitForManageDialog(),
@@ -604,7 +604,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.slots[4].name = L"New objective";
     g_calibration.active = 1;
-    SetViewScale(300.0f, UNIT_MILLIMETRE);
+    SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
     const POINT moved = {30, 40};
 
     RunSteps(PressCalibration, {
@@ -674,7 +674,7 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnce) {
     g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 1;
     g_rememberedCalibrationRow = 1;
-    SetViewScale(300.0f, UNIT_MILLIMETRE);
+    SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
     RunSteps(PressCalibration, {
                                    WaitForManageDialog(),
                                    [] {

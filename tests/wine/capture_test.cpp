@@ -14,7 +14,6 @@
 #include "capture/signal_frame.h"
 #include "testcam/testcam_control.h"
 #include "capture/frame_filters.h"
-#include "view/view_commands.h"
 
 #include <gtest/gtest.h>
 #include <psapi.h>
@@ -209,7 +208,6 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         view_ = CreateViewWindow();
         ASSERT_NE(view_, nullptr);
-        g_hCameraView = view_;
         InitCaptureGraph(view_);
         s_posted = {};
         s_published = 0;
@@ -231,7 +229,6 @@ protected:
         }
         Pump(0);
         DestroyWindow(view_);
-        g_hCameraView = nullptr;
         CoUninitialize();
     }
 

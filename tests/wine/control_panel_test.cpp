@@ -412,17 +412,18 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     // before the running camera is touched.
     VideoFormat yuy2;
     yuy2.subtype = kFourccYuy2;
-    ASSERT_TRUE(OpenDeviceAtFormat(b, yuy2));
+    ASSERT_TRUE(OpenDeviceAtFormat(g_mainWindow.cameraView, b, yuy2));
     Pump();
     EXPECT_EQ(g_capture.currentDevice, b);
-    EXPECT_FALSE(OpenDeviceAtFormat(static_cast<int>(g_capture.devices.size()), yuy2));
-    EXPECT_FALSE(OpenDeviceAtFormat(-1, yuy2));
-    EXPECT_FALSE(OpenDeviceAtFormat(broken, yuy2));
+    EXPECT_FALSE(
+        OpenDeviceAtFormat(g_mainWindow.cameraView, static_cast<int>(g_capture.devices.size()), yuy2));
+    EXPECT_FALSE(OpenDeviceAtFormat(g_mainWindow.cameraView, -1, yuy2));
+    EXPECT_FALSE(OpenDeviceAtFormat(g_mainWindow.cameraView, broken, yuy2));
     EXPECT_TRUE(IsCaptureGraphOpen());
     EXPECT_EQ(g_capture.currentDevice, b);
 
     CloseCaptureGraph();
-    ReleaseViewResources();
+    ReleaseViewResources(g_mainWindow.cameraView);
     Pump();
     TestCam_Unregister(kFirstInstance);
     TestCam_Unregister(kSecondInstance);

@@ -55,9 +55,9 @@ inline bool OpenMainWindow(RECT place = {}, bool waitForCamera = false, int cont
     UpdateWindow(g_mainWindow.window);
     if (waitForCamera && !PumpUntil(
                              [contentWidth] {
+                                 const CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView);
                                  return IsCaptureGraphOpen() &&
-                                        (contentWidth == 0 ||
-                                         (CameraView() && CameraView()->contentWidth == contentWidth));
+                                        (contentWidth == 0 || (view && view->contentWidth == contentWidth));
                              },
                              15000))
         return false;

@@ -92,8 +92,8 @@ protected:
     void SetUp() override {
         g_calibration.slots = CalibrationTable();
         g_calibration.active = -1;
-        SetViewScale(-1.0f, 0);
-        CameraView()->measure.shapes.clear();
+        SetViewScale(g_mainWindow.cameraView, -1.0f, 0);
+        CameraViewStateOf(g_mainWindow.cameraView)->measure.shapes.clear();
         Pump(50);
     }
 
@@ -106,7 +106,7 @@ protected:
         c.length = length;
         c.scale = DeriveScale(pixels, length);
         g_calibration.active = 3;
-        SetViewScale(c.scale, unit);
+        SetViewScale(g_mainWindow.cameraView, c.scale, unit);
         Pump(50);
     }
 
@@ -116,13 +116,13 @@ ULONG_PTR Photos::gdiplus_ = 0;
 
 TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
     Calibrate(L"Objective \u03B1 10x", UNIT_MICROMETRE, 500, 400.0f); // 1.25 px/µm
-    CameraView()->measure.shapes = ThreeShapes();
+    CameraViewStateOf(g_mainWindow.cameraView)->measure.shapes = ThreeShapes();
     const std::wstring table = MeasurementTable(ThreeShapes(), 1.25f, L"\u03BCm");
     const std::string note = PhotoScaleNote(L"Objective \u03B1 10x", L"\u03BCm", 1.25f, table);
     ASSERT_NE(note.find("Circle\tR:40.00000"), std::string::npos);
 
     const std::wstring png = Temp(L"scale.png");
-    ASSERT_TRUE(SavePhoto(png));
+    ASSERT_TRUE(SavePhoto(g_mainWindow.cameraView, png));
     const ImageFields p = ReadPngFields(ReadBytes(png));
     EXPECT_TRUE(p.wellFormed);
     EXPECT_TRUE(p.hasScale);
@@ -131,7 +131,7 @@ TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
     EXPECT_EQ(std::count(p.texts.begin(), p.texts.end(), note), 1);
 
     const std::wstring jpg = Temp(L"scale.jpg");
-    ASSERT_TRUE(SavePhoto(jpg));
+    ASSERT_TRUE(SavePhoto(g_mainWindow.cameraView, jpg));
     const ImageFields j = ReadJpegFields(ReadBytes(jpg));
     EXPECT_TRUE(j.wellFormed);
     EXPECT_EQ(j.units, 1);
@@ -148,21 +148,21 @@ TEST_F(Photos, CalibratedPhotosCarryTheScaleAndTheirMeasurements) {
     }
 
     // Zoomed out the shapes are not in the photo, nor in its list; the scale stays.
-    SetZoom(50);
-    ASSERT_TRUE(SavePhoto(png));
+    SetZoom(g_mainWindow.cameraView, 50);
+    ASSERT_TRUE(SavePhoto(g_mainWindow.cameraView, png));
     const ImageFields zoomed = ReadPngFields(ReadBytes(png));
     EXPECT_EQ(zoomed.x, 1250000u);
     ASSERT_EQ(zoomed.texts.size(), 1u);
     EXPECT_EQ(zoomed.texts[0].find("Line"), std::string::npos);
-    SetZoom(100);
+    SetZoom(g_mainWindow.cameraView, 100);
     DeleteFileW(png.c_str());
 }
 
 TEST_F(Photos, UncalibratedPhotosHaveNoScaleAndNoTextEntry) {
-    CameraView()->measure.shapes = ThreeShapes();
+    CameraViewStateOf(g_mainWindow.cameraView)->measure.shapes = ThreeShapes();
     const std::wstring png = Temp(L"plain.png"), jpg = Temp(L"plain.jpg");
-    ASSERT_TRUE(SavePhoto(png));
-    ASSERT_TRUE(SavePhoto(jpg));
+    ASSERT_TRUE(SavePhoto(g_mainWindow.cameraView, png));
+    ASSERT_TRUE(SavePhoto(g_mainWindow.cameraView, jpg));
     const ImageFields p = ReadPngFields(ReadBytes(png));
     const ImageFields j = ReadJpegFields(ReadBytes(jpg));
     EXPECT_TRUE(p.wellFormed);
@@ -178,13 +178,13 @@ TEST_F(Photos, UncalibratedPhotosHaveNoScaleAndNoTextEntry) {
 
 TEST_F(Photos, CtrlCPutsThePhotosPixelsAndTheTableOnTheClipboard) {
     Calibrate(L"Ruler", UNIT_MILLIMETRE, 100, 1.0f);
-    CameraView()->measure.shapes = ThreeShapes();
-    SetFocus(g_hCameraView);
+    CameraViewStateOf(g_mainWindow.cameraView)->measure.shapes = ThreeShapes();
+    SetFocus(g_mainWindow.cameraView);
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     keys[VK_CONTROL] = 0x80;
     SetKeyboardState(keys);
-    SendMessageW(g_hCameraView, WM_KEYDOWN, 'C', 0);
+    SendMessageW(g_mainWindow.cameraView, WM_KEYDOWN, 'C', 0);
     keys[VK_CONTROL] = 0;
     SetKeyboardState(keys);
 
@@ -219,7 +219,7 @@ TEST_F(Photos, CtrlCPutsThePhotosPixelsAndTheTableOnTheClipboard) {
     ASSERT_EQ(header.biBitCount, 24);
     const size_t stride = TestPicture_DibStride(kWidth);
     ASSERT_GE(dib.size(), sizeof header + stride * kHeight);
-    HBITMAP photo = ComposeContentPicture();
+    HBITMAP photo = ComposeContentPicture(g_mainWindow.cameraView);
     ASSERT_NE(photo, nullptr);
     DIBSECTION section = {};
     ASSERT_EQ(GetObjectW(photo, sizeof section, &section), static_cast<int>(sizeof section));
@@ -242,8 +242,8 @@ TEST_F(Photos, CtrlCPutsThePhotosPixelsAndTheTableOnTheClipboard) {
     EXPECT_GT(lineRows, 150) << "the line is burnt in";
 
     // Without shapes only the picture.
-    CameraView()->measure.shapes.clear();
-    SendMessageW(g_hCameraView, WM_COPY, 0, 0);
+    CameraViewStateOf(g_mainWindow.cameraView)->measure.shapes.clear();
+    SendMessageW(g_mainWindow.cameraView, WM_COPY, 0, 0);
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
     EXPECT_FALSE(IsClipboardFormatAvailable(CF_UNICODETEXT));

@@ -83,9 +83,9 @@ protected:
     void TearDown() override {
         if (section_)
             DestroyWindow(section_);
-        if (g_hCameraView) {
-            DestroyWindow(g_hCameraView);
-            g_hCameraView = nullptr;
+        if (view_) {
+            DestroyWindow(view_);
+            view_ = nullptr;
         }
         DestroyWindow(host_);
         g_mainWindow.window = nullptr;
@@ -105,10 +105,10 @@ protected:
             ASSERT_TRUE(TestCam_Register(config));
             registered_ = true;
         }
-        g_hCameraView = CreateWindowExW(0, kCameraWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 400,
-                                        0, 760, 800, host_, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}),
-                                        GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(g_hCameraView, nullptr);
+        view_ = CreateWindowExW(0, kCameraWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 400, 0, 760,
+                                800, host_, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}),
+                                GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(view_, nullptr);
         if (camera)
             ASSERT_TRUE(PumpUntil(
                 [] { return !HostMessagesOf(UM_CAMERA_OPENED).empty() && IsCaptureGraphOpen(); }, 8000));
@@ -133,6 +133,7 @@ protected:
 
     HWND host_ = nullptr;
     HWND section_ = nullptr;
+    HWND view_ = nullptr;
     bool registered_ = false;
 };
 
@@ -375,8 +376,8 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     EXPECT_EQ(g_settings.language, 5);
     EXPECT_EQ(GetText("device"), L"\u88C5\u7F6E");
     EXPECT_EQ(HostCommands(), (std::vector<int>{CMD_REFRESH_TEXTS, CMD_APPLY_STYLE}));
-    EXPECT_EQ(CameraView()->noDeviceText, GetText("no device"));
-    EXPECT_EQ(CameraView()->inputHintText, GetText("input tip"));
+    EXPECT_EQ(CameraViewStateOf(view_)->noDeviceText, GetText("no device"));
+    EXPECT_EQ(CameraViewStateOf(view_)->inputHintText, GetText("input tip"));
     DestroyWindow(dialog);
     g_mainWindow.controlPanel = nullptr;
     DestroyWindow(panel);

@@ -305,7 +305,7 @@ protected:
         SelectLanguage(index);
         SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
         SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        SetViewTexts(GetText("no device"), GetText("input tip"));
+        SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
         Pump(50);
         for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
              section = GetWindow(section, GW_HWNDNEXT)) {
@@ -349,10 +349,10 @@ void CheckMainWindow(FitCheck& check) {
 
     // The no-device screen's text, from its corner to as far from the view's right edge, at the
     // window's smallest.
-    const CameraViewState* view = CameraView();
+    const CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView);
     ASSERT_NE(view, nullptr);
-    const SIZE client = ClientSize(g_hCameraView);
-    check.Text("No-device screen", g_hCameraView, view->noDeviceFont.get(), view->noDeviceText,
+    const SIZE client = ClientSize(g_mainWindow.cameraView);
+    check.Text("No-device screen", g_mainWindow.cameraView, view->noDeviceFont.get(), view->noDeviceText,
                DT_WORDBREAK | DT_NOPREFIX, {client.cx - 44, client.cy - 18});
 }
 
