@@ -68,18 +68,19 @@ void ApplySettingsStyle() {
 }
 
 void CreateChildren(HWND hwnd) {
-    g_hTooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                                 ProgramInstance(), nullptr);
-    if (g_hTooltip) {
-        SetWindowPos(g_hTooltip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        SendMessageW(g_hTooltip, TTM_ACTIVATE, TRUE, 0);
+    g_mainWindow.tooltip = CreateWindowExW(
+        0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, ProgramInstance(), nullptr);
+    if (g_mainWindow.tooltip) {
+        SetWindowPos(g_mainWindow.tooltip, HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        SendMessageW(g_mainWindow.tooltip, TTM_ACTIVATE, TRUE, 0);
     }
 
-    g_mainWindow.toolbar =
-        CreateWindowExW(0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 600,
-                        ScaleForDpi(kToolbarHeight, g_mainWindow.dpi), hwnd,
-                        reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}), ProgramInstance(), nullptr);
+    g_mainWindow.toolbar = CreateWindowExW(
+        0, kToolbarWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 600,
+        ScaleForDpi(kToolbarHeight, g_mainWindow.dpi), hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdToolbar}),
+        ProgramInstance(), g_mainWindow.tooltip);
 
     SetRequestedFormatFromSettings();
     g_mainWindow.cameraView = CreateWindowExW(
@@ -143,7 +144,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case IDC_TOOL_CALIBRATE:
             if (IsCameraOpen())
-                StartCalibration(hwnd);
+                StartCalibration(hwnd, g_mainWindow.manageCalibrations);
             return;
         case IDC_TOOL_CROSSHAIR:
             ToggleCrosshair();
@@ -390,6 +391,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             return 0;
         case WM_NCDESTROY: // the children are gone
             g_mainWindow.toolbar = g_mainWindow.controlPanel = g_mainWindow.cameraView = nullptr;
+            g_mainWindow.tooltip = nullptr;
             return DefWindowProcW(hwnd, msg, wParam, lParam);
         case WM_COMMAND:
             OnCommand(hwnd, LOWORD(wParam), wParam, lParam);

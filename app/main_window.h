@@ -4,6 +4,7 @@
 
 #include "base/display_scale.h"
 #include "measure/measure_tool.h"
+#include "panels/calibration_dialogs.h"
 
 #include <windows.h>
 
@@ -16,6 +17,8 @@ struct MainWindowState {
     HWND toolbar = nullptr;
     HWND controlPanel = nullptr;
     HWND cameraView = nullptr;
+    HWND tooltip = nullptr; // shared by the toolbar's buttons
+    ManageCalibrationsMemory manageCalibrations;
     int panelWidth = 0;
     int currentTool = TOOL_DRAG;
     int dpi = kBaseDpi; // followed on WM_DPICHANGED

@@ -23,8 +23,6 @@
 #include <string>
 
 HWND g_hCalibrateDlg = nullptr;
-int g_rememberedCalibrationRow = 0;
-POINT g_savedManagePos = {-1, -1};
 
 namespace {
 
@@ -33,6 +31,8 @@ constexpr UINT kRaiseAboveOwner = WM_APP + 50; // the calibration dialog to itse
 
 struct ManageDialogState {
     HWND list = nullptr;
+    ManageCalibrationsMemory own;            // used when the opener keeps no memory
+    ManageCalibrationsMemory* memory = &own; // the opener's, kept between openings
 };
 
 struct CalibrateDialogState {
@@ -187,13 +187,15 @@ void SelectRow(HWND list, int row) {
 }
 
 void StartRename(ManageDialogState* d, int row) {
-    g_rememberedCalibrationRow = row;
+    d->memory->rememberedRow = row;
     SetFocus(d->list);
     SendMessageW(d->list, LVM_EDITLABELW, row, 0);
 }
 
-void OnManageInit(HWND hwnd) {
+void OnManageInit(HWND hwnd, ManageCalibrationsMemory* memory) {
     auto* d = new ManageDialogState;
+    if (memory)
+        d->memory = memory;
     SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
     d->list = GetDlgItem(hwnd, IDC_CALIB_LIST);
 
@@ -206,16 +208,16 @@ void OnManageInit(HWND hwnd) {
 
     BuildList(d->list);
     FitListToSlots(hwnd, d->list);
-    if (g_savedManagePos.x == -1 && g_savedManagePos.y == -1) {
+    POINT& savedPos = d->memory->savedPos;
+    if (savedPos.x == -1 && savedPos.y == -1) {
         PlaceDialogOver(hwnd, MainWindowOf(hwnd));
         RECT r = {};
         GetWindowRect(hwnd, &r);
-        g_savedManagePos = {r.left, r.top};
+        savedPos = {r.left, r.top};
     } else {
-        SetWindowPos(hwnd, nullptr, g_savedManagePos.x, g_savedManagePos.y, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd, nullptr, savedPos.x, savedPos.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    SelectRow(d->list, g_rememberedCalibrationRow);
+    SelectRow(d->list, d->memory->rememberedRow);
     SetFocus(d->list);
     if (!IsCaptureGraphOpen()) {
         EnableWindow(GetDlgItem(hwnd, IDC_CALIB_APPLY), FALSE);
@@ -224,7 +226,7 @@ void OnManageInit(HWND hwnd) {
 }
 
 void OnDelete(HWND hwnd, ManageDialogState* d, int row) {
-    g_rememberedCalibrationRow = row;
+    d->memory->rememberedRow = row;
     if (MessageBoxW(hwnd, GetText("del data").c_str(), GetText("calibrate").c_str(),
                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
@@ -239,23 +241,23 @@ void OnDelete(HWND hwnd, ManageDialogState* d, int row) {
     }
 }
 
-void OnApply(HWND hwnd, int row) {
-    g_rememberedCalibrationRow = row;
+void OnApply(HWND hwnd, ManageDialogState* d, int row) {
+    d->memory->rememberedRow = row;
     g_calibration.active = row;
     HWND view = ViewOf(hwnd);
     SetViewScale(view, g_calibration.slots[row].scale, g_calibration.slots[row].unit);
     SetViewZoom(view, 100);
     PostToMainWindow(MainWindowOf(hwnd), CMD_SCALE_CHANGED);
-    g_rememberedCalibrationRow = g_calibration.active;
-    g_savedManagePos = {-1, -1};
+    d->memory->rememberedRow = g_calibration.active;
+    d->memory->savedPos = {-1, -1};
     EndDialog(hwnd, IDC_CALIB_APPLY);
 }
 
-void OnCalibrate(HWND hwnd, int row) {
-    g_rememberedCalibrationRow = row;
+void OnCalibrate(HWND hwnd, ManageDialogState* d, int row) {
+    d->memory->rememberedRow = row;
     RECT r = {};
     GetWindowRect(hwnd, &r);
-    g_savedManagePos = {r.left, r.top};
+    d->memory->savedPos = {r.left, r.top};
     g_calibration.calibrating = row;
     EndDialog(hwnd, IDC_CALIB_CALIBRATE);
 }
@@ -267,8 +269,8 @@ void OnManageCommand(HWND hwnd, ManageDialogState* d, int id) {
                             0);
             return;
         case IDCANCEL:
-            g_savedManagePos = {-1, -1};
-            g_rememberedCalibrationRow = g_calibration.active;
+            d->memory->savedPos = {-1, -1};
+            d->memory->rememberedRow = g_calibration.active;
             EndDialog(hwnd, IDCANCEL);
             return;
         case IDC_CALIB_RENAME:
@@ -290,10 +292,10 @@ void OnManageCommand(HWND hwnd, ManageDialogState* d, int id) {
             OnDelete(hwnd, d, row);
             break;
         case IDC_CALIB_CALIBRATE:
-            OnCalibrate(hwnd, row);
+            OnCalibrate(hwnd, d, row);
             break;
         case IDC_CALIB_APPLY:
-            OnApply(hwnd, row);
+            OnApply(hwnd, d, row);
             break;
         default:
             break;
@@ -459,7 +461,7 @@ void OnHelpInit(HWND hwnd) {
 
 INT_PTR CALLBACK ManageCalibrationsDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_INITDIALOG) {
-        OnManageInit(hwnd);
+        OnManageInit(hwnd, reinterpret_cast<ManageCalibrationsMemory*>(lParam));
         return FALSE; // the list has the focus
     }
     auto* d = DialogRecord<ManageDialogState>(hwnd);
@@ -556,9 +558,9 @@ INT_PTR CALLBACK CalibrationHelpDlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     }
 }
 
-INT_PTR RunManageCalibrationsDialog(HWND owner) {
+INT_PTR RunManageCalibrationsDialog(HWND owner, ManageCalibrationsMemory& memory) {
     return DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_CALIB_MANAGE), owner,
-                           ManageCalibrationsDlgProc, 0);
+                           ManageCalibrationsDlgProc, reinterpret_cast<LPARAM>(&memory));
 }
 
 HWND CreateCalibrationDialog(HWND owner) {
@@ -566,10 +568,10 @@ HWND CreateCalibrationDialog(HWND owner) {
                               0);
 }
 
-void StartCalibration(HWND owner) {
+void StartCalibration(HWND owner, ManageCalibrationsMemory& memory) {
     if (g_hCalibrateDlg)
         return;
-    if (RunManageCalibrationsDialog(owner) != IDC_CALIB_CALIBRATE)
+    if (RunManageCalibrationsDialog(owner, memory) != IDC_CALIB_CALIBRATE)
         return;
     // The camera may have gone while the manage dialog was open: no picture, no line to lay.
     if (!IsCaptureGraphOpen() || !IsSlot(g_calibration.calibrating))

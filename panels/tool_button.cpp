@@ -14,8 +14,6 @@
 static_assert(kToolStrips[0].resourceId == IDB_TOOLBAR && kToolStrips[1].resourceId == IDB_TOOLBAR_150 &&
               kToolStrips[2].resourceId == IDB_TOOLBAR_200);
 
-HWND g_hTooltip = nullptr;
-
 namespace {
 
 constexpr COLORREF kStripTransparent = RGB(255, 255, 255);
@@ -154,9 +152,9 @@ void OnCommand(HWND hwnd, ToolButtonState& data, WPARAM wParam, LPARAM lParam) {
         case kToolButtonTipCommand: {
             CopyTipText(data.tipText, reinterpret_cast<const wchar_t*>(lParam));
             // The tooltip keeps its own copy of the text: hand it the new one.
-            if (g_hTooltip && IsWindow(g_hTooltip)) {
+            if (data.tooltip && IsWindow(data.tooltip)) {
                 TOOLINFOW info = ToolInfoFor(hwnd, data);
-                SendMessageW(g_hTooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+                SendMessageW(data.tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
             }
             return;
         }
@@ -231,17 +229,18 @@ int LoadToolButtonImages(HINSTANCE instance) {
     return 1;
 }
 
-HWND CreateToolButton(HWND parent, int id, int x, int imageX, const wchar_t* tipText) {
+HWND CreateToolButton(HWND parent, int id, int x, int imageX, const wchar_t* tipText, HWND tooltip) {
     ToolButtonPlace place;
     place.x = x;
     place.size = kToolButtonSize;
     place.stripId = kToolImageStripId;
     place.imageX = imageX;
     place.imageSize = kToolImageSize;
-    return CreateToolButton(parent, id, place, tipText);
+    return CreateToolButton(parent, id, place, tipText, tooltip);
 }
 
-HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText) {
+HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText,
+                      HWND tooltip) {
     auto* data = new (std::nothrow) ToolButtonState{};
     if (!data)
         return nullptr;
@@ -254,6 +253,7 @@ HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const w
     data->imageWidth = place.imageSize;
     data->imageHeight = place.imageSize;
     CopyTipText(data->tipText, tipText);
+    data->tooltip = tooltip;
 
     HWND button = CreateWindowExW(0, kToolButtonWndClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
                                   place.x, 0, place.size, place.size, parent,
@@ -263,9 +263,9 @@ HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const w
         delete data;
         return nullptr;
     }
-    if (data->tipText[0] != L'\0' && g_hTooltip) {
+    if (data->tipText[0] != L'\0' && data->tooltip) {
         TOOLINFOW info = ToolInfoFor(button, *data);
-        SendMessageW(g_hTooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+        SendMessageW(data->tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
     }
     return button;
 }
@@ -299,9 +299,9 @@ LRESULT CALLBACK ToolButtonWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 
     switch (msg) {
         case WM_DESTROY:
-            if (g_hTooltip && IsWindow(g_hTooltip)) {
+            if (data->tooltip && IsWindow(data->tooltip)) {
                 TOOLINFOW info = ToolInfoFor(hwnd, *data);
-                SendMessageW(g_hTooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+                SendMessageW(data->tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
             }
             SetWindowLongPtrW(hwnd, 0, 0);
             delete data;

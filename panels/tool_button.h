@@ -30,13 +30,11 @@ struct ToolButtonState {
     int hover;
     int pressed;
     wchar_t tipText[kTipTextCapacity];
+    HWND tooltip; // the tooltip the button is registered with; null for none
 };
 
 // The button's off-screen face; null while it has none.
 HDC ToolButtonFaceDc(const ToolButtonState& data);
-
-// The tooltip of every button, made by the toolbar's owner before the first button; null for none.
-extern HWND g_hTooltip;
 
 // Colour of every face; set once at start-up before the first button is made.
 void SetToolButtonFaceColor(COLORREF color);
@@ -50,10 +48,12 @@ int LoadToolButtonImages(HINSTANCE instance);
 int ToolButtonStripMarker();
 
 // Makes a button at (x, 0) in `parent` showing the strip image at imageX, and registers it with
-// the shared tooltip when the tip text is not empty. Returns null when the window cannot be made.
-HWND CreateToolButton(HWND parent, int id, int x, int imageX, const wchar_t* tipText);
+// `tooltip` (the one every button of the main window shares; null for none) when the tip text is
+// not empty. Returns null when the window cannot be made.
+HWND CreateToolButton(HWND parent, int id, int x, int imageX, const wchar_t* tipText, HWND tooltip);
 // The same at a place and strip image chosen for the window's DPI (PlaceToolButton).
-HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText);
+HWND CreateToolButton(HWND parent, int id, const ToolButtonPlace& place, const wchar_t* tipText,
+                      HWND tooltip);
 
 // Moves a button to a new place and image after the window's DPI changed.
 void MoveToolButton(HWND button, const ToolButtonPlace& place);

@@ -8,11 +8,11 @@
 
 namespace {
 
-void CreateButtons(HWND toolbar) {
+void CreateButtons(HWND toolbar, HWND tooltip) {
     const int dpi = WindowDpi(toolbar);
     for (int i = 0; i < kToolButtonCount; ++i) {
         const ToolButtonSpec& entry = kToolButtons[static_cast<size_t>(i)];
-        CreateToolButton(toolbar, entry.id, PlaceToolButton(i, dpi), GetText(entry.tipKey).c_str());
+        CreateToolButton(toolbar, entry.id, PlaceToolButton(i, dpi), GetText(entry.tipKey).c_str(), tooltip);
     }
 }
 
@@ -59,8 +59,8 @@ void OnCommand(HWND toolbar, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK ToolbarWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_CREATE:
-            CreateButtons(hwnd);
+        case WM_CREATE: // the creation parameter: the tooltip the buttons share, or null
+            CreateButtons(hwnd, static_cast<HWND>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
             return 0;
         case WM_COMMAND:
             OnCommand(hwnd, wParam, lParam);

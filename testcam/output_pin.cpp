@@ -1,7 +1,5 @@
 #include "testcam/output_pin.h"
 
-#include <cstring>
-#include <cwchar>
 #include <utility>
 
 #include <wrl/client.h>
@@ -10,20 +8,13 @@
 #include "testcam/enumerators.h"
 #include "testcam/frame_source.h"
 #include "testcam/locks.h"
+#include "testcam/pin_parts.h"
 
 static_assert(sizeof(VIDEO_STREAM_CONFIG_CAPS) == 128, "callers check the caps size");
 
 namespace {
 
 constexpr long kBuffers = 4;
-
-bool MatchesPattern(const AM_MEDIA_TYPE& mt, const AM_MEDIA_TYPE* pattern) {
-    if (!pattern)
-        return true;
-    return (pattern->majortype == GUID_NULL || pattern->majortype == mt.majortype) &&
-           (pattern->subtype == GUID_NULL || pattern->subtype == mt.subtype) &&
-           (pattern->formattype == GUID_NULL || pattern->formattype == mt.formattype);
-}
 
 bool IsComplete(const AM_MEDIA_TYPE* mt) {
     return mt && mt->majortype != GUID_NULL && mt->subtype != GUID_NULL && mt->formattype != GUID_NULL &&
@@ -162,7 +153,7 @@ STDMETHODIMP OutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
 
     std::vector<AM_MEDIA_TYPE> ours = OfferedTypes();
     for (size_t i = 0; i < ours.size(); ++i) {
-        if (MatchesPattern(ours[i], mt) && SUCCEEDED(TryConnect(receiver, ours[i]))) {
+        if (MediaType_Matches(ours[i], mt) && SUCCEEDED(TryConnect(receiver, ours[i]))) {
             FreeTypes(ours, 0);
             return S_OK;
         }
@@ -175,7 +166,7 @@ STDMETHODIMP OutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
         bool connected = false;
         while (!connected && theirs->Next(1, candidate.Receive(), nullptr) == S_OK) {
             VideoType t;
-            connected = MatchesPattern(*candidate.get(), mt) && MediaType_Parse(*candidate.get(), &t) &&
+            connected = MediaType_Matches(*candidate.get(), mt) && MediaType_Parse(*candidate.get(), &t) &&
                         Offers(t) && SUCCEEDED(TryConnect(receiver, *candidate.get()));
         }
         if (connected)
@@ -216,42 +207,9 @@ HRESULT OutputPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt) {
     return S_OK;
 }
 
-// The downstream pin may bring its own allocator; without one (as the sample grabber under
-// Wine answers) the pin makes a memory allocator of its own and hands it down.
 HRESULT OutputPin::DecideAllocator() {
-    ALLOCATOR_PROPERTIES wanted = {};
-    peerInput_->GetAllocatorRequirements(&wanted);
-    ALLOCATOR_PROPERTIES props = {};
-    props.cBuffers = wanted.cBuffers > kBuffers ? wanted.cBuffers : kBuffers;
-    props.cbBuffer = ImageSize(connectedType_);
-    if (wanted.cbBuffer > props.cbBuffer)
-        props.cbBuffer = wanted.cbBuffer;
-    props.cbAlign = wanted.cbAlign > 0 ? wanted.cbAlign : 1;
-    props.cbPrefix = wanted.cbPrefix;
-
-    auto tryAllocator = [&](IMemAllocator* allocator) {
-        ALLOCATOR_PROPERTIES actual = {};
-        if (FAILED(allocator->SetProperties(&props, &actual)) || actual.cbBuffer < ImageSize(connectedType_))
-            return false;
-        return SUCCEEDED(peerInput_->NotifyAllocator(allocator, FALSE));
-    };
-
-    Microsoft::WRL::ComPtr<IMemAllocator> allocator;
-    if (SUCCEEDED(peerInput_->GetAllocator(allocator.GetAddressOf())) && allocator) {
-        if (tryAllocator(allocator.Get())) {
-            allocator_ = std::move(allocator);
-            return S_OK;
-        }
-        allocator.Reset();
-    }
-    HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                  reinterpret_cast<void**>(allocator.GetAddressOf()));
-    if (FAILED(hr))
-        return hr;
-    if (!tryAllocator(allocator.Get()))
-        return VFW_E_NO_ALLOCATOR;
-    allocator_ = std::move(allocator);
-    return S_OK;
+    return Pin_DecideAllocator(peerInput_.Get(), ImageSize(connectedType_), kBuffers,
+                               allocator_.ReleaseAndGetAddressOf());
 }
 
 void OutputPin::ReleaseConnection() {
@@ -283,36 +241,17 @@ STDMETHODIMP OutputPin::Disconnect() {
 }
 
 STDMETHODIMP OutputPin::ConnectedTo(IPin** pin) {
-    if (!pin)
-        return E_POINTER;
     Locked lock(filter_->Lock());
-    *pin = peer_.Get();
-    if (!*pin)
-        return VFW_E_NOT_CONNECTED;
-    (*pin)->AddRef();
-    return S_OK;
+    return Pin_ConnectedTo(peer_.Get(), pin);
 }
 
 STDMETHODIMP OutputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
-    if (!mt)
-        return E_POINTER;
     Locked lock(filter_->Lock());
-    if (!peer_) {
-        std::memset(mt, 0, sizeof *mt);
-        return VFW_E_NOT_CONNECTED;
-    }
-    return MediaType_Copy(mt_, mt) ? S_OK : E_OUTOFMEMORY;
+    return Pin_ConnectionType(peer_.Get(), mt_, mt);
 }
 
 STDMETHODIMP OutputPin::QueryPinInfo(PIN_INFO* info) {
-    if (!info)
-        return E_POINTER;
-    info->pFilter = filter_;
-    filter_->AddRef();
-    info->dir = PINDIR_OUTPUT;
-    wcsncpy(info->achName, Name(), MAX_PIN_NAME - 1);
-    info->achName[MAX_PIN_NAME - 1] = L'\0';
-    return S_OK;
+    return Pin_QueryInfo(filter_, PINDIR_OUTPUT, Name(), info);
 }
 
 STDMETHODIMP OutputPin::QueryDirection(PIN_DIRECTION* dir) {
@@ -323,14 +262,7 @@ STDMETHODIMP OutputPin::QueryDirection(PIN_DIRECTION* dir) {
 }
 
 STDMETHODIMP OutputPin::QueryId(LPWSTR* id) {
-    if (!id)
-        return E_POINTER;
-    const size_t bytes = (std::wcslen(Name()) + 1) * sizeof(wchar_t);
-    *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (!*id)
-        return E_OUTOFMEMORY;
-    std::memcpy(*id, Name(), bytes);
-    return S_OK;
+    return Pin_QueryId(Name(), id);
 }
 
 STDMETHODIMP OutputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {

@@ -5,8 +5,6 @@
 
 #include <uuids.h>
 
-#include <new>
-
 #include "testcam/test_picture.h"
 
 namespace {
@@ -45,10 +43,5 @@ public:
 } // namespace
 
 HRESULT CreateColourConverter(REFIID iid, void** out) {
-    ColourConverter* filter = new (std::nothrow) ColourConverter;
-    if (!filter)
-        return E_OUTOFMEMORY;
-    const HRESULT hr = filter->QueryInterface(iid, out);
-    filter->Release();
-    return hr;
+    return TransformFilter::Create<ColourConverter>(iid, out);
 }

@@ -7,7 +7,6 @@
 #include <wincodec.h>
 
 #include <cstring>
-#include <new>
 #include <vector>
 
 #include "testcam/test_picture.h"
@@ -72,10 +71,5 @@ private:
 } // namespace
 
 HRESULT CreateMjpegDecoder(REFIID iid, void** out) {
-    MjpegDecoder* filter = new (std::nothrow) MjpegDecoder;
-    if (!filter)
-        return E_OUTOFMEMORY;
-    const HRESULT hr = filter->QueryInterface(iid, out);
-    filter->Release();
-    return hr;
+    return TransformFilter::Create<MjpegDecoder>(iid, out);
 }

@@ -6,6 +6,7 @@
 #include "testcam/dll_objects.h"
 #include "testcam/enumerators.h"
 #include "testcam/locks.h"
+#include "testcam/pin_parts.h"
 
 namespace {
 
@@ -14,54 +15,32 @@ constexpr long kOutputBuffers = 2;
 std::atomic<LONG> s_liveFilters{0};
 std::atomic<bool> s_refuse{false};
 
-HRESULT CopyId(const wchar_t* name, LPWSTR* id) {
-    if (!id)
-        return E_POINTER;
-    const size_t bytes = (std::wcslen(name) + 1) * sizeof(wchar_t);
-    *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (!*id)
-        return E_OUTOFMEMORY;
-    std::memcpy(*id, name, bytes);
-    return S_OK;
-}
-
-void FillPinInfo(IBaseFilter* filter, PIN_DIRECTION dir, const wchar_t* name, PIN_INFO* info) {
-    info->pFilter = filter;
-    filter->AddRef();
-    info->dir = dir;
-    wcsncpy(info->achName, name, MAX_PIN_NAME - 1);
-    info->achName[MAX_PIN_NAME - 1] = L'\0';
-}
-
-HRESULT PeerOf(IPin* peer, IPin** pin) {
-    if (!pin)
-        return E_POINTER;
-    *pin = peer;
-    if (!peer)
-        return VFW_E_NOT_CONNECTED;
-    peer->AddRef();
-    return S_OK;
-}
-
-HRESULT CopyConnectionType(IPin* peer, const AM_MEDIA_TYPE& from, AM_MEDIA_TYPE* to) {
-    if (!to)
-        return E_POINTER;
-    if (!peer) {
-        std::memset(to, 0, sizeof *to);
-        return VFW_E_NOT_CONNECTED;
-    }
-    return MediaType_Copy(from, to) ? S_OK : E_OUTOFMEMORY;
-}
-
-bool Matches(const AM_MEDIA_TYPE& mt, const AM_MEDIA_TYPE* pattern) {
-    return !pattern || ((pattern->majortype == GUID_NULL || pattern->majortype == mt.majortype) &&
-                        (pattern->subtype == GUID_NULL || pattern->subtype == mt.subtype) &&
-                        (pattern->formattype == GUID_NULL || pattern->formattype == mt.formattype));
+// The output type for an input: RGB24 of the same size and rate, bottom-up.
+VideoType Rgb24For(const VideoType& in) {
+    return {kTestCamRgb24, in.width, in.height, in.interval};
 }
 
 } // namespace
 
 // Both pins -------------------------------------------------------------------------------
+
+STDMETHODIMP TransformPin::QueryInterface(REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IPin)
+        return E_NOINTERFACE;
+    *out = static_cast<IPin*>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) TransformPin::AddRef() {
+    return filter_->AddRef();
+}
+STDMETHODIMP_(ULONG) TransformPin::Release() {
+    return filter_->Release();
+}
 
 STDMETHODIMP TransformPin::Disconnect() {
     Locked lock(filter_->Lock());
@@ -73,21 +52,34 @@ STDMETHODIMP TransformPin::Disconnect() {
     return S_OK;
 }
 
+void TransformPin::ReleaseConnection() {
+    if (allocator_ && dir_ == PINDIR_OUTPUT)
+        allocator_->Decommit();
+    const auto drop = [](auto*& held) {
+        if (held)
+            held->Release();
+        held = nullptr;
+    };
+    drop(allocator_);
+    drop(peerInput_);
+    drop(peer_);
+    FreeMediaTypeContents(mt_);
+    mt_ = {};
+    type_ = {};
+}
+
 STDMETHODIMP TransformPin::ConnectedTo(IPin** pin) {
     Locked lock(filter_->Lock());
-    return PeerOf(peer_, pin);
+    return Pin_ConnectedTo(peer_, pin);
 }
 
 STDMETHODIMP TransformPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
     Locked lock(filter_->Lock());
-    return CopyConnectionType(peer_, mt_, mt);
+    return Pin_ConnectionType(peer_, mt_, mt);
 }
 
 STDMETHODIMP TransformPin::QueryPinInfo(PIN_INFO* info) {
-    if (!info)
-        return E_POINTER;
-    FillPinInfo(filter_, dir_, name_, info);
-    return S_OK;
+    return Pin_QueryInfo(filter_, dir_, name_, info);
 }
 
 STDMETHODIMP TransformPin::QueryDirection(PIN_DIRECTION* dir) {
@@ -98,38 +90,18 @@ STDMETHODIMP TransformPin::QueryDirection(PIN_DIRECTION* dir) {
 }
 
 STDMETHODIMP TransformPin::QueryId(LPWSTR* id) {
-    return CopyId(name_, id);
+    return Pin_QueryId(name_, id);
 }
 
 // Input pin -------------------------------------------------------------------------------
 
-TransformInputPin::~TransformInputPin() {
-    ReleaseConnection();
-}
-
 STDMETHODIMP TransformInputPin::QueryInterface(REFIID iid, void** out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IPin)
-        *out = static_cast<IPin*>(this);
-    else if (iid == IID_IMemInputPin)
+    if (out && iid == IID_IMemInputPin) {
         *out = static_cast<IMemInputPin*>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) TransformInputPin::AddRef() {
-    return filter_->AddRef();
-}
-STDMETHODIMP_(ULONG) TransformInputPin::Release() {
-    return filter_->Release();
-}
-
-STDMETHODIMP TransformInputPin::Connect(IPin*, const AM_MEDIA_TYPE*) {
-    return E_UNEXPECTED;
+        AddRef();
+        return S_OK;
+    }
+    return TransformPin::QueryInterface(iid, out);
 }
 
 STDMETHODIMP TransformInputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
@@ -149,20 +121,6 @@ STDMETHODIMP TransformInputPin::ReceiveConnection(IPin* connector, const AM_MEDI
     peer_ = connector;
     peer_->AddRef();
     return S_OK;
-}
-
-void TransformInputPin::ReleaseConnection() {
-    if (allocator_) {
-        allocator_->Release();
-        allocator_ = nullptr;
-    }
-    if (peer_) {
-        peer_->Release();
-        peer_ = nullptr;
-    }
-    FreeMediaTypeContents(mt_);
-    mt_ = {};
-    type_ = {};
 }
 
 STDMETHODIMP TransformInputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
@@ -205,22 +163,7 @@ STDMETHODIMP TransformInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME 
     return peer ? peer->NewSegment(start, stop, rate) : S_OK;
 }
 
-// An ordinary memory allocator, which the upstream pin sizes and commits.
-STDMETHODIMP TransformInputPin::GetAllocator(IMemAllocator** allocator) {
-    if (!allocator)
-        return E_POINTER;
-    Locked lock(filter_->Lock());
-    if (!allocator_) {
-        const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
-                                            IID_IMemAllocator, reinterpret_cast<void**>(&allocator_));
-        if (FAILED(hr))
-            return hr;
-    }
-    *allocator = allocator_;
-    allocator_->AddRef();
-    return S_OK;
-}
-
+// The upstream pin brings its own allocator (GetAllocator has none to offer).
 STDMETHODIMP TransformInputPin::NotifyAllocator(IMemAllocator* allocator, BOOL) {
     if (!allocator)
         return E_POINTER;
@@ -230,10 +173,6 @@ STDMETHODIMP TransformInputPin::NotifyAllocator(IMemAllocator* allocator, BOOL) 
         allocator_->Release();
     allocator_ = allocator;
     return S_OK;
-}
-
-STDMETHODIMP TransformInputPin::GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) {
-    return E_NOTIMPL;
 }
 
 STDMETHODIMP TransformInputPin::Receive(IMediaSample* sample) {
@@ -256,33 +195,7 @@ STDMETHODIMP TransformInputPin::ReceiveMultiple(IMediaSample** samples, long cou
     return hr;
 }
 
-STDMETHODIMP TransformInputPin::ReceiveCanBlock() {
-    return S_OK;
-}
-
 // Output pin ------------------------------------------------------------------------------
-
-TransformOutputPin::~TransformOutputPin() {
-    ReleaseConnection();
-}
-
-STDMETHODIMP TransformOutputPin::QueryInterface(REFIID iid, void** out) {
-    if (!out)
-        return E_POINTER;
-    *out = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IPin)
-        return E_NOINTERFACE;
-    *out = static_cast<IPin*>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) TransformOutputPin::AddRef() {
-    return filter_->AddRef();
-}
-STDMETHODIMP_(ULONG) TransformOutputPin::Release() {
-    return filter_->Release();
-}
 
 // The only type on offer is RGB24 of the input's size, so the input must be connected first.
 STDMETHODIMP TransformOutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) {
@@ -298,7 +211,7 @@ STDMETHODIMP TransformOutputPin::Connect(IPin* receiver, const AM_MEDIA_TYPE* mt
     AM_MEDIA_TYPE ours;
     if (!MediaType_Fill(Rgb24For(filter_->Input().Type()), &ours))
         return E_OUTOFMEMORY;
-    const HRESULT hr = Matches(ours, mt) ? TryConnect(receiver, ours) : VFW_E_NO_ACCEPTABLE_TYPES;
+    const HRESULT hr = MediaType_Matches(ours, mt) ? TryConnect(receiver, ours) : VFW_E_NO_ACCEPTABLE_TYPES;
     FreeMediaTypeContents(ours);
     return hr;
 }
@@ -314,7 +227,7 @@ HRESULT TransformOutputPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt) 
     if (SUCCEEDED(hr)) {
         hr = receiver->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&peerInput_));
         if (SUCCEEDED(hr))
-            hr = DecideAllocator();
+            hr = Pin_DecideAllocator(peerInput_, ImageSize(type_), kOutputBuffers, &allocator_);
         if (FAILED(hr))
             receiver->Disconnect();
     }
@@ -323,64 +236,6 @@ HRESULT TransformOutputPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt) 
         return hr == E_OUTOFMEMORY ? hr : VFW_E_NO_ACCEPTABLE_TYPES;
     }
     return S_OK;
-}
-
-// The downstream pin's allocator when it has one that takes a whole frame, else our own.
-HRESULT TransformOutputPin::DecideAllocator() {
-    ALLOCATOR_PROPERTIES wanted = {};
-    peerInput_->GetAllocatorRequirements(&wanted);
-    ALLOCATOR_PROPERTIES props = {};
-    props.cBuffers = wanted.cBuffers > kOutputBuffers ? wanted.cBuffers : kOutputBuffers;
-    props.cbBuffer = ImageSize(type_) > wanted.cbBuffer ? ImageSize(type_) : wanted.cbBuffer;
-    props.cbAlign = wanted.cbAlign > 0 ? wanted.cbAlign : 1;
-    props.cbPrefix = wanted.cbPrefix;
-    auto use = [&](IMemAllocator* allocator) {
-        ALLOCATOR_PROPERTIES actual = {};
-        return SUCCEEDED(allocator->SetProperties(&props, &actual)) && actual.cbBuffer >= ImageSize(type_) &&
-               SUCCEEDED(peerInput_->NotifyAllocator(allocator, FALSE));
-    };
-    IMemAllocator* allocator = nullptr;
-    if (SUCCEEDED(peerInput_->GetAllocator(&allocator)) && allocator) {
-        if (use(allocator)) {
-            allocator_ = allocator;
-            return S_OK;
-        }
-        allocator->Release();
-        allocator = nullptr;
-    }
-    HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                  reinterpret_cast<void**>(&allocator));
-    if (FAILED(hr))
-        return hr;
-    if (!use(allocator)) {
-        allocator->Release();
-        return VFW_E_NO_ALLOCATOR;
-    }
-    allocator_ = allocator;
-    return S_OK;
-}
-
-void TransformOutputPin::ReleaseConnection() {
-    if (allocator_) {
-        allocator_->Decommit();
-        allocator_->Release();
-        allocator_ = nullptr;
-    }
-    if (peerInput_) {
-        peerInput_->Release();
-        peerInput_ = nullptr;
-    }
-    if (peer_) {
-        peer_->Release();
-        peer_ = nullptr;
-    }
-    FreeMediaTypeContents(mt_);
-    mt_ = {};
-    type_ = {};
-}
-
-STDMETHODIMP TransformOutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
-    return E_UNEXPECTED;
 }
 
 STDMETHODIMP TransformOutputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
@@ -404,19 +259,6 @@ STDMETHODIMP TransformOutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
               : filter_->Input().IsConnected() && MediaType_Fill(Rgb24For(filter_->Input().Type()), &mt))
         list.push_back(mt);
     return CreateMediaTypeEnum(static_cast<IPin*>(this), std::move(list), types);
-}
-
-STDMETHODIMP TransformOutputPin::EndOfStream() {
-    return E_UNEXPECTED;
-}
-STDMETHODIMP TransformOutputPin::BeginFlush() {
-    return E_UNEXPECTED;
-}
-STDMETHODIMP TransformOutputPin::EndFlush() {
-    return E_UNEXPECTED;
-}
-STDMETHODIMP TransformOutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) {
-    return S_OK;
 }
 
 // Converts one input sample into a sample of our allocator and hands it downstream, with the
@@ -519,26 +361,23 @@ STDMETHODIMP TransformFilter::Stop() {
     return S_OK;
 }
 
-STDMETHODIMP TransformFilter::Pause() {
+HRESULT TransformFilter::Start(FILTER_STATE state) {
     Locked lock(&lock_);
     if (state_ == State_Stopped) {
         const HRESULT hr = output_.Commit();
         if (FAILED(hr))
             return hr;
     }
-    state_ = State_Paused;
+    state_ = state;
     return S_OK;
 }
 
+STDMETHODIMP TransformFilter::Pause() {
+    return Start(State_Paused);
+}
+
 STDMETHODIMP TransformFilter::Run(REFERENCE_TIME) {
-    Locked lock(&lock_);
-    if (state_ == State_Stopped) {
-        const HRESULT hr = output_.Commit();
-        if (FAILED(hr))
-            return hr;
-    }
-    state_ = State_Running;
-    return S_OK;
+    return Start(State_Running);
 }
 
 STDMETHODIMP TransformFilter::GetState(DWORD, FILTER_STATE* state) {
@@ -601,8 +440,4 @@ STDMETHODIMP TransformFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name)
     wcsncpy(name_, name ? name : L"", MAX_FILTER_NAME - 1);
     name_[MAX_FILTER_NAME - 1] = L'\0';
     return S_OK;
-}
-
-STDMETHODIMP TransformFilter::QueryVendorInfo(LPWSTR*) {
-    return E_NOTIMPL;
 }

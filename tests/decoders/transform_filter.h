@@ -7,12 +7,14 @@
 #include <dshow.h>
 
 #include <atomic>
+#include <new>
 
 #include "testcam/media_types.h"
 
 class TransformFilter;
 
-// What both pins share: the filter they belong to, their name and direction, and the connection.
+// What both pins share: the filter they belong to (whose count they share), their name and
+// direction, the connection, and the answers of a pin of the other direction.
 class TransformPin : public IPin {
 public:
     TransformPin(TransformFilter* filter, PIN_DIRECTION dir, const wchar_t* name)
@@ -20,6 +22,11 @@ public:
     TransformPin(const TransformPin&) = delete;
     TransformPin& operator=(const TransformPin&) = delete;
 
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
+    STDMETHODIMP ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
     STDMETHODIMP Disconnect() override;
     STDMETHODIMP ConnectedTo(IPin** pin) override;
     STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
@@ -27,15 +34,25 @@ public:
     STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override;
     STDMETHODIMP QueryId(LPWSTR* id) override;
     STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP EndOfStream() override { return E_UNEXPECTED; }
+    STDMETHODIMP BeginFlush() override { return E_UNEXPECTED; }
+    STDMETHODIMP EndFlush() override { return E_UNEXPECTED; }
+    STDMETHODIMP NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
+
+    bool IsConnected() const { return peer_ != nullptr; }
+    const VideoType& Type() const { return type_; }
 
 protected:
-    virtual ~TransformPin() = default;
-    virtual void ReleaseConnection() = 0;
+    virtual ~TransformPin() { ReleaseConnection(); }
+    // Drops the connection and the allocator.
+    void ReleaseConnection();
 
     TransformFilter* const filter_;
     const PIN_DIRECTION dir_;
     const wchar_t* const name_;
     IPin* peer_ = nullptr;
+    IMemInputPin* peerInput_ = nullptr; // output pin only
+    IMemAllocator* allocator_ = nullptr;
     AM_MEDIA_TYPE mt_ = {};
     VideoType type_;
 };
@@ -43,13 +60,11 @@ protected:
 class TransformInputPin final : public TransformPin, public IMemInputPin {
 public:
     explicit TransformInputPin(TransformFilter* filter) : TransformPin(filter, PINDIR_INPUT, L"Input") {}
-    ~TransformInputPin() override;
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP_(ULONG) AddRef() override { return TransformPin::AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return TransformPin::Release(); }
 
-    STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
@@ -58,40 +73,24 @@ public:
     STDMETHODIMP EndFlush() override;
     STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
-    STDMETHODIMP GetAllocator(IMemAllocator** allocator) override;
+    STDMETHODIMP GetAllocator(IMemAllocator**) override { return VFW_E_NO_ALLOCATOR; }
     STDMETHODIMP NotifyAllocator(IMemAllocator* allocator, BOOL readOnly) override;
-    STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES* props) override;
+    STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
     STDMETHODIMP Receive(IMediaSample* sample) override;
     STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override;
-    STDMETHODIMP ReceiveCanBlock() override;
-
-    bool IsConnected() const { return peer_ != nullptr; }
-    const VideoType& Type() const { return type_; }
+    STDMETHODIMP ReceiveCanBlock() override { return S_OK; }
 
 private:
-    void ReleaseConnection() override;
-
-    IMemAllocator* allocator_ = nullptr;
     std::atomic<bool> flushing_{false};
 };
 
 class TransformOutputPin final : public TransformPin {
 public:
     explicit TransformOutputPin(TransformFilter* filter) : TransformPin(filter, PINDIR_OUTPUT, L"Output") {}
-    ~TransformOutputPin() override;
-
-    STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     STDMETHODIMP Connect(IPin* receiver, const AM_MEDIA_TYPE* mt) override;
-    STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
-    STDMETHODIMP EndOfStream() override;
-    STDMETHODIMP BeginFlush() override;
-    STDMETHODIMP EndFlush() override;
-    STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
     // Called by the filter and the input pin.
     IPin* Peer() const { return peer_; }
@@ -104,11 +103,6 @@ public:
 
 private:
     HRESULT TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt);
-    HRESULT DecideAllocator();
-    void ReleaseConnection() override;
-
-    IMemInputPin* peerInput_ = nullptr;
-    IMemAllocator* allocator_ = nullptr;
 };
 
 class TransformFilter : public IBaseFilter {
@@ -128,12 +122,22 @@ public:
     STDMETHODIMP FindPin(LPCWSTR id, IPin** pin) override;
     STDMETHODIMP QueryFilterInfo(FILTER_INFO* info) override;
     STDMETHODIMP JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
-    STDMETHODIMP QueryVendorInfo(LPWSTR* info) override;
+    STDMETHODIMP QueryVendorInfo(LPWSTR*) override { return E_NOTIMPL; }
 
     // What the filter converts: whether it takes this input type, and one frame (returns the
     // bytes written to `out`, 0 when the frame cannot be converted).
     virtual bool AcceptsInput(const VideoType& in) const = 0;
     virtual long Transform(const VideoType& in, const BYTE* data, long length, BYTE* out, long outSize) = 0;
+
+    // A new filter of kind `Filter` asked for `iid`.
+    template <typename Filter> static HRESULT Create(REFIID iid, void** out) {
+        Filter* filter = new (std::nothrow) Filter;
+        if (!filter)
+            return E_OUTOFMEMORY;
+        const HRESULT hr = filter->QueryInterface(iid, out);
+        filter->Release();
+        return hr;
+    }
 
     CRITICAL_SECTION* Lock() { return &lock_; }
     FILTER_STATE State() const { return state_.load(); }
@@ -152,7 +156,8 @@ protected:
 
 private:
     friend class TransformInputPin;
-    friend class TransformPin;
+    HRESULT Start(FILTER_STATE state);
+
     const CLSID clsid_;
     LONG refs_ = 1;
     CRITICAL_SECTION lock_;
@@ -164,8 +169,3 @@ private:
     TransformInputPin input_{this};
     TransformOutputPin output_{this};
 };
-
-// The output type for an input: RGB24 of the same size and rate, bottom-up.
-inline VideoType Rgb24For(const VideoType& in) {
-    return {kTestCamRgb24, in.width, in.height, in.interval};
-}

@@ -109,34 +109,15 @@ void KeepArtifact(const std::wstring& path, const wchar_t* name) {
 }
 
 std::wstring SaveScreenshot(const wchar_t* name) {
+    const GdiplusSession gdiplus; // tests without a program session save screenshots too
     const std::wstring path = ArtifactFolder() + L"\\" + name;
-    HDC screen = GetDC(nullptr);
-    Picture shot =
-        GrabScreen(nullptr, {0, 0}, GetDeviceCaps(screen, HORZRES), GetDeviceCaps(screen, VERTRES));
-    ReleaseDC(nullptr, screen);
+    Picture shot = GrabScreen(nullptr, {0, 0}, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     for (uint32_t& pixel : shot.pixels)
         pixel |= 0xFF000000u; // opaque: viewers read the fourth byte as alpha
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof(info);
-    info.biWidth = shot.width;
-    info.biHeight = -shot.height; // top row first, as grabbed
-    info.biPlanes = 1;
-    info.biBitCount = 32;
-    info.biCompression = BI_RGB;
-    const DWORD bytes = static_cast<DWORD>(shot.pixels.size() * sizeof(uint32_t));
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + bytes;
-    HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (out == INVALID_HANDLE_VALUE)
-        return {};
-    DWORD written = 0;
-    WriteFile(out, &file, sizeof(file), &written, nullptr);
-    WriteFile(out, &info, sizeof(info), &written, nullptr);
-    WriteFile(out, shot.pixels.data(), bytes, &written, nullptr);
-    CloseHandle(out);
-    return path;
+    Gdiplus::Bitmap bitmap(shot.width, shot.height, shot.width * 4, PixelFormat32bppARGB,
+                           reinterpret_cast<BYTE*>(shot.pixels.data()));
+    const CLSID bmp = EncoderFor(L"image/bmp");
+    return bitmap.Save(path.c_str(), &bmp, nullptr) == Gdiplus::Ok ? path : std::wstring();
 }
 
 void StoreSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
@@ -175,29 +156,20 @@ COLORREF Picture::At(int x, int y) const {
 Picture GrabScreen(HWND hwnd, POINT origin, int width, int height) {
     if (hwnd)
         ClientToScreen(hwnd, &origin);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    const WindowDc screen(nullptr);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biHeight = -height; // top row first
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    const OffscreenBitmap copy(
+        screen.get(), GdiBitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0)));
+    BitBlt(copy.dc.get(), 0, 0, width, height, screen.get(), origin.x, origin.y, SRCCOPY);
     GdiFlush();
-    Picture picture;
     const auto* p = static_cast<const uint32_t*>(bits);
-    picture.pixels.assign(p, p + static_cast<size_t>(width) * height);
-    picture.width = width;
-    picture.height = height;
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return picture;
+    return {width, height, std::vector<uint32_t>(p, p + static_cast<size_t>(width) * height)};
 }
 
 CLSID EncoderFor(const wchar_t* mimeType) {
@@ -215,25 +187,23 @@ CLSID EncoderFor(const wchar_t* mimeType) {
 }
 
 Picture LoadPicture(const std::wstring& path) {
-    Picture picture;
     Gdiplus::Bitmap bitmap(path.c_str());
     if (bitmap.GetLastStatus() != Gdiplus::Ok)
-        return picture;
-    const int width = static_cast<int>(bitmap.GetWidth());
-    const int height = static_cast<int>(bitmap.GetHeight());
-    Gdiplus::Rect all(0, 0, width, height);
-    Gdiplus::BitmapData data;
-    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppRGB, &data) != Gdiplus::Ok)
-        return picture;
-    picture.pixels.resize(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) +
-                                                            static_cast<ptrdiff_t>(y) * data.Stride);
-        std::copy(row, row + width, picture.pixels.begin() + static_cast<ptrdiff_t>(y) * width);
-    }
+        return {};
+    Picture picture{static_cast<int>(bitmap.GetWidth()), static_cast<int>(bitmap.GetHeight()), {}};
+    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
+    // Read straight into the picture's rows.
+    Gdiplus::BitmapData data = {};
+    data.Width = picture.width;
+    data.Height = picture.height;
+    data.Stride = picture.width * 4;
+    data.PixelFormat = PixelFormat32bppRGB;
+    data.Scan0 = picture.pixels.data();
+    Gdiplus::Rect all(0, 0, picture.width, picture.height);
+    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
+                        PixelFormat32bppRGB, &data) != Gdiplus::Ok)
+        return {};
     bitmap.UnlockBits(&data);
-    picture.width = width;
-    picture.height = height;
     return picture;
 }
 

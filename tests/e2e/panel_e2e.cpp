@@ -63,7 +63,7 @@ TEST_F(Panel, DeviceSectionSwitchesTheCameraAndItsButtonsReachTheMainWindow) {
                            {kTestCamMjpg, 640, 480, 30},
                            {kTestCamYuy2, 640, 480, 30},
                            {kTestCamYuy2, 1280, 720, 10}}));
-    StoreSettings({{L"mjpg", 1}, {L"width", 640}, {L"height", 480}, {L"interpolated", 0}});
+    ASSERT_TRUE(StoreRequestedFormat(true, 640, 480));
     Start();
     HWND resolution = Item(kIdResolutionCombo);
     HWND format = Item(kIdFormatCombo);
@@ -107,8 +107,6 @@ TEST_F(Panel, DeviceSectionSwitchesTheCameraAndItsButtonsReachTheMainWindow) {
     EXPECT_EQ(yuy2.width, 1280);
     EXPECT_EQ(ComboItems(resolution), (std::vector<std::wstring>{L"640x480", L"1280x720"}));
     EXPECT_TRUE(WaitFor([&] { return Live(); }, 5000));
-    Sleep(300);
-    SaveScreenshot(L"panel_device_yuy2.bmp");
 
     // Photo: a new picture in the save folder, which the panel passes on to the Files list.
     HWND files = GetDlgItem(GetDlgItem(panel_, kIdFilesSection), 101);
@@ -164,6 +162,8 @@ TEST_F(Panel, OpenMicroscopeDialogOpensTheChosenCameraAtTheChosenFormat) {
     const std::wstring largest = firstRuns ? L"1024x768" : L"1280x720";
     const int largestWidth = firstRuns ? 1024 : 1280;
 
+    // What the dialog lists and offers is the Wine tests' (control_panel_test); here it starts on
+    // the camera in use and its choice reaches the main window.
     HWND dialog = OpenDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), main_);
@@ -173,24 +173,15 @@ TEST_F(Panel, OpenMicroscopeDialogOpensTheChosenCameraAtTheChosenFormat) {
     HWND resolution = GetDlgItem(dialog, IDC_OPEN_RESOLUTION);
     const std::vector<std::wstring> names = ListItems(list);
     ASSERT_EQ(names.size(), 2u);
-    EXPECT_NE(ItemIndex(names, L"Scope One"), -1);
-    EXPECT_NE(ItemIndex(names, L"Scope Two"), -1);
-    // It starts on the camera in use.
     EXPECT_EQ(names[static_cast<size_t>(SendWithTimeout(list, LB_GETCURSEL, 0, 0))],
               firstRuns ? L"Scope One" : L"Scope Two");
 
     Choose(dialog, list, IDC_OPEN_DEVICE_LIST, ItemIndex(names, chosenName), true);
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            return ComboItems(format) == std::vector<std::wstring>{L"MJPG", L"YUY2"};
-        },
-        3000));
+    EXPECT_TRUE(WaitFor([&] { return ComboItems(format).size() == 2; }, 3000));
     Choose(dialog, format, IDC_OPEN_FORMAT, 1);
     EXPECT_TRUE(WaitFor([&] { return ItemIndex(ComboItems(resolution), largest) >= 0; }, 3000));
     Choose(dialog, resolution, IDC_OPEN_RESOLUTION, ItemIndex(ComboItems(resolution), largest));
     EXPECT_TRUE(WaitFor([&] { return WindowText(resolution) == largest; }, 3000));
-    Sleep(200);
-    SaveScreenshot(L"panel_open_dialog.bmp");
 
     PressButton(dialog, IDOK);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
@@ -206,8 +197,6 @@ TEST_F(Panel, OpenMicroscopeDialogOpensTheChosenCameraAtTheChosenFormat) {
     EXPECT_TRUE(WaitFor([&] { return WindowText(Item(kIdDeviceCombo)) == chosenName; }, 3000));
     EXPECT_TRUE(WaitFor([&] { return WindowText(Item(kIdFormatCombo)) == L"YUY2"; }, 3000));
     EXPECT_TRUE(WaitFor([&] { return Query(kQueryContentWidth) == largestWidth && Live(); }, 5000));
-    Sleep(300);
-    SaveScreenshot(L"panel_after_dialog.bmp");
 
     // Cancel changes nothing.
     dialog = OpenDialog();

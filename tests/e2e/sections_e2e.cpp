@@ -51,11 +51,8 @@ std::vector<TestCamSetCall> SetCalls() {
 
 // The text of `key` in language `language`, as the program's tables give it.
 std::wstring TextIn(int language, std::string_view key) {
-    for (const LanguageText& entry : GetLanguageTexts(language)) {
-        if (entry.key == key)
-            return std::wstring(entry.text);
-    }
-    return {};
+    SelectLanguage(language);
+    return GetText(key);
 }
 
 class Sections : public ProgramTest {
@@ -212,21 +209,22 @@ TEST_F(Sections, ColorsSlidersMoveTheCameraValues) {
     EXPECT_EQ(SetCalls(),
               (std::vector<TestCamSetCall>{{I::VideoProcAmp, 7, 4600, 2}, {I::VideoProcAmp, 7, 0, 1}}));
 
-    // Default: the seven picture controls go back; exposure, white balance and the boxes stay,
-    // and an automatic white balance keeps its slider disabled.
+    // Default: the seven picture controls go back to the defaults the camera reports, one manual
+    // Set each; exposure, white balance and the boxes stay, and an automatic white balance keeps
+    // its slider disabled.
     Key(Colors(112), VK_END); // gain 100
     ASSERT_TRUE(WaitFor([&] { return CameraValue(I::VideoProcAmp, 9) == 100; }, 3000));
     TestCam_ClearSetCalls(kCamera);
     Click(Colors(123));
-    // Seven calls are expected; waiting for at least seven lets the comparison below show any stray one.
+    // Waiting for at least seven lets the comparison below show any stray one.
     ASSERT_TRUE(WaitFor([&] { return SetCalls().size() >= 7u; }, 5000));
-    EXPECT_EQ(SetCalls(), (std::vector<TestCamSetCall>{{I::VideoProcAmp, 9, 0, 2},
-                                                       {I::VideoProcAmp, 0, 0, 2},
-                                                       {I::VideoProcAmp, 1, 50, 2},
-                                                       {I::VideoProcAmp, 2, 0, 2},
-                                                       {I::VideoProcAmp, 3, 64, 2},
-                                                       {I::VideoProcAmp, 4, 2, 2},
-                                                       {I::VideoProcAmp, 5, 100, 2}}));
+    std::vector<TestCamSetCall> defaults;
+    for (long property : {9, 0, 1, 2, 3, 4, 5}) { // gain, then brightness to gamma as listed
+        TestCamProperty p;
+        ASSERT_TRUE(TestCam_ReadProperty(kCamera, I::VideoProcAmp, property, &p));
+        defaults.push_back({I::VideoProcAmp, property, p.defaultValue, 2});
+    }
+    EXPECT_EQ(SetCalls(), defaults);
     EXPECT_TRUE(WaitFor([&] { return WindowText(Colors(104)) == L"Brightness:  0"; }, 3000));
     EXPECT_EQ(CameraValue(I::CameraControl, 4), -1);
     EXPECT_FALSE(Ticked(Colors(119)));
@@ -289,7 +287,6 @@ TEST_F(Sections, PreviewZoomsSelectsDragAndChangesThePicture) {
         const uint8_t v = Luma(Specimen(x, y));
         return TestRgb{v, v, v};
     }));
-    SaveScreenshot(L"preview_gray.bmp");
     Click(Preview(108));
     EXPECT_TRUE(PictureBecomes([](int x, int y) {
         const TestRgb c = Specimen(x, y);
@@ -311,7 +308,6 @@ TEST_F(Sections, PreviewZoomsSelectsDragAndChangesThePicture) {
                        EmbossChannel(here.b, above.b)};
     }));
     EXPECT_FALSE(Ticked(Preview(107)));
-    SaveScreenshot(L"preview_emboss.bmp");
     // Unticking the effect gives the plain picture back.
     Click(Preview(109));
     EXPECT_TRUE(PictureBecomes(Specimen));
@@ -348,7 +344,6 @@ TEST_F(Sections, OptionsPersistAcrossRuns) {
     HWND browser = WaitForDialog([&](HWND hwnd) { return GetWindow(hwnd, GW_OWNER) == dialog; });
     ASSERT_NE(browser, nullptr);
     Sleep(500); // let it fill its tree
-    SaveScreenshot(L"options_browse.bmp");
     PostMessageW(browser, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(browser); }, 5000));
     const std::wstring browsed = WindowText(GetDlgItem(dialog, IDC_OPT_FOLDER));
@@ -358,27 +353,27 @@ TEST_F(Sections, OptionsPersistAcrossRuns) {
     EXPECT_EQ(StoredString(L"ImgDir"), firstFolder);
 
     // Everything changed and OK: kept in the registry at once.
+    const struct {
+        int list, item;
+        const wchar_t* name;
+        DWORD stored;
+    } changes[] = {{IDC_OPT_RULER_COLOR, 9, L"GridColor", 0xFFFF00},
+                   {IDC_OPT_LINE_COLOR, 1, L"LineColor", 0x0000FF},
+                   {IDC_OPT_TEXT_COLOR, 6, L"TextColor", 0x800080},
+                   {IDC_OPT_LINE_WIDTH, 1, L"LineWidth", 2},
+                   {IDC_OPT_TEXT_SIZE, 12, L"TextSize", 20},
+                   {IDC_OPT_PHOTO_FORMAT, 1, L"jpgPng", 1},
+                   {IDC_OPT_LANGUAGE, 2, L"Language", 2}};
     dialog = OpenOptions();
     ASSERT_NE(dialog, nullptr);
-    Choose(dialog, IDC_OPT_RULER_COLOR, 9);
-    Choose(dialog, IDC_OPT_LINE_COLOR, 1);
-    Choose(dialog, IDC_OPT_TEXT_COLOR, 6);
-    Choose(dialog, IDC_OPT_LINE_WIDTH, 1);
-    Choose(dialog, IDC_OPT_TEXT_SIZE, 12);
-    Choose(dialog, IDC_OPT_PHOTO_FORMAT, 1);
-    Choose(dialog, IDC_OPT_LANGUAGE, 2);
+    for (const auto& c : changes)
+        Choose(dialog, c.list, c.item);
     const std::wstring folder = L"C:\\Vantix E2E\\Shots";
     SendWithTimeout(GetDlgItem(dialog, IDC_OPT_FOLDER), WM_SETTEXT, 0,
                     reinterpret_cast<LPARAM>(folder.c_str()));
-    SaveScreenshot(L"options_en.bmp");
     Close(dialog, IDOK);
-    EXPECT_EQ(StoredDword(L"GridColor"), 0xFFFF00u);
-    EXPECT_EQ(StoredDword(L"LineColor"), 0x0000FFu);
-    EXPECT_EQ(StoredDword(L"TextColor"), 0x800080u);
-    EXPECT_EQ(StoredDword(L"LineWidth"), 2u);
-    EXPECT_EQ(StoredDword(L"TextSize"), 20u);
-    EXPECT_EQ(StoredDword(L"jpgPng"), 1u);
-    EXPECT_EQ(StoredDword(L"Language"), 2u);
+    for (const auto& c : changes)
+        EXPECT_EQ(StoredDword(c.name), c.stored) << Utf8(c.name);
     EXPECT_EQ(StoredString(L"ImgDir"), folder);
     EXPECT_NE(GetFileAttributesW(L"C:\\Vantix E2E\\Shots\\Thumbnails"), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(
@@ -392,13 +387,8 @@ TEST_F(Sections, OptionsPersistAcrossRuns) {
     dialog = OpenOptions();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(WindowText(dialog), TextIn(2, "setting"));
-    EXPECT_EQ(Selected(dialog, IDC_OPT_RULER_COLOR), 9);
-    EXPECT_EQ(Selected(dialog, IDC_OPT_LINE_COLOR), 1);
-    EXPECT_EQ(Selected(dialog, IDC_OPT_TEXT_COLOR), 6);
-    EXPECT_EQ(Selected(dialog, IDC_OPT_LINE_WIDTH), 1);
-    EXPECT_EQ(Selected(dialog, IDC_OPT_TEXT_SIZE), 12);
-    EXPECT_EQ(Selected(dialog, IDC_OPT_PHOTO_FORMAT), 1);
-    EXPECT_EQ(Selected(dialog, IDC_OPT_LANGUAGE), 2);
+    for (const auto& c : changes)
+        EXPECT_EQ(Selected(dialog, c.list), c.item) << c.list;
     EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_OPT_FOLDER)), folder);
     Close(dialog, IDCANCEL);
 }

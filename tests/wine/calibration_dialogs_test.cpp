@@ -247,8 +247,8 @@ protected:
         g_calibration.slots = CalibrationTable();
         g_calibration.active = -1;
         g_calibration.calibrating = -1;
-        g_rememberedCalibrationRow = 0;
-        g_savedManagePos = {-1, -1};
+        g_mainWindow.manageCalibrations.rememberedRow = 0;
+        g_mainWindow.manageCalibrations.savedPos = {-1, -1};
         g_holdCalibrate = false;
         SetViewScale(g_mainWindow.cameraView, -1.0f, 0);
         Pump(50);
@@ -273,7 +273,7 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
         Slot(L"Objective 40x", UNIT_MICROMETRE, 300, 250.0f, 20251109, PackResolution(1920, 1080));
     g_calibration.slots[3].name = L"Spare";
     g_calibration.slots[9] = Slot(L"Old one", UNIT_MILLIMETRE, 500, 1.0f, 20191231, PackResolution(320, 240));
-    g_rememberedCalibrationRow = 3;
+    g_mainWindow.manageCalibrations.rememberedRow = 3;
 
     RunSteps(
         PressCalibration,
@@ -281,8 +281,8 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
             WaitForManageDialog(),
             [] {
                 ExpectPlacedOverMainWindow(g_manage);
-                EXPECT_EQ(g_savedManagePos.x, WindowRect(g_manage).left);
-                EXPECT_EQ(g_savedManagePos.y, WindowRect(g_manage).top);
+                EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, WindowRect(g_manage).left);
+                EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, WindowRect(g_manage).top);
                 ExpectDistinctTexts(g_manage, {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE,
                                                IDC_CALIB_APPLY, IDC_CALIB_HOWTO});
                 EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
@@ -337,9 +337,9 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlots) {
     EXPECT_EQ(FindDialog(nullptr), nullptr);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
     // Closing forgets the place and goes back to the applied row (none).
-    EXPECT_EQ(g_savedManagePos.x, -1);
-    EXPECT_EQ(g_savedManagePos.y, -1);
-    EXPECT_EQ(g_rememberedCalibrationRow, -1);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, -1);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, -1);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, -1);
 }
 
 TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
@@ -382,7 +382,7 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
                      HWND editor = reinterpret_cast<HWND>(SendMessageW(List(), LVM_GETEDITCONTROL, 0, 0));
                      if (!editor)
                          return false;
-                     EXPECT_EQ(g_rememberedCalibrationRow, 5);
+                     EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 5);
                      SetWindowTextW(editor, L"Not kept");
                      SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
                      return true;
@@ -508,7 +508,7 @@ TEST_F(CalibrationDialogs, DeletingAnotherSlotLeavesTheViewAlone) {
                                    },
                                });
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
-    EXPECT_EQ(g_rememberedCalibrationRow, 0); // back to the applied row
+    EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 0); // back to the applied row
 }
 
 TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
@@ -529,8 +529,8 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
     EXPECT_EQ(View()->scale, 250.0f);
     EXPECT_EQ(View()->unitIndex, UNIT_MILLIMETRE);
     EXPECT_EQ(View()->zoomPercent, 100);
-    EXPECT_EQ(g_rememberedCalibrationRow, 2);
-    EXPECT_EQ(g_savedManagePos.x, -1);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 2);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, -1);
     // The main window then shows the crosshair with its ruler.
     PumpUntil([] { return View()->crosshair != 0; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
@@ -620,8 +620,8 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
     EXPECT_EQ(g_calibration.calibrating, 4);
-    EXPECT_EQ(g_savedManagePos.x, moved.x);
-    EXPECT_EQ(g_savedManagePos.y, moved.y);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, moved.x);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, moved.y);
     const int linePixels = CalibrationLinePixels(kCalibLineNew, kWidth);
     ExpectPlacedOverMainWindow(dialog);
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
@@ -673,7 +673,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
 TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnce) {
     g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 1;
-    g_rememberedCalibrationRow = 1;
+    g_mainWindow.manageCalibrations.rememberedRow = 1;
     SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
     RunSteps(PressCalibration, {
                                    WaitForManageDialog(),
@@ -719,7 +719,7 @@ TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
     ASSERT_FALSE(IsCaptureGraphOpen());
     g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     HWND dialog = nullptr;
-    RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window); },
+    RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
              {
                  WaitForManageDialog(),
                  [&] {

@@ -2,26 +2,13 @@
 // kind of shape and its labels leave in the pixels, the calibration line, and label texts as the
 // Windows C library formats them.
 #include "measure/labels.h"
+#include "tests/support/overlay_colours.h"
 #include "tests/wine/overlay_back_buffer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-namespace {
-
-bool IsLine(COLORREF c) {
-    return GetRValue(c) >= 190 && GetGValue(c) <= 100 && GetBValue(c) <= 100;
-}
-bool IsGrid(COLORREF c) {
-    return GetRValue(c) <= 80 && GetGValue(c) >= 190 && GetBValue(c) >= 190;
-}
-bool IsText(COLORREF c) {
-    return GetRValue(c) <= 80 && GetGValue(c) <= 80 && GetBValue(c) >= 190;
-}
-
-} // namespace
 
 TEST(MeasureRender, EveryKindWithItsLabelsOnTheSpecimen) {
     GdiplusSession gdiplus;

@@ -333,18 +333,18 @@ void CheckMainWindow(FitCheck& check) {
     // The tooltips of the toolbar's buttons show on one line, as wide as their text.
     RECT work = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int tools = static_cast<int>(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0));
+    const int tools = static_cast<int>(SendMessageW(g_mainWindow.tooltip, TTM_GETTOOLCOUNT, 0, 0));
     EXPECT_GT(tools, 0);
     for (int i = 0; i < tools; ++i) {
         wchar_t text[128] = {};
         TTTOOLINFOW info = {};
         info.cbSize = sizeof(info);
         info.lpszText = text;
-        SendMessageW(g_hTooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info));
-        const int maxWidth = static_cast<int>(SendMessageW(g_hTooltip, TTM_GETMAXTIPWIDTH, 0, 0));
+        SendMessageW(g_mainWindow.tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info));
+        const int maxWidth = static_cast<int>(SendMessageW(g_mainWindow.tooltip, TTM_GETMAXTIPWIDTH, 0, 0));
         const int room = maxWidth > 0 ? maxWidth : work.right - work.left;
-        check.Text("Toolbar tooltip " + std::to_string(i), g_hTooltip, FontOf(g_hTooltip), text,
-                   DT_SINGLELINE | DT_NOPREFIX, {room, kNoLimit});
+        check.Text("Toolbar tooltip " + std::to_string(i), g_mainWindow.tooltip, FontOf(g_mainWindow.tooltip),
+                   text, DT_SINGLELINE | DT_NOPREFIX, {room, kNoLimit});
     }
 
     // The no-device screen's text, from its corner to as far from the view's right edge, at the
@@ -382,7 +382,8 @@ void CheckDialogs(FitCheck& check) {
              }
              check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
          }},
-        {"Manage calibrations", [] { RunManageCalibrationsDialog(g_mainWindow.window); }, nullptr},
+        {"Manage calibrations",
+         [] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); }, nullptr},
         {"Calibration help",
          [] {
              DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALIB_HELP), g_mainWindow.window,

@@ -75,7 +75,7 @@ std::wstring TipOf(HWND button) {
     info.hwnd = g_mainWindow.window;
     info.uId = reinterpret_cast<UINT_PTR>(button);
     info.lpszText = text;
-    SendMessageW(g_hTooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(g_mainWindow.tooltip, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
     return text;
 }
 
@@ -212,12 +212,12 @@ TEST_F(ToolbarTest, ToolbarActsOnlyOnItsOwnCommands) {
 }
 
 TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
-    ASSERT_NE(g_hTooltip, nullptr);
-    ASSERT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 14);
+    ASSERT_NE(g_mainWindow.tooltip, nullptr);
+    ASSERT_EQ(SendMessageW(g_mainWindow.tooltip, TTM_GETTOOLCOUNT, 0, 0), 14);
     for (int i = 0; i < 14; ++i) {
         TOOLINFOW info = {};
         info.cbSize = sizeof(info);
-        ASSERT_TRUE(SendMessageW(g_hTooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)));
+        ASSERT_TRUE(SendMessageW(g_mainWindow.tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info)));
         EXPECT_EQ(info.hwnd, g_mainWindow.window);
         EXPECT_EQ(info.uFlags & (TTF_IDISHWND | TTF_SUBCLASS), UINT{TTF_IDISHWND | TTF_SUBCLASS});
         EXPECT_EQ(reinterpret_cast<HWND>(info.uId), Button(kToolButtons[i].id));
@@ -235,9 +235,9 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
 }
 
 TEST_F(ToolbarTest, FaceFollowsTheButtonSize) {
-    HWND button = CreateToolButton(g_mainWindow.toolbar, 3999, 760, 40 * 5, L"Spare");
+    HWND button = CreateToolButton(g_mainWindow.toolbar, 3999, 760, 40 * 5, L"Spare", g_mainWindow.tooltip);
     ASSERT_NE(button, nullptr);
-    EXPECT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 15);
+    EXPECT_EQ(SendMessageW(g_mainWindow.tooltip, TTM_GETTOOLCOUNT, 0, 0), 15);
 
     SetWindowPos(button, nullptr, 0, 0, 100, 120, SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(Data(button)->width, 100);
@@ -262,5 +262,5 @@ TEST_F(ToolbarTest, FaceFollowsTheButtonSize) {
     EXPECT_NE(ToolButtonFaceDc(*Data(button)), nullptr);
 
     DestroyWindow(button); // leaves the shared tooltip
-    EXPECT_EQ(SendMessageW(g_hTooltip, TTM_GETTOOLCOUNT, 0, 0), 14);
+    EXPECT_EQ(SendMessageW(g_mainWindow.tooltip, TTM_GETTOOLCOUNT, 0, 0), 14);
 }
