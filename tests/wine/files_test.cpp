@@ -299,7 +299,8 @@ protected:
         g_recentFiles.clear();
         g_settings = AppSettings();
         SelectLanguage(0);
-        folder_ = TempPath(L"saved-" + std::to_wstring(++s_round));
+        static int round = 0;
+        folder_ = TempPath(L"saved-" + std::to_wstring(++round));
         CreateDirectoryW(folder_.c_str(), nullptr);
         parent_ = CreateParent(600, 800);
         ASSERT_NE(parent_, nullptr);
@@ -329,14 +330,12 @@ protected:
         SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kFilesListId, code), reinterpret_cast<LPARAM>(list_));
     }
 
-    static int s_round;
     std::wstring folder_;
     HWND parent_ = nullptr;
     HWND section_ = nullptr;
     HWND list_ = nullptr;
     HWND preview_ = nullptr;
 };
-int FilesSectionTest::s_round = 0;
 
 } // namespace
 

@@ -137,13 +137,6 @@ protected:
     bool registered_ = false;
 };
 
-TestCamConfig DefaultCamera() {
-    TestCamConfig config;
-    config.friendlyName = L"Sections Scope";
-    config.formats = {{kTestCamMjpg, 640, 480, 30}};
-    return config;
-}
-
 } // namespace
 
 TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
@@ -243,7 +236,7 @@ TEST_F(SectionsTest, WithoutACameraTheSectionsShowNamesOnlyAndChangeNothing) {
 }
 
 TEST_F(SectionsTest, ColorsOfACameraWithoutCameraControlOrPowerLine) {
-    TestCamConfig camera = DefaultCamera();
+    TestCamConfig camera = TestCam_MakeConfig(kInstance, L"Sections Scope", {{kTestCamMjpg, 640, 480, 30}});
     camera.hasCameraControl = false;
     camera.procAmp[kTestCamPowerLineFrequency] = {true, 2, 2, 1, 2, 2, 2, 2};
     StartView(&camera);
