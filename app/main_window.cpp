@@ -27,6 +27,7 @@
 #include "panels/tool_button.h"
 #include "view/view_commands.h"
 #include "panels/calibration_dialogs.h"
+#include "panels/files_section.h"
 #include "panels/text_input_dialog.h"
 
 #include <commctrl.h>
@@ -95,11 +96,11 @@ void CreateChildren(HWND hwnd) {
     }
 
     g_mainWindow.panelWidth = PanelWidthForDpi(g_mainWindow.dpi);
+    FilesSectionCreation files = {g_mainWindow.panelWidth, &g_mainWindow.recentFiles};
     g_mainWindow.controlPanel =
         CreateWindowExW(0, kCtrlPanelWndClass, nullptr,
                         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_VSCROLL, 0, 0, 0, 0,
-                        hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdControlPanel}), ProgramInstance(),
-                        reinterpret_cast<LPVOID>(static_cast<INT_PTR>(g_mainWindow.panelWidth)));
+                        hwnd, reinterpret_cast<HMENU>(INT_PTR{kIdControlPanel}), ProgramInstance(), &files);
     if (g_mainWindow.controlPanel)
         ShowScrollBar(g_mainWindow.controlPanel, SB_VERT, FALSE);
 }
@@ -130,7 +131,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case CMD_TAKE_PHOTO:
         case IDC_PHOTO:
-            TakePhoto(hwnd, g_mainWindow.cameraView, g_mainWindow.controlPanel);
+            TakePhoto(hwnd, g_mainWindow.cameraView, g_mainWindow.recentFiles, g_mainWindow.controlPanel);
             return;
         case CMD_SCALE_CHANGED:
             OnScaleChanged();
@@ -140,7 +141,7 @@ void OnCommand(HWND hwnd, int command, WPARAM wParam, LPARAM lParam) {
             return;
         case IDC_VIDEO:
             if (IsCameraOpen() && !g_hCalibrateDlg)
-                ShowRecordDialog(hwnd, g_mainWindow.controlPanel);
+                ShowRecordDialog(hwnd, g_mainWindow.recentFiles, g_mainWindow.controlPanel);
             return;
         case IDC_TOOL_CALIBRATE:
             if (IsCameraOpen())
@@ -351,7 +352,8 @@ void OpenSaveFolder() {
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 reinterpret_cast<void**>(&link))))
         return;
-    const std::wstring item = ChooseSaveFolderItem(g_settings.saveFolder, g_lastSavedPath);
+    const std::wstring item =
+        ChooseSaveFolderItem(g_settings.saveFolder, g_mainWindow.recentFiles.lastSavedPath);
     link->SetPath(item.c_str());
     PIDLIST_ABSOLUTE pidl = nullptr;
     if (SUCCEEDED(link->GetIDList(&pidl)) && pidl) {
@@ -407,7 +409,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             OnCameraOpened(hwnd);
             return 0;
         case UM_STILL_BUTTON:
-            TakePhoto(hwnd, g_mainWindow.cameraView, g_mainWindow.controlPanel);
+            TakePhoto(hwnd, g_mainWindow.cameraView, g_mainWindow.recentFiles, g_mainWindow.controlPanel);
             return 0;
         case UM_ZOOM_STEP:
             StepDigitalZoom();

@@ -4,6 +4,7 @@
 
 #include "base/display_scale.h"
 #include "measure/measure_tool.h"
+#include "output/recent_files.h"
 #include "panels/calibration_dialogs.h"
 
 #include <windows.h>
@@ -19,6 +20,7 @@ struct MainWindowState {
     HWND cameraView = nullptr;
     HWND tooltip = nullptr; // shared by the toolbar's buttons
     ManageCalibrationsMemory manageCalibrations;
+    RecentFiles recentFiles; // the program's one list, shown by the Files section
     int panelWidth = 0;
     int currentTool = TOOL_DRAG;
     int dpi = kBaseDpi; // followed on WM_DPICHANGED

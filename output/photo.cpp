@@ -114,13 +114,13 @@ bool SavePhoto(HWND view, const std::wstring& path) {
     return saved;
 }
 
-void TakePhoto(HWND owner, HWND view, HWND filesListener) {
+void TakePhoto(HWND owner, HWND view, RecentFiles& recent, HWND filesListener) {
     if (!IsCaptureGraphOpen())
         return;
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::wstring path = MakePhotoName(g_settings.saveFolder, LocalTimeOf(now), g_settings.photoFormat);
-    if (path == g_lastSavedPath)
+    if (path == recent.lastSavedPath)
         return; // a second photo within the same second
     // A folder that is no full path would put the photo at the root of the current drive.
     const bool saved = IsUsableSaveFolder(g_settings.saveFolder) &&
@@ -135,9 +135,10 @@ void TakePhoto(HWND owner, HWND view, HWND filesListener) {
         MessageBoxW(owner, text.c_str(), caption, MB_OK | MB_ICONERROR);
         return;
     }
-    g_lastSavedPath = path;
-    AddRecentFile(path);
+    recent.lastSavedPath = path;
+    AddRecentFile(recent, path);
+    SetLatestFiles(recent);
     SaveSettings();
     if (filesListener)
-        PostMessageW(filesListener, UM_RECENT_FILE_ADDED, g_recentFiles.size() - 1, 0);
+        PostMessageW(filesListener, UM_RECENT_FILE_ADDED, recent.paths.size() - 1, 0);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "output/output_names.h"
+#include "output/recent_files.h"
 
 #include <windows.h>
 
@@ -16,6 +17,6 @@ LocalTime LocalTimeOf(const SYSTEMTIME& time);
 bool SavePhoto(HWND view, const std::wstring& path);
 
 // The Photo button and Space: one photo of `view` a second at most; a photo that was saved is added
-// to the recent files, the settings are saved and `filesListener` (the control panel) is told. A
-// photo that could not be saved is reported in a box over `owner`.
-void TakePhoto(HWND owner, HWND view, HWND filesListener);
+// to `recent`, the settings are saved and `filesListener` (the control panel) is told. A photo that
+// could not be saved is reported in a box over `owner`.
+void TakePhoto(HWND owner, HWND view, RecentFiles& recent, HWND filesListener);

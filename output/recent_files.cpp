@@ -2,11 +2,8 @@
 
 #include <algorithm>
 
-std::vector<std::wstring> g_recentFiles;
-std::wstring g_lastSavedPath;
-
-void AddRecentFile(const std::wstring& path) {
-    g_recentFiles.push_back(path);
+void AddRecentFile(RecentFiles& files, const std::wstring& path) {
+    files.paths.push_back(path);
 }
 
 std::vector<std::wstring> ParseLatestFiles(const std::wstring& text) {

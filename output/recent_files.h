@@ -1,5 +1,6 @@
 // The photos and videos saved so far, as full paths: oldest first, newest last. The Files section
 // fills the list once from the stored "LatestFiles" text; every photo and recording appends to it.
+// The program has one list, in the main window's record, handed to what reads or writes it.
 #pragma once
 
 #include <cstddef>
@@ -7,13 +8,13 @@
 #include <string>
 #include <vector>
 
-extern std::vector<std::wstring> g_recentFiles;
-
-// The last photo or video saved, empty at start.
-extern std::wstring g_lastSavedPath;
+struct RecentFiles {
+    std::vector<std::wstring> paths; // oldest first, newest last
+    std::wstring lastSavedPath;      // the last photo or video saved, empty at start
+};
 
 // Appends a newly saved file (the newest).
-void AddRecentFile(const std::wstring& path);
+void AddRecentFile(RecentFiles& files, const std::wstring& path);
 
 // The longest path an entry may have: what a 260-character path buffer holds before its terminator.
 inline constexpr size_t kRecentPathMax = 259;

@@ -22,7 +22,8 @@ namespace {
 
 struct RecordDialogState {
     HWND dialog = nullptr;
-    HWND filesListener = nullptr; // told of each file saved (UM_RECENT_FILE_ADDED)
+    HWND filesListener = nullptr;  // told of each file saved (UM_RECENT_FILE_ADDED)
+    RecentFiles* recent = nullptr; // where each file saved is added; set before the dialog opens
     HFONT clockFont = nullptr;
     bool recording = false; // a recording this dialog started runs
     bool stopping = false;  // a stop waits for the file: commands wait too
@@ -107,17 +108,18 @@ void ShowReady(RecordDialogState* s) {
 }
 
 void AnnounceFile(const RecordDialogState* s, const std::wstring& path) {
-    g_lastSavedPath = path;
+    s->recent->lastSavedPath = path;
     {
         // The Files section previews a video through a picture beside it: the frame it ended on.
         HeldFrame frame;
         if (frame)
             SaveVideoPreviewPicture(path, frame->pixels.get(), frame->width, frame->height);
     }
-    AddRecentFile(path);
+    AddRecentFile(*s->recent, path);
+    SetLatestFiles(*s->recent);
     SaveSettings();
     if (s->filesListener)
-        PostMessageW(s->filesListener, UM_RECENT_FILE_ADDED, g_recentFiles.size() - 1, 0);
+        PostMessageW(s->filesListener, UM_RECENT_FILE_ADDED, s->recent->paths.size() - 1, 0);
 }
 
 void OnStart(RecordDialogState* s) {
@@ -314,10 +316,11 @@ INT_PTR CALLBACK RecordDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
     }
 }
 
-void ShowRecordDialog(HWND owner, HWND filesListener) {
+void ShowRecordDialog(HWND owner, RecentFiles& recent, HWND filesListener) {
     // The dialog's record lives here, so that it outlives the window however the window ends.
     RecordDialogState state;
     state.filesListener = filesListener;
+    state.recent = &recent;
     DialogBoxParamW(ProgramInstance(), MAKEINTRESOURCEW(IDD_RECORD), owner, RecordDialogProc,
                     reinterpret_cast<LPARAM>(&state));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "base/app_message_base.h"
+#include "output/recent_files.h"
 
 #include <windows.h>
 
@@ -24,6 +25,6 @@ enum RecordQuery : int {
 
 INT_PTR CALLBACK RecordDialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// Runs the dialog modally over `owner` (the main window). Each file saved is added to the recent
-// files and announced to `filesListener` (the control panel) when there is one.
-void ShowRecordDialog(HWND owner, HWND filesListener);
+// Runs the dialog modally over `owner` (the main window). Each file saved is added to `recent` and
+// announced to `filesListener` (the control panel) when there is one.
+void ShowRecordDialog(HWND owner, RecentFiles& recent, HWND filesListener);

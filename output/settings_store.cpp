@@ -8,7 +8,6 @@
 #include "base/app_settings.h"
 #include "base/string_table.h"
 #include "measure/calibration.h"
-#include "output/recent_files.h"
 
 AppSettings g_settings;
 CalibrationState g_calibration;
@@ -128,9 +127,12 @@ int LoadSettings() {
     return 1;
 }
 
+void SetLatestFiles(const RecentFiles& recent) {
+    g_settings.latestFilesText = FormatLatestFiles(recent.paths);
+}
+
 int SaveSettings() {
     g_settings.calibrationsText = FormatCalibrations(g_calibration.slots);
-    g_settings.latestFilesText = FormatLatestFiles(g_recentFiles);
     {
         SettingsKey key;
         if (key.get() != nullptr) {

@@ -3,6 +3,7 @@
 
 #include "base/app_settings.h"
 #include "measure/calibration.h"
+#include "output/recent_files.h"
 
 #include <string>
 
@@ -16,9 +17,13 @@ extern CalibrationState g_calibration;
 // makes the default save folder when there is none. Returns 1.
 int LoadSettings();
 
-// Writes the whole of g_settings (with the newest recent files) and makes sure the save
-// folder's Thumbnails folder exists. Returns 1.
+// Writes the whole of g_settings and makes sure the save folder's Thumbnails folder exists.
+// Returns 1.
 int SaveSettings();
+
+// Takes the newest of the recent files into g_settings ("LatestFiles"), for the saves to come;
+// called wherever the list changes.
+void SetLatestFiles(const RecentFiles& recent);
 
 // Creates each missing folder along the path and clears the read-only attribute of existing
 // ones. Returns whether the path is a directory at the end; a plain file in the way or an

@@ -129,9 +129,8 @@ void ScrollTo(ControlPanelState& s, int request, int thumbPosition) {
 void CreateSections(ControlPanelState& s, HINSTANCE instance) {
     s.sectionCount = kPanelSectionCount;
     for (int i = 0; i < kPanelSectionCount; ++i) {
-        // The Files section sizes its preview from the panel's width.
-        const LPVOID param =
-            i == kSlotFiles ? reinterpret_cast<LPVOID>(static_cast<INT_PTR>(s.width)) : nullptr;
+        // The Files section sizes its preview from the panel's width and shows the recent files.
+        const LPVOID param = i == kSlotFiles ? &s.files : nullptr;
         s.sections[i] = CreateWindowExW(
             0, kSections[i].className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
             0, 0, s.window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSections[i].id)), instance, param);
@@ -144,7 +143,8 @@ int OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
     if (!s)
         return -1;
     s->window = hwnd;
-    s->width = static_cast<int>(reinterpret_cast<INT_PTR>(create->lpCreateParams));
+    if (const auto* files = static_cast<const FilesSectionCreation*>(create->lpCreateParams))
+        s->files = *files;
     SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(s));
     CreateSections(*s, create->hInstance);
     AskSectionHeights(*s);

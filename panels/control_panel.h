@@ -6,8 +6,12 @@
 // The section protocol: the panel asks a section for its heights with UM_SECTION_SIZE (collapsed
 // in the low 16 bits, expanded in the high 16 bits); a section tells the panel it was expanded or
 // collapsed with UM_SECTION_EXPAND (wParam = its slot, lParam = 1 expanded or 0).
+//
+// Its creation parameter is what the Files section is made with (FilesSectionCreation): the panel's
+// width and the recent files.
 #pragma once
 
+#include "panels/files_section.h"
 #include "panels/panel_layout.h"
 
 #include <windows.h>
@@ -16,7 +20,7 @@
 
 struct ControlPanelState {
     HWND window = nullptr;
-    int width = 0; // the creation parameter, passed on to the Files section
+    FilesSectionCreation files; // the creation parameter, passed on to the Files section
     std::array<HWND, kPanelSectionCapacity> sections = {};
     std::array<PanelSlot, kPanelSectionCapacity> slots = {};
     int sectionCount = 0;

@@ -89,15 +89,15 @@ void FillList(FilesSectionState* s) {
     if (!s->list)
         return;
     const LRESULT count = SendMessageW(s->list, LB_GETCOUNT, 0, 0);
-    for (size_t i = count < 0 ? 0 : static_cast<size_t>(count); i < g_recentFiles.size(); ++i)
+    for (size_t i = count < 0 ? 0 : static_cast<size_t>(count); i < s->recent->paths.size(); ++i)
         SendMessageW(s->list, LB_ADDSTRING, 0, static_cast<LPARAM>(i));
 }
 
 std::wstring SelectedPath(FilesSectionState* s) {
     const LRESULT index = SendMessageW(s->list, LB_GETCURSEL, 0, 0);
-    if (index < 0 || static_cast<size_t>(index) >= g_recentFiles.size())
+    if (index < 0 || static_cast<size_t>(index) >= s->recent->paths.size())
         return {};
-    return g_recentFiles[static_cast<size_t>(index)];
+    return s->recent->paths[static_cast<size_t>(index)];
 }
 
 void OpenWithSystemViewer(const std::wstring& path) {
@@ -110,7 +110,8 @@ void OnListCommand(FilesSectionState* s, int code) {
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
             // Deleted since it was listed: the entry goes, and the shell is not asked to open it.
             const LRESULT index = SendMessageW(s->list, LB_GETCURSEL, 0, 0);
-            g_recentFiles.erase(g_recentFiles.begin() + index);
+            s->recent->paths.erase(s->recent->paths.begin() + index);
+            SetLatestFiles(*s->recent);
             SendMessageW(s->list, LB_DELETESTRING, static_cast<WPARAM>(index), 0);
             path.clear();
         } else {
@@ -121,10 +122,10 @@ void OnListCommand(FilesSectionState* s, int code) {
                  reinterpret_cast<LPARAM>(path.c_str()));
 }
 
-void DrawItem(const DRAWITEMSTRUCT* item) {
-    if (item->itemID == static_cast<UINT>(-1) || item->itemID >= g_recentFiles.size())
+void DrawItem(const FilesSectionState* s, const DRAWITEMSTRUCT* item) {
+    if (item->itemID == static_cast<UINT>(-1) || item->itemID >= s->recent->paths.size())
         return;
-    const std::wstring name = RecentFileDisplayName(g_recentFiles[item->itemID]);
+    const std::wstring name = RecentFileDisplayName(s->recent->paths[item->itemID]);
     const bool selected = (item->itemState & ODS_SELECTED) != 0;
     HDC dc = item->hDC;
     FillRect(dc, &item->rcItem, selected ? s_selectedBrush : s_itemBrush);
@@ -150,15 +151,18 @@ HWND CreateChild(HWND parent, const wchar_t* className, const wchar_t* text, DWO
 }
 
 LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
+    const auto* creation = static_cast<const FilesSectionCreation*>(create->lpCreateParams);
+    if (!creation || !creation->recent)
+        return -1;
     auto* s = new (std::nothrow) FilesSectionState{};
     if (!s)
         return -1;
     s->window = hwnd;
+    s->recent = creation->recent;
     SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(s));
     MakeSharedObjects(hwnd);
 
-    const int panelWidth = static_cast<int>(reinterpret_cast<INT_PTR>(create->lpCreateParams));
-    s->layout = ComputeFilesSectionLayout(panelWidth - kFilesCreationWidthAllowance, BaseUnitY());
+    s->layout = ComputeFilesSectionLayout(creation->panelWidth - kFilesCreationWidthAllowance, BaseUnitY());
     s->header = CreateChild(hwnd, kCtrlPanelHeaderWndClass, GetText("files").c_str(), WS_VISIBLE,
                             kFilesHeaderId, s->layout.header);
     s->list = CreateChild(hwnd, L"ListBox", nullptr, WS_BORDER | WS_VSCROLL | LBS_OWNERDRAWFIXED | LBS_NOTIFY,
@@ -171,7 +175,8 @@ LRESULT OnCreate(HWND hwnd, const CREATESTRUCTW* create) {
     if (s->preview)
         SendMessageW(s->preview, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 25);
 
-    LoadRecentFiles(g_recentFiles, g_settings.latestFilesText, KeepListedFile);
+    LoadRecentFiles(s->recent->paths, g_settings.latestFilesText, KeepListedFile);
+    SetLatestFiles(*s->recent); // the files that are gone are not stored again
     FillList(s);
     return 0;
 }
@@ -236,7 +241,7 @@ LRESULT CALLBACK FilesSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
             }
             return 0;
         case WM_DRAWITEM:
-            DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            DrawItem(s, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return 1;
         case WM_COMMAND:
             return OnCommand(s, wParam);

@@ -3,7 +3,7 @@
 // image viewer below it. A double click on the list or on the preview opens the file with the
 // program the system associates with it.
 //
-// The panel creates it with its own width in pixels as the creation parameter and talks to it with
+// The panel creates it with a FilesSectionCreation as the creation parameter and talks to it with
 // UM_SECTION_SIZE, UM_SECTION_EXPAND, UM_RECENT_FILE_ADDED and WM_COMMAND 1039.
 #pragma once
 
@@ -12,7 +12,15 @@
 #include <cstdint>
 #include <string>
 
+#include "output/recent_files.h"
 #include "panels/files_layout.h"
+
+// What the section is made with, as the control panel is: the panel's width in pixels and the
+// program's recent files, which the section fills from the settings at creation and shows.
+struct FilesSectionCreation {
+    int panelWidth = 0;
+    RecentFiles* recent = nullptr;
+};
 
 // One section's record, in its first extra window word from WM_CREATE to WM_DESTROY.
 struct FilesSectionState {
@@ -21,6 +29,7 @@ struct FilesSectionState {
     HWND list;
     HWND preview;
     FilesSectionLayout layout;
+    RecentFiles* recent;
 };
 
 LRESULT CALLBACK FilesSectionWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -84,11 +84,21 @@ TEST_F(Files, ListsSavedFilesAndOpensThemWithTheSystemViewer) {
     // Two earlier files and one that has gone since, as the last run left them (newest first).
     const std::wstring photo = Saved(L"20240101-080000.jpg");
     const std::wstring video = Saved(L"20240101-080500-123.mp4");
-    ASSERT_TRUE(WriteBytes(photo, {0xFF, 0xD8, 'p', 'h', 'o', 't', 'o', 0xFF, 0xD9}));
+    {
+        Gdiplus::Bitmap black(64, 48, PixelFormat24bppRGB);
+        const CLSID jpeg = EncoderFor(L"image/jpeg");
+        ASSERT_EQ(black.Save(photo.c_str(), &jpeg, nullptr), Gdiplus::Ok);
+    }
     ASSERT_TRUE(WriteBytes(video, {}));
     Start(Saved(L"20240101-090000.jpg") + L";" + video + L";" + photo + L";");
     EXPECT_EQ(ListCount(), 2);
-    EXPECT_EQ(SendMessageW(list_, LB_GETCURSEL, 0, 0), LB_ERR) << "nothing is selected at start";
+    // Nothing is selected at start, and the preview (scrolled into sight) shows only its background.
+    EXPECT_EQ(SendMessageW(list_, LB_GETCURSEL, 0, 0), LB_ERR);
+    PostMessageW(panel_, WM_VSCROLL, SB_BOTTOM, 0);
+    RECT box = {};
+    GetClientRect(preview_, &box);
+    EXPECT_TRUE(WaitFor(
+        [&] { return ScreenPixel(preview_, box.right / 2, box.bottom / 2) == RGB(240, 255, 255); }, 5000));
 
     // A photo taken now goes to the end of the list and first into the stored list.
     ASSERT_TRUE(WaitFor([&] { return Live(); }, 10000)) << "no live picture";

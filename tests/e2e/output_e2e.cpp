@@ -412,6 +412,7 @@ TEST_F(OutputTest, PauseStopsTheClockAndLeavesNoGapInTheFile) {
     Start(settings, {kTestCamMjpg, 1280, 720, 30});
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 0);
     StartRecording(dialog);
     EXPECT_GE(WaitForClock(dialog, 30, 10000), 30);
     EXPECT_EQ(StoredDword(L"MaxRecordTime"), 0u) << "starting stores the selected limit";

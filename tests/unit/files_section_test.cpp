@@ -94,12 +94,12 @@ TEST(RecentFiles, OrderIsByCodeUnits) {
                             L"C:\\x\\\u00e9.jpg", L"D:\\b.jpg", L"c:\\a.jpg"}));
 
     // Entries already in the list take part in the sort; files added later go at the end.
-    Paths list = {L"C:\\z.jpg"};
-    LoadRecentFiles(list, L"C:\\m.jpg;C:\\a.jpg;", [](const std::wstring&) { return true; });
-    AddRecentFile(L"C:\\b.jpg"); // g_recentFiles is separate from `list`
-    EXPECT_EQ(list, (Paths{L"C:\\a.jpg", L"C:\\m.jpg", L"C:\\z.jpg"}));
-    EXPECT_EQ(g_recentFiles.back(), L"C:\\b.jpg");
-    g_recentFiles.clear();
+    RecentFiles recent;
+    recent.paths = {L"C:\\z.jpg"};
+    LoadRecentFiles(recent.paths, L"C:\\m.jpg;C:\\a.jpg;", [](const std::wstring&) { return true; });
+    EXPECT_EQ(recent.paths, (Paths{L"C:\\a.jpg", L"C:\\m.jpg", L"C:\\z.jpg"}));
+    AddRecentFile(recent, L"C:\\b.jpg");
+    EXPECT_EQ(recent.paths.back(), L"C:\\b.jpg");
 }
 
 TEST(RecentFiles, ShownNamesAndVideoPictures) {

@@ -296,7 +296,7 @@ namespace {
 class FilesSectionTest : public testing::Test {
 protected:
     void SetUp() override {
-        g_recentFiles.clear();
+        recent_.paths.clear();
         g_settings = AppSettings();
         SelectLanguage(0);
         static int round = 0;
@@ -307,16 +307,16 @@ protected:
     }
     void TearDown() override {
         DestroyWindow(parent_);
-        g_recentFiles.clear();
+        recent_.paths.clear();
     }
 
     std::wstring Saved(const std::wstring& name) const { return folder_ + L"\\" + name; }
 
     HWND CreateSection(int panelWidth = 252) {
-        section_ = CreateWindowExW(0, kCtrlPanelFilesWndClass, L"",
-                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0,
-                                   parent_, reinterpret_cast<HMENU>(INT_PTR{102}), GetModuleHandleW(nullptr),
-                                   reinterpret_cast<LPVOID>(static_cast<INT_PTR>(panelWidth)));
+        FilesSectionCreation creation = {panelWidth, &recent_};
+        section_ = CreateWindowExW(
+            0, kCtrlPanelFilesWndClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
+            0, 0, parent_, reinterpret_cast<HMENU>(INT_PTR{102}), GetModuleHandleW(nullptr), &creation);
         list_ = GetDlgItem(section_, kFilesListId);
         preview_ = GetDlgItem(section_, kFilesPreviewId);
         return section_;
@@ -335,6 +335,7 @@ protected:
     HWND section_ = nullptr;
     HWND list_ = nullptr;
     HWND preview_ = nullptr;
+    RecentFiles recent_;
 };
 
 } // namespace
@@ -364,14 +365,14 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
     ASSERT_NE(preview_, nullptr);
     const std::vector<std::wstring> expected = {
         Saved(L"20240131-094510.jpg"), Saved(L"20240131-094530-123.mp4"), Saved(L"20240131-094550.jpg")};
-    EXPECT_EQ(g_recentFiles, expected);
+    EXPECT_EQ(recent_.paths, expected);
     EXPECT_EQ(ListCount(), 3);
     EXPECT_FALSE(FileExists(Saved(L"20240131-094545-001.jpg")));
     EXPECT_TRUE(FileExists(Saved(L"20240131-094530-123.jpg")));
 
     // A new photo adds one item at the end, however often the message comes.
     ASSERT_TRUE(WriteBytes(Saved(L"20240131-094600.jpg"), {1}));
-    AddRecentFile(Saved(L"20240131-094600.jpg"));
+    AddRecentFile(recent_, Saved(L"20240131-094600.jpg"));
     SendMessageW(section_, UM_RECENT_FILE_ADDED, 3, 0);
     EXPECT_EQ(ListCount(), 4);
     SendMessageW(section_, UM_RECENT_FILE_ADDED, 3, 0);
@@ -445,7 +446,7 @@ TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
     ASSERT_TRUE(DeleteFileW(photo.c_str()));
     Choose(0, LBN_DBLCLK);
     EXPECT_EQ(ListCount(), 0);
-    EXPECT_TRUE(g_recentFiles.empty());
+    EXPECT_TRUE(recent_.paths.empty());
     EXPECT_TRUE(IsEmpty(preview_));
 }
 

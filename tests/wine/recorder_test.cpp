@@ -479,7 +479,7 @@ protected:
                 PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
             }
         });
-        ShowRecordDialog(g_mainWindow.window, g_mainWindow.controlPanel);
+        ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel);
         KillTimer(nullptr, timer);
         s_step = nullptr;
     }
@@ -542,7 +542,7 @@ TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndCloses) {
 
 TEST_F(RecordDialogTest, StartWithoutACameraStaysAtStartSaysWhyAndStoresTheLimit) {
     g_settings.maxRecordSeconds = 45; // not in the list
-    const size_t recentBefore = g_recentFiles.size();
+    const size_t recentBefore = g_mainWindow.recentFiles.paths.size();
     int step = 0;
     std::wstring status;
     Run([&](HWND dialog) {
@@ -560,7 +560,7 @@ TEST_F(RecordDialogTest, StartWithoutACameraStaysAtStartSaysWhyAndStoresTheLimit
     });
     EXPECT_EQ(status, L"No camera is open.");
     EXPECT_EQ(g_settings.maxRecordSeconds, 0) << "starting takes the selected limit";
-    EXPECT_EQ(g_recentFiles.size(), recentBefore);
+    EXPECT_EQ(g_mainWindow.recentFiles.paths.size(), recentBefore);
 }
 
 // A recording whose file cannot be completed is not announced: the dialog stays, says so in one
@@ -581,7 +581,7 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
     ASSERT_TRUE(OpenCaptureGraph());
 
     const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});
-    const size_t recentBefore = g_recentFiles.size();
+    const size_t recentBefore = g_mainWindow.recentFiles.paths.size();
     int step = 0;
     std::wstring status, button;
     Run([&](HWND dialog) {
@@ -602,7 +602,7 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
     });
     EXPECT_EQ(status, GetText("rec incomplete"));
     EXPECT_EQ(button, L"Start");
-    EXPECT_EQ(g_recentFiles.size(), recentBefore);
+    EXPECT_EQ(g_mainWindow.recentFiles.paths.size(), recentBefore);
     EXPECT_GT(fake.Log().times.size(), 0u) << "frames reached the writer";
     EXPECT_EQ(fake.Log().finalized, 1);
     WIN32_FIND_DATAW found = {};

@@ -80,7 +80,6 @@ protected:
         ClearSettings();
         ASSERT_FALSE(ValueCount());
         g_settings = AppSettings();
-        g_recentFiles.clear();
         g_calibration.slots = CalibrationTable();
     }
 };
@@ -192,13 +191,15 @@ TEST_F(SettingsStore, EverythingSurvivesSaveAndLoad) {
     const CalibrationTable table = FullTable();
     ASSERT_EQ(table[0].name.size(), kCalibrationNameMax);
     g_calibration.slots = table;
+    RecentFiles recent;
     std::wstring newest;
     for (int i = 1; i <= 7; ++i) {
         const std::wstring file = L"C:\\latest\\photo" + std::to_wstring(i) + L".jpg";
-        AddRecentFile(file);
+        AddRecentFile(recent, file);
         if (i >= 3)
             newest = file + L";" + newest;
     }
+    SetLatestFiles(recent);
     ASSERT_EQ(SaveSettings(), 1);
     const AppSettings saved = g_settings;
     EXPECT_EQ(ValueCount(), 15u);
@@ -220,7 +221,8 @@ TEST_F(SettingsStore, EverythingSurvivesSaveAndLoad) {
         EXPECT_EQ(Fields(g_calibration.slots[i]), Fields(table[i])) << i;
 
     // No files: the list is stored empty.
-    g_recentFiles.clear();
+    recent.paths.clear();
+    SetLatestFiles(recent);
     ASSERT_EQ(SaveSettings(), 1);
     EXPECT_EQ(SavedString(L"LatestFiles"), L"");
 

@@ -374,7 +374,8 @@ void CheckDialogs(FitCheck& check) {
          [&check](HWND d) {
              check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
          }},
-        {"Record", [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.controlPanel); },
+        {"Record",
+         [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel); },
          [&check](HWND d) {
              for (const StateTexts& state : kRecordStateTexts) {
                  for (std::string_view key : state.keys)
