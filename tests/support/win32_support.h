@@ -90,6 +90,12 @@ inline void PostMouse(HWND hwnd, UINT msg, int x, int y) {
     PostMouse(hwnd, msg, x, y, (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) ? MK_LBUTTON : 0);
 }
 
+// The same, sent: handled before the call returns. Only a press holds the left button.
+inline void SendMouse(HWND hwnd, UINT msg, int x, int y) {
+    SendMessageW(hwnd, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
+                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
 // A left click at (x, y): the pointer arrives, presses and releases.
 inline void PostClick(HWND hwnd, int x, int y) {
     PostMouse(hwnd, WM_MOUSEMOVE, x, y);

@@ -5,6 +5,9 @@
 #include "capture/capture_session.h"
 #include "view/view_messages.h"
 #include "base/app_settings.h"
+#include "base/gdi_holders.h"
+#include "panels/panel_classes.h"
+#include "tests/support/dialogs.h"
 #include "tests/wine/main_window_fixture.h"
 #include "capture/device_list.h"
 #include "panels/control_panel.h"
@@ -16,6 +19,7 @@
 #include "testcam/testcam_control.h"
 
 #include <dshow.h>
+#include <wrl/client.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,7 +29,7 @@
 namespace {
 
 ControlPanelState* Panel() {
-    return reinterpret_cast<ControlPanelState*>(GetWindowLongPtrW(g_mainWindow.controlPanel, 0));
+    return WindowRecord<ControlPanelState>(g_mainWindow.controlPanel);
 }
 
 HWND Section(int id) {
@@ -36,20 +40,12 @@ HWND DeviceItem(int id) {
     return GetDlgItem(Section(kIdDeviceSection), id);
 }
 
-HWND DeviceHeader() {
-    return DeviceItem(kIdDeviceHeader);
-}
-
 bool IsShown(HWND hwnd) {
     return (GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 bool PanelBarShown() {
     return (GetWindowLongW(g_mainWindow.controlPanel, GWL_STYLE) & WS_VSCROLL) != 0;
-}
-
-int DeviceTop() {
-    return RectInParent(Section(kIdDeviceSection)).top;
 }
 
 void Scroll(int request, int thumb = 0) {
@@ -66,10 +62,7 @@ void SetPanelHeight(int height) {
 // What the header shows, read back from the window itself.
 COLORREF HeaderPixel(HWND header, int x, int y) {
     UpdateWindow(header);
-    HDC dc = GetDC(header);
-    const COLORREF c = GetPixel(dc, x, y);
-    ReleaseDC(header, dc);
-    return c;
+    return GetPixel(WindowDc(header).get(), x, y);
 }
 
 struct TitleInk {
@@ -79,18 +72,16 @@ struct TitleInk {
 
 TitleInk CountTitleInk(HWND header) {
     UpdateWindow(header);
-    RECT rc = {};
-    GetClientRect(header, &rc);
-    HDC dc = GetDC(header);
+    const SIZE client = ClientSize(header);
+    const WindowDc dc(header);
     TitleInk ink;
-    for (int y = 0; y < rc.bottom; ++y) {
-        for (int x = 0; x < rc.right / 2; ++x) {
-            const COLORREF c = GetPixel(dc, x, y);
+    for (int y = 0; y < client.cy; ++y) {
+        for (int x = 0; x < client.cx / 2; ++x) {
+            const COLORREF c = GetPixel(dc.get(), x, y);
             ink.red += GetRValue(c) > 150 && GetGValue(c) < 90 && GetBValue(c) < 90;
             ink.blue += GetBValue(c) > 150 && GetRValue(c) < 90 && GetGValue(c) < 90;
         }
     }
-    ReleaseDC(header, dc);
     return ink;
 }
 
@@ -102,11 +93,6 @@ POINT ChevronStrokePoint(HWND header, bool expanded) {
     return {c.tip.x - 2, c.tip.y + (expanded ? 2 : -2)};
 }
 
-void MouseOn(HWND hwnd, UINT msg, int x, int y) {
-    SendMessageW(hwnd, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
-                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
-}
-
 // A camera listed in the video-input category whose filter class does not exist: it can be
 // listed but never bound.
 constexpr CLSID kNoSuchFilter = {
@@ -115,30 +101,20 @@ constexpr wchar_t kBrokenInstance[] = L"vid_1d6b&pid_0199&mi_00#broken#9";
 constexpr wchar_t kFirstInstance[] = L"vid_1d6b&pid_0102&mi_00#panel#1";
 constexpr wchar_t kSecondInstance[] = L"vid_1d6b&pid_0103&mi_00#panel#2";
 
-bool RegisterUnbindableCamera() {
-    IFilterMapper2* mapper = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                                reinterpret_cast<void**>(&mapper))))
+// Registers it (or, with `remove`, takes it away again).
+bool RegisterUnbindableCamera(bool remove = false) {
+    Microsoft::WRL::ComPtr<IFilterMapper2> mapper;
+    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&mapper))))
         return false;
+    if (remove)
+        return SUCCEEDED(
+            mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, kBrokenInstance, kNoSuchFilter));
     REGFILTER2 filter = {};
     filter.dwVersion = 1;
     filter.dwMerit = MERIT_DO_NOT_USE;
-    IMoniker* moniker = nullptr;
-    const HRESULT hr = mapper->RegisterFilter(kNoSuchFilter, L"Broken Scope", &moniker,
-                                              &CLSID_VideoInputDeviceCategory, kBrokenInstance, &filter);
-    if (moniker)
-        moniker->Release();
-    mapper->Release();
-    return SUCCEEDED(hr);
-}
-
-void UnregisterUnbindableCamera() {
-    IFilterMapper2* mapper = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                                reinterpret_cast<void**>(&mapper))))
-        return;
-    mapper->UnregisterFilter(&CLSID_VideoInputDeviceCategory, kBrokenInstance, kNoSuchFilter);
-    mapper->Release();
+    Microsoft::WRL::ComPtr<IMoniker> moniker;
+    return SUCCEEDED(mapper->RegisterFilter(kNoSuchFilter, L"Broken Scope", &moniker,
+                                            &CLSID_VideoInputDeviceCategory, kBrokenInstance, &filter));
 }
 
 int DeviceIndex(const wchar_t* name) {
@@ -176,16 +152,16 @@ protected:
 } // namespace
 
 TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
-    const ControlPanelState* s = Panel();
+    ControlPanelState* s = Panel();
     ASSERT_EQ(s->sectionCount, 4);
     const struct {
         int id;
         const wchar_t* className;
         int expanded;
-    } expected[] = {{100, L"CtrlPanelSourceWndClass", 1},
-                    {101, L"CtrlPanelFlipWndClass", 1},
-                    {103, L"CtrlPanelColorWndClass", 0},
-                    {102, L"CtrlPanelFilesWndClass", 1}};
+    } expected[] = {{kIdDeviceSection, kCtrlPanelSourceWndClass, 1},
+                    {kIdPreviewSection, kCtrlPanelFlipWndClass, 1},
+                    {kIdColorsSection, kCtrlPanelColorWndClass, 0},
+                    {kIdFilesSection, kCtrlPanelFilesWndClass, 1}};
     const ControlPanelMetrics& m = PanelMetrics();
     RECT client = {};
     GetClientRect(g_mainWindow.controlPanel, &client);
@@ -195,7 +171,7 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
         HWND section = s->sections[i];
         ASSERT_EQ(section, Section(expected[i].id));
         EXPECT_EQ(ClassOf(section), expected[i].className);
-        EXPECT_EQ(ClassOf(GetDlgItem(section, kIdSectionHeader)), L"CtrlPanelHeaderWndClass");
+        EXPECT_EQ(ClassOf(GetDlgItem(section, kIdSectionHeader)), kCtrlPanelHeaderWndClass);
         EXPECT_EQ(s->slots[i].expanded, expected[i].expanded);
         const RECT r = RectInParent(section);
         EXPECT_EQ(r.left, m.sideMargin);
@@ -213,6 +189,13 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
     for (int id = kIdNameLabel; id <= kIdSettingButton; ++id)
         EXPECT_TRUE(IsShown(DeviceItem(id))) << id;
     EXPECT_FALSE(PanelBarShown()); // 1000 pixels high: everything fits
+
+    // A slot it does not have changes nothing.
+    SendMessageW(g_mainWindow.controlPanel, UM_SECTION_EXPAND, 17, 1);
+    SendMessageW(g_mainWindow.controlPanel, UM_SECTION_EXPAND, static_cast<WPARAM>(-1), 1);
+    Pump();
+    EXPECT_EQ(s->contentHeight, y + m.topMargin);
+    EXPECT_EQ(s->slots[17].expanded, 0);
 }
 
 TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
@@ -231,18 +214,18 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
     EXPECT_EQ(info.nMax - static_cast<int>(info.nPage) + 1,
               s->contentHeight - ClientSize(g_mainWindow.controlPanel).cy);
 
-    HWND header = DeviceHeader();
-    MouseOn(header, WM_LBUTTONDOWN, 10, 5);
+    HWND header = DeviceItem(kIdDeviceHeader);
+    SendMouse(header, WM_LBUTTONDOWN, 10, 5);
     Pump();
     EXPECT_EQ(s->slots[0].expanded, 0);
     EXPECT_FALSE(PanelBarShown());
     EXPECT_EQ(s->scrollPosition, 0);
-    EXPECT_EQ(DeviceTop(), PanelMetrics().topMargin);
+    EXPECT_EQ(RectInParent(Section(kIdDeviceSection)).top, PanelMetrics().topMargin);
     EXPECT_FALSE(IsShown(DeviceItem(kIdDeviceCombo)));
     EXPECT_FALSE(IsShown(DeviceItem(kIdSettingButton)));
     EXPECT_TRUE(IsShown(header));
 
-    MouseOn(header, WM_LBUTTONDOWN, 10, 5);
+    SendMouse(header, WM_LBUTTONDOWN, 10, 5);
     Pump();
     EXPECT_EQ(s->slots[0].expanded, 1);
     EXPECT_TRUE(PanelBarShown());
@@ -263,7 +246,7 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
 }
 
 TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
-    HWND header = DeviceHeader();
+    HWND header = DeviceItem(kIdDeviceHeader);
     auto* data = reinterpret_cast<PanelHeaderState*>(GetWindowLongPtrW(header, 0));
     ASSERT_NE(data, nullptr);
     ASSERT_EQ(data->expanded, 1);
@@ -279,7 +262,7 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     EXPECT_EQ(ink.blue, 0);
 
     // The pointer arrives: the bar takes the capture and the title turns blue.
-    MouseOn(header, WM_MOUSEMOVE, 10, 5);
+    SendMouse(header, WM_MOUSEMOVE, 10, 5);
     EXPECT_EQ(GetCapture(), header);
     EXPECT_EQ(data->hover, 1);
     ink = CountTitleInk(header);
@@ -287,11 +270,11 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     EXPECT_EQ(ink.red, 0);
 
     // A press below the bar (it still holds the capture) does nothing; one on it toggles once.
-    MouseOn(header, WM_LBUTTONDOWN, 10, 300);
+    SendMouse(header, WM_LBUTTONDOWN, 10, 300);
     Pump();
     EXPECT_EQ(data->expanded, 1);
     EXPECT_EQ(Panel()->slots[0].expanded, 1);
-    MouseOn(header, WM_LBUTTONDOWN, 10, 5);
+    SendMouse(header, WM_LBUTTONDOWN, 10, 5);
     Pump();
     EXPECT_EQ(data->expanded, 0);
     EXPECT_EQ(Panel()->slots[0].expanded, 0);
@@ -299,7 +282,7 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     EXPECT_EQ(HeaderPixel(header, up.x, up.y), kHeaderFaceColor);
 
     // Leaving to the left comes as a large unsigned x: outside, capture released.
-    MouseOn(header, WM_MOUSEMOVE, -4, 5);
+    SendMouse(header, WM_MOUSEMOVE, -4, 5);
     EXPECT_NE(GetCapture(), header);
     EXPECT_EQ(data->hover, 0);
     EXPECT_GT(CountTitleInk(header).red, 10);
@@ -309,16 +292,6 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     Pump();
     EXPECT_EQ(data->expanded, 1);
     EXPECT_EQ(Panel()->slots[0].expanded, 1);
-}
-
-TEST_F(ControlPanelTest, PanelIgnoresASlotItDoesNotHave) {
-    ControlPanelState* s = Panel();
-    const int content = s->contentHeight;
-    SendMessageW(g_mainWindow.controlPanel, UM_SECTION_EXPAND, 17, 1);
-    SendMessageW(g_mainWindow.controlPanel, UM_SECTION_EXPAND, static_cast<WPARAM>(-1), 1);
-    Pump();
-    EXPECT_EQ(s->contentHeight, content);
-    EXPECT_EQ(s->slots[17].expanded, 0);
 }
 
 // Which buttons are enabled, and that a real click reaches the main window, is seen end to end.
@@ -389,12 +362,7 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     HWND resolutions = GetDlgItem(dialog, IDC_OPEN_RESOLUTION);
     EXPECT_EQ(ListItems(list), names);
     EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
-    // Centred over the main window, 68 pixels below its top.
-    RECT main = {}, placed = {};
-    GetWindowRect(g_mainWindow.window, &main);
-    GetWindowRect(dialog, &placed);
-    EXPECT_EQ(placed.top, main.top + 68);
-    EXPECT_EQ(placed.left, main.left + ((main.right - main.left) - (placed.right - placed.left)) / 2);
+    EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
 
     auto pickDevice = [&](int index) {
@@ -461,7 +429,7 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     TestCam_Unregister(kSecondInstance);
     TestCam_RemoveConfig(kFirstInstance);
     TestCam_RemoveConfig(kSecondInstance);
-    UnregisterUnbindableCamera();
+    RegisterUnbindableCamera(true);
     RefreshDeviceList();
     Pump();
 }

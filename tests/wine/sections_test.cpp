@@ -2,7 +2,10 @@
 // common controls, the camera view, and the virtual camera opened by the view. A host window
 // stands in for the main window and the control panel: the sections are its children and it
 // records what they post to their panel.
+#include "tests/support/canvas.h"
+#include "tests/support/dialogs.h"
 #include "tests/support/message_pump.h"
+#include "tests/support/recording_host.h"
 #include "tests/support/win32_support.h"
 #include "capture/capture_session.h"
 #include "app/main_layout.h"
@@ -41,51 +44,6 @@ namespace {
 
 constexpr wchar_t kInstance[] = L"vid_1d6b&pid_0102&mi_00#sections#0";
 
-// What the sections and dialogs posted to the host, and the camera notices the view forwarded.
-struct HostRecord {
-    std::vector<std::pair<WPARAM, LPARAM>> expands; // UM_SECTION_EXPAND: slot, state
-    std::vector<int> commands;                      // WM_COMMAND identifiers
-    int opened = 0;
-    int closed = 0;
-};
-HostRecord g_hostRecord;
-
-LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case UM_SECTION_EXPAND:
-            g_hostRecord.expands.emplace_back(wParam, lParam);
-            return 0;
-        case WM_COMMAND:
-            g_hostRecord.commands.push_back(LOWORD(wParam));
-            return 0;
-        case UM_CAMERA_OPENED:
-            ++g_hostRecord.opened;
-            return 0;
-        case UM_CAMERA_CLOSED:
-            ++g_hostRecord.closed;
-            return 0;
-        default:
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-}
-
-HWND CreateHost() {
-    static bool registered = false;
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!registered) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = instance;
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = L"SectionsTestHost";
-        registered = RegisterClassW(&wc) != 0;
-    }
-    HWND host = CreateWindowExW(0, L"SectionsTestHost", L"host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
-                                1200, 900, nullptr, nullptr, instance, nullptr);
-    ShowWindow(host, SW_SHOWNORMAL);
-    return host;
-}
-
 bool Ticked(HWND button) {
     return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -115,10 +73,10 @@ protected:
 
     void SetUp() override {
         SelectLanguage(0);
-        g_hostRecord = {};
+        g_hostMessages.clear();
         ClearFilterFlags();
         g_capture.requestedFormat = FormatFromSettings(0, 0, 0, 0);
-        host_ = CreateHost();
+        host_ = CreateRecordingHost(1200, 900);
         g_mainWindow.window = host_;
     }
 
@@ -152,7 +110,8 @@ protected:
                                 GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(view_, nullptr);
         if (camera)
-            ASSERT_TRUE(PumpUntil([] { return g_hostRecord.opened > 0 && IsCaptureGraphOpen(); }, 8000));
+            ASSERT_TRUE(PumpUntil(
+                [] { return !HostMessagesOf(UM_CAMERA_OPENED).empty() && IsCaptureGraphOpen(); }, 8000));
         else
             Pump(300);
     }
@@ -178,13 +137,6 @@ protected:
     bool registered_ = false;
 };
 
-TestCamConfig DefaultCamera() {
-    TestCamConfig config;
-    config.friendlyName = L"Sections Scope";
-    config.formats = {{kTestCamMjpg, 640, 480, 30}};
-    return config;
-}
-
 } // namespace
 
 TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
@@ -205,7 +157,7 @@ TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.slot);
-        g_hostRecord = {};
+        g_hostMessages.clear();
         HWND section = CreateWindowExW(0, c.className, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, host_,
                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                        GetModuleHandleW(nullptr), nullptr);
@@ -239,13 +191,17 @@ TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
         for (int id = c.firstControl; id <= c.lastControl; ++id)
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(section, id))) << id;
         Pump(20);
-        const std::vector<std::pair<WPARAM, LPARAM>> expected = {{c.slot, 1}, {c.slot, 0}};
-        EXPECT_EQ(g_hostRecord.expands, expected);
+        const std::vector<HostMessage> expands = HostMessagesOf(UM_SECTION_EXPAND);
+        ASSERT_EQ(expands.size(), 2u);
+        for (LPARAM expanded : {1, 0}) {
+            EXPECT_EQ(expands[1 - expanded].wParam, static_cast<WPARAM>(c.slot));
+            EXPECT_EQ(expands[1 - expanded].lParam, expanded);
+        }
         DestroyWindow(section);
     }
 }
 
-TEST_F(SectionsTest, ColorsWithoutACameraShowNamesOnlyAndChangeNothing) {
+TEST_F(SectionsTest, WithoutACameraTheSectionsShowNamesOnlyAndChangeNothing) {
     StartView(nullptr);
     CreateSection(kCtrlPanelColorWndClass, 103);
     SendMessageW(section_, UM_PANEL_REFRESH, kRefreshCamera, 0);
@@ -254,20 +210,33 @@ TEST_F(SectionsTest, ColorsWithoutACameraShowNamesOnlyAndChangeNothing) {
         EXPECT_FALSE(IsWindowEnabled(Item(row.labelId)));
         EXPECT_FALSE(IsWindowEnabled(Item(row.sliderId)));
     }
-    EXPECT_FALSE(IsWindowEnabled(Item(kExposureAutoId)));
-    EXPECT_FALSE(IsWindowEnabled(Item(kWhiteBalanceAutoId)));
-    EXPECT_FALSE(IsWindowEnabled(Item(kDefaultButtonId)));
-    EXPECT_FALSE(IsWindowEnabled(Item(kFrequencyListId)));
+    for (int id : {kExposureAutoId, kWhiteBalanceAutoId, kDefaultButtonId, kFrequencyListId})
+        EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
     EXPECT_EQ(ComboItems(Item(kFrequencyListId)), std::vector<std::wstring>{L"N/A"});
 
     // Messages from disabled controls (or a stray scroll) leave the zeroed records alone.
     DragSlider(Item(113), 5);
     SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kDefaultButtonId, BN_CLICKED), 0);
     EXPECT_EQ(g_capture.graph.properties, CameraProperties{});
+    DestroyWindow(section_);
+
+    CreateSection(kCtrlPanelFlipWndClass, 101);
+    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETRANGEMIN, 0, 0), 50);
+    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETRANGEMAX, 0, 0), 200);
+    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
+    // Any refresh shows 100 % and disables everything but the read-out.
+    SendMessageW(Item(kZoomSliderId), TBM_SETPOS, TRUE, 150);
+    SendMessageW(section_, UM_PANEL_REFRESH, kRefreshDevices, 0);
+    EXPECT_EQ(Text(Item(kZoomReadoutId)), L"100%");
+    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
+    EXPECT_TRUE(Ticked(Item(kZoom100BoxId)));
+    for (int id = kZoomSliderId; id <= kEmbossBoxId; ++id)
+        EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
+    EXPECT_TRUE(IsWindowEnabled(Item(kZoomReadoutId)));
 }
 
 TEST_F(SectionsTest, ColorsOfACameraWithoutCameraControlOrPowerLine) {
-    TestCamConfig camera = DefaultCamera();
+    TestCamConfig camera = TestCam_MakeConfig(kInstance, L"Sections Scope", {{kTestCamMjpg, 640, 480, 30}});
     camera.hasCameraControl = false;
     camera.procAmp[kTestCamPowerLineFrequency] = {true, 2, 2, 1, 2, 2, 2, 2};
     StartView(&camera);
@@ -282,24 +251,6 @@ TEST_F(SectionsTest, ColorsOfACameraWithoutCameraControlOrPowerLine) {
     SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kFrequencyListId, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(Item(kFrequencyListId)));
     EXPECT_EQ(SetCalls(), (std::vector<TestCamSetCall>{{TestCamInterface::VideoProcAmp, 13, 2, 2}}));
-}
-
-TEST_F(SectionsTest, PreviewZoomsTheViewAndSwitchesTheFilters) {
-    StartView(nullptr);
-    CreateSection(kCtrlPanelFlipWndClass, 101);
-    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETRANGEMIN, 0, 0), 50);
-    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETRANGEMAX, 0, 0), 200);
-    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
-
-    // No camera: any refresh shows 100 % and disables everything but the read-out.
-    SendMessageW(Item(kZoomSliderId), TBM_SETPOS, TRUE, 150);
-    SendMessageW(section_, UM_PANEL_REFRESH, kRefreshDevices, 0);
-    EXPECT_EQ(Text(Item(kZoomReadoutId)), L"100%");
-    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
-    EXPECT_TRUE(Ticked(Item(kZoom100BoxId)));
-    for (int id = kZoomSliderId; id <= kEmbossBoxId; ++id)
-        EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
-    EXPECT_TRUE(IsWindowEnabled(Item(kZoomReadoutId)));
 }
 
 namespace {
@@ -317,30 +268,22 @@ int Selection(HWND dialog, int id) {
     return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0));
 }
 
+// The middle of a colour list's item as the dialog draws it on white; CLR_INVALID when it says
+// it drew but left no light gray frame.
 COLORREF SwatchPixel(HWND dialog, int listId, unsigned item, UINT state, BOOL* answer) {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 40, 20);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    const RECT all = {0, 0, 40, 20};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DRAWITEMSTRUCT item_ = {};
-    item_.CtlType = ODT_COMBOBOX;
-    item_.CtlID = listId;
-    item_.itemID = item;
-    item_.itemAction = ODA_DRAWENTIRE;
-    item_.itemState = state;
-    item_.hwndItem = GetDlgItem(dialog, listId);
-    item_.hDC = dc;
-    item_.rcItem = all;
-    *answer = static_cast<BOOL>(SendMessageW(dialog, WM_DRAWITEM, listId, reinterpret_cast<LPARAM>(&item_)));
-    const COLORREF inside = GetPixel(dc, 20, 10);
-    const COLORREF frame = GetPixel(dc, 0, 0);
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    return *answer ? (frame == RGB(192, 192, 192) ? inside : CLR_INVALID) : inside;
+    const Canvas canvas(40, 20, RGB(255, 255, 255));
+    DRAWITEMSTRUCT draw = {};
+    draw.CtlType = ODT_COMBOBOX;
+    draw.CtlID = listId;
+    draw.itemID = item;
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.itemState = state;
+    draw.hwndItem = GetDlgItem(dialog, listId);
+    draw.hDC = canvas.dc();
+    draw.rcItem = {0, 0, 40, 20};
+    *answer = static_cast<BOOL>(SendMessageW(dialog, WM_DRAWITEM, listId, reinterpret_cast<LPARAM>(&draw)));
+    const COLORREF inside = canvas.At(20, 10);
+    return *answer ? (canvas.At(0, 0) == RGB(192, 192, 192) ? inside : CLR_INVALID) : inside;
 }
 
 } // namespace
@@ -357,15 +300,9 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     g_settings.photoFormat = 0;
     g_settings.language = 0;
     g_settings.saveFolder = L"C:\\Vantix Old";
-    RECT ownerRect = {};
-    GetWindowRect(host_, &ownerRect);
-
     HWND dialog = OpenOptions(host_);
     ASSERT_NE(dialog, nullptr);
-    RECT r = {};
-    GetWindowRect(dialog, &r);
-    EXPECT_EQ(r.left, (ownerRect.left + ownerRect.right - (r.right - r.left)) / 2);
-    EXPECT_EQ(r.top, ownerRect.top + 68);
+    EXPECT_TRUE(IsPlacedOverOwner(dialog, host_));
 
     EXPECT_EQ(Selection(dialog, IDC_OPT_RULER_COLOR), 5);
     EXPECT_EQ(Selection(dialog, IDC_OPT_LINE_COLOR), 3);
@@ -396,18 +333,29 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     SwatchPixel(dialog, IDC_OPT_RULER_COLOR, static_cast<unsigned>(-1), 0, &answer);
     EXPECT_FALSE(answer);
 
+    // About opens over it, shows the program's name and notice, and leaves it as it was.
+    EXPECT_TRUE(
+        InspectModal([dialog] { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_ABOUT, BN_CLICKED), 0); },
+                     [dialog](HWND about) {
+                         EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_TITLE)), kMainWindowTitle);
+                         EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_RIGHTS)), kAboutRightsNotice);
+                         EXPECT_EQ(GetWindow(about, GW_OWNER), dialog);
+                         EXPECT_TRUE(IsPlacedOverOwner(about, dialog));
+                     }));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(Selection(dialog, IDC_OPT_LINE_COLOR), 3);
+
     // OK with the same language: the style goes to the main window (the host), no relabelling.
     // A stand-in for the control panel records into the host's list.
-    HWND panel = CreateWindowExW(0, L"SectionsTestHost", L"", WS_CHILD, 0, 0, 1, 1, host_, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
+    HWND panel = CreateRecordingHost(1, 1, host_);
     g_mainWindow.controlPanel = panel;
     SendDlgItemMessageW(dialog, IDC_OPT_RULER_COLOR, CB_SETCURSEL, 0, 0);
-    g_hostRecord.commands.clear();
+    g_hostMessages.clear();
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     Pump();
     EXPECT_EQ(g_settings.gridColor, 0x000080u);
     EXPECT_EQ(g_settings.lineColor, 0x00FF00u);
-    EXPECT_EQ(g_hostRecord.commands, std::vector<int>{CMD_APPLY_STYLE});
+    EXPECT_EQ(HostCommands(), std::vector<int>{CMD_APPLY_STYLE});
     EXPECT_FALSE(IsWindowVisible(dialog));
     DestroyWindow(dialog);
 
@@ -415,12 +363,12 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     StartView(nullptr);
     dialog = OpenOptions(host_);
     SendDlgItemMessageW(dialog, IDC_OPT_LANGUAGE, CB_SETCURSEL, 5, 0);
-    g_hostRecord.commands.clear();
+    g_hostMessages.clear();
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     Pump();
     EXPECT_EQ(g_settings.language, 5);
     EXPECT_EQ(GetText("device"), L"\u88C5\u7F6E");
-    EXPECT_EQ(g_hostRecord.commands, (std::vector<int>{CMD_REFRESH_TEXTS, CMD_APPLY_STYLE}));
+    EXPECT_EQ(HostCommands(), (std::vector<int>{CMD_REFRESH_TEXTS, CMD_APPLY_STYLE}));
     EXPECT_EQ(CameraViewStateOf(view_)->noDeviceText, GetText("no device"));
     EXPECT_EQ(CameraViewStateOf(view_)->inputHintText, GetText("input tip"));
     DestroyWindow(dialog);
@@ -436,32 +384,20 @@ TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
     g_settings.saveFolder = L"C:\\Vantix Old";
     const std::wstring blocker = L"C:\\vantix-blocker.txt";
     CloseHandle(CreateFileW(blocker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    // The box is modal: a timer finds it from inside its loop, reads it and closes it.
-    static HWND boxOwner;
-    static std::wstring told;
-    const auto pressOk = [](HWND dialog) {
+    // The box is modal: it is read from inside its loop and closed.
+    HWND boxOwner = nullptr;
+    std::wstring told;
+    const auto pressOk = [&](HWND dialog) {
         boxOwner = nullptr;
         told.clear();
-        const UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
-            EnumThreadWindows(
-                GetCurrentThreadId(),
-                [](HWND hwnd, LPARAM) {
-                    wchar_t className[16] = {};
-                    GetClassNameW(hwnd, className, 16);
-                    if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(hwnd) ||
-                        Text(hwnd) != L"Setting" || GetDlgItem(hwnd, IDC_OPT_FOLDER))
-                        return TRUE;
-                    boxOwner = GetWindow(hwnd, GW_OWNER);
-                    if (HWND line =
-                            FindWindowExW(hwnd, nullptr, L"Static", GetText("folder refused").c_str()))
-                        told = Text(line);
-                    PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                    return FALSE;
-                },
-                0);
-        });
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        KillTimer(nullptr, timer);
+        InspectModal([dialog] { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); },
+                     [&](HWND box) {
+                         boxOwner = GetWindow(box, GW_OWNER);
+                         EXPECT_EQ(Text(box), L"Setting");
+                         if (HWND line =
+                                 FindWindowExW(box, nullptr, L"Static", GetText("folder refused").c_str()))
+                             told = Text(line);
+                     });
         Pump();
     };
 
@@ -491,43 +427,4 @@ TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
     EXPECT_TRUE(made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY));
     DestroyWindow(dialog);
     DeleteFileW(blocker.c_str());
-}
-
-TEST_F(SectionsTest, AboutOpensOverOptionsAndCloses) {
-    g_settings = KeyUnavailableSettings();
-    HWND options = OpenOptions(host_);
-    ASSERT_NE(options, nullptr);
-
-    // The box is modal: a timer inspects it from inside its loop and closes it.
-    static std::wstring title, rights;
-    static RECT box, owner;
-    static HWND ownerSeen;
-    title.clear();
-    ownerSeen = nullptr;
-    GetWindowRect(options, &owner);
-    SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND hwnd, LPARAM) {
-                if (Text(hwnd) != L"About")
-                    return TRUE;
-                title = Text(GetDlgItem(hwnd, IDC_ABOUT_TITLE));
-                rights = Text(GetDlgItem(hwnd, IDC_ABOUT_RIGHTS));
-                ownerSeen = GetWindow(hwnd, GW_OWNER);
-                GetWindowRect(hwnd, &box);
-                PostMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-                return FALSE;
-            },
-            0);
-    });
-    SendMessageW(options, WM_COMMAND, MAKEWPARAM(IDC_OPT_ABOUT, BN_CLICKED), 0);
-    EXPECT_EQ(title, kMainWindowTitle);
-    EXPECT_EQ(rights, kAboutRightsNotice);
-    EXPECT_EQ(ownerSeen, options);
-    EXPECT_EQ(box.top, owner.top + 68);
-    EXPECT_EQ(box.left, (owner.left + owner.right - (box.right - box.left)) / 2);
-    // The Options dialog is still there and unchanged.
-    EXPECT_TRUE(IsWindowVisible(options));
-    DestroyWindow(options);
 }

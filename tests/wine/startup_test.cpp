@@ -7,21 +7,17 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
+#include "panels/panel_classes.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/win32_support.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
-bool IsZero(const CLSID& id) {
-    const CLSID zero = {};
-    return IsEqualGUID(id, zero);
-}
-
 void Touch(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    ASSERT_TRUE(WriteBytes(path, {}));
 }
 
 } // namespace
@@ -30,9 +26,6 @@ TEST(ImageEncoders, FindsJpegBmpAndPng) {
     GdiplusSession gdiplus;
     ASSERT_TRUE(gdiplus.Ok());
     ASSERT_EQ(LookupImageEncoders(), 1);
-    EXPECT_FALSE(IsZero(g_jpegEncoderClsid));
-    EXPECT_FALSE(IsZero(g_bmpEncoderClsid));
-    EXPECT_FALSE(IsZero(g_pngEncoderClsid));
     EXPECT_FALSE(IsEqualGUID(g_jpegEncoderClsid, g_pngEncoderClsid));
     EXPECT_FALSE(IsEqualGUID(g_jpegEncoderClsid, g_bmpEncoderClsid));
 
@@ -49,13 +42,8 @@ TEST(ImageEncoders, FindsJpegBmpAndPng) {
     for (const auto& c : cases) {
         const std::wstring path = folder + c.file;
         ASSERT_EQ(bitmap.Save(path.c_str(), c.clsid, nullptr), Gdiplus::Ok);
-        HANDLE file =
-            CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        unsigned char head[2] = {};
-        DWORD read = 0;
-        ReadFile(file, head, 2, &read, nullptr);
-        CloseHandle(file);
+        const std::vector<unsigned char> head = ReadBytes(path);
+        ASSERT_GE(head.size(), 2u);
         EXPECT_EQ(head[0], c.magic0);
         EXPECT_EQ(head[1], c.magic1);
     }
@@ -70,17 +58,17 @@ TEST(WindowClasses, RegistersAllElevenWithTheirStyles) {
         UINT style;
         int extra;
     } expected[] = {
-        {L"VantixWndClass", 0, 0},
-        {L"CameraWndClass", 0, 8},
-        {L"MyToolbarWndClass", 0, 8},
-        {L"CtrlPanelWndClass", 0, 8},
-        {L"CtrlPanelHeaderWndClass", CS_HREDRAW, 8},
-        {L"CtrlPanelSourceWndClass", CS_HREDRAW, 8},
-        {L"CtrlPanelFlipWndClass", CS_HREDRAW, 8},
-        {L"CtrlPanelColorWndClass", CS_HREDRAW, 8},
-        {L"CtrlPanelFilesWndClass", CS_HREDRAW, 8},
-        {L"zToolButtonWndClass", 0, 8},
-        {L"ImageWndClass", CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, 8},
+        {kMainWndClass, 0, 0},
+        {kCameraWndClass, 0, 8},
+        {kToolbarWndClass, 0, 8},
+        {kCtrlPanelWndClass, 0, 8},
+        {kCtrlPanelHeaderWndClass, CS_HREDRAW, 8},
+        {kCtrlPanelSourceWndClass, CS_HREDRAW, 8},
+        {kCtrlPanelFlipWndClass, CS_HREDRAW, 8},
+        {kCtrlPanelColorWndClass, CS_HREDRAW, 8},
+        {kCtrlPanelFilesWndClass, CS_HREDRAW, 8},
+        {kToolButtonWndClass, 0, 8},
+        {kImageWndClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, 8},
     };
     for (const auto& e : expected) {
         SCOPED_TRACE(testing::Message() << static_cast<const void*>(e.name));

@@ -8,9 +8,11 @@
 //   text_fit_test [--dpi=N] [gtest options]
 // --dpi names the display scale the run is expected at (tools/wine-exec sets it in the prefix
 // before the process starts, from VANTIX_WINE_DPI).
+#include "tests/support/dialogs.h"
 #include "tests/wine/main_window_fixture.h"
 #include "panels/panel_messages.h"
 #include "base/app_settings.h"
+#include "base/gdi_holders.h"
 #include "app/main_layout.h"
 #include "measure/calibration.h"
 #include "panels/calibration_dialogs.h"
@@ -35,9 +37,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <cwchar>
 #include <functional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,19 +57,6 @@ HFONT FontOf(HWND window) {
     return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
-std::vector<std::wstring> ItemTexts(HWND control, UINT countMsg, UINT lengthMsg, UINT textMsg) {
-    std::vector<std::wstring> texts;
-    const int count = static_cast<int>(SendMessageW(control, countMsg, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        std::wstring text(
-            static_cast<size_t>(std::max<LRESULT>(SendMessageW(control, lengthMsg, i, 0), 0)) + 1, L'\0');
-        SendMessageW(control, textMsg, i, reinterpret_cast<LPARAM>(text.data()));
-        text.resize(wcslen(text.c_str()));
-        texts.push_back(text);
-    }
-    return texts;
-}
-
 // How a control lays out one text: the DrawTextW format and the room it leaves.
 struct TextBox {
     UINT format = 0;
@@ -84,23 +71,17 @@ bool BoxOf(HWND control, TextBox* box) {
     const SIZE client = ClientSize(control);
     box->room = client;
     if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+        const LONG type = style & SS_TYPEMASK;
         const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-        switch (style & SS_TYPEMASK) {
-            case SS_LEFT:
-            case SS_CENTER:
-            case SS_RIGHT:
-                box->format = DT_WORDBREAK | DT_EXPANDTABS | prefix;
-                // Ellipsis and centred-image statics show one line.
-                if (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS | SS_WORDELLIPSIS | SS_CENTERIMAGE))
-                    box->format = DT_SINGLELINE | prefix;
-                return true;
-            case SS_SIMPLE:
-            case SS_LEFTNOWORDWRAP:
-                box->format = DT_SINGLELINE | DT_EXPANDTABS | prefix;
-                return true;
-            default:
-                return false;
-        }
+        if (type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP)
+            box->format = DT_SINGLELINE | DT_EXPANDTABS | prefix;
+        else if (type > SS_RIGHT) // icons, bitmaps, frames...
+            return false;
+        else if (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS | SS_WORDELLIPSIS | SS_CENTERIMAGE))
+            box->format = DT_SINGLELINE | prefix; // ellipsis and centred-image statics show one line
+        else
+            box->format = DT_WORDBREAK | DT_EXPANDTABS | prefix;
+        return true;
     }
     if (_wcsicmp(cls.c_str(), L"Button") == 0) {
         box->format = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
@@ -181,28 +162,26 @@ public:
         if (text.empty())
             return;
         ++measured_;
-        HDC dc = GetDC(dcWindow);
-        HGDIOBJ old = SelectObject(dc, font);
+        const WindowDc dc(dcWindow);
+        const SelectedObject selected(dc.get(), font);
         TEXTMETRICW metrics = {};
-        GetTextMetricsW(dc, &metrics);
+        GetTextMetricsW(dc.get(), &metrics);
         RECT r = {0, 0, std::max<LONG>(room.cx, 1), 0};
-        DrawTextW(dc, text.c_str(), -1, &r, format | DT_CALCRECT);
+        DrawTextW(dc.get(), text.c_str(), -1, &r, format | DT_CALCRECT);
         // A wrapped text that is too tall is told by the width it takes on one line.
         RECT oneLine = {0, 0, 1, 0};
-        DrawTextW(dc, text.c_str(), -1, &oneLine, (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_CALCRECT);
-        SelectObject(dc, old);
-        ReleaseDC(dcWindow, dc);
+        DrawTextW(dc.get(), text.c_str(), -1, &oneLine,
+                  (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_CALCRECT);
         const SIZE need = {r.right - r.left, r.bottom - r.top};
         // One line always shows, whatever the control's height; a second line needs its room.
-        const bool tallEnough = need.cy <= room.cy || need.cy <= metrics.tmHeight;
-        if (need.cx <= room.cx && tallEnough)
+        if (need.cx <= room.cx && (need.cy <= room.cy || need.cy <= metrics.tmHeight))
             return;
         const int lines = metrics.tmHeight > 0 ? (need.cy + metrics.tmHeight - 1) / metrics.tmHeight : 1;
         std::string line = language_ + " / " + where + " \"" + Utf8(text) + "\": needs " +
                            std::to_string(oneLine.right - oneLine.left) + " px wide";
         if (lines > 1)
-            line += " (" + std::to_string(lines) + (lines > 1 ? " lines" : " line") + " in " +
-                    std::to_string(need.cx) + " x " + std::to_string(need.cy) + " px)";
+            line += " (" + std::to_string(lines) + " lines in " + std::to_string(need.cx) + " x " +
+                    std::to_string(need.cy) + " px)";
         line += ", has " + std::to_string(room.cx) + " x " +
                 (room.cy >= kNoLimit ? std::string("any") : std::to_string(room.cy)) + " px";
         cuts_.push_back(line);
@@ -226,9 +205,7 @@ public:
             return;
         }
         const bool combo = _wcsicmp(ClassOf(control).c_str(), L"ComboBox") == 0;
-        const std::vector<std::wstring> items =
-            combo ? ItemTexts(control, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT)
-                  : ItemTexts(control, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+        const std::vector<std::wstring> items = combo ? ComboItems(control) : ListItems(control);
         for (size_t i = 0; i < items.size(); ++i)
             Text(where + " item " + std::to_string(i), control, FontOf(control), items[i], box.format,
                  box.room);
@@ -286,57 +263,6 @@ private:
     int measured_ = 0;
 };
 
-// ---- Modal dialogs: a thread timer (which also fires inside a dialog's own loop) finds the dialog
-// the call opened, has it checked and closes it.
-std::function<void(HWND)> g_inspect;
-std::set<HWND> g_dialogsBefore;
-bool g_inspected = false;
-
-BOOL CALLBACK FindNewDialog(HWND hwnd, LPARAM lParam) {
-    if (ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd) && !g_dialogsBefore.count(hwnd)) {
-        *reinterpret_cast<HWND*>(lParam) = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-std::set<HWND> VisibleDialogs() {
-    std::set<HWND> found;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND hwnd, LPARAM lParam) {
-            if (ClassOf(hwnd) == L"#32770" && IsWindowVisible(hwnd))
-                reinterpret_cast<std::set<HWND>*>(lParam)->insert(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-void CALLBACK InspectNewDialog(HWND, UINT, UINT_PTR, DWORD) {
-    if (g_inspected)
-        return;
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindNewDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog)
-        return;
-    g_inspected = true;
-    g_inspect(dialog);
-    EndDialog(dialog, IDCANCEL);
-}
-
-// Runs `open` (which shows a modal dialog) and checks the dialog with `inspect`.
-void InspectModal(const char* name, const std::function<void()>& open,
-                  const std::function<void(HWND)>& inspect) {
-    g_inspect = inspect;
-    g_inspected = false;
-    g_dialogsBefore = VisibleDialogs();
-    const UINT_PTR timer = SetTimer(nullptr, 0, 30, InspectNewDialog);
-    open();
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(g_inspected) << name << " did not open";
-}
-
 // The texts the record dialog's controls show only in some states.
 struct StateTexts {
     int id;
@@ -392,25 +318,10 @@ protected:
     }
 };
 
-const char* SectionName(int id) {
-    switch (id) {
-        case kIdDeviceSection:
-            return "Device section";
-        case kIdPreviewSection:
-            return "Preview section";
-        case kIdColorsSection:
-            return "Colors section";
-        case kIdFilesSection:
-            return "Files section";
-        default:
-            return "panel";
-    }
-}
-
 void CheckMainWindow(FitCheck& check) {
     for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
          section = GetWindow(section, GW_HWNDNEXT)) {
-        const std::string name = SectionName(GetDlgCtrlID(section));
+        const std::string name = "section " + std::to_string(GetDlgCtrlID(section));
         check.Control(name, GetDlgItem(section, kIdSectionHeader));
         check.Window(name, section);
     }
@@ -446,46 +357,50 @@ void CheckMainWindow(FitCheck& check) {
 }
 
 void CheckDialogs(FitCheck& check) {
-    InspectModal(
-        "Options", [] { ShowOptionsDialog(g_mainWindow.window); },
-        [&check](HWND d) { check.Window("Options", d); });
-    InspectModal(
-        "About", [] { ShowAboutDialog(g_mainWindow.window); },
-        [&check](HWND d) { check.Window("About", d); });
-    InspectModal(
-        "Open microscope",
-        [] {
-            OpenDeviceRequest request;
-            request.device = 0;
-            RunOpenDeviceDialog(g_mainWindow.window, request);
-        },
-        [&check](HWND d) {
-            check.Window("Open microscope", d);
-            // What the list shows without a camera.
-            check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
-        });
-    InspectModal(
-        "Record",
-        [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel); },
-        [&check](HWND d) {
-            check.Window("Record", d);
-            for (const StateTexts& state : kRecordStateTexts) {
-                for (std::string_view key : state.keys)
-                    check.Shows("Record", GetDlgItem(d, state.id), GetText(key));
-            }
-            check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
-        });
-    InspectModal(
-        "Manage calibrations",
-        [] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
-        [&check](HWND d) { check.Window("Manage calibrations", d); });
-    InspectModal(
-        "Calibration help",
-        [] {
-            DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALIB_HELP), g_mainWindow.window,
-                            CalibrationHelpDlgProc, 0);
-        },
-        [&check](HWND d) { check.Window("Calibration help", d); });
+    const struct {
+        const char* name;
+        std::function<void()> open;
+        std::function<void(HWND)> more; // texts shown in other states
+    } modals[] = {
+        {"Options", [] { ShowOptionsDialog(g_mainWindow.window); }, nullptr},
+        {"About", [] { ShowAboutDialog(g_mainWindow.window); }, nullptr},
+        {"Open microscope",
+         [] {
+             OpenDeviceRequest request;
+             request.device = 0;
+             RunOpenDeviceDialog(g_mainWindow.window, request);
+         },
+         // What the list shows without a camera.
+         [&check](HWND d) {
+             check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
+         }},
+        {"Record",
+         [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel); },
+         [&check](HWND d) {
+             for (const StateTexts& state : kRecordStateTexts) {
+                 for (std::string_view key : state.keys)
+                     check.Shows("Record", GetDlgItem(d, state.id), GetText(key));
+             }
+             check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
+         }},
+        {"Manage calibrations",
+         [] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); }, nullptr},
+        {"Calibration help",
+         [] {
+             DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_CALIB_HELP), g_mainWindow.window,
+                             CalibrationHelpDlgProc, 0);
+         },
+         nullptr},
+    };
+    for (const auto& modal : modals) {
+        EXPECT_TRUE(InspectModal(modal.open,
+                                 [&](HWND d) {
+                                     check.Window(modal.name, d);
+                                     if (modal.more)
+                                         modal.more(d);
+                                 }))
+            << modal.name << " did not open";
+    }
 
     g_calibration.calibrating = 0;
     if (HWND calibrate = CreateCalibrationDialog(g_mainWindow.window)) {

@@ -1,6 +1,7 @@
 // The toolbar and its tool buttons in-process under Wine: the real window manager, tooltip, GDI and
 // MSIMG32, with the main window as the program makes it.
 #include "panels/panel_messages.h"
+#include "base/gdi_holders.h"
 #include "tests/wine/main_window_fixture.h"
 #include "measure/measure_tool.h"
 #include "panels/tool_button_table.h"
@@ -58,20 +59,6 @@ COLORREF Corner(HWND button) {
                    << "got (" << got[0] << "," << got[1] << "," << got[2] << ") for alpha " << alpha;
     }
     return ::testing::AssertionSuccess();
-}
-
-void Mouse(HWND button, UINT msg, int x, int y) {
-    SendMessageW(button, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0,
-                 MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
-}
-
-// Arrive, press, release and leave again, as a pointer does.
-void Click(HWND button, int x = 26, int y = 26) {
-    Mouse(button, WM_MOUSEMOVE, x, y);
-    Mouse(button, WM_LBUTTONDOWN, x, y);
-    Mouse(button, WM_LBUTTONUP, x, y);
-    Mouse(button, WM_MOUSEMOVE, 300, 300);
-    Pump();
 }
 
 int ButtonCommands() {
@@ -142,11 +129,11 @@ TEST(ToolButtonInit, ReportsAMissingStripThenPreparesOnce) {
     RemoveVectoredExceptionHandler(handler);
 }
 
-TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
-    HBITMAP strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(137),
-                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    HDC stripDC = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(stripDC, strip);
+TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImagesAndSendOneCommandPerClick) {
+    const GdiBitmap strip(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(137),
+                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    const MemoryDc stripDC(nullptr);
+    const SelectedObject selected(stripDC.get(), strip.get());
 
     EXPECT_EQ(GetWindow(Button(kToolButtons[0].id), GW_HWNDFIRST), Button(kToolButtons[0].id));
     LONG previousRight = 0;
@@ -171,7 +158,7 @@ TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
         int mismatches = 0;
         for (int y = 0; y < 40; ++y) {
             for (int x = 0; x < 40; ++x) {
-                const COLORREF source = GetPixel(stripDC, entry.imageX + x, y);
+                const COLORREF source = GetPixel(stripDC.get(), entry.imageX + x, y);
                 mismatches += FacePixel(button, 6 + x, 6 + y) !=
                               (source == RGB(255, 255, 255) ? kToolbarFaceColor : source);
             }
@@ -180,16 +167,12 @@ TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImages) {
         EXPECT_EQ(Corner(button), kToolbarFaceColor);
         EXPECT_EQ(FacePixel(button, 49, 49), kToolbarFaceColor);
     }
-    SelectObject(stripDC, old);
-    DeleteDC(stripDC);
-    DeleteObject(strip);
-}
-
-TEST_F(ToolbarTest, EachButtonSendsItsCommandOncePerClick) {
+    // Clicked only now: a checked button shows a washed face.
     for (const ToolButtonSpec& entry : kToolButtons) {
         SCOPED_TRACE(entry.id);
         g_mainCommands.clear();
-        Click(Button(entry.id));
+        PostClickAndLeave(Button(entry.id), 26, 26);
+        Pump();
         ASSERT_EQ(ButtonCommands(), 1);
         EXPECT_EQ(g_mainCommands[0].first, static_cast<WPARAM>(entry.id)); // notification code 0
         EXPECT_EQ(g_mainCommands[0].second, 0);
@@ -200,7 +183,7 @@ TEST_F(ToolbarTest, EachButtonSendsItsCommandOncePerClick) {
 
     // Hovered, then the mouse mode is cancelled: hover and capture go, and nothing is sent.
     HWND button = Button(3024);
-    Mouse(button, WM_MOUSEMOVE, 20, 20);
+    SendMouse(button, WM_MOUSEMOVE, 20, 20);
     EXPECT_TRUE(Washed(144, Corner(button)));
     SendMessageW(button, WM_CANCELMODE, 0, 0);
     EXPECT_NE(GetCapture(), button);
