@@ -1,6 +1,6 @@
-// SSSE3 and AVX2 versions of the frame filters. The program targets plain x86-64, so these are
-// compiled through target attributes and picked at run time from what the processor reports.
-// Elsewhere (other compilers, other processors) only the portable path exists.
+// SSSE3 and AVX2 versions of the frame filters. The program targets plain x86-64, so these are compiled
+// through target attributes and picked at run time from what the processor reports. Elsewhere (other
+// compilers, other processors) only the portable path exists.
 #include "capture/frame_filters_paths.h"
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -86,9 +86,7 @@ constexpr std::array<std::array<Bytes16, 3>, 3> kReverse = {{
     {ReverseChunk(2, 0), ReverseChunk(2, 1), ReverseChunk(2, 2)},
 }};
 
-
 // ---- SSSE3 (128-bit) ----
-
 struct Consts128 {
     __m128i blueGreen0, blueGreen4, red0, red4, blueGreenWeights, redWeight, rounding, div125;
     __m128i spread[3];
@@ -159,8 +157,8 @@ VANTIX_SSSE3 ReverseMasks MakeReverseMasks() {
     return r;
 }
 
-// Reverses the order of the 16 pixels in a, b, c (48 bytes). Output chunk 0 takes only from input
-// chunks 1 and 2, chunk 2 only from 0 and 1.
+// Reverses the order of the 16 pixels in a, b, c (48 bytes). Output chunk 0 takes only from input chunks
+// 1 and 2, chunk 2 only from 0 and 1.
 VANTIX_SSSE3 void Reverse16(__m128i& a, __m128i& b, __m128i& c, const ReverseMasks& r) {
     const __m128i out0 = _mm_or_si128(_mm_shuffle_epi8(b, r.m[0][1]), _mm_shuffle_epi8(c, r.m[0][2]));
     const __m128i out1 =
@@ -200,10 +198,9 @@ struct EmbossedBytes {
     void Rest(uint8_t* p, size_t bytes) const { EmbossBytes(p, bytes, static_cast<size_t>(stride)); }
 };
 
-// One row: 16-pixel blocks taken from both ends towards the middle, each changed by the effect,
-// reversed and stored at the other end, then the fewer than 32 pixels left in the middle one by
-// one. Both blocks are read before either is written, and an emboss reads only the next row,
-// which is still as it came.
+// One row: 16-pixel blocks taken from both ends towards the middle, each changed by the effect, reversed
+// and stored at the other end, then the fewer than 32 pixels left in the middle one by one. Both blocks
+// are read before either is written, and an emboss reads only the next row, which is still as it came.
 template <typename Effect>
 VANTIX_SSSE3 void MirrorRow(uint8_t* row, ptrdiff_t rowBytes, const ReverseMasks& r, const Effect& effect) {
     ptrdiff_t lo = 0;
@@ -355,7 +352,6 @@ const FrameFilterPath kSsse3Path = {"ssse3",
                                     MirrorEmbossSsse3};
 
 // ---- AVX2 (256-bit) ----
-
 // The masks that spread 32 y bytes over 96 bytes of pixels: to the low half of the output, the middle
 // (where the halves of y meet) and the high half.
 struct SpreadMasks256 {
