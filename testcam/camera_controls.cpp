@@ -99,10 +99,13 @@ HRESULT CameraControls::Set(TestCamInterface iface, long property, long value, l
         if (flags == kFlagManual)
             p->value = int32_t(value);
         p->flags = int32_t(flags);
-        if (record_)
+    }
+    // The call is logged before the new value is published, so a test that sees the value
+    // also sees the call that set it.
+    if (record_) {
+        CameraRegistry_AppendSetCall(instance_, {iface, property, value, flags, hr});
+        if (SUCCEEDED(hr))
             CameraRegistry_WriteControl(instance_, iface, property, *p);
     }
-    if (record_)
-        CameraRegistry_AppendSetCall(instance_, {iface, property, value, flags, hr});
     return hr;
 }
