@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 
@@ -142,7 +143,7 @@ private:
                                      TOOL_ANGLE,     TOOL_PENCIL, TOOL_ARROW};
         const int tool = kTools[Pick(0, 8)];
         log_ << "tool " << tool << "\n";
-        EditorSelectTool(state_, tool);
+        Expect(EditorSelectTool(state_, tool) == (tool != model_.tool), "a change of tool answered wrongly");
         if (tool != model_.tool) {
             model_.tool = tool;
             model_.thirdPending = false;
@@ -162,17 +163,20 @@ private:
         log_ << "press " << start.x << "," << start.y << " moves " << moves.size() << "\n";
 
         EditorMouseDown(state_, tv_.view, host_, start.x, start.y);
+        const bool captured = host_.captured;
         for (ShapePoint m : moves)
             EditorMouseMove(state_, tv_.view, host_, true, m.x, m.y);
         EditorMouseUp(state_, tv_.view, host_);
 
         Model& m = model_;
+        const ShapePoint p = geo_.ToContent(start);
+        // The pointer is held from a press on the picture, except the press that fixes a third point.
+        Expect(captured == (!m.thirdPending && Geometry::Inside(p)), "capture on the press");
         if (m.thirdPending) { // the press fixes the third point; the rest of the gesture does nothing
             m.thirdPending = false;
             m.AppendPending();
             return;
         }
-        const ShapePoint p = geo_.ToContent(start);
         if (!Geometry::Inside(p))
             return;
         if (m.tool == TOOL_DRAG) {
@@ -232,9 +236,10 @@ private:
 
     void DeleteSelected() {
         log_ << "delete selected\n";
-        DeleteSelectedShape(state_);
         Model& m = model_;
-        if (m.selected >= 0 && m.selected < static_cast<int>(m.shapes.size())) {
+        const bool any = m.selected >= 0 && m.selected < static_cast<int>(m.shapes.size());
+        Expect(DeleteSelectedShape(state_) == any, "delete selected answered wrongly");
+        if (any) {
             m.shapes.erase(m.shapes.begin() + m.selected);
             if (m.hover == m.selected)
                 m.hover = -1;
@@ -244,8 +249,8 @@ private:
 
     void DeleteLast() {
         log_ << "delete last\n";
-        DeleteLastShape(state_);
         Model& m = model_;
+        Expect(DeleteLastShape(state_) == !m.shapes.empty(), "delete last answered wrongly");
         if (m.shapes.empty())
             return;
         m.shapes.pop_back();
@@ -258,15 +263,21 @@ private:
 
     void DeleteAll() {
         log_ << "delete all\n";
-        DeleteAllShapes(state_);
+        Expect(DeleteAllShapes(state_) == !model_.shapes.empty(), "delete all answered wrongly");
         if (!model_.shapes.empty()) {
             model_.shapes.clear();
             model_.hover = model_.selected = -1;
         }
     }
 
+    void Expect(bool ok, const char* what) {
+        if (!ok)
+            mismatch_ << what << "\n";
+    }
+
     bool Same() {
         std::ostringstream diff;
+        diff << mismatch_.str();
         if (state_.shapes.size() != model_.shapes.size())
             diff << "count " << state_.shapes.size() << " vs " << model_.shapes.size() << "\n";
         for (size_t i = 0; i < std::min(state_.shapes.size(), model_.shapes.size()); ++i) {
@@ -277,6 +288,13 @@ private:
                      << a.p1.y << "/" << b.p1.x << "," << b.p1.y << " p2 " << a.p2.x << "," << a.p2.y << "/"
                      << b.p2.x << "," << b.p2.y << " p3 " << a.p3.x << "," << a.p3.y << "/" << b.p3.x << ","
                      << b.p3.y << "\n";
+            // The hit boxes are the grab squares, in their order; the others are left empty.
+            std::vector<ShapeRect> boxes;
+            for (const auto& [c, r] : GrabSquares(b))
+                boxes.push_back({c.x - r, c.y - r, c.x + r, c.y + r});
+            boxes.resize(a.handles.size());
+            if (!std::equal(boxes.begin(), boxes.end(), a.handles.begin(), a.handles.end()))
+                diff << "hit boxes of shape " << i << "\n";
         }
         if (state_.selectedIndex != model_.selected)
             diff << "selected " << state_.selectedIndex << " vs " << model_.selected << "\n";
@@ -301,6 +319,7 @@ private:
     Geometry geo_;
     Model model_;
     std::ostringstream log_;
+    std::ostringstream mismatch_;
 };
 
 } // namespace
