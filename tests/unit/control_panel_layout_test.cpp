@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <tuple>
 #include <vector>
 
@@ -56,16 +57,15 @@ TEST(PanelLayout, SectionsStackFromTheTopMarginMinusTheScrollPosition) {
     EXPECT_EQ(LayoutPanelSections(slots, 10, 8, 8, 0)[0].width, 0);
 }
 
-TEST(PanelScroll, EverythingFittingHidesTheBarAndGoesBackToTheTop) {
+TEST(PanelScroll, BarOnlyForTallerContentWithThePositionClamped) {
     for (int old : {0, 57, 10000}) {
         const PanelScroll s = ComputePanelScroll(600, 700, old);
         EXPECT_FALSE(s.showBar);
         EXPECT_EQ(s.position, 0) << old;
     }
     EXPECT_FALSE(ComputePanelScroll(700, 700, 30).showBar); // exactly fitting
-}
 
-TEST(PanelScroll, TallerContentShowsTheBarWithAClampedPosition) {
+    // Taller content shows the bar with a clamped position.
     const PanelScroll s = ComputePanelScroll(900, 480, 57);
     EXPECT_EQ(std::tuple(bool(s.showBar), s.range, s.position), std::tuple(true, 420, 57));
     // A page of 20 on a maximum of range + 19: the thumb's last position is exactly the range.
@@ -74,9 +74,8 @@ TEST(PanelScroll, TallerContentShowsTheBarWithAClampedPosition) {
 
     EXPECT_EQ(ComputePanelScroll(900, 480, 5000).position, 420); // window grew: clamped
     EXPECT_EQ(ComputePanelScroll(900, 480, -4).position, 0);
-}
 
-TEST(PanelScroll, CollapsingTheSectionThatOverflowedResetsThePosition) {
+    // Collapsing the section that overflowed resets the position.
     std::vector<PanelSlot> slots = {Slot(29, 213, 1), Slot(29, 400, 1)};
     const int client = 500;
     int position = ComputePanelScroll(PanelContentHeight(slots, 8), client, 0).position;
@@ -89,7 +88,7 @@ TEST(PanelScroll, CollapsingTheSectionThatOverflowedResetsThePosition) {
     EXPECT_EQ(LayoutPanelSections(slots, 252, 8, 8, after.position)[0].y, 8);
 }
 
-TEST(PanelScroll, RequestsMoveByLinesPagesAndThumbWithinTheRange) {
+TEST(PanelScroll, RequestsAndTheWheelMoveWithinTheRange) {
     const int content = 900, client = 480, step = 17; // range 420
     EXPECT_EQ(ScrolledPanelPosition(kScrollLineDown, 100, 0, step, content, client), 117);
     EXPECT_EQ(ScrolledPanelPosition(kScrollLineUp, 100, 0, step, content, client), 83);
@@ -109,31 +108,26 @@ TEST(PanelScroll, RequestsMoveByLinesPagesAndThumbWithinTheRange) {
     // Nothing moves while everything fits.
     EXPECT_EQ(ScrolledPanelPosition(kScrollBottom, 0, 0, step, 400, 480), 0);
     EXPECT_EQ(ScrolledPanelPosition(kScrollLineDown, 0, 0, step, 480, 480), 0);
-}
 
-TEST(PanelScroll, WheelUpForPositiveDeltasAndDownOtherwise) {
+    // The wheel: up for positive deltas, down otherwise.
     EXPECT_EQ(WheelScrollRequest(120), kScrollLineUp);
     EXPECT_EQ(WheelScrollRequest(1), kScrollLineUp);
     EXPECT_EQ(WheelScrollRequest(-120), kScrollLineDown);
     EXPECT_EQ(WheelScrollRequest(0), kScrollLineDown);
 }
 
+// The chevron sits 20 pixels from the bar's right end, about its middle, pointing up when the
+// section is expanded and down when collapsed; the caption is centred the same way.
 TEST(HeaderBar, ChevronPointsUpWhenExpandedAndDownWhenCollapsed) {
-    // A bar 236 x 28: the tip at x = 216.
-    const Chevron up = HeaderChevron(236, 28, true);
-    EXPECT_EQ(up.from, (ChevronPoint{211, 16}));
-    EXPECT_EQ(up.tip, (ChevronPoint{216, 11}));
-    EXPECT_EQ(up.to, (ChevronPoint{222, 17}));
-    EXPECT_LT(up.tip.y, up.from.y);
-
-    const Chevron down = HeaderChevron(236, 28, false);
-    EXPECT_EQ(down.from, (ChevronPoint{211, 13}));
-    EXPECT_EQ(down.tip, (ChevronPoint{216, 18}));
-    EXPECT_EQ(down.to, (ChevronPoint{222, 12}));
-    EXPECT_GT(down.tip.y, down.from.y);
-
-    // Odd heights halve with the remainder dropped.
-    EXPECT_EQ(HeaderChevron(236, 27, true).tip.y, 10);
-    EXPECT_EQ(HeaderChevron(236, 27, false).tip.y, 17);
+    for (const int height : {27, 28})
+        for (const bool expanded : {true, false}) {
+            SCOPED_TRACE(testing::Message() << height << (expanded ? " expanded" : " collapsed"));
+            const Chevron c = HeaderChevron(236, height, expanded);
+            EXPECT_EQ(std::tuple(c.from.x, c.tip.x, c.to.x), std::tuple(211, 216, 222));
+            EXPECT_EQ(c.tip.y < c.from.y && c.tip.y < c.to.y, expanded);
+            EXPECT_EQ(std::abs(c.from.y - c.tip.y), 5);
+            EXPECT_EQ(std::abs(c.to.y - c.tip.y), 6);
+            EXPECT_LE(std::abs(c.from.y + c.tip.y - height), 3);
+        }
     EXPECT_EQ(HeaderTextY(28, 21), 3);
 }

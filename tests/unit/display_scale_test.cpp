@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 namespace {
@@ -45,24 +46,33 @@ TEST(DisplayScale, IdentityAt96MonotoneAndRoundedHalfUp) {
     EXPECT_EQ(right.x, ScaleForDpi(56, 120));
 }
 
+TEST(MulDivRounded, RoundsHalfAwayFromZeroLikeThePlatform) {
+    EXPECT_EQ(MulDivRounded(126, 8, 4), 252);
+    EXPECT_EQ(MulDivRounded(126, 7, 4), 221); // 220.5
+    EXPECT_EQ(MulDivRounded(-126, 7, 4), -221);
+    EXPECT_EQ(MulDivRounded(5, 1, 3), 2); // 1.67
+    EXPECT_EQ(MulDivRounded(4, 1, 3), 1); // 1.33
+    EXPECT_EQ(MulDivRounded(1, 1, 0), -1);
+    EXPECT_EQ(MulDivRounded(0x40000000, 4, 1), -1);         // overflow
+    EXPECT_EQ(MulDivRounded(0x40000000, 4, 8), 0x20000000); // no overflow in between
+}
+
+// The panel on the left at its full height; the toolbar right of the gap across the top; the view
+// below it. Down to a minimised client nothing gets a negative size.
 TEST(DisplayScale, MainLayoutKeepsItsShapeAtEveryDpi) {
+    EXPECT_EQ(DialogUnitsToPixelsX(kPanelWidthDialogUnits, 8), 252);
     for (int w : {0, 300, 1280, 2560}) {
         for (int h : {0, 40, 1024}) {
-            const MainLayout base = ComputeMainLayout(w, h, 252);
-            const MainLayout same = ComputeMainLayoutForDpi(w, h, 252, 96);
-            EXPECT_EQ(std::tuple(same.toolbar.x, same.toolbar.height, same.view.height),
-                      std::tuple(base.toolbar.x, base.toolbar.height, base.view.height));
             for (int dpi : kDpis) {
                 SCOPED_TRACE(testing::Message() << w << "x" << h << " at " << dpi);
                 const MainLayout l = ComputeMainLayoutForDpi(w, h, 378, dpi);
-                EXPECT_EQ(std::tuple(l.panel.width, l.toolbar.x, l.toolbar.height, l.view.x, l.view.y),
-                          std::tuple(378, 378 + ScaleForDpi(kPanelGap, dpi), ScaleForDpi(kToolbarHeight, dpi),
-                                     l.toolbar.x, l.toolbar.height));
-                EXPECT_GE(l.view.height, 0);
-                EXPECT_GE(l.toolbar.width, 0);
-                if (w > l.toolbar.x) {
-                    EXPECT_EQ(l.toolbar.x + l.toolbar.width, w);
-                }
+                EXPECT_EQ(std::tuple(l.panel.x, l.panel.y, l.panel.width, l.panel.height, l.toolbar.x,
+                                     l.toolbar.y, l.toolbar.height),
+                          std::tuple(0, 0, 378, h, 378 + ScaleForDpi(kPanelGap, dpi), 0,
+                                     ScaleForDpi(kToolbarHeight, dpi)));
+                EXPECT_EQ(std::tuple(l.toolbar.width, l.view.x, l.view.y, l.view.width, l.view.height),
+                          std::tuple(std::max(w - l.toolbar.x, 0), l.toolbar.x, l.toolbar.height,
+                                     l.toolbar.width, std::max(h - l.toolbar.height, 0)));
             }
         }
     }

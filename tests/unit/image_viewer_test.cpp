@@ -76,26 +76,14 @@ void Put(Bytes& b, uint32_t v, int bytes, bool big) {
     for (int i = 0; i < bytes; ++i)
         b.push_back(static_cast<uint8_t>(v >> 8 * (big ? bytes - 1 - i : i)));
 }
-void Put16Big(Bytes& b, uint32_t v) {
-    Put(b, v, 2, true);
-}
-void Put32Big(Bytes& b, uint32_t v) {
-    Put(b, v, 4, true);
-}
-void Put16Little(Bytes& b, uint32_t v) {
-    Put(b, v, 2, false);
-}
-void Put32Little(Bytes& b, uint32_t v) {
-    Put(b, v, 4, false);
-}
 
 Bytes Png(uint32_t width, uint32_t height) {
     Bytes b = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    Put32Big(b, 13);
+    Put(b, 13, 4, true);
     for (char c : {'I', 'H', 'D', 'R'})
         b.push_back(static_cast<uint8_t>(c));
-    Put32Big(b, width);
-    Put32Big(b, height);
+    Put(b, width, 4, true);
+    Put(b, height, 4, true);
     for (uint8_t v : {8, 2, 0, 0, 0, 0, 0, 0, 0}) // depth, colour type, methods, CRC
         b.push_back(v);
     return b;
@@ -104,14 +92,14 @@ Bytes Png(uint32_t width, uint32_t height) {
 void Segment(Bytes& b, uint8_t marker, const Bytes& body) {
     b.push_back(0xFF);
     b.push_back(marker);
-    Put16Big(b, static_cast<uint32_t>(body.size() + 2));
+    Put(b, static_cast<uint32_t>(body.size() + 2), 2, true);
     b.insert(b.end(), body.begin(), body.end());
 }
 
 Bytes FrameBody(uint32_t width, uint32_t height) {
     Bytes body = {8};
-    Put16Big(body, height);
-    Put16Big(body, width);
+    Put(body, height, 2, true);
+    Put(body, width, 2, true);
     for (uint8_t v : {3, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1})
         body.push_back(v);
     return body;
@@ -133,19 +121,19 @@ Bytes Jpeg(uint8_t frameMarker, uint32_t width, uint32_t height) {
 Bytes Bmp(uint32_t infoSize, int32_t width, int32_t height) {
     Bytes b = {'B', 'M'};
     for (uint32_t v : {0u, 0u, 54u, infoSize})
-        Put32Little(b, v);
+        Put(b, v, 4, false);
     const int side = infoSize == 12 ? 2 : 4; // the old core header has 16-bit sides
     Put(b, static_cast<uint32_t>(width), side, false);
     Put(b, static_cast<uint32_t>(height), side, false);
-    Put16Little(b, 1);
-    Put16Little(b, 24);
+    Put(b, 1, 2, false);
+    Put(b, 24, 2, false);
     return b;
 }
 
 Bytes Gif(uint32_t width, uint32_t height) {
     Bytes b = {'G', 'I', 'F', '8', '9', 'a'};
-    Put16Little(b, width);
-    Put16Little(b, height);
+    Put(b, width, 2, false);
+    Put(b, height, 2, false);
     b.push_back(0);
     return b;
 }
