@@ -30,7 +30,7 @@ FormatMap Map(uint32_t subtype, std::initializer_list<std::pair<int, int>> sizes
 
 } // namespace
 
-TEST(DeviceFormatList, ListsTheSubtypesACameraHasAndSelectsTheRunningOne) {
+TEST(DeviceFormatList, ListsTheSubtypesACameraHasAndMapsItemsBack) {
     const FormatMap mjpg = Map(kFourccMjpg, {{1280, 720}});
     const FormatMap yuy2 = Map(kFourccYuy2, {{640, 480}});
     const FormatMap none;
@@ -53,6 +53,20 @@ TEST(DeviceFormatList, ListsTheSubtypesACameraHasAndSelectsTheRunningOne) {
 
     EXPECT_EQ(&MapOfSubtype(mjpg, yuy2, kFourccMjpg), &mjpg);
     EXPECT_EQ(&MapOfSubtype(mjpg, yuy2, kFourccYuy2), &yuy2);
+
+    // The dialog's format item picks the map, the section's the subtype ("YUY2" is the first item
+    // without MJPG); an item the list does not have picks an empty map, or no subtype.
+    EXPECT_EQ(&DialogFormatMap(mjpg, yuy2, 0), &mjpg);
+    EXPECT_EQ(&DialogFormatMap(mjpg, yuy2, 1), &yuy2);
+    EXPECT_EQ(&DialogFormatMap(none, yuy2, 0), &yuy2);
+    EXPECT_TRUE(DialogFormatMap(mjpg, none, 1).empty());
+    EXPECT_EQ(SubtypeForFormatItem(mjpg, yuy2, 0), kFourccMjpg);
+    EXPECT_EQ(SubtypeForFormatItem(mjpg, yuy2, 1), kFourccYuy2);
+    EXPECT_EQ(SubtypeForFormatItem(none, yuy2, 0), kFourccYuy2);
+    EXPECT_EQ(SubtypeForFormatItem(mjpg, none, 0), kFourccMjpg);
+    EXPECT_FALSE(SubtypeForFormatItem(mjpg, none, 1).has_value());
+    EXPECT_FALSE(SubtypeForFormatItem(mjpg, yuy2, -1).has_value());
+    EXPECT_FALSE(SubtypeForFormatItem(none, none, 0).has_value());
 }
 
 TEST(DeviceResolutionList, AscendingByAreaWhateverOrderTheCameraReports) {
@@ -63,7 +77,7 @@ TEST(DeviceResolutionList, AscendingByAreaWhateverOrderTheCameraReports) {
     EXPECT_TRUE(ResolutionTexts({}).empty());
 }
 
-TEST(DeviceResolutionList, SectionSelectsThePictureSizeElseTheFirst) {
+TEST(DeviceResolutionList, SectionSelectsThePictureSizeElseTheFirstAndItemsGiveTheirFormat) {
     const FormatMap formats = Map(kFourccMjpg, {{640, 480}, {800, 600}, {1280, 720}, {1920, 1080}});
     EXPECT_EQ(SectionResolutionItem(formats, 1280, 720), 2);
     EXPECT_EQ(SectionResolutionItem(formats, 1024, 768), 0);
@@ -73,6 +87,13 @@ TEST(DeviceResolutionList, SectionSelectsThePictureSizeElseTheFirst) {
     FormatMap small = Map(kFourccMjpg, {{640, 480}});
     AddInterpolatedFormats(small, kFourccMjpg);
     EXPECT_EQ(SectionResolutionItem(small, 1280, 960), 1);
+
+    // Positions outside the map (or no selection) give no format.
+    ASSERT_TRUE(FormatAtItem(formats, 1).has_value());
+    EXPECT_EQ(FormatAtItem(formats, 1)->width, 800);
+    EXPECT_FALSE(FormatAtItem(formats, 4).has_value());
+    EXPECT_FALSE(FormatAtItem(formats, -1).has_value());
+    EXPECT_FALSE(FormatAtItem({}, 0).has_value());
 }
 
 TEST(DeviceResolutionList, DialogSelectsTheRequestedSizeElseTheMiddle) {
@@ -83,39 +104,6 @@ TEST(DeviceResolutionList, DialogSelectsTheRequestedSizeElseTheMiddle) {
     EXPECT_EQ(DialogResolutionItem(Map(kFourccYuy2, {{800, 600}}), 1024, 768), 0);
     EXPECT_EQ(DialogResolutionItem(Map(kFourccYuy2, {{800, 600}, {1024, 768}, {1280, 720}}), 1, 1), 1);
     EXPECT_EQ(DialogResolutionItem({}, 640, 480), -1);
-}
-
-TEST(DeviceResolutionList, PositionsOutsideTheMapGiveNoFormat) {
-    const FormatMap formats = Map(kFourccMjpg, {{640, 480}, {1280, 720}});
-    ASSERT_TRUE(FormatAtItem(formats, 1).has_value());
-    EXPECT_EQ(FormatAtItem(formats, 1)->width, 1280);
-    EXPECT_FALSE(FormatAtItem(formats, 2).has_value());
-    EXPECT_FALSE(FormatAtItem(formats, -1).has_value()); // no selection
-    EXPECT_FALSE(FormatAtItem({}, 0).has_value());
-}
-
-TEST(DeviceDialogFormats, FormatItemPicksTheMap) {
-    const FormatMap mjpg = Map(kFourccMjpg, {{1280, 720}});
-    const FormatMap yuy2 = Map(kFourccYuy2, {{640, 480}});
-    const FormatMap none;
-    EXPECT_EQ(&DialogFormatMap(mjpg, yuy2, 0), &mjpg);
-    EXPECT_EQ(&DialogFormatMap(mjpg, yuy2, 1), &yuy2);
-    EXPECT_EQ(&DialogFormatMap(none, yuy2, 0), &yuy2); // "YUY2" is the first item then
-    // An item the list does not have picks a map that is empty: nothing can be opened from it.
-    EXPECT_TRUE(DialogFormatMap(mjpg, none, 1).empty());
-}
-
-TEST(DeviceSectionSwitching, FormatItemToSubtype) {
-    const FormatMap mjpg = Map(kFourccMjpg, {{1280, 720}});
-    const FormatMap yuy2 = Map(kFourccYuy2, {{640, 480}});
-    const FormatMap none;
-    EXPECT_EQ(SubtypeForFormatItem(mjpg, yuy2, 0), kFourccMjpg);
-    EXPECT_EQ(SubtypeForFormatItem(mjpg, yuy2, 1), kFourccYuy2);
-    EXPECT_EQ(SubtypeForFormatItem(none, yuy2, 0), kFourccYuy2);
-    EXPECT_EQ(SubtypeForFormatItem(mjpg, none, 0), kFourccMjpg);
-    EXPECT_FALSE(SubtypeForFormatItem(mjpg, none, 1).has_value());
-    EXPECT_FALSE(SubtypeForFormatItem(mjpg, yuy2, -1).has_value());
-    EXPECT_FALSE(SubtypeForFormatItem(none, none, 0).has_value());
 }
 
 TEST(DeviceSectionSwitching, ResolutionChangeKeepsTheRunningSubtype) {

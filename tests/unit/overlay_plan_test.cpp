@@ -85,35 +85,6 @@ TEST_F(OverlayTest, CalibrationModeDrawsOnlyTheLineWithItsLabel) {
     EXPECT_TRUE(HasLine(hovered, OverlayPen::CalibThin, {462, 266}, {462, 274}));
 }
 
-TEST_F(OverlayTest, CrosshairFirstThenShapesOldestFirstThenTheShapeInProgress) {
-    in.crosshair = true;
-    in.scale = 400.0f;
-    in.ruler = ComputeRulerStep(400.0f);
-    state.shapes.push_back(MakeShape(TOOL_LINE, {10, 10}, {100, 10}));
-    state.shapes.push_back(MakeShape(TOOL_RECTANGLE, {20, 20}, {60, 60}));
-    state.currentTool = TOOL_CIRCLE;
-    state.buttonDown = true;
-    state.pendingShape = MakeShape(TOOL_CIRCLE, {300, 300}, {330, 340});
-    const auto items = Build();
-    ASSERT_FALSE(items.empty());
-    EXPECT_EQ(items[0].pen, OverlayPen::Grid);
-    const auto firstShape = std::find_if(items.begin(), items.end(), [](const OverlayItem& i) {
-        return i.step == OverlayStep::Line && i.pen == OverlayPen::Shape;
-    });
-    ASSERT_NE(firstShape, items.end());
-    EXPECT_TRUE(
-        std::all_of(firstShape, items.end(), [](const OverlayItem& i) { return i.pen != OverlayPen::Grid; }));
-    const auto texts = Texts(items);
-    ASSERT_EQ(texts.size(), 1u + 1u + 2u + 3u);
-    EXPECT_EQ(texts[0], L"0.2mm"); // the ruler's step under the first major tick
-    EXPECT_EQ(texts[1], L"0.22500mm");
-    EXPECT_EQ(texts[2], L"0.10x0.10mm");
-    EXPECT_EQ(texts[4], L"R:0.12500mm");
-    const auto step = std::find_if(items.begin(), items.end(),
-                                   [](const OverlayItem& i) { return i.step == OverlayStep::Text; });
-    EXPECT_EQ(step->rect, StepLabelBox({35, 16}, 640, 480, 80));
-}
-
 // Uncalibrated (ticks every ten pixels) or above two million pixels a unit (no ruler): the cross-hair
 // is its segments alone, without a step label.
 TEST_F(OverlayTest, CrosshairWithoutARulerStepHasNoStepLabel) {
@@ -273,9 +244,10 @@ TEST_F(OverlayTest, ShapeInProgressFollowsTheTool) {
     EXPECT_EQ(Texts(Build()).size(), 1u);
 }
 
-// A larger display scale gives a larger label font, longer ruler ticks and wider pens; what is
-// measured stays in picture pixels and calibrated units.
-TEST_F(OverlayTest, MeasuredLengthsDoNotFollowTheDisplayScale) {
+// The cross-hair first, then the shapes oldest first, then the one in progress. A larger display
+// scale gives a larger label font, longer ruler ticks and wider pens; what is measured stays in
+// picture pixels and calibrated units.
+TEST_F(OverlayTest, CrosshairThenShapesInOrderMeasuredAlikeAtAnyDisplayScale) {
     class ScaledMetrics : public TextMetrics {
     public:
         ShapeSize Extent(std::wstring_view text) const override {
@@ -289,13 +261,31 @@ TEST_F(OverlayTest, MeasuredLengthsDoNotFollowTheDisplayScale) {
     state.shapes.push_back(MakeShape(TOOL_RECTANGLE, {20, 20}, {60, 60}));
     state.shapes.push_back(MakeShape(TOOL_CIRCLE, {300, 300}, {330, 340}));
     state.shapes.push_back(MakeShape(TOOL_ANGLE, {200, 100}, {300, 100}, {200, 40}));
+    state.currentTool = TOOL_CIRCLE;
+    state.buttonDown = true;
+    state.pendingShape = MakeShape(TOOL_CIRCLE, {300, 300}, {330, 340});
     const auto at96 = Build();
+    ASSERT_FALSE(at96.empty());
+    EXPECT_EQ(at96[0].pen, OverlayPen::Grid);
+    const auto firstShape = std::find_if(at96.begin(), at96.end(), [](const OverlayItem& i) {
+        return i.step == OverlayStep::Line && i.pen == OverlayPen::Shape;
+    });
+    EXPECT_TRUE(
+        std::all_of(firstShape, at96.end(), [](const OverlayItem& i) { return i.pen != OverlayPen::Grid; }));
+    const auto texts = Texts(at96);
+    // The ruler's step under the first major tick, the line, the rectangle's two, the circle's three,
+    // the angle, the circle in progress.
+    ASSERT_EQ(texts.size(), 1u + 1u + 2u + 3u + 1u + 3u);
+    EXPECT_EQ(std::tuple(texts[0], texts[1], texts[2], texts[4], texts[8]),
+              std::tuple(L"0.2mm", L"0.22500mm", L"0.10x0.10mm", L"R:0.12500mm", L"R:0.12500mm"));
+    const auto step = std::find_if(at96.begin(), at96.end(),
+                                   [](const OverlayItem& i) { return i.step == OverlayStep::Text; });
+    EXPECT_EQ(step->rect, StepLabelBox({35, 16}, 640, 480, 80));
     in.dpi = 192;
     std::vector<OverlayItem> at192;
     BuildOverlay(state, in, doubleFont, at192);
 
-    EXPECT_EQ(Texts(at192), Texts(at96));
-    EXPECT_EQ(Texts(at96)[1], L"0.22500mm");
+    EXPECT_EQ(Texts(at192), texts);
     auto shapeLines = [](const std::vector<OverlayItem>& items) {
         std::vector<std::pair<ShapePoint, ShapePoint>> lines;
         for (const OverlayItem& i : items)

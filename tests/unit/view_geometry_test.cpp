@@ -3,23 +3,24 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 TEST(ViewZoom, FitTakesTheSmallerRatioWithinFiftyToTwoHundred) {
-    EXPECT_EQ(FitZoomPercent(1000, 700, 1920, 1080), 52); // width decides: 52.08
-    EXPECT_EQ(FitZoomPercent(1920, 540, 1920, 1080), 50); // height decides
-    EXPECT_EQ(FitZoomPercent(570, 10000, 1000, 480), 57); // exact, not 56.999...
-    EXPECT_EQ(FitZoomPercent(300, 200, 1920, 1080), 50);  // clamped up
-    EXPECT_EQ(FitZoomPercent(4000, 4000, 640, 480), 200); // clamped down
-    EXPECT_EQ(FitZoomPercent(0, 0, 640, 480), 50);
-    EXPECT_EQ(FitZoomPercent(800, 600, 0, 0), 100); // no content: nothing to fit
-    EXPECT_TRUE(IsFitZoomRequest(49));
-    EXPECT_TRUE(IsFitZoomRequest(201));
-    EXPECT_TRUE(IsFitZoomRequest(0));
-    EXPECT_FALSE(IsFitZoomRequest(50));
-    EXPECT_FALSE(IsFitZoomRequest(200));
+    // Window, content, percent: the width decides (52.08), the height, exactly 57 (not 56.999),
+    // clamped up, clamped down, no window; no content, nothing to fit.
+    for (const auto& [ww, wh, cw, ch, percent] : {std::array{1000, 700, 1920, 1080, 52},
+                                                  {1920, 540, 1920, 1080, 50},
+                                                  {570, 10000, 1000, 480, 57},
+                                                  {300, 200, 1920, 1080, 50},
+                                                  {4000, 4000, 640, 480, 200},
+                                                  {0, 0, 640, 480, 50},
+                                                  {800, 600, 0, 0, 100}})
+        EXPECT_EQ(FitZoomPercent(ww, wh, cw, ch), percent) << ww << "x" << wh << " " << cw << "x" << ch;
+    for (const int zoom : {49, 201, 0, 50, 200})
+        EXPECT_EQ(IsFitZoomRequest(zoom), zoom < 50 || zoom > 200) << zoom;
     EXPECT_EQ(ZoomedSize(1280, 75), 960);
     EXPECT_EQ(ZoomedSize(641, 50), 320); // truncated
 }
@@ -44,16 +45,21 @@ TEST(ViewScrollBars, EachBarCanBringTheOtherAndThePositionIsClamped) {
 }
 
 TEST(ViewScroll, RequestsMoveAndClamp) {
-    EXPECT_EQ(ScrollPosition(kScrollLineDown, 10, 0, 1000, 400), 15);
-    EXPECT_EQ(ScrollPosition(kScrollLineUp, 3, 0, 1000, 400), 0);
-    EXPECT_EQ(ScrollPosition(kScrollPageDown, 10, 0, 1000, 400), 60);
-    EXPECT_EQ(ScrollPosition(kScrollPageUp, 100, 0, 1000, 400), 50);
-    EXPECT_EQ(ScrollPosition(kScrollThumbTrack, 10, 250, 1000, 400), 250);
-    EXPECT_EQ(ScrollPosition(kScrollThumbPosition, 10, 9999, 1000, 400), 600);
-    EXPECT_EQ(ScrollPosition(kScrollTop, 300, 0, 1000, 400), 0);
-    EXPECT_EQ(ScrollPosition(kScrollBottom, 0, 0, 1000, 400), 600); // right edge at the window's edge
-    EXPECT_EQ(ScrollPosition(8, 123, 0, 1000, 400), 123);           // end-scroll keeps it
-    EXPECT_EQ(ScrollPosition(kScrollBottom, 0, 0, 300, 400), 0);    // picture smaller: stays 0
+    // Request, position, thumb, picture size, window size, position after. The bottom puts the
+    // picture's far edge at the window's; end-scroll (8) keeps the position; a smaller picture stays at 0.
+    for (const auto& [request, position, thumb, picture, window, after] :
+         {std::array<int, 6>{kScrollLineDown, 10, 0, 1000, 400, 15},
+          {kScrollLineUp, 3, 0, 1000, 400, 0},
+          {kScrollPageDown, 10, 0, 1000, 400, 60},
+          {kScrollPageUp, 100, 0, 1000, 400, 50},
+          {kScrollThumbTrack, 10, 250, 1000, 400, 250},
+          {kScrollThumbPosition, 10, 9999, 1000, 400, 600},
+          {kScrollTop, 300, 0, 1000, 400, 0},
+          {kScrollBottom, 0, 0, 1000, 400, 600},
+          {8, 123, 0, 1000, 400, 123},
+          {kScrollBottom, 0, 0, 300, 400, 0}})
+        EXPECT_EQ(ScrollPosition(request, position, thumb, picture, window), after)
+            << request << " from " << position;
 }
 
 TEST(ViewPan, PictureFollowsThePointer) {
@@ -103,14 +109,11 @@ TEST(ViewDigitalZoom, EachStepCropsTenPercentMoreHalfFromEachSide) {
         const CropRect r = DigitalZoomCrop(w, h, step);
         return std::tuple(r.x, r.y, r.width, r.height);
     };
-    EXPECT_EQ(crop(640, 480, 1), std::tuple(32, 24, 576, 432));
-    EXPECT_EQ(crop(640, 480, 2), std::tuple(64, 48, 512, 384));
-    EXPECT_EQ(crop(640, 480, 3), std::tuple(96, 72, 448, 336));
-    EXPECT_EQ(crop(640, 480, 4), std::tuple(128, 96, 384, 288));
-    EXPECT_EQ(crop(640, 480, 5), std::tuple(160, 120, 320, 240)); // the middle half
+    for (int step = 0; step <= 5; ++step) // at 5, the middle half
+        EXPECT_EQ(crop(640, 480, step), std::tuple(32 * step, 24 * step, 640 - 64 * step, 480 - 48 * step))
+            << step;
     // Rounding half away from zero: 0.1 * 3 * 645 = 193.5 -> 194.
     EXPECT_EQ(crop(645, 485, 3), std::tuple(97, 73, 645 - 194, 485 - 146));
-    EXPECT_EQ(crop(640, 480, 0), std::tuple(0, 0, 640, 480));
 }
 
 TEST(TimeSamples, PercentilesAreOfTheNewestSamplesOnly) {
@@ -121,9 +124,6 @@ TEST(TimeSamples, PercentilesAreOfTheNewestSamplesOnly) {
         samples.Add(1000000);
     for (unsigned i = 1; i <= TimeSamples::kKept; ++i)
         samples.Add(i);
-    EXPECT_EQ(samples.Percentile(0), 1u);
-    EXPECT_EQ(samples.Percentile(50), 129u);
-    EXPECT_EQ(samples.Percentile(95), 244u);
-    EXPECT_EQ(samples.Percentile(100), 256u);
-    EXPECT_EQ(samples.Percentile(150), 256u);
+    for (const auto& [percent, sample] : {std::pair{0, 1u}, {50, 129u}, {95, 244u}, {100, 256u}, {150, 256u}})
+        EXPECT_EQ(samples.Percentile(percent), sample) << percent;
 }
