@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 TEST(PixelLength, ExactAlongAnAxisAndPythagoreanOtherwise) {
     EXPECT_EQ(PixelLength({0, 0}, {0, -7}), 7.0f);
@@ -157,95 +159,58 @@ TEST(ThirdPoint, APlacedPointStaysPlacedWhereverItIsDragged) {
     }
 }
 
-namespace {
-
-struct Ticks {
-    std::vector<Segment> vertical;   // on the vertical line (horizontal segments)
-    std::vector<Segment> horizontal; // on the horizontal line
-};
-
-Ticks SplitTicks(const std::vector<Segment>& all) {
-    Ticks t;
-    for (size_t i = 2; i < all.size(); ++i)
-        (all[i].a.y == all[i].b.y ? t.vertical : t.horizontal).push_back(all[i]);
-    return t;
+// Every tick sits on one of the two lines a whole spacing from the centre, inside the picture and
+// never at the centre; its length gives its rank. Uncalibrated: every 10 pixels, left of the
+// vertical line, 9 long every fifth and 4 otherwise. Calibrated at 400 pixels a unit (a ruler step
+// of 0.2 = 80 pixels): every tenth of the step, right of the vertical line, 20 long at a step, 14 at
+// half a step, 8 otherwise. On the horizontal line the ticks stand above it.
+TEST(Crosshair, TicksEveryTenPixelsOrEveryTenthOfTheRulerStep) {
+    const struct {
+        float scale;
+        int spacing, step, major, half, minor;
+        bool rightOfVertical;
+        size_t vertical, horizontal, majors;
+    } cases[] = {{-1.0f, 10, 50, 9, 4, 4, false, 46, 62, 8}, {400.0f, 8, 80, 20, 14, 8, true, 58, 78, 4}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scale);
+        const RulerStep ruler = ComputeRulerStep(c.scale);
+        ASSERT_EQ(ruler.pixels, c.scale < 0 ? 0 : 80);
+        std::vector<Segment> out;
+        CrosshairSegments(640, 480, c.scale, ruler, out);
+        ASSERT_GE(out.size(), 2u);
+        EXPECT_EQ(out[0], (Segment{{0, 240}, {640, 240}}));
+        EXPECT_EQ(out[1], (Segment{{320, 0}, {320, 480}}));
+        size_t vertical = 0, horizontal = 0, majors = 0;
+        for (size_t i = 2; i < out.size(); ++i) {
+            const Segment& t = out[i];
+            const bool onVertical = t.a.y == t.b.y;
+            const int offset = onVertical ? std::abs(t.a.y - 240) : std::abs(t.a.x - 320);
+            const int at = onVertical ? t.a.y : t.a.x;
+            const int length = onVertical ? std::abs(t.b.x - t.a.x) : t.b.y - t.a.y;
+            SCOPED_TRACE(testing::Message() << (onVertical ? "vertical, y " : "horizontal, x ") << at);
+            (onVertical ? vertical : horizontal)++;
+            majors += length == c.major && onVertical;
+            EXPECT_TRUE(offset > 0 && offset % c.spacing == 0);
+            EXPECT_TRUE(at > 0 && at + 1 < (onVertical ? 480 : 640));
+            EXPECT_EQ(length, offset % c.step == 0            ? c.major
+                              : offset % c.step == c.step / 2 ? c.half
+                                                              : c.minor);
+            if (onVertical)
+                EXPECT_EQ(std::min(t.a.x, t.b.x), c.rightOfVertical ? 320 : 320 - length);
+            else
+                EXPECT_EQ(t.b.y, 240);
+        }
+        EXPECT_EQ(std::tuple(vertical, horizontal, majors), std::tuple(c.vertical, c.horizontal, c.majors));
+    }
 }
 
-} // namespace
-
-TEST(Crosshair, UncalibratedTicksEveryTenPixels) {
-    std::vector<Segment> out;
-    CrosshairSegments(640, 480, -1.0f, {}, out);
-    ASSERT_GE(out.size(), 2u);
-    EXPECT_EQ(out[0], (Segment{{0, 240}, {640, 240}}));
-    EXPECT_EQ(out[1], (Segment{{320, 0}, {320, 480}}));
-    const Ticks t = SplitTicks(out);
-    // k = 1 .. 23 on the vertical line, 1 .. 31 on the horizontal one, both sides of the centre.
-    ASSERT_EQ(t.vertical.size(), 46u);
-    ASSERT_EQ(t.horizontal.size(), 62u);
-    for (int k = 1; k <= 23; ++k) {
-        const int len = k % 5 == 0 ? 9 : 4;
-        EXPECT_EQ(t.vertical[2 * (k - 1)], (Segment{{320 - len, 240 - 10 * k}, {320, 240 - 10 * k}})) << k;
-        EXPECT_EQ(t.vertical[2 * (k - 1) + 1], (Segment{{320 - len, 240 + 10 * k}, {320, 240 + 10 * k}}))
-            << k;
+// A picture too small for a tick, no ruler step within 200 pixels (above 2,000,000 pixels a unit)
+// or a zero scale (calibrated, without a ruler): the lines alone.
+TEST(Crosshair, OnlyTheLinesWithoutRoomOrARulerStep) {
+    EXPECT_EQ(ComputeRulerStep(3.0e6f).pixels, 0);
+    for (const auto& [w, h, scale] : {std::tuple{30, 38, -1.0f}, {640, 480, 3.0e6f}, {640, 480, 0.0f}}) {
+        std::vector<Segment> out;
+        CrosshairSegments(w, h, scale, ComputeRulerStep(scale), out);
+        EXPECT_EQ(out.size(), 2u) << w << "x" << h << " at " << scale;
     }
-    for (int k = 1; k <= 31; ++k) {
-        const int len = k % 5 == 0 ? 9 : 4;
-        EXPECT_EQ(t.horizontal[2 * (k - 1)], (Segment{{320 - 10 * k, 240 - len}, {320 - 10 * k, 240}})) << k;
-        EXPECT_EQ(t.horizontal[2 * (k - 1) + 1], (Segment{{320 + 10 * k, 240 - len}, {320 + 10 * k, 240}}))
-            << k;
-    }
-}
-
-TEST(Crosshair, TinyPictureHasOnlyTheLines) {
-    std::vector<Segment> out;
-    CrosshairSegments(30, 38, -1.0f, {}, out); // (19 / 10) = 1: no k below it
-    EXPECT_EQ(out.size(), 2u);
-}
-
-TEST(Crosshair, CalibratedRulerHasMajorTicksEveryStepAndNineMinorBetween) {
-    const RulerStep ruler = ComputeRulerStep(400.0f); // 0.2 mm = 80 pixels
-    ASSERT_EQ(ruler.pixels, 80);
-    std::vector<Segment> out;
-    CrosshairSegments(640, 480, 400.0f, ruler, out);
-    const Ticks t = SplitTicks(out);
-    for (const Segment& s : t.vertical) {
-        EXPECT_EQ(s.a.x, 320); // to the right of the line
-        const int len = s.b.x - s.a.x;
-        const int offset = std::abs(s.a.y - 240);
-        ASSERT_GT(s.a.y, 0);
-        ASSERT_LT(s.a.y + 1, 480);
-        ASSERT_NE(offset, 0) << "no tick at the centre";
-        if (offset % 80 == 0)
-            EXPECT_EQ(len, 20) << s.a.y;
-        else if (offset % 80 == 40)
-            EXPECT_EQ(len, 14) << s.a.y;
-        else
-            EXPECT_EQ(len, 8) << s.a.y;
-        EXPECT_EQ(offset % 8, 0) << s.a.y;
-    }
-    // Majors at 160, 80 above and 320, 400 below; 0 and 480 are off the picture.
-    int majors = 0;
-    for (const Segment& s : t.vertical)
-        majors += s.b.x - s.a.x == 20;
-    EXPECT_EQ(majors, 4);
-    for (const Segment& s : t.horizontal) {
-        EXPECT_EQ(s.b.y, 240); // above the line
-        ASSERT_GT(s.a.x, 0);
-        ASSERT_LT(s.a.x + 1, 640);
-    }
-    // Every tenth of the step from 8 to 632 except the centre: 78 positions.
-    EXPECT_EQ(t.horizontal.size(), 78u);
-}
-
-TEST(Crosshair, NoRulerWithoutAStepButTheLinesStay) {
-    // Above 2,000,000 pixels a unit no step lies within 200 pixels: the ruler is off.
-    const RulerStep ruler = ComputeRulerStep(3.0e6f);
-    EXPECT_EQ(ruler.pixels, 0);
-    std::vector<Segment> out;
-    CrosshairSegments(640, 480, 3.0e6f, ruler, out);
-    EXPECT_EQ(out.size(), 2u);
-    out.clear();
-    CrosshairSegments(640, 480, 0.0f, {}, out); // zero counts as calibrated, without a ruler
-    EXPECT_EQ(out.size(), 2u);
 }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -77,18 +78,18 @@ TEST(ToolButtonTable, RowInOrderWithoutOverlapAndEveryIdMapsBack) {
         EXPECT_EQ(ToolForCommand(command), -1) << command;
 }
 
+// Column 0, row 0 and the far edges are outside, and so are points left of or above the button
+// while it holds the capture (x or y of -1).
 TEST(ToolButtonFace, FirstColumnTopRowAndNegativePointsAreOutside) {
-    EXPECT_FALSE(IsOverToolButton(0, 10, 52, 52));
-    EXPECT_FALSE(IsOverToolButton(10, 0, 52, 52));
+    using Point = std::pair<std::uint16_t, std::uint16_t>;
+    for (const auto& [x, y] : {Point{0, 10}, {10, 0}, {52, 10}, {10, 52}, {kMinus1, 10}, {10, kMinus1}})
+        EXPECT_FALSE(IsOverToolButton(x, y, 52, 52)) << x << "," << y;
     EXPECT_TRUE(IsOverToolButton(1, 1, 52, 52));
     EXPECT_TRUE(IsOverToolButton(51, 51, 52, 52));
-    EXPECT_FALSE(IsOverToolButton(52, 10, 52, 52));
-    EXPECT_FALSE(IsOverToolButton(10, 52, 52, 52));
-    // Left of or above the button while it holds the capture.
-    EXPECT_FALSE(IsOverToolButton(kMinus1, 10, 52, 52));
-    EXPECT_FALSE(IsOverToolButton(10, kMinus1, 52, 52));
 }
 
+// A click needs a press on the button but no move before it; the capture taken on hover is kept
+// after a click, so that the next move out is seen.
 TEST(ToolButtonMouseTest, HoverTakesTheCaptureAndAClickKeepsIt) {
     PointerSim p;
     p.Move(10, 10);
@@ -102,6 +103,15 @@ TEST(ToolButtonMouseTest, HoverTakesTheCaptureAndAClickKeepsIt) {
     p.Move(0, 20); // column 0 is outside: still nothing
     EXPECT_FALSE(p.state.hover || p.capture);
     EXPECT_EQ(p.clicks, 1);
+
+    PointerSim still; // a button that appeared under a still pointer gets no move before the press
+    still.Down(20, 20);
+    still.Up(20, 20);
+    EXPECT_EQ(still.clicks, 1);
+    PointerSim drag; // a drag that began elsewhere and ends over the button
+    drag.Move(10, 10);
+    drag.Up(10, 10);
+    EXPECT_EQ(drag.clicks, 0);
 }
 
 TEST(ToolButtonMouseTest, ReleaseOutsideSendsNothingComingBackFirstClicksOnce) {
@@ -142,18 +152,6 @@ TEST(ToolButtonMouseTest, CheckedButtonShowsHoverPressedThenCheckedAgain) {
     EXPECT_EQ(p.Alpha(true), kWashAlphaHover);
     p.Move(100, 10);
     EXPECT_EQ(p.Alpha(true), kWashAlphaChecked);
-}
-
-TEST(ToolButtonMouseTest, AClickNeedsAPressHereButNoMoveBeforeIt) {
-    PointerSim still; // a button that appeared under a still pointer gets no move before the press
-    still.Down(20, 20);
-    still.Up(20, 20);
-    EXPECT_EQ(still.clicks, 1);
-
-    PointerSim drag; // a drag that began elsewhere and ends over the button
-    drag.Move(10, 10);
-    drag.Up(10, 10);
-    EXPECT_EQ(drag.clicks, 0);
 }
 
 TEST(ToolButtonMouseTest, CancelModeForgetsHoverAndPressOnlyWithTheCapture) {
