@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-TEST(CalibrationLine, NewLineIsAThirdOfThePictureAtLeast300Centred) {
+TEST(CalibrationLine, NewLineIsAThirdOfThePictureAtLeast300CentredAndTheDialogReadsIt) {
     CalibrationLine l = LayoutCalibrationLine({kCalibLineNew, 0, 0}, 640);
     EXPECT_EQ(l.length, 300); // 640 / 3 = 213 is raised to 300
     EXPECT_EQ(l.leftX, 170);
@@ -15,9 +15,7 @@ TEST(CalibrationLine, NewLineIsAThirdOfThePictureAtLeast300Centred) {
     const CalibrationLine dragged = {412, 100, 512};
     l = LayoutCalibrationLine(dragged, 1920);
     EXPECT_EQ(std::tuple(l.length, l.leftX, l.rightX), std::tuple(412, 100, 512));
-}
 
-TEST(CalibrationLine, LengthTheDialogReads) {
     EXPECT_EQ(CalibrationLinePixels(kCalibLineNew, 640), 300); // not painted yet
     EXPECT_EQ(CalibrationLinePixels(kCalibLineNew, 1920), 640);
     EXPECT_EQ(CalibrationLinePixels(kCalibLineNew, 12000), 4000);
@@ -28,7 +26,7 @@ TEST(CalibrationLine, LengthTheDialogReads) {
     EXPECT_TRUE(CalibrationLineOn(kCalibLineNew));
 }
 
-TEST(CalibrationLine, LeftEndStopsAtTwoHundredPixelsAndAtTheLeftEdge) {
+TEST(CalibrationLine, EndsKeepTwoHundredPixelsAndStayInsideThePicture) {
     CalibrationLine l = {300, 170, 470};
     EXPECT_FALSE(DragCalibrationLeftEnd(l, 0));
     EXPECT_TRUE(DragCalibrationLeftEnd(l, 100));
@@ -39,10 +37,9 @@ TEST(CalibrationLine, LeftEndStopsAtTwoHundredPixelsAndAtTheLeftEdge) {
     EXPECT_FALSE(DragCalibrationLeftEnd(l, -270)); // x 0 is outside
     EXPECT_TRUE(DragCalibrationLeftEnd(l, -269));
     EXPECT_EQ(std::tuple(l.leftX, l.length, l.rightX), std::tuple(1, 469, 470));
-}
 
-TEST(CalibrationLine, RightEndStopsOnePixelShortOfTheRightEdge) {
-    CalibrationLine l = {300, 170, 470};
+    // The right end stops one pixel short of the right edge.
+    l = {300, 170, 470};
     EXPECT_FALSE(DragCalibrationRightEnd(l, 170, 640));
     EXPECT_TRUE(DragCalibrationRightEnd(l, 169, 640));
     EXPECT_EQ(l.rightX, 639);

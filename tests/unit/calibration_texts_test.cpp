@@ -22,29 +22,21 @@ Calibration Calibrated(int pixels, float length, int unit = UNIT_MILLIMETRE) {
 
 } // namespace
 
-TEST(CalibrationRow, CalibratedSlotShowsAllFiveCells) {
-    // A 400-pixel line over 2 mm.
-    const auto cells = CalibrationRowTexts(Calibrated(400, 2.0f));
-    EXPECT_EQ(cells[CALIB_COLUMN_NAME], L"Stage A");
-    EXPECT_EQ(cells[CALIB_COLUMN_VALUE], L"200.00");
-    EXPECT_EQ(cells[CALIB_COLUMN_UNIT], L"mm");
-    EXPECT_EQ(cells[CALIB_COLUMN_DATE], L"01/31/2024");
-    EXPECT_EQ(cells[CALIB_COLUMN_RESOLUTION], L"1280x720");
+TEST(CalibrationRow, CalibratedSlotShowsAllFiveCellsUncalibratedNotTheScale) {
+    // A 400-pixel line over 2 mm: name, value, unit, date, resolution.
+    using Cells = std::array<std::wstring, kCalibrationColumnCount>;
+    EXPECT_EQ(CalibrationRowTexts(Calibrated(400, 2.0f)),
+              (Cells{L"Stage A", L"200.00", L"mm", L"01/31/2024", L"1280x720"}));
 
     EXPECT_EQ(CalibrationUnitCell(Calibrated(300, 250.0f, UNIT_MICROMETRE)), L"\u03BCm");
     EXPECT_EQ(CalibrationValueText(Calibrated(300, 250.0f, UNIT_MICROMETRE)), L"1.20");
     EXPECT_EQ(CalibrationValueText(Calibrated(1000, 3.0f)), L"333.33");
     EXPECT_EQ(CalibrationValueText(Calibrated(2000, 3.0f)), L"666.67");
-}
 
-TEST(CalibrationRow, UncalibratedSlotKeepsOnlyItsNameDateAndResolution) {
-    Calibration slot = Calibrated(400, 0.0f); // length 0: scale -1
-    ASSERT_EQ(slot.scale, -1.0f);
-    const auto cells = CalibrationRowTexts(slot);
-    EXPECT_EQ(cells[CALIB_COLUMN_NAME], L"Stage A");
-    EXPECT_EQ(cells[CALIB_COLUMN_VALUE], L"");
-    EXPECT_EQ(cells[CALIB_COLUMN_UNIT], L"");
-    EXPECT_EQ(cells[CALIB_COLUMN_DATE], L"01/31/2024");
+    // Uncalibrated (length 0: scale -1): only the name, the date and the resolution.
+    ASSERT_EQ(Calibrated(400, 0.0f).scale, -1.0f);
+    EXPECT_EQ(CalibrationRowTexts(Calibrated(400, 0.0f)),
+              (Cells{L"Stage A", L"", L"", L"01/31/2024", L"1280x720"}));
 
     for (const auto& cell : CalibrationRowTexts(Calibration()))
         EXPECT_EQ(cell, L"");
@@ -59,7 +51,7 @@ TEST(CalibrationRow, LargestScaleIsWrittenWhole) {
     EXPECT_EQ(text.substr(39), L".00");
 }
 
-TEST(CalibrationRow, DatesBefore2020AreLeftOut) {
+TEST(CalibrationRow, DatesBefore2020AndResolutionsBelow640x480AreLeftOut) {
     EXPECT_EQ(CalibrationDateText(20200101), L"01/01/2020");
     EXPECT_EQ(CalibrationDateText(20191231), L"");
     EXPECT_EQ(CalibrationDateText(0), L"");
@@ -67,9 +59,7 @@ TEST(CalibrationRow, DatesBefore2020AreLeftOut) {
     EXPECT_EQ(CalibrationDateText(CalibrationDate(2031, 7, 4)), L"07/04/2031");
     // Nonsense from the stored text is shown as it is, without overrunning anything.
     EXPECT_EQ(CalibrationDateText(2147483647), L"36/47/214748");
-}
 
-TEST(CalibrationRow, ResolutionsBelow640x480AreLeftOut) {
     EXPECT_EQ(CalibrationResolutionText(PackResolution(640, 480)), L"640x480");
     EXPECT_EQ(CalibrationResolutionText(PackResolution(1920, 1080)), L"1920x1080");
     EXPECT_EQ(CalibrationResolutionText(PackResolution(639, 480)), L"");

@@ -24,16 +24,14 @@ std::wstring PhotoPath(int second) {
 
 } // namespace
 
-TEST(LatestFilesText, EveryPathNeedsItsSemicolon) {
+TEST(LatestFilesText, EveryPathNeedsItsSemicolonAndAnOverlongOneIsDroppedAlone) {
     EXPECT_EQ(ParseLatestFiles(L"C:\\a.jpg;C:\\b.jpg;C:\\c.jpg"), (Paths{L"C:\\a.jpg", L"C:\\b.jpg"}));
     EXPECT_EQ(ParseLatestFiles(L"C:\\a.jpg;"), (Paths{L"C:\\a.jpg"}));
     EXPECT_TRUE(ParseLatestFiles(L"").empty());
     EXPECT_TRUE(ParseLatestFiles(L"C:\\a.jpg").empty());
     // Empty pieces are no paths; the order stored (newest first) is kept.
     EXPECT_EQ(ParseLatestFiles(L";;C:\\z.jpg;;C:\\a.jpg;"), (Paths{L"C:\\z.jpg", L"C:\\a.jpg"}));
-}
 
-TEST(LatestFilesText, AnOverlongEntryIsDroppedAlone) {
     const std::wstring longest = L"C:\\" + std::wstring(kRecentPathMax - 3, L'x');
     const std::wstring tooLong = longest + L"y";
     ASSERT_EQ(longest.size(), 259u);

@@ -118,7 +118,7 @@ TEST(LabelPlacement, BlocksStackDownOrUpWithTheFirstLineNearestThePoint) {
     EXPECT_EQ(two[1], (ShapeRect{507, 412, 557, 428}));
 }
 
-TEST(StepLabel, DecimalsFollowTheStep) {
+TEST(StepLabel, DecimalsFollowTheStepAndTheCalibrationLineCountsPixels) {
     EXPECT_EQ(StepLabelText(0.05f, L"mm"), L"0.05mm");
     EXPECT_EQ(StepLabelText(0.5f, L"mm"), L"0.5mm");
     EXPECT_EQ(StepLabelText(0.005f, L"mm"), L"0.005mm");
@@ -128,9 +128,7 @@ TEST(StepLabel, DecimalsFollowTheStep) {
     EXPECT_EQ(StepLabelText(20.0f, L"\u03BCm"), L"20.0\u03BCm");
     // Centred under the first major tick right of the centre, below the line.
     EXPECT_EQ(StepLabelBox({40, 16}, 640, 480, 80), (ShapeRect{380, 242, 420, 258}));
-}
 
-TEST(CalibrationLineLabel, PixelsOfTheLine) {
     EXPECT_EQ(CalibrationLineLabel(300), L"300 pixels");
 }
 

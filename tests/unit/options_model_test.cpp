@@ -7,7 +7,7 @@
 #include <tuple>
 #include <utility>
 
-TEST(OptionsModel, PaletteLookupsFallBackToLime) {
+TEST(OptionsModel, PaletteLookupsFallBackToLimeAndTheListItems) {
     for (int i = 0; i < kPaletteSize; ++i) {
         EXPECT_EQ(PaletteIndexOf(kPaletteColors[i]), i);
         EXPECT_EQ(PaletteColorAt(i), kPaletteColors[i]);
@@ -21,9 +21,7 @@ TEST(OptionsModel, PaletteLookupsFallBackToLime) {
     // "No item" arrives as -1 taken unsigned.
     EXPECT_FALSE(IsDrawableColorItem(12));
     EXPECT_FALSE(IsDrawableColorItem(static_cast<unsigned>(-1)));
-}
 
-TEST(OptionsModel, ListItems) {
     EXPECT_EQ(LineWidthItems(), (std::vector<std::wstring>{L" 1", L" 2"}));
     EXPECT_EQ(PhotoFormatItems(), (std::vector<std::wstring>{L" JPG", L" PNG"}));
     const auto sizes = TextSizeItems();
@@ -50,7 +48,7 @@ TEST(OptionsModel, SelectionsShowTheSettings) {
     EXPECT_EQ(SelectionsFromSettings(settings).language, -1);
 }
 
-TEST(OptionsModel, OkWritesTheSelectionsBack) {
+TEST(OptionsModel, OkWritesTheSelectionsBackAndChangesTheLanguageOnlyWhenItDiffers) {
     AppSettings settings;
     std::tie(settings.language, settings.saveFolder, settings.gridColor, settings.lineColor,
              settings.lineWidth, settings.textColor, settings.textSize, settings.maxRecordSeconds) =
@@ -82,12 +80,10 @@ TEST(OptionsModel, OkWritesTheSelectionsBack) {
     s.saveFolder = std::wstring(300, L'x');
     ApplySelections(kept, s);
     EXPECT_EQ(kept.saveFolder.size(), kSaveFolderCapacity - 1);
-}
 
-TEST(OptionsModel, LanguageChangesOnlyWhenTheSelectionDiffers) {
-    AppSettings settings;
+    // The language changes only when the selection differs.
     settings.language = 5;
-    OptionsSelections s = SelectionsFromSettings(settings);
+    s = SelectionsFromSettings(settings);
     EXPECT_FALSE(ApplySelections(settings, s));
     s.language = 1;
     EXPECT_TRUE(ApplySelections(settings, s));

@@ -26,9 +26,7 @@ TEST(OutputNames, PhotoAndVideoNamesFromTheLocalTime) {
     laterInSecond.milliseconds = 950;
     EXPECT_EQ(MakePhotoName(L"x", laterInSecond, 0), MakePhotoName(L"x", kShot, 0));
     EXPECT_NE(MakeVideoName(L"x", laterInSecond), MakeVideoName(L"x", kShot));
-}
 
-TEST(OutputNames, LongAndNonAsciiFoldersAreKeptWhole) {
     const std::wstring folder = L"C:\\Users\\\u5f20\u4f1f\\" + std::wstring(230, L'a');
     const std::wstring name = MakePhotoName(folder, kShot, 1);
     EXPECT_EQ(name, folder + L"\\20240131-094502.png");
@@ -71,7 +69,7 @@ TEST(OutputNames, SaveFolderMustBeFullShortAndFreeOfSemicolons) {
     }
 }
 
-TEST(RecordClock, TextsBelowAndAboveAMinute) {
+TEST(RecordClock, TextsTimeLimitListAndStoredValues) {
     EXPECT_EQ(ClockText(0), L"0.0");
     EXPECT_EQ(ClockText(95), L"9.5");
     EXPECT_EQ(ClockText(599), L"59.9");
@@ -79,9 +77,7 @@ TEST(RecordClock, TextsBelowAndAboveAMinute) {
     EXPECT_EQ(ClockText(37003), L"61:40.3");
     EXPECT_EQ(ClockText(288000), L"480:00.0"); // the eight-hour limit
     EXPECT_EQ(ClockText(-5), L"0.0");
-}
 
-TEST(RecordClock, TimeLimitListAndStoredValues) {
     SelectLanguage(0);
     // "No limit" first, then ascending up to the eight hours the settings keep, each with its text.
     ASSERT_EQ(kTimeLimits.size(), 11u);
@@ -106,16 +102,14 @@ TEST(RecordClock, TimeLimitListAndStoredValues) {
     EXPECT_FALSE(TimeLimitReached(1000000, 0));
 }
 
-TEST(VideoEncoding, BitRateByFrameWidth) {
+TEST(VideoEncoding, BitRateAndFrameRate) {
     EXPECT_EQ(AverageBitRate(640), 2000000u); // also the 640x480 camera of an interpolated format
     EXPECT_EQ(AverageBitRate(1279), 2000000u);
     EXPECT_EQ(AverageBitRate(1280), 4000000u);
     EXPECT_EQ(AverageBitRate(1920), 8000000u);
     EXPECT_EQ(AverageBitRate(2048), 10000000u);
     EXPECT_EQ(AverageBitRate(2592), 10000000u);
-}
 
-TEST(VideoEncoding, FrameRateRaisedClampedAndAsAFraction) {
     EXPECT_DOUBLE_EQ(RecordingFrameRate(0.0), 5.0);
     EXPECT_DOUBLE_EQ(RecordingFrameRate(5.0), 5.0);
     EXPECT_DOUBLE_EQ(RecordingFrameRate(4.99), 5.0);

@@ -168,7 +168,7 @@ TEST(SettingsValues, LongestCalibrationTableIsWrittenAndReadBackWhole) {
               std::tuple(table[9].name, INT_MIN, 0x80000000u));
 }
 
-TEST(LatestFiles, StopsOnceTheTextHolds740Characters) {
+TEST(LatestFiles, StopsOnceTheTextHolds740CharactersAndNeverBeyondTheField) {
     // Three 259-character paths make 780 characters: no fourth one.
     const std::vector<std::wstring> longest = {PathOf(259, L'a'), PathOf(259, L'b'), PathOf(259, L'c'),
                                                PathOf(259, L'd'), PathOf(259, L'e')};
@@ -181,12 +181,10 @@ TEST(LatestFiles, StopsOnceTheTextHolds740Characters) {
     const std::wstring below = FormatLatestFiles({old, PathOf(369, L'x'), PathOf(368, L'y')});
     EXPECT_EQ(below.size(), 739u + old.size() + 1);
     EXPECT_TRUE(below.ends_with(old + L";"));
-}
 
-TEST(LatestFiles, NeverBeyondTheField) {
     // Paths longer than the program makes: stop at the first that would not fit.
-    const std::wstring text = FormatLatestFiles({L"C:\\a.jpg", PathOf(600, L'x'), PathOf(700, L'y')});
-    EXPECT_EQ(text, PathOf(700, L'y') + L";");
+    EXPECT_EQ(FormatLatestFiles({L"C:\\a.jpg", PathOf(600, L'x'), PathOf(700, L'y')}),
+              PathOf(700, L'y') + L";");
     EXPECT_EQ(FormatLatestFiles({PathOf(1022, L'z')}).size(), 1023u);
     EXPECT_EQ(FormatLatestFiles({PathOf(1023, L'z')}), L"");
 
@@ -198,7 +196,7 @@ TEST(LatestFiles, NeverBeyondTheField) {
     EXPECT_EQ(LoadFrom(SaveTo(s)).latestFilesText, s.latestFilesText);
 }
 
-TEST(ThumbnailsPath, PrefixesToCreate) {
+TEST(ThumbnailsPath, UnderTheSaveFolderAndThePrefixesToCreate) {
     using V = std::vector<std::wstring>;
     EXPECT_EQ(DirectoryPrefixes(L"C:\\a\\b"), (V{L"C:\\a", L"C:\\a\\b"}));
     EXPECT_EQ(DirectoryPrefixes(L"C:\\a\\b\\"), (V{L"C:\\a", L"C:\\a\\b"}));
@@ -207,9 +205,7 @@ TEST(ThumbnailsPath, PrefixesToCreate) {
               (V{L"\\\\server", L"\\\\server\\share", L"\\\\server\\share\\d"}));
     EXPECT_EQ(DirectoryPrefixes(L"C:\\"), V{});
     EXPECT_EQ(DirectoryPrefixes(L""), V{});
-}
 
-TEST(ThumbnailsPath, UnderTheSaveFolder) {
     EXPECT_EQ(ThumbnailsFolderPath(L"C:\\Photos"), L"C:\\Photos\\Thumbnails");
     EXPECT_EQ(ThumbnailsFolderPath(L"D:\\"), L"D:\\Thumbnails");
     EXPECT_EQ(ThumbnailsFolderPath(L""), L"");

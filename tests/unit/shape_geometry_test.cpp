@@ -16,16 +16,14 @@ TEST(PixelLength, ExactAlongAnAxisAndPythagoreanOtherwise) {
     EXPECT_FLOAT_EQ(PixelLength({10, 10}, {11, 11}), std::sqrt(2.0f));
 }
 
-TEST(EndTicks, HorizontalForVerticalAndZeroLengthLines) {
+TEST(EndTicks, HorizontalForVerticalVerticalForHorizontalPerpendicularOtherwise) {
     // p1 = p2 takes the vertical-line case first: horizontal ticks.
     for (const auto& tick : EndTicks({10, 10}, {10, 10}, 12))
         EXPECT_EQ(tick, (Segment{{-2, 10}, {22, 10}}));
     const auto v = EndTicks({5, 0}, {5, 50}, 32);
     EXPECT_EQ(v[0], (Segment{{-27, 0}, {37, 0}}));
     EXPECT_EQ(v[1], (Segment{{-27, 50}, {37, 50}}));
-}
 
-TEST(EndTicks, VerticalForHorizontalLinesAndPerpendicularOtherwise) {
     const auto h = EndTicks({0, 0}, {10, 0}, 12);
     EXPECT_EQ(h[0], (Segment{{0, -12}, {0, 12}}));
     EXPECT_EQ(h[1], (Segment{{10, -12}, {10, 12}}));
@@ -41,16 +39,14 @@ TEST(EndTicks, VerticalForHorizontalLinesAndPerpendicularOtherwise) {
     EXPECT_EQ(s[0].a, (ShapePoint{-25, 19}));   // sin 0.8 * 32 = 25.6, cos 0.6 * 32 = 19.2
 }
 
-TEST(ArrowHead, AxisArrowsPointTheirWay) {
+TEST(ArrowHead, PointsTheArrowsWayThirteenLongAndTwentyTwoWide) {
     EXPECT_EQ(ArrowHeadCorners({0, 0}, {100, 0}), (ArrowHead{{87, -11}, {87, 11}}));
     EXPECT_EQ(ArrowHeadCorners({100, 0}, {0, 0}), (ArrowHead{{13, -11}, {13, 11}}));
     EXPECT_EQ(ArrowHeadCorners({0, 0}, {0, 100}), (ArrowHead{{-11, 87}, {11, 87}}));
     EXPECT_EQ(ArrowHeadCorners({0, 100}, {0, 0}), (ArrowHead{{-11, 13}, {11, 13}}));
     // A zero-length arrow counts as pointing right.
     EXPECT_EQ(ArrowHeadCorners({7, 7}, {7, 7}), (ArrowHead{{-6, -4}, {-6, 18}}));
-}
 
-TEST(ArrowHead, SlantedHeadIsThirteenLongAndTwentyTwoWide) {
     // 3-4-5 direction: base point (30 - 7.8, 40 - 10.4) = (22.2, 29.6); corners 11 to either side.
     EXPECT_EQ(ArrowHeadCorners({0, 0}, {30, 40}), (ArrowHead{{13, 36}, {31, 23}}));
     const ShapePoint p1 = {-37, 12}, p2 = {190, -61};
@@ -61,7 +57,7 @@ TEST(ArrowHead, SlantedHeadIsThirteenLongAndTwentyTwoWide) {
     EXPECT_NEAR(std::hypot(mx, my), 13.0, 1.0);
 }
 
-TEST(ParallelLines, HorizontalVerticalAndOnePointBases) {
+TEST(ParallelLines, PerpendicularDistanceAndACentredParallelForAnyBase) {
     ParallelConstruction c = ConstructParallel({10, 10}, {50, 10}, {30, 40});
     EXPECT_EQ(c.connector, (Segment{{30, 40}, {30, 10}}));
     EXPECT_FALSE(c.thinConnector);
@@ -77,9 +73,7 @@ TEST(ParallelLines, HorizontalVerticalAndOnePointBases) {
     c = ConstructParallel({10, 10}, {10, 10}, {25, 4});
     EXPECT_EQ(c.distance, 6.0);
     EXPECT_EQ(c.parallel, (Segment{{25, 4}, {25, 4}}));
-}
 
-TEST(ParallelLines, SlantedBaseGivesThePerpendicularDistanceAndACentredParallel) {
     const struct {
         ShapePoint p1, p2, p3;
     } cases[] = {
@@ -115,9 +109,7 @@ TEST(Angle, SignFollowsTheOrderOfTheArms) {
     EXPECT_FLOAT_EQ(AngleDegrees({100, 100}, {200, 100}, {100, 200}), -90.0f);
     EXPECT_NEAR(AngleDegrees({0, 0}, {10, 0}, {-10, 0}), 180.0f, 1e-4f);
     EXPECT_NEAR(AngleDegrees({0, 0}, {10, 10}, {0, 10}), -45.0f, 1e-4f);
-}
 
-TEST(Angle, ArmsAcrossTheNegativeAxisGiveTheSmallerAnglePositive) {
     // Both arms point left, one a little up and one a little down: the raw difference is near
     // +-360, the shown angle the small one between them, positive whichever arm comes first.
     const float a = AngleDegrees({0, 0}, {-100, 1}, {-100, -1});

@@ -44,7 +44,7 @@ TEST(ViewScrollBars, EachBarCanBringTheOtherAndThePositionIsClamped) {
     EXPECT_EQ(LayoutScrollBars(90, 2000, 1280, 960, 0, 0, 17, 17).hPage, 30);
 }
 
-TEST(ViewScroll, RequestsMoveAndClamp) {
+TEST(ViewScroll, RequestsAndPanningMoveAndClamp) {
     // Request, position, thumb, picture size, window size, position after. The bottom puts the
     // picture's far edge at the window's; end-scroll (8) keeps the position; a smaller picture stays at 0.
     for (const auto& [request, position, thumb, picture, window, after] :
@@ -60,9 +60,7 @@ TEST(ViewScroll, RequestsMoveAndClamp) {
           {kScrollBottom, 0, 0, 300, 400, 0}})
         EXPECT_EQ(ScrollPosition(request, position, thumb, picture, window), after)
             << request << " from " << position;
-}
 
-TEST(ViewPan, PictureFollowsThePointer) {
     EXPECT_EQ(PanPosition(100, 30, 1000, 400), 70); // pointer right: picture moves right
     EXPECT_EQ(PanPosition(100, -30, 1000, 400), 130);
     EXPECT_EQ(PanPosition(10, 30, 1000, 400), 0);
@@ -70,7 +68,7 @@ TEST(ViewPan, PictureFollowsThePointer) {
     EXPECT_EQ(PanPosition(0, 30, 400, 400), 0); // fits: no panning
 }
 
-TEST(ViewPoints, WindowPointToContentWithCentringAndScroll) {
+TEST(ViewPoints, WindowPointToContentCentringAndBlitSpans) {
     const auto at = [](ContentPoint p) { return std::tuple(p.x, p.y, p.inside); };
     // 640x480 content centred in 1000x800: margins 180 and 160.
     EXPECT_EQ(at(WindowToContent(180, 160, 1000, 800, 640, 480, 0, 0)), std::tuple(0, 0, true));
@@ -79,9 +77,7 @@ TEST(ViewPoints, WindowPointToContentWithCentringAndScroll) {
     EXPECT_FALSE(WindowToContent(820, 300, 1000, 800, 640, 480, 0, 0).inside);
     // Larger than the window: no margin, the scroll offset counts.
     EXPECT_EQ(at(WindowToContent(10, 20, 800, 600, 1920, 1080, 300, 200)), std::tuple(310, 220, true));
-}
 
-TEST(ViewPoints, CentringAndBlitSpans) {
     const auto span = [](BlitSpan s) { return std::tuple(s.destination, s.source, s.length); };
     EXPECT_EQ(CentredScrollPosition(7, 1920, 800), 560);
     EXPECT_EQ(CentredScrollPosition(7, 640, 800), 7);
