@@ -36,20 +36,10 @@ void ExpectSameSlot(const Calibration& a, const Calibration& b) {
 
 } // namespace
 
-TEST(CalibrationText, TenEmptySlotsAreOneHundredTenCharacters) {
-    const CalibrationTable empty;
-    const std::wstring text = FormatCalibrations(empty);
-    EXPECT_EQ(text.size(), 110u);
-    EXPECT_EQ(text.substr(0, 11), L",0,0,0,0,0;");
-    const CalibrationTable back = ParseCalibrations(text);
-    for (const Calibration& slot : back) {
-        EXPECT_TRUE(slot.name.empty());
-        EXPECT_EQ(slot.pixels, 0);
-        EXPECT_EQ(slot.scale, -1.0f);
-    }
-}
-
-TEST(CalibrationText, ExampleRecordAndLengthBits) {
+TEST(CalibrationText, EmptySlotsExampleRecordAndLengthBits) {
+    // Ten empty slots take 110 characters.
+    EXPECT_EQ(FormatCalibrations(CalibrationTable{}).size(), 110u);
+    EXPECT_EQ(FormatCalibrations(CalibrationTable{}).substr(0, 11), L",0,0,0,0,0;");
     CalibrationTable table;
     table[0] = Slot(L"Stage A", 0, 400, 1.0f, 20240131, PackResolution(1280, 720));
     const std::wstring text = FormatCalibrations(table);
@@ -172,7 +162,7 @@ TEST(CalibrationText, RandomTablesRoundTrip) {
     }
 }
 
-TEST(RulerStep, NearestToOneHundredPixels) {
+TEST(RulerStep, NearestToOneHundredPixelsAndNoneUncalibratedOrOutOfRange) {
     RulerStep r = ComputeRulerStep(400.0f);
     EXPECT_EQ(r.pixels, 80);
     EXPECT_FLOAT_EQ(r.step, 0.2f);
@@ -185,9 +175,7 @@ TEST(RulerStep, NearestToOneHundredPixels) {
     r = ComputeRulerStep(3.0f); // 50 -> 150 px, 20 -> 60 px: 20 is nearer (40 vs 50)
     EXPECT_EQ(r.pixels, 60);
     EXPECT_FLOAT_EQ(r.step, 20.0f);
-}
 
-TEST(RulerStep, NoRulerWhenUncalibratedOrOutOfRange) {
     for (float scale : {-1.0f, 0.0f, 2000001.0f, 1e30f, std::numeric_limits<float>::quiet_NaN()}) {
         const RulerStep r = ComputeRulerStep(scale);
         EXPECT_EQ(r.pixels, 0) << scale;
@@ -195,9 +183,7 @@ TEST(RulerStep, NoRulerWhenUncalibratedOrOutOfRange) {
     }
     EXPECT_GT(ComputeRulerStep(1500000.0f).pixels, 0); // 0.0001 -> 150 px still fits
     EXPECT_EQ(ComputeRulerStep(1.0f).pixels, 50);      // 50 units -> 50 px, the largest step
-}
 
-TEST(CalibrationUnits, Texts) {
     EXPECT_STREQ(UnitText(0), L"mm");
     EXPECT_STREQ(UnitText(1), L"\u03BCm");
     EXPECT_STREQ(UnitText(7), L"\u03BCm");

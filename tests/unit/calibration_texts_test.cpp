@@ -40,9 +40,7 @@ TEST(CalibrationRow, CalibratedSlotShowsAllFiveCellsUncalibratedNotTheScale) {
 
     for (const auto& cell : CalibrationRowTexts(Calibration()))
         EXPECT_EQ(cell, L"");
-}
 
-TEST(CalibrationRow, LargestScaleIsWrittenWhole) {
     Calibration slot;
     slot.scale = FLT_MAX;
     const std::wstring text = CalibrationValueText(slot);
@@ -69,14 +67,12 @@ TEST(CalibrationRow, DatesBefore2020AndResolutionsBelow640x480AreLeftOut) {
     EXPECT_EQ(CalibrationResolutionText(0xFFFFFFFFu), L"65535x65535");
 }
 
-TEST(CalibrationDialog, TitleNamesTheSlotFromOne) {
+TEST(CalibrationDialog, TitleNamesTheSlotFromOneAndTheLengthIsTheTypedLeadingNumber) {
     EXPECT_EQ(CalibrationDialogTitle(0, L"Stage A"), L"Calibrate - ID:1 Name:Stage A");
     EXPECT_EQ(CalibrationDialogTitle(9, L""), L"Calibrate - ID:10 Name:");
     EXPECT_EQ(CalibrationDialogTitle(4, L"10\u00D7 \u03BCscope"),
               L"Calibrate - ID:5 Name:10\u00D7 \u03BCscope");
-}
 
-TEST(CalibrationDialog, TypedLengthIsItsLeadingNumber) {
     struct Case {
         const wchar_t* text;
         double value;
@@ -92,7 +88,7 @@ TEST(CalibrationDialog, TypedLengthIsItsLeadingNumber) {
         EXPECT_DOUBLE_EQ(ParseCalibrationLength(c.text), c.value) << static_cast<const void*>(c.text);
 }
 
-TEST(CalibrationDialog, OkMakesTheSlotFromTheLineAndTheLength) {
+TEST(CalibrationDialog, OkMakesTheSlotFromTheLineAndALengthThatIsAPositiveNumber) {
     Calibration old = Calibrated(123, 7.0f, UNIT_MICROMETRE);
     old.name = L"Objective 4x";
     const auto slot = CalibrateSlot(old, UNIT_MILLIMETRE, 400, L"2", 20240615, PackResolution(640, 480));
@@ -104,10 +100,8 @@ TEST(CalibrationDialog, OkMakesTheSlotFromTheLineAndTheLength) {
     EXPECT_EQ(CalibrationValueText(*slot), L"200.00");
 
     EXPECT_EQ(CalibrateSlot(old, UNIT_MICROMETRE, 300, L"250", 0, 0)->scale, 1.2f);
-}
 
-TEST(CalibrationDialog, LengthOrScaleThatIsNoPositiveNumberChangesNothing) {
-    const Calibration old = Calibrated(400, 2.0f);
+    old = Calibrated(400, 2.0f);
     for (const wchar_t* text : {L"0", L"-2", L"abc", L"", L"0.0000", L"nan", L"inf", L"1e39", L"1e-40"})
         EXPECT_FALSE(CalibrateSlot(old, UNIT_MILLIMETRE, 400, text, 20240101, 0))
             << static_cast<const void*>(text);

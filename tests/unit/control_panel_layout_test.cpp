@@ -21,7 +21,7 @@ std::vector<PanelSlot> StartingSlots() {
 
 } // namespace
 
-TEST(PanelHeights, AnswerCarriesCollapsedLowAndExpandedHigh) {
+TEST(PanelLayout, HeightsAnswersAndTheStackFromTheTopMarginMinusTheScrollPosition) {
     EXPECT_EQ(PackHeightsAnswer(29, 213), 29u | 213u << 16);
     const SectionHeights h = UnpackHeightsAnswer(PackHeightsAnswer(29, 213));
     EXPECT_EQ(h.collapsed, 29);
@@ -36,9 +36,7 @@ TEST(PanelHeights, AnswerCarriesCollapsedLowAndExpandedHigh) {
     // Out of 16 bits: clamped, never spilling into the other half.
     EXPECT_EQ(UnpackHeightsAnswer(PackHeightsAnswer(70000, -3)).collapsed, 0xFFFF);
     EXPECT_EQ(UnpackHeightsAnswer(PackHeightsAnswer(70000, -3)).expanded, 0);
-}
 
-TEST(PanelLayout, SectionsStackFromTheTopMarginMinusTheScrollPosition) {
     const std::vector<PanelSlot> slots = StartingSlots();
     EXPECT_EQ(PanelContentHeight(slots, 8), 16 + 213 + 161 + 29 + 465);
 

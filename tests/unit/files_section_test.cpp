@@ -63,7 +63,7 @@ TEST(LatestFilesText, WhatIsSavedComesBackAsTheFiveNewest) {
     EXPECT_EQ(loaded, Paths(recent.end() - 5, recent.end()));
 }
 
-TEST(RecentFiles, FilesThatAreGoneAreDroppedAndTheRestSorted) {
+TEST(RecentFiles, GoneFilesDroppedTheRestSortedByCodeUnits) {
     // Stored newest first; two of the five no longer exist.
     const std::wstring text = PhotoPath(50) + L";" + PhotoPath(40) + L";" + PhotoPath(30) + L";" +
                               PhotoPath(20) + L";" + PhotoPath(10) + L";";
@@ -76,9 +76,7 @@ TEST(RecentFiles, FilesThatAreGoneAreDroppedAndTheRestSorted) {
     });
     EXPECT_EQ(asked.size(), 5u);
     EXPECT_EQ(list, (Paths{PhotoPath(20), PhotoPath(30), PhotoPath(50)}));
-}
 
-TEST(RecentFiles, OrderIsByCodeUnits) {
     Paths paths = {L"D:\\b.jpg",
                    L"C:\\x\\20240131-094502.jpg",
                    L"C:\\x\\20240131-094502-007.mp4",

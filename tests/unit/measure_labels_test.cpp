@@ -12,16 +12,14 @@ ShapeLabels Labels(const MeasureShape& s, float scale = 100.0f, const wchar_t* u
 
 } // namespace
 
-TEST(ShapeLabels, LineLengthWithFiveDecimalsAtTheStart) {
+TEST(ShapeLabels, EachKindsLinesAndWhereTheyStart) {
     const ShapeLabels zero = Labels(MakeShape(TOOL_LINE, {40, 50}, {40, 50}));
     ASSERT_EQ(zero.count, 1);
     EXPECT_EQ(zero.lines[0], L"0.00000mm");
     EXPECT_EQ(zero.at, (ShapePoint{40, 50}));
     EXPECT_EQ(Labels(MakeShape(TOOL_LINE, {0, 0}, {300, 400})).lines[0], L"5.00000mm");
     EXPECT_EQ(Labels(MakeShape(TOOL_LINE, {0, 0}, {0, 1}), 3.0f, L"\u03BCm").lines[0], L"0.33333\u03BCm");
-}
 
-TEST(ShapeLabels, NothingButTheAngleWithoutCalibration) {
     for (int kind : {TOOL_LINE, TOOL_PARALLEL_LINES, TOOL_RECTANGLE, TOOL_CIRCLE, TOOL_CONCENTRIC_CIRCLES,
                      TOOL_PENCIL, TOOL_ARROW}) {
         EXPECT_EQ(Labels(MakeShape(kind, {1, 2}, {30, 40}, {50, 60}), -1.0f).count, 0) << kind;
@@ -34,9 +32,7 @@ TEST(ShapeLabels, NothingButTheAngleWithoutCalibration) {
     EXPECT_EQ(Labels(MakeShape(TOOL_ANGLE, {100, 100}, {100, 0}, {200, 100})).lines[0], L"-90.000\u00B0");
     EXPECT_EQ(Labels(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}, kUnplacedPoint)).count,
               0); // arm not placed
-}
 
-TEST(ShapeLabels, ParallelDistanceAtTheThirdPoint) {
     const ShapeLabels d = Labels(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 10}, {30, 40}));
     ASSERT_EQ(d.count, 1);
     EXPECT_EQ(d.lines[0], L"D:0.30000mm");
@@ -47,26 +43,20 @@ TEST(ShapeLabels, ParallelDistanceAtTheThirdPoint) {
               L"D:0.50000mm");
     EXPECT_EQ(Labels(MakeShape(TOOL_PARALLEL_LINES, {100, 100}, {130, 140}, {60, 130})).lines[0],
               L"D:0.50000mm");
-}
 
-TEST(ShapeLabels, RectangleSizeAndAreaAtItsTopLeftCorner) {
     const ShapeLabels r = Labels(MakeShape(TOOL_RECTANGLE, {110, 70}, {10, 20}));
     ASSERT_EQ(r.count, 2);
     EXPECT_EQ(r.lines[0], L"1.00x0.50mm");
     EXPECT_EQ(r.lines[1], L"S:0.50mm^2");
     EXPECT_EQ(r.at, (ShapePoint{10, 20}));
-}
 
-TEST(ShapeLabels, CircleRadiusCircumferenceAndAreaAtTheCentre) {
     const ShapeLabels c = Labels(MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140}), 10.0f);
     ASSERT_EQ(c.count, 3);
     EXPECT_EQ(c.lines[0], L"R:5.00000mm");
     EXPECT_EQ(c.lines[1], L"C:31.41590mm");
     EXPECT_EQ(c.lines[2], L"S:78.53975mm^2");
     EXPECT_EQ(c.at, (ShapePoint{100, 100}));
-}
 
-TEST(ShapeLabels, ConcentricCirclesOneLineUntilTheSecondRimIsPlaced) {
     const ShapeLabels one =
         Labels(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint));
     ASSERT_EQ(one.count, 1);
@@ -83,16 +73,15 @@ TEST(ShapeLabels, ConcentricCirclesOneLineUntilTheSecondRimIsPlaced) {
     EXPECT_EQ(two.at, (ShapePoint{100, 300}));
 }
 
-TEST(LabelPlacement, BelowRightOrFlippedAtTheEdges) {
-    const ShapeSize e = {70, 16};
-    EXPECT_EQ(PlaceLabel(e, {100, 100}, 640, 480), (ShapeRect{102, 102, 172, 118}));
-    EXPECT_EQ(PlaceLabel(e, {568, 100}, 640, 480), (ShapeRect{570, 102, 640, 118})); // just fits
-    EXPECT_EQ(PlaceLabel(e, {569, 100}, 640, 480), (ShapeRect{497, 102, 567, 118}));
-    EXPECT_EQ(PlaceLabel(e, {100, 463}, 640, 480), (ShapeRect{102, 445, 172, 461}));
-    EXPECT_EQ(PlaceLabel(e, {600, 470}, 640, 480), (ShapeRect{528, 452, 598, 468}));
-}
+TEST(LabelPlacement, BelowRightOrFlippedAtTheEdgesBlocksWithTheFirstLineNearestThePoint) {
+    const ShapeSize one = {70, 16};
+    EXPECT_EQ(PlaceLabel(one, {100, 100}, 640, 480), (ShapeRect{102, 102, 172, 118}));
+    EXPECT_EQ(PlaceLabel(one, {568, 100}, 640, 480), (ShapeRect{570, 102, 640, 118})); // just fits
+    EXPECT_EQ(PlaceLabel(one, {569, 100}, 640, 480), (ShapeRect{497, 102, 567, 118}));
+    EXPECT_EQ(PlaceLabel(one, {100, 463}, 640, 480), (ShapeRect{102, 445, 172, 461}));
+    EXPECT_EQ(PlaceLabel(one, {600, 470}, 640, 480), (ShapeRect{528, 452, 598, 468}));
 
-TEST(LabelPlacement, BlocksStackDownOrUpWithTheFirstLineNearestThePoint) {
+    // Blocks stack down or up with the first line nearest the point.
     const std::array<ShapeSize, 3> e = {ShapeSize{80, 16}, ShapeSize{50, 16}, ShapeSize{90, 16}};
     auto down = PlaceLabelLines(e, 3, {100, 100}, 640, 480);
     EXPECT_EQ(down[0], (ShapeRect{102, 102, 182, 118}));
@@ -118,7 +107,7 @@ TEST(LabelPlacement, BlocksStackDownOrUpWithTheFirstLineNearestThePoint) {
     EXPECT_EQ(two[1], (ShapeRect{507, 412, 557, 428}));
 }
 
-TEST(StepLabel, DecimalsFollowTheStepAndTheCalibrationLineCountsPixels) {
+TEST(LabelTexts, StepDecimalsCalibrationLinePixelsAndFormatting) {
     EXPECT_EQ(StepLabelText(0.05f, L"mm"), L"0.05mm");
     EXPECT_EQ(StepLabelText(0.5f, L"mm"), L"0.5mm");
     EXPECT_EQ(StepLabelText(0.005f, L"mm"), L"0.005mm");
@@ -130,9 +119,7 @@ TEST(StepLabel, DecimalsFollowTheStepAndTheCalibrationLineCountsPixels) {
     EXPECT_EQ(StepLabelBox({40, 16}, 640, 480, 80), (ShapeRect{380, 242, 420, 258}));
 
     EXPECT_EQ(CalibrationLineLabel(300), L"300 pixels");
-}
 
-TEST(FormatText, WideArgumentsAndLongNumbers) {
     EXPECT_EQ(FormatText(L"%ls|%d", L"\u03BCm", -3), L"\u03BCm|-3");
     // The largest float with five decimals still fits.
     EXPECT_EQ(FormatText(L"%.5f", 3.4028235e38).size(), 45u);

@@ -31,9 +31,7 @@ TEST(OutputNames, PhotoAndVideoNamesFromTheLocalTime) {
     const std::wstring name = MakePhotoName(folder, kShot, 1);
     EXPECT_EQ(name, folder + L"\\20240131-094502.png");
     EXPECT_EQ(MakeVideoName(folder, kShot), folder + L"\\20240131-094502-007.mp4");
-}
 
-TEST(OutputNames, OnlyAnExactJpgEndingSelectsTheJpegEncoder) {
     EXPECT_TRUE(IsJpegPhotoPath(L"C:\\a\\20240131-094502.jpg"));
     EXPECT_FALSE(IsJpegPhotoPath(L"C:\\a\\20240131-094502.png"));
     EXPECT_FALSE(IsJpegPhotoPath(L"C:\\a\\b.JPG"));
@@ -102,7 +100,7 @@ TEST(RecordClock, TextsTimeLimitListAndStoredValues) {
     EXPECT_FALSE(TimeLimitReached(1000000, 0));
 }
 
-TEST(VideoEncoding, BitRateAndFrameRate) {
+TEST(VideoEncoding, BitRateFrameRateAndAQueueOfAboutOneSecond) {
     EXPECT_EQ(AverageBitRate(640), 2000000u); // also the 640x480 camera of an interpolated format
     EXPECT_EQ(AverageBitRate(1279), 2000000u);
     EXPECT_EQ(AverageBitRate(1280), 4000000u);
@@ -121,9 +119,7 @@ TEST(VideoEncoding, BitRateAndFrameRate) {
     EXPECT_EQ(FrameRateNumerator(29.97), 29970u);
     EXPECT_EQ(FrameRateNumerator(30.0f), 30000u);
     EXPECT_EQ(FrameRateNumerator(2.0), 5000u);
-}
 
-TEST(VideoEncoding, QueueHoldsAboutOneSecondAndAtMost256MiB) {
     const size_t vga = 640 * 480 * 3;
     EXPECT_EQ(QueueCapacity(vga, 30.0), 30u);
     EXPECT_EQ(QueueCapacity(vga, 29.97), 30u);

@@ -185,7 +185,7 @@ TEST(ColorsSection, SlidersRunFromZeroToTheWidthOfTheRange) {
     EXPECT_EQ(ColorSliderValue(full, INT32_MAX), -1);
 }
 
-TEST(ColorsSection, RowsShowValueOnlyForManualControls) {
+TEST(ColorsSection, RowsShowValueOnlyForManualControlsAutoRowsFollowTheModeLastChosen) {
     const ColorRow& brightness = Row(kPropBrightness);
     ColorRowView view = ColorRowViewOf(brightness, Control(-64, 64, 1, 0, 2, 64, 2), L"Brightness:");
     EXPECT_TRUE(view.usable);
@@ -200,14 +200,13 @@ TEST(ColorsSection, RowsShowValueOnlyForManualControls) {
     EXPECT_EQ(view.label, L"Brightness:");
     // A control the device reports in automatic mode has no slider of its own.
     EXPECT_FALSE(ColorRowViewOf(Row(kPropGain), Control(0, 100, 1, 0, 3, 10, 1), L"Gain:").usable);
-}
 
-TEST(ColorsSection, AutoRowsFollowTheModeLastChosen) {
+    // Rows with an automatic mode follow the mode last chosen.
     const ColorRow& exposure = Row(kPropExposure);
     CameraProperties props{};
     // Opened in automatic mode: box enabled and ticked, slider disabled.
     props[kPropExposure] = Control(-13, -1, 1, -6, 3, -3, 1);
-    ColorRowView view = ColorRowViewOf(exposure, props[kPropExposure], L"Exposure:");
+    view = ColorRowViewOf(exposure, props[kPropExposure], L"Exposure:");
     EXPECT_EQ(std::tuple(bool(view.usable), bool(view.autoBoxEnabled), bool(view.autoBoxTicked), view.label),
               std::tuple(false, true, true, L"Exposure:"));
 

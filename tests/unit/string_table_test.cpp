@@ -104,7 +104,7 @@ TEST(LanguageListTest, NamesDistinctWithLeadingBlankAndEnglishOutsideTheList) {
         EXPECT_EQ(std::wstring_view(LanguageListName(outside)), L" English");
 }
 
-TEST(LanguageTablesTest, KeysAreShortDistinctAscii) {
+TEST(LanguageTablesTest, KeysAreShortDistinctAsciiAndTextsFitTheirBuffers) {
     std::set<std::string_view> distinct(kStringKeys.begin(), kStringKeys.end());
     EXPECT_EQ(distinct.size(), kStringKeyCount);
 
@@ -117,9 +117,7 @@ TEST(LanguageTablesTest, KeysAreShortDistinctAscii) {
         }
     }
     EXPECT_LE(longest, 15u);
-}
 
-TEST(LanguageTablesTest, TextsFitTheirBuffers) {
     for (int language = 0; language < kLanguageCount; ++language) {
         for (const LanguageText& entry : GetLanguageTexts(language)) {
             const std::size_t units = Utf16Length(entry.text);
