@@ -51,7 +51,7 @@ TEST(CalibrationText, EmptySlotsExampleRecordAndLengthBits) {
     EXPECT_EQ(ParseCalibrations(L"x,1,100,1056964608,0,0;")[0].scale, 200.0f);
 }
 
-TEST(CalibrationText, ShortOrMalformedRecordsReadAsStored) {
+TEST(CalibrationText, ShortOrMalformedRecordsReadAsStoredEachCostingItsOwnSlotOnly) {
     // Three records: slots 3..9 stay empty.
     CalibrationTable t =
         ParseCalibrations(L"a,0,400,1065353216,0,0;b,1,300,1065353216,0,0;c,0,200,1065353216,0,0;");
@@ -73,9 +73,7 @@ TEST(CalibrationText, ShortOrMalformedRecordsReadAsStored) {
     EXPECT_EQ(std::tuple(t[0].unit, t[0].pixels, t[0].scale), std::tuple(1, 400, 400.0f));
 
     EXPECT_TRUE(ParseCalibrations(L"")[0].name.empty());
-}
 
-TEST(CalibrationText, MalformedRecordCostsItsOwnSlotOnly) {
     // The next settings save writes back whatever was loaded, so a spoilt record must not take
     // the later slots with it.
     CalibrationTable good;

@@ -41,7 +41,7 @@ TEST(LatestFilesText, EveryPathNeedsItsSemicolonAndAnOverlongOneIsDroppedAlone) 
     EXPECT_TRUE(ParseLatestFiles(std::wstring(kLatestFilesCapacity - 2, L'p') + L";").empty());
 }
 
-TEST(LatestFilesText, TextCutAnywhereKeepsTheEntriesBeforeTheCut) {
+TEST(LatestFilesText, TextCutAnywhereKeepsTheEntriesBeforeTheCutAndTheFiveNewestComeBack) {
     const Paths saved = {PhotoPath(1), PhotoPath(2), PhotoPath(3), PhotoPath(4), PhotoPath(5)};
     const std::wstring text = FormatLatestFiles(saved);
     const Paths whole = ParseLatestFiles(text);
@@ -52,9 +52,7 @@ TEST(LatestFilesText, TextCutAnywhereKeepsTheEntriesBeforeTheCut) {
         const size_t complete = static_cast<size_t>(std::count(head.begin(), head.end(), L';'));
         EXPECT_EQ(ParseLatestFiles(head), Paths(whole.begin(), whole.begin() + complete));
     }
-}
 
-TEST(LatestFilesText, WhatIsSavedComesBackAsTheFiveNewest) {
     Paths recent;
     for (int s = 10; s < 17; ++s)
         recent.push_back(PhotoPath(s));

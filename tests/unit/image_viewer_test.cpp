@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-TEST(ImageZoom, DisplaySizes) {
+TEST(ImageZoom, SizesScrollingAndWhatTheViewerHolds) {
     // The viewer's zoom steps scale with truncation; anything else shows the picture at its own size.
     for (const int width : {1280, 1283}) {
         for (const int zoom : {15, 25, 50, 75, 125, 150, 175, 200})
@@ -25,9 +25,7 @@ TEST(ImageZoom, DisplaySizes) {
     EXPECT_EQ(ImageZoomSize(20, 15), 3);
     // The largest picture the viewer holds does not overflow at 200 %.
     EXPECT_EQ(ImageZoomSize(static_cast<int>(kMaxViewerSide), 200), 131070);
-}
 
-TEST(ImageZoom, PhotoAtQuarterSizeInThePreviewBox) {
     // A 1280 x 960 photo in a 236 x 177 preview: 320 x 240, centred, then dragged about.
     const int dw = ImageZoomSize(1280, 25);
     const int dh = ImageZoomSize(960, 25);

@@ -51,7 +51,7 @@ std::wstring PathOf(size_t length, wchar_t fill) {
 
 } // namespace
 
-TEST(SettingsRangeChecks, WholeNumbersOutsideTheirRangeAreReplaced) {
+TEST(SettingsRangeChecks, OutOfRangeNumbersAndColoursAreReplacedAndTheDefaultsPass) {
     // Per field: stored value -> value after the checks.
     const struct {
         int AppSettings::*field;
@@ -67,9 +67,7 @@ TEST(SettingsRangeChecks, WholeNumbersOutsideTheirRangeAreReplaced) {
             EXPECT_EQ(Checked(s).*c.field, loaded) << "stored " << stored;
         }
     }
-}
 
-TEST(SettingsRangeChecks, ColoursOutsideThePaletteBecomeGreen) {
     for (uint32_t AppSettings::*field :
          {&AppSettings::gridColor, &AppSettings::lineColor, &AppSettings::textColor}) {
         AppSettings s;
@@ -82,9 +80,7 @@ TEST(SettingsRangeChecks, ColoursOutsideThePaletteBecomeGreen) {
             EXPECT_EQ(Checked(s).*field, 0x00FF00u) << std::hex << color;
         }
     }
-}
 
-TEST(SettingsDefaults, KeyUnavailableDefaultsPassTheChecks) {
     const AppSettings s = KeyUnavailableSettings();
     EXPECT_EQ(std::tuple(s.gridColor, s.lineWidth, s.textSize, s.maxRecordSeconds),
               std::tuple(0x0000FFu, 2, 12, 10));
