@@ -312,8 +312,8 @@ protected:
 
     std::wstring Saved(const std::wstring& name) const { return folder_ + L"\\" + name; }
 
-    HWND CreateSection(int panelWidth = 252) {
-        FilesSectionCreation creation = {panelWidth, &recent_};
+    HWND CreateSection() {
+        FilesSectionCreation creation = {252, &recent_};
         section_ = CreateWindowExW(
             0, kCtrlPanelFilesWndClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
             0, 0, parent_, reinterpret_cast<HMENU>(INT_PTR{102}), GetModuleHandleW(nullptr), &creation);
@@ -378,46 +378,6 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
     SendMessageW(section_, UM_RECENT_FILE_ADDED, 3, 0);
     EXPECT_EQ(ListCount(), 4);
     EXPECT_EQ(SendMessageW(list_, LB_GETCURSEL, 0, 0), LB_ERR); // nothing selected by it
-}
-
-TEST_F(FilesSectionTest, HeightsLayoutAndExpanding) {
-    ASSERT_NE(CreateSection(252), nullptr);
-    const int baseY = HIWORD(GetDialogBaseUnits());
-    FilesSectionLayout expected = ComputeFilesSectionLayout(236, baseY);
-    LRESULT heights = SendMessageW(section_, UM_SECTION_SIZE, 0, 0);
-    EXPECT_EQ(LOWORD(heights), expected.collapsedHeight);
-    EXPECT_EQ(HIWORD(heights), expected.expandedHeight);
-
-    // The controls start hidden and follow the header's expand notice; the panel hears of it.
-    EXPECT_TRUE(IsWindowVisible(GetDlgItem(section_, kFilesHeaderId)));
-    EXPECT_FALSE(IsWindowVisible(list_));
-    EXPECT_FALSE(IsWindowVisible(preview_));
-    SendMessageW(section_, UM_SECTION_EXPAND, 1, 0);
-    EXPECT_TRUE(IsWindowVisible(list_));
-    EXPECT_TRUE(IsWindowVisible(preview_));
-    SendMessageW(section_, UM_SECTION_EXPAND, 0, 0);
-    EXPECT_FALSE(IsWindowVisible(list_));
-    Pump();
-    const std::vector<HostMessage> expands = HostMessagesOf(UM_SECTION_EXPAND);
-    ASSERT_EQ(expands.size(), 2u);
-    for (LPARAM expanded : {1, 0}) {
-        EXPECT_EQ(expands[1 - expanded].wParam, 3u);
-        EXPECT_EQ(expands[1 - expanded].lParam, expanded);
-    }
-
-    // Placed by the panel at its real width: the heights follow it.
-    MoveWindow(section_, 8, 8, 220, expected.expandedHeight, TRUE);
-    expected = ComputeFilesSectionLayout(220, baseY);
-    heights = SendMessageW(section_, UM_SECTION_SIZE, 0, 0);
-    EXPECT_EQ(HIWORD(heights), expected.expandedHeight);
-    RECT r = RectInParent(preview_);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, expected.preview.y);
-    EXPECT_EQ(r.right - r.left, 220);
-    EXPECT_EQ(r.bottom - r.top, 165);
-    r = RectInParent(list_);
-    EXPECT_EQ(r.top, expected.list.y);
-    EXPECT_EQ(r.right - r.left, 220);
 }
 
 TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
