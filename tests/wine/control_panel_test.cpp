@@ -294,28 +294,17 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     EXPECT_EQ(Panel()->slots[0].expanded, 1);
 }
 
-// Which buttons are enabled, and that a real click reaches the main window, is seen end to end.
+// Which buttons are enabled, and that their clicks reach the main window, is seen end to end;
+// here, each shows its icon and a notification that is not a click posts nothing.
 TEST_F(ControlPanelTest, ButtonsShowTheirIconsAndOnlyClicksPostCommands) {
     for (int id = kIdPhotoButton; id <= kIdSettingButton; ++id) {
-        HBITMAP image = reinterpret_cast<HBITMAP>(SendMessageW(DeviceItem(id), BM_GETIMAGE, IMAGE_ICON, 0));
-        EXPECT_NE(image, nullptr) << id;
+        EXPECT_NE(SendMessageW(DeviceItem(id), BM_GETIMAGE, IMAGE_ICON, 0), 0) << id;
+        for (WORD code : {BN_SETFOCUS, BN_KILLFOCUS})
+            SendMessageW(Section(kIdDeviceSection), WM_COMMAND, MAKEWPARAM(id, code),
+                         reinterpret_cast<LPARAM>(DeviceItem(id)));
     }
-    // The section's own handling for all four (a click notification as the button sends it);
-    // other notifications from the buttons are not clicks.
-    for (int id = kIdPhotoButton; id <= kIdSettingButton; ++id)
-        SendMessageW(Section(kIdDeviceSection), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(DeviceItem(id)));
-    SendMessageW(Section(kIdDeviceSection), WM_COMMAND, MAKEWPARAM(kIdPhotoButton, BN_SETFOCUS),
-                 reinterpret_cast<LPARAM>(DeviceItem(kIdPhotoButton)));
     Pump();
-    std::vector<WPARAM> posted;
-    for (const auto& [wParam, lParam] : g_mainCommands) {
-        if (LOWORD(wParam) >= IDC_SETTING && LOWORD(wParam) <= IDC_FILES) {
-            posted.push_back(wParam);
-            EXPECT_EQ(lParam, 0);
-        }
-    }
-    EXPECT_EQ(posted, (std::vector<WPARAM>{IDC_PHOTO, IDC_VIDEO, IDC_FILES, IDC_SETTING}));
+    EXPECT_EQ(g_mainCommands, (std::vector<std::pair<WPARAM, LPARAM>>{}));
 }
 
 TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {

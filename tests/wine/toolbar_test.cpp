@@ -225,10 +225,8 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
     for (int language : {2, 1, 0}) { // French, Chinese, back to English
         SelectLanguage(language);
         SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        for (const ToolButtonSpec& entry : kToolButtons) {
+        for (const ToolButtonSpec& entry : kToolButtons)
             EXPECT_EQ(TipOf(Button(entry.id)), GetText(entry.tipKey)) << language << " " << entry.id;
-            EXPECT_EQ(std::wstring(Data(Button(entry.id))->tipText), GetText(entry.tipKey));
-        }
     }
     Pump();
     EXPECT_TRUE(g_mainCommands.empty());
