@@ -10,10 +10,14 @@
 #include "tests/support/dialogs.h"
 #include "tests/wine/main_window_fixture.h"
 #include "capture/device_list.h"
+#include "panels/colors_section_model.h"
 #include "panels/control_panel.h"
 #include "panels/device_section_layout.h"
+#include "panels/files_layout.h"
 #include "panels/open_device_dialog.h"
 #include "panels/panel_layout.h"
+#include "panels/preview_section_model.h"
+#include "panels/section_controls.h"
 #include "panels/section_header.h"
 #include "resources/dialogs_device_ids.h"
 #include "testcam/testcam_control.h"
@@ -151,43 +155,90 @@ protected:
 
 } // namespace
 
+// The four sections in slot order, each as tall as its pure layout says and with its controls
+// where that layout puts them, shown only while expanded; a toggle (as its header sends it)
+// reaches the panel under its own slot.
 TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
     ControlPanelState* s = Panel();
     ASSERT_EQ(s->sectionCount, 4);
+    const SectionUnits units = SystemSectionUnits();
+    const ControlPanelMetrics& m = PanelMetrics();
+    const int width = ClientSize(g_mainWindow.controlPanel).cx - 2 * m.sideMargin;
+    const FilesSectionLayout files = ComputeFilesSectionLayout(width, units.baseY);
     const struct {
         int id;
         const wchar_t* className;
-        int expanded;
-    } expected[] = {{kIdDeviceSection, kCtrlPanelSourceWndClass, 1},
-                    {kIdPreviewSection, kCtrlPanelFlipWndClass, 1},
-                    {kIdColorsSection, kCtrlPanelColorWndClass, 0},
-                    {kIdFilesSection, kCtrlPanelFilesWndClass, 1}};
-    const ControlPanelMetrics& m = PanelMetrics();
-    RECT client = {};
-    GetClientRect(g_mainWindow.controlPanel, &client);
+        int expanded, firstControl, lastControl;
+        SectionHeights heights;
+        std::vector<ControlPlacement> layout;
+    } expected[] = {
+        {kIdDeviceSection,
+         kCtrlPanelSourceWndClass,
+         1,
+         kIdNameLabel,
+         kIdSettingButton,
+         DeviceSectionHeights(units.baseY),
+         {}},
+        {kIdPreviewSection,
+         kCtrlPanelFlipWndClass,
+         1,
+         kPreviewFirstControlId,
+         kPreviewLastControlId,
+         {units.CollapsedHeight(), PreviewExpandedHeight(units)},
+         PreviewSectionLayout(width, units)},
+        {kIdColorsSection,
+         kCtrlPanelColorWndClass,
+         0,
+         kColorsFirstControlId,
+         kColorsLastControlId,
+         {units.CollapsedHeight(), ColorsExpandedHeight(units)},
+         ColorsSectionLayout(width, units)},
+        {kIdFilesSection,
+         kCtrlPanelFilesWndClass,
+         1,
+         kFilesListId,
+         kFilesPreviewId,
+         {files.collapsedHeight, files.expandedHeight},
+         {{kFilesHeaderId, files.header}, {kFilesListId, files.list}, {kFilesPreviewId, files.preview}}},
+    };
     int y = m.topMargin;
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
+        const auto& e = expected[i];
         HWND section = s->sections[i];
-        ASSERT_EQ(section, Section(expected[i].id));
-        EXPECT_EQ(ClassOf(section), expected[i].className);
+        ASSERT_EQ(section, Section(e.id));
+        EXPECT_EQ(ClassOf(section), e.className);
         EXPECT_EQ(ClassOf(GetDlgItem(section, kIdSectionHeader)), kCtrlPanelHeaderWndClass);
-        EXPECT_EQ(s->slots[i].expanded, expected[i].expanded);
+        EXPECT_EQ(s->slots[i].heights.collapsed, e.heights.collapsed);
+        EXPECT_EQ(s->slots[i].heights.expanded, e.heights.expanded);
         const RECT r = RectInParent(section);
         EXPECT_EQ(r.left, m.sideMargin);
-        EXPECT_EQ(r.right, client.right - m.sideMargin);
+        EXPECT_EQ(r.right, m.sideMargin + width);
         EXPECT_EQ(r.top, y);
         EXPECT_EQ(r.bottom - r.top, SlotHeight(s->slots[i]));
         y = r.bottom;
+        for (const ControlPlacement& p : e.layout) {
+            HWND control = GetDlgItem(section, p.id);
+            ASSERT_NE(control, nullptr) << p.id;
+            const RECT c = RectInParent(control);
+            EXPECT_EQ(c.left, p.rect.x) << p.id;
+            EXPECT_EQ(c.top, p.rect.y) << p.id;
+            EXPECT_EQ(c.right - c.left, p.rect.width) << p.id;
+            if (ClassOf(control) != L"ComboBox" && ClassOf(control) != L"ListBox") { // lists keep their own
+                EXPECT_EQ(c.bottom - c.top, p.rect.height) << p.id;
+            }
+        }
+        for (int expanded : {e.expanded, 1 - e.expanded, e.expanded}) {
+            if (s->slots[i].expanded != expanded) {
+                SendMessageW(section, UM_SECTION_EXPAND, static_cast<WPARAM>(expanded), 0);
+                Pump();
+            }
+            EXPECT_EQ(s->slots[i].expanded, expanded);
+            for (int id = e.firstControl; id <= e.lastControl; ++id)
+                EXPECT_EQ(IsShown(GetDlgItem(section, id)), expanded == 1) << id;
+        }
     }
     EXPECT_EQ(s->contentHeight, y + m.topMargin);
-
-    // The Device section's own heights, and its controls shown while it is expanded.
-    const SectionHeights device = DeviceSectionHeights(HIWORD(GetDialogBaseUnits()));
-    EXPECT_EQ(s->slots[0].heights.collapsed, device.collapsed);
-    EXPECT_EQ(s->slots[0].heights.expanded, device.expanded);
-    for (int id = kIdNameLabel; id <= kIdSettingButton; ++id)
-        EXPECT_TRUE(IsShown(DeviceItem(id))) << id;
     EXPECT_FALSE(PanelBarShown()); // 1000 pixels high: everything fits
 
     // A slot it does not have changes nothing.

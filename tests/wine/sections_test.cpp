@@ -21,10 +21,6 @@
 #include "capture/video_format.h"
 #include "panels/about_dialog.h"
 #include "panels/colors_section_model.h"
-#include "panels/files_layout.h"
-#include "panels/files_section.h"
-#include "panels/panel_layout.h"
-#include "output/recent_files.h"
 #include "panels/options_dialog.h"
 #include "panels/options_model.h"
 #include "panels/preview_section_model.h"
@@ -40,7 +36,6 @@
 
 #include <algorithm>
 #include <set>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -143,90 +138,6 @@ protected:
 };
 
 } // namespace
-
-// Preview, Colors and Files: the heights they answer, their controls where their pure layout puts
-// them, shown only while expanded, and the expand notice to the panel with their slot.
-TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
-    const SectionUnits units = SystemSectionUnits();
-    struct Expected {
-        int collapsed, expanded;
-        std::vector<ControlPlacement> layout;
-    };
-    const auto files = [&](int width) {
-        const FilesSectionLayout l = ComputeFilesSectionLayout(width, units.baseY);
-        return Expected{l.collapsedHeight,
-                        l.expandedHeight,
-                        {{kFilesHeaderId, l.header}, {kFilesListId, l.list}, {kFilesPreviewId, l.preview}}};
-    };
-    const struct {
-        const wchar_t* className;
-        int id, slot, firstControl, lastControl;
-        std::function<Expected(int width)> at;
-    } cases[] = {
-        {kCtrlPanelFlipWndClass, kIdPreviewSection, kSlotPreview, kPreviewFirstControlId,
-         kPreviewLastControlId,
-         [&](int width) {
-             return Expected{units.CollapsedHeight(), PreviewExpandedHeight(units),
-                             PreviewSectionLayout(width, units)};
-         }},
-        {kCtrlPanelColorWndClass, kIdColorsSection, kSlotColors, kColorsFirstControlId, kColorsLastControlId,
-         [&](int width) {
-             return Expected{units.CollapsedHeight(), ColorsExpandedHeight(units),
-                             ColorsSectionLayout(width, units)};
-         }},
-        {kCtrlPanelFilesWndClass, kIdFilesSection, kSlotFiles, kFilesListId, kFilesPreviewId, files},
-    };
-    RecentFiles recent;
-    FilesSectionCreation creation = {252, &recent};
-    const auto shown = [](HWND section, int first, int last, bool visible) {
-        for (int id = first; id <= last; ++id)
-            EXPECT_EQ(IsWindowVisible(GetDlgItem(section, id)), visible) << id;
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.slot);
-        g_hostMessages.clear();
-        HWND section = CreateWindowExW(0, c.className, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, host_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                       GetModuleHandleW(nullptr), &creation);
-        ASSERT_NE(section, nullptr);
-        // As made (the Files section from the panel's width less its margins), then as placed.
-        for (int width : {creation.panelWidth - kFilesCreationWidthAllowance, 252}) {
-            const Expected e = c.at(width);
-            if (width == 252)
-                MoveWindow(section, 0, 0, width, e.expanded, TRUE);
-            const LRESULT heights = SendMessageW(section, UM_SECTION_SIZE, 0, 0);
-            EXPECT_EQ(LOWORD(heights), e.collapsed) << width;
-            EXPECT_EQ(HIWORD(heights), e.expanded) << width;
-        }
-        for (const ControlPlacement& p : c.at(252).layout) {
-            HWND control = GetDlgItem(section, p.id);
-            ASSERT_NE(control, nullptr) << p.id;
-            const RECT r = RectInParent(control);
-            EXPECT_EQ(r.left, p.rect.x) << p.id;
-            EXPECT_EQ(r.top, p.rect.y) << p.id;
-            EXPECT_EQ(r.right - r.left, p.rect.width) << p.id;
-            if (ClassOf(control) != L"ComboBox" && ClassOf(control) != L"ListBox") { // lists keep their own
-                EXPECT_EQ(r.bottom - r.top, p.rect.height) << p.id;
-            }
-        }
-
-        // Only the header shows until the section is expanded.
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(section, kIdSectionHeader)));
-        shown(section, c.firstControl, c.lastControl, false);
-        SendMessageW(section, UM_SECTION_EXPAND, 1, 0);
-        shown(section, c.firstControl, c.lastControl, true);
-        SendMessageW(section, UM_SECTION_EXPAND, 0, 0);
-        shown(section, c.firstControl, c.lastControl, false);
-        Pump(20);
-        const std::vector<HostMessage> expands = HostMessagesOf(UM_SECTION_EXPAND);
-        ASSERT_EQ(expands.size(), 2u);
-        for (LPARAM expanded : {1, 0}) {
-            EXPECT_EQ(expands[1 - expanded].wParam, static_cast<WPARAM>(c.slot));
-            EXPECT_EQ(expands[1 - expanded].lParam, expanded);
-        }
-        DestroyWindow(section);
-    }
-}
 
 TEST_F(SectionsTest, WithoutACameraTheSectionsShowNamesOnlyAndChangeNothing) {
     StartView(nullptr);
