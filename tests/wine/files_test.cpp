@@ -167,10 +167,7 @@ TEST_F(ImageViewerTest, LargePhotoAtQuarterSizeIsCentredAndDraggable) {
     EXPECT_EQ(v->scrollX, 0);
     EXPECT_EQ(v->scrollY, 39);
 
-    // Other zooms; the offset follows the smaller picture.
-    SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 50);
-    EXPECT_EQ(v->displayWidth, 640);
-    EXPECT_EQ(v->displayHeight, 480);
+    // A smaller zoom: the offset follows the smaller picture, centred in the window.
     SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 15);
     EXPECT_EQ(v->displayWidth, 192);
     EXPECT_EQ(v->displayHeight, 144);

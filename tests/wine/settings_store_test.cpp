@@ -46,12 +46,9 @@ std::vector<BYTE> Chars(const std::wstring& text) {
 }
 
 void WriteRaw(const RawValue& value) {
-    HKEY key = CreateSettingsKey();
-    ASSERT_NE(key, nullptr);
-    EXPECT_EQ(RegSetValueExW(key, value.name, 0, value.type, value.bytes.data(),
-                             static_cast<DWORD>(value.bytes.size() - value.cut)),
+    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), value.name, value.type,
+                              value.bytes.data(), static_cast<DWORD>(value.bytes.size() - value.cut)),
               ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 std::wstring DocumentsFolder() {

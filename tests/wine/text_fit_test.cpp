@@ -217,17 +217,12 @@ private:
 };
 
 // The texts the record dialog's controls show only in some states.
-struct StateTexts {
-    int id;
-    std::vector<std::string_view> keys;
-};
-const StateTexts kRecordStateTexts[] = {
+const std::pair<int, std::vector<std::string_view>> kRecordStateTexts[] = {
     {IDC_REC_STATUS,
      {"rec no camera", "rec busy", "rec no file", "rec no encoder", "rec not started", "rec write fail",
       "rec cam closed", "rec incomplete", "rec no frame"}},
     {IDOK, {"start rec", "stop rec"}},
-    {IDC_REC_PAUSE, {"pause rec", "resume rec"}},
-};
+    {IDC_REC_PAUSE, {"pause rec", "resume rec"}}};
 // The clock after the longest time limit (8 h) and beyond.
 constexpr int64_t kLongestClockTenths = 10LL * 3600 * 10;
 
@@ -328,9 +323,9 @@ void CheckDialogs(FitCheck& check) {
         {"Record",
          [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel); },
          [&check](HWND d) {
-             for (const StateTexts& state : kRecordStateTexts) {
-                 for (std::string_view key : state.keys)
-                     check.Control("Record", GetDlgItem(d, state.id), GetText(key));
+             for (const auto& [id, keys] : kRecordStateTexts) {
+                 for (std::string_view key : keys)
+                     check.Control("Record", GetDlgItem(d, id), GetText(key));
              }
              check.Control("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
          }},
