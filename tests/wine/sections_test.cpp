@@ -8,7 +8,6 @@
 #include "tests/support/recording_host.h"
 #include "tests/support/win32_support.h"
 #include "capture/capture_session.h"
-#include "app/main_layout.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
@@ -22,14 +21,11 @@
 #include "panels/about_dialog.h"
 #include "panels/colors_section_model.h"
 #include "panels/options_dialog.h"
-#include "panels/options_model.h"
 #include "panels/preview_section_model.h"
-#include "panels/section_controls.h"
 #include "resources/dialogs_options.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
 #include "capture/frame_filters.h"
-#include "view/view_commands.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

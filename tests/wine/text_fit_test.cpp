@@ -27,7 +27,6 @@
 #include "resources/dialogs_device_ids.h"
 #include "resources/dialogs_record_ids.h"
 #include "testcam/testcam_control.h"
-#include "view/view_commands.h"
 #include "panels/options_dialog.h"
 
 #include <commctrl.h>
