@@ -162,38 +162,21 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
         int id;
         const wchar_t* className;
         int expanded, firstControl, lastControl;
-        SectionHeights heights;
-        std::vector<ControlPlacement> layout;
     } expected[] = {
-        {kIdDeviceSection,
-         kCtrlPanelSourceWndClass,
-         1,
-         kIdNameLabel,
-         kIdSettingButton,
-         DeviceSectionHeights(units.baseY),
-         {}},
-        {kIdPreviewSection,
-         kCtrlPanelFlipWndClass,
-         1,
-         kPreviewFirstControlId,
-         kPreviewLastControlId,
-         {units.CollapsedHeight(), PreviewExpandedHeight(units)},
-         PreviewSectionLayout(width, units)},
-        {kIdColorsSection,
-         kCtrlPanelColorWndClass,
-         0,
-         kColorsFirstControlId,
-         kColorsLastControlId,
-         {units.CollapsedHeight(), ColorsExpandedHeight(units)},
-         ColorsSectionLayout(width, units)},
-        {kIdFilesSection,
-         kCtrlPanelFilesWndClass,
-         1,
-         kFilesListId,
-         kFilesPreviewId,
-         {files.collapsedHeight, files.expandedHeight},
-         {{kFilesHeaderId, files.header}, {kFilesListId, files.list}, {kFilesPreviewId, files.preview}}},
-    };
+        {kIdDeviceSection, kCtrlPanelSourceWndClass, 1, kIdNameLabel, kIdSettingButton},
+        {kIdPreviewSection, kCtrlPanelFlipWndClass, 1, kPreviewFirstControlId, kPreviewLastControlId},
+        {kIdColorsSection, kCtrlPanelColorWndClass, 0, kColorsFirstControlId, kColorsLastControlId},
+        {kIdFilesSection, kCtrlPanelFilesWndClass, 1, kFilesListId, kFilesPreviewId}};
+    // What the sections' pure layouts give at the panel's width.
+    const SectionHeights heights[] = {DeviceSectionHeights(units.baseY),
+                                      {units.CollapsedHeight(), PreviewExpandedHeight(units)},
+                                      {units.CollapsedHeight(), ColorsExpandedHeight(units)},
+                                      {files.collapsedHeight, files.expandedHeight}};
+    const std::vector<ControlPlacement> layouts[] = {
+        {},
+        PreviewSectionLayout(width, units),
+        ColorsSectionLayout(width, units),
+        {{kFilesHeaderId, files.header}, {kFilesListId, files.list}, {kFilesPreviewId, files.preview}}};
     int y = m.topMargin;
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
@@ -202,15 +185,15 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
         ASSERT_EQ(section, Section(e.id));
         EXPECT_EQ(ClassOf(section), e.className);
         EXPECT_EQ(ClassOf(GetDlgItem(section, kIdSectionHeader)), kCtrlPanelHeaderWndClass);
-        EXPECT_EQ(s->slots[i].heights.collapsed, e.heights.collapsed);
-        EXPECT_EQ(s->slots[i].heights.expanded, e.heights.expanded);
+        EXPECT_EQ(s->slots[i].heights.collapsed, heights[i].collapsed);
+        EXPECT_EQ(s->slots[i].heights.expanded, heights[i].expanded);
         const RECT r = RectInParent(section);
         EXPECT_EQ(r.left, m.sideMargin);
         EXPECT_EQ(r.right, m.sideMargin + width);
         EXPECT_EQ(r.top, y);
         EXPECT_EQ(r.bottom - r.top, SlotHeight(s->slots[i]));
         y = r.bottom;
-        for (const ControlPlacement& p : e.layout) {
+        for (const ControlPlacement& p : layouts[i]) {
             HWND control = GetDlgItem(section, p.id);
             ASSERT_NE(control, nullptr) << p.id;
             const RECT c = RectInParent(control);
