@@ -171,19 +171,16 @@ public:
 
     // Every visible control inside `top`, and the column headers of its list views.
     void Window(const std::string& window, HWND top) {
-        std::function<void(HWND)> visit = [&](HWND child) {
-            if (IsWindowVisible(child) && ClassOf(child) == WC_LISTVIEWW)
+        for (HWND child = GetWindow(top, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child))
+                continue;
+            if (ClassOf(child) == WC_LISTVIEWW) {
                 ListViewColumns(window, child);
-            else if (IsWindowVisible(child))
+            } else {
                 Control(window, child);
-        };
-        EnumChildWindows(
-            top,
-            [](HWND child, LPARAM visit) {
-                (*reinterpret_cast<std::function<void(HWND)>*>(visit))(child);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&visit));
+                Window(window, child);
+            }
+        }
     }
 
     void ListViewColumns(const std::string& window, HWND list) {
@@ -266,9 +263,7 @@ protected:
 };
 
 void CheckMainWindow(FitCheck& check) {
-    for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
-         section = GetWindow(section, GW_HWNDNEXT))
-        check.Window("section " + std::to_string(GetDlgCtrlID(section)), section);
+    check.Window("Main window", g_mainWindow.window);
     // The camera list's prompt while no camera is attached.
     check.Control("Device section",
                   GetDlgItem(GetDlgItem(g_mainWindow.controlPanel, kIdDeviceSection), kIdDeviceCombo),
