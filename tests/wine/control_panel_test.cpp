@@ -53,14 +53,8 @@ bool PanelBarShown() {
     return (GetWindowLongW(g_mainWindow.controlPanel, GWL_STYLE) & WS_VSCROLL) != 0;
 }
 
-void Scroll(int request, int thumb = 0) {
-    SendMessageW(g_mainWindow.controlPanel, WM_VSCROLL, MAKEWPARAM(request, thumb), 0);
-    Pump();
-}
-
-void SetPanelHeight(int height) {
-    SetWindowPos(g_mainWindow.controlPanel, nullptr, 0, 0, g_mainWindow.panelWidth, height,
-                 SWP_NOZORDER | SWP_NOMOVE);
+void ScrollToBottom() {
+    SendMessageW(g_mainWindow.controlPanel, WM_VSCROLL, MAKEWPARAM(SB_BOTTOM, 0), 0);
     Pump();
 }
 
@@ -228,8 +222,10 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
 TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
     ControlPanelState* s = Panel();
     const int content = s->contentHeight;
-    SetPanelHeight(content - 20);
-    Scroll(SB_BOTTOM);
+    SetWindowPos(g_mainWindow.controlPanel, nullptr, 0, 0, g_mainWindow.panelWidth, content - 20,
+                 SWP_NOZORDER | SWP_NOMOVE);
+    Pump();
+    ScrollToBottom();
     ASSERT_GT(s->scrollPosition, 0);
     // The bar's thumb follows the sections and its range ends where they do (scrolling itself is
     // seen end to end, its arithmetic in the unit tests).
@@ -266,7 +262,7 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
         EXPECT_EQ(s->slots[i].heights.expanded, UnpackHeightsAnswer(static_cast<uint32_t>(answer)).expanded)
             << "slot " << i;
     }
-    Scroll(SB_BOTTOM);
+    ScrollToBottom();
     RECT client = {};
     GetClientRect(g_mainWindow.controlPanel, &client);
     EXPECT_EQ(RectInParent(s->sections[3]).bottom, client.bottom - PanelMetrics().topMargin);

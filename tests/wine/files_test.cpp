@@ -378,12 +378,9 @@ TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
     // of the picture blue, the upper half red.
     const int width = 33;
     const int height = 20;
-    std::vector<uint8_t> frame(static_cast<size_t>(width) * 3 * height / 2, 0);
+    std::vector<uint8_t> frame(static_cast<size_t>(width) * 3 * height, 0);
     for (size_t i = 0; i < frame.size(); i += 3)
-        frame[i] = 255; // blue in the lower half, the rows in memory first
-    frame.resize(frame.size() * 2, 0);
-    for (size_t i = frame.size() / 2 + 2; i < frame.size(); i += 3)
-        frame[i] = 255; // red in the upper half
+        frame[i < frame.size() / 2 ? i : i + 2] = 255; // blue bytes in the rows first in memory, then red
     const std::wstring video = Saved(L"20240131-094502-007.mp4");
     ASSERT_TRUE(WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
     ASSERT_TRUE(SaveVideoPreviewPicture(video, frame.data(), width, height));

@@ -77,13 +77,7 @@ protected:
     }
 
     void TearDown() override {
-        if (section_)
-            DestroyWindow(section_);
-        if (view_) {
-            DestroyWindow(view_);
-            view_ = nullptr;
-        }
-        DestroyWindow(host_);
+        DestroyWindow(host_); // with the section and the view
         g_mainWindow.window = nullptr;
         if (registered_) {
             TestCam_Unregister(kInstance);
