@@ -222,45 +222,23 @@ const std::pair<int, std::vector<std::string_view>> kRecordStateTexts[] = {
 // The clock after the longest time limit (8 h) and beyond.
 constexpr int64_t kLongestClockTenths = 10LL * 3600 * 10;
 
-class TextFit : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        ClearSettings();
-        LoadSettings();
-        ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(
-            kCamera, L"Bench Scope", {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}})));
-
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
-        InitCommonControlsEx(&controls);
-        ASSERT_TRUE(OpenMainWindow({}, true)) << "the virtual camera did not open";
+// The language as the Options dialog switches to it, with the panel's sections all expanded.
+void ShowLanguage(int index) {
+    g_settings.language = index;
+    SelectLanguage(index);
+    SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
+    Pump(50);
+    for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
+         section = GetWindow(section, GW_HWNDNEXT)) {
+        HWND header = GetDlgItem(section, kIdSectionHeader);
+        HWND next = header ? GetWindow(header, GW_HWNDNEXT) : nullptr;
+        if (next && !IsWindowVisible(next))
+            SendMessageW(header, UM_SECTION_EXPAND, 0, 0);
     }
-
-    static void TearDownTestSuite() {
-        CloseMainWindow();
-        TestCam_Unregister(kCamera);
-        TestCam_RemoveConfig(kCamera);
-        CoUninitialize();
-    }
-
-    // The language as the Options dialog switches to it, with the panel's sections all expanded.
-    static void ShowLanguage(int index) {
-        g_settings.language = index;
-        SelectLanguage(index);
-        SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
-        Pump(50);
-        for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
-             section = GetWindow(section, GW_HWNDNEXT)) {
-            HWND header = GetDlgItem(section, kIdSectionHeader);
-            HWND next = header ? GetWindow(header, GW_HWNDNEXT) : nullptr;
-            if (next && !IsWindowVisible(next))
-                SendMessageW(header, UM_SECTION_EXPAND, 0, 0);
-        }
-        Pump(100);
-    }
-};
+    Pump(100);
+}
 
 void CheckMainWindow(FitCheck& check) {
     check.Window("Main window", g_mainWindow.window);
@@ -364,7 +342,15 @@ void CheckDialogs(FitCheck& check) {
 
 // Each language in turn with the main window at its smallest, so that the view and every
 // control have the least room they ever get.
-TEST_F(TextFit, EveryTextFitsInEveryLanguage) {
+TEST(TextFit, EveryTextFitsInEveryLanguage) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ClearSettings();
+    LoadSettings();
+    ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(
+        kCamera, L"Bench Scope", {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}})));
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
+    InitCommonControlsEx(&controls);
+    ASSERT_TRUE(OpenMainWindow({}, true)) << "the virtual camera did not open";
     SetWindowPos(g_mainWindow.window, nullptr, 0, 0, kMainMinTrackWidth, kMainMinTrackHeight, SWP_NOZORDER);
     Pump(100);
     EXPECT_EQ(GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY), g_dpi);
@@ -383,6 +369,10 @@ TEST_F(TextFit, EveryTextFitsInEveryLanguage) {
     std::printf("%d texts measured at %d DPI, %zu do not fit\n", check.measured(), g_dpi,
                 check.cuts().size());
     ShowLanguage(0);
+    CloseMainWindow();
+    TestCam_Unregister(kCamera);
+    TestCam_RemoveConfig(kCamera);
+    CoUninitialize();
 }
 
 int main(int argc, char** argv) {
