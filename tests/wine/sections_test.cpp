@@ -4,6 +4,7 @@
 // records what they post to their panel.
 #include "tests/support/canvas.h"
 #include "tests/support/dialogs.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/win32_support.h"
@@ -336,8 +337,7 @@ TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
     EXPECT_EQ(boxOwner, nullptr);
     EXPECT_FALSE(IsWindowVisible(dialog));
     EXPECT_EQ(g_settings.saveFolder, L"C:\\Vantix New\\Bench 2");
-    const DWORD made = GetFileAttributesW(L"C:\\Vantix New\\Bench 2");
-    EXPECT_TRUE(made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_TRUE(IsDirectory(L"C:\\Vantix New\\Bench 2"));
     DestroyWindow(dialog);
     DeleteFileW(blocker.c_str());
 }

@@ -6,6 +6,7 @@
 #include "output/settings_store.h"
 
 #include <windows.h>
+#include "tests/support/file_bytes.h"
 #include "tests/support/win32_support.h"
 #include <shlobj.h>
 
@@ -55,11 +56,6 @@ std::wstring DocumentsFolder() {
     wchar_t path[MAX_PATH] = {};
     EXPECT_EQ(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
     return path;
-}
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // A folder of the prefix's temporary folder, not yet there.
