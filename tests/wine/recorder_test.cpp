@@ -238,18 +238,6 @@ struct DuringStop {
 };
 DuringStop s_duringStop;
 
-LRESULT CALLBACK StopperWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg != WM_APP)
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    // A window that stops the recording itself, as a dialog being destroyed does, and a main
-    // window that closes meanwhile.
-    s_duringStop.handledWhileOuterWaited = s_duringStop.outerWaiting;
-    StopRecording();
-    s_duringStop.nestedReturned = true;
-    PostQuitMessage(7);
-    return 0;
-}
-
 TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     // Large frames, so that completing the file takes a while (the encoders finish their frames).
     g_capture.currentFormat = VideoFormat{kFourccMjpg, 1920, 1080, 0};
@@ -257,7 +245,18 @@ TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     ASSERT_EQ(StartRecording(path), RecordStartError::None);
     HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StopperWndProc));
+    // A window that stops the recording itself, as a dialog being destroyed does, and a main
+    // window that closes meanwhile.
+    SetWindowLongPtrW(window, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+                          if (msg != WM_APP)
+                              return DefWindowProcW(hwnd, msg, wParam, lParam);
+                          s_duringStop.handledWhileOuterWaited = s_duringStop.outerWaiting;
+                          StopRecording();
+                          s_duringStop.nestedReturned = true;
+                          PostQuitMessage(7);
+                          return LRESULT{0};
+                      }));
     const std::vector<uint8_t> frame = Frame(1920, 1080, 1);
     for (int i = 0; i < 6; ++i)
         OfferRecorderFrame(frame.data(), frame.size());
