@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -127,14 +126,6 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
-// The manage dialog's place the main window keeps while a calibration runs, and a window's corner.
-std::pair<int, int> SavedPlace() {
-    return {g_mainWindow.manageCalibrations.savedPos.x, g_mainWindow.manageCalibrations.savedPos.y};
-}
-std::pair<int, int> Corner(HWND window) {
-    return {WindowRect(window).left, WindowRect(window).top};
-}
-
 // Where the calibration dialogs open: over the main window, as every dialog.
 void ExpectPlacedOverMainWindow(HWND dialog) {
     EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
@@ -214,7 +205,8 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
                  WaitForManageDialog(),
                  [] {
                      ExpectPlacedOverMainWindow(g_manage);
-                     EXPECT_EQ(SavedPlace(), Corner(g_manage));
+                     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, WindowRect(g_manage).left);
+                     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, WindowRect(g_manage).top);
                      ExpectDistinctTexts(g_manage, {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE,
                                                     IDC_CALIB_APPLY, IDC_CALIB_HOWTO});
                      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
@@ -287,7 +279,8 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
     EXPECT_EQ(FindDialog(nullptr), nullptr);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
     // Closing forgets the place and goes back to the applied row (none).
-    EXPECT_EQ(SavedPlace(), std::pair(-1, -1));
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, -1);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, -1);
     EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, -1);
 }
 
@@ -451,7 +444,7 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
     EXPECT_EQ(View()->unitIndex, UNIT_MILLIMETRE);
     EXPECT_EQ(View()->zoomPercent, 100);
     EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 2);
-    EXPECT_EQ(SavedPlace(), std::pair(-1, -1));
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, -1);
     // The main window then shows the crosshair with its ruler.
     PumpUntil([] { return View()->crosshair; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
@@ -477,10 +470,10 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     g_calibration.slots[4].name = L"New objective";
     g_calibration.active = 1;
     SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
-    const std::pair moved(30, 40);
+    const POINT moved = {30, 40};
 
     RunSteps(PressCalibration, {WaitForManageDialog(), [&] {
-                                    SetWindowPos(g_manage, nullptr, moved.first, moved.second, 0, 0,
+                                    SetWindowPos(g_manage, nullptr, moved.x, moved.y, 0, 0,
                                                  SWP_NOSIZE | SWP_NOZORDER);
                                     SelectRow(4);
                                     Click(g_manage, IDC_CALIB_CALIBRATE);
@@ -489,7 +482,8 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
     EXPECT_EQ(g_calibration.calibrating, 4);
-    EXPECT_EQ(SavedPlace(), moved);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, moved.x);
+    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, moved.y);
     ExpectPlacedOverMainWindow(dialog);
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
     EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"mm");
@@ -517,7 +511,8 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     SetDlgItemTextW(dialog, IDC_CALIB_LENGTH, L"2130");
     // OK brings the manage dialog back where it was, on the new row.
     RunSteps([&] { Click(dialog, IDOK); }, {WaitForManageDialog(), [&] {
-                                                EXPECT_EQ(Corner(g_manage), moved);
+                                                EXPECT_EQ(WindowRect(g_manage).left, moved.x);
+                                                EXPECT_EQ(WindowRect(g_manage).top, moved.y);
                                                 EXPECT_EQ(SelectedRow(), 4);
                                                 ExpectRowShowsSlot(4);
                                                 return CloseManageDialog();
