@@ -96,6 +96,22 @@ inline TestRgb PixelAt(const FrameBuffer& frame, int x, int y) {
     return {p[2], p[1], p[0]};
 }
 
+// Opens the listed device at index as the camera view does.
+inline bool Open(size_t index) {
+    CloseCaptureGraph();
+    if (index >= g_capture.devices.size())
+        return false;
+    CaptureDeviceInfo& device = g_capture.devices[index];
+    if (FAILED(BindDeviceFilter(device)))
+        return false;
+    g_capture.graph.deviceMoniker = device.moniker;
+    g_capture.graph.captureFilter = device.filter;
+    const bool opened = OpenCaptureGraph();
+    if (opened)
+        EnsureCaptureFormats();
+    return opened;
+}
+
 class CaptureTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -129,22 +145,6 @@ protected:
     void Register(const TestCamConfig& config) {
         ASSERT_TRUE(TestCam_Register(config));
         registered_.push_back(config.instanceName);
-    }
-
-    // Opens the device at index as the camera view does.
-    bool Open(size_t index) {
-        CloseCaptureGraph();
-        if (index >= g_capture.devices.size())
-            return false;
-        CaptureDeviceInfo& device = g_capture.devices[index];
-        if (FAILED(BindDeviceFilter(device)))
-            return false;
-        g_capture.graph.deviceMoniker = device.moniker;
-        g_capture.graph.captureFilter = device.filter;
-        const bool opened = OpenCaptureGraph();
-        if (opened)
-            EnsureCaptureFormats();
-        return opened;
     }
 
     bool RegisterAndOpen(const TestCamConfig& config) {

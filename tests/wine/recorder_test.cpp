@@ -20,6 +20,7 @@
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"
 #include "tests/support/dialogs.h"
+#include "tests/wine/capture_fixture.h"
 #include "tests/wine/fake_sink_writer.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/message_pump.h"
@@ -39,8 +40,8 @@
 namespace {
 
 // A bottom-up BGR frame: grey, with a red block in the picture's top-left corner (the end of the
-// buffer) and a blue one in its bottom-left corner (the start), and the frame's number in byte 0.
-std::vector<uint8_t> Frame(int width, int height, uint8_t number) {
+// buffer) and a blue one in its bottom-left corner (the start).
+std::vector<uint8_t> Frame(int width, int height) {
     std::vector<uint8_t> frame(static_cast<size_t>(width) * height * 3, 128);
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 16; ++x) {
@@ -50,7 +51,6 @@ std::vector<uint8_t> Frame(int width, int height, uint8_t number) {
             bottom[0] = 255, bottom[1] = 0, bottom[2] = 0;
         }
     }
-    frame[0] = number;
     return frame;
 }
 
@@ -104,7 +104,7 @@ TEST(MjpegSink, FinishWritesEveryFrameItWasGiven) {
     MjpegSinkError error = MjpegSinkError::None;
     std::unique_ptr<FrameSink> sink = CreateMjpegSink({path, 320, 240, 30.0}, &error);
     ASSERT_NE(sink, nullptr);
-    const std::vector<uint8_t> frame = Frame(320, 240, 1);
+    const std::vector<uint8_t> frame = Frame(320, 240);
     for (int i = 0; i < 45; ++i)
         EXPECT_NE(sink->WriteFrame(frame.data(), i * 333333LL), FrameSink::Result::Failed);
     EXPECT_TRUE(sink->Finish());
@@ -147,8 +147,8 @@ protected:
         g_capture.currentFormat = VideoFormat{0, 0, 0, 0};
         g_capture.frameRate = kDefaultFrameRate;
     }
-    static void Offer(int count, uint8_t number = 1) {
-        const std::vector<uint8_t> frame = Frame(160, 120, number);
+    static void Offer(int count) {
+        const std::vector<uint8_t> frame = Frame(160, 120);
         for (int i = 0; i < count; ++i) {
             OfferRecorderFrame(frame.data(), frame.size());
             Sleep(33);
@@ -170,7 +170,7 @@ TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMedi
     EXPECT_TRUE(IsRecordingPaused());
     Sleep(200);
     const int64_t pausedAt = RecordedTenths();
-    Offer(10, 2); // not taken while paused
+    Offer(10); // not taken while paused
     EXPECT_EQ(RecordedTenths(), pausedAt);
     ResumeRecording();
     Offer(10);
@@ -257,7 +257,7 @@ TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
                           PostQuitMessage(7);
                           return LRESULT{0};
                       }));
-    const std::vector<uint8_t> frame = Frame(1920, 1080, 1);
+    const std::vector<uint8_t> frame = Frame(1920, 1080);
     for (int i = 0; i < 6; ++i)
         OfferRecorderFrame(frame.data(), frame.size());
     s_duringStop = {};
@@ -291,7 +291,7 @@ TEST(MediaFoundationSink, KeepsTheSinkWritersContractThroughARecordingWithAPause
     ASSERT_TRUE(
         recorder.Start([&] { return CreateMediaFoundationSink(setup, nullptr); }, 160, 120, 30.0, hooks));
 
-    const std::vector<uint8_t> frame = Frame(160, 120, 1);
+    const std::vector<uint8_t> frame = Frame(160, 120);
     auto offer = [&](int count) {
         for (int i = 0; i < count; ++i) {
             now += 333333;
@@ -469,12 +469,8 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
         TestCam_Register(TestCam_MakeConfig(kCamera, L"Record Scope", {{kTestCamMjpg, 160, 120, 30}})));
     InitCaptureGraph(g_mainWindow.window);
     RefreshDeviceList();
-    ASSERT_FALSE(g_capture.devices.empty());
-    ASSERT_TRUE(SUCCEEDED(BindDeviceFilter(g_capture.devices[0])));
-    g_capture.graph.deviceMoniker = g_capture.devices[0].moniker;
-    g_capture.graph.captureFilter = g_capture.devices[0].filter;
     g_capture.requestedFormat = FormatFromSettings(1, 160, 120, 0);
-    ASSERT_TRUE(OpenCaptureGraph());
+    ASSERT_TRUE(Open(0));
 
     const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});
     const size_t recentBefore = g_mainWindow.recentFiles.paths.size();
