@@ -376,12 +376,6 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
         SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPEN_DEVICE_LIST, LBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(list));
     };
-    auto pickFormat = [&](int item) {
-        SendMessageW(formats, CB_SETCURSEL, item, 0);
-        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPEN_FORMAT, CBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(formats));
-    };
-
     // Camera A: both formats; 1024x768 is not offered, so the middle resolution of four.
     pickDevice(a);
     EXPECT_EQ(ComboItems(formats), (std::vector<std::wstring>{L"MJPG", L"YUY2"}));
@@ -390,7 +384,9 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
               (std::vector<std::wstring>{L"640x480", L"800x600", L"1280x720", L"1920x1080"}));
     EXPECT_EQ(SendMessageW(resolutions, CB_GETCURSEL, 0, 0), 2);
     // YUY2 only at 640x480: the two interpolated sizes join it.
-    pickFormat(1);
+    SendMessageW(formats, CB_SETCURSEL, 1, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPEN_FORMAT, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(formats));
     EXPECT_EQ(ComboItems(resolutions), (std::vector<std::wstring>{L"640x480", L"1280x960", L"1920x1080"}));
     EXPECT_EQ(SendMessageW(resolutions, CB_GETCURSEL, 0, 0), 1);
 
