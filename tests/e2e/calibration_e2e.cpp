@@ -192,8 +192,6 @@ TEST_F(Calibration, LineOverTwoMillimetresOfTheRulerGivesTheScaleKeptAcrossARest
     ASSERT_TRUE(WaitFor([&] { return Query(kQueryShapeCount) == 1; }, 3000));
     const double onePixel = 1000.0 / expectedScale; // thousandths of a millimetre
     EXPECT_NEAR(static_cast<double>(Query(kQueryShapeLabel, 0)), 2000.0, onePixel + 0.5);
-    Sleep(300);
-    SaveScreenshot(L"calibration-line-measured.bmp");
 
     // What the registry keeps.
     const CalibrationTable stored = ParseCalibrations(StoredString(L"Calibrations"));

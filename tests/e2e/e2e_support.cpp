@@ -58,23 +58,13 @@ DWORD CloseProgram(ProgramSession* session, DWORD timeoutMs) {
 }
 
 HWND FindTopWindow(DWORD processId, const std::function<bool(HWND)>& match) {
-    struct Search {
-        DWORD processId;
-        const std::function<bool(HWND)>* match;
-        HWND found;
-    } search = {processId, &match, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid != s->processId || !IsWindowVisible(hwnd) || !(*s->match)(hwnd))
-                return TRUE;
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == processId && IsWindowVisible(hwnd) && match(hwnd))
+            return hwnd;
+    }
+    return nullptr;
 }
 
 HWND WaitForTopWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD timeoutMs) {
