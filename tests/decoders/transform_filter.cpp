@@ -72,10 +72,6 @@ STDMETHODIMP TransformPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
     return Pin_ConnectionType(peer_.Get(), mt_, mt);
 }
 
-STDMETHODIMP TransformPin::QueryPinInfo(PIN_INFO* info) {
-    return Pin_QueryInfo(filter_, dir_, name_, info);
-}
-
 STDMETHODIMP TransformPin::QueryDirection(PIN_DIRECTION* dir) {
     if (!dir)
         return E_POINTER;
@@ -83,8 +79,8 @@ STDMETHODIMP TransformPin::QueryDirection(PIN_DIRECTION* dir) {
     return S_OK;
 }
 
-STDMETHODIMP TransformPin::QueryId(LPWSTR* id) {
-    return Pin_QueryId(name_, id);
+STDMETHODIMP TransformPin::QueryPinInfo(PIN_INFO* info) {
+    return Pin_QueryInfo(filter_, dir_, name_, info);
 }
 
 // Input pin -------------------------------------------------------------------------------
@@ -296,6 +292,13 @@ STDMETHODIMP TransformFilter::GetClassID(CLSID* clsid) {
     return S_OK;
 }
 
+STDMETHODIMP TransformFilter::GetState(DWORD, FILTER_STATE* state) {
+    if (!state)
+        return E_POINTER;
+    *state = state_;
+    return S_OK;
+}
+
 // Decommitting first wakes a sample waiting for a buffer; then a sample on its way finishes.
 STDMETHODIMP TransformFilter::Stop() {
     {
@@ -315,13 +318,6 @@ HRESULT TransformFilter::Start(FILTER_STATE state) {
             return hr;
     }
     state_ = state;
-    return S_OK;
-}
-
-STDMETHODIMP TransformFilter::GetState(DWORD, FILTER_STATE* state) {
-    if (!state)
-        return E_POINTER;
-    *state = state_;
     return S_OK;
 }
 

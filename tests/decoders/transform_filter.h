@@ -13,6 +13,7 @@
 #include <string>
 
 #include "testcam/media_types.h"
+#include "testcam/pin_parts.h"
 
 class TransformFilter;
 
@@ -35,7 +36,7 @@ public:
     STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
     STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override;
-    STDMETHODIMP QueryId(LPWSTR* id) override;
+    STDMETHODIMP QueryId(LPWSTR* id) override { return Pin_QueryId(name_, id); }
     STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
     STDMETHODIMP EndOfStream() override { return S_OK; }
     STDMETHODIMP BeginFlush() override { return S_OK; }
