@@ -100,23 +100,6 @@ double MatchingShare(const Picture& photo, int cameraWidth, int cameraHeight, in
     return checked > 0 ? static_cast<double>(matched) / checked : 0.0;
 }
 
-// The text of a message box owned by the main window (its static of id 0xFFFF), which is then
-// closed; empty when none came in time.
-std::wstring TakeMessageBox(DWORD processId, HWND owner, DWORD timeoutMs) {
-    HWND box = WaitForTopWindow(
-        processId,
-        [&](HWND hwnd) {
-            return GetWindow(hwnd, GW_OWNER) == owner && IsDialog(hwnd) && !GetDlgItem(hwnd, IDC_REC_CLOCK);
-        },
-        timeoutMs);
-    if (!box)
-        return {};
-    const std::wstring text = WindowText(GetDlgItem(box, 0xFFFF));
-    PressButton(box, IDOK);
-    WaitFor([&] { return !IsWindow(box); }, 5000);
-    return text;
-}
-
 class OutputTest : public ProgramTest {
 protected:
     static void SetUpTestSuite() {
@@ -191,11 +174,7 @@ protected:
 
     HWND OpenRecordDialog() {
         Command(IDC_VIDEO);
-        HWND dialog =
-            WaitForDialog([](HWND hwnd) { return GetDlgItem(hwnd, IDC_REC_CLOCK) != nullptr; }, 10000);
-        if (!dialog)
-            SaveScreenshot(L"record-dialog-missing.bmp");
-        return dialog;
+        return WaitForDialog([](HWND hwnd) { return GetDlgItem(hwnd, IDC_REC_CLOCK) != nullptr; }, 10000);
     }
 
     // Presses Start in the record dialog (opened first without one); the camera's count and the
@@ -356,10 +335,14 @@ TEST_F(OutputTest, APhotoThatCannotBeSavedIsNotListed) {
     settings.saveFolder = L"C:\\vantix-blocker\\photos";
     Start(settings);
     Command(IDC_PHOTO);
-    // The user is told, in a box owned by the main window that names the folder.
-    const std::wstring told = TakeMessageBox(session_.process.dwProcessId, main_, 10000);
-    EXPECT_NE(told.find(L"The photo could not be saved in this folder:"), std::wstring::npos)
-        << "no message box";
+    // The user is told, in a box owned by the main window that names the folder (in its text
+    // static, id 0xFFFF).
+    HWND box = WaitForDialog([&](HWND hwnd) { return GetWindow(hwnd, GW_OWNER) == main_; }, 10000);
+    ASSERT_NE(box, nullptr) << "no message box";
+    const std::wstring told = WindowText(GetDlgItem(box, 0xFFFF));
+    PressButton(box, IDOK);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5000));
+    EXPECT_NE(told.find(L"The photo could not be saved in this folder:"), std::wstring::npos);
     EXPECT_NE(told.find(settings.saveFolder), std::wstring::npos);
     EXPECT_EQ(StoredString(L"LatestFiles"), L"");
 
@@ -387,8 +370,6 @@ TEST_F(OutputTest, TimeLimitEndsTheRecordingByItselfAndTheFileIsListed) {
     StartRecording(dialog);
     ASSERT_TRUE(WaitFor([&] { return Label(dialog, IDOK) == L"Stop"; }, 5000));
     const std::string codec = Codec(dialog);
-    WaitForClock(dialog, 50, 10000);
-    SaveScreenshot(L"record-running.bmp");
     const long clock = WaitForClock(dialog, LONG_MAX, 20000);
     EXPECT_FALSE(IsWindow(dialog)) << "the dialog did not close by itself";
     EXPECT_GE(clock, 99);
@@ -447,7 +428,6 @@ TEST_F(OutputTest, PullingTheCameraEndsTheRecordingWithAPlayableFile) {
     EXPECT_FALSE(Label(dialog, IDC_REC_STATUS).empty());
     EXPECT_EQ(AskDialog(dialog, kRecordQueryRecording), 0);
     const long clock = Clock(dialog);
-    SaveScreenshot(L"record-camera-pulled.bmp");
     Sleep(1000);
     EXPECT_EQ(Clock(dialog), clock) << "the clock stopped";
 
@@ -521,13 +501,8 @@ bool HasModule(HANDLE process, const wchar_t* name) {
 class DisabledDlls {
 public:
     explicit DisabledDlls(std::initializer_list<const wchar_t*> dlls) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
-            return;
         for (const wchar_t* dll : dlls)
-            RegSetValueExW(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(L""), sizeof(wchar_t));
-        RegCloseKey(key);
+            RegSetKeyValueW(HKEY_CURRENT_USER, kOverrides, dll, REG_SZ, L"", sizeof(wchar_t));
     }
     ~DisabledDlls() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\vantix.exe"); }
 
