@@ -1,6 +1,7 @@
 // The Files section of the real program with the virtual camera: the saved photos and videos it
 // lists at start and after a photo, and the double click that has the shell open a file with the
 // program associated with its type. What the preview shows is the Wine tests' (files_test).
+#include "output/image_encoders.h"
 #include "panels/panel_layout.h"
 #include "panels/panel_messages.h"
 #include "tests/e2e/e2e_support.h"
@@ -84,8 +85,8 @@ TEST_F(Files, ListsSavedFilesAndOpensThemWithTheSystemViewer) {
     const std::wstring video = Saved(L"20240101-080500-123.mp4");
     {
         Gdiplus::Bitmap black(64, 48, PixelFormat24bppRGB);
-        const CLSID jpeg = EncoderFor(L"image/jpeg");
-        ASSERT_EQ(black.Save(photo.c_str(), &jpeg, nullptr), Gdiplus::Ok);
+        LookupImageEncoders();
+        ASSERT_EQ(black.Save(photo.c_str(), &g_jpegEncoderClsid, nullptr), Gdiplus::Ok);
     }
     ASSERT_TRUE(WriteBytes(video, {}));
     Start(Saved(L"20240101-090000.jpg") + L";" + video + L";" + photo + L";");
