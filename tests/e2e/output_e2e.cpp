@@ -232,7 +232,7 @@ protected:
 } // namespace
 
 TEST_F(OutputTest, SpaceThePhotoCommandAndTheSnapshotButtonEachSaveOnePhoto) {
-    Start(Settings{});
+    Start({});
     ASSERT_TRUE(SavedFiles(L"*.jpg").empty());
 
     // Space in the view, the Device section's photo command, the camera's own button: one each.
@@ -272,9 +272,7 @@ TEST_F(OutputTest, SpaceThePhotoCommandAndTheSnapshotButtonEachSaveOnePhoto) {
 }
 
 TEST_F(OutputTest, PngPhotoIsTheExactPictureAndUpsideDownWithFlipVertical) {
-    Settings settings;
-    settings.photoFormat = 1;
-    Start(settings);
+    Start({.photoFormat = 1});
     Command(IDC_PHOTO);
     ASSERT_TRUE(PhotosBecome(1, L"*.png"));
     EXPECT_TRUE(SavedFiles(L"*.jpg").empty());
@@ -305,11 +303,7 @@ TEST_F(OutputTest, PngPhotoIsTheExactPictureAndUpsideDownWithFlipVertical) {
 }
 
 TEST_F(OutputTest, PhotoOfAnInterpolatedFormatHasTheContentSizeWhateverTheZoom) {
-    Settings settings;
-    settings.width = 1920;
-    settings.height = 1080;
-    settings.interpolated = true;
-    Start(settings);
+    Start({.width = 1920, .height = 1080, .interpolated = true});
     ASSERT_EQ(Query(kQueryContentWidth), 1920);
     EXPECT_LT(Query(kQueryZoom), 100) << "a 1920-wide picture starts fitted to the window";
     Command(IDC_PHOTO);
@@ -331,8 +325,7 @@ TEST_F(OutputTest, APhotoThatCannotBeSavedIsNotListed) {
     HANDLE blocker = CreateFileW(L"C:\\vantix-blocker", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(blocker, INVALID_HANDLE_VALUE);
     CloseHandle(blocker);
-    Settings settings;
-    settings.saveFolder = L"C:\\vantix-blocker\\photos";
+    const Settings settings{.saveFolder = L"C:\\vantix-blocker\\photos"};
     Start(settings);
     Command(IDC_PHOTO);
     // The user is told, in a box owned by the main window that names the folder (in its text
@@ -359,9 +352,7 @@ TEST_F(OutputTest, APhotoThatCannotBeSavedIsNotListed) {
 }
 
 TEST_F(OutputTest, TimeLimitEndsTheRecordingByItselfAndTheFileIsListed) {
-    Settings settings;
-    settings.maxRecordSeconds = 10;
-    Start(settings);
+    Start({.maxRecordSeconds = 10});
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 1) << "10 seconds";
@@ -380,9 +371,7 @@ TEST_F(OutputTest, TimeLimitEndsTheRecordingByItselfAndTheFileIsListed) {
 }
 
 TEST_F(OutputTest, PauseStopsTheClockAndLeavesNoGapInTheFile) {
-    Settings settings;
-    settings.maxRecordSeconds = 45; // not in the list: "No limit"
-    Start(settings, {kTestCamMjpg, 1280, 720, 30});
+    Start({.maxRecordSeconds = 45}, {kTestCamMjpg, 1280, 720, 30}); // 45 s is not in the list: "No limit"
     HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 0);
@@ -414,7 +403,7 @@ TEST_F(OutputTest, PauseStopsTheClockAndLeavesNoGapInTheFile) {
 }
 
 TEST_F(OutputTest, PullingTheCameraEndsTheRecordingWithAPlayableFile) {
-    Start(Settings{});
+    Start({});
     HWND dialog = StartRecording();
     ASSERT_NE(dialog, nullptr);
     ASSERT_GE(WaitForClock(dialog, 30, 10000), 30);
@@ -463,7 +452,7 @@ TEST_F(OutputTest, ARecordingEndedWithTheProgramStillPlays) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
         SetUp();
-        Start(Settings{}, {kTestCamMjpg, c.width, c.height, 30});
+        Start({}, {kTestCamMjpg, c.width, c.height, 30});
         HWND dialog = StartRecording();
         ASSERT_NE(dialog, nullptr);
         ASSERT_GE(WaitForClock(dialog, c.clockTenths, 15000), c.clockTenths);
@@ -514,7 +503,7 @@ private:
 // picture, takes a photo and records with its own writer.
 TEST_F(OutputTest, WithoutMediaFoundationTheProgramStillShowsPhotographsAndRecords) {
     const DisabledDlls noMediaFoundation({L"mfplat", L"mfreadwrite"});
-    Start(Settings{});
+    Start({});
     EXPECT_FALSE(HasModule(session_.process.hProcess, L"mfplat.dll"));
     EXPECT_FALSE(HasModule(session_.process.hProcess, L"mfreadwrite.dll"));
     EXPECT_TRUE(HasModule(session_.process.hProcess, L"gdiplus.dll")) << "the module list is readable";
