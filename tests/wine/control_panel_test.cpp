@@ -1,6 +1,8 @@
-// The control panel, its header bars, the Device section and the Open-microscope dialog in-process
-// under Wine: the real window manager and scroll bars, the main window as the program makes it,
-// and the virtual camera (plus one camera whose filter cannot be created) for the dialog.
+// The control panel with its four sections as the program makes them (heights, layouts and the
+// expand protocol against the pure layouts), its header bars, the Device section and the
+// Open-microscope dialog in-process under Wine: the real window manager and scroll bars, the main
+// window as the program makes it, and the virtual camera (plus one camera whose filter cannot be
+// created) for the dialog.
 #include "panels/panel_messages.h"
 #include "capture/capture_session.h"
 #include "view/view_messages.h"

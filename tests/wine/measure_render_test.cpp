@@ -1,6 +1,6 @@
-// The measurement overlay drawn by Wine's GDI and GDI+ over the virtual camera's specimen: what every
-// kind of shape and its labels leave in the pixels, the calibration line, and label texts as the
-// Windows C library formats them.
+// The measurement overlay drawn by Wine's GDI and GDI+ over the virtual camera's specimen: every
+// label of every kind of shape in its box (where each kind draws its lines is seen end to end), the
+// calibration line, and label texts as the Windows C library formats them.
 #include "measure/labels.h"
 #include "tests/support/overlay_colours.h"
 #include "tests/wine/overlay_back_buffer.h"

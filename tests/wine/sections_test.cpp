@@ -1,7 +1,8 @@
-// The Preview and Colors sections and the Options and About dialogs in-process under Wine: the real
-// common controls, the camera view, and the virtual camera opened by the view. A host window
-// stands in for the main window and the control panel: the sections are its children and it
-// records what they post to their panel.
+// The Preview and Colors sections with and without a camera, and the Options and About dialogs,
+// in-process under Wine: the real common controls, the camera view, and the virtual camera opened
+// by the view. A host window stands in for the main window: the sections and the view are its
+// children and it records the commands it is sent. (The sections in the real panel, their layout
+// and expand protocol, are control_panel_test's.)
 #include "tests/support/canvas.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/file_bytes.h"
