@@ -1,5 +1,7 @@
 #include "measure/calibration.h"
 
+#include "tests/unit/measure_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -10,18 +12,6 @@
 #include <vector>
 
 namespace {
-
-Calibration Slot(std::wstring name, int unit, int pixels, float length, int date, uint32_t resolution) {
-    Calibration c;
-    c.name = std::move(name);
-    c.unit = unit;
-    c.pixels = pixels;
-    c.length = length;
-    c.date = date;
-    c.resolution = resolution;
-    c.scale = DeriveScale(pixels, length);
-    return c;
-}
 
 void ExpectSameSlot(const Calibration& a, const Calibration& b) {
     EXPECT_EQ(std::tuple(a.name, a.unit, a.pixels), std::tuple(b.name, b.unit, b.pixels));
@@ -41,7 +31,7 @@ TEST(CalibrationText, EmptySlotsExampleRecordAndLengthBits) {
     EXPECT_EQ(FormatCalibrations(CalibrationTable{}).size(), 110u);
     EXPECT_EQ(FormatCalibrations(CalibrationTable{}).substr(0, 11), L",0,0,0,0,0;");
     CalibrationTable table;
-    table[0] = Slot(L"Stage A", 0, 400, 1.0f, 20240131, PackResolution(1280, 720));
+    table[0] = MakeCalibration(L"Stage A", 0, 400, 1.0f, 20240131, PackResolution(1280, 720));
     const std::wstring text = FormatCalibrations(table);
     EXPECT_EQ(text.substr(0, 43), L"Stage A,0,400,1065353216,20240131,47187200;");
     const CalibrationTable back = ParseCalibrations(text);
@@ -78,7 +68,7 @@ TEST(CalibrationText, ShortOrMalformedRecordsReadAsStoredEachCostingItsOwnSlotOn
     // the later slots with it.
     CalibrationTable good;
     for (size_t i = 0; i < kCalibrationSlots; ++i)
-        good[i] = Slot(L"s" + std::to_wstring(i), i % 2, 100 + int(i), 1.0f, 20240101, 0);
+        good[i] = MakeCalibration(L"s" + std::to_wstring(i), i % 2, 100 + int(i), 1.0f, 20240101, 0);
     std::vector<std::wstring> records;
     const std::wstring text = FormatCalibrations(good);
     for (size_t from = 0, end; (end = text.find(L';', from)) != std::wstring::npos; from = end + 1)
@@ -123,8 +113,8 @@ TEST(CalibrationText, LengthsThatAreNoPositiveNumberAreUncalibrated) {
 
 TEST(CalibrationText, NamesAreCutAndCannotBreakTheText) {
     CalibrationTable table;
-    table[0] = Slot(L"a name that is much too long", 0, 400, 1.0f, 0, 0);
-    table[1] = Slot(L"x,y;z", 1, 500, 2.0f, 0, 0);
+    table[0] = MakeCalibration(L"a name that is much too long", 0, 400, 1.0f, 0, 0);
+    table[1] = MakeCalibration(L"x,y;z", 1, 500, 2.0f, 0, 0);
     const CalibrationTable back = ParseCalibrations(FormatCalibrations(table));
     EXPECT_EQ(back[0].name, L"a name that is much");
     EXPECT_EQ(back[0].name.size(), 19u);
@@ -151,8 +141,8 @@ TEST(CalibrationText, RandomTablesRoundTrip) {
                 name.push_back(c == L',' || c == L';' ? L'_' : c);
             }
             name.push_back(L'\u00B5'); // beyond ASCII too
-            slot = Slot(ClampCalibrationName(name), static_cast<int>(rng() % 2), small(rng),
-                        std::bit_cast<float>(bits(rng)), 20000101 + small(rng), bits(rng));
+            slot = MakeCalibration(ClampCalibrationName(name), static_cast<int>(rng() % 2), small(rng),
+                                   std::bit_cast<float>(bits(rng)), 20000101 + small(rng), bits(rng));
         }
         const CalibrationTable back = ParseCalibrations(FormatCalibrations(table));
         for (size_t i = 0; i < kCalibrationSlots; ++i)

@@ -1,5 +1,7 @@
 #include "measure/calibration_texts.h"
 
+#include "tests/unit/measure_test_support.h"
+
 #include <gtest/gtest.h>
 
 #include <cfloat>
@@ -9,15 +11,7 @@
 namespace {
 
 Calibration Calibrated(int pixels, float length, int unit = UNIT_MILLIMETRE) {
-    Calibration slot;
-    slot.name = L"Stage A";
-    slot.unit = unit;
-    slot.pixels = pixels;
-    slot.length = length;
-    slot.date = 20240131;
-    slot.resolution = PackResolution(1280, 720);
-    slot.scale = DeriveScale(pixels, length);
-    return slot;
+    return MakeCalibration(L"Stage A", unit, pixels, length);
 }
 
 } // namespace
