@@ -131,7 +131,7 @@ TEST_F(OverlayTest, RectangleIsFramedTwiceWhenLinesAreWide) {
     EXPECT_EQ(Count(One(r, true), OverlayStep::FillBox), 4);
 }
 
-TEST_F(OverlayTest, CircleShowsItsCentreAlways) {
+TEST_F(OverlayTest, CirclesShowTheirCentreAndConcentricOnesTheirSecondRimOncePlaced) {
     const auto items = One(MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140}));
     ASSERT_GE(items.size(), 3u);
     EXPECT_EQ(items[0].step, OverlayStep::FrameBox);
@@ -143,15 +143,13 @@ TEST_F(OverlayTest, CircleShowsItsCentreAlways) {
     EXPECT_EQ(circle->rect, (ShapeRect{50, 50, 150, 150}));
     const auto selected = One(MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140}), true);
     EXPECT_EQ(Count(selected, OverlayStep::FillBox), 2);
-}
 
-TEST_F(OverlayTest, ConcentricCirclesWithoutTheirThirdPointAreDrawnAsNotPlaced) {
-    const auto items =
+    const auto rim =
         One(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint), false, true);
-    EXPECT_EQ(Count(items, OverlayStep::Circle), 1);
-    EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {100, 100}, {100, 150}));
-    EXPECT_EQ(Count(items, OverlayStep::FrameBox), 2); // centre and inner rim
-    EXPECT_EQ(Texts(items), std::vector<std::wstring>{L"R1:0.50000mm"});
+    EXPECT_EQ(Count(rim, OverlayStep::Circle), 1);
+    EXPECT_TRUE(HasLine(rim, OverlayPen::Shape, {100, 100}, {100, 150}));
+    EXPECT_EQ(Count(rim, OverlayStep::FrameBox), 2); // centre and inner rim
+    EXPECT_EQ(Texts(rim), std::vector<std::wstring>{L"R1:0.50000mm"});
 
     const auto placed =
         One(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {100, 300}), false, true);
@@ -161,7 +159,7 @@ TEST_F(OverlayTest, ConcentricCirclesWithoutTheirThirdPointAreDrawnAsNotPlaced) 
     EXPECT_EQ(Texts(placed), (std::vector<std::wstring>{L"R1:0.50000mm", L"R2:2.00000mm", L""}));
 }
 
-TEST_F(OverlayTest, ParallelLinesConnectorAndParallel) {
+TEST_F(OverlayTest, ParallelAndAngleDrawTheirThirdPointsLinesOncePlaced) {
     auto items = One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 10}, {30, 40}));
     EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {10, 10}, {50, 10}));
     EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {30, 40}, {30, 10}));
@@ -172,11 +170,9 @@ TEST_F(OverlayTest, ParallelLinesConnectorAndParallel) {
               1); // a slanted base's connector is thin
     items = One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}));
     EXPECT_EQ(Count(items, OverlayStep::Line), 1); // third point not placed: the base only
-}
 
-TEST_F(OverlayTest, AngleNeedsItsSecondArm) {
     in.scale = -1.0f;
-    auto items = One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}));
+    items = One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}));
     EXPECT_EQ(Count(items, OverlayStep::Line), 1);
     EXPECT_TRUE(Texts(items).empty());
     items = One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}, {100, 0}));
@@ -195,22 +191,20 @@ TEST_F(OverlayTest, ArrowShaftHeadOutlineAndFill) {
     EXPECT_TRUE(Texts(items).empty());
 }
 
-TEST_F(OverlayTest, PencilNeedsTwoPoints) {
+TEST_F(OverlayTest, PencilNeedsTwoPointsANoteIsFramedWhileTypedSelectedOrHovered) {
     MeasureShape stroke = MakeShape(TOOL_PENCIL, {}, {});
     stroke.points = {{5, 5}};
     EXPECT_TRUE(One(stroke, true).empty());
     stroke.points.push_back({9, 12});
     stroke.points.push_back({9, 12});
-    const auto items = One(stroke, true);
+    auto items = One(stroke, true);
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[2].step, OverlayStep::Polyline);
     EXPECT_EQ(items[2].points, &stroke.points);
-}
 
-TEST_F(OverlayTest, TextNoteFramedWhileTypedSelectedOrHovered) {
     MeasureShape note = MakeShape(TOOL_TEXT, {50, 60}, {});
     note.text = L"cell";
-    auto items = One(note);
+    items = One(note);
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].text, L"cell");
     EXPECT_EQ(items[0].rect, (ShapeRect{52, 62, 50 + 28 + 4, 60 + 16 + 4}));

@@ -114,7 +114,7 @@ TEST(ToolButtonMouseTest, HoverTakesTheCaptureAndAClickKeepsIt) {
     EXPECT_EQ(drag.clicks, 0);
 }
 
-TEST(ToolButtonMouseTest, ReleaseOutsideSendsNothingComingBackFirstClicksOnce) {
+TEST(ToolButtonMouseTest, ReleaseOutsideSendsNothingTheWashFollowsAndCancelModeForgets) {
     for (auto [x, y] : {std::pair<std::uint16_t, std::uint16_t>{60, 10}, {0, 10}, {10, 0}}) {
         PointerSim p;
         p.Move(10, 10);
@@ -134,27 +134,23 @@ TEST(ToolButtonMouseTest, ReleaseOutsideSendsNothingComingBackFirstClicksOnce) {
     EXPECT_TRUE(p.capture);
     p.Up(10, 20);
     EXPECT_EQ(p.clicks, 1);
-}
 
-TEST(ToolButtonMouseTest, CheckedButtonShowsHoverPressedThenCheckedAgain) {
-    PointerSim p;
-    EXPECT_EQ(p.Alpha(false), 0);
-    EXPECT_EQ(p.Alpha(true), kWashAlphaChecked);
-    p.Move(10, 10);
-    EXPECT_EQ(p.Alpha(false), kWashAlphaHover);
-    EXPECT_EQ(p.Alpha(true), kWashAlphaHover);
-    p.Down(10, 10);
-    EXPECT_EQ(p.Alpha(true), kWashAlphaPressed);
-    p.Move(100, 10);
-    EXPECT_EQ(p.Alpha(false), kWashAlphaPressed); // pressed, though outside
-    p.Move(10, 10);
-    p.Up(10, 10);
-    EXPECT_EQ(p.Alpha(true), kWashAlphaHover);
-    p.Move(100, 10);
-    EXPECT_EQ(p.Alpha(true), kWashAlphaChecked);
-}
+    PointerSim c;
+    EXPECT_EQ(c.Alpha(false), 0);
+    EXPECT_EQ(c.Alpha(true), kWashAlphaChecked);
+    c.Move(10, 10);
+    EXPECT_EQ(c.Alpha(false), kWashAlphaHover);
+    EXPECT_EQ(c.Alpha(true), kWashAlphaHover);
+    c.Down(10, 10);
+    EXPECT_EQ(c.Alpha(true), kWashAlphaPressed);
+    c.Move(100, 10);
+    EXPECT_EQ(c.Alpha(false), kWashAlphaPressed); // pressed, though outside
+    c.Move(10, 10);
+    c.Up(10, 10);
+    EXPECT_EQ(c.Alpha(true), kWashAlphaHover);
+    c.Move(100, 10);
+    EXPECT_EQ(c.Alpha(true), kWashAlphaChecked);
 
-TEST(ToolButtonMouseTest, CancelModeForgetsHoverAndPressOnlyWithTheCapture) {
     ToolButtonMouse state{true, true};
     ToolButtonMouseEffect e = ToolButtonCancelMode(state, false);
     EXPECT_TRUE(state.hover && state.pressed);
