@@ -96,7 +96,7 @@ TEST(CalibrationText, ShortOrMalformedRecordsReadAsStoredEachCostingItsOwnSlotOn
     }
 }
 
-TEST(CalibrationText, LengthsThatAreNoPositiveNumberAreUncalibrated) {
+TEST(CalibrationText, LengthsThatAreNoPositiveNumberAreUncalibratedNamesAreCut) {
     const uint32_t nan = std::bit_cast<uint32_t>(std::numeric_limits<float>::quiet_NaN());
     const uint32_t inf = std::bit_cast<uint32_t>(std::numeric_limits<float>::infinity());
     const uint32_t negative = std::bit_cast<uint32_t>(-2.0f);
@@ -109,9 +109,7 @@ TEST(CalibrationText, LengthsThatAreNoPositiveNumberAreUncalibrated) {
     // Fields far beyond 32 bits read as nonsense (0), not as a wrapped value.
     EXPECT_EQ(ParseCalibrations(L"n,0,400,99999999999999999999,0,0;")[0].scale, -1.0f);
     EXPECT_EQ(DeriveScale(400, 2.0f), 200.0f);
-}
 
-TEST(CalibrationText, NamesAreCutAndCannotBreakTheText) {
     CalibrationTable table;
     table[0] = MakeCalibration(L"a name that is much too long", 0, 400, 1.0f, 0, 0);
     table[1] = MakeCalibration(L"x,y;z", 1, 500, 2.0f, 0, 0);

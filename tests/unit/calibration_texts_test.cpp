@@ -16,7 +16,7 @@ Calibration Calibrated(int pixels, float length, int unit = UNIT_MILLIMETRE) {
 
 } // namespace
 
-TEST(CalibrationRow, CalibratedSlotShowsAllFiveCellsUncalibratedNotTheScale) {
+TEST(CalibrationRow, CellsOfCalibratedAndUncalibratedSlotsWithoutOldDatesOrSmallResolutions) {
     // A 400-pixel line over 2 mm: name, value, unit, date, resolution.
     using Cells = std::array<std::wstring, kCalibrationColumnCount>;
     EXPECT_EQ(CalibrationRowTexts(Calibrated(400, 2.0f)),
@@ -41,9 +41,7 @@ TEST(CalibrationRow, CalibratedSlotShowsAllFiveCellsUncalibratedNotTheScale) {
     EXPECT_EQ(text.size(), 42u);
     EXPECT_EQ(text.substr(0, 9), L"340282346");
     EXPECT_EQ(text.substr(39), L".00");
-}
 
-TEST(CalibrationRow, DatesBefore2020AndResolutionsBelow640x480AreLeftOut) {
     EXPECT_EQ(CalibrationDateText(20200101), L"01/01/2020");
     EXPECT_EQ(CalibrationDateText(20191231), L"");
     EXPECT_EQ(CalibrationDateText(0), L"");
@@ -82,7 +80,7 @@ TEST(CalibrationDialog, TitleNamesTheSlotFromOneAndTheLengthIsTheTypedLeadingNum
         EXPECT_DOUBLE_EQ(ParseCalibrationLength(c.text), c.value) << static_cast<const void*>(c.text);
 }
 
-TEST(CalibrationDialog, OkMakesTheSlotFromTheLineAndALengthThatIsAPositiveNumber) {
+TEST(CalibrationDialog, OkMakesTheSlotFromAPositiveLengthAndTheDialogOpensOverItsOwner) {
     Calibration old = Calibrated(123, 7.0f, UNIT_MICROMETRE);
     old.name = L"Objective 4x";
     const auto slot = CalibrateSlot(old, UNIT_MILLIMETRE, 400, L"2", 20240615, PackResolution(640, 480));
@@ -101,9 +99,7 @@ TEST(CalibrationDialog, OkMakesTheSlotFromTheLineAndALengthThatIsAPositiveNumber
             << static_cast<const void*>(text);
     EXPECT_FALSE(CalibrateSlot(old, UNIT_MILLIMETRE, 0, L"2", 20240101, 0));
     EXPECT_FALSE(CalibrateSlot(old, UNIT_MILLIMETRE, -300, L"2", 20240101, 0));
-}
 
-TEST(CalibrationDialog, OpensCentredOverItsOwner68PixelsDown) {
     EXPECT_EQ(CalibrationDialogCorner(100, 50, 1280, 400), (DialogCorner{540, 118}));
     // Wider than its owner: it reaches out on both sides.
     EXPECT_EQ(CalibrationDialogCorner(0, 0, 300, 500), (DialogCorner{-100, 68}));

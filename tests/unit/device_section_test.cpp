@@ -69,15 +69,13 @@ TEST(DeviceFormatList, ListsTheSubtypesACameraHasAndMapsItemsBack) {
     EXPECT_FALSE(SubtypeForFormatItem(none, none, 0).has_value());
 }
 
-TEST(DeviceResolutionList, AscendingByAreaWhateverOrderTheCameraReports) {
-    const FormatMap formats =
+TEST(DeviceResolutionList, AscendingByAreaSelectingTheSizeShownOrRequested) {
+    const FormatMap unordered =
         Map(kFourccMjpg, {{1920, 1080}, {640, 480}, {1280, 720}, {800, 600}, {320, 240}});
-    EXPECT_EQ(ResolutionTexts(formats),
+    EXPECT_EQ(ResolutionTexts(unordered),
               (std::vector<std::wstring>{L"640x480", L"800x600", L"1280x720", L"1920x1080"}));
     EXPECT_TRUE(ResolutionTexts({}).empty());
-}
 
-TEST(DeviceResolutionList, SectionSelectsThePictureSizeElseTheFirstAndItemsGiveTheirFormat) {
     const FormatMap formats = Map(kFourccMjpg, {{640, 480}, {800, 600}, {1280, 720}, {1920, 1080}});
     EXPECT_EQ(SectionResolutionItem(formats, 1280, 720), 2);
     EXPECT_EQ(SectionResolutionItem(formats, 1024, 768), 0);
@@ -94,9 +92,7 @@ TEST(DeviceResolutionList, SectionSelectsThePictureSizeElseTheFirstAndItemsGiveT
     EXPECT_FALSE(FormatAtItem(formats, 4).has_value());
     EXPECT_FALSE(FormatAtItem(formats, -1).has_value());
     EXPECT_FALSE(FormatAtItem({}, 0).has_value());
-}
 
-TEST(DeviceResolutionList, DialogSelectsTheRequestedSizeElseTheMiddle) {
     const FormatMap four = Map(kFourccYuy2, {{640, 480}, {800, 600}, {1280, 720}, {1920, 1080}});
     EXPECT_EQ(DialogResolutionItem(four, 800, 600), 1);
     EXPECT_EQ(DialogResolutionItem(four, 1024, 768), 2); // the third of four

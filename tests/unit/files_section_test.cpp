@@ -61,7 +61,7 @@ TEST(LatestFilesText, TextCutAnywhereKeepsTheEntriesBeforeTheCutAndTheFiveNewest
     EXPECT_EQ(loaded, Paths(recent.end() - 5, recent.end()));
 }
 
-TEST(RecentFiles, GoneFilesDroppedTheRestSortedByCodeUnits) {
+TEST(RecentFiles, GoneFilesDroppedTheRestSortedAndTheirShownNamesAndVideoPictures) {
     // Stored newest first; two of the five no longer exist.
     const std::wstring text = PhotoPath(50) + L";" + PhotoPath(40) + L";" + PhotoPath(30) + L";" +
                               PhotoPath(20) + L";" + PhotoPath(10) + L";";
@@ -94,9 +94,7 @@ TEST(RecentFiles, GoneFilesDroppedTheRestSortedByCodeUnits) {
     EXPECT_EQ(recent.paths, (Paths{L"C:\\a.jpg", L"C:\\m.jpg", L"C:\\z.jpg"}));
     AddRecentFile(recent, L"C:\\b.jpg");
     EXPECT_EQ(recent.paths.back(), L"C:\\b.jpg");
-}
 
-TEST(RecentFiles, ShownNamesAndVideoPictures) {
     EXPECT_EQ(RecentFileDisplayName(L"C:\\Users\\me\\Vantix Files\\20240131-094502.jpg"),
               L"20240131-094502.jpg");
     EXPECT_EQ(RecentFileDisplayName(L"\\\\server\\share\\v.mp4"), L"v.mp4");

@@ -13,7 +13,7 @@ namespace {
 
 const LocalTime kShot = {2024, 1, 31, 9, 45, 2, 7};
 
-TEST(OutputNames, PhotoAndVideoNamesFromTheLocalTime) {
+TEST(OutputNames, NamesFromTheLocalTimeInAFullShortFolderFreeOfSemicolons) {
     EXPECT_EQ(MakePhotoName(L"C:\\Shots", kShot, 0), L"C:\\Shots\\20240131-094502.jpg");
     EXPECT_EQ(MakePhotoName(L"C:\\Shots", kShot, 1), L"C:\\Shots\\20240131-094502.png");
     EXPECT_EQ(MakePhotoName(L"C:\\Shots", kShot, 7), L"C:\\Shots\\20240131-094502.png"); // any non-zero
@@ -37,10 +37,8 @@ TEST(OutputNames, PhotoAndVideoNamesFromTheLocalTime) {
     EXPECT_FALSE(IsJpegPhotoPath(L"C:\\a\\b.JPG"));
     EXPECT_FALSE(IsJpegPhotoPath(L"jp"));
     EXPECT_TRUE(IsJpegPhotoPath(L"jpg"));
-}
 
-TEST(OutputNames, SaveFolderMustBeFullShortAndFreeOfSemicolons) {
-    const LocalTime late{2099, 12, 31, 23, 59, 59, 999};
+    const LocalTime latest{2099, 12, 31, 23, 59, 59, 999};
     const struct {
         std::wstring folder;
         bool usable;
@@ -61,8 +59,8 @@ TEST(OutputNames, SaveFolderMustBeFullShortAndFreeOfSemicolons) {
         SCOPED_TRACE(testing::Message() << "folder of " << c.folder.size() << " characters");
         EXPECT_EQ(IsUsableSaveFolder(c.folder), c.usable);
         if (c.usable) {
-            EXPECT_LE(MakeVideoName(c.folder, late).size(), 259u);
-            EXPECT_LE(MakePhotoName(c.folder, late, 1).size(), 259u);
+            EXPECT_LE(MakeVideoName(c.folder, latest).size(), 259u);
+            EXPECT_LE(MakePhotoName(c.folder, latest, 1).size(), 259u);
         }
     }
 }

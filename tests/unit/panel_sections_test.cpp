@@ -113,7 +113,7 @@ TEST(SectionUnits, HeightsAnswerAndSliderNotifications) {
 
 // Both sections at even and rounding units and at a normal and a too narrow width: sound layouts,
 // rows at a steady pitch (each unit figure converted on its own, so no row drifts by a rounding).
-TEST(ColorsSection, LayoutStacksNineRowsThenFrequencyAndDefault) {
+TEST(ColorsSection, LayoutStacksNineRowsThenFrequencyAndDefaultRowsFindTheirNames) {
     for (const SectionUnits units : {kEvenUnits, kOddUnits})
         for (const int w : {252, 4}) {
             SCOPED_TRACE(testing::Message() << units.baseX << "x" << units.baseY << ", width " << w);
@@ -137,9 +137,7 @@ TEST(ColorsSection, LayoutStacksNineRowsThenFrequencyAndDefault) {
             EXPECT_GT(At(layout, kFrequencyLabelId).y, At(layout, 118).y);
             EXPECT_GT(At(layout, kDefaultButtonId).y, At(layout, kFrequencyListId).y);
         }
-}
 
-TEST(ColorsSection, RowsFindTheirNamesThroughTheTextTable) {
     SelectLanguage(0);
     std::set<std::string_view> keys;
     for (const ColorRow& row : kColorRows) {
@@ -343,7 +341,7 @@ TEST(PreviewSection, OneColumnSpansBothColumnsAndGrowsTheSection) {
     EXPECT_EQ(PreviewExpandedHeight(kEvenUnits, true), PreviewExpandedHeight(kEvenUnits) + 72);
 }
 
-TEST(DeviceSectionLayout, SoundAtEvenAndRoundingUnitsWithSteadyRows) {
+TEST(DeviceSectionLayout, SoundWithSteadyRowsButtonsInOneColumnAndListsAfterMeasuredLabels) {
     for (const SectionUnits units : {kEvenUnits, kOddUnits})
         for (const int w : {236, 10}) {
             SCOPED_TRACE(testing::Message() << units.baseX << "x" << units.baseY << ", width " << w);
@@ -368,11 +366,9 @@ TEST(DeviceSectionLayout, SoundAtEvenAndRoundingUnitsWithSteadyRows) {
                       std::tuple(At(l, kIdPhotoButton).y, At(l, kIdFilesButton).y, At(l, kIdPhotoButton).x));
             EXPECT_EQ(At(l, kIdPhotoButton).width, DeviceButtonWidth(w, units.baseX));
         }
-}
 
-// Captions too wide for half the section: the buttons stand one below the other at the rows the
-// two-by-two layout starts with, each as wide as both columns, and the section grows by two rows.
-TEST(DeviceSectionLayout, ButtonsInOneColumnSpanBothColumns) {
+    // Captions too wide for half the section: the buttons stand one below the other at the rows the
+    // two-by-two layout starts with, each as wide as both columns, and the section grows by two rows.
     const DeviceSectionLayout two = LayoutDeviceSection(236, 8, 16);
     const DeviceSectionLayout one = LayoutDeviceSection(236, 8, 16, true);
     const PanelRect& left = At(two, kIdPhotoButton);
@@ -389,11 +385,9 @@ TEST(DeviceSectionLayout, ButtonsInOneColumnSpanBothColumns) {
     EXPECT_EQ(DeviceSectionHeights(16, true).expanded, one.expandedHeight);
     for (int id = kIdDeviceHeader; id <= kIdFormatCombo; ++id)
         EXPECT_EQ(At(one, id), At(two, id)) << id;
-}
 
-// With the labels' texts measured, the labels are as wide as the widest text (never narrower than
-// a short English one needs) and the lists take all that is left, up to the same right margin.
-TEST(DeviceSectionLayout, MeasuredLabelsGiveTheListsTheRest) {
+    // With the labels' texts measured, the labels are as wide as the widest text (never narrower than
+    // a short English one needs) and the lists take all that is left, up to the same right margin.
     for (const int text : {0, 40, 64, 90, 150}) {
         SCOPED_TRACE(text);
         const DeviceSectionLayout l = LayoutDeviceSection(236, 8, 16, false, text);

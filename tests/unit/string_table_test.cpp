@@ -93,7 +93,7 @@ TEST_F(StringTableTest, EachLanguageFillsEveryKeyAndOutsideTheListIsEnglish) {
 }
 
 // The list shows each language's own name after a blank, English outside the list.
-TEST(LanguageListTest, NamesDistinctWithLeadingBlankAndEnglishOutsideTheList) {
+TEST(LanguageTablesTest, NamesAndKeysDistinctTextsFitTheirBuffers) {
     std::set<std::wstring_view> names;
     for (int i = 0; i < kLanguageCount; ++i) {
         ASSERT_NE(LanguageListName(i), nullptr);
@@ -102,9 +102,7 @@ TEST(LanguageListTest, NamesDistinctWithLeadingBlankAndEnglishOutsideTheList) {
     }
     for (const int outside : {-1, kLanguageCount})
         EXPECT_EQ(std::wstring_view(LanguageListName(outside)), L" English");
-}
 
-TEST(LanguageTablesTest, KeysAreShortDistinctAsciiAndTextsFitTheirBuffers) {
     std::set<std::string_view> distinct(kStringKeys.begin(), kStringKeys.end());
     EXPECT_EQ(distinct.size(), kStringKeyCount);
 
@@ -132,7 +130,7 @@ TEST(LanguageTablesTest, KeysAreShortDistinctAsciiAndTextsFitTheirBuffers) {
     }
 }
 
-TEST(LanguageTablesTest, TranslationsKeepTheEnglishPunctuation) {
+TEST(LanguageTablesTest, EachLanguageAtItsIndexTranslatedWithTheEnglishPunctuation) {
     const LanguageTexts english = GetLanguageTexts(0);
     for (int language = 0; language < kLanguageCount; ++language) {
         const LanguageTexts texts = GetLanguageTexts(language);
@@ -151,15 +149,12 @@ TEST(LanguageTablesTest, TranslationsKeepTheEnglishPunctuation) {
         EXPECT_NE(TextOf(language, "um").find(L"(\u03BCm)"), std::wstring_view::npos)
             << "language " << language;
     }
-}
 
-// One text a language, so that a table in the wrong place shows; every translation differs from
-// English in most of its texts.
-TEST(LanguageTablesTest, EachLanguageAtItsIndexAndTranslated) {
+    // One text a language, so that a table in the wrong place shows; every translation differs from
+    // English in most of its texts.
     const wchar_t* const device[kLanguageCount] = {
         L"Device", L"设备", L"Appareil",     L"Equipo",       L"Gerät",
         L"装置",   L"장비", L"Оборудование", L"Attrezzatura", L"Equipamento"};
-    const LanguageTexts english = GetLanguageTexts(0);
     for (int language = 0; language < kLanguageCount; ++language) {
         EXPECT_EQ(TextOf(language, "device"), device[language]) << "language " << language;
         const LanguageTexts texts = GetLanguageTexts(language);
