@@ -87,7 +87,7 @@ TEST(SettingsRangeChecks, OutOfRangeNumbersAndColoursAreReplacedAndTheDefaultsPa
     EXPECT_EQ(Checked(s), s);
 }
 
-TEST(SettingsValues, SaveThenLoadGivesTheSameRecord) {
+TEST(SettingsValues, SaveThenLoadGivesTheSameRecordUnreadableValuesAbsentLongTextsCut) {
     const AppSettings s = {.language = 12,
                            .useMjpg = 1,
                            .frameWidth = 1920,
@@ -110,37 +110,34 @@ TEST(SettingsValues, SaveThenLoadGivesTheSameRecord) {
     EXPECT_EQ(key.at(L"ImgDir").data.size(), 2 * 260u);
     EXPECT_EQ(key.at(L"MaxRecordTime").type, kRegDword);
     EXPECT_EQ(LoadFrom(key), s);
-}
 
-TEST(SettingsValues, UnreadableValuesLoadAsAbsent) {
+    // Values of the wrong type or size load as absent.
     AppSettings stored = KeyUnavailableSettings();
     stored.saveFolder = L"C:\\Pictures";
     stored.calibrationsText = L"cal";
     std::tie(stored.textSize, stored.lineWidth, stored.maxRecordSeconds) = std::tuple(20, 2, 600);
-    FakeKey key = SaveTo(stored);
+    FakeKey spoilt = SaveTo(stored);
 
-    key[L"TextSize"] = EncodeStringValue(L"20");                // string for a number
-    key[L"LineWidth"] = {kRegBinary, {2, 0, 0, 0, 0, 0, 0, 0}}; // 8-byte binary
-    key[L"MaxRecordTime"] = {kRegDword, {0x58, 0x02, 0}};       // 3-byte DWORD
-    key[L"ImgDir"] = {kRegExpandSz, EncodeStringValue(L"%USERPROFILE%").data};
-    key[L"Calibrations"] = {kRegSz, {'c', 0, 'a', 0, 'l', 0}};         // no terminator
-    key[L"LatestFiles"] = EncodeStringValue(std::wstring(1024, L'x')); // longer than the field
+    spoilt[L"TextSize"] = EncodeStringValue(L"20");                // string for a number
+    spoilt[L"LineWidth"] = {kRegBinary, {2, 0, 0, 0, 0, 0, 0, 0}}; // 8-byte binary
+    spoilt[L"MaxRecordTime"] = {kRegDword, {0x58, 0x02, 0}};       // 3-byte DWORD
+    spoilt[L"ImgDir"] = {kRegExpandSz, EncodeStringValue(L"%USERPROFILE%").data};
+    spoilt[L"Calibrations"] = {kRegSz, {'c', 0, 'a', 0, 'l', 0}};         // no terminator
+    spoilt[L"LatestFiles"] = EncodeStringValue(std::wstring(1024, L'x')); // longer than the field
 
-    const AppSettings s = LoadFrom(key);
-    EXPECT_EQ(std::tuple(s.textSize, s.lineWidth, s.maxRecordSeconds), std::tuple(14, 1, 30));
-    EXPECT_EQ(s.saveFolder + s.calibrationsText + s.latestFilesText, L"");
-}
+    const AppSettings read = LoadFrom(spoilt);
+    EXPECT_EQ(std::tuple(read.textSize, read.lineWidth, read.maxRecordSeconds), std::tuple(14, 1, 30));
+    EXPECT_EQ(read.saveFolder + read.calibrationsText + read.latestFilesText, L"");
 
-TEST(SettingsValues, TextLongerThanItsFieldIsCutWhenWritten) {
-    AppSettings s;
-    s.saveFolder = PathOf(300, L'f');
-    s.calibrationsText = std::wstring(kCalibrationsCapacity + 100, L'c');
-    const AppSettings loaded = LoadFrom(SaveTo(s));
-    EXPECT_EQ(loaded.saveFolder, s.saveFolder.substr(0, 259));
-    EXPECT_EQ(loaded.calibrationsText, std::wstring(kCalibrationsCapacity - 1, L'c'));
-}
+    // Text longer than its field is cut when written.
+    AppSettings longer;
+    longer.saveFolder = PathOf(300, L'f');
+    longer.calibrationsText = std::wstring(kCalibrationsCapacity + 100, L'c');
+    const AppSettings cut = LoadFrom(SaveTo(longer));
+    EXPECT_EQ(cut.saveFolder, longer.saveFolder.substr(0, 259));
+    EXPECT_EQ(cut.calibrationsText, std::wstring(kCalibrationsCapacity - 1, L'c'));
 
-TEST(SettingsValues, LongestCalibrationTableIsWrittenAndReadBackWhole) {
+    // The longest calibration table is written and read back whole.
     // Every slot at its widest: a full name and the longest decimal of each number.
     CalibrationTable table;
     for (size_t i = 0; i < table.size(); ++i) {
@@ -152,14 +149,14 @@ TEST(SettingsValues, LongestCalibrationTableIsWrittenAndReadBackWhole) {
         slot.date = INT_MIN;
         slot.resolution = 0x80000000u;
     }
-    AppSettings s;
-    s.calibrationsText = FormatCalibrations(table);
-    EXPECT_EQ(s.calibrationsText.size(), 790u);
-    EXPECT_LT(s.calibrationsText.size(), kCalibrationsCapacity - 1);
+    AppSettings widest;
+    widest.calibrationsText = FormatCalibrations(table);
+    EXPECT_EQ(widest.calibrationsText.size(), 790u);
+    EXPECT_LT(widest.calibrationsText.size(), kCalibrationsCapacity - 1);
 
-    const AppSettings loaded = LoadFrom(SaveTo(s));
-    ASSERT_EQ(loaded.calibrationsText, s.calibrationsText);
-    const CalibrationTable back = ParseCalibrations(loaded.calibrationsText);
+    const AppSettings whole = LoadFrom(SaveTo(widest));
+    ASSERT_EQ(whole.calibrationsText, widest.calibrationsText);
+    const CalibrationTable back = ParseCalibrations(whole.calibrationsText);
     EXPECT_EQ(std::tuple(back[9].name, back[9].pixels, back[9].resolution),
               std::tuple(table[9].name, INT_MIN, 0x80000000u));
 }
