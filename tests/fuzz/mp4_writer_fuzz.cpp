@@ -10,21 +10,6 @@
 
 namespace {
 
-struct MemorySink : ByteSink {
-    std::vector<uint8_t> bytes;
-    bool Write(const uint8_t* data, size_t size) override {
-        bytes.insert(bytes.end(), data, data + size);
-        return true;
-    }
-    bool CanSeek() const override { return true; }
-    bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
-        if (offset > bytes.size() || size > bytes.size() - offset)
-            return false;
-        std::memcpy(bytes.data() + offset, data, size);
-        return true;
-    }
-};
-
 std::vector<uint8_t> Frame(size_t size, uint8_t fill) {
     std::vector<uint8_t> frame(size, fill);
     frame[0] = 0xFF;
@@ -50,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int height = 1 + in.Take<uint16_t>() % Mp4MjpegWriter::kMaxDimension;
     const double rate = Mp4MjpegWriter::kMinFrameRate + in.Take<uint16_t>() % 10000 / 10.0;
 
-    MemorySink sink;
+    Mp4MemorySink sink;
     Mp4MjpegWriter writer;
     FUZZ_CHECK(writer.Begin(sink, width, height, rate));
     std::vector<std::vector<uint8_t>> taken;

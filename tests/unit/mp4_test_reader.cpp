@@ -1,5 +1,7 @@
 #include "tests/unit/mp4_test_reader.h"
 
+#include <cstring>
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <utility>
@@ -294,4 +296,27 @@ std::vector<Mp4TestIndexEntry> ReadMp4Index(const uint8_t* data, size_t size) {
     const std::vector<Mp4TestBox> boxes = p.Boxes(0, size, false, nullptr);
     FaultIf(boxes.size() != 1 || boxes[0].type != "mfra", "not one mfra box");
     return ReadIndex(p, boxes[0]);
+}
+
+bool Mp4MemorySink::Write(const uint8_t* data, size_t n) {
+    callsAfterFailure += failed_;
+    const bool fails = writes++ == failWrite;
+    const size_t kept = fails ? std::min(n, failKeeps) : n;
+    if (keepBytes)
+        bytes.insert(bytes.end(), data, data + kept);
+    if (n < (1 << 20))
+        last.assign(data, data + n);
+    size += kept;
+    failed_ = failed_ || fails;
+    return !fails;
+}
+
+bool Mp4MemorySink::WriteAt(uint64_t offset, const uint8_t* data, size_t n) {
+    callsAfterFailure += failed_;
+    ++writeAts;
+    const bool fails = failWriteAt || offset > bytes.size() || n > bytes.size() - offset;
+    failed_ = failed_ || fails;
+    if (!fails)
+        std::memcpy(bytes.data() + offset, data, n);
+    return !fails;
 }
