@@ -176,24 +176,6 @@ Frame Busy(int width, int height, unsigned seed) {
     return f;
 }
 
-TEST(JpegEncoder, BusyPictureAtTheVideoQualityIsAStrictBaselineFileCloseToTheSource) {
-    JpegEncoder encoder(90);
-    const int width = 320, height = 240;
-    const Frame frame = Busy(width, height, 7);
-    size_t size = 0;
-    const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
-    ASSERT_NE(jpeg, nullptr);
-    // A missing end marker, or an 0xFF in the scan that is not stuffed (it reads as a marker): the
-    // decoder warns of corrupt data.
-    const Decoded d = Decode(jpeg, size);
-    ASSERT_TRUE(d.ok) << d.error;
-    EXPECT_EQ(std::tuple(d.warnings, bool(d.baseline), bool(d.jfif), bool(d.subsampled420)),
-              std::tuple(0, true, true, true));
-    ASSERT_EQ(d.width, width);
-    ASSERT_EQ(d.height, height);
-    EXPECT_GE(Compare(frame, width, height, d).psnr, 34.0);
-}
-
 TEST(JpegEncoder, FlatColoursComeBackWithinAFewLevels) {
     struct Case {
         const char* name;
@@ -255,33 +237,12 @@ TEST(JpegEncoder, PatternsOfTheHighestFrequenciesComeBack) {
         }
 }
 
-TEST(JpegEncoder, TheLastInputRowIsTheTopOfThePicture) {
-    // Input bottom-up: the first rows in memory are the picture's bottom. Top red, bottom blue,
-    // and a green band down the left side.
-    const int width = 48, height = 40;
-    Frame frame(static_cast<size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = frame.data() + (static_cast<size_t>(y) * width + x) * 3; // y from the bottom
-            p[0] = y < height / 2 ? 255 : 0;
-            p[1] = x < 16 ? 255 : 0;
-            p[2] = y >= height / 2 ? 255 : 0;
-        }
-    JpegEncoder encoder(90);
-    const Decoded d = EncodeAndDecode(encoder, frame, width, height);
-    ASSERT_TRUE(d.ok) << d.error;
-    const auto pixel = [&](int x, int y) { return d.rgb.data() + (static_cast<size_t>(y) * width + x) * 3; };
-    EXPECT_GT(pixel(40, 2)[0], 230); // top right: red
-    EXPECT_LT(pixel(40, 2)[2], 25);
-    EXPECT_GT(pixel(40, 37)[2], 230); // bottom right: blue
-    EXPECT_LT(pixel(40, 37)[0], 25);
-    EXPECT_GT(pixel(4, 2)[1], 230); // left: green
-    EXPECT_LT(pixel(40, 2)[1], 25);
-}
-
+// A sensor's picture at every quality: a strict baseline file (a missing end marker, or an 0xFF in the
+// scan that is not stuffed and reads as a marker, makes the decoder warn of corrupt data), larger and
+// closer to the source as the quality rises, and close at the video's quality.
 TEST(JpegEncoder, QualityRangeDecodesAndTradesSizeForFidelity) {
-    const int width = 96, height = 64;
-    const Frame frame = Busy(width, height, 3);
+    const int width = 320, height = 240;
+    const Frame frame = Busy(width, height, 7);
     const int qualities[] = {1, 10, 50, 75, 90, 100};
     size_t previousSize = 0;
     double previousPsnr = 0;
@@ -295,11 +256,12 @@ TEST(JpegEncoder, QualityRangeDecodesAndTradesSizeForFidelity) {
         ASSERT_NE(jpeg, nullptr);
         const Decoded d = Decode(jpeg, size);
         ASSERT_TRUE(d.ok) << d.error;
-        EXPECT_EQ(d.warnings, 0);
-        ASSERT_EQ(d.width, width);
+        EXPECT_EQ(std::tuple(d.warnings, bool(d.baseline), bool(d.jfif), bool(d.subsampled420)),
+                  std::tuple(0, true, true, true));
+        ASSERT_EQ(std::pair(d.width, d.height), std::pair(width, height));
         const double psnr = Compare(frame, width, height, d).psnr;
         EXPECT_GT(size, previousSize);
-        EXPECT_GT(psnr, previousPsnr);
+        EXPECT_GT(psnr, q == 90 ? std::max(previousPsnr, 34.0) : previousPsnr);
         previousSize = size;
         previousPsnr = psnr;
     }
