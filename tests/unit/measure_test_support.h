@@ -2,6 +2,7 @@
 // what the shape editor asks of it.
 #pragma once
 
+#include "measure/calibration.h"
 #include "measure/shape_editor.h"
 
 #include <string>
@@ -24,6 +25,20 @@ inline MeasureShape MakeShape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint
     s.p3 = p3;
     s.text = std::move(text);
     return s;
+}
+
+// A slot as the calibration dialog fills it.
+inline Calibration MakeCalibration(std::wstring name, int unit, int pixels, float length, int date = 20240131,
+                                   uint32_t resolution = PackResolution(1280, 720)) {
+    Calibration c;
+    c.name = std::move(name);
+    c.unit = unit;
+    c.pixels = pixels;
+    c.length = length;
+    c.date = date;
+    c.resolution = resolution;
+    c.scale = DeriveScale(pixels, length);
+    return c;
 }
 
 class RecordingHost : public EditorHost {

@@ -1,8 +1,9 @@
 // The calibration dialogs in-process under Wine with the program's own templates, its main window
 // and camera view, and the virtual camera open: the manage dialog's list, rename, delete, apply,
 // help, and the calibration dialog writing a slot and saving it.
-#include "tests/wine/dialog_steps.h"
+#include "tests/support/dialogs.h"
 #include "tests/wine/main_window_fixture.h"
+#include "tests/unit/measure_test_support.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
 #include "capture/video_format.h"
@@ -125,31 +126,13 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
-// Where the calibration dialogs open: centred over the main window, 68 pixels below its top.
+// Where the calibration dialogs open: over the main window, as every dialog.
 void ExpectPlacedOverMainWindow(HWND dialog) {
-    const RECT main = WindowRect(g_mainWindow.window);
-    const RECT r = WindowRect(dialog);
-    const DialogCorner corner =
-        CalibrationDialogCorner(main.left, main.top, main.right - main.left, r.right - r.left);
-    EXPECT_EQ(r.left, corner.x);
-    EXPECT_EQ(r.top, corner.y);
+    EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
 }
 
 CameraViewState* View() {
     return CameraViewStateOf(g_mainWindow.cameraView);
-}
-
-Calibration Slot(const wchar_t* name, int unit, int pixels, float length, int date = 20240131,
-                 uint32_t resolution = PackResolution(kWidth, kHeight)) {
-    Calibration c;
-    c.name = name;
-    c.unit = unit;
-    c.pixels = pixels;
-    c.length = length;
-    c.date = date;
-    c.resolution = resolution;
-    c.scale = DeriveScale(pixels, length);
-    return c;
 }
 
 // IDC_TOOL_CALIBRATE can be held back so that a test decides when the manage dialog comes again.
@@ -158,16 +141,6 @@ bool g_holdCalibrate = false;
 // The toolbar's calibration button, as the main window gets it.
 void PressCalibration() {
     SendMessageW(g_mainWindow.window, WM_COMMAND, MAKEWPARAM(IDC_TOOL_CALIBRATE, 0), 0);
-}
-
-// Opens the manage dialog and presses Calibrate on `row` (the remembered one for -1).
-void StartCalibrating(int row) {
-    RunSteps(PressCalibration, {WaitForManageDialog(), [row] {
-                                    if (row >= 0)
-                                        SelectRow(row);
-                                    Click(g_manage, IDC_CALIB_CALIBRATE);
-                                    return true;
-                                }});
 }
 
 class CalibrationDialogs : public ::testing::Test {
@@ -219,11 +192,12 @@ protected:
 } // namespace
 
 TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAndThePicture) {
-    g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[0] = MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     g_calibration.slots[1] =
-        Slot(L"Objective 40x", UNIT_MICROMETRE, 300, 250.0f, 20251109, PackResolution(1920, 1080));
+        MakeCalibration(L"Objective 40x", UNIT_MICROMETRE, 300, 250.0f, 20251109, PackResolution(1920, 1080));
     g_calibration.slots[3].name = L"Spare";
-    g_calibration.slots[9] = Slot(L"Old one", UNIT_MILLIMETRE, 500, 1.0f, 20191231, PackResolution(320, 240));
+    g_calibration.slots[9] =
+        MakeCalibration(L"Old one", UNIT_MILLIMETRE, 500, 1.0f, 20191231, PackResolution(320, 240));
     g_mainWindow.manageCalibrations.rememberedRow = 3;
 
     RunSteps(PressCalibration,
@@ -311,7 +285,7 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
 }
 
 TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
-    g_calibration.slots[2] = Slot(L"Old name", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[2] = MakeCalibration(L"Old name", UNIT_MILLIMETRE, 400, 2.0f);
     RunSteps(PressCalibration,
              {
                  WaitForManageDialog(),
@@ -371,9 +345,9 @@ TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
 }
 
 TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActiveSlot) {
-    g_calibration.slots[0] = Slot(L"Keep", UNIT_MILLIMETRE, 400, 2.0f);
-    g_calibration.slots[1] = Slot(L"Active", UNIT_MICROMETRE, 300, 250.0f);
-    g_calibration.slots[4] = Slot(L"Other", UNIT_MILLIMETRE, 300, 1.0f);
+    g_calibration.slots[0] = MakeCalibration(L"Keep", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[1] = MakeCalibration(L"Active", UNIT_MICROMETRE, 300, 250.0f);
+    g_calibration.slots[4] = MakeCalibration(L"Other", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 1;
     SetViewScale(g_mainWindow.cameraView, g_calibration.slots[1].scale, UNIT_MICROMETRE);
     SaveSettings();
@@ -455,7 +429,7 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActive
 }
 
 TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
-    g_calibration.slots[2] = Slot(L"Stage B", UNIT_MILLIMETRE, 500, 2.0f);
+    g_calibration.slots[2] = MakeCalibration(L"Stage B", UNIT_MILLIMETRE, 500, 2.0f);
     View()->crosshair = 0;
     SetViewZoom(g_mainWindow.cameraView, 200);
     ASSERT_EQ(View()->zoomPercent, 200);
@@ -492,7 +466,7 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
 
 // The main path (title, zoom, the line, the stored slot, the date and size cells) is seen end to end.
 TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManageDialogsPlace) {
-    g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
+    g_calibration.slots[1] = MakeCalibration(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.slots[4].name = L"New objective";
     g_calibration.active = 1;
     SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
@@ -555,11 +529,15 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
 
 // Cancel keeping the slot and the camera going away ending a calibration are seen end to end.
 TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnceAndTheToolbarOpensNoSecondRound) {
-    g_calibration.slots[1] = Slot(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
+    g_calibration.slots[1] = MakeCalibration(L"Active", UNIT_MILLIMETRE, 300, 1.0f);
     g_calibration.active = 1;
     g_mainWindow.manageCalibrations.rememberedRow = 1;
     SetViewScale(g_mainWindow.cameraView, 300.0f, UNIT_MILLIMETRE);
-    StartCalibrating(-1);
+    // Calibrate on the remembered row.
+    RunSteps(PressCalibration, {WaitForManageDialog(), [] {
+                                    Click(g_manage, IDC_CALIB_CALIBRATE);
+                                    return true;
+                                }});
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     PressCalibration();
     EXPECT_EQ(FindDialog(L"Manage calibration data"), nullptr);
@@ -580,7 +558,7 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnceAndTheToolb
 TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
     CloseCaptureGraph();
     ASSERT_FALSE(IsCaptureGraphOpen());
-    g_calibration.slots[0] = Slot(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
+    g_calibration.slots[0] = MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     HWND dialog = nullptr;
     RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
              {WaitForManageDialog(), [&] {

@@ -118,14 +118,14 @@ TEST_F(CaptureTest, FramesShowThePictureMirroredOnRequestSignalFramesZoomAndTheS
     ASSERT_TRUE(TestCam_SendSignalFrame(kDemoInstance, 1));
     ASSERT_TRUE(PumpUntil([] { return TestCam_ReadStatus(kDemoInstance).signalFramesDelivered >= 1; }, 5000));
     ASSERT_TRUE(WaitForFrames(5));
-    EXPECT_EQ(s_posted.zoom, 1);
+    EXPECT_EQ(s_posted[UM_ZOOM_STEP], 1);
     EXPECT_EQ(s_publishedSignalFrames, 0);
 
     ASSERT_NE(g_capture.graph.stillGrabber.Get(), nullptr);
     ASSERT_TRUE(TestCam_PressSnapshot(kDemoInstance));
-    EXPECT_TRUE(PumpUntil([] { return s_posted.still == 1; }, 5000));
+    EXPECT_TRUE(PumpUntil([] { return s_posted[UM_STILL_BUTTON] == 1; }, 5000));
     Pump(300);
-    EXPECT_EQ(s_posted.still, 1);
+    EXPECT_EQ(s_posted[UM_STILL_BUTTON], 1);
 
     // At another size the same bands are just a picture; a camera without a still pin works all
     // the same.
@@ -145,8 +145,8 @@ TEST_F(CaptureTest, FramesShowThePictureMirroredOnRequestSignalFramesZoomAndTheS
     ASSERT_TRUE(WaitForFrames(3));
     TestCam_PressSnapshot(hd.instanceName);
     Pump(500);
-    EXPECT_EQ(s_posted.zoom, 1);
-    EXPECT_EQ(s_posted.still, 1);
+    EXPECT_EQ(s_posted[UM_ZOOM_STEP], 1);
+    EXPECT_EQ(s_posted[UM_STILL_BUTTON], 1);
 }
 
 TEST_F(CaptureTest, TenCameraPropertiesAreProbedAndSetCallsReachTheCamera) {
@@ -226,7 +226,7 @@ TEST_F(CaptureTest, ReopenKeepsTheCameraAndCloseReleasesEveryReferenceOnIt) {
     ASSERT_TRUE(WaitForFrames(3));
     EXPECT_GE(TestCam_ReadStatus(kDemoInstance).stillPinRefs, 1);
     ASSERT_TRUE(TestCam_PressSnapshot(kDemoInstance));
-    ASSERT_TRUE(PumpUntil([] { return s_posted.still == 1; }, 5000));
+    ASSERT_TRUE(PumpUntil([] { return s_posted[UM_STILL_BUTTON] == 1; }, 5000));
 
     g_capture.requestedFormat = FormatFromSettings(0, 640, 480, 0);
     ReopenCaptureGraph();
@@ -235,10 +235,11 @@ TEST_F(CaptureTest, ReopenKeepsTheCameraAndCloseReleasesEveryReferenceOnIt) {
     EXPECT_EQ(g_capture.currentDevice, 0);
     ASSERT_TRUE(WaitForFrames(2));
     EXPECT_EQ(HeldFrame()->width, 640);
-    EXPECT_TRUE(PumpUntil([] { return s_posted.opened == 2 && s_posted.closed == 1; }, 1000));
+    EXPECT_TRUE(
+        PumpUntil([] { return s_posted[UM_CAMERA_OPENED] == 2 && s_posted[UM_CAMERA_CLOSED] == 1; }, 1000));
 
     CloseCaptureGraph();
-    EXPECT_TRUE(PumpUntil([] { return s_posted.closed == 2; }, 1000));
+    EXPECT_TRUE(PumpUntil([] { return s_posted[UM_CAMERA_CLOSED] == 2; }, 1000));
     EXPECT_FALSE(IsCaptureGraphOpen());
     EXPECT_EQ(GetLatestFrame(), nullptr);
     EXPECT_EQ(g_capture.currentFormat, (VideoFormat{0, 0, 0, 0}));
@@ -296,8 +297,8 @@ TEST_F(CaptureTest, FiftyOpenCloseCyclesLeaveMemoryAndHandlesFlat) {
     const double platformHandles = HandlesLeftByBareGraphs(50);
     EXPECT_LE(Grown(before.handles, after.handles), platformHandles + 5.0)
         << before.handles << " -> " << after.handles << ", bare graphs leave " << platformHandles;
-    EXPECT_EQ(s_posted.opened, 55);
-    EXPECT_EQ(s_posted.closed, 55);
+    EXPECT_EQ(s_posted[UM_CAMERA_OPENED], 55);
+    EXPECT_EQ(s_posted[UM_CAMERA_CLOSED], 55);
     const TestCamStatus status = TestCam_ReadStatus(kDemoInstance);
     EXPECT_EQ(status.filterObjects, 1); // the device list's filter only
     EXPECT_EQ(status.filterRefs, 1);

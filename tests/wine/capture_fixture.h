@@ -17,18 +17,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-// What the capture code posted to the view.
-struct Posted {
-    int opened = 0;
-    int closed = 0;
-    int still = 0;
-    int zoom = 0;
-};
-inline Posted s_posted;
 
 // Frames published to the ring, seen through the recorder's hand-off point.
 inline std::atomic<int> s_published{0};
@@ -40,40 +32,22 @@ inline void CountFrame(const uint8_t* frame, size_t length) {
         ++s_publishedSignalFrames;
 }
 
-inline LRESULT CALLBACK ViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case UM_GRAPH_EVENT:
-            DrainGraphEvents();
-            return 0;
-        case UM_CAMERA_OPENED:
-            ++s_posted.opened;
-            return 0;
-        case UM_CAMERA_CLOSED:
-            ++s_posted.closed;
-            return 0;
-        case UM_STILL_BUTTON:
-            ++s_posted.still;
-            return 0;
-        case UM_ZOOM_STEP:
-            ++s_posted.zoom;
-            return 0;
-        default:
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-}
+// What the capture code posted to the view (UM_CAMERA_OPENED...), counted by message.
+inline std::map<UINT, int> s_posted;
 
+// Stands in for the camera view: counts what it is posted and drains the graph's events.
 inline HWND CreateViewWindow() {
-    static bool registered = false;
-    const HINSTANCE instance = GetModuleHandleW(nullptr);
-    if (!registered) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = ViewProc;
-        wc.hInstance = instance;
-        wc.lpszClassName = L"CaptureTestView";
-        registered = RegisterClassW(&wc) != 0;
-    }
-    return CreateWindowExW(0, L"CaptureTestView", L"", WS_OVERLAPPED, 0, 0, 320, 240, nullptr, nullptr,
-                           instance, nullptr);
+    HWND view = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    SetWindowLongPtrW(view, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+                          if (msg < WM_APP)
+                              return DefWindowProcW(hwnd, msg, wParam, lParam);
+                          if (msg == UM_GRAPH_EVENT)
+                              DrainGraphEvents();
+                          ++s_posted[msg];
+                          return LRESULT{0};
+                      }));
+    return view;
 }
 
 inline constexpr wchar_t kDemoInstance[] = L"vid_1d6b&pid_0102&mi_00#demo#0";
@@ -122,6 +96,22 @@ inline TestRgb PixelAt(const FrameBuffer& frame, int x, int y) {
     return {p[2], p[1], p[0]};
 }
 
+// Opens the listed device at index as the camera view does.
+inline bool Open(size_t index) {
+    CloseCaptureGraph();
+    if (index >= g_capture.devices.size())
+        return false;
+    CaptureDeviceInfo& device = g_capture.devices[index];
+    if (FAILED(BindDeviceFilter(device)))
+        return false;
+    g_capture.graph.deviceMoniker = device.moniker;
+    g_capture.graph.captureFilter = device.filter;
+    const bool opened = OpenCaptureGraph();
+    if (opened)
+        EnsureCaptureFormats();
+    return opened;
+}
+
 class CaptureTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -129,7 +119,7 @@ protected:
         view_ = CreateViewWindow();
         ASSERT_NE(view_, nullptr);
         InitCaptureGraph(view_);
-        s_posted = {};
+        s_posted.clear();
         s_published = 0;
         s_publishedSignalFrames = 0;
         g_recorderFrameHook = CountFrame;
@@ -157,22 +147,6 @@ protected:
         registered_.push_back(config.instanceName);
     }
 
-    // Opens the device at index as the camera view does.
-    bool Open(size_t index) {
-        CloseCaptureGraph();
-        if (index >= g_capture.devices.size())
-            return false;
-        CaptureDeviceInfo& device = g_capture.devices[index];
-        if (FAILED(BindDeviceFilter(device)))
-            return false;
-        g_capture.graph.deviceMoniker = device.moniker;
-        g_capture.graph.captureFilter = device.filter;
-        const bool opened = OpenCaptureGraph();
-        if (opened)
-            EnsureCaptureFormats();
-        return opened;
-    }
-
     bool RegisterAndOpen(const TestCamConfig& config) {
         Register(config);
         RefreshDeviceList();
@@ -195,7 +169,7 @@ protected:
     // lets go of them, and then nothing held on the camera.
     static void ExpectNothingLeft() {
         Pump(300);
-        EXPECT_EQ(s_posted.opened, 0);
+        EXPECT_EQ(s_posted[UM_CAMERA_OPENED], 0);
         EXPECT_FALSE(IsCaptureGraphOpen());
         EXPECT_EQ(g_capture.graph.previewGrabber.Get(), nullptr);
         EXPECT_EQ(g_capture.graph.capturePin.Get(), nullptr);

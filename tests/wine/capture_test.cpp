@@ -79,7 +79,7 @@ TEST_F(CaptureTest, EachCameraOpensAtTheRequestedFormatOrItsDefault) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.formats.size() << " formats, asked " << c.request.width);
-        s_posted = {};
+        s_posted.clear();
         g_capture.requestedFormat = c.request;
         ASSERT_TRUE(RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"Scope", c.formats)));
         EXPECT_EQ(g_capture.requestedFormat, c.opened);
@@ -92,7 +92,7 @@ TEST_F(CaptureTest, EachCameraOpensAtTheRequestedFormatOrItsDefault) {
         EXPECT_EQ(g_capture.currentDevice, 0);
 
         ASSERT_TRUE(WaitForFrames(2));
-        EXPECT_TRUE(PumpUntil([] { return s_posted.opened == 1; }, 1000));
+        EXPECT_TRUE(PumpUntil([] { return s_posted[UM_CAMERA_OPENED] == 1; }, 1000));
         {
             HeldFrame frame;
             ASSERT_TRUE(frame);
@@ -212,7 +212,7 @@ TEST_F(SystemDecodersTest, MjpgAndYuy2OpenThroughTheDecodersWithTheCamerasPictur
     };
     for (const Case& c : {Case{kUvcFormats[0], CLSID_MjpegDec}, Case{kUvcFormats[1], CLSID_Colour}}) {
         SCOPED_TRACE(c.format.fourcc == kTestCamMjpg ? "MJPG" : "YUY2");
-        s_posted = {};
+        s_posted.clear();
         ASSERT_TRUE(RegisterAndOpen(UvcCamera(c.format)));
         ASSERT_TRUE(WaitForFrames(3));
         EXPECT_EQ(TestCam_ReadStatus(kDemoInstance).fourcc, c.format.fourcc);
@@ -239,7 +239,7 @@ TEST_F(SystemDecodersTest, MjpgAndYuy2OpenThroughTheDecodersWithTheCamerasPictur
         }
         // The still pin offers the same subtype; its branch works through the decoders too.
         ASSERT_TRUE(TestCam_PressSnapshot(kDemoInstance));
-        EXPECT_TRUE(PumpUntil([] { return s_posted.still == 1; }, 5000));
+        EXPECT_TRUE(PumpUntil([] { return s_posted[UM_STILL_BUTTON] == 1; }, 5000));
 
         CloseCaptureGraph();
         ClearDeviceList();

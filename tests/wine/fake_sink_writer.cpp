@@ -73,7 +73,7 @@ public:
         s_log.output = Describe(type, "output");
         *stream = 0;
         streams_ = 1;
-        return Outcome(Step::AddStream);
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE SetInputMediaType(DWORD stream, IMFMediaType* type, IMFAttributes*) override {
         std::lock_guard<std::mutex> guard(s_lock);
@@ -100,9 +100,10 @@ public:
             return HRESULT_FROM_WIN32(ERROR_DISK_FULL);
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE SendStreamTick(DWORD, LONGLONG) override { return Other("SendStreamTick"); }
-    HRESULT STDMETHODCALLTYPE PlaceMarker(DWORD, void*) override { return Other("PlaceMarker"); }
-    HRESULT STDMETHODCALLTYPE NotifyEndOfSegment(DWORD) override { return Other("NotifyEndOfSegment"); }
+    // Not used by a recording.
+    HRESULT STDMETHODCALLTYPE SendStreamTick(DWORD, LONGLONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE PlaceMarker(DWORD, void*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE NotifyEndOfSegment(DWORD) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Flush(DWORD) override {
         std::lock_guard<std::mutex> guard(s_lock);
         Called("Flush", true);
@@ -118,11 +119,9 @@ public:
     }
     HRESULT STDMETHODCALLTYPE GetServiceForStream(DWORD, REFGUID, REFIID, void** out) override {
         *out = nullptr;
-        return Other("GetServiceForStream");
+        return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetStatistics(DWORD, MF_SINK_WRITER_STATISTICS*) override {
-        return Other("GetStatistics");
-    }
+    HRESULT STDMETHODCALLTYPE GetStatistics(DWORD, MF_SINK_WRITER_STATISTICS*) override { return E_NOTIMPL; }
 
 private:
     void Called(const char* method, bool allowedNow) {
@@ -130,11 +129,6 @@ private:
             Violation(std::string(method) + " after Finalize");
         else if (!allowedNow)
             Violation(std::string(method) + " out of order or on a stream that does not exist");
-    }
-    HRESULT Other(const char* method) {
-        std::lock_guard<std::mutex> guard(s_lock);
-        Called(method, true);
-        return S_OK;
     }
     HRESULT Outcome(Step step) const { return s_script.failAt == step ? MF_E_INVALIDMEDIATYPE : S_OK; }
 
@@ -183,8 +177,7 @@ HRESULT WINAPI CreateFake(LPCWSTR url, IMFByteStream*, IMFAttributes* attributes
     if (attributes)
         attributes->GetGUID(MF_TRANSCODE_CONTAINERTYPE, &container);
     s_log.containers.push_back(container);
-    if (s_script.failAt == Step::Create ||
-        (s_script.refuseFragmented && container == MFTranscodeContainerType_FMPEG4))
+    if (s_script.refuseFragmented && container == MFTranscodeContainerType_FMPEG4)
         return MF_E_UNSUPPORTED_BYTESTREAM_TYPE;
     // The real writer creates the file at once and keeps it to itself.
     HANDLE file = CreateFileW(url, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -23,7 +23,7 @@ struct FakeVideoType {
 };
 
 struct FakeSinkWriterScript {
-    enum class Step { None, Create, AddStream, SetInputMediaType, BeginWriting, WriteSample, Finalize };
+    enum class Step { None, SetInputMediaType, BeginWriting, WriteSample, Finalize };
     Step failAt = Step::None;
     int failingSample = 0;         // with WriteSample: the first sample that fails (0 = the first)
     bool refuseFragmented = false; // creating a writer for a fragmented MP4 fails

@@ -75,14 +75,9 @@ protected:
 
     // Applies slot 3 as the manage dialog's Apply does.
     static void Calibrate(const wchar_t* name, int unit, int pixels, float length) {
-        Calibration& c = g_calibration.slots[3];
-        c.name = name;
-        c.unit = unit;
-        c.pixels = pixels;
-        c.length = length;
-        c.scale = DeriveScale(pixels, length);
+        g_calibration.slots[3] = MakeCalibration(name, unit, pixels, length);
         g_calibration.active = 3;
-        SetViewScale(g_mainWindow.cameraView, c.scale, unit);
+        SetViewScale(g_mainWindow.cameraView, g_calibration.slots[3].scale, unit);
         Pump(50);
     }
 

@@ -19,7 +19,8 @@
 #include "resources/dialogs_record_ids.h"
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"
-#include "tests/wine/dialog_steps.h"
+#include "tests/support/dialogs.h"
+#include "tests/wine/capture_fixture.h"
 #include "tests/wine/fake_sink_writer.h"
 #include "tests/support/file_bytes.h"
 #include "tests/support/message_pump.h"
@@ -39,8 +40,8 @@
 namespace {
 
 // A bottom-up BGR frame: grey, with a red block in the picture's top-left corner (the end of the
-// buffer) and a blue one in its bottom-left corner (the start), and the frame's number in byte 0.
-std::vector<uint8_t> Frame(int width, int height, uint8_t number) {
+// buffer) and a blue one in its bottom-left corner (the start).
+std::vector<uint8_t> Frame(int width, int height) {
     std::vector<uint8_t> frame(static_cast<size_t>(width) * height * 3, 128);
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 16; ++x) {
@@ -50,7 +51,6 @@ std::vector<uint8_t> Frame(int width, int height, uint8_t number) {
             bottom[0] = 255, bottom[1] = 0, bottom[2] = 0;
         }
     }
-    frame[0] = number;
     return frame;
 }
 
@@ -98,57 +98,17 @@ private:
 };
 testing::Environment* const s_platform = testing::AddGlobalTestEnvironment(new Platform);
 
-// Runs fn on a thread of the multithreaded apartment, as the recorder's worker runs its writer.
-void OnWorkerLikeThread(const std::function<void()>& fn) {
-    struct Call {
-        const std::function<void()>* fn;
-    } call{&fn};
-    HANDLE thread = CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-            (*static_cast<Call*>(p)->fn)();
-            CoUninitialize();
-            return 0;
-        },
-        &call, 0, nullptr);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-}
-
-TEST(MjpegSink, WritesAFragmentedMp4OfJpegFramesTheRightWayUp) {
+// The frames still being encoded when the file is finished are in it too.
+TEST(MjpegSink, FinishWritesEveryFrameItWasGiven) {
     const std::wstring path = TempFolder(L"vantix-rec") + L"\\sink.mp4";
-    OnWorkerLikeThread([&] {
-        MjpegSinkError error = MjpegSinkError::None;
-        std::unique_ptr<FrameSink> sink = CreateMjpegSink({path, 320, 240, 30.0}, &error);
-        ASSERT_NE(sink, nullptr);
-        EXPECT_EQ(error, MjpegSinkError::None);
-        for (int i = 0; i < 45; ++i) {
-            const std::vector<uint8_t> frame = Frame(320, 240, static_cast<uint8_t>(i));
-            EXPECT_NE(sink->WriteFrame(frame.data(), i * 333333LL), FrameSink::Result::Failed);
-        }
-        EXPECT_TRUE(sink->Finish());
-    });
-
-    const std::vector<uint8_t> bytes = ReadBytes(path);
-    Mp4TestFile file;
-    ASSERT_NO_THROW(file = ReadMp4(bytes));
-    EXPECT_EQ(file.width, 320);
-    EXPECT_EQ(file.height, 240);
-    EXPECT_EQ(file.SampleCount(), 45u);
-    EXPECT_TRUE(file.hasIndex);
-    EXPECT_GE(file.fragments.size(), 2u) << "a fragment at least every second";
-    EXPECT_NEAR(static_cast<double>(file.Duration()) / file.mediaTimescale, 1.5, 0.05);
-
-    // Every sample is a JPEG picture of the frame; the top of the picture is the end of the buffer.
-    const Mp4TestSample& first = file.fragments.front().samples.front();
-    ASSERT_GT(first.size, 2u);
-    EXPECT_EQ(bytes[first.offset], 0xFF);
-    EXPECT_EQ(bytes[first.offset + 1], 0xD8);
-    UINT width = 0;
-    EXPECT_TRUE(Reddish(JpegPixel(&bytes[first.offset], first.size, 4, 4, &width)));
-    EXPECT_EQ(width, 320u);
-    EXPECT_FALSE(Reddish(JpegPixel(&bytes[first.offset], first.size, 4, 235)));
+    MjpegSinkError error = MjpegSinkError::None;
+    std::unique_ptr<FrameSink> sink = CreateMjpegSink({path, 320, 240, 30.0}, &error);
+    ASSERT_NE(sink, nullptr);
+    const std::vector<uint8_t> frame = Frame(320, 240);
+    for (int i = 0; i < 45; ++i)
+        EXPECT_NE(sink->WriteFrame(frame.data(), i * 333333LL), FrameSink::Result::Failed);
+    EXPECT_TRUE(sink->Finish());
+    EXPECT_EQ(ReadMp4(ReadBytes(path)).SampleCount(), 45u);
 }
 
 TEST(FileByteSink, AppendsPatchesAndReportsWhatFails) {
@@ -187,8 +147,8 @@ protected:
         g_capture.currentFormat = VideoFormat{0, 0, 0, 0};
         g_capture.frameRate = kDefaultFrameRate;
     }
-    static void Offer(int count, uint8_t number = 1) {
-        const std::vector<uint8_t> frame = Frame(160, 120, number);
+    static void Offer(int count) {
+        const std::vector<uint8_t> frame = Frame(160, 120);
         for (int i = 0; i < count; ++i) {
             OfferRecorderFrame(frame.data(), frame.size());
             Sleep(33);
@@ -210,7 +170,7 @@ TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMedi
     EXPECT_TRUE(IsRecordingPaused());
     Sleep(200);
     const int64_t pausedAt = RecordedTenths();
-    Offer(10, 2); // not taken while paused
+    Offer(10); // not taken while paused
     EXPECT_EQ(RecordedTenths(), pausedAt);
     ResumeRecording();
     Offer(10);
@@ -223,24 +183,36 @@ TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMedi
     EXPECT_EQ(StopRecording(), RecordingEnd::Complete);
     EXPECT_FALSE(IsRecording());
 
+    // Every frame taken is in the file or counted out.
+    const std::vector<uint8_t> bytes = ReadBytes(path);
     Mp4TestFile file;
-    ASSERT_NO_THROW(file = ReadMp4(ReadBytes(path)));
+    ASSERT_NO_THROW(file = ReadMp4(bytes));
+    const RecorderFigures done = CurrentRecorderFigures();
+    EXPECT_EQ(done.written, file.SampleCount());
+    EXPECT_EQ(done.written + done.dropped + done.refused + done.discarded, done.offered);
+    ASSERT_GE(file.SampleCount(), 25u);
     EXPECT_EQ(file.width, 160);
-    EXPECT_GE(file.SampleCount(), 25u);
-    EXPECT_LE(file.SampleCount(), 30u);
+    EXPECT_TRUE(file.hasIndex);
     // The measured 2 frames a second was raised to 5 before the writer took it: the last frame
     // lasts a fifth of a second.
     const Mp4TestSample& last = file.fragments.back().samples.back();
     EXPECT_EQ(last.duration, file.mediaTimescale / 5);
     // The file's time has no pause in it: 30 frames at 33 ms and more.
-    EXPECT_LT(static_cast<double>(file.Duration()) / file.mediaTimescale, 1.6);
+    const double seconds = static_cast<double>(file.Duration()) / file.mediaTimescale;
+    EXPECT_GT(seconds, 1.0);
+    EXPECT_LT(seconds, 1.6);
 
-    // The first frame as a picture beside the video, for the Files section's preview.
+    // Each sample a JPEG picture of its frame, and the first frame as a picture beside the video
+    // for the Files section's preview: the top of the picture is the end of the buffer.
+    const Mp4TestSample& first = file.fragments.front().samples.front();
     const std::vector<uint8_t> picture = ReadBytes(folder_ + L"\\20240131-094502-007.jpg");
-    ASSERT_GT(picture.size(), 2u);
-    UINT width = 0;
-    EXPECT_TRUE(Reddish(JpegPixel(picture.data(), picture.size(), 3, 3, &width)));
-    EXPECT_EQ(width, 160u);
+    for (const auto& [jpeg, size] :
+         {std::pair(&bytes[first.offset], size_t{first.size}), std::pair(picture.data(), picture.size())}) {
+        UINT width = 0;
+        EXPECT_TRUE(Reddish(JpegPixel(jpeg, size, 3, 3, &width)));
+        EXPECT_FALSE(Reddish(JpegPixel(jpeg, size, 3, 115)));
+        EXPECT_EQ(width, 160u);
+    }
 
     // Idle again: a new recording can start. Stopped before any frame, it leaves no file.
     const std::wstring again = folder_ + L"\\again.mp4";
@@ -266,18 +238,6 @@ struct DuringStop {
 };
 DuringStop s_duringStop;
 
-LRESULT CALLBACK StopperWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg != WM_APP)
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    // A window that stops the recording itself, as a dialog being destroyed does, and a main
-    // window that closes meanwhile.
-    s_duringStop.handledWhileOuterWaited = s_duringStop.outerWaiting;
-    StopRecording();
-    s_duringStop.nestedReturned = true;
-    PostQuitMessage(7);
-    return 0;
-}
-
 TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     // Large frames, so that completing the file takes a while (the encoders finish their frames).
     g_capture.currentFormat = VideoFormat{kFourccMjpg, 1920, 1080, 0};
@@ -285,8 +245,19 @@ TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     ASSERT_EQ(StartRecording(path), RecordStartError::None);
     HWND window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
-    SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StopperWndProc));
-    const std::vector<uint8_t> frame = Frame(1920, 1080, 1);
+    // A window that stops the recording itself, as a dialog being destroyed does, and a main
+    // window that closes meanwhile.
+    SetWindowLongPtrW(window, GWLP_WNDPROC,
+                      reinterpret_cast<LONG_PTR>(+[](HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+                          if (msg != WM_APP)
+                              return DefWindowProcW(hwnd, msg, wParam, lParam);
+                          s_duringStop.handledWhileOuterWaited = s_duringStop.outerWaiting;
+                          StopRecording();
+                          s_duringStop.nestedReturned = true;
+                          PostQuitMessage(7);
+                          return LRESULT{0};
+                      }));
+    const std::vector<uint8_t> frame = Frame(1920, 1080);
     for (int i = 0; i < 6; ++i)
         OfferRecorderFrame(frame.data(), frame.size());
     s_duringStop = {};
@@ -320,7 +291,7 @@ TEST(MediaFoundationSink, KeepsTheSinkWritersContractThroughARecordingWithAPause
     ASSERT_TRUE(
         recorder.Start([&] { return CreateMediaFoundationSink(setup, nullptr); }, 160, 120, 30.0, hooks));
 
-    const std::vector<uint8_t> frame = Frame(160, 120, 1);
+    const std::vector<uint8_t> frame = Frame(160, 120);
     auto offer = [&](int count) {
         for (int i = 0; i < count; ++i) {
             now += 333333;
@@ -364,11 +335,8 @@ TEST(MediaFoundationSink, KeepsTheSinkWritersContractThroughARecordingWithAPause
     // The picture's top row (red at the left) is where the declared stride puts the top row.
     ASSERT_EQ(std::abs(in.stride), 160 * 3);
     ASSERT_EQ(log.firstSample.size(), frame.size());
-    const size_t top = in.stride < 0 ? static_cast<size_t>(119) * 480 : 0;
-    const uint8_t* topLeft = &log.firstSample[top];
-    EXPECT_EQ(topLeft[0], 0);
-    EXPECT_EQ(topLeft[1], 0);
-    EXPECT_EQ(topLeft[2], 255);
+    const auto topLeft = log.firstSample.begin() + (in.stride < 0 ? 119 * 480 : 0);
+    EXPECT_EQ(std::vector<uint8_t>(topLeft, topLeft + 3), (std::vector<uint8_t>{0, 0, 255}));
 }
 
 // The product's recorder with a writer that fails at one step or refuses the fragmented file.
@@ -384,12 +352,7 @@ TEST_F(RecorderTest, SinkWriterFailuresEndOrFallBackAndAreNotReportedAsSuccess) 
     } cases[] = {
         {"fragmented refused", {Step::None, 0, true}, VideoWriterKind::MediaFoundation, false, true, 2},
         {"begin fails", {Step::BeginWriting, 0, false}, VideoWriterKind::MotionJpeg, false, true, 2},
-        {"input type refused",
-         {Step::SetInputMediaType, 0, false},
-         VideoWriterKind::MotionJpeg,
-         false,
-         true,
-         2},
+        {"input refused", {Step::SetInputMediaType, 0, false}, VideoWriterKind::MotionJpeg, false, true, 2},
         {"write fails", {Step::WriteSample, 3, false}, VideoWriterKind::MediaFoundation, true, false, 1},
         {"finalize fails", {Step::Finalize, 0, false}, VideoWriterKind::MediaFoundation, false, false, 1},
     };
@@ -472,14 +435,7 @@ TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndWithoutACameraStartSays
              EXPECT_EQ(ComboItems(list), limits);
              EXPECT_EQ(SendMessageW(list, CB_GETCURSEL, 0, 0), TimeLimitIndex(3600));
 
-             // Over the owner as every dialog is.
-             RECT owner = {}, self = {};
-             GetWindowRect(g_mainWindow.window, &owner);
-             GetWindowRect(dialog, &self);
-             const DialogCorner corner =
-                 DialogCornerOver(owner.left, owner.top, owner.right - owner.left, self.right - self.left);
-             EXPECT_EQ(self.left, corner.x);
-             EXPECT_EQ(self.top, corner.y);
+             EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
 
              // The clock has a font of its own, larger than the dialog's.
              HFONT clockFont =
@@ -513,12 +469,8 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
         TestCam_Register(TestCam_MakeConfig(kCamera, L"Record Scope", {{kTestCamMjpg, 160, 120, 30}})));
     InitCaptureGraph(g_mainWindow.window);
     RefreshDeviceList();
-    ASSERT_FALSE(g_capture.devices.empty());
-    ASSERT_TRUE(SUCCEEDED(BindDeviceFilter(g_capture.devices[0])));
-    g_capture.graph.deviceMoniker = g_capture.devices[0].moniker;
-    g_capture.graph.captureFilter = g_capture.devices[0].filter;
     g_capture.requestedFormat = FormatFromSettings(1, 160, 120, 0);
-    ASSERT_TRUE(OpenCaptureGraph());
+    ASSERT_TRUE(Open(0));
 
     const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});
     const size_t recentBefore = g_mainWindow.recentFiles.paths.size();

@@ -1,10 +1,7 @@
-// Start-up pieces against Wine's real GDI+, window manager and file system.
-#include "base/gdi_holders.h"
-#include "output/image_encoders.h"
+// Start-up pieces against Wine's real window manager and file system.
 #include "app/main_window.h"
 #include "app/window_classes.h"
 
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include "panels/panel_classes.h"
@@ -13,41 +10,6 @@
 
 #include <string>
 #include <vector>
-
-namespace {
-
-void Touch(const std::wstring& path) {
-    ASSERT_TRUE(WriteBytes(path, {}));
-}
-
-} // namespace
-
-TEST(ImageEncoders, FindsJpegBmpAndPng) {
-    GdiplusSession gdiplus;
-    ASSERT_TRUE(gdiplus.Ok());
-    ASSERT_EQ(LookupImageEncoders(), 1);
-    EXPECT_FALSE(IsEqualGUID(g_jpegEncoderClsid, g_pngEncoderClsid));
-    EXPECT_FALSE(IsEqualGUID(g_jpegEncoderClsid, g_bmpEncoderClsid));
-
-    // Each identifier really is the encoder of its type: saving through it gives that file format.
-    Gdiplus::Bitmap bitmap(4, 4, PixelFormat24bppRGB);
-    const std::wstring folder = TempFolder(L"vantix-encoders");
-    struct {
-        const CLSID* clsid;
-        const wchar_t* file;
-        unsigned char magic0, magic1;
-    } cases[] = {{&g_jpegEncoderClsid, L"\\a.jpg", 0xFF, 0xD8},
-                 {&g_bmpEncoderClsid, L"\\a.bmp", 'B', 'M'},
-                 {&g_pngEncoderClsid, L"\\a.png", 0x89, 'P'}};
-    for (const auto& c : cases) {
-        const std::wstring path = folder + c.file;
-        ASSERT_EQ(bitmap.Save(path.c_str(), c.clsid, nullptr), Gdiplus::Ok);
-        const std::vector<unsigned char> head = ReadBytes(path);
-        ASSERT_GE(head.size(), 2u);
-        EXPECT_EQ(head[0], c.magic0);
-        EXPECT_EQ(head[1], c.magic1);
-    }
-}
 
 TEST(WindowClasses, RegistersAllElevenWithTheirStyles) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -88,11 +50,11 @@ TEST(SaveFolderItem, PrefersLastSavedThenJpgPngMp4ThenFolder) {
     EXPECT_EQ(ChooseSaveFolderItem(folder, L"C:\\x\\last.jpg"), L"C:\\x\\last.jpg");
     EXPECT_EQ(ChooseSaveFolderItem(folder, L""), folder);
 
-    Touch(folder + L"\\clip.mp4");
+    ASSERT_TRUE(WriteBytes(folder + L"\\clip.mp4", {}));
     EXPECT_EQ(ChooseSaveFolderItem(folder, L""), folder + L"\\clip.mp4");
-    Touch(folder + L"\\shot.png");
+    ASSERT_TRUE(WriteBytes(folder + L"\\shot.png", {}));
     EXPECT_EQ(ChooseSaveFolderItem(folder, L""), folder + L"\\shot.png");
-    Touch(folder + L"\\photo.jpg");
+    ASSERT_TRUE(WriteBytes(folder + L"\\photo.jpg", {}));
     EXPECT_EQ(ChooseSaveFolderItem(folder, L""), folder + L"\\photo.jpg");
 
     // A folder that is gone still gives something to show.
