@@ -82,13 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Mp4TestFile file = Read(sink.bytes, false);
     FUZZ_CHECK(!file.cut && file.SampleCount() == taken.size());
     FUZZ_CHECK(file.width == width && file.height == height);
-    size_t next = 0;
-    for (const Mp4TestFragment& fragment : file.fragments) {
-        for (const Mp4TestSample& sample : fragment.samples) {
-            const std::vector<uint8_t>& frame = taken[next++];
-            FUZZ_CHECK(sample.size == frame.size() && sample.duration > 0);
-            FUZZ_CHECK(std::memcmp(sink.bytes.data() + sample.offset, frame.data(), frame.size()) == 0);
-        }
+    const std::vector<Mp4TestSample> samples = file.Samples();
+    for (size_t i = 0; i < samples.size(); ++i) {
+        FUZZ_CHECK(samples[i].size == taken[i].size() && samples[i].duration > 0);
+        FUZZ_CHECK(std::memcmp(sink.bytes.data() + samples[i].offset, taken[i].data(), taken[i].size()) == 0);
     }
 
     for (size_t i = 0; i < file.fragments.size(); ++i) {

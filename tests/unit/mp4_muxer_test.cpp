@@ -68,28 +68,21 @@ Mp4TestFile Read(const std::vector<uint8_t>& bytes, bool allowCut = false) {
 // The samples in order hold the first count frames given (all by default), as sync samples.
 void ExpectFrames(const Mp4TestFile& file, const std::vector<uint8_t>& bytes,
                   const std::vector<std::vector<uint8_t>>& frames, size_t count = SIZE_MAX) {
-    count = std::min(count, frames.size());
-    size_t k = 0;
-    for (const Mp4TestFragment& frag : file.fragments) {
-        for (const Mp4TestSample& s : frag.samples) {
-            ASSERT_LT(k, count);
-            ASSERT_EQ(s.size, frames[k].size()) << "frame " << k;
-            ASSERT_LE(s.offset + s.size, bytes.size());
-            EXPECT_EQ(0, std::memcmp(bytes.data() + s.offset, frames[k].data(), s.size)) << "frame " << k;
-            EXPECT_EQ(s.flags, kMp4SyncSampleFlags);
-            ++k;
-        }
+    const std::vector<Mp4TestSample> samples = file.Samples();
+    ASSERT_EQ(samples.size(), std::min(count, frames.size()));
+    for (size_t k = 0; k < samples.size(); ++k) {
+        const Mp4TestSample& s = samples[k];
+        ASSERT_EQ(s.size, frames[k].size()) << "frame " << k;
+        ASSERT_LE(s.offset + s.size, bytes.size());
+        EXPECT_EQ(0, std::memcmp(bytes.data() + s.offset, frames[k].data(), s.size)) << "frame " << k;
+        EXPECT_EQ(s.flags, kMp4SyncSampleFlags);
     }
-    EXPECT_EQ(k, count);
 }
 
 std::vector<uint32_t> Durations(const Mp4TestFile& file) {
     std::vector<uint32_t> d;
-    for (const Mp4TestFragment& frag : file.fragments) {
-        for (const Mp4TestSample& s : frag.samples) {
-            d.push_back(s.duration);
-        }
-    }
+    for (const Mp4TestSample& s : file.Samples())
+        d.push_back(s.duration);
     return d;
 }
 
@@ -122,25 +115,6 @@ void ExpectFragmentsOfOneSecond(const Mp4TestFile& file) {
 }
 
 } // namespace
-
-TEST(Mp4Writer, EmptyRecordingIsAValidMovieWithOneMjpegTrack) {
-    Mp4MemorySink sink;
-    Mp4MjpegWriter w;
-    ASSERT_TRUE(w.Begin(sink, 1920, 1080, 29.97));
-    EXPECT_TRUE(w.IsOpen());
-    ASSERT_TRUE(w.Finish());
-    EXPECT_FALSE(w.IsOpen());
-
-    const Mp4TestFile f = Read(sink.bytes);
-    EXPECT_EQ(
-        std::tuple(f.majorBrand, f.movieTimescale, f.mediaTimescale, f.handler, f.sampleEntry, f.width,
-                   f.height, f.trackWidth, f.trackHeight, f.mehdVersion, f.mehdDuration),
-        std::tuple("isom", kSecond, kSecond, "vide", "jpeg", 1920, 1080, 1920u << 16, 1080u << 16, 1, 0u));
-    EXPECT_TRUE(f.fragments.empty());
-    EXPECT_FALSE(f.hasIndex);
-    EXPECT_EQ(w.FramesWritten(), 0u);
-    EXPECT_EQ(w.BytesWritten(), sink.bytes.size());
-}
 
 TEST(Mp4Writer, FramesComeBackByteForByteWithDurationsFromTheirTimes) {
     const auto frames = Frames(95);
@@ -186,7 +160,7 @@ TEST(Mp4Writer, CountersFollowWhatReachedTheSink) {
               std::tuple(12u, 0u, 12000000, sink.bytes.size()));
 }
 
-TEST(Mp4Writer, RefusedInputLeavesTheFileUsable) {
+TEST(Mp4Writer, RefusedInputLeavesTheFileUsableAndAFinishedWriterStartsAnother) {
     Mp4MemorySink sink;
     Mp4MjpegWriter w;
     const auto frame = Frame(500, 1);
@@ -244,13 +218,21 @@ TEST(Mp4Writer, RefusedInputLeavesTheFileUsable) {
     EXPECT_EQ(f.height, 1);
     EXPECT_EQ(Durations(f), (std::vector<uint32_t>{90, 90})); // 1 ms each at 1000 frames a second
 
-    // A finished writer starts a new file.
+    // A finished writer starts a new file; one finished without a frame is a valid, empty movie.
     Mp4MemorySink second;
-    ASSERT_TRUE(w.Begin(second, 640, 480, 30));
-    ASSERT_TRUE(w.AddFrame(frame.data(), frame.size(), 5));
+    ASSERT_TRUE(w.Begin(second, 1920, 1080, 29.97));
+    EXPECT_TRUE(w.IsOpen());
     ASSERT_TRUE(w.Finish());
-    EXPECT_EQ(w.FramesWritten(), 1u);
-    EXPECT_EQ(Read(second.bytes).SampleCount(), 1u);
+    EXPECT_FALSE(w.IsOpen());
+    const Mp4TestFile empty = Read(second.bytes);
+    EXPECT_EQ(
+        std::tuple(empty.majorBrand, empty.movieTimescale, empty.mediaTimescale, empty.handler,
+                   empty.sampleEntry, empty.width, empty.height, empty.trackWidth, empty.trackHeight,
+                   empty.mehdVersion, empty.mehdDuration),
+        std::tuple("isom", kSecond, kSecond, "vide", "jpeg", 1920, 1080, 1920u << 16, 1080u << 16, 1, 0u));
+    EXPECT_TRUE(empty.fragments.empty());
+    EXPECT_FALSE(empty.hasIndex);
+    EXPECT_EQ(std::tuple(w.FramesWritten(), w.BytesWritten()), std::tuple(0u, second.bytes.size()));
 }
 
 TEST(Mp4Timing, OutOfOrderAndDuplicateTimesGetTheMinimumDurationThenCatchUp) {

@@ -232,11 +232,11 @@ uint64_t Mp4TestFragment::Duration() const {
     return d;
 }
 
-uint64_t Mp4TestFile::SampleCount() const {
-    uint64_t n = 0;
+std::vector<Mp4TestSample> Mp4TestFile::Samples() const {
+    std::vector<Mp4TestSample> all;
     for (const Mp4TestFragment& f : fragments)
-        n += f.samples.size();
-    return n;
+        all.insert(all.end(), f.samples.begin(), f.samples.end());
+    return all;
 }
 
 uint64_t Mp4TestFile::Duration() const {

@@ -58,7 +58,8 @@ struct Mp4TestFile {
     std::vector<Mp4TestIndexEntry> index;
     bool cut = false; // ends inside a box, or with a moof whose mdat is missing
 
-    uint64_t SampleCount() const;
+    std::vector<Mp4TestSample> Samples() const; // of every fragment, in order
+    uint64_t SampleCount() const { return Samples().size(); }
     uint64_t Duration() const; // sum of all sample durations
 };
 
