@@ -43,9 +43,11 @@ const std::map<std::string, FullBoxRule> kFullBoxes = {
 // The children of each container, as one text: a box missing, extra or out of place shows.
 std::string Tree(const Mp4TestBox& box) {
     std::string tree = box.type;
-    for (size_t i = 0; i < box.children.size(); ++i)
-        tree += (i == 0 ? "(" : " ") + Tree(box.children[i]) + (i + 1 == box.children.size() ? ")" : "");
-    return tree;
+    for (size_t i = 0; i < box.children.size(); ++i) {
+        tree += i == 0 ? "(" : " ";
+        tree += Tree(box.children[i]);
+    }
+    return box.children.empty() ? tree : tree + ")";
 }
 
 class Parser {
