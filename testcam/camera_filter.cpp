@@ -8,6 +8,7 @@
 #include "testcam/dll_objects.h"
 #include "testcam/enumerators.h"
 #include "testcam/locks.h"
+#include "testcam/pin_parts.h"
 #include "testcam/testcam_control.h"
 
 namespace {
@@ -243,13 +244,8 @@ STDMETHODIMP CameraFilter::SetSyncSource(IReferenceClock* clock) {
 }
 
 STDMETHODIMP CameraFilter::GetSyncSource(IReferenceClock** clock) {
-    if (!clock)
-        return E_POINTER;
     Locked lock(&lock_);
-    *clock = clock_.Get();
-    if (*clock)
-        (*clock)->AddRef();
-    return S_OK;
+    return Filter_GetClock(clock_.Get(), clock);
 }
 
 STDMETHODIMP CameraFilter::EnumPins(IEnumPins** pins) {
@@ -261,30 +257,14 @@ STDMETHODIMP CameraFilter::EnumPins(IEnumPins** pins) {
 }
 
 STDMETHODIMP CameraFilter::FindPin(LPCWSTR id, IPin** pin) {
-    if (!id || !pin)
-        return E_POINTER;
     Locked lock(&lock_);
-    *pin = nullptr;
-    if (std::wcscmp(id, L"Capture") == 0)
-        *pin = &capturePin_;
-    else if (std::wcscmp(id, L"Still") == 0 && hasStill_)
-        *pin = &stillPin_;
-    if (!*pin)
-        return VFW_E_NOT_FOUND;
-    (*pin)->AddRef();
-    return S_OK;
+    return Filter_FindPin(id, {{L"Capture", &capturePin_}, {L"Still", hasStill_ ? &stillPin_ : nullptr}},
+                          pin);
 }
 
 STDMETHODIMP CameraFilter::QueryFilterInfo(FILTER_INFO* info) {
-    if (!info)
-        return E_POINTER;
     Locked lock(&lock_);
-    wcsncpy(info->achName, name_.c_str(), MAX_FILTER_NAME - 1);
-    info->achName[MAX_FILTER_NAME - 1] = L'\0';
-    info->pGraph = graph_;
-    if (graph_)
-        graph_->AddRef();
-    return S_OK;
+    return Filter_QueryInfo(name_.c_str(), graph_, info);
 }
 
 STDMETHODIMP CameraFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {

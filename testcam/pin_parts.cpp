@@ -82,3 +82,37 @@ HRESULT Pin_DecideAllocator(IMemInputPin* peer, long bufferSize, long buffers, I
         return hr;
     return use(allocator) ? S_OK : VFW_E_NO_ALLOCATOR;
 }
+
+HRESULT Filter_QueryInfo(const wchar_t* name, IFilterGraph* graph, FILTER_INFO* info) {
+    if (!info)
+        return E_POINTER;
+    wcsncpy(info->achName, name, MAX_FILTER_NAME - 1);
+    info->achName[MAX_FILTER_NAME - 1] = L'\0';
+    info->pGraph = graph;
+    if (graph)
+        graph->AddRef();
+    return S_OK;
+}
+
+HRESULT Filter_GetClock(IReferenceClock* clock, IReferenceClock** out) {
+    if (!out)
+        return E_POINTER;
+    *out = clock;
+    if (clock)
+        clock->AddRef();
+    return S_OK;
+}
+
+HRESULT Filter_FindPin(LPCWSTR id, std::initializer_list<NamedPin> pins, IPin** out) {
+    if (!id || !out)
+        return E_POINTER;
+    *out = nullptr;
+    for (const NamedPin& named : pins) {
+        if (named.pin && std::wcscmp(id, named.id) == 0) {
+            *out = named.pin;
+            named.pin->AddRef();
+            return S_OK;
+        }
+    }
+    return VFW_E_NOT_FOUND;
+}

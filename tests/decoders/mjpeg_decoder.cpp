@@ -5,6 +5,7 @@
 
 #include <uuids.h>
 #include <wincodec.h>
+#include <wrl/client.h>
 
 #include <cstring>
 #include <vector>
@@ -16,10 +17,6 @@ namespace {
 class MjpegDecoder final : public TransformFilter {
 public:
     MjpegDecoder() : TransformFilter(CLSID_MjpegDec) {}
-    ~MjpegDecoder() override {
-        if (factory_)
-            factory_->Release();
-    }
 
     bool AcceptsInput(const VideoType& in) const override { return in.fourcc == kTestCamMjpg; }
 
@@ -43,28 +40,23 @@ public:
 private:
     // Top-down blue-green-red rows into pixels_; false unless the JPEG has the connection's size.
     bool Decode(const BYTE* data, long length, int width, int height) {
-        IWICStream* stream = nullptr;
-        IWICBitmapDecoder* decoder = nullptr;
-        IWICBitmapFrameDecode* frame = nullptr;
-        IWICBitmapSource* converted = nullptr;
+        Microsoft::WRL::ComPtr<IWICStream> stream;
+        Microsoft::WRL::ComPtr<IWICBitmapDecoder> decoder;
+        Microsoft::WRL::ComPtr<IWICBitmapFrameDecode> frame;
+        Microsoft::WRL::ComPtr<IWICBitmapSource> converted;
         UINT w = 0, h = 0;
-        bool ok =
-            SUCCEEDED(factory_->CreateStream(&stream)) &&
-            SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(data), DWORD(length))) &&
-            SUCCEEDED(factory_->CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand,
-                                                        &decoder)) &&
-            SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&w, &h)) &&
-            w == UINT(width) && h == UINT(height) &&
-            SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat24bppBGR, frame, &converted)) &&
-            SUCCEEDED(converted->CopyPixels(nullptr, UINT(width) * 3, UINT(pixels_.size()), pixels_.data()));
-        for (IUnknown* object : {static_cast<IUnknown*>(converted), static_cast<IUnknown*>(frame),
-                                 static_cast<IUnknown*>(decoder), static_cast<IUnknown*>(stream)})
-            if (object)
-                object->Release();
-        return ok;
+        return SUCCEEDED(factory_->CreateStream(&stream)) &&
+               SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(data), DWORD(length))) &&
+               SUCCEEDED(factory_->CreateDecoderFromStream(stream.Get(), nullptr,
+                                                           WICDecodeMetadataCacheOnDemand, &decoder)) &&
+               SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(frame->GetSize(&w, &h)) &&
+               w == UINT(width) && h == UINT(height) &&
+               SUCCEEDED(WICConvertBitmapSource(GUID_WICPixelFormat24bppBGR, frame.Get(), &converted)) &&
+               SUCCEEDED(
+                   converted->CopyPixels(nullptr, UINT(width) * 3, UINT(pixels_.size()), pixels_.data()));
     }
 
-    IWICImagingFactory* factory_ = nullptr;
+    Microsoft::WRL::ComPtr<IWICImagingFactory> factory_;
     std::vector<BYTE> pixels_;
 };
 

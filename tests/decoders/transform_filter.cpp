@@ -1,7 +1,6 @@
 #include "tests/decoders/transform_filter.h"
 
-#include <cstring>
-#include <cwchar>
+#include <vector>
 
 #include "testcam/dll_objects.h"
 #include "testcam/enumerators.h"
@@ -55,14 +54,9 @@ STDMETHODIMP TransformPin::Disconnect() {
 void TransformPin::ReleaseConnection() {
     if (allocator_ && dir_ == PINDIR_OUTPUT)
         allocator_->Decommit();
-    const auto drop = [](auto*& held) {
-        if (held)
-            held->Release();
-        held = nullptr;
-    };
-    drop(allocator_);
-    drop(peerInput_);
-    drop(peer_);
+    allocator_.Reset();
+    peerInput_.Reset();
+    peer_.Reset();
     FreeMediaTypeContents(mt_);
     mt_ = {};
     type_ = {};
@@ -70,16 +64,12 @@ void TransformPin::ReleaseConnection() {
 
 STDMETHODIMP TransformPin::ConnectedTo(IPin** pin) {
     Locked lock(filter_->Lock());
-    return Pin_ConnectedTo(peer_, pin);
+    return Pin_ConnectedTo(peer_.Get(), pin);
 }
 
 STDMETHODIMP TransformPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
     Locked lock(filter_->Lock());
-    return Pin_ConnectionType(peer_, mt_, mt);
-}
-
-STDMETHODIMP TransformPin::QueryPinInfo(PIN_INFO* info) {
-    return Pin_QueryInfo(filter_, dir_, name_, info);
+    return Pin_ConnectionType(peer_.Get(), mt_, mt);
 }
 
 STDMETHODIMP TransformPin::QueryDirection(PIN_DIRECTION* dir) {
@@ -89,8 +79,8 @@ STDMETHODIMP TransformPin::QueryDirection(PIN_DIRECTION* dir) {
     return S_OK;
 }
 
-STDMETHODIMP TransformPin::QueryId(LPWSTR* id) {
-    return Pin_QueryId(name_, id);
+STDMETHODIMP TransformPin::QueryPinInfo(PIN_INFO* info) {
+    return Pin_QueryInfo(filter_, dir_, name_, info);
 }
 
 // Input pin -------------------------------------------------------------------------------
@@ -104,6 +94,11 @@ STDMETHODIMP TransformInputPin::QueryInterface(REFIID iid, void** out) {
     return TransformPin::QueryInterface(iid, out);
 }
 
+bool TransformInputPin::Accepts(const AM_MEDIA_TYPE& mt, VideoType* type) const {
+    return !TransformFilter::RefusesConnections() && MediaType_Parse(mt, type) &&
+           filter_->AcceptsInput(*type);
+}
+
 STDMETHODIMP TransformInputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (!connector || !mt)
         return E_POINTER;
@@ -113,13 +108,12 @@ STDMETHODIMP TransformInputPin::ReceiveConnection(IPin* connector, const AM_MEDI
     if (filter_->State() != State_Stopped)
         return VFW_E_NOT_STOPPED;
     VideoType type;
-    if (TransformFilter::RefusesConnections() || !MediaType_Parse(*mt, &type) || !filter_->AcceptsInput(type))
+    if (!Accepts(*mt, &type))
         return VFW_E_TYPE_NOT_ACCEPTED;
     if (!MediaType_Copy(*mt, &mt_))
         return E_OUTOFMEMORY;
     type_ = type;
     peer_ = connector;
-    peer_->AddRef();
     return S_OK;
 }
 
@@ -127,50 +121,20 @@ STDMETHODIMP TransformInputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
     if (!mt)
         return E_POINTER;
     VideoType type;
-    if (TransformFilter::RefusesConnections() || !MediaType_Parse(*mt, &type) || !filter_->AcceptsInput(type))
+    if (!Accepts(*mt, &type))
         return S_FALSE;
     Locked lock(filter_->Lock());
     return !peer_ || SameKind(type, type_) ? S_OK : S_FALSE;
 }
 
 STDMETHODIMP TransformInputPin::EnumMediaTypes(IEnumMediaTypes** types) {
-    if (!types)
-        return E_POINTER;
-    return CreateMediaTypeEnum(static_cast<IPin*>(this), {}, types);
+    return types ? CreateMediaTypeEnum(static_cast<IPin*>(this), {}, types) : E_POINTER;
 }
 
-// Stream events go on downstream as they come.
-STDMETHODIMP TransformInputPin::EndOfStream() {
-    IPin* peer = filter_->Output().Peer();
-    return peer ? peer->EndOfStream() : S_OK;
-}
-
-STDMETHODIMP TransformInputPin::BeginFlush() {
-    flushing_ = true;
-    IPin* peer = filter_->Output().Peer();
-    return peer ? peer->BeginFlush() : S_OK;
-}
-
-STDMETHODIMP TransformInputPin::EndFlush() {
-    IPin* peer = filter_->Output().Peer();
-    const HRESULT hr = peer ? peer->EndFlush() : S_OK;
-    flushing_ = false;
-    return hr;
-}
-
-STDMETHODIMP TransformInputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    IPin* peer = filter_->Output().Peer();
-    return peer ? peer->NewSegment(start, stop, rate) : S_OK;
-}
-
-// The upstream pin brings its own allocator (GetAllocator has none to offer).
 STDMETHODIMP TransformInputPin::NotifyAllocator(IMemAllocator* allocator, BOOL) {
     if (!allocator)
         return E_POINTER;
     Locked lock(filter_->Lock());
-    allocator->AddRef();
-    if (allocator_)
-        allocator_->Release();
     allocator_ = allocator;
     return S_OK;
 }
@@ -181,18 +145,7 @@ STDMETHODIMP TransformInputPin::Receive(IMediaSample* sample) {
     Locked stream(&filter_->streamLock_);
     if (filter_->State() == State_Stopped)
         return VFW_E_WRONG_STATE;
-    if (flushing_)
-        return S_FALSE;
     return filter_->Output().Deliver(sample);
-}
-
-STDMETHODIMP TransformInputPin::ReceiveMultiple(IMediaSample** samples, long count, long* processed) {
-    if (!samples || !processed)
-        return E_POINTER;
-    HRESULT hr = S_OK;
-    for (*processed = 0; *processed < count && hr == S_OK; ++*processed)
-        hr = Receive(samples[*processed]);
-    return hr;
 }
 
 // Output pin ------------------------------------------------------------------------------
@@ -222,12 +175,12 @@ HRESULT TransformOutputPin::TryConnect(IPin* receiver, const AM_MEDIA_TYPE& mt) 
         return E_OUTOFMEMORY;
     }
     peer_ = receiver;
-    peer_->AddRef();
     HRESULT hr = receiver->ReceiveConnection(this, &mt_);
     if (SUCCEEDED(hr)) {
-        hr = receiver->QueryInterface(IID_IMemInputPin, reinterpret_cast<void**>(&peerInput_));
+        hr = peer_.As(&peerInput_);
         if (SUCCEEDED(hr))
-            hr = Pin_DecideAllocator(peerInput_, ImageSize(type_), kOutputBuffers, &allocator_);
+            hr = Pin_DecideAllocator(peerInput_.Get(), ImageSize(type_), kOutputBuffers,
+                                     allocator_.ReleaseAndGetAddressOf());
         if (FAILED(hr))
             receiver->Disconnect();
     }
@@ -266,8 +219,8 @@ STDMETHODIMP TransformOutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
 HRESULT TransformOutputPin::Deliver(IMediaSample* input) {
     if (!allocator_ || !peerInput_)
         return VFW_E_NOT_CONNECTED;
-    IMediaSample* sample = nullptr;
-    HRESULT hr = allocator_->GetBuffer(&sample, nullptr, nullptr, 0);
+    Microsoft::WRL::ComPtr<IMediaSample> sample;
+    const HRESULT hr = allocator_->GetBuffer(&sample, nullptr, nullptr, 0);
     if (FAILED(hr))
         return hr; // decommitted: the filter is stopping
     BYTE* in = nullptr;
@@ -276,10 +229,8 @@ HRESULT TransformOutputPin::Deliver(IMediaSample* input) {
     sample->GetPointer(&out);
     const long length =
         filter_->Transform(filter_->Input().Type(), in, input->GetActualDataLength(), out, sample->GetSize());
-    if (length <= 0) {
-        sample->Release();
+    if (length <= 0)
         return S_OK;
-    }
     sample->SetActualDataLength(length);
     REFERENCE_TIME start = 0, stop = 0;
     const HRESULT timed = input->GetTime(&start, &stop);
@@ -287,9 +238,7 @@ HRESULT TransformOutputPin::Deliver(IMediaSample* input) {
         sample->SetTime(&start, timed == VFW_S_NO_STOP_TIME ? nullptr : &stop);
     sample->SetSyncPoint(TRUE);
     sample->SetDiscontinuity(input->IsDiscontinuity() == S_OK);
-    hr = peerInput_->Receive(sample);
-    sample->Release();
-    return hr;
+    return peerInput_->Receive(sample.Get());
 }
 
 // Filter ----------------------------------------------------------------------------------
@@ -302,8 +251,6 @@ TransformFilter::TransformFilter(const CLSID& clsid) : clsid_(clsid) {
 }
 
 TransformFilter::~TransformFilter() {
-    if (clock_)
-        clock_->Release();
     DeleteCriticalSection(&streamLock_);
     DeleteCriticalSection(&lock_);
     --s_liveFilters;
@@ -331,11 +278,6 @@ STDMETHODIMP TransformFilter::QueryInterface(REFIID iid, void** out) {
     return S_OK;
 }
 
-// The pins share this count: a pin keeps its filter alive.
-STDMETHODIMP_(ULONG) TransformFilter::AddRef() {
-    return ULONG(InterlockedIncrement(&refs_));
-}
-
 STDMETHODIMP_(ULONG) TransformFilter::Release() {
     const LONG refs = InterlockedDecrement(&refs_);
     if (refs == 0)
@@ -347,6 +289,13 @@ STDMETHODIMP TransformFilter::GetClassID(CLSID* clsid) {
     if (!clsid)
         return E_POINTER;
     *clsid = clsid_;
+    return S_OK;
+}
+
+STDMETHODIMP TransformFilter::GetState(DWORD, FILTER_STATE* state) {
+    if (!state)
+        return E_POINTER;
+    *state = state_;
     return S_OK;
 }
 
@@ -372,39 +321,15 @@ HRESULT TransformFilter::Start(FILTER_STATE state) {
     return S_OK;
 }
 
-STDMETHODIMP TransformFilter::Pause() {
-    return Start(State_Paused);
-}
-
-STDMETHODIMP TransformFilter::Run(REFERENCE_TIME) {
-    return Start(State_Running);
-}
-
-STDMETHODIMP TransformFilter::GetState(DWORD, FILTER_STATE* state) {
-    if (!state)
-        return E_POINTER;
-    *state = state_;
-    return S_OK;
-}
-
 STDMETHODIMP TransformFilter::SetSyncSource(IReferenceClock* clock) {
     Locked lock(&lock_);
-    if (clock)
-        clock->AddRef();
-    if (clock_)
-        clock_->Release();
     clock_ = clock;
     return S_OK;
 }
 
 STDMETHODIMP TransformFilter::GetSyncSource(IReferenceClock** clock) {
-    if (!clock)
-        return E_POINTER;
     Locked lock(&lock_);
-    *clock = clock_;
-    if (clock_)
-        clock_->AddRef();
-    return S_OK;
+    return Filter_GetClock(clock_.Get(), clock);
 }
 
 STDMETHODIMP TransformFilter::EnumPins(IEnumPins** pins) {
@@ -412,32 +337,17 @@ STDMETHODIMP TransformFilter::EnumPins(IEnumPins** pins) {
 }
 
 STDMETHODIMP TransformFilter::FindPin(LPCWSTR id, IPin** pin) {
-    if (!id || !pin)
-        return E_POINTER;
-    *pin = std::wcscmp(id, L"Input") == 0    ? static_cast<IPin*>(&input_)
-           : std::wcscmp(id, L"Output") == 0 ? static_cast<IPin*>(&output_)
-                                             : nullptr;
-    if (!*pin)
-        return VFW_E_NOT_FOUND;
-    (*pin)->AddRef();
-    return S_OK;
+    return Filter_FindPin(id, {{input_.Name(), &input_}, {output_.Name(), &output_}}, pin);
 }
 
 STDMETHODIMP TransformFilter::QueryFilterInfo(FILTER_INFO* info) {
-    if (!info)
-        return E_POINTER;
     Locked lock(&lock_);
-    std::memcpy(info->achName, name_, sizeof name_);
-    info->pGraph = graph_;
-    if (graph_)
-        graph_->AddRef();
-    return S_OK;
+    return Filter_QueryInfo(name_.c_str(), graph_, info);
 }
 
 STDMETHODIMP TransformFilter::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
     Locked lock(&lock_);
     graph_ = graph;
-    wcsncpy(name_, name ? name : L"", MAX_FILTER_NAME - 1);
-    name_[MAX_FILTER_NAME - 1] = L'\0';
+    name_ = name ? name : L"";
     return S_OK;
 }

@@ -1,15 +1,19 @@
 // A small DirectShow transform filter: one input pin, one output pin, video in, RGB24 out, one
 // output sample for each input sample, delivered on the upstream filter's streaming thread. The
 // two stand-ins for the system's decoders derive from it and only say what they take and how
-// they convert a frame.
+// they convert a frame. Its upstream is a live camera: no flushes, segments or end of stream
+// come, and samples come one at a time.
 #pragma once
 
 #include <dshow.h>
+#include <wrl/client.h>
 
 #include <atomic>
 #include <new>
+#include <string>
 
 #include "testcam/media_types.h"
+#include "testcam/pin_parts.h"
 
 class TransformFilter;
 
@@ -32,15 +36,16 @@ public:
     STDMETHODIMP ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP QueryPinInfo(PIN_INFO* info) override;
     STDMETHODIMP QueryDirection(PIN_DIRECTION* dir) override;
-    STDMETHODIMP QueryId(LPWSTR* id) override;
+    STDMETHODIMP QueryId(LPWSTR* id) override { return Pin_QueryId(name_, id); }
     STDMETHODIMP QueryInternalConnections(IPin**, ULONG*) override { return E_NOTIMPL; }
-    STDMETHODIMP EndOfStream() override { return E_UNEXPECTED; }
-    STDMETHODIMP BeginFlush() override { return E_UNEXPECTED; }
-    STDMETHODIMP EndFlush() override { return E_UNEXPECTED; }
+    STDMETHODIMP EndOfStream() override { return S_OK; }
+    STDMETHODIMP BeginFlush() override { return S_OK; }
+    STDMETHODIMP EndFlush() override { return S_OK; }
     STDMETHODIMP NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
     bool IsConnected() const { return peer_ != nullptr; }
     const VideoType& Type() const { return type_; }
+    const wchar_t* Name() const { return name_; }
 
 protected:
     virtual ~TransformPin() { ReleaseConnection(); }
@@ -50,9 +55,9 @@ protected:
     TransformFilter* const filter_;
     const PIN_DIRECTION dir_;
     const wchar_t* const name_;
-    IPin* peer_ = nullptr;
-    IMemInputPin* peerInput_ = nullptr; // output pin only
-    IMemAllocator* allocator_ = nullptr;
+    Microsoft::WRL::ComPtr<IPin> peer_;
+    Microsoft::WRL::ComPtr<IMemInputPin> peerInput_; // output pin only
+    Microsoft::WRL::ComPtr<IMemAllocator> allocator_;
     AM_MEDIA_TYPE mt_ = {};
     VideoType type_;
 };
@@ -68,20 +73,18 @@ public:
     STDMETHODIMP ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP QueryAccept(const AM_MEDIA_TYPE* mt) override;
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
-    STDMETHODIMP EndOfStream() override;
-    STDMETHODIMP BeginFlush() override;
-    STDMETHODIMP EndFlush() override;
-    STDMETHODIMP NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
+    // The upstream pin brings its own allocator.
     STDMETHODIMP GetAllocator(IMemAllocator**) override { return VFW_E_NO_ALLOCATOR; }
     STDMETHODIMP NotifyAllocator(IMemAllocator* allocator, BOOL readOnly) override;
     STDMETHODIMP GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
     STDMETHODIMP Receive(IMediaSample* sample) override;
-    STDMETHODIMP ReceiveMultiple(IMediaSample** samples, long count, long* processed) override;
+    STDMETHODIMP ReceiveMultiple(IMediaSample**, long, long*) override { return E_NOTIMPL; }
     STDMETHODIMP ReceiveCanBlock() override { return S_OK; }
 
 private:
-    std::atomic<bool> flushing_{false};
+    // Whether the filter takes this type now (a switch may make it refuse every type).
+    bool Accepts(const AM_MEDIA_TYPE& mt, VideoType* type) const;
 };
 
 class TransformOutputPin final : public TransformPin {
@@ -93,7 +96,6 @@ public:
     STDMETHODIMP EnumMediaTypes(IEnumMediaTypes** types) override;
 
     // Called by the filter and the input pin.
-    IPin* Peer() const { return peer_; }
     HRESULT Commit() { return allocator_ ? allocator_->Commit() : S_OK; }
     void Decommit() {
         if (allocator_)
@@ -108,13 +110,14 @@ private:
 class TransformFilter : public IBaseFilter {
 public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
+    // The pins share this count: a pin keeps its filter alive.
+    STDMETHODIMP_(ULONG) AddRef() override { return ULONG(InterlockedIncrement(&refs_)); }
     STDMETHODIMP_(ULONG) Release() override;
 
     STDMETHODIMP GetClassID(CLSID* clsid) override;
     STDMETHODIMP Stop() override;
-    STDMETHODIMP Pause() override;
-    STDMETHODIMP Run(REFERENCE_TIME start) override;
+    STDMETHODIMP Pause() override { return Start(State_Paused); }
+    STDMETHODIMP Run(REFERENCE_TIME) override { return Start(State_Running); }
     STDMETHODIMP GetState(DWORD timeout, FILTER_STATE* state) override;
     STDMETHODIMP SetSyncSource(IReferenceClock* clock) override;
     STDMETHODIMP GetSyncSource(IReferenceClock** clock) override;
@@ -163,9 +166,9 @@ private:
     CRITICAL_SECTION lock_;
     CRITICAL_SECTION streamLock_; // held while a sample is converted and delivered
     std::atomic<FILTER_STATE> state_{State_Stopped};
-    IReferenceClock* clock_ = nullptr;
+    Microsoft::WRL::ComPtr<IReferenceClock> clock_;
     IFilterGraph* graph_ = nullptr; // not held: the graph holds the filter
-    WCHAR name_[MAX_FILTER_NAME] = {};
+    std::wstring name_;
     TransformInputPin input_{this};
     TransformOutputPin output_{this};
 };

@@ -192,18 +192,9 @@ TEST_F(Calibration, LineOverTwoMillimetresOfTheRulerGivesTheScaleKeptAcrossARest
     ASSERT_TRUE(WaitFor([&] { return Query(kQueryShapeCount) == 1; }, 3000));
     const double onePixel = 1000.0 / expectedScale; // thousandths of a millimetre
     EXPECT_NEAR(static_cast<double>(Query(kQueryShapeLabel, 0)), 2000.0, onePixel + 0.5);
-    Sleep(300);
-    SaveScreenshot(L"calibration-line-measured.bmp");
 
-    // What the registry keeps.
-    const CalibrationTable stored = ParseCalibrations(StoredString(L"Calibrations"));
-    EXPECT_EQ(stored[0].name, L"Ruler 10x");
-    EXPECT_EQ(stored[0].pixels, linePixels);
-    EXPECT_EQ(stored[0].length, static_cast<float>(millimetres));
-    EXPECT_EQ(stored[0].resolution, PackResolution(kWidth, kHeight));
-    EXPECT_EQ(stored[0].scale, expectedScale);
-
-    // A new start: the slot is still there, applied anew only on Apply.
+    // A new start: the slot is still there as stored (its scale derived anew from the stored line
+    // and length), applied anew only on Apply.
     ASSERT_EQ(CloseProgram(&session_), 0u);
     Start();
     EXPECT_EQ(ViewScale(view_), -1.0f);

@@ -2,6 +2,7 @@
 
 #include "app/main_layout.h"
 #include "base/app_settings.h"
+#include "output/image_encoders.h"
 #include "view/view_geometry.h"
 
 #include <shlobj.h>
@@ -58,23 +59,13 @@ DWORD CloseProgram(ProgramSession* session, DWORD timeoutMs) {
 }
 
 HWND FindTopWindow(DWORD processId, const std::function<bool(HWND)>& match) {
-    struct Search {
-        DWORD processId;
-        const std::function<bool(HWND)>* match;
-        HWND found;
-    } search = {processId, &match, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lParam) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lParam);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(hwnd, &pid);
-            if (pid != s->processId || !IsWindowVisible(hwnd) || !(*s->match)(hwnd))
-                return TRUE;
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid == processId && IsWindowVisible(hwnd) && match(hwnd))
+            return hwnd;
+    }
+    return nullptr;
 }
 
 HWND WaitForTopWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD timeoutMs) {
@@ -116,8 +107,8 @@ std::wstring SaveScreenshot(const wchar_t* name) {
         pixel |= 0xFF000000u; // opaque: viewers read the fourth byte as alpha
     Gdiplus::Bitmap bitmap(shot.width, shot.height, shot.width * 4, PixelFormat32bppARGB,
                            reinterpret_cast<BYTE*>(shot.pixels.data()));
-    const CLSID bmp = EncoderFor(L"image/bmp");
-    return bitmap.Save(path.c_str(), &bmp, nullptr) == Gdiplus::Ok ? path : std::wstring();
+    LookupImageEncoders();
+    return bitmap.Save(path.c_str(), &g_bmpEncoderClsid, nullptr) == Gdiplus::Ok ? path : std::wstring();
 }
 
 void StoreSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> values) {
@@ -170,20 +161,6 @@ Picture GrabScreen(HWND hwnd, POINT origin, int width, int height) {
     GdiFlush();
     const auto* p = static_cast<const uint32_t*>(bits);
     return {width, height, std::vector<uint32_t>(p, p + static_cast<size_t>(width) * height)};
-}
-
-CLSID EncoderFor(const wchar_t* mimeType) {
-    UINT count = 0;
-    UINT bytes = 0;
-    Gdiplus::GetImageEncodersSize(&count, &bytes);
-    std::vector<unsigned char> block(bytes);
-    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(block.data());
-    Gdiplus::GetImageEncoders(count, bytes, codecs);
-    for (UINT i = 0; i < count; ++i) {
-        if (codecs[i].MimeType && wcscmp(codecs[i].MimeType, mimeType) == 0)
-            return codecs[i].Clsid;
-    }
-    return {};
 }
 
 Picture LoadPicture(const std::wstring& path) {

@@ -100,8 +100,6 @@ struct Picture {
 Picture GrabScreen(HWND hwnd, POINT origin, int width, int height);
 // Empty (0 x 0) when the file cannot be read; GDI+ must be started.
 Picture LoadPicture(const std::wstring& path);
-// GDI+'s encoder for a MIME type such as L"image/jpeg"; all zero when there is none.
-CLSID EncoderFor(const wchar_t* mimeType);
 
 // A test that starts the program: the cameras it registered are removed and the settings deleted
 // afterwards, and a program still running must close cleanly.

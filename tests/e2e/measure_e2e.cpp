@@ -181,7 +181,6 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
 
     {
         const Picture pic = Shown();
-        SaveScreenshot(L"measure-every-kind.bmp");
         ExpectEveryKind(pic, "screen");
     }
     {
@@ -269,7 +268,6 @@ TEST_F(Measure, TextNoteIsTypedDraggedAndConfirmed) {
     EXPECT_EQ(p1.y, 258);
 
     const Picture pic = Shown();
-    SaveScreenshot(L"measure-note-placed.bmp");
     EXPECT_GT(PixelsIn(pic, 322, 260, 380, 280, IsText), 10); // the text
     EXPECT_EQ(PixelsIn(pic, 222, 140, 280, 160, IsText), 0);  // no longer at its start
     EXPECT_EQ(PixelsIn(pic, 319, 257, 400, 262, IsLine), 0);  // confirmed notes have no frame

@@ -8,6 +8,7 @@
 #include "resources/dialogs_device_ids.h"
 #include "tests/e2e/e2e_support.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,8 @@ constexpr wchar_t kFirstCamera[] = L"vid_1d6b&pid_0102&mi_00#panel#1";
 constexpr wchar_t kSecondCamera[] = L"vid_1d6b&pid_0103&mi_00#panel#2";
 
 int ItemIndex(const std::vector<std::wstring>& items, const std::wstring& text) {
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i] == text)
-            return static_cast<int>(i);
-    }
-    return -1;
+    const auto found = std::find(items.begin(), items.end(), text);
+    return found == items.end() ? -1 : static_cast<int>(found - items.begin());
 }
 
 class Panel : public ProgramTest {
@@ -46,10 +44,7 @@ protected:
         HWND combo = Item(kIdDeviceCombo);
         PostMessageW(combo, CB_SHOWDROPDOWN, TRUE, 0);
         PostMessageW(combo, CB_SHOWDROPDOWN, FALSE, 0);
-        HWND dialog = WaitForDialog([](HWND) { return true; });
-        if (!dialog)
-            SaveScreenshot(L"panel_no_dialog.bmp");
-        return dialog;
+        return WaitForDialog([](HWND) { return true; });
     }
 
     HWND device_ = nullptr;
@@ -140,8 +135,6 @@ TEST_F(Panel, DeviceSectionSwitchesTheCameraAndItsButtonsReachTheMainWindow) {
             return browser != nullptr && IsWindowVisible(browser);
         },
         10000));
-    Sleep(300);
-    SaveScreenshot(L"panel_files_button.bmp");
     if (browser)
         PostMessageW(browser, WM_CLOSE, 0, 0);
 }
@@ -225,7 +218,6 @@ TEST_F(Panel, WithoutACameraTheDialogSaysSoAndALowWindowScrollsThePanel) {
               (std::vector<std::wstring>{L"No microscope found."}));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDOK)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPEN_FORMAT)));
-    SaveScreenshot(L"panel_no_microscope.bmp");
     PressButton(dialog, IDCANCEL);
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5000));
     EXPECT_EQ(Query(kQueryContentWidth), 0);
@@ -251,7 +243,6 @@ TEST_F(Panel, WithoutACameraTheDialogSaysSoAndALowWindowScrollsThePanel) {
         PostMessageW(panel_, WM_VSCROLL, MAKEWPARAM(request, 0), 0);
     EXPECT_TRUE(WaitFor([&] { return RectInParent(files).bottom == client.cy - deviceAtTop.top; }, 3000))
         << RectInParent(files).bottom << " in " << client.cy;
-    SaveScreenshot(L"panel_scrolled.bmp");
 
     // Large again: no bar, back at the top.
     ShowWindow(main_, SW_MAXIMIZE);
