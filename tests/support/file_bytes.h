@@ -1,4 +1,5 @@
-// Whole files read and written as bytes, for tests that plant files or check what was saved.
+// Whole files read and written as bytes, and whether a path is a folder, for tests that plant files
+// or check what was saved.
 #pragma once
 
 #include <windows.h>
@@ -37,4 +38,9 @@ inline bool WriteBytes(const std::wstring& path, const std::vector<unsigned char
 
 inline bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+inline bool IsDirectory(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

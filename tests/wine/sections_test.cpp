@@ -1,14 +1,15 @@
-// The Preview and Colors sections and the Options and About dialogs in-process under Wine: the real
-// common controls, the camera view, and the virtual camera opened by the view. A host window
-// stands in for the main window and the control panel: the sections are its children and it
-// records what they post to their panel.
+// The Preview and Colors sections with and without a camera, and the Options and About dialogs,
+// in-process under Wine: the real common controls, the camera view, and the virtual camera opened
+// by the view. A host window stands in for the main window: the sections and the view are its
+// children and it records the commands it is sent. (The sections in the real panel, their layout
+// and expand protocol, are control_panel_test's.)
 #include "tests/support/canvas.h"
 #include "tests/support/dialogs.h"
+#include "tests/support/file_bytes.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/win32_support.h"
 #include "capture/capture_session.h"
-#include "app/main_layout.h"
 #include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
 #include "view/view_messages.h"
@@ -22,20 +23,17 @@
 #include "panels/about_dialog.h"
 #include "panels/colors_section_model.h"
 #include "panels/options_dialog.h"
-#include "panels/options_model.h"
 #include "panels/preview_section_model.h"
-#include "panels/section_controls.h"
 #include "resources/dialogs_options.h"
 #include "testcam/testcam_control.h"
 #include "view/camera_view.h"
 #include "capture/frame_filters.h"
-#include "view/view_commands.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,13 +79,7 @@ protected:
     }
 
     void TearDown() override {
-        if (section_)
-            DestroyWindow(section_);
-        if (view_) {
-            DestroyWindow(view_);
-            view_ = nullptr;
-        }
-        DestroyWindow(host_);
+        DestroyWindow(host_); // with the section and the view
         g_mainWindow.window = nullptr;
         if (registered_) {
             TestCam_Unregister(kInstance);
@@ -139,68 +131,6 @@ protected:
 
 } // namespace
 
-TEST_F(SectionsTest, SectionsAnswerThePanelProtocolAndLayTheirControlsOut) {
-    const SectionUnits units = SystemSectionUnits();
-    struct Case {
-        const wchar_t* className;
-        int id;
-        int slot;
-        int firstControl, lastControl;
-        int expanded;
-        std::vector<ControlPlacement> layout;
-    };
-    const Case cases[] = {
-        {kCtrlPanelFlipWndClass, 101, 1, 101, 109, PreviewExpandedHeight(units),
-         PreviewSectionLayout(252, units)},
-        {kCtrlPanelColorWndClass, 103, 2, 101, 123, ColorsExpandedHeight(units),
-         ColorsSectionLayout(252, units)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.slot);
-        g_hostMessages.clear();
-        HWND section = CreateWindowExW(0, c.className, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, host_,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                       GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(section, nullptr);
-        const LRESULT heights = SendMessageW(section, UM_SECTION_SIZE, 0, 0);
-        EXPECT_EQ(LOWORD(heights), units.CollapsedHeight());
-        EXPECT_EQ(HIWORD(heights), c.expanded);
-
-        // Only the header shows until the section is expanded.
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(section, 100)));
-        for (int id = c.firstControl; id <= c.lastControl; ++id)
-            EXPECT_FALSE(IsWindowVisible(GetDlgItem(section, id))) << id;
-
-        MoveWindow(section, 0, 0, 252, c.expanded, TRUE);
-        for (const ControlPlacement& p : c.layout) {
-            HWND control = GetDlgItem(section, p.id);
-            ASSERT_NE(control, nullptr) << p.id;
-            const RECT r = RectInParent(control);
-            EXPECT_EQ(r.left, p.rect.x) << p.id;
-            EXPECT_EQ(r.top, p.rect.y) << p.id;
-            EXPECT_EQ(r.right - r.left, p.rect.width) << p.id;
-            if (p.id != kFrequencyListId || c.slot != 2) { // a closed drop-down list keeps its own height
-                EXPECT_EQ(r.bottom - r.top, p.rect.height) << p.id;
-            }
-        }
-
-        SendMessageW(section, UM_SECTION_EXPAND, 1, 0);
-        for (int id = c.firstControl; id <= c.lastControl; ++id)
-            EXPECT_TRUE(IsWindowVisible(GetDlgItem(section, id))) << id;
-        SendMessageW(section, UM_SECTION_EXPAND, 0, 0);
-        for (int id = c.firstControl; id <= c.lastControl; ++id)
-            EXPECT_FALSE(IsWindowVisible(GetDlgItem(section, id))) << id;
-        Pump(20);
-        const std::vector<HostMessage> expands = HostMessagesOf(UM_SECTION_EXPAND);
-        ASSERT_EQ(expands.size(), 2u);
-        for (LPARAM expanded : {1, 0}) {
-            EXPECT_EQ(expands[1 - expanded].wParam, static_cast<WPARAM>(c.slot));
-            EXPECT_EQ(expands[1 - expanded].lParam, expanded);
-        }
-        DestroyWindow(section);
-    }
-}
-
 TEST_F(SectionsTest, WithoutACameraTheSectionsShowNamesOnlyAndChangeNothing) {
     StartView(nullptr);
     CreateSection(kCtrlPanelColorWndClass, 103);
@@ -221,9 +151,6 @@ TEST_F(SectionsTest, WithoutACameraTheSectionsShowNamesOnlyAndChangeNothing) {
     DestroyWindow(section_);
 
     CreateSection(kCtrlPanelFlipWndClass, 101);
-    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETRANGEMIN, 0, 0), 50);
-    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETRANGEMAX, 0, 0), 200);
-    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
     // Any refresh shows 100 % and disables everything but the read-out.
     SendMessageW(Item(kZoomSliderId), TBM_SETPOS, TRUE, 150);
     SendMessageW(section_, UM_PANEL_REFRESH, kRefreshDevices, 0);
@@ -294,33 +221,21 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     g_settings = KeyUnavailableSettings();
     g_settings.gridColor = 0xFF0000;
     g_settings.lineColor = 0x123456; // outside the palette: the lime swatch
-    g_settings.textColor = 0x00FFFF;
-    g_settings.lineWidth = 1;
-    g_settings.textSize = 14;
-    g_settings.photoFormat = 0;
     g_settings.language = 0;
     g_settings.saveFolder = L"C:\\Vantix Old";
     HWND dialog = OpenOptions(host_);
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(IsPlacedOverOwner(dialog, host_));
 
-    EXPECT_EQ(Selection(dialog, IDC_OPT_RULER_COLOR), 5);
-    EXPECT_EQ(Selection(dialog, IDC_OPT_LINE_COLOR), 3);
-    EXPECT_EQ(Selection(dialog, IDC_OPT_TEXT_COLOR), 11);
+    // What each list shows for the stored settings is seen end to end; here the lists' contents.
     EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_OPT_RULER_COLOR, CB_GETCOUNT, 0, 0), 12);
-    EXPECT_EQ(Selection(dialog, IDC_OPT_LINE_WIDTH), 0);
-    EXPECT_EQ(Selection(dialog, IDC_OPT_TEXT_SIZE), 6);
-    EXPECT_EQ(ComboItems(GetDlgItem(dialog, IDC_OPT_TEXT_SIZE))[6], L" 14");
-    EXPECT_EQ(Selection(dialog, IDC_OPT_PHOTO_FORMAT), 0);
+    EXPECT_EQ(Selection(dialog, IDC_OPT_LINE_COLOR), 3); // lime for a colour outside the palette
     // Each language under its own name.
     const std::vector<std::wstring> languages = ComboItems(GetDlgItem(dialog, IDC_OPT_LANGUAGE));
-    ASSERT_EQ(languages.size(), 10u);
-    for (size_t i = 0; i < languages.size(); ++i) {
-        EXPECT_GT(languages[i].size(), 1u) << i;
-        EXPECT_EQ(std::count(languages.begin(), languages.end(), languages[i]), 1) << i;
-    }
-    EXPECT_EQ(Selection(dialog, IDC_OPT_LANGUAGE), 0);
-    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPT_FOLDER)), L"C:\\Vantix Old");
+    EXPECT_EQ(languages.size(), 10u);
+    EXPECT_EQ(std::set<std::wstring>(languages.begin(), languages.end()).size(), 10u);
+    EXPECT_TRUE(
+        std::none_of(languages.begin(), languages.end(), [](auto& name) { return name.size() <= 1; }));
     EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_OPT_FOLDER, EM_GETLIMITTEXT, 0, 0), 259);
 
     // Swatches: the palette colour framed in light gray; past the palette nothing is drawn.
@@ -423,8 +338,7 @@ TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
     EXPECT_EQ(boxOwner, nullptr);
     EXPECT_FALSE(IsWindowVisible(dialog));
     EXPECT_EQ(g_settings.saveFolder, L"C:\\Vantix New\\Bench 2");
-    const DWORD made = GetFileAttributesW(L"C:\\Vantix New\\Bench 2");
-    EXPECT_TRUE(made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_TRUE(IsDirectory(L"C:\\Vantix New\\Bench 2"));
     DestroyWindow(dialog);
     DeleteFileW(blocker.c_str());
 }

@@ -6,6 +6,7 @@
 #include "output/settings_store.h"
 
 #include <windows.h>
+#include "tests/support/file_bytes.h"
 #include "tests/support/win32_support.h"
 #include <shlobj.h>
 
@@ -46,23 +47,15 @@ std::vector<BYTE> Chars(const std::wstring& text) {
 }
 
 void WriteRaw(const RawValue& value) {
-    HKEY key = CreateSettingsKey();
-    ASSERT_NE(key, nullptr);
-    EXPECT_EQ(RegSetValueExW(key, value.name, 0, value.type, value.bytes.data(),
-                             static_cast<DWORD>(value.bytes.size() - value.cut)),
+    EXPECT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), value.name, value.type,
+                              value.bytes.data(), static_cast<DWORD>(value.bytes.size() - value.cut)),
               ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 std::wstring DocumentsFolder() {
     wchar_t path[MAX_PATH] = {};
     EXPECT_EQ(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
     return path;
-}
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // A folder of the prefix's temporary folder, not yet there.
@@ -110,34 +103,25 @@ TEST_F(SettingsStore, FirstStartGivesDefaultsAndCreatesTheKeyOnly) {
     EXPECT_EQ(g_settings.saveFolder, expectedFolder);
 }
 
-// Each round is stored over the one before and loads as if nothing were stored.
-TEST_F(SettingsStore, ValuesOfTheWrongTypeSizeOrLengthLoadAsAbsent) {
+// Values of the wrong type or size load as if nothing were stored (overlong ones: unit tests).
+TEST_F(SettingsStore, ValuesOfTheWrongTypeOrSizeLoadAsAbsent) {
     ASSERT_EQ(LoadSettings(), 1);
     const AppSettings defaults = g_settings;
-    const std::vector<RawValue> rounds[] = {
-        {
-            {L"TextSize", REG_SZ, Chars(L"20")},
-            {L"LineWidth", REG_BINARY, {2, 0, 0, 0, 0, 0, 0, 0}},
-            {L"MaxRecordTime", REG_DWORD, {0x58, 0x02, 0}},
-            {L"jpgPng", REG_BINARY, {1, 0, 0, 0}},
-            // The registry adds a terminator that directly follows the data, so none may follow it here.
-            {L"ImgDir", REG_SZ, Chars(L"C:\\photosX"), 2 * sizeof(wchar_t)},
-            {L"Calibrations", REG_MULTI_SZ, Chars(std::wstring(L"C:\\a.jpg\0\0", 10))},
-            {L"LatestFiles", REG_EXPAND_SZ, Chars(L"C:\\a.jpg;")},
-            {L"GridColor", REG_BINARY, {0xFF, 0, 0, 0}}, // a palette colour, so taking it would show
-        },
-        {
-            {L"ImgDir", REG_SZ, Chars(L"C:\\" + std::wstring(257, L'x'))}, // 260 characters
-            {L"LatestFiles", REG_SZ, Chars(std::wstring(5000, L'l'))},
-            {L"Calibrations", REG_SZ, Chars(std::wstring(kCalibrationsCapacity, L'c'))},
-        },
+    const RawValue values[] = {
+        {L"TextSize", REG_SZ, Chars(L"20")},
+        {L"LineWidth", REG_BINARY, {2, 0, 0, 0, 0, 0, 0, 0}},
+        {L"MaxRecordTime", REG_DWORD, {0x58, 0x02, 0}},
+        {L"jpgPng", REG_BINARY, {1, 0, 0, 0}},
+        // The registry adds a terminator that directly follows the data, so none may follow it here.
+        {L"ImgDir", REG_SZ, Chars(L"C:\\photosX"), 2 * sizeof(wchar_t)},
+        {L"Calibrations", REG_MULTI_SZ, Chars(std::wstring(L"C:\\a.jpg\0\0", 10))},
+        {L"LatestFiles", REG_EXPAND_SZ, Chars(L"C:\\a.jpg;")},
+        {L"GridColor", REG_BINARY, {0xFF, 0, 0, 0}}, // a palette colour, so taking it would show
     };
-    for (const std::vector<RawValue>& round : rounds) {
-        for (const RawValue& value : round)
-            WriteRaw(value);
-        ASSERT_EQ(LoadSettings(), 1);
-        EXPECT_EQ(g_settings, defaults);
-    }
+    for (const RawValue& value : values)
+        WriteRaw(value);
+    ASSERT_EQ(LoadSettings(), 1);
+    EXPECT_EQ(g_settings, defaults);
 
     // Right up to their fields' size they load.
     WriteSetting(L"Calibrations", std::wstring(kCalibrationsCapacity - 1, L'c'));
@@ -175,19 +159,10 @@ auto Fields(const Calibration& c) {
 TEST_F(SettingsStore, EverythingSurvivesSaveAndLoad) {
     const std::wstring folder = (FreshTempPath(L"") + std::wstring(259, L'f')).substr(0, 259);
     g_settings = KeyUnavailableSettings();
-    g_settings.language = 5;
-    g_settings.useMjpg = 1;
-    g_settings.frameWidth = 1280;
-    g_settings.frameHeight = 720;
-    g_settings.interpolated = 1;
-    g_settings.saveFolder = folder;
-    g_settings.gridColor = 0x800080;
-    g_settings.lineColor = 0xFFFF00;
-    g_settings.lineWidth = 2;
-    g_settings.textColor = 0x008080;
-    g_settings.textSize = 8;
-    g_settings.photoFormat = 1;
-    g_settings.maxRecordSeconds = 7200;
+    AppSettings& g = g_settings;
+    std::tie(g.language, g.useMjpg, g.frameWidth, g.frameHeight, g.interpolated, g.saveFolder, g.gridColor,
+             g.lineColor, g.lineWidth, g.textColor, g.textSize, g.photoFormat, g.maxRecordSeconds) =
+        std::tuple(5, 1, 1280, 720, 1, folder, 0x800080, 0xFFFF00, 2, 0x008080, 8, 1, 7200);
     const CalibrationTable table = FullTable();
     ASSERT_EQ(table[0].name.size(), kCalibrationNameMax);
     g_calibration.slots = table;

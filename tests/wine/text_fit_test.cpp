@@ -27,11 +27,9 @@
 #include "resources/dialogs_device_ids.h"
 #include "resources/dialogs_record_ids.h"
 #include "testcam/testcam_control.h"
-#include "view/view_commands.h"
 #include "panels/options_dialog.h"
 
 #include <commctrl.h>
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -57,91 +55,70 @@ HFONT FontOf(HWND window) {
     return font ? font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
 }
 
-// How a control lays out one text: the DrawTextW format and the room it leaves.
-struct TextBox {
-    UINT format = 0;
-    SIZE room = {};
-    bool items = false; // the texts are list items, not the window text
-};
+// The icon a push button shows beside its text, with the gap after it.
+int ButtonImageWidth(HWND button) {
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(button, BM_GETIMAGE, IMAGE_ICON, 0));
+    ICONINFO info = {};
+    if (!icon || !GetIconInfo(icon, &info))
+        return 0;
+    BITMAP bm = {};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    return bm.bmWidth + Px(2);
+}
 
-// The box of the controls that show text; false for the others (edits, sliders, pictures...).
-bool BoxOf(HWND control, TextBox* box) {
-    const std::wstring cls = ClassOf(control);
+bool IsClass(HWND control, const wchar_t* name) {
+    return _wcsicmp(ClassOf(control).c_str(), name) == 0;
+}
+
+// How a control lays out its texts: the DrawTextW format and the room it leaves. False for the
+// controls that show none (edits, sliders, pictures, lists that draw their own items...).
+bool BoxOf(HWND control, UINT* format, SIZE* room) {
     const LONG style = GetWindowLongW(control, GWL_STYLE);
     const SIZE client = ClientSize(control);
-    box->room = client;
-    if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+    *room = client;
+    if (IsClass(control, L"Static")) {
         const LONG type = style & SS_TYPEMASK;
         const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
         if (type == SS_SIMPLE || type == SS_LEFTNOWORDWRAP)
-            box->format = DT_SINGLELINE | DT_EXPANDTABS | prefix;
+            *format = DT_SINGLELINE | DT_EXPANDTABS | prefix;
         else if (type > SS_RIGHT) // icons, bitmaps, frames...
             return false;
         else if (style & (SS_ENDELLIPSIS | SS_PATHELLIPSIS | SS_WORDELLIPSIS | SS_CENTERIMAGE))
-            box->format = DT_SINGLELINE | prefix; // ellipsis and centred-image statics show one line
+            *format = DT_SINGLELINE | prefix; // ellipsis and centred-image statics show one line
         else
-            box->format = DT_WORDBREAK | DT_EXPANDTABS | prefix;
+            *format = DT_WORDBREAK | DT_EXPANDTABS | prefix;
         return true;
     }
-    if (_wcsicmp(cls.c_str(), L"Button") == 0) {
-        box->format = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
-        switch (style & BS_TYPEMASK) {
-            case BS_PUSHBUTTON:
-            case BS_DEFPUSHBUTTON: {
-                // The raised border on both sides, and the image beside the text.
-                int image = 0;
-                if (const auto icon =
-                        reinterpret_cast<HICON>(SendMessageW(control, BM_GETIMAGE, IMAGE_ICON, 0))) {
-                    ICONINFO info = {};
-                    BITMAP bm = {};
-                    if (GetIconInfo(icon, &info)) {
-                        GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bm), &bm);
-                        image = bm.bmWidth + Px(2);
-                        DeleteObject(info.hbmColor);
-                        DeleteObject(info.hbmMask);
-                    }
-                }
-                box->room.cx = client.cx - 2 * Px(3) - image;
-                box->room.cy = client.cy - 2 * Px(2);
-                return true;
-            }
-            case BS_CHECKBOX:
-            case BS_AUTOCHECKBOX:
-            case BS_3STATE:
-            case BS_AUTO3STATE:
-            case BS_RADIOBUTTON:
-            case BS_AUTORADIOBUTTON:
-                // The box and the gap after it.
-                box->room.cx = client.cx - Px(13) - Px(4);
-                return true;
-            case BS_GROUPBOX:
-                box->room = {client.cx - 2 * Px(8), kNoLimit};
-                return true;
-            default:
-                return false;
-        }
-    }
-    if (_wcsicmp(cls.c_str(), L"ComboBox") == 0) {
-        if ((style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) && !(style & CBS_HASSTRINGS))
-            return false; // draws its own items (colour swatches)
-        box->format = DT_SINGLELINE | DT_NOPREFIX;
-        box->room = {client.cx - GetSystemMetrics(SM_CXVSCROLL) - Px(6), kNoLimit};
-        box->items = true;
+    if (IsClass(control, L"Button")) {
+        *format = (style & BS_MULTILINE) ? DT_WORDBREAK : DT_SINGLELINE;
+        const LONG type = style & BS_TYPEMASK;
+        if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) // the raised border, and the image
+            *room = {client.cx - 2 * Px(3) - ButtonImageWidth(control), client.cy - 2 * Px(2)};
+        else if (type == BS_GROUPBOX)
+            *room = {client.cx - 2 * Px(8), kNoLimit};
+        else if (type >= BS_CHECKBOX && type <= BS_AUTORADIOBUTTON) // the box and the gap after it
+            room->cx = client.cx - Px(13) - Px(4);
+        else
+            return false;
         return true;
     }
-    if (_wcsicmp(cls.c_str(), L"ListBox") == 0) {
-        if ((style & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) && !(style & LBS_HASSTRINGS))
-            return false; // file names, drawn by the Files section
-        box->format = DT_SINGLELINE | DT_NOPREFIX;
-        box->room = {client.cx - Px(4), kNoLimit};
-        box->items = true;
+    const bool combo = IsClass(control, L"ComboBox");
+    if (combo || IsClass(control, L"ListBox")) {
+        // Owner-drawn without strings: colour swatches, the Files section's names.
+        static_assert(CBS_OWNERDRAWFIXED == LBS_OWNERDRAWFIXED &&
+                      CBS_OWNERDRAWVARIABLE == LBS_OWNERDRAWVARIABLE);
+        if ((style & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) &&
+            !(style & (combo ? CBS_HASSTRINGS : LBS_HASSTRINGS)))
+            return false;
+        *format = DT_SINGLELINE | DT_NOPREFIX;
+        *room = {client.cx - (combo ? GetSystemMetrics(SM_CXVSCROLL) + Px(6) : Px(4)), kNoLimit};
         return true;
     }
-    if (cls == kCtrlPanelHeaderWndClass) {
-        // The title runs from its inset to the chevron.
-        const Chevron chevron = HeaderChevron(client.cx, client.cy, true);
-        box->format = DT_SINGLELINE | DT_NOPREFIX;
-        box->room = {chevron.from.x - kHeaderTextX - Px(2), client.cy};
+    if (ClassOf(control) == kCtrlPanelHeaderWndClass) { // the title, from its inset to the chevron
+        *format = DT_SINGLELINE | DT_NOPREFIX;
+        *room = {HeaderChevron(client.cx, client.cy, true).from.x - kHeaderTextX - Px(2), client.cy};
         return true;
     }
     return false;
@@ -166,76 +143,49 @@ public:
         const SelectedObject selected(dc.get(), font);
         TEXTMETRICW metrics = {};
         GetTextMetricsW(dc.get(), &metrics);
-        RECT r = {0, 0, std::max<LONG>(room.cx, 1), 0};
-        DrawTextW(dc.get(), text.c_str(), -1, &r, format | DT_CALCRECT);
-        // A wrapped text that is too tall is told by the width it takes on one line.
-        RECT oneLine = {0, 0, 1, 0};
-        DrawTextW(dc.get(), text.c_str(), -1, &oneLine,
-                  (format & ~DT_WORDBREAK) | DT_SINGLELINE | DT_CALCRECT);
-        const SIZE need = {r.right - r.left, r.bottom - r.top};
+        RECT need = {0, 0, std::max<LONG>(room.cx, 1), 0};
+        DrawTextW(dc.get(), text.c_str(), -1, &need, format | DT_CALCRECT);
         // One line always shows, whatever the control's height; a second line needs its room.
-        if (need.cx <= room.cx && (need.cy <= room.cy || need.cy <= metrics.tmHeight))
+        if (need.right <= room.cx && (need.bottom <= room.cy || need.bottom <= metrics.tmHeight))
             return;
-        const int lines = metrics.tmHeight > 0 ? (need.cy + metrics.tmHeight - 1) / metrics.tmHeight : 1;
-        std::string line = language_ + " / " + where + " \"" + Utf8(text) + "\": needs " +
-                           std::to_string(oneLine.right - oneLine.left) + " px wide";
-        if (lines > 1)
-            line += " (" + std::to_string(lines) + " lines in " + std::to_string(need.cx) + " x " +
-                    std::to_string(need.cy) + " px)";
-        line += ", has " + std::to_string(room.cx) + " x " +
-                (room.cy >= kNoLimit ? std::string("any") : std::to_string(room.cy)) + " px";
-        cuts_.push_back(line);
+        cuts_.push_back(language_ + " / " + where + " \"" + Utf8(text) + "\": needs " +
+                        std::to_string(need.right) + " x " + std::to_string(need.bottom) + " px, has " +
+                        std::to_string(room.cx) + " x " +
+                        (room.cy >= kNoLimit ? std::string("any") : std::to_string(room.cy)));
     }
 
-    // One text as `control` would show it.
-    void Shows(const std::string& window, HWND control, const std::wstring& text) {
-        TextBox box;
-        if (BoxOf(control, &box))
-            Text(Where(window, control), control, FontOf(control), text, box.format, box.room);
-    }
-
-    // Every text a control shows now: its own text or its items.
-    void Control(const std::string& window, HWND control) {
-        TextBox box;
-        if (!BoxOf(control, &box))
+    // Every text a control shows now (its own text or its items), or only `shown` in it.
+    void Control(const std::string& window, HWND control, const std::wstring& shown = {}) {
+        UINT format = 0;
+        SIZE room = {};
+        if (!BoxOf(control, &format, &room))
             return;
-        const std::string where = Where(window, control);
-        if (!box.items) {
-            Text(where, control, FontOf(control), WindowText(control), box.format, box.room);
-            return;
-        }
-        const bool combo = _wcsicmp(ClassOf(control).c_str(), L"ComboBox") == 0;
-        const std::vector<std::wstring> items = combo ? ComboItems(control) : ListItems(control);
-        for (size_t i = 0; i < items.size(); ++i)
-            Text(where + " item " + std::to_string(i), control, FontOf(control), items[i], box.format,
-                 box.room);
+        const std::vector<std::wstring> texts = !shown.empty()                  ? std::vector{shown}
+                                                : IsClass(control, L"ComboBox") ? ComboItems(control)
+                                                : IsClass(control, L"ListBox")
+                                                    ? ListItems(control)
+                                                    : std::vector{WindowText(control)};
+        for (const std::wstring& text : texts)
+            Text(Where(window, control), control, FontOf(control), text, format, room);
     }
 
     // Every visible control inside `top`, and the column headers of its list views.
     void Window(const std::string& window, HWND top) {
-        struct Walk {
-            FitCheck* check;
-            const std::string* window;
-        } walk = {this, &window};
-        EnumChildWindows(
-            top,
-            [](HWND child, LPARAM lParam) {
-                auto* w = reinterpret_cast<Walk*>(lParam);
-                if (!IsWindowVisible(child))
-                    return TRUE;
-                if (ClassOf(child) == WC_LISTVIEWW)
-                    w->check->ListViewColumns(*w->window, child);
-                else
-                    w->check->Control(*w->window, child);
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&walk));
+        for (HWND child = GetWindow(top, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            if (!IsWindowVisible(child))
+                continue;
+            if (ClassOf(child) == WC_LISTVIEWW) {
+                ListViewColumns(window, child);
+            } else {
+                Control(window, child);
+                Window(window, child);
+            }
+        }
     }
 
     void ListViewColumns(const std::string& window, HWND list) {
         HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-        const int count = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)); ++i) {
             wchar_t text[128] = {};
             HDITEMW item = {};
             item.mask = HDI_TEXT | HDI_WIDTH;
@@ -243,9 +193,8 @@ public:
             item.cchTextMax = 128;
             SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
             // The header's margins: three edges on either side.
-            const int margins = 6 * GetSystemMetrics(SM_CXEDGE);
-            Text(Where(window, list) + " column " + std::to_string(i), header, FontOf(header), text,
-                 DT_SINGLELINE | DT_NOPREFIX, {item.cxy - margins, kNoLimit});
+            Text(Where(window, list), header, FontOf(header), text, DT_SINGLELINE | DT_NOPREFIX,
+                 {item.cxy - 6 * GetSystemMetrics(SM_CXEDGE), kNoLimit});
         }
     }
 
@@ -264,75 +213,45 @@ private:
 };
 
 // The texts the record dialog's controls show only in some states.
-struct StateTexts {
-    int id;
-    std::vector<std::string_view> keys;
-};
-const StateTexts kRecordStateTexts[] = {
+const std::pair<int, std::vector<std::string_view>> kRecordStateTexts[] = {
     {IDC_REC_STATUS,
      {"rec no camera", "rec busy", "rec no file", "rec no encoder", "rec not started", "rec write fail",
       "rec cam closed", "rec incomplete", "rec no frame"}},
     {IDOK, {"start rec", "stop rec"}},
-    {IDC_REC_PAUSE, {"pause rec", "resume rec"}},
-};
+    {IDC_REC_PAUSE, {"pause rec", "resume rec"}}};
 // The clock after the longest time limit (8 h) and beyond.
 constexpr int64_t kLongestClockTenths = 10LL * 3600 * 10;
 
-class TextFit : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        ClearSettings();
-        LoadSettings();
-        ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(
-            kCamera, L"Bench Scope", {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}})));
-
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
-        InitCommonControlsEx(&controls);
-        ASSERT_TRUE(OpenMainWindow({}, true)) << "the virtual camera did not open";
-    }
-
-    static void TearDownTestSuite() {
-        CloseMainWindow();
-        TestCam_Unregister(kCamera);
-        TestCam_RemoveConfig(kCamera);
-        CoUninitialize();
-    }
-
-    // The language as the Options dialog switches to it, with the panel's sections all expanded.
-    static void ShowLanguage(int index) {
-        g_settings.language = index;
-        SelectLanguage(index);
-        SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
-        Pump(50);
-        for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
-             section = GetWindow(section, GW_HWNDNEXT)) {
-            HWND header = GetDlgItem(section, kIdSectionHeader);
-            HWND next = header ? GetWindow(header, GW_HWNDNEXT) : nullptr;
-            if (next && !IsWindowVisible(next))
-                SendMessageW(header, UM_SECTION_EXPAND, 0, 0);
-        }
-        Pump(100);
-    }
-};
-
-void CheckMainWindow(FitCheck& check) {
+// The language as the Options dialog switches to it, with the panel's sections all expanded.
+void ShowLanguage(int index) {
+    g_settings.language = index;
+    SelectLanguage(index);
+    SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
+    Pump(50);
     for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
          section = GetWindow(section, GW_HWNDNEXT)) {
-        const std::string name = "section " + std::to_string(GetDlgCtrlID(section));
-        check.Control(name, GetDlgItem(section, kIdSectionHeader));
-        check.Window(name, section);
+        HWND header = GetDlgItem(section, kIdSectionHeader);
+        HWND next = header ? GetWindow(header, GW_HWNDNEXT) : nullptr;
+        if (next && !IsWindowVisible(next))
+            SendMessageW(header, UM_SECTION_EXPAND, 0, 0);
     }
-    // The camera list's prompt while no camera is attached.
-    check.Shows("Device section",
-                GetDlgItem(GetDlgItem(g_mainWindow.controlPanel, kIdDeviceSection), kIdDeviceCombo),
-                GetText("click open"));
+    Pump(100);
+}
 
-    // The tooltips of the toolbar's buttons show on one line, as wide as their text.
+void CheckMainWindow(FitCheck& check) {
+    check.Window("Main window", g_mainWindow.window);
+    // The camera list's prompt while no camera is attached.
+    check.Control("Device section",
+                  GetDlgItem(GetDlgItem(g_mainWindow.controlPanel, kIdDeviceSection), kIdDeviceCombo),
+                  GetText("click open"));
+
+    // The tooltips of the toolbar's buttons show on one line, as wide as their text, up to their
+    // largest width or else the work area's.
     RECT work = {};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int maxWidth = static_cast<int>(SendMessageW(g_mainWindow.tooltip, TTM_GETMAXTIPWIDTH, 0, 0));
     const int tools = static_cast<int>(SendMessageW(g_mainWindow.tooltip, TTM_GETTOOLCOUNT, 0, 0));
     EXPECT_GT(tools, 0);
     for (int i = 0; i < tools; ++i) {
@@ -341,10 +260,9 @@ void CheckMainWindow(FitCheck& check) {
         info.cbSize = sizeof(info);
         info.lpszText = text;
         SendMessageW(g_mainWindow.tooltip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(&info));
-        const int maxWidth = static_cast<int>(SendMessageW(g_mainWindow.tooltip, TTM_GETMAXTIPWIDTH, 0, 0));
-        const int room = maxWidth > 0 ? maxWidth : work.right - work.left;
         check.Text("Toolbar tooltip " + std::to_string(i), g_mainWindow.tooltip, FontOf(g_mainWindow.tooltip),
-                   text, DT_SINGLELINE | DT_NOPREFIX, {room, kNoLimit});
+                   text, DT_SINGLELINE | DT_NOPREFIX,
+                   {maxWidth > 0 ? maxWidth : work.right - work.left, kNoLimit});
     }
 
     // The no-device screen's text, from its corner to as far from the view's right edge, at the
@@ -372,16 +290,16 @@ void CheckDialogs(FitCheck& check) {
          },
          // What the list shows without a camera.
          [&check](HWND d) {
-             check.Shows("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
+             check.Control("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
          }},
         {"Record",
          [] { ShowRecordDialog(g_mainWindow.window, g_mainWindow.recentFiles, g_mainWindow.controlPanel); },
          [&check](HWND d) {
-             for (const StateTexts& state : kRecordStateTexts) {
-                 for (std::string_view key : state.keys)
-                     check.Shows("Record", GetDlgItem(d, state.id), GetText(key));
+             for (const auto& [id, keys] : kRecordStateTexts) {
+                 for (std::string_view key : keys)
+                     check.Control("Record", GetDlgItem(d, id), GetText(key));
              }
-             check.Shows("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
+             check.Control("Record", GetDlgItem(d, IDC_REC_CLOCK), ClockText(kLongestClockTenths));
          }},
         {"Manage calibrations",
          [] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); }, nullptr},
@@ -402,24 +320,21 @@ void CheckDialogs(FitCheck& check) {
             << modal.name << " did not open";
     }
 
+    // The modeless ones: the calibration dialog as a calibration starts, the note's text input.
     g_calibration.calibrating = 0;
-    if (HWND calibrate = CreateCalibrationDialog(g_mainWindow.window)) {
-        ShowWindow(calibrate, SW_SHOW);
-        check.Window("Calibration", calibrate);
-        DestroyWindow(calibrate);
-    } else {
-        ADD_FAILURE() << "the calibration dialog did not open";
+    const struct {
+        const char* name;
+        HWND (*create)(HWND owner);
+    } modeless[] = {{"Calibration", CreateCalibrationDialog}, {"Text input", CreateTextInputDialog}};
+    for (const auto& [name, create] : modeless) {
+        HWND dialog = create(g_mainWindow.window);
+        EXPECT_NE(dialog, nullptr) << name << " did not open";
+        ShowWindow(dialog, SW_SHOW);
+        check.Window(name, dialog);
+        DestroyWindow(dialog);
     }
-    g_hCalibrateDlg = nullptr;
+    g_hCalibrateDlg = g_hTextInputDlg = nullptr;
     g_calibration.calibrating = -1;
-
-    if (HWND input = CreateTextInputDialog(g_mainWindow.window)) {
-        check.Window("Text input", input);
-        DestroyWindow(input);
-    } else {
-        ADD_FAILURE() << "the text input dialog did not open";
-    }
-    g_hTextInputDlg = nullptr;
     Pump(50);
 }
 
@@ -427,12 +342,18 @@ void CheckDialogs(FitCheck& check) {
 
 // Each language in turn with the main window at its smallest, so that the view and every
 // control have the least room they ever get.
-TEST_F(TextFit, EveryTextFitsInEveryLanguage) {
+TEST(TextFit, EveryTextFitsInEveryLanguage) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    ClearSettings();
+    LoadSettings();
+    ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(
+        kCamera, L"Bench Scope", {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}})));
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
+    InitCommonControlsEx(&controls);
+    ASSERT_TRUE(OpenMainWindow({}, true)) << "the virtual camera did not open";
     SetWindowPos(g_mainWindow.window, nullptr, 0, 0, kMainMinTrackWidth, kMainMinTrackHeight, SWP_NOZORDER);
     Pump(100);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), g_dpi);
-    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY), g_dpi);
 
     FitCheck check;
     for (int language = 0; language < kLanguageCount; ++language) {
@@ -448,6 +369,10 @@ TEST_F(TextFit, EveryTextFitsInEveryLanguage) {
     std::printf("%d texts measured at %d DPI, %zu do not fit\n", check.measured(), g_dpi,
                 check.cuts().size());
     ShowLanguage(0);
+    CloseMainWindow();
+    TestCam_Unregister(kCamera);
+    TestCam_RemoveConfig(kCamera);
+    CoUninitialize();
 }
 
 int main(int argc, char** argv) {

@@ -48,17 +48,10 @@ COLORREF Corner(HWND button) {
     return FacePixel(button, 2, 2);
 }
 
-// The face colour under the green wash at `alpha` (0: no wash), within rounding.
-::testing::AssertionResult Washed(int alpha, COLORREF actual) {
+// The face colour under the green wash at `alpha`, within rounding.
+bool Washed(int alpha, COLORREF actual) {
     auto mix = [alpha](int src, int dst) { return (src * alpha + dst * (255 - alpha) + 127) / 255; };
-    const int expected[] = {mix(0, 143), mix(111, 220), mix(0, 220)};
-    const int got[] = {GetRValue(actual), GetGValue(actual), GetBValue(actual)};
-    for (int i = 0; i < 3; ++i) {
-        if (std::abs(expected[i] - got[i]) > 2)
-            return ::testing::AssertionFailure()
-                   << "got (" << got[0] << "," << got[1] << "," << got[2] << ") for alpha " << alpha;
-    }
-    return ::testing::AssertionSuccess();
+    return Near(actual, RGB(mix(0, 143), mix(111, 220), mix(0, 220)), 2);
 }
 
 int ButtonCommands() {
@@ -129,29 +122,20 @@ TEST(ToolButtonInit, ReportsAMissingStripThenPreparesOnce) {
     RemoveVectoredExceptionHandler(handler);
 }
 
-TEST_F(ToolbarTest, FourteenButtonsAtTheirPositionsShowTheirImagesAndSendOneCommandPerClick) {
+TEST_F(ToolbarTest, FourteenButtonsShowTheirImagesAndSendOneCommandPerClick) {
     const GdiBitmap strip(static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(137),
                                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     const MemoryDc stripDC(nullptr);
     const SelectedObject selected(stripDC.get(), strip.get());
 
     EXPECT_EQ(GetWindow(Button(kToolButtons[0].id), GW_HWNDFIRST), Button(kToolButtons[0].id));
-    LONG previousRight = 0;
+    // Where each button sits at each display scale is seen end to end.
     for (const ToolButtonSpec& entry : kToolButtons) {
         SCOPED_TRACE(entry.id);
         HWND button = Button(entry.id);
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(ClassOf(button), kToolButtonWndClass);
         EXPECT_TRUE(IsWindowVisible(button));
-        // Where the table puts it, inside the toolbar and clear of the button before it.
-        const RECT r = RectInParent(button);
-        EXPECT_EQ(r.left, entry.x);
-        EXPECT_EQ(r.top, 0);
-        EXPECT_EQ(r.right - r.left, 52);
-        EXPECT_EQ(r.bottom - r.top, 52);
-        EXPECT_LE(r.right, ClientSize(g_mainWindow.toolbar).cx);
-        EXPECT_GE(r.left, previousRight);
-        previousRight = r.right;
         EXPECT_EQ(SendMessageW(button, WM_GETDLGCODE, 0, 0), DLGC_STATIC);
 
         // The strip image at (6, 6) with white showing the face colour; plain face around it.
@@ -225,10 +209,8 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
     for (int language : {2, 1, 0}) { // French, Chinese, back to English
         SelectLanguage(language);
         SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-        for (const ToolButtonSpec& entry : kToolButtons) {
+        for (const ToolButtonSpec& entry : kToolButtons)
             EXPECT_EQ(TipOf(Button(entry.id)), GetText(entry.tipKey)) << language << " " << entry.id;
-            EXPECT_EQ(std::wstring(Data(Button(entry.id))->tipText), GetText(entry.tipKey));
-        }
     }
     Pump();
     EXPECT_TRUE(g_mainCommands.empty());
