@@ -10,21 +10,6 @@
 
 namespace {
 
-struct MemorySink : ByteSink {
-    std::vector<uint8_t> bytes;
-    bool Write(const uint8_t* data, size_t size) override {
-        bytes.insert(bytes.end(), data, data + size);
-        return true;
-    }
-    bool CanSeek() const override { return true; }
-    bool WriteAt(uint64_t offset, const uint8_t* data, size_t size) override {
-        if (offset > bytes.size() || size > bytes.size() - offset)
-            return false;
-        std::memcpy(bytes.data() + offset, data, size);
-        return true;
-    }
-};
-
 std::vector<uint8_t> Frame(size_t size, uint8_t fill) {
     std::vector<uint8_t> frame(size, fill);
     frame[0] = 0xFF;
@@ -50,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int height = 1 + in.Take<uint16_t>() % Mp4MjpegWriter::kMaxDimension;
     const double rate = Mp4MjpegWriter::kMinFrameRate + in.Take<uint16_t>() % 10000 / 10.0;
 
-    MemorySink sink;
+    Mp4MemorySink sink;
     Mp4MjpegWriter writer;
     FUZZ_CHECK(writer.Begin(sink, width, height, rate));
     std::vector<std::vector<uint8_t>> taken;
@@ -97,13 +82,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const Mp4TestFile file = Read(sink.bytes, false);
     FUZZ_CHECK(!file.cut && file.SampleCount() == taken.size());
     FUZZ_CHECK(file.width == width && file.height == height);
-    size_t next = 0;
-    for (const Mp4TestFragment& fragment : file.fragments) {
-        for (const Mp4TestSample& sample : fragment.samples) {
-            const std::vector<uint8_t>& frame = taken[next++];
-            FUZZ_CHECK(sample.size == frame.size() && sample.duration > 0);
-            FUZZ_CHECK(std::memcmp(sink.bytes.data() + sample.offset, frame.data(), frame.size()) == 0);
-        }
+    const std::vector<Mp4TestSample> samples = file.Samples();
+    for (size_t i = 0; i < samples.size(); ++i) {
+        FUZZ_CHECK(samples[i].size == taken[i].size() && samples[i].duration > 0);
+        FUZZ_CHECK(std::memcmp(sink.bytes.data() + samples[i].offset, taken[i].data(), taken[i].size()) == 0);
     }
 
     for (size_t i = 0; i < file.fragments.size(); ++i) {

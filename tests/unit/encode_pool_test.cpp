@@ -55,12 +55,31 @@ struct Collected {
     }
 };
 
+// Three threads, each with its own encoder made on it between its hooks.
 TEST(EncodePool, ResultsComeInSubmissionOrderWhateverFinishesFirst) {
     Load load;
     std::atomic<unsigned> seed{1};
+    std::mutex lock;
+    std::vector<std::string> events;
+    std::set<std::thread::id> encoderThreads;
+    auto note = [&](const std::string& e) {
+        std::lock_guard<std::mutex> guard(lock);
+        events.push_back(e);
+        if (e == "make")
+            encoderThreads.insert(std::this_thread::get_id());
+    };
+    EncodePool::Hooks hooks;
+    hooks.threadStarting = [&] { note("start"); };
+    hooks.threadEnding = [&] { note("end"); };
     Collected got;
     {
-        EncodePool pool(3, kFrameBytes, [&] { return SlowEncoder(load, seed++); });
+        EncodePool pool(
+            3, kFrameBytes,
+            [&] {
+                note("make");
+                return SlowEncoder(load, seed++);
+            },
+            hooks);
         for (int i = 0; i < 60; ++i) {
             ASSERT_TRUE(pool.Submit(Frame(static_cast<uint8_t>(i), i == 17 ? 0xEE : 0).data(), i * 333));
             pool.Collect(false, got.Sink());
@@ -68,6 +87,7 @@ TEST(EncodePool, ResultsComeInSubmissionOrderWhateverFinishesFirst) {
         }
         pool.Collect(true, got.Sink());
         EXPECT_EQ(pool.InFlight(), 0u);
+        ASSERT_TRUE(pool.Submit(Frame(99).data(), 99999)); // left uncollected: the pool still ends cleanly
     }
     ASSERT_EQ(got.ids.size(), 60u);
     for (int i = 0; i < 60; ++i) {
@@ -77,6 +97,11 @@ TEST(EncodePool, ResultsComeInSubmissionOrderWhateverFinishesFirst) {
     }
     EXPECT_LE(load.mostAtOnce.load(), 3);
     EXPECT_GE(load.mostAtOnce.load(), 2) << "frames were encoded side by side";
+    EXPECT_EQ(encoderThreads.size(), 3u);
+    EXPECT_EQ(encoderThreads.count(std::this_thread::get_id()), 0u);
+    for (const char* e : {"start", "make", "end"})
+        EXPECT_EQ(std::count(events.begin(), events.end(), e), 3) << e;
+    EXPECT_EQ(events.back(), "end");
 }
 
 TEST(EncodePool, SubmitWaitsWhileAllThreadsAreBusy) {
@@ -107,44 +132,6 @@ TEST(EncodePool, SubmitWaitsWhileAllThreadsAreBusy) {
     Collected got;
     EXPECT_EQ(pool.Collect(true, got.Sink()), 3u);
     EXPECT_EQ(got.times, (std::vector<int64_t>{0, 1, 2}));
-}
-
-TEST(EncodePool, EveryThreadHasItsOwnEncoderBetweenItsHooks) {
-    std::mutex lock;
-    std::vector<std::string> events;
-    std::set<std::thread::id> encoderThreads;
-    auto note = [&](const std::string& e) {
-        std::lock_guard<std::mutex> guard(lock);
-        events.push_back(e);
-    };
-    EncodePool::Hooks hooks;
-    hooks.threadStarting = [&] { note("start"); };
-    hooks.threadEnding = [&] { note("end"); };
-    {
-        EncodePool pool(
-            2, kFrameBytes,
-            [&]() -> EncodePool::Encoder {
-                note("make");
-                {
-                    std::lock_guard<std::mutex> guard(lock);
-                    encoderThreads.insert(std::this_thread::get_id());
-                }
-                return [](const uint8_t* p, std::vector<uint8_t>& out) {
-                    out.assign(p, p + 1);
-                    return true;
-                };
-            },
-            hooks);
-        const std::vector<uint8_t> frame = Frame(5);
-        pool.Submit(frame.data(), 0);
-        // Left uncollected: the pool still ends cleanly.
-    }
-    EXPECT_EQ(encoderThreads.size(), 2u);
-    EXPECT_EQ(encoderThreads.count(std::this_thread::get_id()), 0u);
-    EXPECT_EQ(std::count(events.begin(), events.end(), "start"), 2);
-    EXPECT_EQ(std::count(events.begin(), events.end(), "make"), 2);
-    EXPECT_EQ(std::count(events.begin(), events.end(), "end"), 2);
-    EXPECT_EQ(events.back(), "end");
 }
 
 } // namespace

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <thread>
 #include <tuple>
@@ -23,20 +23,29 @@ struct FakeClock {
     void Advance(int64_t ms) { now += ms * kMs; }
 };
 
-// What the sink was given, shared with the test (the sink itself is destroyed by the worker).
+// What the sinks were given and did, shared with the test (the worker destroys each sink itself),
+// and how the next ones behave: set before Start.
 struct SinkLog {
     std::mutex lock;
     std::vector<int64_t> times;
     std::vector<uint8_t> firstBytes;
-    int finishes = 0;
-    bool destroyed = false;
-    std::thread::id writerThread;
-    std::thread::id destroyThread;
     std::vector<std::string> events;
+    std::thread::id writerThread, destroyThread;
+    std::atomic<int> entered{0};    // writes begun
+    std::atomic<bool> gated{false}; // writes wait while it is set
+    int failAt = -1;                // writes from this frame on fail
+    bool finishFails = false;
+    // Keeps its own tally, as an encoder pool does: each frame reaches the file `lag` frames after
+    // it was given (the last ones at Finish); frame number `lose` and those from `loseFrom` on never do.
+    int lag = 0, lose = -1, loseFrom = 1 << 30;
 
     void Event(const std::string& e) {
         std::lock_guard<std::mutex> guard(lock);
         events.push_back(e);
+    }
+    long Count(const std::string& e) {
+        std::lock_guard<std::mutex> guard(lock);
+        return std::count(events.begin(), events.end(), e);
     }
 };
 
@@ -44,80 +53,42 @@ class FakeSink : public FrameSink {
 public:
     explicit FakeSink(SinkLog& log) : log_(log) {}
     ~FakeSink() override {
-        std::lock_guard<std::mutex> guard(log_.lock);
-        log_.destroyed = true;
         log_.destroyThread = std::this_thread::get_id();
-        log_.events.push_back("destroyed");
+        log_.Event("destroyed");
     }
     Result WriteFrame(const uint8_t* pixels, int64_t time100ns) override {
-        ++entered;
-        {
-            std::unique_lock<std::mutex> guard(gateLock_);
-            gateOpen_.wait(guard, [this] { return !gated_; });
-        }
+        ++log_.entered;
+        while (log_.gated)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         std::lock_guard<std::mutex> guard(log_.lock);
         log_.writerThread = std::this_thread::get_id();
-        if (failAt_ >= 0 && static_cast<int>(log_.times.size()) >= failAt_)
+        if (log_.failAt >= 0 && static_cast<int>(log_.times.size()) >= log_.failAt)
             return Result::Failed;
         log_.times.push_back(time100ns);
         log_.firstBytes.push_back(pixels[0]);
-        ++pending_;
-        while (pending_ > lag_)
+        for (++pending_; pending_ > log_.lag;)
             Settle();
         return Result::Written;
     }
     bool Finish() override {
-        std::lock_guard<std::mutex> guard(log_.lock);
-        ++log_.finishes;
-        log_.events.push_back("finish");
+        log_.Event("finish");
         while (pending_ > 0)
             Settle();
-        return finishes_;
+        return !log_.finishFails;
     }
     bool KeepsTally(Tally* tally) const override {
         *tally = tally_;
-        return lag_ > 0;
+        return log_.lag > 0;
     }
-
-    // Keeps its own tally, as an encoder pool does: each frame reaches the file `lag` frames
-    // after it was given (the last ones at Finish); frame number `lose` and those from `loseFrom`
-    // on never do.
-    void WriteLater(int lag, int lose, int loseFrom = 1 << 30) {
-        lag_ = lag;
-        lose_ = lose;
-        loseFrom_ = loseFrom;
-    }
-
-    // Holds every write until Open().
-    void Gate() {
-        std::lock_guard<std::mutex> guard(gateLock_);
-        gated_ = true;
-    }
-    void Open() {
-        std::lock_guard<std::mutex> guard(gateLock_);
-        gated_ = false;
-        gateOpen_.notify_all();
-    }
-    void FailAt(int frame) { failAt_ = frame; }
-    void FailFinish() { finishes_ = false; }
-
-    std::atomic<int> entered{0}; // writes begun
 
 private:
-    SinkLog& log_;
-    std::mutex gateLock_;
-    std::condition_variable gateOpen_;
-    bool gated_ = false;
-    int failAt_ = -1;
-    bool finishes_ = true;
-
     void Settle() {
-        const bool lost = settled_ == lose_ || settled_ >= loseFrom_;
+        const bool lost = settled_ == log_.lose || settled_ >= log_.loseFrom;
         ++(lost ? tally_.lost : tally_.written);
         ++settled_;
         --pending_;
     }
-    int lag_ = 0, lose_ = -1, loseFrom_ = 1 << 30;
+    SinkLog& log_;
     int pending_ = 0, settled_ = 0;
     Tally tally_;
 };
@@ -139,18 +110,13 @@ class FrameRecorderTest : public testing::Test {
 protected:
     FrameRecorderTest() : recorder([this] { return clock.now.load(); }) {}
 
-    FakeSink* Start(double rate = 30.0, RecorderThreadHooks hooks = {}) {
-        FakeSink* made = nullptr;
-        EXPECT_TRUE(recorder.Start(Maker(&made), kWidth, kHeight, rate, std::move(hooks)));
-        return made;
+    void Start(double rate = 30.0, RecorderThreadHooks hooks = {}) {
+        EXPECT_TRUE(recorder.Start(Maker(), kWidth, kHeight, rate, std::move(hooks)));
     }
-    FrameSinkFactory Maker(FakeSink** made = nullptr) {
-        return [this, made] {
-            auto sink = std::make_unique<FakeSink>(log);
+    FrameSinkFactory Maker() {
+        return [this] {
             log.Event("made");
-            if (made)
-                *made = sink.get();
-            return sink;
+            return std::make_unique<FakeSink>(log);
         };
     }
     // One frame every 1000/rate ms for `ms`, each written before the next arrives.
@@ -203,69 +169,62 @@ TEST_F(FrameRecorderTest, PausedTimeIsLeftOutOfTheSampleTimes) {
     EXPECT_EQ(f.dropped + f.refused + f.discarded, 0u);
 }
 
-TEST_F(FrameRecorderTest, FramesAreStampedWhenTheyArriveNotWhenWritten) {
-    FakeSink* sink = Start();
-    sink->Gate();
-    const std::vector<uint8_t> frame = Frame(1);
-    for (int i = 0; i < 5; ++i) {
-        recorder.OfferFrame(frame.data(), frame.size());
-        clock.Advance(40);
-    }
-    clock.Advance(3000); // the encoder is slow: the frames are written long after they came
-    sink->Open();
-    ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 5; }));
-    recorder.Join();
-    EXPECT_EQ(log.times, (std::vector<int64_t>{0, 40 * kMs, 80 * kMs, 120 * kMs, 160 * kMs}));
-}
-
 TEST_F(FrameRecorderTest, FramesQueuedAtTheStopAreDiscardedAndTheFileCompleted) {
-    FakeSink* sink = Start();
-    sink->Gate();
+    log.gated = true;
+    Start();
     for (uint8_t i = 1; i <= 6; ++i) {
         const std::vector<uint8_t> frame = Frame(i);
         recorder.OfferFrame(frame.data(), frame.size());
         clock.Advance(33);
     }
-    ASSERT_TRUE(Eventually([&] { return sink->entered == 1; }));
+    ASSERT_TRUE(Eventually([&] { return log.entered == 1; }));
     recorder.RequestStop();
     EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Finishing);
     const std::vector<uint8_t> late = Frame(9);
     recorder.OfferFrame(late.data(), late.size()); // after the stop: not taken
-    sink->Open();
+    log.gated = false;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(recorder.Join());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 
     // The frame being written when the stop came is in the file; the five behind it are not.
     EXPECT_EQ(log.firstBytes, std::vector<uint8_t>{1});
-    EXPECT_EQ(log.finishes, 1);
+    EXPECT_EQ(log.Count("finish"), 1);
     const RecorderFigures f = recorder.Figures();
     EXPECT_EQ(std::tuple(f.offered, f.written, f.discarded), std::tuple(6u, 1u, 5u));
     EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Idle);
 }
 
-TEST_F(FrameRecorderTest, QueueIsBoundedAndTheExcessDroppedAndCounted) {
-    FakeSink* sink = Start(10.0); // about one second: ten frames
+// The sink is slow: the frames are written long after they came, stamped with their arrival.
+TEST_F(FrameRecorderTest, QueueIsBoundedTheExcessDroppedAndFramesStampedWhenTheyArrive) {
+    log.gated = true;
+    Start(10.0); // about one second: ten frames
     EXPECT_EQ(recorder.Capacity(), 10u);
-    sink->Gate();
     const std::vector<uint8_t> frame = Frame(1);
     recorder.OfferFrame(frame.data(), frame.size());
     // The first frame is with the sink (held at its gate); ten more fit in the queue.
-    ASSERT_TRUE(Eventually([&] { return sink->entered == 1; }));
-    for (int i = 0; i < 99; ++i)
+    ASSERT_TRUE(Eventually([&] { return log.entered == 1; }));
+    for (int i = 0; i < 99; ++i) {
+        clock.Advance(40);
         recorder.OfferFrame(frame.data(), frame.size());
+    }
     const RecorderFigures held = recorder.Figures();
     EXPECT_EQ(held.offered, 100u);
     EXPECT_EQ(held.dropped, 89u);
-    sink->Open();
+    clock.Advance(3000);
+    log.gated = false;
     ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 11; }));
     recorder.Join();
     EXPECT_EQ(recorder.Figures().discarded, 0u);
+    std::vector<int64_t> arrivals;
+    for (int i = 0; i <= 10; ++i)
+        arrivals.push_back(i * 40 * kMs);
+    EXPECT_EQ(log.times, arrivals);
 }
 
 TEST_F(FrameRecorderTest, AFailingSinkEndsTheRecordingByItself) {
-    FakeSink* sink = Start();
-    sink->FailAt(3); // disk full at the fourth frame
+    log.failAt = 3; // disk full at the fourth frame
+    Start();
     const std::vector<uint8_t> frame = Frame(1);
     for (int i = 0; i < 4; ++i) {
         recorder.OfferFrame(frame.data(), frame.size());
@@ -283,10 +242,11 @@ TEST_F(FrameRecorderTest, AFailingSinkEndsTheRecordingByItself) {
     EXPECT_FALSE(recorder.Join()); // the file holds what came before, but the recording failed
     EXPECT_EQ(recorder.LastOutcome(), FrameRecorder::Outcome::Complete); // and is worth listing
     EXPECT_EQ(log.times.size(), 3u);
-    EXPECT_EQ(log.finishes, 1);
+    EXPECT_EQ(log.Count("finish"), 1);
     EXPECT_EQ(recorder.RecordedTime100ns(), 66 * kMs);
 
     // The recorder can start again afterwards.
+    log.failAt = -1;
     Start();
     Record(100);
     EXPECT_TRUE(recorder.Join());
@@ -305,9 +265,8 @@ TEST_F(FrameRecorderTest, OutcomeTellsAnEmptyOrUncompletedFileFromAGoodOne) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.frames << " frames, finish fails " << c.finishFails);
-        FakeSink* sink = Start();
-        if (c.finishFails)
-            sink->FailFinish();
+        log.finishFails = c.finishFails;
+        Start();
         if (c.frames > 0)
             Record(c.frames * 33);
         EXPECT_EQ(recorder.Join(), !c.finishFails);
@@ -330,12 +289,13 @@ TEST_F(FrameRecorderTest, ASinkThatWritesLaterIsCountedByItsOwnTally) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.frames);
-        FakeSink* sink = Start();
-        sink->WriteLater(3, c.lose, c.loseFrom);
+        std::tie(log.lag, log.lose, log.loseFrom) = std::tuple(3, c.lose, c.loseFrom);
+        log.entered = 0;
+        Start();
         const std::vector<uint8_t> frame = Frame(1);
         for (int i = 0; i < c.frames; ++i) {
             recorder.OfferFrame(frame.data(), frame.size());
-            ASSERT_TRUE(Eventually([&] { return sink->entered == i + 1; }));
+            ASSERT_TRUE(Eventually([&] { return log.entered == i + 1; }));
             clock.Advance(33);
         }
         EXPECT_EQ(recorder.Join(), true);
@@ -378,55 +338,48 @@ TEST_F(FrameRecorderTest, StartIsRefusedWhileRunningAndWithoutASinkOrSize) {
     EXPECT_FALSE(recorder.IsPaused());
 }
 
+// The worker thread makes, writes and destroys the sink between its hooks, then signals; where no
+// sink can be made it ends without the signal and nothing is left running.
 TEST_F(FrameRecorderTest, TheWorkerSetsUpWritesAndDestroysTheSinkThenSignals) {
-    std::thread::id hookThread;
+    std::thread::id hookThread, factoryThread;
     std::atomic<bool> done{false};
-    RecorderThreadHooks hooks;
-    hooks.starting = [&] {
-        hookThread = std::this_thread::get_id();
-        log.Event("starting");
+    const auto hooks = [&] {
+        RecorderThreadHooks h;
+        h.starting = [&] {
+            hookThread = std::this_thread::get_id();
+            log.Event("starting");
+        };
+        h.ending = [&] { log.Event("ending"); };
+        h.done = [&] {
+            log.Event("done");
+            done = true;
+        };
+        return h;
     };
-    hooks.ending = [&] { log.Event("ending"); };
-    hooks.done = [&] {
-        log.Event("done");
-        done = true;
+    const auto noFile = [&]() -> std::unique_ptr<FrameSink> {
+        factoryThread = std::this_thread::get_id();
+        return nullptr;
     };
-    Start(30.0, std::move(hooks));
+    EXPECT_FALSE(recorder.Start(noFile, kWidth, kHeight, 30.0, hooks()));
+    EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Idle);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"starting", "ending"}));
+    EXPECT_NE(factoryThread, std::this_thread::get_id());
+    const std::vector<uint8_t> frame = Frame(1);
+    recorder.OfferFrame(frame.data(), frame.size());
+    EXPECT_EQ(recorder.Figures().offered, 0u);
+
+    log.events.clear();
+    Start(30.0, hooks());
     Record(100);
     recorder.RequestStop();
     ASSERT_TRUE(Eventually([&] { return done.load(); }));
     EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Finished);
-    recorder.Join();
+    EXPECT_TRUE(recorder.Join());
     EXPECT_EQ(log.events,
               (std::vector<std::string>{"starting", "made", "finish", "destroyed", "ending", "done"}));
     EXPECT_EQ(log.writerThread, hookThread);
     EXPECT_EQ(log.destroyThread, hookThread);
     EXPECT_NE(hookThread, std::this_thread::get_id());
-}
-
-TEST_F(FrameRecorderTest, ASinkThatCannotBeMadeLeavesNothingRunning) {
-    std::thread::id factoryThread;
-    bool done = false;
-    RecorderThreadHooks hooks;
-    hooks.starting = [&] { log.Event("starting"); };
-    hooks.ending = [&] { log.Event("ending"); };
-    hooks.done = [&] { done = true; };
-    const auto noFile = [&]() -> std::unique_ptr<FrameSink> {
-        factoryThread = std::this_thread::get_id();
-        return nullptr;
-    };
-    EXPECT_FALSE(recorder.Start(noFile, kWidth, kHeight, 30.0, std::move(hooks)));
-    EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Idle);
-    EXPECT_EQ(log.events, (std::vector<std::string>{"starting", "ending"}));
-    EXPECT_FALSE(done);
-    EXPECT_NE(factoryThread, std::this_thread::get_id());
-    const std::vector<uint8_t> frame = Frame(1);
-    recorder.OfferFrame(frame.data(), frame.size());
-    EXPECT_EQ(recorder.Figures().offered, 0u);
-    // A later attempt starts normally.
-    Start();
-    Record(100);
-    EXPECT_TRUE(recorder.Join());
 }
 
 TEST_F(FrameRecorderTest, DestroyingTheRecorderStopsAndCompletesTheFile) {
@@ -436,8 +389,8 @@ TEST_F(FrameRecorderTest, DestroyingTheRecorderStopsAndCompletesTheFile) {
         const std::vector<uint8_t> frame = Frame(1);
         local.OfferFrame(frame.data(), frame.size());
     }
-    EXPECT_EQ(log.finishes, 1);
-    EXPECT_TRUE(log.destroyed);
+    EXPECT_EQ(log.Count("finish"), 1);
+    EXPECT_EQ(log.Count("destroyed"), 1);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tests/unit/mp4_test_reader.h"
 
+#include <cstring>
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 #include <utility>
@@ -41,9 +43,11 @@ const std::map<std::string, FullBoxRule> kFullBoxes = {
 // The children of each container, as one text: a box missing, extra or out of place shows.
 std::string Tree(const Mp4TestBox& box) {
     std::string tree = box.type;
-    for (size_t i = 0; i < box.children.size(); ++i)
-        tree += (i == 0 ? "(" : " ") + Tree(box.children[i]) + (i + 1 == box.children.size() ? ")" : "");
-    return tree;
+    for (size_t i = 0; i < box.children.size(); ++i) {
+        tree += i == 0 ? "(" : " ";
+        tree += Tree(box.children[i]);
+    }
+    return box.children.empty() ? tree : tree + ")";
 }
 
 class Parser {
@@ -230,11 +234,11 @@ uint64_t Mp4TestFragment::Duration() const {
     return d;
 }
 
-uint64_t Mp4TestFile::SampleCount() const {
-    uint64_t n = 0;
+std::vector<Mp4TestSample> Mp4TestFile::Samples() const {
+    std::vector<Mp4TestSample> all;
     for (const Mp4TestFragment& f : fragments)
-        n += f.samples.size();
-    return n;
+        all.insert(all.end(), f.samples.begin(), f.samples.end());
+    return all;
 }
 
 uint64_t Mp4TestFile::Duration() const {
@@ -294,4 +298,27 @@ std::vector<Mp4TestIndexEntry> ReadMp4Index(const uint8_t* data, size_t size) {
     const std::vector<Mp4TestBox> boxes = p.Boxes(0, size, false, nullptr);
     FaultIf(boxes.size() != 1 || boxes[0].type != "mfra", "not one mfra box");
     return ReadIndex(p, boxes[0]);
+}
+
+bool Mp4MemorySink::Write(const uint8_t* data, size_t n) {
+    callsAfterFailure += failed_;
+    const bool fails = writes++ == failWrite;
+    const size_t kept = fails ? std::min(n, failKeeps) : n;
+    if (keepBytes)
+        bytes.insert(bytes.end(), data, data + kept);
+    if (n < (1 << 20))
+        last.assign(data, data + n);
+    size += kept;
+    failed_ = failed_ || fails;
+    return !fails;
+}
+
+bool Mp4MemorySink::WriteAt(uint64_t offset, const uint8_t* data, size_t n) {
+    callsAfterFailure += failed_;
+    ++writeAts;
+    const bool fails = failWriteAt || offset > bytes.size() || n > bytes.size() - offset;
+    failed_ = failed_ || fails;
+    if (!fails)
+        std::memcpy(bytes.data() + offset, data, n);
+    return !fails;
 }

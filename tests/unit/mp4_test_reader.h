@@ -1,6 +1,8 @@
 // A strict reader for the files of the MP4 writer, for tests: parses every box back and checks
-// the structure a player relies on.
+// the structure a player relies on; and a sink over memory to write them into.
 #pragma once
+
+#include "output/mp4_muxer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,7 +58,8 @@ struct Mp4TestFile {
     std::vector<Mp4TestIndexEntry> index;
     bool cut = false; // ends inside a box, or with a moof whose mdat is missing
 
-    uint64_t SampleCount() const;
+    std::vector<Mp4TestSample> Samples() const; // of every fragment, in order
+    uint64_t SampleCount() const { return Samples().size(); }
     uint64_t Duration() const; // sum of all sample durations
 };
 
@@ -71,3 +74,23 @@ Mp4TestFile ReadMp4(const std::vector<uint8_t>& file, bool allowCut = false);
 
 // Parses a complete mfra box on its own.
 std::vector<Mp4TestIndexEntry> ReadMp4Index(const uint8_t* data, size_t size);
+
+// Keeps every byte, or with keepBytes off only counts them and keeps the last write under 1 MiB.
+// Can fail one write (after letting some of its bytes through) and WriteAt.
+class Mp4MemorySink : public ByteSink {
+public:
+    std::vector<uint8_t> bytes, last;
+    uint64_t size = 0;
+    bool keepBytes = true, seekable = true;
+    int failWrite = -1;   // index of the write that fails
+    size_t failKeeps = 0; // bytes of it that land anyway
+    bool failWriteAt = false;
+    int writes = 0, writeAts = 0, callsAfterFailure = 0;
+
+    bool Write(const uint8_t* data, size_t n) override;
+    bool CanSeek() const override { return seekable; }
+    bool WriteAt(uint64_t offset, const uint8_t* data, size_t n) override;
+
+private:
+    bool failed_ = false;
+};

@@ -60,8 +60,18 @@ TEST(SignalFrame, MissedAfterAOneByteChange) {
     EXPECT_TRUE(IsSignalFrame(masked.data(), masked.size()));
 }
 
-TEST(SignalFrame, UniformBandsOfTheWrongHueAreNoSignal) {
+TEST(SignalFrame, UniformBandsOfTheWrongHueOrAnotherSizeAreNoSignal) {
     std::vector<uint8_t> frame = SignalFrameFromBands();
+    // The same bytes followed by more, or cut short, are a picture.
+    std::vector<uint8_t> longer = frame;
+    longer.resize(kSignalFrameBytes + 3 * 640);
+    EXPECT_FALSE(IsSignalFrame(longer.data(), longer.size()));
+    EXPECT_FALSE(IsSignalFrame(frame.data(), kSignalFrameBytes - 3));
+    EXPECT_FALSE(IsSignalFrame(longer.data(), 1280 * 960 * 3));
+    EXPECT_FALSE(IsSignalFrame(nullptr, kSignalFrameBytes));
+    std::vector<uint8_t> black(kSignalFrameBytes, 0);
+    EXPECT_FALSE(IsSignalFrame(black.data(), black.size()));
+
     // Band 2 (target 125) painted at hue 150: uniform but 25 degrees off.
     const SignalBand& band = kSignalBands[1];
     for (size_t w = 0; w < band.wordCount; ++w) {
@@ -70,17 +80,4 @@ TEST(SignalFrame, UniformBandsOfTheWrongHueAreNoSignal) {
         frame[band.start + 3 * w + 3] = 0;   // red
     }
     EXPECT_FALSE(IsSignalFrame(frame.data(), frame.size()));
-
-    std::vector<uint8_t> black(kSignalFrameBytes, 0);
-    EXPECT_FALSE(IsSignalFrame(black.data(), black.size()));
-}
-
-TEST(SignalFrame, OnlyAt640x480) {
-    std::vector<uint8_t> frame = SignalFrameFromBands();
-    // The same bytes followed by more, or cut short, are a picture.
-    frame.resize(kSignalFrameBytes + 3 * 640);
-    EXPECT_FALSE(IsSignalFrame(frame.data(), frame.size()));
-    EXPECT_FALSE(IsSignalFrame(frame.data(), kSignalFrameBytes - 3));
-    EXPECT_FALSE(IsSignalFrame(frame.data(), 1280 * 960 * 3));
-    EXPECT_FALSE(IsSignalFrame(nullptr, kSignalFrameBytes));
 }

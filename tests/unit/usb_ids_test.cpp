@@ -24,42 +24,36 @@ const wchar_t kSwPath[] =
 
 } // namespace
 
-TEST(ParseUsbIds, CutsVendorAndProductOutOfDevicePaths) {
-    Parsed p = Parse(kSwPath);
-    EXPECT_EQ(std::tuple(bool(p.ok), p.vendor, p.product), std::tuple(true, L"1d6b", L"0102"));
-
-    p = Parse(L"@device:pnp:\\\\?\\usb#vid_0c45&pid_6366&mi_00#6&2b6a3a7c&0&0000#{65e8773d-8f56-11d0-a3b9-"
-              L"00a0c9223196}\\global");
-    EXPECT_EQ(std::tuple(bool(p.ok), p.vendor, p.product), std::tuple(true, L"0c45", L"6366"));
-
-    // The four units behind the vendor's "&" are skipped unread, whatever they hold.
-    p = Parse(L"vid_AB&xxxxCD&#x#");
-    EXPECT_EQ(std::tuple(bool(p.ok), p.vendor, p.product), std::tuple(true, L"AB", L"CD"));
-}
-
-TEST(ParseUsbIds, MarkerIsLowerCaseOnly) {
-    EXPECT_FALSE(Parse(L"\\\\?\\usb#VID_0C45&PID_6366&MI_00#6&2b6a&0#{x}").ok);
-    EXPECT_FALSE(Parse(L"Vid_0c45&pid_6366&mi_00#a#b").ok);
-    // A lower-case marker anywhere counts, even with capitals elsewhere.
-    EXPECT_TRUE(Parse(L"USB#vid_0C45&PID_6366&MI_00#A#B").ok);
-}
-
-TEST(ParseUsbIds, EachMissingSeparatorFailsAndLeavesTheTexts) {
-    const wchar_t* const broken[] = {
-        L"",
-        L"usb#pid_6366&mi_00#a#b",        // no vid_
-        L"usb#vid_0c45",                  // no & after the vendor
-        L"usb#vid_0c45&pid",              // product would start past the end
-        L"usb#vid_0c45&pid_",             // product starts at the end: no & follows
-        L"usb#vid_0c45&pid_6366",         // no & after the product
-        L"usb#vid_0c45&pid_6366&mi_00",   // no #
-        L"usb#vid_0c45&pid_6366&mi_00#6", // only one #
-        L"usb#vid_0c45#pid_6366&mi_00#a", // the # before the product does not count
+// Where a path fails, the texts are left as they were.
+TEST(ParseUsbIds, CutsVendorAndProductOutOfDevicePathsOrFailsLeavingTheTexts) {
+    const struct {
+        const wchar_t *path, *vendor, *product; // null: fails
+    } cases[] = {
+        {kSwPath, L"1d6b", L"0102"},
+        {L"@device:pnp:\\\\?\\usb#vid_0c45&pid_6366&mi_00#6&2b6a3a7c&0&0000#{65e8773d-8f56-11d0-a3b9-"
+         L"00a0c9223196}\\global",
+         L"0c45", L"6366"},
+        {L"vid_AB&xxxxCD&#x#", L"AB", L"CD"}, // the four units behind the vendor's "&" are skipped unread
+        // The marker is lower case only, but counts with capitals elsewhere.
+        {L"USB#vid_0C45&PID_6366&MI_00#A#B", L"0C45", L"6366"},
+        {L"\\\\?\\usb#VID_0C45&PID_6366&MI_00#6&2b6a&0#{x}", nullptr, nullptr},
+        {L"Vid_0c45&pid_6366&mi_00#a#b", nullptr, nullptr},
+        {L"", nullptr, nullptr},
+        {L"usb#pid_6366&mi_00#a#b", nullptr, nullptr},        // no vid_
+        {L"usb#vid_0c45", nullptr, nullptr},                  // no & after the vendor
+        {L"usb#vid_0c45&pid", nullptr, nullptr},              // product would start past the end
+        {L"usb#vid_0c45&pid_", nullptr, nullptr},             // product starts at the end: no & follows
+        {L"usb#vid_0c45&pid_6366", nullptr, nullptr},         // no & after the product
+        {L"usb#vid_0c45&pid_6366&mi_00", nullptr, nullptr},   // no #
+        {L"usb#vid_0c45&pid_6366&mi_00#6", nullptr, nullptr}, // only one #
+        {L"usb#vid_0c45#pid_6366&mi_00#a", nullptr, nullptr}, // the # before the product does not count
     };
-    for (const wchar_t* path : broken) {
-        SCOPED_TRACE(testing::Message() << static_cast<const void*>(path));
-        const Parsed p = Parse(path);
-        EXPECT_EQ(std::tuple(bool(p.ok), p.vendor, p.product), std::tuple(false, L"unset", L"unset"));
+    for (const auto& c : cases) {
+        const Parsed p = Parse(c.path);
+        EXPECT_EQ(
+            std::tuple(bool(p.ok), p.vendor, p.product),
+            std::tuple(c.vendor != nullptr, c.vendor ? c.vendor : L"unset", c.product ? c.product : L"unset"))
+            << static_cast<const void*>(c.path);
     }
 }
 
