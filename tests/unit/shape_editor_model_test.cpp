@@ -12,10 +12,6 @@
 
 namespace {
 
-std::ostream& operator<<(std::ostream& out, ShapePoint p) {
-    return out << p.x << "," << p.y;
-}
-
 struct ModelShape {
     int kind = 0;
     ShapePoint p1, p2, p3;
@@ -164,7 +160,7 @@ private:
             at = Pick(0, 9) == 0 ? RandomClient() : ShapePoint{at.x + Pick(-40, 40), at.y + Pick(-40, 40)};
             moves.push_back(at);
         }
-        log_ << "press " << start << " moves " << moves.size() << "\n";
+        log_ << "press " << start.x << "," << start.y << " moves " << moves.size() << "\n";
 
         EditorMouseDown(state_, tv_.view, host_, start.x, start.y);
         const bool captured = host_.captured;
@@ -226,7 +222,7 @@ private:
         const int n = Pick(1, 3);
         for (int i = 0; i < n; ++i) {
             const ShapePoint c = StartPoint();
-            log_ << "hover " << c << "\n";
+            log_ << "hover " << c.x << "," << c.y << "\n";
             EditorMouseMove(state_, tv_.view, host_, false, c.x, c.y);
             const ShapePoint p = geo_.ToContent(c);
             if (!Geometry::Inside(p))
@@ -288,8 +284,10 @@ private:
             const MeasureShape& a = state_.shapes[i];
             const ModelShape& b = model_.shapes[i];
             if (a.kind != b.kind || a.p1 != b.p1 || a.p2 != b.p2 || a.p3 != b.p3 || a.points != b.points)
-                diff << "shape " << i << " kind " << a.kind << "/" << b.kind << " p1 " << a.p1 << "/" << b.p1
-                     << " p2 " << a.p2 << "/" << b.p2 << " p3 " << a.p3 << "/" << b.p3 << "\n";
+                diff << "shape " << i << " kind " << a.kind << "/" << b.kind << " p1 " << a.p1.x << ","
+                     << a.p1.y << "/" << b.p1.x << "," << b.p1.y << " p2 " << a.p2.x << "," << a.p2.y << "/"
+                     << b.p2.x << "," << b.p2.y << " p3 " << a.p3.x << "," << a.p3.y << "/" << b.p3.x << ","
+                     << b.p3.y << "\n";
             // The hit boxes are the grab squares, in their order; the others are left empty.
             std::vector<ShapeRect> boxes;
             for (const auto& [c, r] : GrabSquares(b))
