@@ -24,7 +24,7 @@ TEST(MeasureRender, HundredShapesAt1920x1080Figures) {
                          TOOL_PARALLEL_LINES, TOOL_CONCENTRIC_CIRCLES, TOOL_ANGLE,  TOOL_PENCIL};
     for (int i = 0; i < 100; ++i) {
         const int x = 20 + (i * 97) % 1700, y = 20 + (i * 61) % 900;
-        MeasureShape s = Shape(kinds[i % 8], {x, y}, {x + 90, y + 70}, {x + 30, y + 90});
+        MeasureShape s = MakeShape(kinds[i % 8], {x, y}, {x + 90, y + 70}, {x + 30, y + 90});
         for (int k = 0; k <= 12; ++k)
             s.points.push_back({x + 7 * k, y + 6 * k});
         state.shapes.push_back(s);

@@ -8,28 +8,20 @@
 #include <cmath>
 #include <tuple>
 
-namespace {
-
-Calibration Calibrated(int pixels, float length, int unit = UNIT_MILLIMETRE) {
-    return MakeCalibration(L"Stage A", unit, pixels, length);
-}
-
-} // namespace
-
 TEST(CalibrationRow, CellsOfCalibratedAndUncalibratedSlotsWithoutOldDatesOrSmallResolutions) {
     // A 400-pixel line over 2 mm: name, value, unit, date, resolution.
     using Cells = std::array<std::wstring, kCalibrationColumnCount>;
-    EXPECT_EQ(CalibrationRowTexts(Calibrated(400, 2.0f)),
+    EXPECT_EQ(CalibrationRowTexts(MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f)),
               (Cells{L"Stage A", L"200.00", L"mm", L"01/31/2024", L"1280x720"}));
 
-    EXPECT_EQ(CalibrationUnitCell(Calibrated(300, 250.0f, UNIT_MICROMETRE)), L"\u03BCm");
-    EXPECT_EQ(CalibrationValueText(Calibrated(300, 250.0f, UNIT_MICROMETRE)), L"1.20");
-    EXPECT_EQ(CalibrationValueText(Calibrated(1000, 3.0f)), L"333.33");
-    EXPECT_EQ(CalibrationValueText(Calibrated(2000, 3.0f)), L"666.67");
+    EXPECT_EQ(CalibrationUnitCell(MakeCalibration(L"Stage A", UNIT_MICROMETRE, 300, 250.0f)), L"\u03BCm");
+    EXPECT_EQ(CalibrationValueText(MakeCalibration(L"Stage A", UNIT_MICROMETRE, 300, 250.0f)), L"1.20");
+    EXPECT_EQ(CalibrationValueText(MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 1000, 3.0f)), L"333.33");
+    EXPECT_EQ(CalibrationValueText(MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 2000, 3.0f)), L"666.67");
 
     // Uncalibrated (length 0: scale -1): only the name, the date and the resolution.
-    ASSERT_EQ(Calibrated(400, 0.0f).scale, -1.0f);
-    EXPECT_EQ(CalibrationRowTexts(Calibrated(400, 0.0f)),
+    ASSERT_EQ(MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 400, 0.0f).scale, -1.0f);
+    EXPECT_EQ(CalibrationRowTexts(MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 400, 0.0f)),
               (Cells{L"Stage A", L"", L"", L"01/31/2024", L"1280x720"}));
 
     for (const auto& cell : CalibrationRowTexts(Calibration()))
@@ -81,7 +73,7 @@ TEST(CalibrationDialog, TitleNamesTheSlotFromOneAndTheLengthIsTheTypedLeadingNum
 }
 
 TEST(CalibrationDialog, OkMakesTheSlotFromAPositiveLengthAndTheDialogOpensOverItsOwner) {
-    Calibration old = Calibrated(123, 7.0f, UNIT_MICROMETRE);
+    Calibration old = MakeCalibration(L"Stage A", UNIT_MICROMETRE, 123, 7.0f);
     old.name = L"Objective 4x";
     const auto slot = CalibrateSlot(old, UNIT_MILLIMETRE, 400, L"2", 20240615, PackResolution(640, 480));
     ASSERT_TRUE(slot);
@@ -93,7 +85,7 @@ TEST(CalibrationDialog, OkMakesTheSlotFromAPositiveLengthAndTheDialogOpensOverIt
 
     EXPECT_EQ(CalibrateSlot(old, UNIT_MICROMETRE, 300, L"250", 0, 0)->scale, 1.2f);
 
-    old = Calibrated(400, 2.0f);
+    old = MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
     for (const wchar_t* text : {L"0", L"-2", L"abc", L"", L"0.0000", L"nan", L"inf", L"1e39", L"1e-40"})
         EXPECT_FALSE(CalibrateSlot(old, UNIT_MILLIMETRE, 400, text, 20240101, 0))
             << static_cast<const void*>(text);

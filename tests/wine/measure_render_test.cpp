@@ -16,15 +16,15 @@ TEST(MeasureRender, EveryKindWithItsLabelsOnTheSpecimen) {
     BackBuffer buffer(640, 480);
     MeasureState state;
     state.shapes = {
-        Shape(TOOL_LINE, {40, 40}, {200, 40}),
-        Shape(TOOL_RECTANGLE, {240, 30}, {330, 90}),
-        Shape(TOOL_CIRCLE, {420, 70}, {460, 70}),
-        Shape(TOOL_ARROW, {500, 40}, {600, 100}),
-        Shape(TOOL_PARALLEL_LINES, {40, 150}, {160, 150}, {100, 200}),
-        Shape(TOOL_CONCENTRIC_CIRCLES, {230, 180}, {260, 180}, {230, 230}),
-        Shape(TOOL_ANGLE, {420, 200}, {500, 200}, {420, 140}),
-        Shape(TOOL_PENCIL, {}, {}),
-        Shape(TOOL_TEXT, {480, 300}, {}),
+        MakeShape(TOOL_LINE, {40, 40}, {200, 40}),
+        MakeShape(TOOL_RECTANGLE, {240, 30}, {330, 90}),
+        MakeShape(TOOL_CIRCLE, {420, 70}, {460, 70}),
+        MakeShape(TOOL_ARROW, {500, 40}, {600, 100}),
+        MakeShape(TOOL_PARALLEL_LINES, {40, 150}, {160, 150}, {100, 200}),
+        MakeShape(TOOL_CONCENTRIC_CIRCLES, {230, 180}, {260, 180}, {230, 230}),
+        MakeShape(TOOL_ANGLE, {420, 200}, {500, 200}, {420, 140}),
+        MakeShape(TOOL_PENCIL, {}, {}),
+        MakeShape(TOOL_TEXT, {480, 300}, {}),
     };
     state.shapes[7].points = {{40, 300}, {60, 320}, {80, 300}, {100, 320}, {120, 300}};
     state.shapes[8].text = L"Nucleus";
@@ -54,12 +54,13 @@ TEST(MeasureRender, EveryKindWithItsLabelsOnTheSpecimen) {
 }
 
 TEST(MeasureRender, LabelNumbersAsTheWindowsLibraryPrintsThem) {
-    EXPECT_EQ(LabelsOfShape(Shape(TOOL_LINE, {5, 5}, {5, 5}), TOOL_LINE, 100.0f, L"mm").lines[0],
+    EXPECT_EQ(LabelsOfShape(MakeShape(TOOL_LINE, {5, 5}, {5, 5}), TOOL_LINE, 100.0f, L"mm").lines[0],
               L"0.00000mm");
-    EXPECT_EQ(LabelsOfShape(Shape(TOOL_ANGLE, {0, 0}, {0, -9}, {9, 0}), TOOL_ANGLE, -1.0f, L"").lines[0],
+    EXPECT_EQ(LabelsOfShape(MakeShape(TOOL_ANGLE, {0, 0}, {0, -9}, {9, 0}), TOOL_ANGLE, -1.0f, L"").lines[0],
               L"-90.000\u00B0");
-    EXPECT_EQ(LabelsOfShape(Shape(TOOL_CIRCLE, {0, 0}, {30, 40}), TOOL_CIRCLE, 10.0f, L"\u03BCm").lines[2],
-              L"S:78.53975\u03BCm^2");
+    EXPECT_EQ(
+        LabelsOfShape(MakeShape(TOOL_CIRCLE, {0, 0}, {30, 40}), TOOL_CIRCLE, 10.0f, L"\u03BCm").lines[2],
+        L"S:78.53975\u03BCm^2");
     EXPECT_EQ(StepLabelText(0.05f, L"mm"), L"0.05mm");
     EXPECT_EQ(StepLabelText(0.5f, L"mm"), L"0.5mm");
     EXPECT_EQ(StepLabelText(0.005f, L"mm"), L"0.005mm");
@@ -71,7 +72,7 @@ TEST(MeasureRender, CalibrationLineAloneWithItsLengthAndGrabMarks) {
     ASSERT_TRUE(gdiplus.Ok());
     BackBuffer buffer(640, 480);
     MeasureState state;
-    state.shapes.push_back(Shape(TOOL_LINE, {40, 40}, {200, 40}));
+    state.shapes.push_back(MakeShape(TOOL_LINE, {40, 40}, {200, 40}));
     int length = 4800;
     LayoutCalibrationLineOf(state, length, 640);
     state.calibHoverLeft = true;

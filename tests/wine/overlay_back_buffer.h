@@ -9,6 +9,7 @@
 #include "output/image_encoders.h"
 #include "testcam/test_picture.h"
 #include "tests/support/canvas.h"
+#include "tests/unit/measure_test_support.h"
 
 #include <cstdlib>
 #include <string>
@@ -96,15 +97,6 @@ private:
     std::vector<OverlayItem> items_;
     std::vector<uint32_t> pixels_;
 };
-
-inline MeasureShape Shape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = kUnplacedPoint) {
-    MeasureShape s;
-    s.kind = kind;
-    s.p1 = p1;
-    s.p2 = p2;
-    s.p3 = p3;
-    return s;
-}
 
 // The specimen's own scale at 640 wide: 100 pixels a millimetre, with the crosshair.
 inline OverlayInput Calibrated(int width, int height) {
