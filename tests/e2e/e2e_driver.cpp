@@ -99,16 +99,8 @@ TEST(Startup, FirstStartShowsMainWindowAndClosesCleanly) {
     ExpectLayout(main);
 
     // First start: the settings key and the default save folder exist; nothing was saved yet.
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-    DWORD values = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                     nullptr, nullptr);
-    RegCloseKey(key);
-    EXPECT_EQ(values, 0u);
-    const DWORD attributes = GetFileAttributesW(DefaultSaveFolder().c_str());
-    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(SavedValueCount(), 0u);
+    EXPECT_TRUE(IsDirectory(DefaultSaveFolder()));
 
     EXPECT_EQ(CloseProgram(&session), 0u);
 }
@@ -117,12 +109,6 @@ namespace {
 
 // The toolbar as a user sees it: button faces on the screen.
 constexpr COLORREF kToolbarFace = RGB(143, 220, 220);
-
-// The face colour under the green wash at `alpha`.
-COLORREF WashedFace(int alpha) {
-    auto mix = [alpha](int src, int dst) { return (src * alpha + dst * (255 - alpha) + 127) / 255; };
-    return RGB(mix(0, 143), mix(111, 220), mix(0, 220));
-}
 
 // A pixel near the top-left corner of a button's face, away from its image.
 bool FaceIs(HWND button, COLORREF expected) {

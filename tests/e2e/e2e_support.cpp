@@ -5,8 +5,6 @@
 #include "output/image_encoders.h"
 #include "view/view_geometry.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
 #include <cstdlib>
 
@@ -116,25 +114,8 @@ void StoreSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> value
         ASSERT_TRUE(WriteSetting(name, value)) << Utf8(name);
 }
 
-std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
-    std::vector<std::wstring> files;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return files;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            files.push_back(folder + L"\\" + found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return files;
-}
-
 std::wstring DefaultSaveFolder() {
-    wchar_t documents[MAX_PATH] = {};
-    if (SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents) != S_OK)
-        return {};
-    return std::wstring(documents) + L"\\" + kDefaultSaveFolderName;
+    return DocumentsFolder() + L"\\" + kDefaultSaveFolderName;
 }
 
 COLORREF Picture::At(int x, int y) const {

@@ -83,8 +83,6 @@ inline std::wstring StoredString(const wchar_t* name) {
     return SavedString(name).value_or(L"");
 }
 
-// Files in a folder matching a pattern such as L"*.jpg", as full paths.
-std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern);
 // Documents\Vantix Files, where the program saves without a folder of its own.
 std::wstring DefaultSaveFolder();
 

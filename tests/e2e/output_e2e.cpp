@@ -289,7 +289,7 @@ TEST_F(OutputTest, PngPhotoIsTheExactPictureAndUpsideDownWithFlipVertical) {
     HWND flip = GetDlgItem(GetDlgItem(panel_, kIdPreviewSection), kFlipVertBoxId);
     ASSERT_NE(flip, nullptr);
     PostMessageW(flip, BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return SendWithTimeout(flip, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return Ticked(flip); }, 5000));
     Sleep(500); // a few frames drawn upside down
     StartOfASecond();
     Command(IDC_PHOTO);

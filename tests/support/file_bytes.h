@@ -1,8 +1,10 @@
-// Whole files read and written as bytes, and whether a path is a folder, for tests that plant files
-// or check what was saved.
+// Whole files read and written as bytes, whether a path is a folder, the files a folder holds and
+// the Documents folder, for tests that plant files or check what was saved.
 #pragma once
 
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <string>
 #include <vector>
@@ -43,4 +45,27 @@ inline bool FileExists(const std::wstring& path) {
 inline bool IsDirectory(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// Files in a folder matching a pattern such as L"*.jpg", as full paths.
+inline std::vector<std::wstring> FilesIn(const std::wstring& folder, const wchar_t* pattern) {
+    std::vector<std::wstring> files;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            files.push_back(folder + L"\\" + found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return files;
+}
+
+// The user's Documents folder; empty when the system does not say.
+inline std::wstring DocumentsFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path) != S_OK)
+        return {};
+    return path;
 }

@@ -1,6 +1,6 @@
 // Helpers that the Win32 test layers (tests/wine in-process, tests/e2e from outside the program)
 // share: window text and class, posted mouse input, screen pixels, registry values under the
-// program's key, temporary folders and colour comparison. Header only.
+// program's key, temporary folders, colour comparison and the virtual camera's Set calls. Header only.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include "base/app_settings.h"
 #include "base/win32_window.h" // ClientSize
 #include "testcam/test_picture.h"
+#include "testcam/testcam_control.h"
 
 // A window's text, asked of the window itself: for another process's control GetWindowText gives
 // only a caption. Empty when the window does not answer within 5 s.
@@ -53,6 +54,11 @@ inline LRESULT SendWithTimeout(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
     if (!SendMessageTimeoutW(hwnd, msg, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
         return fallback;
     return static_cast<LRESULT>(result);
+}
+
+// A check box or radio button shows its tick.
+inline bool Ticked(HWND button) {
+    return SendWithTimeout(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // The items of a combo box or a list box, in order.
@@ -132,6 +138,14 @@ inline COLORREF ScreenPixel(HWND hwnd, int x, int y) {
     return ScreenPixel(p);
 }
 
+// The virtual camera's Set calls so far, oldest first, with their results left out of comparisons.
+inline std::vector<TestCamSetCall> SetCalls(const std::wstring& instance) {
+    std::vector<TestCamSetCall> calls = TestCam_ReadSetCalls(instance);
+    for (TestCamSetCall& call : calls)
+        call.result = S_OK;
+    return calls;
+}
+
 // Colours equal within `tolerance` in each channel.
 inline bool Near(COLORREF a, COLORREF b, int tolerance) {
     return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance &&
@@ -143,6 +157,12 @@ inline bool Near(COLORREF a, TestRgb b, int tolerance) {
 }
 inline bool Near(TestRgb a, TestRgb b, int tolerance) {
     return Near(RGB(a.r, a.g, a.b), RGB(b.r, b.g, b.b), tolerance);
+}
+
+// A tool button's face (143, 220, 220) under the green wash (0, 111, 0) at `alpha`.
+inline COLORREF WashedFace(int alpha) {
+    auto mix = [alpha](int src, int dst) { return (src * alpha + dst * (255 - alpha) + 127) / 255; };
+    return RGB(mix(0, 143), mix(111, 220), mix(0, 220));
 }
 
 // %TEMP%\name, created when it is not there.
@@ -205,6 +225,17 @@ inline std::optional<std::wstring> SavedString(const wchar_t* name) {
         return std::nullopt;
     text.resize(wcsnlen(text.c_str(), text.size()));
     return text;
+}
+// How many values the settings key holds; nothing when there is no key.
+inline std::optional<DWORD> SavedValueCount() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD count = 0;
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+                     nullptr, nullptr);
+    RegCloseKey(key);
+    return count;
 }
 // Removes every saved setting: the program starts with its defaults.
 inline void ClearSettings() {

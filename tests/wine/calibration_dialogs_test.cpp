@@ -12,7 +12,6 @@
 #include "measure/calibration_line.h"
 #include "measure/calibration_texts.h"
 #include "resources/calibration_ids.h"
-#include "testcam/testcam_control.h"
 #include "view/view_commands.h"
 
 #include <commctrl.h>
@@ -131,10 +130,6 @@ void ExpectPlacedOverMainWindow(HWND dialog) {
     EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
 }
 
-CameraViewState* View() {
-    return CameraViewStateOf(g_mainWindow.cameraView);
-}
-
 // IDC_TOOL_CALIBRATE can be held back so that a test decides when the manage dialog comes again.
 bool g_holdCalibrate = false;
 
@@ -146,24 +141,16 @@ void PressCalibration() {
 class CalibrationDialogs : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        ClearSettings();
-        LoadSettings();
-        ASSERT_TRUE(TestCam_Register(
-            TestCam_MakeConfig(kCamera, L"Bench Scope", {{kTestCamMjpg, kWidth, kHeight, 30}})));
-
         g_holdBackCommand = [](WORD id) { return g_holdCalibrate && id == IDC_TOOL_CALIBRATE; };
-        ASSERT_TRUE(OpenMainWindow({20, 10, 1260, 970}, true, kWidth)) << "the virtual camera did not open";
+        ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Bench Scope", kWidth, kHeight))
+            << "the virtual camera did not open";
         g_isModelessDialog = [](HWND dialog) { return dialog == g_hCalibrateDlg; };
         StartDialogWatchdog();
     }
 
     static void TearDownTestSuite() {
         CloseEveryDialog();
-        CloseMainWindow();
-        TestCam_Unregister(kCamera);
-        TestCam_RemoveConfig(kCamera);
-        CoUninitialize();
+        CloseMainWindowAndCamera(kCamera);
     }
 
     void SetUp() override {

@@ -10,7 +10,10 @@
 #include "panels/tool_button.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/win32_support.h"
+#include "testcam/testcam_control.h"
 #include "view/camera_view.h"
+
+#include <objbase.h>
 
 #include <utility>
 #include <vector>
@@ -37,6 +40,11 @@ inline int CommandCount(int id) {
     return n;
 }
 
+// The main window's camera view.
+inline CameraViewState* View() {
+    return CameraViewStateOf(g_mainWindow.cameraView);
+}
+
 // Creates and shows the main window in English (at `place` unless it is empty), then records its
 // commands. With a camera registered, waits until its graph is open and, if `contentWidth` is set,
 // the view shows pictures that wide.
@@ -55,9 +63,9 @@ inline bool OpenMainWindow(RECT place = {}, bool waitForCamera = false, int cont
     UpdateWindow(g_mainWindow.window);
     if (waitForCamera && !PumpUntil(
                              [contentWidth] {
-                                 const CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView);
                                  return IsCaptureGraphOpen() &&
-                                        (contentWidth == 0 || (view && view->contentWidth == contentWidth));
+                                        (contentWidth == 0 ||
+                                         (View() && View()->contentWidth == contentWidth));
                              },
                              15000))
         return false;
@@ -72,4 +80,22 @@ inline void CloseMainWindow() {
     if (g_mainWindow.window)
         DestroyWindow(g_mainWindow.window);
     Pump(100);
+}
+
+// With COM started and the settings cleared, registers the virtual camera `instance` giving MJPG
+// pictures width x height and opens the main window over it, waiting until the view shows them.
+inline bool OpenMainWindowWithCamera(const wchar_t* instance, const wchar_t* name, int width, int height) {
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return false;
+    ClearSettings();
+    LoadSettings();
+    return TestCam_Register(TestCam_MakeConfig(instance, name, {{kTestCamMjpg, width, height, 30}})) &&
+           OpenMainWindow({20, 10, 1260, 970}, true, width);
+}
+
+inline void CloseMainWindowAndCamera(const wchar_t* instance) {
+    CloseMainWindow();
+    TestCam_Unregister(instance);
+    TestCam_RemoveConfig(instance);
+    CoUninitialize();
 }

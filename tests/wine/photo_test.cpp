@@ -11,7 +11,6 @@
 #include "output/photo.h"
 #include "output/photo_metadata.h"
 #include "testcam/test_picture.h"
-#include "testcam/testcam_control.h"
 #include "view/view_commands.h"
 
 #include <gdiplus.h>
@@ -34,10 +33,6 @@ std::vector<MeasureShape> ThreeShapes() {
             MakeShape(TOOL_TEXT, {420, 380}, {560, 400}, kUnplacedPoint, L"pore \u00D8")};
 }
 
-CameraViewState* View() {
-    return CameraViewStateOf(g_mainWindow.cameraView);
-}
-
 std::wstring Temp(const wchar_t* name) {
     return TempFolder(L"vantix-photo") + L"\\" + name;
 }
@@ -45,24 +40,17 @@ std::wstring Temp(const wchar_t* name) {
 class Photos : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         Gdiplus::GdiplusStartupInput input;
         ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr), Gdiplus::Ok);
         ASSERT_EQ(LookupImageEncoders(), 1);
-        ClearSettings();
-        LoadSettings();
-        ASSERT_TRUE(TestCam_Register(
-            TestCam_MakeConfig(kCamera, L"Photo Scope", {{kTestCamMjpg, kWidth, kHeight, 30}})));
-        ASSERT_TRUE(OpenMainWindow({20, 10, 1260, 970}, true, kWidth)) << "the virtual camera did not open";
+        ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Photo Scope", kWidth, kHeight))
+            << "the virtual camera did not open";
         Pump(300); // frames arrive
     }
 
     static void TearDownTestSuite() {
-        CloseMainWindow();
-        TestCam_Unregister(kCamera);
-        TestCam_RemoveConfig(kCamera);
+        CloseMainWindowAndCamera(kCamera);
         Gdiplus::GdiplusShutdown(gdiplus_);
-        CoUninitialize();
     }
 
     void SetUp() override {

@@ -42,22 +42,11 @@ namespace {
 
 constexpr wchar_t kInstance[] = L"vid_1d6b&pid_0102&mi_00#sections#0";
 
-bool Ticked(HWND button) {
-    return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
 // A slider dragged to `position`: the thumb moves, then the parent hears of it.
 void DragSlider(HWND slider, int position) {
     SendMessageW(slider, TBM_SETPOS, TRUE, position);
     SendMessageW(GetParent(slider), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position),
                  reinterpret_cast<LPARAM>(slider));
-}
-
-std::vector<TestCamSetCall> SetCalls() {
-    std::vector<TestCamSetCall> calls = TestCam_ReadSetCalls(kInstance);
-    for (TestCamSetCall& call : calls)
-        call.result = S_OK;
-    return calls;
 }
 
 class SectionsTest : public ::testing::Test {
@@ -177,7 +166,7 @@ TEST_F(SectionsTest, ColorsOfACameraWithoutCameraControlOrPowerLine) {
     TestCam_ClearSetCalls(kInstance);
     SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kFrequencyListId, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(Item(kFrequencyListId)));
-    EXPECT_EQ(SetCalls(), (std::vector<TestCamSetCall>{{TestCamInterface::VideoProcAmp, 13, 2, 2}}));
+    EXPECT_EQ(SetCalls(kInstance), (std::vector<TestCamSetCall>{{TestCamInterface::VideoProcAmp, 13, 2, 2}}));
 }
 
 namespace {

@@ -8,7 +8,6 @@
 #include <windows.h>
 #include "tests/support/file_bytes.h"
 #include "tests/support/win32_support.h"
-#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -19,18 +18,6 @@
 #include <vector>
 
 namespace {
-
-// How many values the settings key holds; nothing when there is no key.
-std::optional<DWORD> ValueCount() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD count = 0;
-    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
-                     nullptr, nullptr);
-    RegCloseKey(key);
-    return count;
-}
 
 // A value stored as it is given, whatever its type and size, less its last `cut` bytes.
 struct RawValue {
@@ -52,12 +39,6 @@ void WriteRaw(const RawValue& value) {
               ERROR_SUCCESS);
 }
 
-std::wstring DocumentsFolder() {
-    wchar_t path[MAX_PATH] = {};
-    EXPECT_EQ(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path), S_OK);
-    return path;
-}
-
 // A folder of the prefix's temporary folder, not yet there.
 std::wstring FreshTempPath(const wchar_t* name) {
     wchar_t base[MAX_PATH] = {};
@@ -71,7 +52,7 @@ class SettingsStore : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearSettings();
-        ASSERT_FALSE(ValueCount());
+        ASSERT_FALSE(SavedValueCount());
         g_settings = AppSettings();
         g_calibration.slots = CalibrationTable();
     }
@@ -96,7 +77,7 @@ TEST_F(SettingsStore, FirstStartGivesDefaultsAndCreatesTheKeyOnly) {
     EXPECT_EQ(g_settings, expected);
     EXPECT_EQ(GetText("device"), L"Device");
     EXPECT_TRUE(IsDirectory(expectedFolder));
-    EXPECT_EQ(ValueCount(), 0u);
+    EXPECT_EQ(SavedValueCount(), 0u);
 
     // A second start with the folder already there is the same.
     ASSERT_EQ(LoadSettings(), 1);
@@ -177,7 +158,7 @@ TEST_F(SettingsStore, EverythingSurvivesSaveAndLoad) {
     SetLatestFiles(recent);
     ASSERT_EQ(SaveSettings(), 1);
     const AppSettings saved = g_settings;
-    EXPECT_EQ(ValueCount(), 15u);
+    EXPECT_EQ(SavedValueCount(), 15u);
     EXPECT_EQ(SavedString(L"ImgDir"), folder);
     EXPECT_EQ(SavedDword(L"MaxRecordTime"), 7200u);
     EXPECT_EQ(SavedString(L"LatestFiles"), newest);

@@ -267,7 +267,7 @@ void CheckMainWindow(FitCheck& check) {
 
     // The no-device screen's text, from its corner to as far from the view's right edge, at the
     // window's smallest.
-    const CameraViewState* view = CameraViewStateOf(g_mainWindow.cameraView);
+    const CameraViewState* view = View();
     ASSERT_NE(view, nullptr);
     const SIZE client = ClientSize(g_mainWindow.cameraView);
     check.Text("No-device screen", g_mainWindow.cameraView, view->noDeviceFont.get(), view->noDeviceText,

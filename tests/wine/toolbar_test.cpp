@@ -48,12 +48,6 @@ COLORREF Corner(HWND button) {
     return FacePixel(button, 2, 2);
 }
 
-// The face colour under the green wash at `alpha`, within rounding.
-bool Washed(int alpha, COLORREF actual) {
-    auto mix = [alpha](int src, int dst) { return (src * alpha + dst * (255 - alpha) + 127) / 255; };
-    return Near(actual, RGB(mix(0, 143), mix(111, 220), mix(0, 220)), 2);
-}
-
 int ButtonCommands() {
     int n = 0;
     for (const auto& command : g_mainCommands)
@@ -168,7 +162,7 @@ TEST_F(ToolbarTest, FourteenButtonsShowTheirImagesAndSendOneCommandPerClick) {
     // Hovered, then the mouse mode is cancelled: hover and capture go, and nothing is sent.
     HWND button = Button(3024);
     SendMouse(button, WM_MOUSEMOVE, 20, 20);
-    EXPECT_TRUE(Washed(144, Corner(button)));
+    EXPECT_TRUE(Near(Corner(button), WashedFace(144), 2));
     SendMessageW(button, WM_CANCELMODE, 0, 0);
     EXPECT_NE(GetCapture(), button);
     EXPECT_EQ(Corner(button), kToolbarFaceColor);
@@ -226,7 +220,7 @@ TEST_F(ToolbarTest, FaceFollowsTheButtonSize) {
     EXPECT_EQ(Data(button)->height, 120);
     // The wash covers a face larger than the wash bitmap, and the image sits in its middle.
     SendMessageW(button, WM_COMMAND, MAKEWPARAM(3999, kToolButtonCheckCommand), 1);
-    EXPECT_TRUE(Washed(96, FacePixel(button, 98, 118)));
+    EXPECT_TRUE(Near(FacePixel(button, 98, 118), WashedFace(96), 2));
     SendMessageW(button, WM_COMMAND, MAKEWPARAM(3999, kToolButtonCheckCommand), 0);
     int drawnOutside = 0, drawnInside = 0;
     for (int y = 0; y < 120; ++y) {
