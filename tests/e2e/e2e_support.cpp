@@ -100,6 +100,9 @@ void KeepArtifact(const std::wstring& path, const wchar_t* name) {
 std::wstring SaveScreenshot(const wchar_t* name) {
     const GdiplusSession gdiplus; // tests without a program session save screenshots too
     const std::wstring path = ArtifactFolder() + L"\\" + name;
+    // The program repaints what a start or a relabel has just invalidated; a grab at once catches
+    // the panel half drawn, which is not what anyone looking at the screenshot wants to see.
+    Sleep(300);
     Picture shot = GrabScreen(nullptr, {0, 0}, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     for (uint32_t& pixel : shot.pixels)
         pixel |= 0xFF000000u; // opaque: viewers read the fourth byte as alpha
