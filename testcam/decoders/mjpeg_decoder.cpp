@@ -1,7 +1,7 @@
 // Stand-in for the system's MJPEG decompressor: MJPG frames of any size in, bottom-up RGB24 of
 // the same size out, each frame decoded by the platform's imaging codecs.
-#include "tests/decoders/stand_ins.h"
-#include "tests/decoders/transform_filter.h"
+#include "testcam/decoders/stand_ins.h"
+#include "testcam/decoders/transform_filter.h"
 
 #include <uuids.h>
 #include <wincodec.h>

@@ -1,5 +1,6 @@
 // Writes the seed corpora of the fuzz targets into tests/fuzz/corpus/<target>/ from the program's
 // own formatters (and, for the image heads and format blocks, the smallest well-formed ones).
+// tools/fuzz --seeds builds and runs it.
 //   fuzz_seeds <corpus folder>
 #include "base/app_settings.h"
 #include "capture/format_map.h"

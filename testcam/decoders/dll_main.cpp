@@ -8,8 +8,8 @@
 #include <wrl/client.h>
 
 #include "testcam/com_server.h"
-#include "tests/decoders/stand_ins.h"
-#include "tests/decoders/transform_filter.h"
+#include "testcam/decoders/stand_ins.h"
+#include "testcam/decoders/transform_filter.h"
 
 namespace {
 

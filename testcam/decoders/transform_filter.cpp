@@ -1,4 +1,4 @@
-#include "tests/decoders/transform_filter.h"
+#include "testcam/decoders/transform_filter.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // Stand-in for the system's colour space converter, as far as a camera needs it: YUY2 (studio
 // range BT.601) in, bottom-up RGB24 of the same size out.
-#include "tests/decoders/stand_ins.h"
-#include "tests/decoders/transform_filter.h"
+#include "testcam/decoders/stand_ins.h"
+#include "testcam/decoders/transform_filter.h"
 
 #include <uuids.h>
 
