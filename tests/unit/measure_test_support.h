@@ -3,6 +3,7 @@
 #pragma once
 
 #include "measure/calibration.h"
+#include "measure/overlay_plan.h"
 #include "measure/shape_editor.h"
 
 #include <string>
@@ -15,6 +16,35 @@ public:
         return {static_cast<int>(text.size()) * 7, 16};
     }
 };
+
+// Results written out whole, to compare at once: a point "x,y", a box "left,top-right,bottom", an
+// overlay step by step "L 1,2-3,4; Ft 0,0-8,8; T 5,5-40,21 text" (the step's letter, the pen's
+// unless it is the shape pen, then what the step draws).
+inline std::wstring Describe(ShapePoint p) {
+    return std::to_wstring(p.x) + L',' + std::to_wstring(p.y);
+}
+inline std::wstring Describe(ShapeRect r) {
+    return Describe(ShapePoint{r.left, r.top}) + L'-' + Describe(ShapePoint{r.right, r.bottom});
+}
+inline std::wstring Describe(const std::vector<OverlayItem>& items) {
+    static const wchar_t* const kPens[] = {L" ", L"t ", L"k ", L"g ", L"c ", L"d "};
+    std::wstring out;
+    for (const OverlayItem& i : items) {
+        out += (out.empty() ? L"" : L"; ") + std::wstring(1, L"LCPVFBT"[static_cast<int>(i.step)]);
+        out += kPens[static_cast<int>(i.pen)];
+        if (i.step == OverlayStep::Line || i.step == OverlayStep::FillTriangle)
+            out += Describe(i.a) + L'-' + Describe(i.b);
+        if (i.step == OverlayStep::FillTriangle)
+            out += L'-' + Describe(i.c);
+        else if (i.step == OverlayStep::Polyline)
+            out += std::to_wstring(i.points->size());
+        else if (i.step != OverlayStep::Line)
+            out += Describe(i.rect);
+        if (i.step == OverlayStep::Text)
+            out += L' ' + i.text;
+    }
+    return out;
+}
 
 inline MeasureShape MakeShape(int kind, ShapePoint p1, ShapePoint p2, ShapePoint p3 = kUnplacedPoint,
                               std::wstring text = {}) {

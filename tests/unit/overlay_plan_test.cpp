@@ -40,11 +40,6 @@ protected:
     FakeMetrics metrics;
 };
 
-int Count(const std::vector<OverlayItem>& items, OverlayStep step) {
-    return static_cast<int>(
-        std::count_if(items.begin(), items.end(), [step](const OverlayItem& i) { return i.step == step; }));
-}
-
 std::vector<std::wstring> Texts(const std::vector<OverlayItem>& items) {
     std::vector<std::wstring> texts;
     for (const OverlayItem& i : items) {
@@ -68,21 +63,16 @@ TEST_F(OverlayTest, CalibrationModeDrawsOnlyTheLineWithItsLabel) {
     int length = kCalibLineNew;
     LayoutCalibrationLineOf(state, length, 640);
     in.calibLineLength = length;
-    const auto items = Build();
-    ASSERT_EQ(items.size(), 4u);
-    EXPECT_TRUE(HasLine(items, OverlayPen::CalibLine, {170, 240}, {470, 240}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::CalibThin, {170, 180}, {170, 300}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::CalibThin, {470, 180}, {470, 300}));
-    EXPECT_EQ(items[3].text, L"300 pixels");
-    EXPECT_EQ(items[3].rect, (ShapeRect{174, 244, 174 + 70, 244 + 16}));
+    const std::wstring line =
+        L"Lc 170,240-470,240; Ld 170,180-170,300; Ld 470,180-470,300; T 174,244-244,260 300 pixels";
+    EXPECT_EQ(Describe(Build()), line);
 
     // The end under the pointer gets four triangles pointing at its bar, three strokes each.
     state.calibHoverRight = true;
-    const auto hovered = Build();
-    EXPECT_EQ(hovered.size(), 4u + 12u);
-    EXPECT_TRUE(HasLine(hovered, OverlayPen::CalibThin, {474, 210}, {478, 206}));
-    EXPECT_TRUE(HasLine(hovered, OverlayPen::CalibThin, {466, 270}, {462, 274}));
-    EXPECT_TRUE(HasLine(hovered, OverlayPen::CalibThin, {462, 266}, {462, 274}));
+    EXPECT_EQ(Describe(Build()), line + L"; Ld 466,210-462,206; Ld 462,206-462,214; Ld 466,210-462,214; "
+                                        L"Ld 474,210-478,206; Ld 478,206-478,214; Ld 474,210-478,214; "
+                                        L"Ld 466,270-462,266; Ld 462,266-462,274; Ld 466,270-462,274; "
+                                        L"Ld 474,270-478,266; Ld 478,266-478,274; Ld 474,270-478,274");
 }
 
 // Uncalibrated (ticks every ten pixels) or above two million pixels a unit (no ruler): the cross-hair
@@ -101,94 +91,67 @@ TEST_F(OverlayTest, CrosshairWithoutARulerStepHasNoStepLabel) {
     }
 }
 
-TEST_F(OverlayTest, HandlesOnlyWhenSelectedFilledOrHoveredOutlined) {
+// Handles, clipped to the picture, come before the outline; a line's end ticks are long while it is
+// drawn.
+TEST_F(OverlayTest, LinesHandlesOnlyWhenSelectedFilledOrHoveredOutlinedAndLongTicksWhileDrawing) {
     const MeasureShape line = MakeShape(TOOL_LINE, {3, 100}, {200, 476});
-    EXPECT_EQ(Count(One(line), OverlayStep::FillBox) + Count(One(line), OverlayStep::FrameBox), 0);
-    const auto selected = One(line, true, true);
-    EXPECT_EQ(Count(selected, OverlayStep::FillBox), 2);
-    EXPECT_EQ(selected[0].rect, (ShapeRect{0, 95, 8, 105})); // clipped to the picture
-    EXPECT_EQ(selected[1].rect, (ShapeRect{195, 471, 205, 480}));
-    EXPECT_EQ(Count(One(line, false, true), OverlayStep::FrameBox), 2);
-    // Handles come before the outline.
-    EXPECT_EQ(selected[2].step, OverlayStep::Line);
-}
+    const std::wstring plain =
+        L"L 3,100-200,476; Lt -7,105-13,95; Lt 190,481-210,471; T 5,102-68,118 4.24482mm";
+    EXPECT_EQ(Describe(One(line)), plain);
+    EXPECT_EQ(Describe(One(line, true, true)), L"F 0,95-8,105; F 195,471-205,480; " + plain);
+    EXPECT_EQ(Describe(One(line, false, true)), L"B 0,95-8,105; B 195,471-205,480; " + plain);
 
-TEST_F(OverlayTest, LineTicksAreLongWhileDrawing) {
-    const MeasureShape line = MakeShape(TOOL_LINE, {100, 100}, {300, 100});
-    EXPECT_TRUE(HasLine(One(line), OverlayPen::Thin, {100, 88}, {100, 112}));
-    EXPECT_TRUE(HasLine(One(line, false, false, true), OverlayPen::Thin, {300, 68}, {300, 132}));
-    EXPECT_TRUE(HasLine(One(line), OverlayPen::Shape, {100, 100}, {300, 100}));
+    const MeasureShape flat = MakeShape(TOOL_LINE, {100, 100}, {300, 100});
+    EXPECT_EQ(Describe(One(flat)),
+              L"L 100,100-300,100; Lt 100,88-100,112; Lt 300,88-300,112; T 102,102-165,118 2.00000mm");
+    EXPECT_EQ(Describe(One(flat, false, false, true)),
+              L"L 100,100-300,100; Lt 100,68-100,132; Lt 300,68-300,132; T 102,102-165,118 2.00000mm");
 }
 
 TEST_F(OverlayTest, RectangleIsFramedTwiceWhenLinesAreWide) {
     const MeasureShape r = MakeShape(TOOL_RECTANGLE, {60, 80}, {20, 30});
-    auto items = One(r);
-    ASSERT_EQ(Count(items, OverlayStep::FrameBox), 2);
-    EXPECT_EQ(items[0].rect, (ShapeRect{20, 30, 60, 80}));
-    EXPECT_EQ(items[1].rect, (ShapeRect{21, 31, 59, 79}));
+    const std::wstring labels = L"T 22,32-99,48 0.40x0.50mm; T 22,48-92,64 S:0.20mm^2";
+    EXPECT_EQ(Describe(One(r)), L"B 20,30-60,80; B 21,31-59,79; " + labels);
     in.lineWidth = 1;
-    EXPECT_EQ(Count(One(r), OverlayStep::FrameBox), 1);
-    EXPECT_EQ(Count(One(r, true), OverlayStep::FillBox), 4);
+    EXPECT_EQ(Describe(One(r)), L"B 20,30-60,80; " + labels);
+    EXPECT_EQ(Describe(One(r, true)),
+              L"F 55,75-65,85; F 15,25-25,35; F 55,25-65,35; F 15,75-25,85; B 20,30-60,80; " + labels);
 }
 
 TEST_F(OverlayTest, CirclesShowTheirCentreAndConcentricOnesTheirSecondRimOncePlaced) {
-    const auto items = One(MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140}));
-    ASSERT_GE(items.size(), 3u);
-    EXPECT_EQ(items[0].step, OverlayStep::FrameBox);
-    EXPECT_EQ(items[0].rect, (ShapeRect{95, 95, 105, 105}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {100, 100}, {130, 140}));
-    EXPECT_EQ(Count(items, OverlayStep::Circle), 1);
-    const auto circle = std::find_if(items.begin(), items.end(),
-                                     [](const OverlayItem& i) { return i.step == OverlayStep::Circle; });
-    EXPECT_EQ(circle->rect, (ShapeRect{50, 50, 150, 150}));
-    const auto selected = One(MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140}), true);
-    EXPECT_EQ(Count(selected, OverlayStep::FillBox), 2);
+    const MeasureShape circle = MakeShape(TOOL_CIRCLE, {100, 100}, {130, 140});
+    const std::wstring rest = L"L 100,100-130,140; C 50,50-150,150; T 102,102-179,118 R:0.50000mm; "
+                              L"T 102,118-179,134 C:3.14159mm; T 102,134-193,150 S:0.78540mm^2";
+    EXPECT_EQ(Describe(One(circle)), L"B 95,95-105,105; " + rest);
+    EXPECT_EQ(Describe(One(circle, true)), L"F 95,95-105,105; F 125,135-135,145; " + rest);
 
-    const auto rim =
-        One(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, kUnplacedPoint), false, true);
-    EXPECT_EQ(Count(rim, OverlayStep::Circle), 1);
-    EXPECT_TRUE(HasLine(rim, OverlayPen::Shape, {100, 100}, {100, 150}));
-    EXPECT_EQ(Count(rim, OverlayStep::FrameBox), 2); // centre and inner rim
-    EXPECT_EQ(Texts(rim), std::vector<std::wstring>{L"R1:0.50000mm"});
-
-    const auto placed =
-        One(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {100, 300}), false, true);
-    EXPECT_EQ(Count(placed, OverlayStep::Circle), 2);
-    EXPECT_TRUE(HasLine(placed, OverlayPen::Shape, {100, 100}, {100, 300}));
-    EXPECT_EQ(placed[1].rect, (ShapeRect{95, 295, 105, 305}));
-    EXPECT_EQ(Texts(placed), (std::vector<std::wstring>{L"R1:0.50000mm", L"R2:2.00000mm", L""}));
+    EXPECT_EQ(Describe(One(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}), false, true)),
+              L"B 95,95-105,105; B 95,145-105,155; L 100,100-100,150; C 50,50-150,150; "
+              L"T 102,102-186,118 R1:0.50000mm");
+    EXPECT_EQ(
+        Describe(One(MakeShape(TOOL_CONCENTRIC_CIRCLES, {100, 100}, {100, 150}, {100, 300}), false, true)),
+        L"B 95,95-105,105; B 95,295-105,305; L 100,100-100,300; C 50,50-150,150; C -100,-100-300,300; "
+        L"T 102,302-186,318 R1:0.50000mm; T 102,318-186,334 R2:2.00000mm; T 102,334-102,350 ");
 }
 
+// A slanted base's connector is thin; without its third point a shape draws its base only.
 TEST_F(OverlayTest, ParallelAndAngleDrawTheirThirdPointsLinesOncePlaced) {
-    auto items = One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 10}, {30, 40}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {10, 10}, {50, 10}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {30, 40}, {30, 10}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::Shape, {10, 40}, {50, 40}));
-    items = One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}, {30, 60}));
-    EXPECT_EQ(std::count_if(items.begin(), items.end(),
-                            [](const OverlayItem& i) { return i.pen == OverlayPen::Thin; }),
-              1); // a slanted base's connector is thin
-    items = One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}));
-    EXPECT_EQ(Count(items, OverlayStep::Line), 1); // third point not placed: the base only
+    EXPECT_EQ(Describe(One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 10}, {30, 40}))),
+              L"L 10,10-50,10; L 30,40-30,10; L 10,40-50,40; T 32,42-109,58 D:0.30000mm");
+    EXPECT_EQ(Describe(One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}, {30, 60}))),
+              L"L 10,10-50,30; Lt 30,60-45,27; L 10,50-50,70; T 32,62-109,78 D:0.35777mm");
+    EXPECT_EQ(Describe(One(MakeShape(TOOL_PARALLEL_LINES, {10, 10}, {50, 30}))), L"L 10,10-50,30");
 
     in.scale = -1.0f;
-    items = One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}));
-    EXPECT_EQ(Count(items, OverlayStep::Line), 1);
-    EXPECT_TRUE(Texts(items).empty());
-    items = One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}, {100, 0}));
-    EXPECT_EQ(Count(items, OverlayStep::Line), 2);
-    EXPECT_EQ(Texts(items), std::vector<std::wstring>{L"90.000\u00B0"});
+    EXPECT_EQ(Describe(One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}))), L"L 100,100-200,100");
+    EXPECT_EQ(Describe(One(MakeShape(TOOL_ANGLE, {100, 100}, {200, 100}, {100, 0}))),
+              L"L 100,100-200,100; L 100,100-100,0; T 102,102-151,118 90.000\u00B0");
 }
 
 TEST_F(OverlayTest, ArrowShaftHeadOutlineAndFill) {
-    const auto items = One(MakeShape(TOOL_ARROW, {0, 100}, {100, 100}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::Thick, {0, 100}, {100, 100}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::Thin, {87, 89}, {87, 111}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::Thin, {87, 89}, {100, 100}));
-    EXPECT_TRUE(HasLine(items, OverlayPen::Thin, {87, 111}, {100, 100}));
-    ASSERT_EQ(Count(items, OverlayStep::FillTriangle), 1);
-    EXPECT_EQ(items.back().c, (ShapePoint{100, 100}));
-    EXPECT_TRUE(Texts(items).empty());
+    EXPECT_EQ(Describe(One(MakeShape(TOOL_ARROW, {0, 100}, {100, 100}))),
+              L"Lk 0,100-100,100; Lt 87,89-87,111; Lt 87,89-100,100; Lt 87,111-100,100; "
+              L"V 87,89-87,111-100,100");
 }
 
 TEST_F(OverlayTest, PencilNeedsTwoPointsANoteIsFramedWhileTypedSelectedOrHovered) {
@@ -197,23 +160,16 @@ TEST_F(OverlayTest, PencilNeedsTwoPointsANoteIsFramedWhileTypedSelectedOrHovered
     EXPECT_TRUE(One(stroke, true).empty());
     stroke.points.push_back({9, 12});
     stroke.points.push_back({9, 12});
-    auto items = One(stroke, true);
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[2].step, OverlayStep::Polyline);
+    const auto items = One(stroke, true);
+    EXPECT_EQ(Describe(items), L"F 0,0-10,10; F 4,7-14,17; P 3");
     EXPECT_EQ(items[2].points, &stroke.points);
 
-    MeasureShape note = MakeShape(TOOL_TEXT, {50, 60}, {});
-    note.text = L"cell";
-    items = One(note);
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].text, L"cell");
-    EXPECT_EQ(items[0].rect, (ShapeRect{52, 62, 50 + 28 + 4, 60 + 16 + 4}));
-    EXPECT_EQ(Count(One(note, false, true), OverlayStep::FrameBox), 1);
+    MeasureShape note = MakeShape(TOOL_TEXT, {50, 60}, {}, kUnplacedPoint, L"cell");
+    EXPECT_EQ(Describe(One(note)), L"T 52,62-82,80 cell");
+    EXPECT_EQ(Describe(One(note, false, true)), L"B 52,62-82,80; T 52,62-82,80 cell");
     note.text.clear();
-    items = One(note, false, false, true);
-    ASSERT_EQ(items.size(), 2u);
-    EXPECT_EQ(items[0].step, OverlayStep::FrameBox);
-    EXPECT_EQ(items[1].text, L" Input text, drag to move. ");
+    EXPECT_EQ(Describe(One(note, false, false, true)),
+              L"B 52,62-243,80; T 52,62-243,80  Input text, drag to move. ");
 }
 
 TEST_F(OverlayTest, ShapeInProgressFollowsTheTool) {
@@ -221,21 +177,22 @@ TEST_F(OverlayTest, ShapeInProgressFollowsTheTool) {
     state.pendingShape = MakeShape(TOOL_RECTANGLE, {10, 10}, {50, 50});
     EXPECT_TRUE(Build().empty()); // no drawing under way
     state.buttonDown = true;
-    EXPECT_TRUE(HasLine(Build(), OverlayPen::Shape, {10, 10}, {50, 50})); // drawn as a line
+    // Drawn as a line, in its drawing form.
+    EXPECT_EQ(Describe(Build()), L"L 10,10-50,50; Lt -12,32-32,-12; Lt 28,72-72,28; T 12,12-75,28 0.56569mm");
     state.currentTool = TOOL_DRAG;
     EXPECT_TRUE(Build().empty()); // panning draws nothing
     state.buttonDown = false;
     state.currentTool = TOOL_ANGLE;
     state.pendingPhase = kPhaseAngle;
     state.pendingShape.p3 = {10, 90};
-    EXPECT_EQ(Count(Build(), OverlayStep::Line), 2);
+    EXPECT_EQ(Describe(Build()), L"L 10,10-50,50; L 10,10-10,90; T 12,12-68,28 -45.000\u00B0");
     // The note shows between its Init and its OK or Cancel only.
     state.currentTool = TOOL_TEXT;
     state.pendingPhase = kPhaseTextInput;
     state.pendingShape.kind = 0;
     EXPECT_TRUE(Build().empty());
     state.pendingShape.kind = TOOL_TEXT;
-    EXPECT_EQ(Texts(Build()).size(), 1u);
+    EXPECT_EQ(Describe(Build()), L"B 12,12-203,30; T 12,12-203,30  Input text, drag to move. ");
 }
 
 // The cross-hair first, then the shapes oldest first, then the one in progress. A larger display
