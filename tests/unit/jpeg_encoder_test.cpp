@@ -1,6 +1,7 @@
 // The recorder's JPEG encoder, checked through an independent decoder: what it writes must decode
 // without complaint to the size and picture it was given.
 #include "output/jpeg_encoder.h"
+#include "testcam/test_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -150,21 +151,12 @@ template <typename Paint> Frame Painted(int width, int height, Paint paint) {
     return f;
 }
 
-// A sensor's picture: coloured shapes with soft edges, fine texture in the brightness, and a few
-// levels of noise on every pixel, most of it shared by the three colours.
-Frame Busy(int width, int height, unsigned seed) {
-    std::mt19937 random(seed);
-    std::uniform_int_distribution<int> grain(-4, 4), colourNoise(-1, 1);
+// A sensor's picture: the virtual camera's specimen with its fine grain and a few levels of noise
+// on every pixel.
+Frame Busy(int width, int height, int frameIndex) {
     return Painted(width, height, [&](int x, int y) {
-        const double texture = 30 * std::sin(x * 0.9) * std::cos(y * 0.7);
-        const double cell = 40 + 40 * std::sin(x * 0.08) * std::cos(y * 0.06);
-        const double base[3] = {90 + cell, 120 + cell * 0.3, 170 - cell};
-        const int shared = grain(random);
-        uint8_t p[3];
-        for (int c = 0; c < 3; ++c)
-            p[c] = static_cast<uint8_t>(
-                std::clamp(static_cast<int>(base[c] + texture) + shared + colourNoise(random), 0, 255));
-        return Bgr{p[0], p[1], p[2]};
+        const TestRgb c = TestPicture_BusyPixel(width, height, x, y, frameIndex, 30);
+        return Bgr{c.b, c.g, c.r};
     });
 }
 
@@ -264,7 +256,7 @@ TEST(JpegEncoder, OneEncoderServesFramesOfChangingSizeLikeAFreshOne) {
     JpegEncoder reused(90);
     for (const auto& s : sizes) {
         SCOPED_TRACE(std::to_string(s.width) + "x" + std::to_string(s.height));
-        const Frame frame = Busy(s.width, s.height, static_cast<unsigned>(s.width));
+        const Frame frame = Busy(s.width, s.height, s.width);
         JpegEncoder fresh(90);
         size_t a = 0, b = 0;
         const uint8_t* fromFresh = fresh.Encode(frame.data(), s.width, s.height, &a);
