@@ -307,31 +307,27 @@ TEST_F(FrameRecorderTest, ASinkThatWritesLaterIsCountedByItsOwnTally) {
     }
 }
 
-TEST_F(FrameRecorderTest, CopiesAreTheRecordersOwnAndOtherSizesAreIgnored) {
-    Start();
-    std::vector<uint8_t> frame = Frame(7);
-    recorder.OfferFrame(frame.data(), frame.size());
-    std::fill(frame.begin(), frame.end(), 8); // the ring buffer is reused at once
-    recorder.OfferFrame(frame.data(), frame.size() - 3);
-    recorder.OfferFrame(nullptr, frame.size());
-    ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 1; }));
-    recorder.Join();
-    EXPECT_EQ(log.firstBytes, std::vector<uint8_t>{7});
-    EXPECT_EQ(recorder.Figures().offered, 1u);
-}
-
-TEST_F(FrameRecorderTest, StartIsRefusedWhileRunningAndWithoutASinkOrSize) {
+TEST_F(FrameRecorderTest, StartIsRefusedWhileRunningAndWithoutASinkOrSizeCopiesAreItsOwn) {
     EXPECT_FALSE(recorder.Start(nullptr, kWidth, kHeight, 30.0));
     EXPECT_FALSE(recorder.Start(Maker(), 0, kHeight, 30.0));
     EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Idle);
     Start();
     EXPECT_FALSE(recorder.Start(Maker(), kWidth, kHeight, 30.0));
     EXPECT_TRUE(recorder.IsRecording());
+    // Frames are copied (the ring buffer is reused at once); other sizes are ignored.
+    std::vector<uint8_t> frame = Frame(7);
+    recorder.OfferFrame(frame.data(), frame.size());
+    std::fill(frame.begin(), frame.end(), 8);
+    recorder.OfferFrame(frame.data(), frame.size() - 3);
+    recorder.OfferFrame(nullptr, frame.size());
+    ASSERT_TRUE(Eventually([&] { return recorder.Figures().written == 1; }));
     recorder.Pause();
     recorder.RequestStop(); // a paused recording stops as well
     recorder.WaitFinished();
     EXPECT_EQ(recorder.GetPhase(), FrameRecorder::Phase::Finished);
     EXPECT_TRUE(recorder.Join());
+    EXPECT_EQ(log.firstBytes, std::vector<uint8_t>{7});
+    EXPECT_EQ(recorder.Figures().offered, 1u);
     EXPECT_FALSE(recorder.Join()); // nothing ran since
     recorder.Pause();              // idle: these do nothing
     recorder.Resume();
