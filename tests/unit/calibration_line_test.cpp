@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 TEST(CalibrationLine, NewLineIsAThirdOfThePictureAtLeast300CentredAndTheDialogReadsIt) {
     CalibrationLine l = LayoutCalibrationLine({kCalibLineNew, 0, 0}, 640);
-    EXPECT_EQ(l.length, 300); // 640 / 3 = 213 is raised to 300
-    EXPECT_EQ(l.leftX, 170);
-    EXPECT_EQ(l.rightX, 470);
+    // 640 / 3 = 213 is raised to 300.
+    EXPECT_EQ(std::tuple(l.length, l.leftX, l.rightX), std::tuple(300, 170, 470));
     l = LayoutCalibrationLine({kCalibLineNew, 0, 0}, 1920);
     EXPECT_EQ(std::tuple(l.length, l.leftX, l.rightX), std::tuple(640, 640, 1280));
     // A line laid out already is kept as it is.
@@ -30,8 +30,7 @@ TEST(CalibrationLine, EndsKeepTwoHundredPixelsAndStayInsideThePicture) {
     CalibrationLine l = {300, 170, 470};
     EXPECT_FALSE(DragCalibrationLeftEnd(l, 0));
     EXPECT_TRUE(DragCalibrationLeftEnd(l, 100));
-    EXPECT_EQ(l.length, 200);
-    EXPECT_EQ(l.leftX, 270);
+    EXPECT_EQ(std::pair(l.length, l.leftX), std::pair(200, 270));
     EXPECT_FALSE(DragCalibrationLeftEnd(l, 1)); // would be 199
     EXPECT_EQ(l.leftX, 270);
     EXPECT_FALSE(DragCalibrationLeftEnd(l, -270)); // x 0 is outside
@@ -42,8 +41,7 @@ TEST(CalibrationLine, EndsKeepTwoHundredPixelsAndStayInsideThePicture) {
     l = {300, 170, 470};
     EXPECT_FALSE(DragCalibrationRightEnd(l, 170, 640));
     EXPECT_TRUE(DragCalibrationRightEnd(l, 169, 640));
-    EXPECT_EQ(l.rightX, 639);
-    EXPECT_EQ(l.length, 469);
+    EXPECT_EQ(std::pair(l.rightX, l.length), std::pair(639, 469));
     EXPECT_FALSE(DragCalibrationRightEnd(l, -270, 640)); // 199
     EXPECT_TRUE(DragCalibrationRightEnd(l, -269, 640));
     EXPECT_EQ(std::tuple(l.length, l.rightX, l.leftX), std::tuple(200, 370, 170));
