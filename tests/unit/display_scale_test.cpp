@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <tuple>
-#include <utility>
 
 namespace {
 
@@ -92,7 +91,8 @@ TEST(DisplayScale, MinimumTrackSizeGrowsButStaysOnTheScreen) {
     };
     for (const auto& c : cases) {
         const MinTrackSize size = MinTrackSizeForDpi(c.dpi, c.workArea);
-        EXPECT_EQ(std::pair(size.width, size.height), std::pair(c.width, c.height)) << c.dpi;
+        EXPECT_EQ(size.width, c.width) << c.dpi;
+        EXPECT_EQ(size.height, c.height) << c.dpi;
     }
 }
 
