@@ -155,7 +155,7 @@ TEST_F(OverlayTest, PencilNeedsTwoPointsANoteIsFramedWhileTypedSelectedOrHovered
     stroke.points.push_back({9, 12});
     stroke.points.push_back({9, 12});
     const auto items = One(stroke, true);
-    EXPECT_EQ(Describe(items), L"F 0,0-10,10; F 4,7-14,17; P 3");
+    ASSERT_EQ(Describe(items), L"F 0,0-10,10; F 4,7-14,17; P 3");
     EXPECT_EQ(items[2].points, &stroke.points);
 
     MeasureShape note = MakeShape(TOOL_TEXT, {50, 60}, {}, kUnplacedPoint, L"cell");
