@@ -26,7 +26,6 @@ namespace {
 
 constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#calib#0";
 constexpr int kWidth = 1280;
-constexpr int kHeight = 720;
 
 HWND g_manage = nullptr; // the manage dialog the current steps work on
 
@@ -142,7 +141,7 @@ class CalibrationDialogs : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         g_holdBackCommand = [](WORD id) { return g_holdCalibrate && id == IDC_TOOL_CALIBRATE; };
-        ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Bench Scope", kWidth, kHeight))
+        ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Bench Scope", {{kTestCamMjpg, kWidth, 720, 30}}))
             << "the virtual camera did not open";
         g_isModelessDialog = [](HWND dialog) { return dialog == g_hCalibrateDlg; };
         StartDialogWatchdog();

@@ -43,7 +43,7 @@ protected:
         Gdiplus::GdiplusStartupInput input;
         ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr), Gdiplus::Ok);
         ASSERT_EQ(LookupImageEncoders(), 1);
-        ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Photo Scope", kWidth, kHeight))
+        ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Photo Scope", {{kTestCamMjpg, kWidth, kHeight, 30}}))
             << "the virtual camera did not open";
         Pump(300); // frames arrive
     }

@@ -343,14 +343,11 @@ void CheckDialogs(FitCheck& check) {
 // Each language in turn with the main window at its smallest, so that the view and every
 // control have the least room they ever get.
 TEST(TextFit, EveryTextFitsInEveryLanguage) {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    ClearSettings();
-    LoadSettings();
-    ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(
-        kCamera, L"Bench Scope", {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}})));
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
     InitCommonControlsEx(&controls);
-    ASSERT_TRUE(OpenMainWindow({}, true)) << "the virtual camera did not open";
+    ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Bench Scope",
+                                         {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}}))
+        << "the virtual camera did not open";
     SetWindowPos(g_mainWindow.window, nullptr, 0, 0, kMainMinTrackWidth, kMainMinTrackHeight, SWP_NOZORDER);
     Pump(100);
     EXPECT_EQ(GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY), g_dpi);
@@ -369,10 +366,7 @@ TEST(TextFit, EveryTextFitsInEveryLanguage) {
     std::printf("%d texts measured at %d DPI, %zu do not fit\n", check.measured(), g_dpi,
                 check.cuts().size());
     ShowLanguage(0);
-    CloseMainWindow();
-    TestCam_Unregister(kCamera);
-    TestCam_RemoveConfig(kCamera);
-    CoUninitialize();
+    CloseMainWindowAndCamera(kCamera);
 }
 
 int main(int argc, char** argv) {

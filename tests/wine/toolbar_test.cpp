@@ -70,19 +70,7 @@ HWND Button(int id) {
     return GetDlgItem(g_mainWindow.toolbar, id);
 }
 
-class ToolbarTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        SetToolButtonFaceColor(kToolbarFaceColor);
-        SetCursorPos(1270, 1010); // the real pointer stays off the buttons
-        ASSERT_TRUE(OpenMainWindow({0, 0, 1100, 700}));
-    }
-    static void TearDownTestSuite() { CloseMainWindow(); }
-    void SetUp() override {
-        ASSERT_NE(g_mainWindow.toolbar, nullptr);
-        g_mainCommands.clear();
-    }
-};
+class ToolbarTest : public MainWindowSuite {};
 
 } // namespace
 
