@@ -96,10 +96,6 @@ void Click(HWND dialog, int id) {
     SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
 
-std::wstring ItemText(HWND dialog, int id) {
-    return Text(GetDlgItem(dialog, id));
-}
-
 // Each of these shows a text of its own (the texts themselves are the string table's).
 void ExpectDistinctTexts(const std::vector<std::wstring>& texts) {
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -110,7 +106,7 @@ void ExpectDistinctTexts(const std::vector<std::wstring>& texts) {
 void ExpectDistinctTexts(HWND dialog, std::initializer_list<int> ids) {
     std::vector<std::wstring> texts;
     for (int id : ids)
-        texts.push_back(ItemText(dialog, id));
+        texts.push_back(Text(GetDlgItem(dialog, id)));
     ExpectDistinctTexts(texts);
 }
 
@@ -122,11 +118,6 @@ RECT WindowRect(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
     return r;
-}
-
-// Where the calibration dialogs open: over the main window, as every dialog.
-void ExpectPlacedOverMainWindow(HWND dialog) {
-    EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
 }
 
 // IDC_TOOL_CALIBRATE can be held back so that a test decides when the manage dialog comes again.
@@ -190,7 +181,7 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
              {
                  WaitForManageDialog(),
                  [] {
-                     ExpectPlacedOverMainWindow(g_manage);
+                     EXPECT_TRUE(IsPlacedOverOwner(g_manage, g_mainWindow.window));
                      EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, WindowRect(g_manage).left);
                      EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, WindowRect(g_manage).top);
                      ExpectDistinctTexts(g_manage, {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE,
@@ -240,7 +231,7 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
                      if (!help)
                          return false;
                      EXPECT_EQ(GetWindow(help, GW_OWNER), g_manage);
-                     ExpectPlacedOverMainWindow(help);
+                     EXPECT_TRUE(IsPlacedOverOwner(help, g_mainWindow.window));
                      ExpectDistinctTexts(help, {IDC_HOWTO_1, IDC_HOWTO_2, IDC_HOWTO_3, IDOK});
                      HWND picture = GetDlgItem(help, IDC_HOWTO_PICTURE);
                      EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
@@ -470,9 +461,9 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     EXPECT_EQ(g_calibration.calibrating, 4);
     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, moved.x);
     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, moved.y);
-    ExpectPlacedOverMainWindow(dialog);
+    EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
-    EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"mm");
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_CALIB_UNIT_SHOWN)), L"mm");
     HWND units = GetDlgItem(dialog, IDC_CALIB_UNITS);
     EXPECT_EQ(ComboItems(units), (std::vector<std::wstring>{L"millimeters(mm)", L"microns(\u03BCm)"}));
     EXPECT_EQ(SendMessageW(units, CB_GETCURSEL, 0, 0), 0);
@@ -493,7 +484,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     SendMessageW(units, CB_SETCURSEL, 1, 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CALIB_UNITS, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(units));
-    EXPECT_EQ(ItemText(dialog, IDC_CALIB_UNIT_SHOWN), L"\u03BCm");
+    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_CALIB_UNIT_SHOWN)), L"\u03BCm");
     SetDlgItemTextW(dialog, IDC_CALIB_LENGTH, L"2130");
     // OK brings the manage dialog back where it was, on the new row.
     RunSteps([&] { Click(dialog, IDOK); }, {WaitForManageDialog(), [&] {
