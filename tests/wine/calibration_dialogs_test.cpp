@@ -236,18 +236,16 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
                      HWND picture = GetDlgItem(help, IDC_HOWTO_PICTURE);
                      EXPECT_NE(SendMessageW(picture, STM_GETIMAGE, IMAGE_BITMAP, 0), 0);
                      // All of it inside the dialog, OK below the picture, the steps above it.
-                     RECT client = {};
-                     GetClientRect(help, &client);
-                     MapWindowPoints(help, nullptr, reinterpret_cast<POINT*>(&client), 2);
-                     const RECT pictureRect = WindowRect(picture);
-                     const RECT ok = WindowRect(GetDlgItem(help, IDOK));
+                     const SIZE client = ClientSize(help);
+                     const RECT pictureRect = RectInParent(picture);
+                     const RECT ok = RectInParent(GetDlgItem(help, IDOK));
                      EXPECT_GT(pictureRect.right - pictureRect.left, 100);
-                     EXPECT_GE(pictureRect.left, client.left);
-                     EXPECT_LE(pictureRect.right, client.right);
-                     EXPECT_GE(pictureRect.top, WindowRect(GetDlgItem(help, IDC_HOWTO_3)).bottom);
+                     EXPECT_GE(pictureRect.left, 0);
+                     EXPECT_LE(pictureRect.right, client.cx);
+                     EXPECT_GE(pictureRect.top, RectInParent(GetDlgItem(help, IDC_HOWTO_3)).bottom);
                      EXPECT_GE(ok.top, pictureRect.bottom);
-                     EXPECT_LE(ok.bottom, client.bottom);
-                     EXPECT_LE(ok.right, client.right);
+                     EXPECT_LE(ok.bottom, client.cy);
+                     EXPECT_LE(ok.right, client.cx);
                      PostButtonClick(help, IDOK);
                      return true;
                  },

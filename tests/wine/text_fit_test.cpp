@@ -127,11 +127,7 @@ bool BoxOf(HWND control, UINT* format, SIZE* room) {
 // Collects the texts that do not fit, one line each: language, window, control, text, both sizes.
 class FitCheck {
 public:
-    void SetLanguage(int index) {
-        language_ = Utf8(LanguageListName(index));
-        if (!language_.empty() && language_[0] == ' ')
-            language_.erase(0, 1);
-    }
+    void SetLanguage(int index) { language_ = Utf8(LanguageListName(index)); }
 
     // `text` in `font`, laid out with `format` in `room`.
     void Text(const std::string& where, HWND dcWindow, HFONT font, const std::wstring& text, UINT format,
@@ -226,8 +222,8 @@ constexpr int64_t kLongestClockTenths = 10LL * 3600 * 10;
 void ShowLanguage(int index) {
     g_settings.language = index;
     SelectLanguage(index);
-    SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    SendMessageW(g_mainWindow.window, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0),
+                 0); // to the panel and toolbar
     SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
     Pump(50);
     for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
