@@ -118,24 +118,8 @@ int DeviceIndex(const wchar_t* name) {
     return -1;
 }
 
-class ControlPanelTest : public ::testing::Test {
+class ControlPanelTest : public MainWindowSuite {
 protected:
-    static void SetUpTestSuite() {
-        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        // The buttons' commands start dialogs and the file browser: only noted here.
-        g_holdBackCommand = [](WORD id) { return id >= IDC_SETTING && id <= IDC_FILES; };
-        SetCursorPos(1270, 1010); // the real pointer stays off the panel
-        ASSERT_TRUE(OpenMainWindow({0, 0, 1100, 1000}));
-    }
-    static void TearDownTestSuite() {
-        CloseMainWindow();
-        CoUninitialize();
-    }
-    void SetUp() override {
-        ASSERT_NE(g_mainWindow.controlPanel, nullptr);
-        ASSERT_NE(Panel(), nullptr);
-        g_mainCommands.clear();
-    }
     void TearDown() override {
         LayoutChildren(); // the panel as tall as the window again
         Pump();
@@ -149,6 +133,7 @@ protected:
 // reaches the panel under its own slot.
 TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
     ControlPanelState* s = Panel();
+    ASSERT_NE(s, nullptr);
     ASSERT_EQ(s->sectionCount, 4);
     const SectionUnits units = SystemSectionUnits();
     const ControlPanelMetrics& m = PanelMetrics();
@@ -331,12 +316,16 @@ TEST_F(ControlPanelTest, ButtonsShowTheirIconsAndOnlyClicksPostCommands) {
 }
 
 TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
-    ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(kFirstInstance, L"Panel Scope A",
-                                                    {{kTestCamMjpg, 1920, 1080, 30},
-                                                     {kTestCamMjpg, 640, 480, 30},
-                                                     {kTestCamMjpg, 1280, 720, 30},
-                                                     {kTestCamMjpg, 800, 600, 30},
-                                                     {kTestCamYuy2, 640, 480, 30}})));
+    // Camera A also lacks camera control and knows one power-line frequency (its Colors section).
+    TestCamConfig scopeA = TestCam_MakeConfig(kFirstInstance, L"Panel Scope A",
+                                              {{kTestCamMjpg, 1920, 1080, 30},
+                                               {kTestCamMjpg, 640, 480, 30},
+                                               {kTestCamMjpg, 1280, 720, 30},
+                                               {kTestCamMjpg, 800, 600, 30},
+                                               {kTestCamYuy2, 640, 480, 30}});
+    scopeA.hasCameraControl = false;
+    scopeA.procAmp[kTestCamPowerLineFrequency] = {true, 2, 2, 1, 2, 2, 2, 2};
+    ASSERT_TRUE(TestCam_Register(scopeA));
     ASSERT_TRUE(RegisterUnbindableCamera());
     RefreshDeviceList();
     ASSERT_EQ(g_capture.devices.size(), 2u);
@@ -418,6 +407,21 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     EXPECT_FALSE(OpenDeviceAtFormat(g_mainWindow.cameraView, broken, yuy2));
     EXPECT_TRUE(IsCaptureGraphOpen());
     EXPECT_EQ(g_capture.currentDevice, a);
+
+    // Its Colors section: no exposure without camera control, gain still there, one frequency.
+    HWND colors = Section(kIdColorsSection);
+    SendMessageW(colors, UM_PANEL_REFRESH, kRefreshCamera, 0);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(colors, 110)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(colors, kExposureAutoId)));
+    EXPECT_EQ(Text(GetDlgItem(colors, 101)), L"Exposure:");
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(colors, 112)));
+    HWND frequency = GetDlgItem(colors, kFrequencyListId);
+    EXPECT_EQ(ComboItems(frequency), std::vector<std::wstring>{L"60 Hz"});
+    TestCam_ClearSetCalls(kFirstInstance);
+    SendMessageW(colors, WM_COMMAND, MAKEWPARAM(kFrequencyListId, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(frequency));
+    EXPECT_EQ(SetCalls(kFirstInstance),
+              (std::vector<TestCamSetCall>{{TestCamInterface::VideoProcAmp, 13, 2, 2}}));
 
     CloseCaptureGraph();
     ReleaseViewResources(g_mainWindow.cameraView);

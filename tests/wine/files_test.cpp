@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,22 @@ void Load(HWND viewer, const std::wstring& path) {
                  reinterpret_cast<LPARAM>(path.c_str()));
 }
 
+// The picture's size, its displayed size and the scroll offsets: "1280x960 as 320x240 from 42,31".
+std::string Holds(const ImageViewState* v) {
+    return std::to_string(v->imageWidth) + "x" + std::to_string(v->imageHeight) + " as " +
+           std::to_string(v->displayWidth) + "x" + std::to_string(v->displayHeight) + " from " +
+           std::to_string(v->scrollX) + "," + std::to_string(v->scrollY);
+}
+
+// The colours the viewer paints at these points.
+std::vector<COLORREF> PaintedAt(HWND viewer, std::initializer_list<POINT> points) {
+    const Painted painted(viewer);
+    std::vector<COLORREF> colours;
+    for (POINT p : points)
+        colours.push_back(painted.At(p.x, p.y));
+    return colours;
+}
+
 bool IsEmpty(HWND viewer) {
     const ImageViewState* v = ViewData(viewer);
     return v->pixels.empty() && v->imageWidth == 0 && v->imageHeight == 0 && v->displayWidth == 0;
@@ -128,58 +145,36 @@ TEST_F(ImageViewerTest, LargePhotoAtQuarterSizeIsCentredAndDraggable) {
     Load(viewer_, photo);
 
     const ImageViewState* v = ViewData(viewer_);
-    EXPECT_EQ(v->imageWidth, 1280);
-    EXPECT_EQ(v->imageHeight, 960);
-    EXPECT_EQ(v->displayWidth, 320);
-    EXPECT_EQ(v->displayHeight, 240);
-    EXPECT_EQ(v->scrollX, 42);
-    EXPECT_EQ(v->scrollY, 31);
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 42,31");
     EXPECT_EQ(v->header.biHeight, 960);
     EXPECT_EQ(v->pixels.size(), 1280u * 3 * 960);
-    {
-        // The window shows the middle 236 x 177 of the 320 x 240 picture: all four quadrants.
-        const Painted painted(viewer_);
-        EXPECT_EQ(painted.At(60, 40), kTopLeft);
-        EXPECT_EQ(painted.At(180, 40), kTopRight);
-        EXPECT_EQ(painted.At(60, 140), kBottomLeft);
-        EXPECT_EQ(painted.At(180, 140), kBottomRight);
-        EXPECT_EQ(painted.At(0, 0), kTopLeft);
-        EXPECT_EQ(painted.At(235, 176), kBottomRight);
-    }
+    // The window shows the middle 236 x 177 of the 320 x 240 picture: all four quadrants.
+    EXPECT_EQ(PaintedAt(viewer_, {{60, 40}, {180, 40}, {60, 140}, {180, 140}, {0, 0}, {235, 176}}),
+              (std::vector{kTopLeft, kTopRight, kBottomLeft, kBottomRight, kTopLeft, kBottomRight}));
 
     // Dragging right by 30 shows more of the left side; the button up ends the drag.
     SendMessageW(viewer_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
     SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(130, 100));
-    EXPECT_EQ(v->scrollX, 12);
-    EXPECT_EQ(v->scrollY, 31);
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 12,31");
     SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(230, 40)); // past the edge
-    EXPECT_EQ(v->scrollX, 0);
-    EXPECT_EQ(v->scrollY, 63);
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,63");
     SendMessageW(viewer_, WM_LBUTTONUP, 0, MAKELPARAM(230, 40));
     EXPECT_EQ(GetFocus(), viewer_); // the press took the focus, and the arrow keys come to it
     EXPECT_EQ(SendMessageW(viewer_, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
     SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(0, 0));
-    EXPECT_EQ(v->scrollX, 0);
-    EXPECT_EQ(v->scrollY, 63);
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,63");
 
     // A larger window keeps the offset within the picture.
     SetWindowPos(viewer_, nullptr, 0, 0, 301, 201, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(v->scrollX, 0);
-    EXPECT_EQ(v->scrollY, 39);
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,39");
 
-    // A smaller zoom: the offset follows the smaller picture, centred in the window.
+    // A smaller zoom: the offset follows the smaller picture, centred in the window (the last
+    // point is the odd pixel beyond the right band).
     SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 15);
-    EXPECT_EQ(v->displayWidth, 192);
-    EXPECT_EQ(v->displayHeight, 144);
-    EXPECT_EQ(v->scrollY, 0);
-    {
-        const Painted painted(viewer_);
-        EXPECT_EQ(painted.At(54 + 5, 28 + 5), kTopLeft);
-        EXPECT_EQ(painted.At(54 + 186, 28 + 138), kBottomRight);
-        EXPECT_EQ(painted.At(54 - 1, 100), kImageBackground);
-        EXPECT_EQ(painted.At(54 + 192, 100), kImageBackground);
-        EXPECT_EQ(painted.At(300, 200), kImageBackground); // the odd pixel beyond the right band too
-    }
+    EXPECT_EQ(Holds(v), "1280x960 as 192x144 from 0,0");
+    EXPECT_EQ(
+        PaintedAt(viewer_, {{54 + 5, 28 + 5}, {54 + 186, 28 + 138}, {53, 100}, {54 + 192, 100}, {300, 200}}),
+        (std::vector{kTopLeft, kBottomRight, kImageBackground, kImageBackground, kImageBackground}));
 }
 
 TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
@@ -190,12 +185,10 @@ TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
     const ImageViewState* v = ViewData(viewer_);
     EXPECT_EQ(v->video, 1);
     ASSERT_EQ(v->displayWidth, 160);
-    {
-        const Painted painted(viewer_);
-        EXPECT_EQ(painted.At(38 + 76, 28 + 60), kImagePlayFill);     // inside the triangle
-        EXPECT_EQ(painted.At(38 + 73, 28 + 50), RGB(255, 255, 255)); // its white outline
-        EXPECT_TRUE(Near(painted.At(38 + 20, 28 + 20), kTopLeft, 24));
-    }
+    // Inside the triangle, its white outline, and the picture.
+    const std::vector<COLORREF> at = PaintedAt(viewer_, {{38 + 76, 28 + 60}, {38 + 73, 28 + 50}, {58, 48}});
+    EXPECT_EQ(std::vector(at.begin(), at.begin() + 2), (std::vector{kImagePlayFill, RGB(255, 255, 255)}));
+    EXPECT_TRUE(Near(at[2], kTopLeft, 24));
 
     // Only "mp4" in lower case stands for a video: the file itself is tried, and is no picture.
     Load(viewer_, TempPath(L"20240131-094502-007.MP4"));
@@ -353,8 +346,7 @@ TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
     EXPECT_EQ(v->zoom, 25);
 
     Choose(0, LBN_SELCHANGE);
-    EXPECT_EQ(v->imageWidth, 1280);
-    EXPECT_EQ(v->displayWidth, 320);
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 42,31");
     Choose(-1, LBN_SELCHANGE);
     EXPECT_TRUE(IsEmpty(preview_));
 
@@ -403,9 +395,7 @@ TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
     Choose(0, LBN_SELCHANGE);
     const ImageViewState* v = ViewData(preview_);
     EXPECT_EQ(v->video, 1);
-    ASSERT_EQ(v->imageWidth, 33);
-    ASSERT_EQ(v->imageHeight, 20);
-    EXPECT_EQ(v->displayWidth, 8);
+    ASSERT_EQ(Holds(v), "33x20 as 8x5 from 0,0");
     const auto at = [v](int x, int y) { // the viewer holds the picture bottom row first
         const BYTE* p = &v->pixels[(v->pixels.size() / 20) * (19 - y) + 3 * x];
         return RGB(p[2], p[1], p[0]);

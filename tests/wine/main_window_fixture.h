@@ -1,5 +1,5 @@
 // The program's main window opened in-process as the Wine suites need it, optionally over a virtual
-// camera, with every WM_COMMAND it gets recorded by subclassing it.
+// camera, with every WM_COMMAND it gets recorded by subclassing it; and a suite over it.
 #pragma once
 
 #include "app/main_window.h"
@@ -7,6 +7,7 @@
 #include "base/string_table.h"
 #include "capture/capture_graph.h"
 #include "output/settings_store.h"
+#include "panels/panel_messages.h"
 #include "panels/tool_button.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/win32_support.h"
@@ -14,6 +15,8 @@
 #include "view/camera_view.h"
 
 #include <objbase.h>
+
+#include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
@@ -82,15 +85,16 @@ inline void CloseMainWindow() {
     Pump(100);
 }
 
-// With COM started and the settings cleared, registers the virtual camera `instance` giving MJPG
-// pictures width x height and opens the main window over it, waiting until the view shows them.
-inline bool OpenMainWindowWithCamera(const wchar_t* instance, const wchar_t* name, int width, int height) {
+// With COM started and the settings cleared, registers the virtual camera `instance` with these
+// formats and opens the main window over it, waiting until the view shows the first one.
+inline bool OpenMainWindowWithCamera(const wchar_t* instance, const wchar_t* name,
+                                     const std::vector<TestCamFormat>& formats) {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return false;
     ClearSettings();
     LoadSettings();
-    return TestCam_Register(TestCam_MakeConfig(instance, name, {{kTestCamMjpg, width, height, 30}})) &&
-           OpenMainWindow({20, 10, 1260, 970}, true, width);
+    return TestCam_Register(TestCam_MakeConfig(instance, name, formats)) &&
+           OpenMainWindow({20, 10, 1260, 970}, true, formats[0].width);
 }
 
 inline void CloseMainWindowAndCamera(const wchar_t* instance) {
@@ -99,3 +103,20 @@ inline void CloseMainWindowAndCamera(const wchar_t* instance) {
     TestCam_RemoveConfig(instance);
     CoUninitialize();
 }
+
+// The main window without a camera, COM started, for a whole suite: the Device section's commands
+// that start dialogs and the file browser are only noted, and the real pointer stays off it.
+class MainWindowSuite : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        g_holdBackCommand = [](WORD id) { return id >= IDC_SETTING && id <= IDC_FILES; };
+        SetCursorPos(1270, 1010);
+        ASSERT_TRUE(OpenMainWindow({0, 0, 1100, 1000}));
+    }
+    static void TearDownTestSuite() {
+        CloseMainWindow();
+        CoUninitialize();
+    }
+    void SetUp() override { g_mainCommands.clear(); }
+};

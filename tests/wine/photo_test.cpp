@@ -5,6 +5,7 @@
 #include "tests/unit/measure_test_support.h"
 #include "tests/wine/main_window_fixture.h"
 #include "tests/support/file_bytes.h"
+#include "base/gdi_holders.h"
 #include "output/image_encoders.h"
 #include "measure/calibration.h"
 #include "measure/measure_table.h"
@@ -40,18 +41,15 @@ std::wstring Temp(const wchar_t* name) {
 class Photos : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        Gdiplus::GdiplusStartupInput input;
-        ASSERT_EQ(Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr), Gdiplus::Ok);
+        static const GdiplusSession gdiplus; // shut down at exit, after the suite
+        ASSERT_TRUE(gdiplus.Ok());
         ASSERT_EQ(LookupImageEncoders(), 1);
-        ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Photo Scope", kWidth, kHeight))
+        ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Photo Scope", {{kTestCamMjpg, kWidth, kHeight, 30}}))
             << "the virtual camera did not open";
         Pump(300); // frames arrive
     }
 
-    static void TearDownTestSuite() {
-        CloseMainWindowAndCamera(kCamera);
-        Gdiplus::GdiplusShutdown(gdiplus_);
-    }
+    static void TearDownTestSuite() { CloseMainWindowAndCamera(kCamera); }
 
     void SetUp() override {
         g_calibration.slots = CalibrationTable();
@@ -68,10 +66,7 @@ protected:
         SetViewScale(g_mainWindow.cameraView, g_calibration.slots[3].scale, unit);
         Pump(50);
     }
-
-    static ULONG_PTR gdiplus_;
 };
-ULONG_PTR Photos::gdiplus_ = 0;
 
 TEST_F(Photos, OnlyCalibratedPhotosCarryTheScaleAndTheirMeasurements) {
     View()->measure.shapes = ThreeShapes();

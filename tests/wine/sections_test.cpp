@@ -1,33 +1,20 @@
-// The Preview and Colors sections with and without a camera, and the Options and About dialogs,
-// in-process under Wine: the real common controls, the camera view, and the virtual camera opened
-// by the view. A host window stands in for the main window: the sections and the view are its
-// children and it records the commands it is sent. (The sections in the real panel, their layout
-// and expand protocol, are control_panel_test's.)
+// The Preview and Colors sections without a camera, and the Options and About dialogs, in-process
+// under Wine over the main window as the program makes it: the real common controls, the panel's
+// own sections and the camera view. (The sections' layout and expand protocol, and the Colors
+// section of a camera without camera control, are control_panel_test's.)
 #include "tests/support/canvas.h"
 #include "tests/support/dialogs.h"
 #include "tests/support/file_bytes.h"
-#include "tests/support/message_pump.h"
-#include "tests/support/recording_host.h"
-#include "tests/support/win32_support.h"
+#include "tests/wine/main_window_fixture.h"
 #include "capture/capture_session.h"
-#include "capture/capture_messages.h"
-#include "panels/panel_messages.h"
 #include "view/view_messages.h"
-#include "base/app_settings.h"
 #include "app/main_window.h"
-#include "output/settings_store.h"
-#include "base/string_table.h"
-#include "app/window_classes.h"
-#include "capture/capture_graph.h"
-#include "capture/video_format.h"
 #include "panels/about_dialog.h"
 #include "panels/colors_section_model.h"
 #include "panels/options_dialog.h"
+#include "panels/panel_layout.h"
 #include "panels/preview_section_model.h"
 #include "resources/dialogs_options.h"
-#include "testcam/testcam_control.h"
-#include "view/camera_view.h"
-#include "capture/frame_filters.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -35,12 +22,9 @@
 #include <algorithm>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
-
-constexpr wchar_t kInstance[] = L"vid_1d6b&pid_0102&mi_00#sections#0";
 
 // A slider dragged to `position`: the thumb moves, then the parent hears of it.
 void DragSlider(HWND slider, int position) {
@@ -49,124 +33,46 @@ void DragSlider(HWND slider, int position) {
                  reinterpret_cast<LPARAM>(slider));
 }
 
-class SectionsTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
-        RegisterWindowClasses(GetModuleHandleW(nullptr));
-    }
+// The identifiers of the commands the main window got, oldest first.
+std::vector<int> MainCommandIds() {
+    std::vector<int> ids;
+    for (const auto& command : g_mainCommands)
+        ids.push_back(LOWORD(command.first));
+    return ids;
+}
 
-    void SetUp() override {
-        SelectLanguage(0);
-        g_hostMessages.clear();
-        ClearFilterFlags();
-        g_capture.requestedFormat = FormatFromSettings(0, 0, 0, 0);
-        host_ = CreateRecordingHost(1200, 900);
-        g_mainWindow.window = host_;
-    }
-
-    void TearDown() override {
-        DestroyWindow(host_); // with the section and the view
-        g_mainWindow.window = nullptr;
-        if (registered_) {
-            TestCam_Unregister(kInstance);
-            TestCam_RemoveConfig(kInstance);
-        }
-        Pump();
-        SelectLanguage(0);
-    }
-
-    // The camera view as the main window makes it; with a camera registered it opens it.
-    void StartView(const TestCamConfig* camera) {
-        if (camera) {
-            TestCamConfig config = *camera;
-            config.instanceName = kInstance;
-            ASSERT_TRUE(TestCam_Register(config));
-            registered_ = true;
-        }
-        view_ = CreateWindowExW(0, kCameraWndClass, nullptr, WS_CHILD | WS_VISIBLE | WS_BORDER, 400, 0, 760,
-                                800, host_, reinterpret_cast<HMENU>(INT_PTR{kIdCameraView}),
-                                GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(view_, nullptr);
-        if (camera)
-            ASSERT_TRUE(PumpUntil(
-                [] { return !HostMessagesOf(UM_CAMERA_OPENED).empty() && IsCaptureGraphOpen(); }, 8000));
-        else
-            Pump(300);
-    }
-
-    // A section as the panel makes it, expanded, in a width of 252 pixels.
-    HWND CreateSection(const wchar_t* className, int id) {
-        section_ = CreateWindowExW(
-            0, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0, 0, 0, host_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-        EXPECT_NE(section_, nullptr);
-        const LRESULT heights = SendMessageW(section_, UM_SECTION_SIZE, 0, 0);
-        MoveWindow(section_, 8, 8, 252, HIWORD(heights), TRUE);
-        SendMessageW(section_, UM_SECTION_EXPAND, 1, 0);
-        Pump(20);
-        return section_;
-    }
-
-    HWND Item(int id) const { return GetDlgItem(section_, id); }
-
-    HWND host_ = nullptr;
-    HWND section_ = nullptr;
-    HWND view_ = nullptr;
-    bool registered_ = false;
-};
+class SectionsTest : public MainWindowSuite {};
 
 } // namespace
 
 TEST_F(SectionsTest, WithoutACameraTheSectionsShowNamesOnlyAndChangeNothing) {
-    StartView(nullptr);
-    CreateSection(kCtrlPanelColorWndClass, 103);
-    SendMessageW(section_, UM_PANEL_REFRESH, kRefreshCamera, 0);
+    HWND section = GetDlgItem(g_mainWindow.controlPanel, kIdColorsSection);
+    auto item = [&section](int id) { return GetDlgItem(section, id); };
+    SendMessageW(section, UM_PANEL_REFRESH, kRefreshCamera, 0);
     for (const ColorRow& row : kColorRows) {
-        EXPECT_EQ(Text(Item(row.labelId)), GetText(ColorTextKey(row.textId)));
-        EXPECT_FALSE(IsWindowEnabled(Item(row.labelId)));
-        EXPECT_FALSE(IsWindowEnabled(Item(row.sliderId)));
+        EXPECT_EQ(Text(item(row.labelId)), GetText(ColorTextKey(row.textId)));
+        EXPECT_FALSE(IsWindowEnabled(item(row.labelId)));
+        EXPECT_FALSE(IsWindowEnabled(item(row.sliderId)));
     }
     for (int id : {kExposureAutoId, kWhiteBalanceAutoId, kDefaultButtonId, kFrequencyListId})
-        EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
-    EXPECT_EQ(ComboItems(Item(kFrequencyListId)), std::vector<std::wstring>{L"N/A"});
+        EXPECT_FALSE(IsWindowEnabled(item(id))) << id;
+    EXPECT_EQ(ComboItems(item(kFrequencyListId)), std::vector<std::wstring>{L"N/A"});
 
     // Messages from disabled controls (or a stray scroll) leave the zeroed records alone.
-    DragSlider(Item(113), 5);
-    SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kDefaultButtonId, BN_CLICKED), 0);
+    DragSlider(item(113), 5);
+    SendMessageW(section, WM_COMMAND, MAKEWPARAM(kDefaultButtonId, BN_CLICKED), 0);
     EXPECT_EQ(g_capture.graph.properties, CameraProperties{});
-    DestroyWindow(section_);
 
-    CreateSection(kCtrlPanelFlipWndClass, 101);
+    section = GetDlgItem(g_mainWindow.controlPanel, kIdPreviewSection);
     // Any refresh shows 100 % and disables everything but the read-out.
-    SendMessageW(Item(kZoomSliderId), TBM_SETPOS, TRUE, 150);
-    SendMessageW(section_, UM_PANEL_REFRESH, kRefreshDevices, 0);
-    EXPECT_EQ(Text(Item(kZoomReadoutId)), L"100%");
-    EXPECT_EQ(SendMessageW(Item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
-    EXPECT_TRUE(Ticked(Item(kZoom100BoxId)));
+    SendMessageW(item(kZoomSliderId), TBM_SETPOS, TRUE, 150);
+    SendMessageW(section, UM_PANEL_REFRESH, kRefreshDevices, 0);
+    EXPECT_EQ(Text(item(kZoomReadoutId)), L"100%");
+    EXPECT_EQ(SendMessageW(item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
+    EXPECT_TRUE(Ticked(item(kZoom100BoxId)));
     for (int id = kZoomSliderId; id <= kEmbossBoxId; ++id)
-        EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
-    EXPECT_TRUE(IsWindowEnabled(Item(kZoomReadoutId)));
-}
-
-TEST_F(SectionsTest, ColorsOfACameraWithoutCameraControlOrPowerLine) {
-    TestCamConfig camera = TestCam_MakeConfig(kInstance, L"Sections Scope", {{kTestCamMjpg, 640, 480, 30}});
-    camera.hasCameraControl = false;
-    camera.procAmp[kTestCamPowerLineFrequency] = {true, 2, 2, 1, 2, 2, 2, 2};
-    StartView(&camera);
-    CreateSection(kCtrlPanelColorWndClass, 103);
-    SendMessageW(section_, UM_PANEL_REFRESH, kRefreshCamera, 0);
-    EXPECT_FALSE(IsWindowEnabled(Item(110)));
-    EXPECT_FALSE(IsWindowEnabled(Item(kExposureAutoId)));
-    EXPECT_EQ(Text(Item(101)), L"Exposure:");
-    EXPECT_TRUE(IsWindowEnabled(Item(112))); // gain still works
-    EXPECT_EQ(ComboItems(Item(kFrequencyListId)), std::vector<std::wstring>{L"60 Hz"});
-    TestCam_ClearSetCalls(kInstance);
-    SendMessageW(section_, WM_COMMAND, MAKEWPARAM(kFrequencyListId, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(Item(kFrequencyListId)));
-    EXPECT_EQ(SetCalls(kInstance), (std::vector<TestCamSetCall>{{TestCamInterface::VideoProcAmp, 13, 2, 2}}));
+        EXPECT_FALSE(IsWindowEnabled(item(id))) << id;
+    EXPECT_TRUE(IsWindowEnabled(item(kZoomReadoutId)));
 }
 
 namespace {
@@ -212,9 +118,9 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     g_settings.lineColor = 0x123456; // outside the palette: the lime swatch
     g_settings.language = 0;
     g_settings.saveFolder = L"C:\\Vantix Old";
-    HWND dialog = OpenOptions(host_);
+    HWND dialog = OpenOptions(g_mainWindow.window);
     ASSERT_NE(dialog, nullptr);
-    EXPECT_TRUE(IsPlacedOverOwner(dialog, host_));
+    EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
 
     // What each list shows for the stored settings is seen end to end; here the lists' contents.
     EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_OPT_RULER_COLOR, CB_GETCOUNT, 0, 0), 12);
@@ -249,35 +155,30 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     EXPECT_TRUE(IsWindowVisible(dialog));
     EXPECT_EQ(Selection(dialog, IDC_OPT_LINE_COLOR), 3);
 
-    // OK with the same language: the style goes to the main window (the host), no relabelling.
-    // A stand-in for the control panel records into the host's list.
-    HWND panel = CreateRecordingHost(1, 1, host_);
-    g_mainWindow.controlPanel = panel;
+    // OK with the same language: the style goes to the main window, no relabelling.
     SendDlgItemMessageW(dialog, IDC_OPT_RULER_COLOR, CB_SETCURSEL, 0, 0);
-    g_hostMessages.clear();
+    g_mainCommands.clear();
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     Pump();
     EXPECT_EQ(g_settings.gridColor, 0x000080u);
     EXPECT_EQ(g_settings.lineColor, 0x00FF00u);
-    EXPECT_EQ(HostCommands(), std::vector<int>{CMD_APPLY_STYLE});
+    EXPECT_EQ(MainCommandIds(), std::vector<int>{CMD_APPLY_STYLE});
     EXPECT_FALSE(IsWindowVisible(dialog));
     DestroyWindow(dialog);
 
     // A new language: selected at once, the panel and the toolbar told to relabel, the view's texts.
-    StartView(nullptr);
-    dialog = OpenOptions(host_);
+    dialog = OpenOptions(g_mainWindow.window);
     SendDlgItemMessageW(dialog, IDC_OPT_LANGUAGE, CB_SETCURSEL, 5, 0);
-    g_hostMessages.clear();
+    g_mainCommands.clear();
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     Pump();
     EXPECT_EQ(g_settings.language, 5);
     EXPECT_EQ(GetText("device"), L"\u88C5\u7F6E");
-    EXPECT_EQ(HostCommands(), (std::vector<int>{CMD_REFRESH_TEXTS, CMD_APPLY_STYLE}));
-    EXPECT_EQ(CameraViewStateOf(view_)->noDeviceText, GetText("no device"));
-    EXPECT_EQ(CameraViewStateOf(view_)->inputHintText, GetText("input tip"));
+    EXPECT_EQ(MainCommandIds(), (std::vector<int>{CMD_REFRESH_TEXTS, CMD_APPLY_STYLE}));
+    EXPECT_EQ(View()->noDeviceText, GetText("no device"));
+    EXPECT_EQ(View()->inputHintText, GetText("input tip"));
     DestroyWindow(dialog);
-    g_mainWindow.controlPanel = nullptr;
-    DestroyWindow(panel);
+    SelectLanguage(0);
 }
 
 // OK refuses a folder that cannot hold photos and videos (empty, relative, with the list's ";",
@@ -309,7 +210,7 @@ TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
                                     blocker + L"\\Photos"};
     for (const std::wstring& folder : refused) {
         SCOPED_TRACE(testing::Message() << folder.size() << " characters");
-        HWND dialog = OpenOptions(host_);
+        HWND dialog = OpenOptions(g_mainWindow.window);
         SetDlgItemTextW(dialog, IDC_OPT_FOLDER, folder.c_str());
         pressOk(dialog);
         EXPECT_EQ(boxOwner, dialog);
@@ -321,7 +222,7 @@ TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
     }
     EXPECT_EQ(GetFileAttributesW((blocker + L"\\Photos").c_str()), INVALID_FILE_ATTRIBUTES);
 
-    HWND dialog = OpenOptions(host_);
+    HWND dialog = OpenOptions(g_mainWindow.window);
     SetDlgItemTextW(dialog, IDC_OPT_FOLDER, L"C:\\Vantix New\\Bench 2");
     pressOk(dialog);
     EXPECT_EQ(boxOwner, nullptr);

@@ -127,11 +127,7 @@ bool BoxOf(HWND control, UINT* format, SIZE* room) {
 // Collects the texts that do not fit, one line each: language, window, control, text, both sizes.
 class FitCheck {
 public:
-    void SetLanguage(int index) {
-        language_ = Utf8(LanguageListName(index));
-        if (!language_.empty() && language_[0] == ' ')
-            language_.erase(0, 1);
-    }
+    void SetLanguage(int index) { language_ = Utf8(LanguageListName(index)); }
 
     // `text` in `font`, laid out with `format` in `room`.
     void Text(const std::string& where, HWND dcWindow, HFONT font, const std::wstring& text, UINT format,
@@ -226,8 +222,8 @@ constexpr int64_t kLongestClockTenths = 10LL * 3600 * 10;
 void ShowLanguage(int index) {
     g_settings.language = index;
     SelectLanguage(index);
-    SendMessageW(g_mainWindow.controlPanel, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
-    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
+    SendMessageW(g_mainWindow.window, WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0),
+                 0); // to the panel and toolbar
     SetViewTexts(g_mainWindow.cameraView, GetText("no device"), GetText("input tip"));
     Pump(50);
     for (HWND section = GetWindow(g_mainWindow.controlPanel, GW_CHILD); section;
@@ -343,14 +339,11 @@ void CheckDialogs(FitCheck& check) {
 // Each language in turn with the main window at its smallest, so that the view and every
 // control have the least room they ever get.
 TEST(TextFit, EveryTextFitsInEveryLanguage) {
-    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    ClearSettings();
-    LoadSettings();
-    ASSERT_TRUE(TestCam_Register(TestCam_MakeConfig(
-        kCamera, L"Bench Scope", {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}})));
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xC31F};
     InitCommonControlsEx(&controls);
-    ASSERT_TRUE(OpenMainWindow({}, true)) << "the virtual camera did not open";
+    ASSERT_TRUE(OpenMainWindowWithCamera(kCamera, L"Bench Scope",
+                                         {{kTestCamMjpg, 1280, 720, 30}, {kTestCamYuy2, 640, 480, 30}}))
+        << "the virtual camera did not open";
     SetWindowPos(g_mainWindow.window, nullptr, 0, 0, kMainMinTrackWidth, kMainMinTrackHeight, SWP_NOZORDER);
     Pump(100);
     EXPECT_EQ(GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY), g_dpi);
@@ -369,10 +362,7 @@ TEST(TextFit, EveryTextFitsInEveryLanguage) {
     std::printf("%d texts measured at %d DPI, %zu do not fit\n", check.measured(), g_dpi,
                 check.cuts().size());
     ShowLanguage(0);
-    CloseMainWindow();
-    TestCam_Unregister(kCamera);
-    TestCam_RemoveConfig(kCamera);
-    CoUninitialize();
+    CloseMainWindowAndCamera(kCamera);
 }
 
 int main(int argc, char** argv) {

@@ -70,19 +70,7 @@ HWND Button(int id) {
     return GetDlgItem(g_mainWindow.toolbar, id);
 }
 
-class ToolbarTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        SetToolButtonFaceColor(kToolbarFaceColor);
-        SetCursorPos(1270, 1010); // the real pointer stays off the buttons
-        ASSERT_TRUE(OpenMainWindow({0, 0, 1100, 700}));
-    }
-    static void TearDownTestSuite() { CloseMainWindow(); }
-    void SetUp() override {
-        ASSERT_NE(g_mainWindow.toolbar, nullptr);
-        g_mainCommands.clear();
-    }
-};
+class ToolbarTest : public MainWindowSuite {};
 
 } // namespace
 
@@ -170,26 +158,7 @@ TEST_F(ToolbarTest, FourteenButtonsShowTheirImagesAndSendOneCommandPerClick) {
     EXPECT_EQ(ButtonCommands(), 0);
 }
 
-TEST_F(ToolbarTest, ToolbarActsOnlyOnItsOwnCommands) {
-    for (int id : {3018, 3019, 3020, 3031, 3008, 11})
-        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    // The check command goes to the button and never comes back to the main window as a click.
-    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 1);
-    Pump();
-    EXPECT_TRUE(g_mainCommands.empty());
-    EXPECT_EQ(Data(Button(3090))->checked, 1);
-    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 0);
-    EXPECT_EQ(Data(Button(3090))->checked, 0);
-
-    // A button's command is passed on with its wParam and lParam.
-    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3028, 0), 1234);
-    Pump();
-    ASSERT_EQ(g_mainCommands.size(), 1u);
-    EXPECT_EQ(g_mainCommands[0].first, static_cast<WPARAM>(3028));
-    EXPECT_EQ(g_mainCommands[0].second, 1234);
-}
-
-TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
+TEST_F(ToolbarTest, TooltipsFollowTheLanguageAndTheToolbarActsOnlyOnItsOwnCommands) {
     ASSERT_NE(g_mainWindow.tooltip, nullptr);
     ASSERT_EQ(SendMessageW(g_mainWindow.tooltip, TTM_GETTOOLCOUNT, 0, 0), 14);
     for (int i = 0; i < 14; ++i) {
@@ -206,8 +175,24 @@ TEST_F(ToolbarTest, TooltipsCarryTheTipsAndFollowTheLanguage) {
         for (const ToolButtonSpec& entry : kToolButtons)
             EXPECT_EQ(TipOf(Button(entry.id)), GetText(entry.tipKey)) << language << " " << entry.id;
     }
+
+    // The toolbar acts only on its own commands. The check command goes to the button and never
+    // comes back to the main window as a click.
+    for (int id : {3018, 3019, 3020, 3031, 3008, 11})
+        SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 1);
     Pump();
     EXPECT_TRUE(g_mainCommands.empty());
+    EXPECT_EQ(Data(Button(3090))->checked, 1);
+    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3090, kToolButtonCheckCommand), 0);
+    EXPECT_EQ(Data(Button(3090))->checked, 0);
+
+    // A button's command is passed on with its wParam and lParam.
+    SendMessageW(g_mainWindow.toolbar, WM_COMMAND, MAKEWPARAM(3028, 0), 1234);
+    Pump();
+    ASSERT_EQ(g_mainCommands.size(), 1u);
+    EXPECT_EQ(g_mainCommands[0].first, static_cast<WPARAM>(3028));
+    EXPECT_EQ(g_mainCommands[0].second, 1234);
 }
 
 TEST_F(ToolbarTest, FaceFollowsTheButtonSize) {
