@@ -121,13 +121,6 @@ std::wstring DefaultSaveFolder() {
     return DocumentsFolder() + L"\\" + kDefaultSaveFolderName;
 }
 
-COLORREF Picture::At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width || y >= height)
-        return 0;
-    const uint32_t rgb = pixels[static_cast<size_t>(y) * width + x];
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-}
-
 Picture GrabScreen(HWND hwnd, POINT origin, int width, int height) {
     if (hwnd)
         ClientToScreen(hwnd, &origin);
@@ -145,27 +138,6 @@ Picture GrabScreen(HWND hwnd, POINT origin, int width, int height) {
     GdiFlush();
     const auto* p = static_cast<const uint32_t*>(bits);
     return {width, height, std::vector<uint32_t>(p, p + static_cast<size_t>(width) * height)};
-}
-
-Picture LoadPicture(const std::wstring& path) {
-    Gdiplus::Bitmap bitmap(path.c_str());
-    if (bitmap.GetLastStatus() != Gdiplus::Ok)
-        return {};
-    Picture picture{static_cast<int>(bitmap.GetWidth()), static_cast<int>(bitmap.GetHeight()), {}};
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
-    // Read straight into the picture's rows.
-    Gdiplus::BitmapData data = {};
-    data.Width = picture.width;
-    data.Height = picture.height;
-    data.Stride = picture.width * 4;
-    data.PixelFormat = PixelFormat32bppRGB;
-    data.Scan0 = picture.pixels.data();
-    Gdiplus::Rect all(0, 0, picture.width, picture.height);
-    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
-                        PixelFormat32bppRGB, &data) != Gdiplus::Ok)
-        return {};
-    bitmap.UnlockBits(&data);
-    return picture;
 }
 
 void ProgramTest::TearDown() {
@@ -214,6 +186,21 @@ POINT ProgramTest::ClientOfContent(int contentWidth, int contentHeight, int x, i
     const SIZE client = ClientSize(view_);
     return {x - static_cast<int>(Query(kQueryScrollX)) + CentringMargin(client.cx, contentWidth),
             y - static_cast<int>(Query(kQueryScrollY)) + CentringMargin(client.cy, contentHeight)};
+}
+
+int ProgramTest::PictureMismatches(int width, int height,
+                                   const std::function<TestRgb(int, int)>& expected) const {
+    const TestRect marker = TestPicture_MarkerRect(width, height);
+    int wrong = 0;
+    for (int y = 13; y < height; y += 37) {
+        for (int x = 11; x < width; x += 53) {
+            if (marker.Contains(x, y) || marker.Contains(x, height - 1 - y) || marker.Contains(x, y - 1))
+                continue;
+            const POINT p = ClientOfContent(width, height, x, y);
+            wrong += !Near(ScreenPixel(view_, p.x, p.y), expected(x, y), 3);
+        }
+    }
+    return wrong;
 }
 
 void ProgramTest::ViewMouse(UINT msg, int x, int y, WPARAM keys) const {

@@ -7,6 +7,7 @@
 #include "base/gdi_holders.h"
 #include "testcam/testcam_control.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/picture.h"
 #include "tests/support/view_query.h"
 #include "tests/support/win32_support.h"
 #include "view/view_query.h"
@@ -86,18 +87,8 @@ inline std::wstring StoredString(const wchar_t* name) {
 // Documents\Vantix Files, where the program saves without a folder of its own.
 std::wstring DefaultSaveFolder();
 
-// A picture as 0x00RRGGBB pixels: off the screen or read back from a file.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    // Black outside the picture.
-    COLORREF At(int x, int y) const;
-};
 // The screen from client point `origin` of `hwnd` (of the screen without one), width x height.
 Picture GrabScreen(HWND hwnd, POINT origin, int width, int height);
-// Empty (0 x 0) when the file cannot be read; GDI+ must be started.
-Picture LoadPicture(const std::wstring& path);
 
 // A test that starts the program: the cameras it registered are removed and the settings deleted
 // afterwards, and a program still running must close cleanly.
@@ -125,6 +116,10 @@ protected:
     // The client point of content pixel (x, y) of the view at 100 %: scrolled when the picture
     // is larger than the window, centred when it is smaller.
     POINT ClientOfContent(int contentWidth, int contentHeight, int x, int y) const;
+    // Sample points of the live picture of width x height at 100 % whose screen pixel is not
+    // expected(x, y) (within 3 a channel); the camera's turning marker is left out, with the row
+    // above it and its place upside down, where a flip moves it.
+    int PictureMismatches(int width, int height, const std::function<TestRgb(int, int)>& expected) const;
     // Mouse input to the view at content pixel (x, y) of the picture of content_ size, sent: the
     // view has handled it on return.
     void ViewMouse(UINT msg, int x, int y, WPARAM keys = 0) const;
