@@ -42,7 +42,7 @@ int PixelsIn(const Picture& pic, int left, int top, int right, int bottom, Colou
     return n;
 }
 
-// Where each kind of shape drawn by EveryKindIsDrawnSelectedDraggedAndDeleted shows its line.
+// Where each kind of shape drawn by the walk below shows its line.
 struct Place {
     const char* what;
     int x, y;
@@ -148,7 +148,7 @@ protected:
 
 } // namespace
 
-TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
+TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeletedAndATextNotePlaced) {
     Start();
 
     ChooseTool(IDC_TOOL_LINE, TOOL_LINE);
@@ -233,10 +233,10 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
     ClickTool(IDC_TOOL_DELETE_ALL);
     ASSERT_TRUE(WaitFor([&] { return Query(kQueryShapeCount) == 0; }, 3000));
     EXPECT_EQ(Query(kQueryCrosshair), 1) << "the crosshair stays";
-}
 
-TEST_F(Measure, TextNoteIsTypedDraggedAndConfirmed) {
-    Start();
+    // A text note, typed, dragged and confirmed, on the picture without the crosshair.
+    ClickTool(IDC_TOOL_CROSSHAIR);
+    ASSERT_TRUE(WaitFor([&] { return Query(kQueryCrosshair) == 0; }, 3000));
     ClickTool(IDC_TOOL_TEXT);
     HWND dialog = WaitForDialog([](HWND hwnd) { return GetDlgItem(hwnd, kNoteEdit) != nullptr; });
     ASSERT_NE(dialog, nullptr);
