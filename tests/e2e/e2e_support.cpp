@@ -72,10 +72,6 @@ HWND WaitForTopWindow(DWORD processId, const std::function<bool(HWND)>& match, D
     return found;
 }
 
-bool IsDialog(HWND hwnd) {
-    return WindowClass(hwnd) == L"#32770";
-}
-
 void PressButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -119,6 +115,30 @@ void StoreSettings(std::initializer_list<std::pair<const wchar_t*, DWORD>> value
 
 std::wstring DefaultSaveFolder() {
     return DocumentsFolder() + L"\\" + kDefaultSaveFolderName;
+}
+
+bool CompletePhoto(const std::vector<uint8_t>& b, bool png) {
+    const size_t n = b.size();
+    if (!png)
+        return n > 4 && b[0] == 0xFF && b[1] == 0xD8 && b[n - 2] == 0xFF && b[n - 1] == 0xD9;
+    return n > 12 && b[1] == 'P' && b[n - 8] == 'I' && b[n - 7] == 'E' && b[n - 6] == 'N' && b[n - 5] == 'D';
+}
+
+double MatchingShare(const Picture& photo, int cameraWidth, int cameraHeight, int tolerance,
+                     const std::function<POINT(int, int)>& map) {
+    const TestRect marker = TestPicture_MarkerRect(cameraWidth, cameraHeight);
+    int checked = 0, matched = 0;
+    for (int y = 3; y < photo.height - 3; y += photo.height / 23) {
+        for (int x = 3; x < photo.width - 3; x += photo.width / 29) {
+            const POINT c = map(x, y);
+            if (marker.Contains(c.x, c.y))
+                continue;
+            ++checked;
+            matched += Near(photo.At(x, y),
+                            TestPicture_SpecimenPixel(cameraWidth, cameraHeight, c.x, c.y, 0, 30), tolerance);
+        }
+    }
+    return checked > 0 ? static_cast<double>(matched) / checked : 0.0;
 }
 
 Picture GrabScreen(HWND hwnd, POINT origin, int width, int height) {
@@ -175,7 +195,8 @@ void ProgramTest::ClickTool(int id) const {
 
 HWND ProgramTest::WaitForDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
     return WaitForTopWindow(
-        session_.process.dwProcessId, [&](HWND hwnd) { return IsDialog(hwnd) && match(hwnd); }, timeoutMs);
+        session_.process.dwProcessId,
+        [&](HWND hwnd) { return WindowClass(hwnd) == L"#32770" && match(hwnd); }, timeoutMs);
 }
 
 HWND ProgramTest::WaitForDialog(const std::wstring& caption, DWORD timeoutMs) const {

@@ -47,7 +47,6 @@ DWORD EndProgram(ProgramSession* session, bool kill, DWORD timeoutMs = 20000);
 HWND FindTopWindow(DWORD processId, const std::function<bool(HWND)>& match);
 // The same, waited for.
 HWND WaitForTopWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD timeoutMs = 5000);
-bool IsDialog(HWND hwnd);
 
 // Polls `condition` every 50 ms until it holds or the time is up.
 template <typename Condition> bool WaitFor(Condition condition, DWORD timeoutMs) {
@@ -86,6 +85,13 @@ inline std::wstring StoredString(const wchar_t* name) {
 
 // Documents\Vantix Files, where the program saves without a folder of its own.
 std::wstring DefaultSaveFolder();
+
+// A whole JPEG or PNG file: its type's start, and its end marker.
+bool CompletePhoto(const std::vector<uint8_t>& bytes, bool png);
+// Share of sample points where a photo shows the camera's picture: pixel (x, y) of the photo is
+// pixel map(x, y) of the specimen at the camera's size (away from the turning marker).
+double MatchingShare(const Picture& photo, int cameraWidth, int cameraHeight, int tolerance,
+                     const std::function<POINT(int, int)>& map);
 
 // The screen from client point `origin` of `hwnd` (of the screen without one), width x height.
 Picture GrabScreen(HWND hwnd, POINT origin, int width, int height);

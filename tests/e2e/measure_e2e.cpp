@@ -1,8 +1,10 @@
 // Measuring in the real program with the virtual camera: every kind of shape drawn with the mouse
 // on the live picture, selected, dragged and deleted, and a text note typed and placed. PNG photos
-// taken with shapes or a note on the picture are read back to see that they hold them too.
+// are read back: the picture exact (flipped too), and the shapes or the note on it.
 #include "measure/measure_tool.h"
+#include "panels/panel_layout.h"
 #include "panels/panel_messages.h"
+#include "panels/preview_section_model.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/overlay_colours.h"
 
@@ -134,7 +136,7 @@ protected:
                     if (std::find(before.begin(), before.end(), file) == before.end())
                         path = file.first;
                 }
-                if (path.empty())
+                if (path.empty() || !CompletePhoto(ReadBytes(path), true))
                     return false;
                 photo = LoadPicture(path);
                 return photo.width == 640 && photo.height == 480;
@@ -150,6 +152,20 @@ protected:
 
 TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeletedAndATextNotePlaced) {
     Start();
+    // Before any shape: a PNG photo is the camera's picture pixel for pixel, and upside down with
+    // Flip vertical switched on in the Preview section as a user does.
+    const auto asShot = [](int x, int y) { return POINT{x, y}; };
+    EXPECT_EQ(MatchingShare(TakePhoto(L"photo-plain.png"), 640, 480, 2, asShot), 1.0);
+    EXPECT_TRUE(FilesIn(DefaultSaveFolder(), L"*.jpg").empty());
+    HWND flip = GetDlgItem(GetDlgItem(panel_, kIdPreviewSection), kFlipVertBoxId);
+    ASSERT_NE(flip, nullptr);
+    PostMessageW(flip, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return Ticked(flip); }, 5000));
+    Sleep(1000); // a few frames drawn upside down, and the next second for the next photo
+    const auto upsideDown = [](int x, int y) { return POINT{x, 479 - y}; };
+    EXPECT_EQ(MatchingShare(TakePhoto(L"photo-flipped.png"), 640, 480, 2, upsideDown), 1.0);
+    PostMessageW(flip, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Ticked(flip); }, 5000));
 
     ChooseTool(IDC_TOOL_LINE, TOOL_LINE);
     Stroke({40, 40}, {200, 40});

@@ -1,5 +1,5 @@
 // Photos and videos of the real program with the virtual camera: the three ways to take a photo,
-// one photo a second, JPEG or PNG at the picture's content size, the record dialog with its time
+// one photo a second, JPEG at the picture's content size, the record dialog with its time
 // limit, pause and stop, and recordings that end by a kill, a pulled camera or the program closing.
 //
 // The recorded files are copied to the artifact folder and listed with what they must hold in
@@ -7,7 +7,6 @@
 #include "output/record_dialog.h"
 #include "panels/panel_layout.h"
 #include "panels/panel_messages.h"
-#include "panels/preview_section_model.h"
 #include "resources/dialogs_record_ids.h"
 #include "tests/e2e/e2e_support.h"
 
@@ -18,7 +17,6 @@
 #include <cstdio>
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace output_e2e {
@@ -32,7 +30,6 @@ struct Settings {
     int width = 640;
     int height = 480;
     bool interpolated = false;
-    int photoFormat = 0;
     int maxRecordSeconds = 0;
     std::wstring saveFolder = kSaveFolder;
 };
@@ -82,25 +79,6 @@ void ListForCheck(const std::wstring& video, VideoExpectation e) {
     std::fclose(manifest);
 }
 
-// Share of sample points where the photo shows the camera's picture: pixel (x, y) of the photo is
-// pixel map(x, y) of the specimen at the camera's size (away from the turning marker).
-double MatchingShare(const Picture& photo, int cameraWidth, int cameraHeight, int tolerance,
-                     const std::function<POINT(int, int)>& map) {
-    const TestRect marker = TestPicture_MarkerRect(cameraWidth, cameraHeight);
-    int checked = 0, matched = 0;
-    for (int y = 3; y < photo.height - 3; y += photo.height / 23) {
-        for (int x = 3; x < photo.width - 3; x += photo.width / 29) {
-            const POINT c = map(x, y);
-            if (marker.Contains(c.x, c.y))
-                continue;
-            ++checked;
-            matched += Near(photo.At(x, y),
-                            TestPicture_SpecimenPixel(cameraWidth, cameraHeight, c.x, c.y, 0, 30), tolerance);
-        }
-    }
-    return checked > 0 ? static_cast<double>(matched) / checked : 0.0;
-}
-
 class OutputTest : public ProgramTest {
 protected:
     static void SetUpTestSuite() {
@@ -119,7 +97,7 @@ protected:
     void Start(const Settings& settings, TestCamFormat format = {kTestCamMjpg, 640, 480, 30}) {
         ASSERT_TRUE(AddCamera(kCamera, L"Output Scope", {format}));
         ASSERT_TRUE(StoreRequestedFormat(true, settings.width, settings.height, settings.interpolated));
-        StoreSettings({{L"jpgPng", static_cast<DWORD>(settings.photoFormat)},
+        StoreSettings({{L"jpgPng", 0}, // JPEG
                        {L"MaxRecordTime", static_cast<DWORD>(settings.maxRecordSeconds)},
                        {L"LineColor", 0x0000FF}}); // red, for the measurement shapes
         WriteSetting(L"ImgDir", settings.saveFolder);
@@ -128,38 +106,20 @@ protected:
             << "no live picture";
     }
 
-    // Waits until `count` photos are in the save folder, each written to its end.
-    bool PhotosBecome(size_t count, const wchar_t* pattern = L"*.jpg") {
+    // Waits until `count` JPEG photos are in the save folder, each written to its end.
+    bool PhotosBecome(size_t count) {
         return WaitFor(
             [&] {
-                const std::vector<std::wstring> files = SavedFiles(pattern);
+                const std::vector<std::wstring> files = SavedFiles(L"*.jpg");
                 if (files.size() != count)
                     return false;
                 for (const std::wstring& file : files) {
-                    if (!Complete(ReadBytes(file), pattern == std::wstring_view(L"*.png")))
+                    if (!CompletePhoto(ReadBytes(file), false))
                         return false;
                 }
                 return true;
             },
             8000);
-    }
-
-    // The photo of the save folder that is not one of `known`.
-    std::wstring NewPhoto(const wchar_t* pattern, std::initializer_list<std::wstring> known) {
-        for (const std::wstring& file : SavedFiles(pattern)) {
-            if (std::find(known.begin(), known.end(), file) == known.end())
-                return file;
-        }
-        return {};
-    }
-
-    // A whole JPEG or PNG file: its type's start, and its end marker.
-    static bool Complete(const std::vector<uint8_t>& b, bool png) {
-        const size_t n = b.size();
-        if (!png)
-            return n > 4 && b[0] == 0xFF && b[1] == 0xD8 && b[n - 2] == 0xFF && b[n - 1] == 0xD9;
-        return n > 12 && b[1] == 'P' && b[n - 8] == 'I' && b[n - 7] == 'E' && b[n - 6] == 'N' &&
-               b[n - 5] == 'D';
     }
 
     // Waits for the start of a new second, so that what follows falls within one second.
@@ -265,34 +225,6 @@ TEST_F(OutputTest, SpaceThePhotoCommandAndTheSnapshotButtonEachSaveOnePhoto) {
     EXPECT_EQ(photo.height, 480);
     // JPEG shifts colours a little at sharp edges, even at quality 100.
     EXPECT_GE(MatchingShare(photo, 640, 480, 16, [](int x, int y) { return POINT{x, y}; }), 0.95);
-}
-
-TEST_F(OutputTest, PngPhotoIsTheExactPictureAndUpsideDownWithFlipVertical) {
-    Start({.photoFormat = 1});
-    Command(IDC_PHOTO);
-    ASSERT_TRUE(PhotosBecome(1, L"*.png"));
-    EXPECT_TRUE(SavedFiles(L"*.jpg").empty());
-    const std::wstring first = SavedFiles(L"*.png").front();
-    const Picture photo = LoadPicture(first);
-    ASSERT_EQ(photo.width, 640);
-    ASSERT_EQ(photo.height, 480);
-    EXPECT_EQ(MatchingShare(photo, 640, 480, 2, [](int x, int y) { return POINT{x, y}; }), 1.0);
-
-    // Flip vertical, switched on in the Preview section as a user does.
-    HWND flip = GetDlgItem(GetDlgItem(panel_, kIdPreviewSection), kFlipVertBoxId);
-    ASSERT_NE(flip, nullptr);
-    PostMessageW(flip, BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return Ticked(flip); }, 5000));
-    Sleep(500); // a few frames drawn upside down
-    StartOfASecond();
-    Command(IDC_PHOTO);
-    ASSERT_TRUE(PhotosBecome(2, L"*.png"));
-    const std::wstring second = NewPhoto(L"*.png", {first});
-    const Picture flipped = LoadPicture(second);
-    KeepArtifact(second, L"photo-flipped.png");
-    ASSERT_EQ(flipped.height, 480);
-    EXPECT_EQ(MatchingShare(flipped, 640, 480, 2, [](int x, int y) { return POINT{x, 479 - y}; }), 1.0);
-    PostMessageW(flip, BM_CLICK, 0, 0);
 }
 
 TEST_F(OutputTest, PhotoOfAnInterpolatedFormatHasTheContentSizeWhateverTheZoom) {

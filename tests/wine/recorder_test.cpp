@@ -5,8 +5,6 @@
 #include "capture/capture_session.h"
 #include "app/main_window.h"
 #include "base/string_table.h"
-#include "capture/capture_graph.h"
-#include "capture/device_list.h"
 #include "capture/frame_rate.h"
 #include "capture/video_format.h"
 #include "output/frame_sinks.h"
@@ -15,7 +13,6 @@
 #include "output/record_dialog.h"
 #include "output/video_encoding.h"
 #include "output/video_recorder.h"
-#include "output/recent_files.h"
 #include "resources/dialogs_record_ids.h"
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"
@@ -29,12 +26,10 @@
 #include "tests/support/win32_support.h"
 #include "output/settings_store.h"
 
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 #include <mfapi.h>
 #include <objbase.h>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
