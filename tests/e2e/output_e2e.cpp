@@ -266,25 +266,6 @@ TEST_F(OutputTest, APhotoThatCannotBeSavedIsNotListed) {
     DeleteFileW(L"C:\\vantix-blocker");
 }
 
-TEST_F(OutputTest, TimeLimitEndsTheRecordingByItselfAndTheFileIsListed) {
-    Start({.maxRecordSeconds = 10});
-    HWND dialog = OpenRecordDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 1) << "10 seconds";
-    HWND files = GetDlgItem(GetDlgItem(panel_, kIdFilesSection), 101);
-    const LRESULT listed = SendWithTimeout(files, LB_GETCOUNT, 0, 0);
-    StartRecording(dialog);
-    ASSERT_TRUE(WaitFor([&] { return Label(dialog, IDOK) == L"Stop"; }, 5000));
-    const std::string codec = Codec(dialog);
-    const long clock = WaitForClock(dialog, LONG_MAX, 20000);
-    EXPECT_FALSE(IsWindow(dialog)) << "the dialog did not close by itself";
-    EXPECT_GE(clock, 99);
-    EXPECT_LE(clock, 110);
-    EXPECT_TRUE(WaitFor([&] { return SendWithTimeout(files, LB_GETCOUNT, 0, 0) == listed + 1; }, 5000))
-        << "not in Files";
-    ExpectOneVideo({"time-limit.mp4", codec, 640, 480, Rate(), clock / 10.0, 0});
-}
-
 TEST_F(OutputTest, PauseStopsTheClockAndLeavesNoGapInTheFile) {
     Start({.maxRecordSeconds = 45}, {kTestCamMjpg, 1280, 720, 30}); // 45 s is not in the list: "No limit"
     HWND dialog = OpenRecordDialog();
@@ -410,25 +391,34 @@ private:
 };
 
 // As on a Windows N edition, which comes without Media Foundation: the program starts, shows the
-// picture, takes a photo and records with its own writer.
-TEST_F(OutputTest, WithoutMediaFoundationTheProgramStillShowsPhotographsAndRecords) {
+// picture, takes a photo and records with its own writer until the time limit ends the recording
+// by itself; the photo and the video are listed.
+TEST_F(OutputTest, WithoutMediaFoundationTheProgramPhotographsAndRecordsUntilTheTimeLimitEndsIt) {
     const DisabledDlls noMediaFoundation({L"mfplat", L"mfreadwrite"});
-    Start({});
+    Start({.maxRecordSeconds = 10});
     EXPECT_FALSE(HasModule(session_.process.hProcess, L"mfplat.dll"));
     EXPECT_FALSE(HasModule(session_.process.hProcess, L"mfreadwrite.dll"));
     EXPECT_TRUE(HasModule(session_.process.hProcess, L"gdiplus.dll")) << "the module list is readable";
     Command(IDC_PHOTO);
-    EXPECT_TRUE(PhotosBecome(1));
+    ASSERT_TRUE(PhotosBecome(1));
+    const std::wstring photo = SavedFiles(L"*.jpg")[0];
+    HWND files = GetDlgItem(GetDlgItem(panel_, kIdFilesSection), 101);
+    EXPECT_TRUE(WaitFor([&] { return SendWithTimeout(files, LB_GETCOUNT, 0, 0) == 1; }, 5000));
 
-    HWND dialog = StartRecording();
+    HWND dialog = OpenRecordDialog();
     ASSERT_NE(dialog, nullptr);
-    const long clock = WaitForClock(dialog, 40, 10000);
-    ASSERT_GE(clock, 40);
+    EXPECT_EQ(SendWithTimeout(GetDlgItem(dialog, IDC_REC_LIMIT), CB_GETCURSEL, 0, 0), 1) << "10 seconds";
+    StartRecording(dialog);
+    ASSERT_TRUE(WaitFor([&] { return Label(dialog, IDOK) == L"Stop"; }, 5000));
     EXPECT_EQ(Codec(dialog), "mjpeg");
-    const double rate = Rate();
-    PressButton(dialog, IDOK);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10000));
-    ExpectOneVideo({"no-media-foundation.mp4", "mjpeg", 640, 480, rate, clock / 10.0, 0}, false);
+    const long clock = WaitForClock(dialog, LONG_MAX, 20000);
+    EXPECT_FALSE(IsWindow(dialog)) << "the dialog did not close by itself";
+    EXPECT_GE(clock, 99);
+    EXPECT_LE(clock, 110);
+    EXPECT_TRUE(WaitFor([&] { return SendWithTimeout(files, LB_GETCOUNT, 0, 0) == 2; }, 5000))
+        << "not in Files";
+    ExpectOneVideo({"time-limit.mp4", "mjpeg", 640, 480, Rate(), clock / 10.0, 0}, false);
+    EXPECT_EQ(StoredString(L"LatestFiles"), SavedFiles(L"*.mp4")[0] + L";" + photo + L";");
     EXPECT_EQ(CloseProgram(&session_), 0u);
 }
 
