@@ -145,11 +145,8 @@ TEST_F(Calibration, LineOverTwoMillimetresOfTheRulerGivesTheScaleKeptAcrossARest
         << "the line is " << Query(kQueryCalibLine) << " pixels long";
     const int linePixels = mark3 - mark1;
     // The dialog stays in front of the picture while the line is dragged.
-    const RECT dialogRect = [&] {
-        RECT r = {};
-        GetWindowRect(dialog, &r);
-        return r;
-    }();
+    RECT dialogRect = {};
+    GetWindowRect(dialog, &dialogRect);
     HWND front = WindowFromPoint({(dialogRect.left + dialogRect.right) / 2, dialogRect.top + 10});
     EXPECT_TRUE(front == dialog || GetAncestor(front, GA_ROOT) == dialog)
         << "the calibration dialog is hidden";

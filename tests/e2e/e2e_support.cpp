@@ -72,10 +72,6 @@ HWND WaitForTopWindow(DWORD processId, const std::function<bool(HWND)>& match, D
     return found;
 }
 
-bool IsDialog(HWND hwnd) {
-    return WindowClass(hwnd) == L"#32770";
-}
-
 void PressButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -121,11 +117,28 @@ std::wstring DefaultSaveFolder() {
     return DocumentsFolder() + L"\\" + kDefaultSaveFolderName;
 }
 
-COLORREF Picture::At(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width || y >= height)
-        return 0;
-    const uint32_t rgb = pixels[static_cast<size_t>(y) * width + x];
-    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+bool CompletePhoto(const std::vector<uint8_t>& b, bool png) {
+    const size_t n = b.size();
+    if (!png)
+        return n > 4 && b[0] == 0xFF && b[1] == 0xD8 && b[n - 2] == 0xFF && b[n - 1] == 0xD9;
+    return n > 12 && b[1] == 'P' && b[n - 8] == 'I' && b[n - 7] == 'E' && b[n - 6] == 'N' && b[n - 5] == 'D';
+}
+
+double MatchingShare(const Picture& photo, int cameraWidth, int cameraHeight, int tolerance,
+                     const std::function<POINT(int, int)>& map) {
+    const TestRect marker = TestPicture_MarkerRect(cameraWidth, cameraHeight);
+    int checked = 0, matched = 0;
+    for (int y = 3; y < photo.height - 3; y += photo.height / 23) {
+        for (int x = 3; x < photo.width - 3; x += photo.width / 29) {
+            const POINT c = map(x, y);
+            if (marker.Contains(c.x, c.y))
+                continue;
+            ++checked;
+            matched += Near(photo.At(x, y),
+                            TestPicture_SpecimenPixel(cameraWidth, cameraHeight, c.x, c.y, 0, 30), tolerance);
+        }
+    }
+    return checked > 0 ? static_cast<double>(matched) / checked : 0.0;
 }
 
 Picture GrabScreen(HWND hwnd, POINT origin, int width, int height) {
@@ -145,27 +158,6 @@ Picture GrabScreen(HWND hwnd, POINT origin, int width, int height) {
     GdiFlush();
     const auto* p = static_cast<const uint32_t*>(bits);
     return {width, height, std::vector<uint32_t>(p, p + static_cast<size_t>(width) * height)};
-}
-
-Picture LoadPicture(const std::wstring& path) {
-    Gdiplus::Bitmap bitmap(path.c_str());
-    if (bitmap.GetLastStatus() != Gdiplus::Ok)
-        return {};
-    Picture picture{static_cast<int>(bitmap.GetWidth()), static_cast<int>(bitmap.GetHeight()), {}};
-    picture.pixels.resize(static_cast<size_t>(picture.width) * picture.height);
-    // Read straight into the picture's rows.
-    Gdiplus::BitmapData data = {};
-    data.Width = picture.width;
-    data.Height = picture.height;
-    data.Stride = picture.width * 4;
-    data.PixelFormat = PixelFormat32bppRGB;
-    data.Scan0 = picture.pixels.data();
-    Gdiplus::Rect all(0, 0, picture.width, picture.height);
-    if (bitmap.LockBits(&all, Gdiplus::ImageLockModeRead | Gdiplus::ImageLockModeUserInputBuf,
-                        PixelFormat32bppRGB, &data) != Gdiplus::Ok)
-        return {};
-    bitmap.UnlockBits(&data);
-    return picture;
 }
 
 void ProgramTest::TearDown() {
@@ -203,7 +195,8 @@ void ProgramTest::ClickTool(int id) const {
 
 HWND ProgramTest::WaitForDialog(const std::function<bool(HWND)>& match, DWORD timeoutMs) const {
     return WaitForTopWindow(
-        session_.process.dwProcessId, [&](HWND hwnd) { return IsDialog(hwnd) && match(hwnd); }, timeoutMs);
+        session_.process.dwProcessId,
+        [&](HWND hwnd) { return WindowClass(hwnd) == L"#32770" && match(hwnd); }, timeoutMs);
 }
 
 HWND ProgramTest::WaitForDialog(const std::wstring& caption, DWORD timeoutMs) const {
@@ -214,6 +207,21 @@ POINT ProgramTest::ClientOfContent(int contentWidth, int contentHeight, int x, i
     const SIZE client = ClientSize(view_);
     return {x - static_cast<int>(Query(kQueryScrollX)) + CentringMargin(client.cx, contentWidth),
             y - static_cast<int>(Query(kQueryScrollY)) + CentringMargin(client.cy, contentHeight)};
+}
+
+int ProgramTest::PictureMismatches(int width, int height,
+                                   const std::function<TestRgb(int, int)>& expected) const {
+    const TestRect marker = TestPicture_MarkerRect(width, height);
+    int wrong = 0;
+    for (int y = 13; y < height; y += 37) {
+        for (int x = 11; x < width; x += 53) {
+            if (marker.Contains(x, y) || marker.Contains(x, height - 1 - y) || marker.Contains(x, y - 1))
+                continue;
+            const POINT p = ClientOfContent(width, height, x, y);
+            wrong += !Near(ScreenPixel(view_, p.x, p.y), expected(x, y), 3);
+        }
+    }
+    return wrong;
 }
 
 void ProgramTest::ViewMouse(UINT msg, int x, int y, WPARAM keys) const {

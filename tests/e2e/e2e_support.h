@@ -7,6 +7,7 @@
 #include "base/gdi_holders.h"
 #include "testcam/testcam_control.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/picture.h"
 #include "tests/support/view_query.h"
 #include "tests/support/win32_support.h"
 #include "view/view_query.h"
@@ -46,7 +47,6 @@ DWORD EndProgram(ProgramSession* session, bool kill, DWORD timeoutMs = 20000);
 HWND FindTopWindow(DWORD processId, const std::function<bool(HWND)>& match);
 // The same, waited for.
 HWND WaitForTopWindow(DWORD processId, const std::function<bool(HWND)>& match, DWORD timeoutMs = 5000);
-bool IsDialog(HWND hwnd);
 
 // Polls `condition` every 50 ms until it holds or the time is up.
 template <typename Condition> bool WaitFor(Condition condition, DWORD timeoutMs) {
@@ -86,18 +86,15 @@ inline std::wstring StoredString(const wchar_t* name) {
 // Documents\Vantix Files, where the program saves without a folder of its own.
 std::wstring DefaultSaveFolder();
 
-// A picture as 0x00RRGGBB pixels: off the screen or read back from a file.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<uint32_t> pixels;
-    // Black outside the picture.
-    COLORREF At(int x, int y) const;
-};
+// A whole JPEG or PNG file: its type's start, and its end marker.
+bool CompletePhoto(const std::vector<uint8_t>& bytes, bool png);
+// Share of sample points where a photo shows the camera's picture: pixel (x, y) of the photo is
+// pixel map(x, y) of the specimen at the camera's size (away from the turning marker).
+double MatchingShare(const Picture& photo, int cameraWidth, int cameraHeight, int tolerance,
+                     const std::function<POINT(int, int)>& map);
+
 // The screen from client point `origin` of `hwnd` (of the screen without one), width x height.
 Picture GrabScreen(HWND hwnd, POINT origin, int width, int height);
-// Empty (0 x 0) when the file cannot be read; GDI+ must be started.
-Picture LoadPicture(const std::wstring& path);
 
 // A test that starts the program: the cameras it registered are removed and the settings deleted
 // afterwards, and a program still running must close cleanly.
@@ -125,6 +122,10 @@ protected:
     // The client point of content pixel (x, y) of the view at 100 %: scrolled when the picture
     // is larger than the window, centred when it is smaller.
     POINT ClientOfContent(int contentWidth, int contentHeight, int x, int y) const;
+    // Sample points of the live picture of width x height at 100 % whose screen pixel is not
+    // expected(x, y) (within 3 a channel); the camera's turning marker is left out, with the row
+    // above it and its place upside down, where a flip moves it.
+    int PictureMismatches(int width, int height, const std::function<TestRgb(int, int)>& expected) const;
     // Mouse input to the view at content pixel (x, y) of the picture of content_ size, sent: the
     // view has handled it on return.
     void ViewMouse(UINT msg, int x, int y, WPARAM keys = 0) const;

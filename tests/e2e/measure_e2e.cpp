@@ -1,8 +1,10 @@
 // Measuring in the real program with the virtual camera: every kind of shape drawn with the mouse
 // on the live picture, selected, dragged and deleted, and a text note typed and placed. PNG photos
-// taken with shapes or a note on the picture are read back to see that they hold them too.
+// are read back: the picture exact (flipped too), and the shapes or the note on it.
 #include "measure/measure_tool.h"
+#include "panels/panel_layout.h"
 #include "panels/panel_messages.h"
+#include "panels/preview_section_model.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/support/overlay_colours.h"
 
@@ -42,7 +44,7 @@ int PixelsIn(const Picture& pic, int left, int top, int right, int bottom, Colou
     return n;
 }
 
-// Where each kind of shape drawn by EveryKindIsDrawnSelectedDraggedAndDeleted shows its line.
+// Where each kind of shape drawn by the walk below shows its line.
 struct Place {
     const char* what;
     int x, y;
@@ -121,9 +123,11 @@ protected:
         return GrabScreen(view_, ClientOfContent(640, 480, 0, 0), 640, 480);
     }
 
-    // Space in the view takes a photo; the new (or rewritten) PNG in the save folder is read back
-    // once it is complete. Empty when none came.
+    // Space in the view takes a photo, a second after the last one came (the program takes one a
+    // second); the new PNG in the save folder is read back once complete. Empty when none came.
     Picture TakePhoto(const wchar_t* artifactName) {
+        while (lastPhoto_ && GetTickCount() - lastPhoto_ < 1100)
+            Sleep(20);
         const auto before = SavedPngs();
         PostMessageW(view_, WM_KEYDOWN, VK_SPACE, 0x00390001);
         std::wstring path;
@@ -134,7 +138,7 @@ protected:
                     if (std::find(before.begin(), before.end(), file) == before.end())
                         path = file.first;
                 }
-                if (path.empty())
+                if (path.empty() || !CompletePhoto(ReadBytes(path), true))
                     return false;
                 photo = LoadPicture(path);
                 return photo.width == 640 && photo.height == 480;
@@ -142,14 +146,31 @@ protected:
             5000);
         if (!path.empty())
             KeepArtifact(path, artifactName);
+        lastPhoto_ = GetTickCount();
         return photo;
     }
+
+    DWORD lastPhoto_ = 0;
 };
 
 } // namespace
 
-TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
+TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeletedAndATextNotePlaced) {
     Start();
+    // Before any shape: a PNG photo is the camera's picture pixel for pixel, and upside down with
+    // Flip vertical switched on in the Preview section as a user does.
+    const auto asShot = [](int x, int y) { return POINT{x, y}; };
+    EXPECT_EQ(MatchingShare(TakePhoto(L"photo-plain.png"), 640, 480, 2, asShot), 1.0);
+    EXPECT_TRUE(FilesIn(DefaultSaveFolder(), L"*.jpg").empty());
+    HWND flip = GetDlgItem(GetDlgItem(panel_, kIdPreviewSection), kFlipVertBoxId);
+    ASSERT_NE(flip, nullptr);
+    PostMessageW(flip, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return Ticked(flip); }, 5000));
+    Sleep(500); // a few frames drawn upside down
+    const auto upsideDown = [](int x, int y) { return POINT{x, 479 - y}; };
+    EXPECT_EQ(MatchingShare(TakePhoto(L"photo-flipped.png"), 640, 480, 2, upsideDown), 1.0);
+    PostMessageW(flip, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !Ticked(flip); }, 5000));
 
     ChooseTool(IDC_TOOL_LINE, TOOL_LINE);
     Stroke({40, 40}, {200, 40});
@@ -233,10 +254,10 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeleted) {
     ClickTool(IDC_TOOL_DELETE_ALL);
     ASSERT_TRUE(WaitFor([&] { return Query(kQueryShapeCount) == 0; }, 3000));
     EXPECT_EQ(Query(kQueryCrosshair), 1) << "the crosshair stays";
-}
 
-TEST_F(Measure, TextNoteIsTypedDraggedAndConfirmed) {
-    Start();
+    // A text note, typed, dragged and confirmed, on the picture without the crosshair.
+    ClickTool(IDC_TOOL_CROSSHAIR);
+    ASSERT_TRUE(WaitFor([&] { return Query(kQueryCrosshair) == 0; }, 3000));
     ClickTool(IDC_TOOL_TEXT);
     HWND dialog = WaitForDialog([](HWND hwnd) { return GetDlgItem(hwnd, kNoteEdit) != nullptr; });
     ASSERT_NE(dialog, nullptr);

@@ -60,16 +60,12 @@ ProcessUsage MeasureProcess() {
         }
         HeapUnlock(heaps[i]);
     }
-    // Wine fills PagefileUsage (private resident memory) but leaves PrivateUsage 0.
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof(counters));
-    usage.privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
-    // Wine answers GetProcessHandleCount with 0: count the system's table instead.
-    DWORD handles = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handles);
-    usage.handles = handles ? handles : CountHandlesInSystemTable();
+    // Wine fills PagefileUsage (private resident memory) but leaves PrivateUsage 0, and answers
+    // GetProcessHandleCount with 0: the system's handle table is counted instead.
+    PROCESS_MEMORY_COUNTERS counters = {};
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    usage.privateBytes = counters.PagefileUsage;
+    usage.handles = CountHandlesInSystemTable();
     return usage;
 }
 

@@ -5,8 +5,6 @@
 #include "capture/capture_session.h"
 #include "app/main_window.h"
 #include "base/string_table.h"
-#include "capture/capture_graph.h"
-#include "capture/device_list.h"
 #include "capture/frame_rate.h"
 #include "capture/video_format.h"
 #include "output/frame_sinks.h"
@@ -15,7 +13,6 @@
 #include "output/record_dialog.h"
 #include "output/video_encoding.h"
 #include "output/video_recorder.h"
-#include "output/recent_files.h"
 #include "resources/dialogs_record_ids.h"
 #include "tests/unit/mp4_test_reader.h"
 #include "testcam/testcam_control.h"
@@ -23,17 +20,17 @@
 #include "tests/wine/capture_fixture.h"
 #include "tests/wine/fake_sink_writer.h"
 #include "tests/support/file_bytes.h"
+#include "tests/support/picture.h"
+#include "base/gdi_holders.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/win32_support.h"
 #include "output/settings_store.h"
 
-#include <gdiplus.h>
 #include <gtest/gtest.h>
 #include <mfapi.h>
 #include <objbase.h>
-#include <shlwapi.h>
 
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,24 +51,6 @@ std::vector<uint8_t> Frame(int width, int height) {
     return frame;
 }
 
-// The colour at (x, y) counted from the top of a JPEG picture, decoded by GDI+.
-COLORREF JpegPixel(const uint8_t* jpeg, size_t size, int x, int y, UINT* width = nullptr) {
-    IStream* stream = SHCreateMemStream(jpeg, static_cast<UINT>(size));
-    if (!stream)
-        return CLR_INVALID;
-    COLORREF result = CLR_INVALID;
-    {
-        Gdiplus::Bitmap bitmap(stream);
-        Gdiplus::Color c;
-        if (bitmap.GetLastStatus() == Gdiplus::Ok && bitmap.GetPixel(x, y, &c) == Gdiplus::Ok)
-            result = RGB(c.GetR(), c.GetG(), c.GetB());
-        if (width)
-            *width = bitmap.GetWidth();
-    }
-    stream->Release();
-    return result;
-}
-
 bool Reddish(COLORREF c) {
     return GetRValue(c) > 200 && GetGValue(c) < 60 && GetBValue(c) < 60;
 }
@@ -83,18 +62,17 @@ public:
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         StartMediaFoundation();
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&token_, &input, nullptr);
+        gdiplus_.emplace();
         SelectLanguage(0);
     }
     void TearDown() override {
-        Gdiplus::GdiplusShutdown(token_);
+        gdiplus_.reset();
         StopMediaFoundation();
         CoUninitialize();
     }
 
 private:
-    ULONG_PTR token_ = 0;
+    std::optional<GdiplusSession> gdiplus_;
 };
 testing::Environment* const s_platform = testing::AddGlobalTestEnvironment(new Platform);
 
@@ -205,13 +183,13 @@ TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMedi
     // Each sample a JPEG picture of its frame, and the first frame as a picture beside the video
     // for the Files section's preview: the top of the picture is the end of the buffer.
     const Mp4TestSample& first = file.fragments.front().samples.front();
-    const std::vector<uint8_t> picture = ReadBytes(folder_ + L"\\20240131-094502-007.jpg");
-    for (const auto& [jpeg, size] :
-         {std::pair(&bytes[first.offset], size_t{first.size}), std::pair(picture.data(), picture.size())}) {
-        UINT width = 0;
-        EXPECT_TRUE(Reddish(JpegPixel(jpeg, size, 3, 3, &width)));
-        EXPECT_FALSE(Reddish(JpegPixel(jpeg, size, 3, 115)));
-        EXPECT_EQ(width, 160u);
+    const std::wstring sample = folder_ + L"\\first-sample.jpg";
+    ASSERT_TRUE(WriteBytes(sample, {&bytes[first.offset], &bytes[first.offset] + first.size}));
+    for (const std::wstring& jpeg : {sample, folder_ + L"\\20240131-094502-007.jpg"}) {
+        const Picture picture = LoadPicture(jpeg);
+        EXPECT_EQ(picture.width, 160);
+        EXPECT_TRUE(Reddish(picture.At(3, 3)));
+        EXPECT_FALSE(Reddish(picture.At(3, 115)));
     }
 
     // Idle again: a new recording can start. Stopped before any frame, it leaves no file.
@@ -387,9 +365,10 @@ TEST_F(RecorderTest, SinkWriterFailuresEndOrFallBackAndAreNotReportedAsSuccess) 
 }
 
 // The record dialog run modal, as the main window runs it, driven from a timer of its own loop.
-class RecordDialogTest : public testing::Test {
+class RecordDialogTest : public CaptureTest {
 protected:
     void SetUp() override {
+        CaptureTest::SetUp();
         g_settings = AppSettings{};
         g_settings.saveFolder = TempFolder(L"vantix-rec-dialog");
         g_mainWindow.window = CreateWindowW(L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 50,
@@ -398,6 +377,7 @@ protected:
     void TearDown() override {
         DestroyWindow(g_mainWindow.window);
         g_mainWindow.window = nullptr;
+        CaptureTest::TearDown();
     }
 
     // Runs the dialog modal, as the main window does, with these steps driving it.
@@ -464,13 +444,9 @@ TEST_F(RecordDialogTest, OpensWithItsTextsListAndPlaceAndWithoutACameraStartSays
 // A recording whose file cannot be completed is not announced: the dialog stays, says so in one
 // line and is ready for a new start; the file keeps what was written and is not listed.
 TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
-    constexpr wchar_t kCamera[] = L"vid_1d6b&pid_0102&mi_00#recdialog#0";
-    ASSERT_TRUE(
-        TestCam_Register(TestCam_MakeConfig(kCamera, L"Record Scope", {{kTestCamMjpg, 160, 120, 30}})));
-    InitCaptureGraph(g_mainWindow.window);
-    RefreshDeviceList();
     g_capture.requestedFormat = FormatFromSettings(1, 160, 120, 0);
-    ASSERT_TRUE(Open(0));
+    ASSERT_TRUE(
+        RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"Record Scope", {{kTestCamMjpg, 160, 120, 30}})));
 
     const ScopedFakeSinkWriter fake({FakeSinkWriterScript::Step::Finalize, 0, false});
     const size_t recentBefore = g_mainWindow.recentFiles.paths.size();
@@ -495,12 +471,6 @@ TEST_F(RecordDialogTest, ACompletionThatFailsIsNotAnnouncedAndTheDialogStays) {
     EXPECT_GT(fake.Log().times.size(), 0u) << "frames reached the writer";
     EXPECT_EQ(fake.Log().finalized, 1);
     EXPECT_FALSE(FilesIn(g_settings.saveFolder, L"*.mp4").empty()) << "what was written stays on disk";
-
-    CloseCaptureGraph();
-    ReleaseCaptureGraph();
-    ClearDeviceList();
-    TestCam_Unregister(kCamera);
-    TestCam_RemoveConfig(kCamera);
 }
 
 } // namespace
