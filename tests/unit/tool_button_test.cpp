@@ -100,9 +100,6 @@ TEST(ToolButtonMouseTest, HoverTakesTheCaptureAndAClickKeepsIt) {
     EXPECT_TRUE(p.state.hover && p.capture); // so that the next move out is seen
     p.Move(kMinus1, 10);
     EXPECT_FALSE(p.state.hover || p.capture);
-    p.Move(0, 20); // column 0 is outside: still nothing
-    EXPECT_FALSE(p.state.hover || p.capture);
-    EXPECT_EQ(p.clicks, 1);
 
     PointerSim still; // a button that appeared under a still pointer gets no move before the press
     still.Down(20, 20);
@@ -136,7 +133,6 @@ TEST(ToolButtonMouseTest, ReleaseOutsideSendsNothingTheWashFollowsAndCancelModeF
     EXPECT_EQ(p.clicks, 1);
 
     PointerSim c;
-    EXPECT_EQ(c.Alpha(false), 0);
     EXPECT_EQ(c.Alpha(true), kWashAlphaChecked);
     c.Move(10, 10);
     EXPECT_EQ(c.Alpha(false), kWashAlphaHover);
