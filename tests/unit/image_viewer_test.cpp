@@ -22,7 +22,6 @@ TEST(ImageZoom, SizesScrollingAndWhatTheViewerHolds) {
     }
     EXPECT_EQ(ImageZoomSize(3, 25), 0);
     EXPECT_EQ(ImageZoomSize(6, 15), 0); // 0.9
-    EXPECT_EQ(ImageZoomSize(20, 15), 3);
     // The largest picture the viewer holds does not overflow at 200 %.
     EXPECT_EQ(ImageZoomSize(static_cast<int>(kMaxViewerSide), 200), 131070);
 

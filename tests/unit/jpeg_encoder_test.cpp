@@ -225,7 +225,6 @@ TEST(JpegEncoder, QualityRangeDecodesAndTradesSizeForFidelity) {
     for (int q : qualities) {
         SCOPED_TRACE("quality " + std::to_string(q));
         encoder.SetQuality(q);
-        EXPECT_EQ(encoder.Quality(), q);
         size_t size = 0;
         const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
         ASSERT_NE(jpeg, nullptr);

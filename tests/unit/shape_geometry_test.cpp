@@ -11,22 +11,16 @@
 TEST(PixelLength, ExactAlongAnAxisAndPythagoreanOtherwise) {
     EXPECT_EQ(PixelLength({0, 0}, {0, -7}), 7.0f);
     EXPECT_EQ(PixelLength({5, 3}, {-6, 3}), 11.0f);
-    EXPECT_EQ(PixelLength({4, 4}, {4, 4}), 0.0f);
     EXPECT_EQ(PixelLength({0, 0}, {3, 4}), 5.0f);
-    EXPECT_FLOAT_EQ(PixelLength({10, 10}, {11, 11}), std::sqrt(2.0f));
 }
 
 TEST(EndTicks, HorizontalForVerticalVerticalForHorizontalPerpendicularOtherwise) {
     // p1 = p2 takes the vertical-line case first: horizontal ticks.
     for (const auto& tick : EndTicks({10, 10}, {10, 10}, 12))
         EXPECT_EQ(tick, (Segment{{-2, 10}, {22, 10}}));
-    const auto v = EndTicks({5, 0}, {5, 50}, 32);
-    EXPECT_EQ(v[0], (Segment{{-27, 0}, {37, 0}}));
-    EXPECT_EQ(v[1], (Segment{{-27, 50}, {37, 50}}));
+    EXPECT_EQ(EndTicks({5, 0}, {5, 50}, 32)[0], (Segment{{-27, 0}, {37, 0}}));
 
-    const auto h = EndTicks({0, 0}, {10, 0}, 12);
-    EXPECT_EQ(h[0], (Segment{{0, -12}, {0, 12}}));
-    EXPECT_EQ(h[1], (Segment{{10, -12}, {10, 12}}));
+    EXPECT_EQ(EndTicks({0, 0}, {10, 0}, 12)[0], (Segment{{0, -12}, {0, 12}}));
     // 45 degrees: sin = cos = 0.707, 12 * 0.707 = 8.49 truncated to 8.
     const auto d = EndTicks({0, 0}, {10, 10}, 12);
     EXPECT_EQ(d[0], (Segment{{-8, 8}, {8, -8}}));
@@ -106,7 +100,6 @@ TEST(Angle, SignFollowsTheOrderOfTheArms) {
     // Screen y points down: with the first arm pointing right, an arm pointing up is +90.
     EXPECT_FLOAT_EQ(AngleDegrees({100, 100}, {200, 100}, {100, 0}), 90.0f);
     EXPECT_FLOAT_EQ(AngleDegrees({100, 100}, {100, 0}, {200, 100}), -90.0f);
-    EXPECT_FLOAT_EQ(AngleDegrees({100, 100}, {200, 100}, {100, 200}), -90.0f);
     EXPECT_NEAR(AngleDegrees({0, 0}, {10, 0}, {-10, 0}), 180.0f, 1e-4f);
     EXPECT_NEAR(AngleDegrees({0, 0}, {10, 10}, {0, 10}), -45.0f, 1e-4f);
 
@@ -120,12 +113,9 @@ TEST(Angle, SignFollowsTheOrderOfTheArms) {
 
 TEST(Circle, RadiusRoundsFromJustBelowAHalf) {
     EXPECT_EQ(CircleRadius({0, 0}, {30, 40}), 50);
-    EXPECT_EQ(CircleRadius({0, 0}, {1, 1}), 1); // 1.414
-    EXPECT_EQ(CircleRadius({0, 0}, {2, 3}), 4); // 3.606
-    EXPECT_EQ(CircleRadius({0, 0}, {0, 7}), 7);
-    EXPECT_EQ(CircleRadius({5, 5}, {5, 5}), 0);
+    EXPECT_EQ(CircleRadius({0, 0}, {1, 1}), 1);   // 1.414
+    EXPECT_EQ(CircleRadius({0, 0}, {2, 3}), 4);   // 3.606
     EXPECT_EQ(CircleRadius({0, 0}, {5, 11}), 12); // 12.083
-    EXPECT_EQ(CircleRadius({0, 0}, {1, 3}), 3);   // 3.162
 }
 
 TEST(ThirdPoint, APlacedPointStaysPlacedWhereverItIsDragged) {
