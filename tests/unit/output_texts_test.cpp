@@ -30,6 +30,7 @@ TEST(OutputNames, NamesFromTheLocalTimeInAFullShortFolderFreeOfSemicolons) {
     EXPECT_EQ(name, folder + L"\\20240131-094502.png");
 
     EXPECT_TRUE(IsJpegPhotoPath(L"C:\\a\\20240131-094502.jpg"));
+    EXPECT_FALSE(IsJpegPhotoPath(L"C:\\a\\20240131-094502.png"));
     EXPECT_FALSE(IsJpegPhotoPath(L"C:\\a\\b.JPG"));
     EXPECT_FALSE(IsJpegPhotoPath(L"jp"));
     EXPECT_TRUE(IsJpegPhotoPath(L"jpg"));
