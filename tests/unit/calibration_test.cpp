@@ -43,10 +43,7 @@ TEST(CalibrationText, ShortOrMalformedRecordsReadAsStoredEachCostingItsOwnSlotOn
     // Three records: slots 3..9 stay empty.
     CalibrationTable t =
         ParseCalibrations(L"a,0,400,1065353216,0,0;b,1,300,1065353216,0,0;c,0,200,1065353216,0,0;");
-    EXPECT_EQ(t[2].name, L"c");
-    EXPECT_EQ(t[2].scale, 200.0f);
-    EXPECT_TRUE(t[3].name.empty());
-    EXPECT_EQ(t[3].scale, -1.0f);
+    EXPECT_EQ(std::tuple(t[2].name, t[2].scale, t[3].name, t[3].scale), std::tuple(L"c", 200.0f, L"", -1.0f));
 
     // No terminating semicolon: the record is not taken.
     t = ParseCalibrations(L"a,0,400,1065353216,0,0");

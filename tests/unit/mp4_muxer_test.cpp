@@ -153,9 +153,6 @@ TEST(Mp4Writer, CountersFollowWhatReachedTheSink) {
     // The frame at 1.1 s showed that the first second (ten frames) was complete.
     EXPECT_EQ(std::tuple(w.FramesWritten(), w.FramesBuffered(), w.WrittenDuration100ns(), w.BytesWritten()),
               std::tuple(10u, 2u, 10000000, sink.bytes.size()));
-    ASSERT_TRUE(w.Finish());
-    EXPECT_EQ(std::tuple(w.FramesWritten(), w.FramesBuffered(), w.WrittenDuration100ns(), w.BytesWritten()),
-              std::tuple(12u, 0u, 12000000, sink.bytes.size()));
 }
 
 TEST(Mp4Writer, RefusedInputLeavesTheFileUsableAndAFinishedWriterStartsAnother) {

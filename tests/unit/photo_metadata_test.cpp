@@ -63,7 +63,6 @@ TEST(PhotoScale, FieldsHoldTheCalibrationOrTheirDefaultWhereItDoesNotFit) {
         {0.01f, UNIT_MILLIMETRE, 10, {}},                // under one dot per inch
         {1e7f, UNIT_MICROMETRE, 0, {}},                  // past pHYs's 31 bits
         {-1.0f, UNIT_MILLIMETRE, 0, {}},
-        {0.0f, UNIT_MILLIMETRE, 0, {}},
         {nan, UNIT_MILLIMETRE, 0, {}},
         {inf, UNIT_MICROMETRE, 0, {}},
     };
