@@ -141,15 +141,12 @@ TEST(CalibrationText, RandomTablesRoundTrip) {
 }
 
 TEST(RulerStep, NearestToOneHundredPixelsAndNoneUncalibratedOrOutOfRange) {
-    RulerStep r = ComputeRulerStep(400.0f);
-    EXPECT_EQ(r.pixels, 80);
-    EXPECT_FLOAT_EQ(r.step, 0.2f);
-    r = ComputeRulerStep(1000.0f); // 0.1 -> 100 px
-    EXPECT_EQ(r.pixels, 100);
-    EXPECT_FLOAT_EQ(r.step, 0.1f);
-    r = ComputeRulerStep(3.0f); // 50 -> 150 px, 20 -> 60 px: 20 is nearer (40 vs 50)
-    EXPECT_EQ(r.pixels, 60);
-    EXPECT_FLOAT_EQ(r.step, 20.0f);
+    // Scale, pixels, step: 0.2 -> 80 px; 0.1 -> 100 px; 50 -> 150 px, 20 -> 60 px: 20 is nearer (40 vs 50).
+    for (const auto& [scale, pixels, step] :
+         {std::tuple{400.0f, 80, 0.2f}, {1000.0f, 100, 0.1f}, {3.0f, 60, 20.0f}}) {
+        EXPECT_EQ(ComputeRulerStep(scale).pixels, pixels) << scale;
+        EXPECT_FLOAT_EQ(ComputeRulerStep(scale).step, step) << scale;
+    }
 
     for (float scale : {-1.0f, 0.0f, 2000001.0f, 1e30f, std::numeric_limits<float>::quiet_NaN()}) {
         const RulerStep r = ComputeRulerStep(scale);

@@ -67,11 +67,9 @@ TEST(ParseUsbIds, PathsOf512UnitsOrMoreAreSkippedShorterOnesParsed) {
 }
 
 TEST(CameraNames, BuiltInCamerasAndEmptyNamesAreSkipped) {
-    EXPECT_TRUE(IsSkippedCameraName(L""));
-    EXPECT_TRUE(IsSkippedCameraName(L"Integrated Camera"));
-    EXPECT_TRUE(IsSkippedCameraName(L"Microsoft LifeCam"));
-    EXPECT_TRUE(IsSkippedCameraName(L"HD Webcam (Integrated)"));
+    for (const wchar_t* name : {L"", L"Integrated Camera", L"Microsoft LifeCam", L"HD Webcam (Integrated)"})
+        EXPECT_TRUE(IsSkippedCameraName(name)) << name;
     // Only the words with those capitals exclude a camera.
-    EXPECT_FALSE(IsSkippedCameraName(L"integrated microscope"));
-    EXPECT_FALSE(IsSkippedCameraName(L"microsoft-compatible scope"));
+    for (const wchar_t* name : {L"integrated microscope", L"microsoft-compatible scope"})
+        EXPECT_FALSE(IsSkippedCameraName(name)) << name;
 }
