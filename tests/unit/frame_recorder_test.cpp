@@ -233,6 +233,7 @@ TEST_F(FrameRecorderTest, AFailingSinkEndsTheRecordingByItself) {
     }
     ASSERT_TRUE(Eventually([&] { return recorder.GetPhase() == FrameRecorder::Phase::Finished; }));
     EXPECT_TRUE(recorder.SinkFailed());
+    EXPECT_FALSE(recorder.IsRecording());
     recorder.OfferFrame(frame.data(), frame.size()); // nothing more is taken
     EXPECT_EQ(recorder.Figures().offered, 4u);
     EXPECT_FALSE(recorder.Join()); // the file holds what came before, but the recording failed
