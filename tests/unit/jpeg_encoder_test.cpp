@@ -231,10 +231,8 @@ TEST(JpegEncoder, QualityRangeDecodesAndTradesSizeForFidelity) {
         previousPsnr = psnr;
     }
     // At the top every step is 1, and what is lost is the colour's resolution and rounding.
-    for (int i = 0; i < 64; ++i) {
-        EXPECT_EQ(encoder.LumaTable()[i], 1);
-        EXPECT_EQ(encoder.ChromaTable()[i], 1);
-    }
+    EXPECT_EQ(std::count(encoder.LumaTable(), encoder.LumaTable() + 64, 1), 64);
+    EXPECT_EQ(std::count(encoder.ChromaTable(), encoder.ChromaTable() + 64, 1), 64);
     encoder.SetQuality(0);
     EXPECT_EQ(encoder.Quality(), 1);
     encoder.SetQuality(250);
