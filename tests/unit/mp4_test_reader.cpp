@@ -161,13 +161,11 @@ Mp4TestFragment ReadFragment(const Parser& p, const Mp4TestBox& moof, const Mp4T
     FaultIf(Tree(moof) != "moof(mfhd traf(tfhd tfdt trun))", "moof holds " + Tree(moof));
     Mp4TestFragment frag;
     frag.moofOffset = moof.offset;
-    frag.mdatSize = mdat.size;
     frag.sequence = static_cast<uint32_t>(p.At(moof.children[0], 4, 4));
     const Mp4TestBox& traf = moof.children[1];
     p.Expect(p.At(traf.children[0], 4, 4) == 1, traf.children[0], "track id is not 1");
     const Mp4TestBox& tfdt = traf.children[1];
-    frag.tfdtVersion = static_cast<int>(p.At(tfdt, 0, 1));
-    frag.baseDecodeTime = p.At(tfdt, 4, frag.tfdtVersion == 1 ? 8 : 4);
+    frag.baseDecodeTime = p.At(tfdt, 4, p.At(tfdt, 0, 1) == 1 ? 8 : 4);
     const Mp4TestBox& trun = traf.children[2];
     const uint64_t count = p.At(trun, 4, 4);
     p.Expect(count > 0 && p.PayloadSize(trun) == 12 + 12 * count, trun,
