@@ -6,7 +6,6 @@
 
 #include <initializer_list>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 

@@ -6,7 +6,6 @@
 #include <array>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 TEST(ViewZoom, FitTakesTheSmallerRatioWithinFiftyToTwoHundred) {
     // Window, content, percent: the width decides (52.08), the height, exactly 57 (not 56.999),
