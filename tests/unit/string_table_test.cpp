@@ -120,8 +120,9 @@ TEST(LanguageTablesTest, NamesAndKeysDistinctTextsFitTheirBuffers) {
         for (const LanguageText& entry : GetLanguageTexts(language)) {
             // A tool button keeps its tooltip in 63 characters and a terminator, and the other short
             // texts pass through 64-character buffers; only the help steps are set directly.
-            if (!entry.key.starts_with("howto "))
+            if (!entry.key.starts_with("howto ")) {
                 EXPECT_LE(Utf16Length(entry.text), 63u) << "language " << language << ", key " << entry.key;
+            }
         }
     }
 }
