@@ -14,10 +14,8 @@
 namespace {
 
 void ExpectSameSlot(const Calibration& a, const Calibration& b) {
-    EXPECT_EQ(std::tuple(a.name, a.unit, a.pixels), std::tuple(b.name, b.unit, b.pixels));
-    EXPECT_EQ(std::bit_cast<uint32_t>(a.length), std::bit_cast<uint32_t>(b.length));
-    EXPECT_EQ(a.date, b.date);
-    EXPECT_EQ(a.resolution, b.resolution);
+    EXPECT_EQ(std::tuple(a.name, a.unit, a.pixels, std::bit_cast<uint32_t>(a.length), a.date, a.resolution),
+              std::tuple(b.name, b.unit, b.pixels, std::bit_cast<uint32_t>(b.length), b.date, b.resolution));
     if (std::isnan(a.scale))
         EXPECT_TRUE(std::isnan(b.scale));
     else

@@ -64,7 +64,6 @@ TEST(PanelScroll, BarOnlyForTallerContentWithThePositionClamped) {
     const PanelScroll s = ComputePanelScroll(900, 480, 57);
     EXPECT_EQ(std::tuple(bool(s.showBar), s.range, s.position), std::tuple(true, 420, 57));
     // A page of 20 on a maximum of range + 19: the thumb's last position is exactly the range.
-    EXPECT_EQ(s.scrollMax, 439);
     EXPECT_EQ(s.scrollMax - kPanelScrollPage + 1, s.range);
 
     EXPECT_EQ(ComputePanelScroll(900, 480, 5000).position, 420); // window grew: clamped

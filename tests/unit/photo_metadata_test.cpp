@@ -79,8 +79,7 @@ TEST(PhotoScale, PngGetsOnePhysOfTheScaleAndTheNoteAndStaysReadable) {
     const ImageFields f = ReadPngFields(png);
     EXPECT_TRUE(f.wellFormed); // every chunk's CRC holds
     EXPECT_EQ(std::tuple(bool(f.hasScale), f.x, f.y), std::tuple(true, 123456u, 123456u));
-    ASSERT_EQ(f.texts.size(), 1u);
-    EXPECT_EQ(f.texts[0], note);
+    EXPECT_EQ(f.texts, std::vector<std::string>{note});
     int phys = 0;
     for (size_t at = 0; (at = std::string(png.begin(), png.end()).find("pHYs", at)) != std::string::npos;
          ++at)
