@@ -123,9 +123,7 @@ TEST_F(FrameDeliveryTest, WrongLengthIsCountedButNeitherShownNorRecorded) {
     const size_t stamps = window.stamps.size();
     const std::vector<uint8_t> taller = Filled(kWidth, kHeight + 1, 6);
     EXPECT_EQ(Deliver(taller, now_ + 33), FrameOutcome::WrongSize);
-    EXPECT_EQ(window.stamps.size(), stamps + 1);
-    EXPECT_EQ(Newest(), 5);
-    EXPECT_EQ(s_recordedCount, 1);
+    EXPECT_EQ(std::tuple(window.stamps.size(), Newest(), s_recordedCount), std::tuple(stamps + 1, 5, 1));
     EXPECT_EQ(DeliverFrame(ring, window, rate, nullptr, 24, now_ + 66), FrameOutcome::WrongSize);
 }
 
@@ -136,16 +134,15 @@ TEST_F(FrameDeliveryTest, SignalFrameIsSwallowedAndNotCounted) {
     g_filterFlags.invert = 1;
     const std::vector<uint8_t> signal = SignalFrameFromBands();
     EXPECT_EQ(Deliver(signal, 2000), FrameOutcome::SignalFrame);
-    EXPECT_EQ(window.stamps.size(), 0u);
-    EXPECT_EQ(LatestFrame(ring)->pixels[1000], 0);
-    EXPECT_EQ(s_recordedCount, 0);
+    EXPECT_EQ(std::tuple(window.stamps.size(), LatestFrame(ring)->pixels[1000], s_recordedCount),
+              std::tuple(0u, 0, 0));
 
     // One byte off, it is an ordinary picture (filtered like any other).
     std::vector<uint8_t> picture = signal;
     picture[kSignalBands[0].start + 1] ^= 1;
     EXPECT_EQ(Deliver(picture, 2033), FrameOutcome::Published);
-    EXPECT_EQ(LatestFrame(ring)->pixels[1000], 255 - picture[1000]);
-    EXPECT_EQ(s_recordedCount, 1);
+    EXPECT_EQ(std::tuple(LatestFrame(ring)->pixels[1000], s_recordedCount),
+              std::tuple(255 - picture[1000], 1));
 }
 
 TEST_F(FrameDeliveryTest, FiltersRunBeforePublicationAndRecording) {

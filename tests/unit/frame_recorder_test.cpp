@@ -238,9 +238,8 @@ TEST_F(FrameRecorderTest, AFailingSinkEndsTheRecordingByItself) {
     EXPECT_EQ(recorder.Figures().offered, 4u);
     EXPECT_FALSE(recorder.Join()); // the file holds what came before, but the recording failed
     EXPECT_EQ(recorder.LastOutcome(), FrameRecorder::Outcome::Complete); // and is worth listing
-    EXPECT_EQ(log.times.size(), 3u);
-    EXPECT_EQ(log.Count("finish"), 1);
-    EXPECT_EQ(recorder.RecordedTime100ns(), 66 * kMs);
+    EXPECT_EQ(std::tuple(log.times.size(), log.Count("finish"), recorder.RecordedTime100ns()),
+              std::tuple(3u, 1, 66 * kMs));
 
     // The recorder can start again afterwards.
     log.failAt = -1;
