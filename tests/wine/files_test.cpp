@@ -146,8 +146,6 @@ TEST_F(ImageViewerTest, LargePhotoAtQuarterSizeIsCentredAndDraggable) {
 
     const ImageViewState* v = ViewData(viewer_);
     EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 42,31");
-    EXPECT_EQ(v->header.biHeight, 960);
-    EXPECT_EQ(v->pixels.size(), 1280u * 3 * 960);
     // The window shows the middle 236 x 177 of the 320 x 240 picture: all four quadrants.
     EXPECT_EQ(PaintedAt(viewer_, {{60, 40}, {180, 40}, {60, 140}, {180, 140}, {0, 0}, {235, 176}}),
               (std::vector{kTopLeft, kTopRight, kBottomLeft, kBottomRight, kTopLeft, kBottomRight}));
@@ -182,9 +180,7 @@ TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
     ASSERT_TRUE(WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
     SavePicture(TempPath(L"20240131-094502-007.jpg"), 640, 480, g_jpegEncoderClsid);
     Load(viewer_, video);
-    const ImageViewState* v = ViewData(viewer_);
-    EXPECT_EQ(v->video, 1);
-    ASSERT_EQ(v->displayWidth, 160);
+    ASSERT_EQ(ViewData(viewer_)->displayWidth, 160);
     // Inside the triangle, its white outline, and the picture.
     const std::vector<COLORREF> at = PaintedAt(viewer_, {{38 + 76, 28 + 60}, {38 + 73, 28 + 50}, {58, 48}});
     EXPECT_EQ(std::vector(at.begin(), at.begin() + 2), (std::vector{kImagePlayFill, RGB(255, 255, 255)}));
@@ -193,7 +189,6 @@ TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
     // Only "mp4" in lower case stands for a video: the file itself is tried, and is no picture.
     Load(viewer_, TempPath(L"20240131-094502-007.MP4"));
     EXPECT_TRUE(IsEmpty(viewer_));
-    EXPECT_EQ(v->video, 0);
 
     // A video without its picture leaves the window empty.
     const std::wstring lonely = TempPath(L"20240131-100000-001.mp4");
@@ -248,7 +243,6 @@ TEST_F(ImageViewerTest, WhatCannotBeShownLeavesTheWindowEmpty) {
         EXPECT_LT(GetTickCount() - start, 2000u); // a huge picture is turned away, not decoded
         EXPECT_TRUE(IsEmpty(viewer_));
         EXPECT_TRUE(ShowsOnlyBackground(viewer_));
-        EXPECT_TRUE(IsWindow(viewer_));
     }
     Load(viewer_, good);
     SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageLoadCommand, 0), 0); // no path at all
@@ -317,8 +311,6 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
         g_settings.latestFilesText += Saved(name) + L";";
 
     ASSERT_NE(CreateSection(), nullptr);
-    ASSERT_NE(list_, nullptr);
-    ASSERT_NE(preview_, nullptr);
     const std::vector<std::wstring> expected = {
         Saved(L"20240131-094510.jpg"), Saved(L"20240131-094530-123.mp4"), Saved(L"20240131-094550.jpg")};
     EXPECT_EQ(recent_.paths, expected);
@@ -343,8 +335,6 @@ TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
     ASSERT_NE(CreateSection(), nullptr);
     ASSERT_EQ(ListCount(), 1);
     const ImageViewState* v = ViewData(preview_);
-    EXPECT_EQ(v->zoom, 25);
-
     Choose(0, LBN_SELCHANGE);
     EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 42,31");
     Choose(-1, LBN_SELCHANGE);
@@ -394,7 +384,6 @@ TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
     ASSERT_NE(CreateSection(), nullptr);
     Choose(0, LBN_SELCHANGE);
     const ImageViewState* v = ViewData(preview_);
-    EXPECT_EQ(v->video, 1);
     ASSERT_EQ(Holds(v), "33x20 as 8x5 from 0,0");
     const auto at = [v](int x, int y) { // the viewer holds the picture bottom row first
         const BYTE* p = &v->pixels[(v->pixels.size() / 20) * (19 - y) + 3 * x];
