@@ -219,17 +219,10 @@ TEST_F(SettingsStore, MalformedCalibrationTextLoadsAsEmptySlots) {
         std::wstring stored;
         unsigned calibrated; // bit i: slot i comes out calibrated
     };
+    // How each kind of spoilt record reads is the unit tests'; here the stored text reaches the slots.
     const Case cases[] = {
         {L"", 0},
-        {L"no separators at all", 0},
-        {L";;;;;;;;;;;;", 0},
-        {L"a,b,c,d,e,f;", 0},                         // numbers that do not read
-        {L"n,0,400,2143289344,0,0;", 0},              // length NaN
-        {L"n,0,400,2139095040,0,0;", 0},              // length infinite
-        {L"n,0,400,-1082130432,0,0;", 0},             // length -1.0
-        {good + good + L"x,0,400;" + good, 0b1011},   // a short record costs its own slot
-        {good + L"\u00FF\uFFFF,,,,,;" + good, 0b101}, // empty numbers: slot 1 not calibrated
-        {good + L"trailing record without end", 0b001},
+        {good + good + L"x,0,400;" + good, 0b1011}, // a short record costs its own slot
         {std::wstring(kCalibrationsCapacity - 1, L','), 0},
     };
     for (const Case& c : cases) {
@@ -247,12 +240,6 @@ TEST_F(SettingsStore, MalformedCalibrationTextLoadsAsEmptySlots) {
         ASSERT_TRUE(rewritten);
         EXPECT_EQ(std::count(rewritten->begin(), rewritten->end(), L';'), 10);
     }
-
-    // A stored name longer than a slot holds is cut, and the numbers after it still count.
-    WriteSetting(L"Calibrations", std::wstring(L"a name of twenty-four ch,0,400,1065353216,0,0;"));
-    ASSERT_EQ(LoadSettings(), 1);
-    EXPECT_EQ(g_calibration.slots[0].name, L"a name of twenty-fo");
-    EXPECT_EQ(g_calibration.slots[0].scale, 400.0f);
 
     // Not a string at all.
     WriteSetting(L"Calibrations", DWORD{7});
