@@ -30,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -161,24 +162,21 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
         const auto& e = expected[i];
         HWND section = s->sections[i];
         ASSERT_EQ(section, Section(e.id));
-        EXPECT_EQ(s->slots[i].heights.collapsed, heights[i].collapsed);
-        EXPECT_EQ(s->slots[i].heights.expanded, heights[i].expanded);
+        EXPECT_EQ(std::pair(s->slots[i].heights.collapsed, s->slots[i].heights.expanded),
+                  std::pair(heights[i].collapsed, heights[i].expanded));
         const RECT r = RectInParent(section);
-        EXPECT_EQ(r.left, m.sideMargin);
-        EXPECT_EQ(r.right, m.sideMargin + width);
-        EXPECT_EQ(r.top, y);
-        EXPECT_EQ(r.bottom - r.top, SlotHeight(s->slots[i]));
+        EXPECT_EQ(std::tuple(r.left, r.right, r.top, r.bottom - r.top),
+                  std::tuple(m.sideMargin, m.sideMargin + width, y, SlotHeight(s->slots[i])));
         y = r.bottom;
         for (const ControlPlacement& p : layouts[i]) {
             HWND control = GetDlgItem(section, p.id);
             ASSERT_NE(control, nullptr) << p.id;
             const RECT c = RectInParent(control);
-            EXPECT_EQ(c.left, p.rect.x) << p.id;
-            EXPECT_EQ(c.top, p.rect.y) << p.id;
-            EXPECT_EQ(c.right - c.left, p.rect.width) << p.id;
-            if (ClassOf(control) != L"ComboBox" && ClassOf(control) != L"ListBox") { // lists keep their own
-                EXPECT_EQ(c.bottom - c.top, p.rect.height) << p.id;
-            }
+            // Lists keep their own height.
+            const bool list = ClassOf(control) == L"ComboBox" || ClassOf(control) == L"ListBox";
+            EXPECT_EQ(std::tuple(c.left, c.top, c.right - c.left, list ? 0 : c.bottom - c.top),
+                      std::tuple(p.rect.x, p.rect.y, p.rect.width, list ? 0 : p.rect.height))
+                << p.id;
         }
         for (int expanded : {e.expanded, 1 - e.expanded, e.expanded}) {
             if (s->slots[i].expanded != expanded) {

@@ -261,12 +261,7 @@ void CheckDialogs(FitCheck& check) {
     } modals[] = {
         {"Options", [] { ShowOptionsDialog(g_mainWindow.window); }, nullptr},
         {"About", [] { ShowAboutDialog(g_mainWindow.window); }, nullptr},
-        {"Open microscope",
-         [] {
-             OpenDeviceRequest request;
-             request.device = 0;
-             RunOpenDeviceDialog(g_mainWindow.window, request);
-         },
+        {"Open microscope", [] { RunOpenDeviceDialog(g_mainWindow.window, {}); },
          // What the list shows without a camera.
          [&check](HWND d) {
              check.Control("Open microscope", GetDlgItem(d, IDC_OPEN_DEVICE_LIST), GetText("no microscope"));
