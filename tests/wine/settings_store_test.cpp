@@ -58,8 +58,6 @@ protected:
     }
 };
 
-} // namespace
-
 TEST_F(SettingsStore, FirstStartAndValuesOfTheWrongTypeOrSizeGiveTheDefaults) {
     SelectLanguage(2);
     ASSERT_EQ(LoadSettings(), 1);
@@ -100,8 +98,6 @@ TEST_F(SettingsStore, FirstStartAndValuesOfTheWrongTypeOrSizeGiveTheDefaults) {
     EXPECT_EQ(g_settings.calibrationsText, std::wstring(kCalibrationsCapacity - 1, L'c'));
     EXPECT_EQ(g_settings.textSize, 20);
 }
-
-namespace {
 
 CalibrationTable FullTable() {
     CalibrationTable table;
