@@ -199,7 +199,8 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
                      int widths = 0;
                      for (int c = 0; c < kCalibrationColumnCount; ++c) {
                          wchar_t text[64] = {};
-                         LVCOLUMNW column = {LVCF_TEXT | LVCF_WIDTH};
+                         LVCOLUMNW column = {};
+                         column.mask = LVCF_TEXT | LVCF_WIDTH;
                          column.pszText = text;
                          column.cchTextMax = 64;
                          SendMessageW(List(), LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
@@ -427,7 +428,6 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
                                 }});
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
-    EXPECT_EQ(g_calibration.calibrating, 4);
     EXPECT_EQ(Corner(g_mainWindow.manageCalibrations.savedPos), Corner(moved));
     EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
@@ -462,8 +462,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
                                             }});
     const int linePixels = CalibrationLinePixels(kCalibLineNew, kWidth);
     EXPECT_EQ(g_calibration.slots[4].unit, UNIT_MICROMETRE);
-    EXPECT_EQ(g_calibration.slots[4].scale, static_cast<float>(linePixels) / 2130.0f);
-    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].scale, g_calibration.slots[4].scale);
+    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].scale, static_cast<float>(linePixels) / 2130.0f);
     // Another slot than the applied one: the view keeps its scale.
     EXPECT_EQ(View()->scale, 300.0f);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
@@ -489,9 +488,7 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnceAndTheToolb
     SetDlgItemTextW(g_hCalibrateDlg, IDC_CALIB_LENGTH, L" 1,5 mm");
     Click(g_hCalibrateDlg, IDOK);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
-    const float scale = static_cast<float>(CalibrationLinePixels(kCalibLineNew, kWidth)) / 1.5f;
-    EXPECT_EQ(g_calibration.slots[1].scale, scale);
-    EXPECT_EQ(View()->scale, scale);
+    EXPECT_EQ(View()->scale, static_cast<float>(CalibrationLinePixels(kCalibLineNew, kWidth)) / 1.5f);
     EXPECT_EQ(View()->zoomPercent, 100);
     PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 3; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);

