@@ -240,6 +240,7 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     auto* data = reinterpret_cast<PanelHeaderState*>(GetWindowLongPtrW(header, 0));
     ASSERT_NE(data, nullptr);
     ASSERT_EQ(data->expanded, 1);
+    EXPECT_EQ(Text(header), L"Device");
 
     EXPECT_EQ(HeaderPixel(header, 1, 1), kHeaderFaceColor);
     const POINT up = ChevronStrokePoint(header, true);
