@@ -127,7 +127,6 @@ TEST(EncodePool, SubmitWaitsWhileAllThreadsAreBusy) {
     EXPECT_FALSE(thirdIn) << "a third frame waits for a free thread";
     release = true;
     third.join();
-    EXPECT_TRUE(thirdIn);
     Collected got;
     EXPECT_EQ(pool.Collect(true, got.Sink()), 3u);
     EXPECT_EQ(got.times, (std::vector<int64_t>{0, 1, 2}));
