@@ -41,31 +41,19 @@ const PanelRect& At(const DeviceSectionLayout& l, int id) {
     return l.controls[static_cast<size_t>(id - kIdDeviceHeader)];
 }
 
-struct Placed {
-    int id;
-    LayoutRect rect;
-};
-
-std::vector<Placed> Placements(const std::vector<ControlPlacement>& layout) {
-    std::vector<Placed> placed;
-    for (const ControlPlacement& p : layout)
-        placed.push_back({p.id, p.rect});
-    return placed;
-}
-
 // What every section layout holds: the header across the top; every other control below the
 // collapsed height and within the expanded height, never of a negative width, and where the width
 // is enough for the margins inside it and over no other. A drop-down list's height is its open
 // list's: only its top counts.
-void ExpectSoundLayout(std::vector<Placed> controls, int width, SectionUnits units, int expanded,
+void ExpectSoundLayout(std::vector<ControlPlacement> controls, int width, SectionUnits units, int expanded,
                        std::set<int> dropDowns) {
     const auto header = std::find_if(controls.begin(), controls.end(),
-                                     [](const Placed& c) { return c.id == kIdSectionHeader; });
+                                     [](const ControlPlacement& c) { return c.id == kIdSectionHeader; });
     ASSERT_NE(header, controls.end());
     EXPECT_EQ(std::tuple(header->rect.x, header->rect.y, header->rect.width, header->rect.height),
               std::tuple(0, 0, width, units.HeaderHeight()));
     controls.erase(header);
-    for (Placed& c : controls) {
+    for (ControlPlacement& c : controls) {
         SCOPED_TRACE(c.id);
         if (dropDowns.count(c.id))
             c.rect.height = 1;
@@ -117,7 +105,7 @@ TEST(ColorsSection, LayoutStacksNineRowsThenFrequencyAndDefaultRowsFindTheirName
             SCOPED_TRACE(testing::Message() << units.baseX << "x" << units.baseY << ", width " << w);
             const auto layout = ColorsSectionLayout(w, units);
             EXPECT_EQ(layout.size(), 1u + kColorRowCount * 2 + 2 + 3);
-            ExpectSoundLayout(Placements(layout), w, units, ColorsExpandedHeight(units), {kFrequencyListId});
+            ExpectSoundLayout(layout, w, units, ColorsExpandedHeight(units), {kFrequencyListId});
             for (int i = 0; i < kColorRowCount; ++i) {
                 SCOPED_TRACE(i);
                 const LayoutRect label = At(layout, kColorRows[i].labelId);
@@ -263,7 +251,7 @@ TEST(PreviewSection, LayoutPutsTheSixBoxesInTwoColumns) {
             SCOPED_TRACE(testing::Message() << units.baseX << "x" << units.baseY << ", width " << w);
             const auto layout = PreviewSectionLayout(w, units);
             EXPECT_EQ(layout.size(), 10u);
-            ExpectSoundLayout(Placements(layout), w, units, PreviewExpandedHeight(units), {});
+            ExpectSoundLayout(layout, w, units, PreviewExpandedHeight(units), {});
             // Three rows of two below the zoom slider, one on the other: the left column's boxes
             // share x, the right's too, all one size.
             const LayoutRect first = At(layout, kFilterBoxes[0].id);
@@ -341,7 +329,7 @@ TEST(DeviceSectionLayout, SoundWithSteadyRowsButtonsInOneColumnAndListsAfterMeas
                       std::tuple(units.HeaderHeight(), units.CollapsedHeight()));
             const SectionHeights h = DeviceSectionHeights(units.baseY);
             EXPECT_EQ(std::tuple(h.collapsed, h.expanded), std::tuple(l.collapsedHeight, l.expandedHeight));
-            std::vector<Placed> placed;
+            std::vector<ControlPlacement> placed;
             for (int id = kIdDeviceHeader; id < kIdDeviceHeader + kDeviceControlCount; ++id) {
                 const PanelRect& r = At(l, id);
                 placed.push_back({id, {r.x, r.y, r.width, r.height}});
