@@ -75,7 +75,6 @@ TEST_F(Panel, DeviceSectionSwitchesTheCameraAndItsButtonsReachTheMainWindow) {
     Sleep(500);
     EXPECT_EQ(TestCam_ReadStatus(kFirstCamera).width, 640);
     EXPECT_GT(TestCam_ReadStatus(kFirstCamera).framesDelivered, framesBefore); // never stopped
-    EXPECT_EQ(Query(kQueryContentWidth), 640);
 
     // 1280x720: the camera reopens at that size and the program keeps it as the format to use.
     Choose(device_, resolution, kIdResolutionCombo, 1);
@@ -184,8 +183,6 @@ TEST_F(Panel, WithoutACameraTheDialogSaysSoAndALowWindowScrollsThePanel) {
     EXPECT_TRUE(WaitFor([&] { return WindowText(Item(kIdDeviceCombo)) == L"Click to open..."; }, 3000));
     EXPECT_FALSE(IsWindowEnabled(Item(kIdPhotoButton)));
     EXPECT_FALSE(IsWindowEnabled(Item(kIdVideoButton)));
-    EXPECT_TRUE(IsWindowEnabled(Item(kIdFilesButton)));
-    EXPECT_TRUE(IsWindowEnabled(Item(kIdSettingButton)));
     EXPECT_TRUE(ComboItems(Item(kIdResolutionCombo)).empty());
 
     HWND dialog = OpenDialog();

