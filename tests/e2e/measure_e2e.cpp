@@ -202,7 +202,6 @@ TEST_F(Measure, EveryKindIsDrawnSelectedDraggedAndDeletedAndATextNotePlaced) {
     Hover(41, 41);
     EXPECT_EQ(Query(kQueryHoveredShape), 0);
     Press(41, 41);
-    EXPECT_EQ(Query(kQuerySelectedShape), 0);
     for (int i = 1; i <= 5; ++i)
         DragTo(41 + 4 * i, 41 + 8 * i);
     Release(61, 81);
