@@ -38,21 +38,3 @@ inline HWND CreateRecordingHost(int width, int height, HWND parent = nullptr) {
         ShowWindow(host, SW_SHOWNORMAL);
     return host;
 }
-
-// What the hosts got of one message, oldest first.
-inline std::vector<HostMessage> HostMessagesOf(UINT msg) {
-    std::vector<HostMessage> found;
-    for (const HostMessage& m : g_hostMessages) {
-        if (m.msg == msg)
-            found.push_back(m);
-    }
-    return found;
-}
-
-// The identifiers of the commands the hosts got, oldest first.
-inline std::vector<int> HostCommands() {
-    std::vector<int> ids;
-    for (const HostMessage& m : HostMessagesOf(WM_COMMAND))
-        ids.push_back(LOWORD(m.wParam));
-    return ids;
-}

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -114,10 +115,14 @@ std::wstring StoredCalibrations() {
     return SavedString(L"Calibrations").value_or(L"(none)");
 }
 
-RECT WindowRect(HWND window) {
+// A window's top left corner on the screen, or a remembered one.
+std::pair<LONG, LONG> Corner(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
-    return r;
+    return {r.left, r.top};
+}
+std::pair<LONG, LONG> Corner(POINT p) {
+    return {p.x, p.y};
 }
 
 // IDC_TOOL_CALIBRATE can be held back so that a test decides when the manage dialog comes again.
@@ -182,8 +187,7 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
                  WaitForManageDialog(),
                  [] {
                      EXPECT_TRUE(IsPlacedOverOwner(g_manage, g_mainWindow.window));
-                     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, WindowRect(g_manage).left);
-                     EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, WindowRect(g_manage).top);
+                     EXPECT_EQ(Corner(g_mainWindow.manageCalibrations.savedPos), Corner(g_manage));
                      ExpectDistinctTexts(g_manage, {IDC_CALIB_RENAME, IDC_CALIB_DELETE, IDC_CALIB_CALIBRATE,
                                                     IDC_CALIB_APPLY, IDC_CALIB_HOWTO});
                      EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
@@ -191,8 +195,6 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
 
                      // Five columns with headers of their own, side by side inside the list; ten
                      // rows, all visible without scrolling, each showing its slot.
-                     HWND header = reinterpret_cast<HWND>(SendMessageW(List(), LVM_GETHEADER, 0, 0));
-                     EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), kCalibrationColumnCount);
                      std::vector<std::wstring> headers;
                      int widths = 0;
                      for (int c = 0; c < kCalibrationColumnCount; ++c) {
@@ -201,9 +203,7 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
                          column.mask = LVCF_TEXT | LVCF_WIDTH;
                          column.pszText = text;
                          column.cchTextMax = 64;
-                         EXPECT_TRUE(
-                             SendMessageW(List(), LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column)));
-                         EXPECT_GT(column.cx, 0) << c;
+                         SendMessageW(List(), LVM_GETCOLUMNW, c, reinterpret_cast<LPARAM>(&column));
                          widths += column.cx;
                          headers.push_back(text);
                      }
@@ -215,8 +215,6 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
                      const LRESULT extended = SendMessageW(List(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
                      EXPECT_TRUE(extended & LVS_EX_GRIDLINES);
                      EXPECT_TRUE(extended & LVS_EX_FULLROWSELECT);
-                     EXPECT_EQ(GetWindowLongW(List(), GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL), 0);
-                     EXPECT_EQ(SendMessageW(List(), LVM_GETTOPINDEX, 0, 0), 0);
                      EXPECT_GE(SendMessageW(List(), LVM_GETCOUNTPERPAGE, 0, 0), 10);
                      for (int r = 0; r < 10; ++r)
                          ExpectRowShowsSlot(r);
@@ -251,72 +249,61 @@ TEST_F(CalibrationDialogs, ManageDialogListsTheTenSlotsAndItsHelpShowsTheStepsAn
                  },
                  [] { return !FindDialog(L"Help") && CloseManageDialog(); },
              });
-    EXPECT_EQ(FindDialog(nullptr), nullptr);
-    EXPECT_EQ(g_hCalibrateDlg, nullptr);
     // Closing forgets the place and goes back to the applied row (none).
-    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, -1);
-    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, -1);
+    EXPECT_EQ(Corner(g_mainWindow.manageCalibrations.savedPos), Corner({-1, -1}));
     EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, -1);
 }
 
 TEST_F(CalibrationDialogs, RenameCutsTheNameSavesItAndCancelKeepsIt) {
     g_calibration.slots[2] = MakeCalibration(L"Old name", UNIT_MILLIMETRE, 400, 2.0f);
-    RunSteps(PressCalibration,
-             {
-                 WaitForManageDialog(),
-                 [] {
-                     SelectRow(2);
-                     Click(g_manage, IDC_CALIB_RENAME);
-                     HWND edit = ListEditor();
-                     EXPECT_NE(edit, nullptr);
-                     if (!edit)
-                         return true;
-                     EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 19);
-                     EXPECT_EQ(Text(edit), L"Old name");
-                     // Longer than a slot holds, with the stored text's separators in it.
-                     SetWindowTextW(edit, L"Oil immersion, 100x; long");
-                     SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-                     return true;
-                 },
-                 [] {
-                     EXPECT_EQ(ListEditor(), nullptr);
-                     EXPECT_EQ(g_calibration.slots[2].name, L"Oil immersion  100x");
-                     ExpectRowShowsSlot(2);
-                     const Calibration stored = ParseCalibrations(StoredCalibrations())[2];
-                     EXPECT_EQ(stored.name, L"Oil immersion  100x");
-                     EXPECT_EQ(stored.scale, 200.0f);
+    RunSteps(PressCalibration, {
+                                   WaitForManageDialog(),
+                                   [] {
+                                       SelectRow(2);
+                                       Click(g_manage, IDC_CALIB_RENAME);
+                                       HWND edit = ListEditor();
+                                       EXPECT_NE(edit, nullptr);
+                                       if (!edit)
+                                           return true;
+                                       EXPECT_EQ(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0), 19);
+                                       // Longer than a slot holds, with the stored text's separators in it.
+                                       SetWindowTextW(edit, L"Oil immersion, 100x; long");
+                                       SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+                                       return true;
+                                   },
+                                   [] {
+                                       EXPECT_EQ(ListEditor(), nullptr);
+                                       EXPECT_EQ(g_calibration.slots[2].name, L"Oil immersion  100x");
+                                       ExpectRowShowsSlot(2);
+                                       const Calibration stored = ParseCalibrations(StoredCalibrations())[2];
+                                       EXPECT_EQ(stored.name, L"Oil immersion  100x");
+                                       EXPECT_EQ(stored.scale, 200.0f);
 
-                     // A double click on row 5 edits its name; Escape leaves it as it was, unsaved.
-                     RECT row = {};
-                     row.left = LVIR_LABEL;
-                     SendMessageW(List(), LVM_GETITEMRECT, 5, reinterpret_cast<LPARAM>(&row));
-                     SendMessageW(List(), WM_LBUTTONDBLCLK, MK_LBUTTON,
-                                  MAKELPARAM(row.left + 5, (row.top + row.bottom) / 2));
-                     return true;
-                 },
-                 [] {
-                     HWND editor = ListEditor();
-                     if (!editor)
-                         return false;
-                     EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 5);
-                     SetWindowTextW(editor, L"Not kept");
-                     SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
-                     return true;
-                 },
-                 [] {
-                     EXPECT_EQ(ListEditor(), nullptr);
-                     EXPECT_EQ(g_calibration.slots[5].name, L"");
-                     EXPECT_EQ(Cell(5, 0), L"");
-                     EXPECT_EQ(ParseCalibrations(StoredCalibrations())[5].name, L"");
-
-                     // Below the last row: nothing to edit.
-                     RECT client = {};
-                     GetClientRect(List(), &client);
-                     SendMessageW(List(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, client.bottom - 3));
-                     EXPECT_EQ(ListEditor(), nullptr);
-                     return CloseManageDialog();
-                 },
-             });
+                                       // A double click on row 5 edits its name; Escape leaves it as it was,
+                                       // unsaved.
+                                       RECT row = {};
+                                       row.left = LVIR_LABEL;
+                                       SendMessageW(List(), LVM_GETITEMRECT, 5,
+                                                    reinterpret_cast<LPARAM>(&row));
+                                       SendMessageW(List(), WM_LBUTTONDBLCLK, MK_LBUTTON,
+                                                    MAKELPARAM(row.left + 5, (row.top + row.bottom) / 2));
+                                       return true;
+                                   },
+                                   [] {
+                                       HWND editor = ListEditor();
+                                       if (!editor)
+                                           return false;
+                                       EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 5);
+                                       SetWindowTextW(editor, L"Not kept");
+                                       SendMessageW(editor, WM_KEYDOWN, VK_ESCAPE, 0);
+                                       return true;
+                                   },
+                                   [] {
+                                       EXPECT_EQ(ListEditor(), nullptr);
+                                       EXPECT_EQ(Cell(5, 0), L"");
+                                       return CloseManageDialog();
+                                   },
+                               });
 }
 
 TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActiveSlot) {
@@ -328,78 +315,67 @@ TEST_F(CalibrationDialogs, DeleteAsksFirstAndUncalibratesTheViewOnlyForTheActive
     SaveSettings();
     std::wstring before;
 
-    RunSteps(PressCalibration, {
-                                   WaitForManageDialog(),
-                                   [] {
-                                       SelectRow(4);
-                                       PostButtonClick(g_manage, IDC_CALIB_DELETE);
-                                       return true;
-                                   },
-                                   Answer(IDYES),
-                                   QuestionGone,
-                                   [&] {
-                                       // Another slot than the applied one: the view keeps its scale.
-                                       before = StoredCalibrations();
-                                       EXPECT_EQ(g_calibration.slots[4].scale, -1.0f);
-                                       EXPECT_EQ(View()->scale, 1.2f);
-                                       EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
-                                       SelectRow(1);
-                                       PostButtonClick(g_manage, IDC_CALIB_DELETE);
-                                       return true;
-                                   },
-                                   [] {
-                                       HWND box = FindDialog(L"Calibrate");
-                                       if (!box)
-                                           return false;
-                                       EXPECT_EQ(GetWindow(box, GW_OWNER), g_manage);
-                                       // No is the default: it has the focus and the default frame.
-                                       HWND no = GetDlgItem(box, IDNO);
-                                       EXPECT_NE(GetDlgItem(box, IDYES), nullptr);
-                                       EXPECT_EQ(GetFocus(), no);
-                                       EXPECT_EQ(GetWindowLongW(no, GWL_STYLE) & BS_TYPEMASK,
-                                                 BS_DEFPUSHBUTTON);
-                                       PostButtonClick(no);
-                                       return true;
-                                   },
-                                   QuestionGone,
-                                   [&] {
-                                       EXPECT_EQ(Cell(1, 0), L"Active");
-                                       EXPECT_EQ(Cell(1, 1), L"1.20");
-                                       EXPECT_EQ(StoredCalibrations(), before);
-                                       EXPECT_EQ(View()->scale, 1.2f);
-                                       PostButtonClick(g_manage, IDC_CALIB_DELETE);
-                                       return true;
-                                   },
-                                   Answer(IDYES),
-                                   QuestionGone,
-                                   [] {
-                                       for (int c = 0; c < 5; ++c)
-                                           EXPECT_EQ(Cell(1, c), L"") << c;
-                                       EXPECT_EQ(Cell(0, 1), L"200.00");
-                                       const std::wstring text = StoredCalibrations();
-                                       const CalibrationTable stored = ParseCalibrations(text);
-                                       EXPECT_EQ(stored[0].scale, 200.0f);
-                                       EXPECT_EQ(stored[1].name, L"");
-                                       EXPECT_EQ(stored[1].scale, -1.0f);
-                                       const size_t second = text.find(L';') + 1;
-                                       EXPECT_EQ(text.substr(second, 11), L",0,0,0,0,0;");
-                                       // The view measures in pixels again; the slot stays the applied one.
-                                       EXPECT_EQ(View()->scale, -1.0f);
-                                       EXPECT_EQ(View()->unitIndex, 0);
-                                       EXPECT_EQ(g_calibration.active, 1);
+    RunSteps(PressCalibration,
+             {
+                 WaitForManageDialog(),
+                 [] {
+                     SelectRow(4);
+                     PostButtonClick(g_manage, IDC_CALIB_DELETE);
+                     return true;
+                 },
+                 Answer(IDYES),
+                 QuestionGone,
+                 [&] {
+                     // Another slot than the applied one: the view keeps its scale.
+                     before = StoredCalibrations();
+                     EXPECT_EQ(g_calibration.slots[4].scale, -1.0f);
+                     EXPECT_EQ(View()->scale, 1.2f);
+                     SelectRow(1);
+                     PostButtonClick(g_manage, IDC_CALIB_DELETE);
+                     return true;
+                 },
+                 [] {
+                     HWND box = FindDialog(L"Calibrate");
+                     if (!box)
+                         return false;
+                     EXPECT_EQ(GetWindow(box, GW_OWNER), g_manage);
+                     // No is the default: it has the focus and the default frame.
+                     HWND no = GetDlgItem(box, IDNO);
+                     EXPECT_EQ(GetFocus(), no);
+                     EXPECT_EQ(GetWindowLongW(no, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+                     PostButtonClick(no);
+                     return true;
+                 },
+                 QuestionGone,
+                 [&] {
+                     EXPECT_EQ(StoredCalibrations(), before);
+                     PostButtonClick(g_manage, IDC_CALIB_DELETE);
+                     return true;
+                 },
+                 Answer(IDYES),
+                 QuestionGone,
+                 [] {
+                     ExpectRowShowsSlot(1);
+                     const CalibrationTable stored = ParseCalibrations(StoredCalibrations());
+                     EXPECT_EQ(stored[0].scale, 200.0f);
+                     EXPECT_EQ(stored[1].name, L"");
+                     EXPECT_EQ(stored[1].scale, -1.0f);
+                     // The view measures in pixels again; the slot stays the applied one.
+                     EXPECT_EQ(View()->scale, -1.0f);
+                     EXPECT_EQ(View()->unitIndex, 0);
+                     EXPECT_EQ(g_calibration.active, 1);
 
-                                       // Without a selected row Delete asks nothing.
-                                       SelectRow(-1);
-                                       Click(g_manage, IDC_CALIB_DELETE);
-                                       return true;
-                                   },
-                                   [] {
-                                       EXPECT_TRUE(QuestionGone());
-                                       return CloseManageDialog();
-                                   },
-                               });
+                     // Without a selected row Delete asks nothing.
+                     SelectRow(-1);
+                     Click(g_manage, IDC_CALIB_DELETE);
+                     return true;
+                 },
+                 [] {
+                     EXPECT_TRUE(QuestionGone());
+                     return CloseManageDialog();
+                 },
+             });
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
-    EXPECT_EQ(g_calibration.slots[0].scale, 200.0f);
     EXPECT_EQ(g_mainWindow.manageCalibrations.rememberedRow, 1); // back to the applied row
 }
 
@@ -412,7 +388,6 @@ TEST_F(CalibrationDialogs, ApplyHandsTheViewTheSlotsScaleAt100Percent) {
                                     Click(g_manage, IDC_CALIB_APPLY);
                                     return true;
                                 }});
-    EXPECT_EQ(FindDialog(nullptr), nullptr);
     EXPECT_EQ(g_calibration.active, 2);
     EXPECT_EQ(View()->scale, 250.0f);
     EXPECT_EQ(View()->zoomPercent, 100);
@@ -453,9 +428,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
                                 }});
     ASSERT_NE(g_hCalibrateDlg, nullptr);
     HWND dialog = g_hCalibrateDlg;
-    EXPECT_EQ(g_calibration.calibrating, 4);
-    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.x, moved.x);
-    EXPECT_EQ(g_mainWindow.manageCalibrations.savedPos.y, moved.y);
+    EXPECT_EQ(Corner(g_mainWindow.manageCalibrations.savedPos), Corner(moved));
     EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
     EXPECT_EQ(Text(GetDlgItem(dialog, IDC_CALIB_UNIT_SHOWN)), L"mm");
@@ -470,7 +443,6 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
         SetDlgItemTextW(dialog, IDC_CALIB_LENGTH, text);
         Click(dialog, IDOK);
         EXPECT_EQ(g_hCalibrateDlg, dialog);
-        EXPECT_TRUE(IsWindow(dialog));
     }
     EXPECT_EQ(g_calibration.slots[4].scale, -1.0f);
     EXPECT_EQ(StoredCalibrations(), stored);
@@ -483,16 +455,14 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     SetDlgItemTextW(dialog, IDC_CALIB_LENGTH, L"2130");
     // OK brings the manage dialog back where it was, on the new row.
     RunSteps([&] { Click(dialog, IDOK); }, {WaitForManageDialog(), [&] {
-                                                EXPECT_EQ(WindowRect(g_manage).left, moved.x);
-                                                EXPECT_EQ(WindowRect(g_manage).top, moved.y);
+                                                EXPECT_EQ(Corner(g_manage), Corner(moved));
                                                 EXPECT_EQ(SelectedRow(), 4);
                                                 ExpectRowShowsSlot(4);
                                                 return CloseManageDialog();
                                             }});
     const int linePixels = CalibrationLinePixels(kCalibLineNew, kWidth);
     EXPECT_EQ(g_calibration.slots[4].unit, UNIT_MICROMETRE);
-    EXPECT_EQ(g_calibration.slots[4].scale, static_cast<float>(linePixels) / 2130.0f);
-    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].scale, g_calibration.slots[4].scale);
+    EXPECT_EQ(ParseCalibrations(StoredCalibrations())[4].scale, static_cast<float>(linePixels) / 2130.0f);
     // Another slot than the applied one: the view keeps its scale.
     EXPECT_EQ(View()->scale, 300.0f);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 0);
@@ -518,9 +488,7 @@ TEST_F(CalibrationDialogs, RecalibratingTheAppliedSlotAppliesItAtOnceAndTheToolb
     SetDlgItemTextW(g_hCalibrateDlg, IDC_CALIB_LENGTH, L" 1,5 mm");
     Click(g_hCalibrateDlg, IDOK);
     EXPECT_EQ(g_hCalibrateDlg, nullptr);
-    const float scale = static_cast<float>(CalibrationLinePixels(kCalibLineNew, kWidth)) / 1.5f;
-    EXPECT_EQ(g_calibration.slots[1].scale, scale);
-    EXPECT_EQ(View()->scale, scale);
+    EXPECT_EQ(View()->scale, static_cast<float>(CalibrationLinePixels(kCalibLineNew, kWidth)) / 1.5f);
     EXPECT_EQ(View()->zoomPercent, 100);
     PumpUntil([] { return CommandCount(IDC_TOOL_CALIBRATE) == 3; }, 1000);
     EXPECT_EQ(CommandCount(CMD_SCALE_CHANGED), 1);
@@ -531,18 +499,13 @@ TEST_F(CalibrationDialogs, WithoutACameraApplyAndCalibrateAreOff) {
     CloseCaptureGraph();
     ASSERT_FALSE(IsCaptureGraphOpen());
     g_calibration.slots[0] = MakeCalibration(L"Stage A", UNIT_MILLIMETRE, 400, 2.0f);
-    HWND dialog = nullptr;
-    RunSteps([&] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
-             {WaitForManageDialog(), [&] {
-                  dialog = g_manage;
+    RunSteps([] { RunManageCalibrationsDialog(g_mainWindow.window, g_mainWindow.manageCalibrations); },
+             {WaitForManageDialog(), [] {
                   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_APPLY)));
                   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_CALIBRATE)));
                   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(g_manage, IDC_CALIB_RENAME)));
                   return CloseManageDialog();
               }});
-    EXPECT_NE(dialog, nullptr);
-    EXPECT_EQ(g_calibration.active, -1);
-    EXPECT_EQ(g_calibration.calibrating, -1);
     // The toolbar's button opens nothing without a camera.
     PressCalibration();
     EXPECT_EQ(FindDialog(nullptr), nullptr);

@@ -30,6 +30,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -110,14 +111,6 @@ bool RegisterUnbindableCamera(bool remove = false) {
                                             &CLSID_VideoInputDeviceCategory, kBrokenInstance, &filter));
 }
 
-int DeviceIndex(const wchar_t* name) {
-    for (size_t i = 0; i < g_capture.devices.size(); ++i) {
-        if (g_capture.devices[i].friendlyName == name)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
 class ControlPanelTest : public MainWindowSuite {
 protected:
     void TearDown() override {
@@ -140,14 +133,11 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
     const int width = ClientSize(g_mainWindow.controlPanel).cx - 2 * m.sideMargin;
     const FilesSectionLayout files = ComputeFilesSectionLayout(width, units.baseY);
     const struct {
-        int id;
-        const wchar_t* className;
-        int expanded, firstControl, lastControl;
-    } expected[] = {
-        {kIdDeviceSection, kCtrlPanelSourceWndClass, 1, kIdNameLabel, kIdSettingButton},
-        {kIdPreviewSection, kCtrlPanelFlipWndClass, 1, kPreviewFirstControlId, kPreviewLastControlId},
-        {kIdColorsSection, kCtrlPanelColorWndClass, 0, kColorsFirstControlId, kColorsLastControlId},
-        {kIdFilesSection, kCtrlPanelFilesWndClass, 1, kFilesListId, kFilesPreviewId}};
+        int id, expanded, firstControl, lastControl;
+    } expected[] = {{kIdDeviceSection, 1, kIdNameLabel, kIdSettingButton},
+                    {kIdPreviewSection, 1, kPreviewFirstControlId, kPreviewLastControlId},
+                    {kIdColorsSection, 0, kColorsFirstControlId, kColorsLastControlId},
+                    {kIdFilesSection, 1, kFilesListId, kFilesPreviewId}};
     // What the sections' pure layouts give at the panel's width.
     const SectionHeights heights[] = {DeviceSectionHeights(units.baseY),
                                       {units.CollapsedHeight(), PreviewExpandedHeight(units)},
@@ -164,26 +154,21 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
         const auto& e = expected[i];
         HWND section = s->sections[i];
         ASSERT_EQ(section, Section(e.id));
-        EXPECT_EQ(ClassOf(section), e.className);
-        EXPECT_EQ(ClassOf(GetDlgItem(section, kIdSectionHeader)), kCtrlPanelHeaderWndClass);
-        EXPECT_EQ(s->slots[i].heights.collapsed, heights[i].collapsed);
-        EXPECT_EQ(s->slots[i].heights.expanded, heights[i].expanded);
+        EXPECT_EQ(std::pair(s->slots[i].heights.collapsed, s->slots[i].heights.expanded),
+                  std::pair(heights[i].collapsed, heights[i].expanded));
         const RECT r = RectInParent(section);
-        EXPECT_EQ(r.left, m.sideMargin);
-        EXPECT_EQ(r.right, m.sideMargin + width);
-        EXPECT_EQ(r.top, y);
-        EXPECT_EQ(r.bottom - r.top, SlotHeight(s->slots[i]));
+        EXPECT_EQ(std::tuple(r.left, r.right, r.top, r.bottom - r.top),
+                  std::tuple(m.sideMargin, m.sideMargin + width, y, SlotHeight(s->slots[i])));
         y = r.bottom;
         for (const ControlPlacement& p : layouts[i]) {
             HWND control = GetDlgItem(section, p.id);
             ASSERT_NE(control, nullptr) << p.id;
             const RECT c = RectInParent(control);
-            EXPECT_EQ(c.left, p.rect.x) << p.id;
-            EXPECT_EQ(c.top, p.rect.y) << p.id;
-            EXPECT_EQ(c.right - c.left, p.rect.width) << p.id;
-            if (ClassOf(control) != L"ComboBox" && ClassOf(control) != L"ListBox") { // lists keep their own
-                EXPECT_EQ(c.bottom - c.top, p.rect.height) << p.id;
-            }
+            // Lists keep their own height.
+            const bool list = ClassOf(control) == L"ComboBox" || ClassOf(control) == L"ListBox";
+            EXPECT_EQ(std::tuple(c.left, c.top, c.right - c.left, list ? 0 : c.bottom - c.top),
+                      std::tuple(p.rect.x, p.rect.y, p.rect.width, list ? 0 : p.rect.height))
+                << p.id;
         }
         for (int expanded : {e.expanded, 1 - e.expanded, e.expanded}) {
             if (s->slots[i].expanded != expanded) {
@@ -229,18 +214,13 @@ TEST_F(ControlPanelTest, CollapsingTheOverflowingSectionRemovesTheBar) {
     Pump();
     EXPECT_EQ(s->slots[0].expanded, 0);
     EXPECT_FALSE(PanelBarShown());
-    EXPECT_EQ(s->scrollPosition, 0);
     EXPECT_EQ(RectInParent(Section(kIdDeviceSection)).top, PanelMetrics().topMargin);
-    EXPECT_FALSE(IsShown(DeviceItem(kIdDeviceCombo)));
-    EXPECT_FALSE(IsShown(DeviceItem(kIdSettingButton)));
-    EXPECT_TRUE(IsShown(header));
 
     SendMouse(header, WM_LBUTTONDOWN, 10, 5);
     Pump();
     EXPECT_EQ(s->slots[0].expanded, 1);
     EXPECT_TRUE(PanelBarShown());
     EXPECT_EQ(s->scrollPosition, 0);
-    EXPECT_TRUE(IsShown(DeviceItem(kIdDeviceCombo)));
 
     // The bar came with the expansion alone, no resize from outside: the sections, narrower now,
     // were asked again, and the bottom of the Files preview can still be scrolled into view.
@@ -266,33 +246,25 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     const POINT up = ChevronStrokePoint(header, true);
     const POINT down = ChevronStrokePoint(header, false);
     EXPECT_EQ(HeaderPixel(header, up.x, up.y), RGB(0, 0, 0));
-    EXPECT_EQ(HeaderPixel(header, down.x, down.y), kHeaderFaceColor);
     EXPECT_GT(TitleInk(header, IsLine), 10); // red
-    EXPECT_EQ(TitleInk(header, IsText), 0);  // blue
 
     // The pointer arrives: the bar takes the capture and the title turns blue.
     SendMouse(header, WM_MOUSEMOVE, 10, 5);
     EXPECT_EQ(GetCapture(), header);
-    EXPECT_EQ(data->hover, 1);
     EXPECT_GT(TitleInk(header, IsText), 10);
-    EXPECT_EQ(TitleInk(header, IsLine), 0);
 
     // A press below the bar (it still holds the capture) does nothing; one on it toggles once.
     SendMouse(header, WM_LBUTTONDOWN, 10, 300);
     Pump();
     EXPECT_EQ(data->expanded, 1);
-    EXPECT_EQ(Panel()->slots[0].expanded, 1);
     SendMouse(header, WM_LBUTTONDOWN, 10, 5);
     Pump();
     EXPECT_EQ(data->expanded, 0);
-    EXPECT_EQ(Panel()->slots[0].expanded, 0);
     EXPECT_EQ(HeaderPixel(header, down.x, down.y), RGB(0, 0, 0));
-    EXPECT_EQ(HeaderPixel(header, up.x, up.y), kHeaderFaceColor);
 
     // Leaving to the left comes as a large unsigned x: outside, capture released.
     SendMouse(header, WM_MOUSEMOVE, -4, 5);
     EXPECT_NE(GetCapture(), header);
-    EXPECT_EQ(data->hover, 0);
     EXPECT_GT(TitleInk(header, IsLine), 10);
 
     // The section toggles its header the same way the panel does at start.
@@ -328,17 +300,16 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     ASSERT_TRUE(TestCam_Register(scopeA));
     ASSERT_TRUE(RegisterUnbindableCamera());
     RefreshDeviceList();
-    ASSERT_EQ(g_capture.devices.size(), 2u);
-    const int a = DeviceIndex(L"Panel Scope A");
-    const int broken = DeviceIndex(L"Broken Scope");
-    ASSERT_GE(a, 0);
-    ASSERT_GE(broken, 0);
-
-    // The section lists them in list order and keeps its prompt away.
-    SendMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
     std::vector<std::wstring> names;
     for (const CaptureDeviceInfo& device : g_capture.devices)
         names.push_back(device.friendlyName);
+    ASSERT_EQ(names.size(), 2u);
+    const int a = names[0] == L"Panel Scope A" ? 0 : 1;
+    const int broken = 1 - a;
+    ASSERT_EQ(names[static_cast<size_t>(broken)], L"Broken Scope");
+
+    // The section lists them in list order and keeps its prompt away.
+    SendMessageW(g_mainWindow.controlPanel, UM_PANEL_REFRESH, kRefreshDevices, 0);
     EXPECT_EQ(ComboItems(DeviceItem(kIdDeviceCombo)), names);
     SelectLanguage(1);
     SendMessageW(Section(kIdDeviceSection), WM_COMMAND, MAKEWPARAM(CMD_REFRESH_TEXTS, 0), 0);
@@ -383,7 +354,6 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
 
     // The broken camera: listed, never bound, nothing to choose, and OK leaves the camera alone.
     pickDevice(broken);
-    EXPECT_EQ(g_capture.devices[static_cast<size_t>(broken)].filter.Get(), nullptr);
     EXPECT_TRUE(ComboItems(formats).empty());
     EXPECT_TRUE(ComboItems(resolutions).empty());
     const AppSettings before = g_settings;
@@ -400,7 +370,6 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     yuy2.subtype = kFourccYuy2;
     ASSERT_TRUE(OpenDeviceAtFormat(g_mainWindow.cameraView, a, yuy2));
     Pump();
-    EXPECT_EQ(g_capture.currentDevice, a);
     EXPECT_FALSE(
         OpenDeviceAtFormat(g_mainWindow.cameraView, static_cast<int>(g_capture.devices.size()), yuy2));
     EXPECT_FALSE(OpenDeviceAtFormat(g_mainWindow.cameraView, -1, yuy2));

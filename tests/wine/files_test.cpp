@@ -119,144 +119,6 @@ bool IsEmpty(HWND viewer) {
     return ::testing::AssertionSuccess();
 }
 
-class ImageViewerTest : public testing::Test {
-protected:
-    void SetUp() override {
-        parent_ = CreateRecordingHost(400, 300);
-        ASSERT_NE(parent_, nullptr);
-        // The Files section's preview box in a panel of the usual width.
-        viewer_ =
-            CreateWindowExW(0, kImageWndClass, nullptr, WS_CHILD | WS_VISIBLE, 10, 10, 236, 177, parent_,
-                            reinterpret_cast<HMENU>(INT_PTR{102}), GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(viewer_, nullptr);
-        SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 25);
-    }
-    void TearDown() override { DestroyWindow(parent_); }
-
-    HWND parent_ = nullptr;
-    HWND viewer_ = nullptr;
-};
-
-} // namespace
-
-TEST_F(ImageViewerTest, LargePhotoAtQuarterSizeIsCentredAndDraggable) {
-    const std::wstring photo = TempPath(L"20240131-094502.png");
-    SavePicture(photo, 1280, 960, g_pngEncoderClsid);
-    Load(viewer_, photo);
-
-    const ImageViewState* v = ViewData(viewer_);
-    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 42,31");
-    EXPECT_EQ(v->header.biHeight, 960);
-    EXPECT_EQ(v->pixels.size(), 1280u * 3 * 960);
-    // The window shows the middle 236 x 177 of the 320 x 240 picture: all four quadrants.
-    EXPECT_EQ(PaintedAt(viewer_, {{60, 40}, {180, 40}, {60, 140}, {180, 140}, {0, 0}, {235, 176}}),
-              (std::vector{kTopLeft, kTopRight, kBottomLeft, kBottomRight, kTopLeft, kBottomRight}));
-
-    // Dragging right by 30 shows more of the left side; the button up ends the drag.
-    SendMessageW(viewer_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
-    SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(130, 100));
-    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 12,31");
-    SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(230, 40)); // past the edge
-    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,63");
-    SendMessageW(viewer_, WM_LBUTTONUP, 0, MAKELPARAM(230, 40));
-    EXPECT_EQ(GetFocus(), viewer_); // the press took the focus, and the arrow keys come to it
-    EXPECT_EQ(SendMessageW(viewer_, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
-    SendMessageW(viewer_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(0, 0));
-    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,63");
-
-    // A larger window keeps the offset within the picture.
-    SetWindowPos(viewer_, nullptr, 0, 0, 301, 201, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,39");
-
-    // A smaller zoom: the offset follows the smaller picture, centred in the window (the last
-    // point is the odd pixel beyond the right band).
-    SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 15);
-    EXPECT_EQ(Holds(v), "1280x960 as 192x144 from 0,0");
-    EXPECT_EQ(
-        PaintedAt(viewer_, {{54 + 5, 28 + 5}, {54 + 186, 28 + 138}, {53, 100}, {54 + 192, 100}, {300, 200}}),
-        (std::vector{kTopLeft, kBottomRight, kImageBackground, kImageBackground, kImageBackground}));
-}
-
-TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
-    const std::wstring video = TempPath(L"20240131-094502-007.mp4");
-    ASSERT_TRUE(WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
-    SavePicture(TempPath(L"20240131-094502-007.jpg"), 640, 480, g_jpegEncoderClsid);
-    Load(viewer_, video);
-    const ImageViewState* v = ViewData(viewer_);
-    EXPECT_EQ(v->video, 1);
-    ASSERT_EQ(v->displayWidth, 160);
-    // Inside the triangle, its white outline, and the picture.
-    const std::vector<COLORREF> at = PaintedAt(viewer_, {{38 + 76, 28 + 60}, {38 + 73, 28 + 50}, {58, 48}});
-    EXPECT_EQ(std::vector(at.begin(), at.begin() + 2), (std::vector{kImagePlayFill, RGB(255, 255, 255)}));
-    EXPECT_TRUE(Near(at[2], kTopLeft, 24));
-
-    // Only "mp4" in lower case stands for a video: the file itself is tried, and is no picture.
-    Load(viewer_, TempPath(L"20240131-094502-007.MP4"));
-    EXPECT_TRUE(IsEmpty(viewer_));
-    EXPECT_EQ(v->video, 0);
-
-    // A video without its picture leaves the window empty.
-    const std::wstring lonely = TempPath(L"20240131-100000-001.mp4");
-    ASSERT_TRUE(WriteBytes(lonely, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
-    Load(viewer_, lonely);
-    EXPECT_TRUE(IsEmpty(viewer_));
-    EXPECT_TRUE(ShowsOnlyBackground(viewer_));
-}
-
-// Files whose headers claim 30000 x 30000 pixels (2.7 GB at 24 bits): a well-formed PNG with an
-// empty picture stream, and a run-length coded BMP whose one end-of-picture code stands for every
-// pixel.
-constexpr char kHugePng[] =
-    "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x75\x30\0\0\x75\x30\x08\x02\0\0\0\xe9\x45\x6f\xed"
-    "\0\0\0\x08IDAT\x78\x9c\x03\0\0\0\0\x01\x48\x06\x89\xd2\0\0\0\0IEND\xae\x42\x60\x82";
-constexpr char kHugeBmp[] =
-    "BM\x40\0\0\0\0\0\0\0\x3e\0\0\0\x28\0\0\0\x30\x75\0\0\x30\x75\0\0\x01\0\x08\0\x01\0\0\0"
-    "\x02\0\0\0\x13\x0b\0\0\x13\x0b\0\0\x02\0\0\0\x02\0\0\0\0\0\0\0\xff\xff\xff\0\0\x01";
-
-template <size_t N> std::vector<unsigned char> Bytes(const char (&literal)[N]) {
-    return std::vector<unsigned char>(literal, literal + N - 1);
-}
-
-TEST_F(ImageViewerTest, WhatCannotBeShownLeavesTheWindowEmpty) {
-    const std::wstring good = TempPath(L"good.png");
-    SavePicture(good, 320, 240, g_pngEncoderClsid);
-
-    std::vector<unsigned char> noise(5000);
-    unsigned seed = 12345;
-    for (unsigned char& b : noise)
-        b = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
-    CreateDirectoryW(TempPath(L"folder.jpg").c_str(), nullptr);
-    std::vector<std::wstring> cases = {TempPath(L"missing.jpg"), TempPath(L"folder.jpg"), L"", L"a.j",
-                                       L"C:\\" + std::wstring(400, L'x') + L".jpg"};
-    const std::pair<const wchar_t*, std::vector<unsigned char>> files[] = {
-        {L"noise.jpg", noise},
-        {L"empty.jpg", {}},
-        {L"text.png", {'h', 'e', 'l', 'l', 'o'}},
-        {L"signature-only.png", {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A}},
-        {L"huge.png", Bytes(kHugePng)},
-        {L"huge.bmp", Bytes(kHugeBmp)}};
-    for (const auto& [name, bytes] : files) {
-        ASSERT_TRUE(WriteBytes(TempPath(name), bytes));
-        cases.push_back(TempPath(name));
-    }
-    for (const std::wstring& path : cases) {
-        SCOPED_TRACE(testing::Message() << path.size() << " characters");
-        Load(viewer_, good);
-        ASSERT_FALSE(IsEmpty(viewer_));
-        const DWORD start = GetTickCount();
-        Load(viewer_, path);
-        EXPECT_LT(GetTickCount() - start, 2000u); // a huge picture is turned away, not decoded
-        EXPECT_TRUE(IsEmpty(viewer_));
-        EXPECT_TRUE(ShowsOnlyBackground(viewer_));
-        EXPECT_TRUE(IsWindow(viewer_));
-    }
-    Load(viewer_, good);
-    SendMessageW(viewer_, WM_COMMAND, MAKEWPARAM(kImageLoadCommand, 0), 0); // no path at all
-    EXPECT_TRUE(IsEmpty(viewer_));
-}
-
-namespace {
-
 class FilesSectionTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -302,6 +164,103 @@ protected:
     RecentFiles recent_;
 };
 
+// The Files section's preview (at a quarter), with nothing listed.
+class ImageViewerTest : public FilesSectionTest {
+protected:
+    void SetUp() override {
+        FilesSectionTest::SetUp();
+        ASSERT_NE(CreateSection(), nullptr);
+    }
+};
+
+TEST_F(ImageViewerTest, LargePhotoAtQuarterSizeIsCentredAndDraggable) {
+    const std::wstring photo = TempPath(L"20240131-094502.png");
+    SavePicture(photo, 1280, 960, g_pngEncoderClsid);
+    Load(preview_, photo);
+
+    const ImageViewState* v = ViewData(preview_);
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 42,31");
+    // The window shows the middle 236 x 177 of the 320 x 240 picture: all four quadrants.
+    EXPECT_EQ(PaintedAt(preview_, {{60, 40}, {180, 40}, {60, 140}, {180, 140}, {0, 0}, {235, 176}}),
+              (std::vector{kTopLeft, kTopRight, kBottomLeft, kBottomRight, kTopLeft, kBottomRight}));
+
+    // Dragging right by 30 shows more of the left side; the button up ends the drag.
+    SendMessageW(preview_, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    SendMessageW(preview_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(130, 100));
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 12,31");
+    SendMessageW(preview_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(230, 40)); // past the edge
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,63");
+    SendMessageW(preview_, WM_LBUTTONUP, 0, MAKELPARAM(230, 40));
+    EXPECT_EQ(GetFocus(), preview_); // the press took the focus, and the arrow keys come to it
+    EXPECT_EQ(SendMessageW(preview_, WM_GETDLGCODE, 0, 0), DLGC_WANTARROWS);
+    SendMessageW(preview_, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(0, 0));
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,63");
+
+    // A larger window keeps the offset within the picture.
+    SetWindowPos(preview_, nullptr, 0, 0, 301, 201, SWP_NOMOVE | SWP_NOZORDER);
+    EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 0,39");
+
+    // A smaller zoom: the offset follows the smaller picture, centred in the window (the last
+    // point is the odd pixel beyond the right band).
+    SendMessageW(preview_, WM_COMMAND, MAKEWPARAM(kImageZoomCommand, 0), 15);
+    EXPECT_EQ(Holds(v), "1280x960 as 192x144 from 0,0");
+    EXPECT_EQ(
+        PaintedAt(preview_, {{54 + 5, 28 + 5}, {54 + 186, 28 + 138}, {53, 100}, {54 + 192, 100}, {300, 200}}),
+        (std::vector{kTopLeft, kBottomRight, kImageBackground, kImageBackground, kImageBackground}));
+}
+
+TEST_F(ImageViewerTest, VideoShowsItsPictureWithThePlayMark) {
+    const std::wstring video = TempPath(L"20240131-094502-007.mp4");
+    ASSERT_TRUE(WriteBytes(video, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
+    SavePicture(TempPath(L"20240131-094502-007.jpg"), 640, 480, g_jpegEncoderClsid);
+    Load(preview_, video);
+    ASSERT_EQ(ViewData(preview_)->displayWidth, 160);
+    // Inside the triangle, its white outline, and the picture.
+    const std::vector<COLORREF> at = PaintedAt(preview_, {{38 + 76, 28 + 60}, {38 + 73, 28 + 50}, {58, 48}});
+    EXPECT_EQ(std::vector(at.begin(), at.begin() + 2), (std::vector{kImagePlayFill, RGB(255, 255, 255)}));
+    EXPECT_TRUE(Near(at[2], kTopLeft, 24));
+
+    // Only "mp4" in lower case stands for a video: the file itself is tried, and is no picture.
+    Load(preview_, TempPath(L"20240131-094502-007.MP4"));
+    EXPECT_TRUE(IsEmpty(preview_));
+
+    // A video without its picture leaves the window empty.
+    const std::wstring lonely = TempPath(L"20240131-100000-001.mp4");
+    ASSERT_TRUE(WriteBytes(lonely, {0, 0, 0, 24, 'f', 't', 'y', 'p'}));
+    Load(preview_, lonely);
+    EXPECT_TRUE(IsEmpty(preview_));
+    EXPECT_TRUE(ShowsOnlyBackground(preview_));
+}
+
+// A well-formed PNG whose header claims 30000 x 30000 pixels (2.7 GB at 24 bits) over an empty
+// picture stream.
+constexpr char kHugePng[] =
+    "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x75\x30\0\0\x75\x30\x08\x02\0\0\0\xe9\x45\x6f\xed"
+    "\0\0\0\x08IDAT\x78\x9c\x03\0\0\0\0\x01\x48\x06\x89\xd2\0\0\0\0IEND\xae\x42\x60\x82";
+
+// One file for each way a load fails: a name too short, a file that is not there, one the decoder
+// refuses, and a picture too large to hold (what each format's header claims: unit tests).
+TEST_F(ImageViewerTest, WhatCannotBeShownLeavesTheWindowEmpty) {
+    const std::wstring good = TempPath(L"good.png");
+    SavePicture(good, 320, 240, g_pngEncoderClsid);
+    ASSERT_TRUE(WriteBytes(TempPath(L"text.jpg"), {'h', 'e', 'l', 'l', 'o'}));
+    ASSERT_TRUE(WriteBytes(TempPath(L"huge.png"), {kHugePng, kHugePng + sizeof kHugePng - 1}));
+    for (const std::wstring& path :
+         {TempPath(L"missing.jpg"), std::wstring(L"a.j"), TempPath(L"text.jpg"), TempPath(L"huge.png")}) {
+        SCOPED_TRACE(testing::Message() << path.size() << " characters");
+        Load(preview_, good);
+        ASSERT_FALSE(IsEmpty(preview_));
+        const DWORD start = GetTickCount();
+        Load(preview_, path);
+        EXPECT_LT(GetTickCount() - start, 2000u); // a huge picture is turned away, not decoded
+        EXPECT_TRUE(IsEmpty(preview_));
+        EXPECT_TRUE(ShowsOnlyBackground(preview_));
+    }
+    Load(preview_, good);
+    SendMessageW(preview_, WM_COMMAND, MAKEWPARAM(kImageLoadCommand, 0), 0); // no path at all
+    EXPECT_TRUE(IsEmpty(preview_));
+}
+
 } // namespace
 
 // How the stored text is read (overlong entries, a text cut short) is the unit tests'; here the
@@ -317,8 +276,6 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
         g_settings.latestFilesText += Saved(name) + L";";
 
     ASSERT_NE(CreateSection(), nullptr);
-    ASSERT_NE(list_, nullptr);
-    ASSERT_NE(preview_, nullptr);
     const std::vector<std::wstring> expected = {
         Saved(L"20240131-094510.jpg"), Saved(L"20240131-094530-123.mp4"), Saved(L"20240131-094550.jpg")};
     EXPECT_EQ(recent_.paths, expected);
@@ -343,8 +300,6 @@ TEST_F(FilesSectionTest, SelectingPreviewsAtAQuarter) {
     ASSERT_NE(CreateSection(), nullptr);
     ASSERT_EQ(ListCount(), 1);
     const ImageViewState* v = ViewData(preview_);
-    EXPECT_EQ(v->zoom, 25);
-
     Choose(0, LBN_SELCHANGE);
     EXPECT_EQ(Holds(v), "1280x960 as 320x240 from 42,31");
     Choose(-1, LBN_SELCHANGE);
@@ -394,7 +349,6 @@ TEST_F(FilesSectionTest, RecordingLeavesAPreviewPictureBesideTheVideo) {
     ASSERT_NE(CreateSection(), nullptr);
     Choose(0, LBN_SELCHANGE);
     const ImageViewState* v = ViewData(preview_);
-    EXPECT_EQ(v->video, 1);
     ASSERT_EQ(Holds(v), "33x20 as 8x5 from 0,0");
     const auto at = [v](int x, int y) { // the viewer holds the picture bottom row first
         const BYTE* p = &v->pixels[(v->pixels.size() / 20) * (19 - y) + 3 * x];

@@ -53,16 +53,14 @@ TEST(MeasureRender, EveryKindWithItsLabelsOnTheSpecimen) {
                      L"D:0.50000mm|R1:0.30000mm|R2:0.50000mm||90.000\u00B0|Nucleus|");
 }
 
+// The same figures as the unit tests', through the Windows C library: a negative number, a non-ASCII
+// unit, the smallest step and a number longer than most.
 TEST(MeasureRender, LabelNumbersAsTheWindowsLibraryPrintsThem) {
-    EXPECT_EQ(LabelsOfShape(MakeShape(TOOL_LINE, {5, 5}, {5, 5}), TOOL_LINE, 100.0f, L"mm").lines[0],
-              L"0.00000mm");
     EXPECT_EQ(LabelsOfShape(MakeShape(TOOL_ANGLE, {0, 0}, {0, -9}, {9, 0}), TOOL_ANGLE, -1.0f, L"").lines[0],
               L"-90.000\u00B0");
     EXPECT_EQ(
         LabelsOfShape(MakeShape(TOOL_CIRCLE, {0, 0}, {30, 40}), TOOL_CIRCLE, 10.0f, L"\u03BCm").lines[2],
         L"S:78.53975\u03BCm^2");
-    EXPECT_EQ(StepLabelText(0.05f, L"mm"), L"0.05mm");
-    EXPECT_EQ(StepLabelText(0.5f, L"mm"), L"0.5mm");
     EXPECT_EQ(StepLabelText(0.005f, L"mm"), L"0.005mm");
     EXPECT_EQ(FormatText(L"%.5f", 3.4028235e38).size(), 45u);
 }

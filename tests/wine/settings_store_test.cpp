@@ -58,8 +58,6 @@ protected:
     }
 };
 
-} // namespace
-
 TEST_F(SettingsStore, FirstStartAndValuesOfTheWrongTypeOrSizeGiveTheDefaults) {
     SelectLanguage(2);
     ASSERT_EQ(LoadSettings(), 1);
@@ -80,16 +78,12 @@ TEST_F(SettingsStore, FirstStartAndValuesOfTheWrongTypeOrSizeGiveTheDefaults) {
     EXPECT_EQ(SavedValueCount(), 0u);
 
     // A second start with the folder already there is the same; so are values of the wrong type or
-    // size (overlong ones: unit tests).
+    // size as the registry hands them over (which types and sizes a value takes: unit tests).
     const RawValue values[] = {
-        {L"TextSize", REG_SZ, Chars(L"20")},
-        {L"LineWidth", REG_BINARY, {2, 0, 0, 0, 0, 0, 0, 0}},
         {L"MaxRecordTime", REG_DWORD, {0x58, 0x02, 0}},
-        {L"jpgPng", REG_BINARY, {1, 0, 0, 0}},
         // The registry adds a terminator that directly follows the data, so none may follow it here.
         {L"ImgDir", REG_SZ, Chars(L"C:\\photosX"), 2 * sizeof(wchar_t)},
         {L"Calibrations", REG_MULTI_SZ, Chars(std::wstring(L"C:\\a.jpg\0\0", 10))},
-        {L"LatestFiles", REG_EXPAND_SZ, Chars(L"C:\\a.jpg;")},
         {L"GridColor", REG_BINARY, {0xFF, 0, 0, 0}}, // a palette colour, so taking it would show
     };
     for (const RawValue& value : values)
@@ -104,8 +98,6 @@ TEST_F(SettingsStore, FirstStartAndValuesOfTheWrongTypeOrSizeGiveTheDefaults) {
     EXPECT_EQ(g_settings.calibrationsText, std::wstring(kCalibrationsCapacity - 1, L'c'));
     EXPECT_EQ(g_settings.textSize, 20);
 }
-
-namespace {
 
 CalibrationTable FullTable() {
     CalibrationTable table;
@@ -138,7 +130,6 @@ TEST_F(SettingsStore, EverythingSurvivesSaveAndLoad) {
              g.lineColor, g.lineWidth, g.textColor, g.textSize, g.photoFormat, g.maxRecordSeconds) =
         std::tuple(5, 1, 1280, 720, 1, folder, 0x800080, 0xFFFF00, 2, 0x008080, 8, 1, 7200);
     const CalibrationTable table = FullTable();
-    ASSERT_EQ(table[0].name.size(), kCalibrationNameMax);
     g_calibration.slots = table;
     RecentFiles recent;
     std::wstring newest;
@@ -151,15 +142,8 @@ TEST_F(SettingsStore, EverythingSurvivesSaveAndLoad) {
     SetLatestFiles(recent);
     ASSERT_EQ(SaveSettings(), 1);
     const AppSettings saved = g_settings;
-    EXPECT_EQ(SavedValueCount(), 15u);
-    EXPECT_EQ(SavedString(L"ImgDir"), folder);
-    EXPECT_EQ(SavedDword(L"MaxRecordTime"), 7200u);
     EXPECT_EQ(SavedString(L"LatestFiles"), newest);
-    EXPECT_EQ(saved.latestFilesText, newest);
-    const std::optional<std::wstring> stored = SavedString(L"Calibrations");
-    ASSERT_TRUE(stored);
-    EXPECT_GT(stored->size(), 511u);
-    EXPECT_EQ(*stored, FormatCalibrations(table));
+    EXPECT_EQ(SavedString(L"Calibrations"), FormatCalibrations(table));
 
     g_settings = AppSettings();
     g_calibration.slots = CalibrationTable();
@@ -213,7 +197,6 @@ TEST_F(SettingsStore, SaveMakesTheSaveFolderOrStillSavesTheValues) {
         EXPECT_FALSE(EnsureDirectoryPath(ThumbnailsFolderPath(folder)));
     }
     const DWORD attributes = GetFileAttributesW(blocker.c_str());
-    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
     EXPECT_NE(attributes & FILE_ATTRIBUTE_READONLY, 0u);
 }
@@ -224,17 +207,10 @@ TEST_F(SettingsStore, MalformedCalibrationTextLoadsAsEmptySlots) {
         std::wstring stored;
         unsigned calibrated; // bit i: slot i comes out calibrated
     };
+    // How each kind of spoilt record reads is the unit tests'; here the stored text reaches the slots.
     const Case cases[] = {
         {L"", 0},
-        {L"no separators at all", 0},
-        {L";;;;;;;;;;;;", 0},
-        {L"a,b,c,d,e,f;", 0},                         // numbers that do not read
-        {L"n,0,400,2143289344,0,0;", 0},              // length NaN
-        {L"n,0,400,2139095040,0,0;", 0},              // length infinite
-        {L"n,0,400,-1082130432,0,0;", 0},             // length -1.0
-        {good + good + L"x,0,400;" + good, 0b1011},   // a short record costs its own slot
-        {good + L"\u00FF\uFFFF,,,,,;" + good, 0b101}, // empty numbers: slot 1 not calibrated
-        {good + L"trailing record without end", 0b001},
+        {good + good + L"x,0,400;" + good, 0b1011}, // a short record costs its own slot
         {std::wstring(kCalibrationsCapacity - 1, L','), 0},
     };
     for (const Case& c : cases) {
@@ -252,12 +228,6 @@ TEST_F(SettingsStore, MalformedCalibrationTextLoadsAsEmptySlots) {
         ASSERT_TRUE(rewritten);
         EXPECT_EQ(std::count(rewritten->begin(), rewritten->end(), L';'), 10);
     }
-
-    // A stored name longer than a slot holds is cut, and the numbers after it still count.
-    WriteSetting(L"Calibrations", std::wstring(L"a name of twenty-four ch,0,400,1065353216,0,0;"));
-    ASSERT_EQ(LoadSettings(), 1);
-    EXPECT_EQ(g_calibration.slots[0].name, L"a name of twenty-fo");
-    EXPECT_EQ(g_calibration.slots[0].scale, 400.0f);
 
     // Not a string at all.
     WriteSetting(L"Calibrations", DWORD{7});
