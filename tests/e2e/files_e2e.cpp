@@ -42,11 +42,8 @@ protected:
         WriteSetting(L"LatestFiles", latestFiles);
         Launch();
         section_ = GetDlgItem(panel_, kIdFilesSection);
-        ASSERT_NE(section_, nullptr);
         list_ = GetDlgItem(section_, 101);
         preview_ = GetDlgItem(section_, 102);
-        ASSERT_NE(list_, nullptr);
-        ASSERT_NE(preview_, nullptr);
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(list_) && IsWindowVisible(preview_); }, 5000));
     }
 

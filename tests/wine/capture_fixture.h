@@ -172,7 +172,6 @@ protected:
         EXPECT_EQ(s_posted[UM_CAMERA_OPENED], 0);
         EXPECT_FALSE(IsCaptureGraphOpen());
         EXPECT_EQ(g_capture.graph.previewGrabber.Get(), nullptr);
-        EXPECT_EQ(g_capture.graph.capturePin.Get(), nullptr);
         EXPECT_EQ(GetLatestFrame(), nullptr);
         EXPECT_EQ(g_capture.currentFormat, (VideoFormat{0, 0, 0, 0}));
         EXPECT_EQ(g_capture.currentDevice, -1);
