@@ -87,19 +87,6 @@ Decoded Decode(const uint8_t* data, size_t size) {
     return d;
 }
 
-Decoded EncodeAndDecode(JpegEncoder& encoder, const Frame& frame, int width, int height) {
-    size_t size = 0;
-    const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
-    if (!jpeg)
-        return {};
-    return Decode(jpeg, size);
-}
-
-// Source pixel (B, G, R) at x, y counted from the top.
-const uint8_t* At(const Frame& frame, int width, int height, int x, int y) {
-    return frame.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3;
-}
-
 struct Fidelity {
     double psnr = 0; // over all three colours
     int maxError = 0;
@@ -110,7 +97,8 @@ Fidelity Compare(const Frame& frame, int width, int height, const Decoded& d) {
     Fidelity f;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const uint8_t* s = At(frame, width, height, x, y);
+            const uint8_t* s =
+                frame.data() + (static_cast<size_t>(height - 1 - y) * width + x) * 3; // B, G, R
             const uint8_t* r = d.rgb.data() + (static_cast<size_t>(y) * width + x) * 3;
             for (int c = 0; c < 3; ++c) {
                 const int e = static_cast<int>(s[2 - c]) - r[c];
@@ -126,7 +114,10 @@ Fidelity Compare(const Frame& frame, int width, int height, const Decoded& d) {
 // Encodes, decodes without a warning to the same size, and stays this close to the source.
 void ExpectComesBack(JpegEncoder& encoder, const Frame& frame, int width, int height, double minPsnr,
                      int maxError) {
-    const Decoded d = EncodeAndDecode(encoder, frame, width, height);
+    size_t size = 0;
+    const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
+    ASSERT_NE(jpeg, nullptr);
+    const Decoded d = Decode(jpeg, size);
     ASSERT_TRUE(d.ok) << d.error;
     EXPECT_EQ(d.warnings, 0);
     ASSERT_EQ(std::pair(d.width, d.height), std::pair(width, height));
@@ -225,7 +216,6 @@ TEST(JpegEncoder, QualityRangeDecodesAndTradesSizeForFidelity) {
     for (int q : qualities) {
         SCOPED_TRACE("quality " + std::to_string(q));
         encoder.SetQuality(q);
-        EXPECT_EQ(encoder.Quality(), q);
         size_t size = 0;
         const uint8_t* jpeg = encoder.Encode(frame.data(), width, height, &size);
         ASSERT_NE(jpeg, nullptr);
@@ -241,10 +231,8 @@ TEST(JpegEncoder, QualityRangeDecodesAndTradesSizeForFidelity) {
         previousPsnr = psnr;
     }
     // At the top every step is 1, and what is lost is the colour's resolution and rounding.
-    for (int i = 0; i < 64; ++i) {
-        EXPECT_EQ(encoder.LumaTable()[i], 1);
-        EXPECT_EQ(encoder.ChromaTable()[i], 1);
-    }
+    EXPECT_EQ(std::count(encoder.LumaTable(), encoder.LumaTable() + 64, 1), 64);
+    EXPECT_EQ(std::count(encoder.ChromaTable(), encoder.ChromaTable() + 64, 1), 64);
     encoder.SetQuality(0);
     EXPECT_EQ(encoder.Quality(), 1);
     encoder.SetQuality(250);

@@ -3,27 +3,19 @@
 #include <cstring>
 #include <algorithm>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <utility>
 
 namespace {
 
-[[noreturn]] void Fault(const std::string& what) {
-    throw std::runtime_error(what);
-}
-
 void FaultIf(bool fault, const std::string& what) {
     if (fault)
-        Fault(what);
+        throw std::runtime_error(what);
 }
 
-bool IsContainer(const std::string& type) {
-    for (const char* t : {"moov", "trak", "mdia", "minf", "dinf", "stbl", "mvex", "moof", "traf", "mfra"}) {
-        if (type == t)
-            return true;
-    }
-    return false;
-}
+const std::set<std::string> kContainers = {"moov", "trak", "mdia", "minf", "dinf",
+                                           "stbl", "mvex", "moof", "traf", "mfra"};
 
 // What a full box of the writer must be: its flags and the size of its payload after version and
 // flags (-1: checked where it is read), for version 0 and, where a version 1 is allowed, for that.
@@ -78,7 +70,7 @@ public:
             }
             FaultIf(box.size < box.headerSize,
                     box.type + " at " + std::to_string(pos) + ": size " + std::to_string(box.size));
-            if (IsContainer(box.type))
+            if (kContainers.count(box.type))
                 box.children = Boxes(pos + box.headerSize, pos + box.size, false, nullptr);
             CheckFullBox(box);
             pos += box.size;
@@ -169,13 +161,11 @@ Mp4TestFragment ReadFragment(const Parser& p, const Mp4TestBox& moof, const Mp4T
     FaultIf(Tree(moof) != "moof(mfhd traf(tfhd tfdt trun))", "moof holds " + Tree(moof));
     Mp4TestFragment frag;
     frag.moofOffset = moof.offset;
-    frag.mdatSize = mdat.size;
     frag.sequence = static_cast<uint32_t>(p.At(moof.children[0], 4, 4));
     const Mp4TestBox& traf = moof.children[1];
     p.Expect(p.At(traf.children[0], 4, 4) == 1, traf.children[0], "track id is not 1");
     const Mp4TestBox& tfdt = traf.children[1];
-    frag.tfdtVersion = static_cast<int>(p.At(tfdt, 0, 1));
-    frag.baseDecodeTime = p.At(tfdt, 4, frag.tfdtVersion == 1 ? 8 : 4);
+    frag.baseDecodeTime = p.At(tfdt, 4, p.At(tfdt, 0, 1) == 1 ? 8 : 4);
     const Mp4TestBox& trun = traf.children[2];
     const uint64_t count = p.At(trun, 4, 4);
     p.Expect(count > 0 && p.PayloadSize(trun) == 12 + 12 * count, trun,
@@ -289,7 +279,7 @@ Mp4TestFile ReadMp4(const std::vector<uint8_t>& file, bool allowCut) {
         ++i;
     }
     if (i < b.size() && !(f.cut && i + 1 == b.size() && b[i].type == "moof"))
-        Fault("unexpected " + b[i].type + " at " + std::to_string(b[i].offset));
+        FaultIf(true, "unexpected " + b[i].type + " at " + std::to_string(b[i].offset));
     return f;
 }
 

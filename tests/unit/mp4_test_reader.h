@@ -27,9 +27,7 @@ struct Mp4TestSample {
 struct Mp4TestFragment {
     uint64_t moofOffset = 0;
     uint32_t sequence = 0;
-    int tfdtVersion = 0;
     uint64_t baseDecodeTime = 0;
-    uint64_t mdatSize = 0; // whole box
     std::vector<Mp4TestSample> samples;
 
     uint64_t Duration() const;

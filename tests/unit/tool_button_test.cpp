@@ -38,9 +38,9 @@ struct PointerSim {
 
 } // namespace
 
-// The row and the maps between buttons, commands and tools, as what must hold of the table rather
-// than a copy of it.
-TEST(ToolButtonTable, RowInOrderWithoutOverlapAndEveryIdMapsBack) {
+// The row's ids and the maps between buttons, commands and tools, as what must hold of the table
+// rather than a copy of it (the order of the row and its images: ToolButtonsScaleWithTheirOwnStrip).
+TEST(ToolButtonTable, RowEndsAtTheToolbarsEdgeAndEveryIdMapsBack) {
     SelectLanguage(0);
     std::set<int> ids;
     for (int i = 0; i < kToolButtonCount; ++i) {
@@ -50,8 +50,6 @@ TEST(ToolButtonTable, RowInOrderWithoutOverlapAndEveryIdMapsBack) {
         EXPECT_TRUE(ids.insert(b.id).second);
         EXPECT_EQ(ToolButtonIndex(b.id), i);
         EXPECT_TRUE(IsToolButtonId(b.id));
-        EXPECT_EQ(b.imageX, kToolImageSize * i); // image i of the strip
-        EXPECT_GE(b.x, i == 0 ? 0 : kToolButtons[i - 1].x + kToolButtonSize);
         const int tool = ToolForCommand(b.id);
         EXPECT_TRUE(tool < 0 || ToolButtonForTool(tool) == b.id);
     }
@@ -100,9 +98,6 @@ TEST(ToolButtonMouseTest, HoverTakesTheCaptureAndAClickKeepsIt) {
     EXPECT_TRUE(p.state.hover && p.capture); // so that the next move out is seen
     p.Move(kMinus1, 10);
     EXPECT_FALSE(p.state.hover || p.capture);
-    p.Move(0, 20); // column 0 is outside: still nothing
-    EXPECT_FALSE(p.state.hover || p.capture);
-    EXPECT_EQ(p.clicks, 1);
 
     PointerSim still; // a button that appeared under a still pointer gets no move before the press
     still.Down(20, 20);
@@ -136,7 +131,6 @@ TEST(ToolButtonMouseTest, ReleaseOutsideSendsNothingTheWashFollowsAndCancelModeF
     EXPECT_EQ(p.clicks, 1);
 
     PointerSim c;
-    EXPECT_EQ(c.Alpha(false), 0);
     EXPECT_EQ(c.Alpha(true), kWashAlphaChecked);
     c.Move(10, 10);
     EXPECT_EQ(c.Alpha(false), kWashAlphaHover);

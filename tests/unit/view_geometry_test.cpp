@@ -6,7 +6,6 @@
 #include <array>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 TEST(ViewZoom, FitTakesTheSmallerRatioWithinFiftyToTwoHundred) {
     // Window, content, percent: the width decides (52.08), the height, exactly 57 (not 56.999),
@@ -21,7 +20,6 @@ TEST(ViewZoom, FitTakesTheSmallerRatioWithinFiftyToTwoHundred) {
         EXPECT_EQ(FitZoomPercent(ww, wh, cw, ch), percent) << ww << "x" << wh << " " << cw << "x" << ch;
     for (const int zoom : {49, 201, 0, 50, 200})
         EXPECT_EQ(IsFitZoomRequest(zoom), zoom < 50 || zoom > 200) << zoom;
-    EXPECT_EQ(ZoomedSize(1280, 75), 960);
     EXPECT_EQ(ZoomedSize(641, 50), 320); // truncated
 }
 
@@ -62,7 +60,6 @@ TEST(ViewScroll, RequestsAndPanningMoveAndClamp) {
             << request << " from " << position;
 
     EXPECT_EQ(PanPosition(100, 30, 1000, 400), 70); // pointer right: picture moves right
-    EXPECT_EQ(PanPosition(100, -30, 1000, 400), 130);
     EXPECT_EQ(PanPosition(10, 30, 1000, 400), 0);
     EXPECT_EQ(PanPosition(590, -30, 1000, 400), 600);
     EXPECT_EQ(PanPosition(0, 30, 400, 400), 0); // fits: no panning
