@@ -168,7 +168,6 @@ TEST_F(FrameDeliveryTest, HeldFramesStayOutOfTheRotationAndWithEveryOtherBufferH
     for (int i = 2; i <= 20; ++i) {
         ASSERT_EQ(Deliver(static_cast<uint8_t>(i)), FrameOutcome::Published);
         EXPECT_EQ(Newest(), i); // the newest frame is published at once
-        EXPECT_NE(LatestFrame(ring), held[0]);
     }
     for (int i = 21; i <= 22; ++i) {
         ASSERT_EQ(Deliver(static_cast<uint8_t>(i)), FrameOutcome::Published);
