@@ -65,7 +65,6 @@ protected:
 TEST(FrameRate, SettlesNear30AndKeepsItsValueOverAPause) {
     FrameTimeWindow window;
     float rate = UpdateFrameRate(window, 5000, kDefaultFrameRate);
-    EXPECT_EQ(rate, kDefaultFrameRate); // one stamp: nothing to measure
     uint32_t now = 5000;
     for (int i = 1; i <= 90; ++i) {
         now = 5000 + static_cast<uint32_t>(i * 1000 / 30); // 33 or 34 ms apart
