@@ -194,7 +194,7 @@ TEST_F(CaptureTest, ReopenKeepsTheCameraAndCloseReleasesEveryReferenceOnIt) {
     EXPECT_TRUE(PumpUntil([] { return s_posted[UM_CAMERA_CLOSED] == 2; }, 1000));
     EXPECT_EQ(GetLatestFrame(), nullptr);
     EXPECT_EQ(g_capture.frameRate.load(), kDefaultFrameRate);
-    TestCamStatus status = TestCam_ReadStatus(kDemoInstance);
+    const TestCamStatus status = TestCam_ReadStatus(kDemoInstance);
     EXPECT_EQ(status.running, 0);
     EXPECT_EQ(status.capturePinRefs, 0);
     EXPECT_EQ(status.stillPinRefs, 0);
@@ -203,16 +203,6 @@ TEST_F(CaptureTest, ReopenKeepsTheCameraAndCloseReleasesEveryReferenceOnIt) {
     const int published = s_published;
     Pump(300);
     EXPECT_EQ(s_published, published); // nothing arrives after the close
-
-    // The camera's counts see a pin kept past the end, as these checks need them to.
-    Microsoft::WRL::ComPtr<IPin> kept;
-    ASSERT_EQ(g_capture.devices[0].filter->FindPin(L"Capture", &kept), S_OK);
-    ClearDeviceList();
-    status = TestCam_ReadStatus(kDemoInstance);
-    EXPECT_EQ(status.filterRefs, 0);
-    EXPECT_EQ(status.capturePinRefs, 1);
-    kept.Reset();
-    EXPECT_EQ(TestCam_ReadStatus(kDemoInstance).filterObjects, 0);
 }
 
 TEST_F(CaptureTest, FiftyOpenCloseCyclesLeaveMemoryAndHandlesFlat) {

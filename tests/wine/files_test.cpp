@@ -279,7 +279,6 @@ TEST_F(FilesSectionTest, ListsTheStoredFilesThatStillExistSortedByPath) {
     const std::vector<std::wstring> expected = {
         Saved(L"20240131-094510.jpg"), Saved(L"20240131-094530-123.mp4"), Saved(L"20240131-094550.jpg")};
     EXPECT_EQ(recent_.paths, expected);
-    EXPECT_EQ(ListCount(), 3);
     EXPECT_FALSE(FileExists(Saved(L"20240131-094545-001.jpg")));
     EXPECT_TRUE(FileExists(Saved(L"20240131-094530-123.jpg")));
 
