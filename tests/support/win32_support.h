@@ -102,15 +102,12 @@ inline void SendMouse(HWND hwnd, UINT msg, int x, int y) {
                  MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
-// A left click at (x, y): the pointer arrives, presses and releases.
-inline void PostClick(HWND hwnd, int x, int y) {
+// A left click at (x, y): the pointer arrives, presses, releases and leaves again (a tool button
+// shows its hover face until it does).
+inline void PostClickAndLeave(HWND hwnd, int x, int y) {
     PostMouse(hwnd, WM_MOUSEMOVE, x, y);
     PostMouse(hwnd, WM_LBUTTONDOWN, x, y);
     PostMouse(hwnd, WM_LBUTTONUP, x, y);
-}
-// The same, and the pointer leaves again (a tool button shows its hover face until it does).
-inline void PostClickAndLeave(HWND hwnd, int x, int y) {
-    PostClick(hwnd, x, y);
     PostMouse(hwnd, WM_MOUSEMOVE, 300, 300);
 }
 
@@ -122,20 +119,14 @@ inline void PostButtonClick(HWND dialog, int id) {
     PostButtonClick(GetDlgItem(dialog, id));
 }
 
-// What the screen shows at a point (screen coordinates, or a window's client coordinates).
-inline COLORREF ScreenPixel(int x, int y) {
-    HDC screen = GetDC(nullptr);
-    const COLORREF c = GetPixel(screen, x, y);
-    ReleaseDC(nullptr, screen);
-    return c;
-}
-inline COLORREF ScreenPixel(POINT p) {
-    return ScreenPixel(p.x, p.y);
-}
+// What the screen shows at a point of a window's client area.
 inline COLORREF ScreenPixel(HWND hwnd, int x, int y) {
     POINT p = {x, y};
     ClientToScreen(hwnd, &p);
-    return ScreenPixel(p);
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, p.x, p.y);
+    ReleaseDC(nullptr, screen);
+    return c;
 }
 
 // The virtual camera's Set calls so far, oldest first, with their results left out of comparisons.
@@ -155,9 +146,6 @@ inline bool Near(COLORREF a, COLORREF b, int tolerance) {
 inline bool Near(COLORREF a, TestRgb b, int tolerance) {
     return Near(a, RGB(b.r, b.g, b.b), tolerance);
 }
-inline bool Near(TestRgb a, TestRgb b, int tolerance) {
-    return Near(RGB(a.r, a.g, a.b), RGB(b.r, b.g, b.b), tolerance);
-}
 
 // A tool button's face (143, 220, 220) under the green wash (0, 111, 0) at `alpha`.
 inline COLORREF WashedFace(int alpha) {
@@ -174,36 +162,15 @@ inline std::wstring TempFolder(std::wstring_view name) {
     return folder;
 }
 
-// Registry values, and the program's own settings key (HKEY_CURRENT_USER\SettingsKeyPath()).
-inline bool WriteDword(HKEY key, const wchar_t* name, DWORD value) {
-    return RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
-           ERROR_SUCCESS;
-}
-inline bool WriteString(HKEY key, const wchar_t* name, const std::wstring& value) {
-    return RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
-}
-
-inline HKEY CreateSettingsKey() {
-    HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                        nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return nullptr;
-    return key;
-}
+// Values under the program's own settings key (HKEY_CURRENT_USER\SettingsKeyPath()), which a
+// write creates when it is not there.
 inline bool WriteSetting(const wchar_t* name, DWORD value) {
-    HKEY key = CreateSettingsKey();
-    const bool written = key && WriteDword(key, name, value);
-    if (key)
-        RegCloseKey(key);
-    return written;
+    return RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), name, REG_DWORD, &value,
+                           sizeof(value)) == ERROR_SUCCESS;
 }
 inline bool WriteSetting(const wchar_t* name, const std::wstring& value) {
-    HKEY key = CreateSettingsKey();
-    const bool written = key && WriteString(key, name, value);
-    if (key)
-        RegCloseKey(key);
-    return written;
+    return RegSetKeyValueW(HKEY_CURRENT_USER, SettingsKeyPath().c_str(), name, REG_SZ, value.c_str(),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 inline std::optional<DWORD> SavedDword(const wchar_t* name) {
     DWORD value = 0;
