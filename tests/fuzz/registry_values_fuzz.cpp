@@ -3,7 +3,6 @@
 #include "base/app_settings.h"
 #include "tests/fuzz/fuzz_input.h"
 
-#include <variant>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

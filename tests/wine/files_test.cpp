@@ -24,7 +24,6 @@
 #include <gdiplus.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <vector>

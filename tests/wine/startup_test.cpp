@@ -9,7 +9,6 @@
 #include "tests/support/win32_support.h"
 
 #include <string>
-#include <vector>
 
 TEST(WindowClasses, RegistersAllElevenWithTheirStyles) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
