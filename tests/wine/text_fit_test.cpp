@@ -11,7 +11,6 @@
 #include "tests/support/dialogs.h"
 #include "tests/wine/main_window_fixture.h"
 #include "panels/panel_messages.h"
-#include "base/app_settings.h"
 #include "base/gdi_holders.h"
 #include "app/main_layout.h"
 #include "measure/calibration.h"
