@@ -14,7 +14,6 @@
 #include <bit>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 // A namespace of its own: the fixture's name is also the calibration slot's type.
 namespace calibration_e2e {

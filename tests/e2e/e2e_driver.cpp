@@ -1,8 +1,6 @@
 // End-to-end tests of vantix.exe: started like a user starts it, checked through its windows,
 // the registry and the files it leaves.
 #include "app/main_layout.h"
-#include "base/app_settings.h"
-#include "base/display_scale.h"
 #include "panels/panel_messages.h"
 #include "panels/tool_button_face.h"
 #include "panels/tool_button_table.h"

@@ -5,7 +5,6 @@
 #include "output/image_encoders.h"
 #include "view/view_geometry.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 std::wstring g_programPath;

@@ -7,7 +7,6 @@
 #include "tests/e2e/e2e_support.h"
 
 #include <string>
-#include <vector>
 
 namespace files_e2e {
 namespace {

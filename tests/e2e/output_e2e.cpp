@@ -12,7 +12,6 @@
 
 #include <psapi.h>
 
-#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <functional>

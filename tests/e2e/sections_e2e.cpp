@@ -13,8 +13,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>

@@ -25,17 +25,11 @@ inline std::wstring WindowText(HWND hwnd) {
                         &ignored);
     return text;
 }
-inline std::wstring Text(HWND hwnd) {
-    return WindowText(hwnd);
-}
 
 inline std::wstring WindowClass(HWND hwnd) {
     wchar_t name[128] = {};
     GetClassNameW(hwnd, name, 128);
     return name;
-}
-inline std::wstring ClassOf(HWND hwnd) {
-    return WindowClass(hwnd);
 }
 
 inline std::string Utf8(std::wstring_view text) {

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <random>

@@ -3,7 +3,6 @@
 #include "measure/calibration_line.h"
 #include "measure/labels.h"
 #include "measure/shape_geometry.h"
-#include "measure/shape_layout.h"
 #include "tests/unit/measure_test_support.h"
 
 #include <gtest/gtest.h>

@@ -4,9 +4,7 @@
 #include "tests/support/dialogs.h"
 #include "tests/wine/main_window_fixture.h"
 #include "tests/unit/measure_test_support.h"
-#include "capture/capture_messages.h"
 #include "panels/panel_messages.h"
-#include "capture/video_format.h"
 #include "measure/calibration.h"
 #include "panels/calibration_dialogs.h"
 #include "measure/calibration_line.h"
@@ -107,7 +105,7 @@ void ExpectDistinctTexts(const std::vector<std::wstring>& texts) {
 void ExpectDistinctTexts(HWND dialog, std::initializer_list<int> ids) {
     std::vector<std::wstring> texts;
     for (int id : ids)
-        texts.push_back(Text(GetDlgItem(dialog, id)));
+        texts.push_back(WindowText(GetDlgItem(dialog, id)));
     ExpectDistinctTexts(texts);
 }
 
@@ -431,7 +429,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     EXPECT_EQ(Corner(g_mainWindow.manageCalibrations.savedPos), Corner(moved));
     EXPECT_TRUE(IsPlacedOverOwner(dialog, g_mainWindow.window));
     ExpectDistinctTexts(dialog, {IDC_CALIB_TIP1, IDC_CALIB_TIP2, IDC_CALIB_UNIT_LABEL, IDCANCEL});
-    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_CALIB_UNIT_SHOWN)), L"mm");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_CALIB_UNIT_SHOWN)), L"mm");
     HWND units = GetDlgItem(dialog, IDC_CALIB_UNITS);
     EXPECT_EQ(ComboItems(units), (std::vector<std::wstring>{L"millimeters(mm)", L"microns(\u03BCm)"}));
     EXPECT_EQ(SendMessageW(units, CB_GETCURSEL, 0, 0), 0);
@@ -451,7 +449,7 @@ TEST_F(CalibrationDialogs, CalibrateRefusesBadLengthsKeepsMicrometresAndTheManag
     SendMessageW(units, CB_SETCURSEL, 1, 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_CALIB_UNITS, CBN_SELCHANGE),
                  reinterpret_cast<LPARAM>(units));
-    EXPECT_EQ(Text(GetDlgItem(dialog, IDC_CALIB_UNIT_SHOWN)), L"\u03BCm");
+    EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_CALIB_UNIT_SHOWN)), L"\u03BCm");
     SetDlgItemTextW(dialog, IDC_CALIB_LENGTH, L"2130");
     // OK brings the manage dialog back where it was, on the new row.
     RunSteps([&] { Click(dialog, IDOK); }, {WaitForManageDialog(), [&] {

@@ -173,7 +173,7 @@ Microsoft::WRL::ComPtr<IBaseFilter> FilterBeyond(IPin* pin) {
     return filter;
 }
 
-CLSID ClassOf(IBaseFilter* filter) {
+CLSID WindowClass(IBaseFilter* filter) {
     CLSID clsid = GUID_NULL;
     if (filter)
         filter->GetClassID(&clsid);
@@ -199,7 +199,7 @@ TEST_F(SystemDecodersTest, MjpgAndYuy2OpenThroughTheDecodersWithTheCamerasPictur
             const Microsoft::WRL::ComPtr<IBaseFilter> between =
                 FilterBeyond(g_capture.graph.capturePin.Get());
             ASSERT_NE(between.Get(), nullptr);
-            EXPECT_EQ(ClassOf(between.Get()), c.between);
+            EXPECT_EQ(WindowClass(between.Get()), c.between);
             if (isMjpg) {
                 EXPECT_EQ(between.Get(), g_capture.graph.mjpgDecoder.Get());
             }

@@ -165,7 +165,7 @@ TEST_F(ControlPanelTest, FourSectionsInSlotOrderWithColorsCollapsed) {
             ASSERT_NE(control, nullptr) << p.id;
             const RECT c = RectInParent(control);
             // Lists keep their own height.
-            const bool list = ClassOf(control) == L"ComboBox" || ClassOf(control) == L"ListBox";
+            const bool list = WindowClass(control) == L"ComboBox" || WindowClass(control) == L"ListBox";
             EXPECT_EQ(std::tuple(c.left, c.top, c.right - c.left, list ? 0 : c.bottom - c.top),
                       std::tuple(p.rect.x, p.rect.y, p.rect.width, list ? 0 : p.rect.height))
                 << p.id;
@@ -240,7 +240,7 @@ TEST_F(ControlPanelTest, HeaderHoversTogglesOncePerPressAndShowsItsChevron) {
     auto* data = reinterpret_cast<PanelHeaderState*>(GetWindowLongPtrW(header, 0));
     ASSERT_NE(data, nullptr);
     ASSERT_EQ(data->expanded, 1);
-    EXPECT_EQ(Text(header), L"Device");
+    EXPECT_EQ(WindowText(header), L"Device");
 
     EXPECT_EQ(HeaderPixel(header, 1, 1), kHeaderFaceColor);
     const POINT up = ChevronStrokePoint(header, true);
@@ -382,7 +382,7 @@ TEST_F(ControlPanelTest, DialogListsCamerasAndNeverOpensOneThatCannotBeBound) {
     SendMessageW(colors, UM_PANEL_REFRESH, kRefreshCamera, 0);
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(colors, 110)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(colors, kExposureAutoId)));
-    EXPECT_EQ(Text(GetDlgItem(colors, 101)), L"Exposure:");
+    EXPECT_EQ(WindowText(GetDlgItem(colors, 101)), L"Exposure:");
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(colors, 112)));
     HWND frequency = GetDlgItem(colors, kFrequencyListId);
     EXPECT_EQ(ComboItems(frequency), std::vector<std::wstring>{L"60 Hz"});

@@ -1,7 +1,6 @@
 // The image viewer and the Files section in-process under Wine: real GDI+ decoding, GDI drawing,
 // the list box, the registry's file associations and the shell.
 #include "output/output_messages.h"
-#include "panels/panel_messages.h"
 #include "base/app_settings.h"
 #include "output/image_encoders.h"
 #include "base/string_table.h"

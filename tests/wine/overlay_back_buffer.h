@@ -5,7 +5,6 @@
 
 #include "base/gdi_holders.h"
 #include "measure/measure_render.h"
-#include "measure/shape_layout.h"
 #include "output/image_encoders.h"
 #include "testcam/test_picture.h"
 #include "tests/support/canvas.h"

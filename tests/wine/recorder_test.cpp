@@ -391,8 +391,8 @@ TEST_F(RecordDialogTest, WithoutACameraStartSaysWhyAndACompletionThatFailsIsNotA
              if (!dialog)
                  return false;
              for (int id : {IDOK, IDC_REC_PAUSE, IDC_REC_LIMIT_LABEL})
-                 EXPECT_FALSE(Text(GetDlgItem(dialog, id)).empty()) << id;
-             EXPECT_EQ(Text(GetDlgItem(dialog, IDC_REC_CLOCK)), L"0.0");
+                 EXPECT_FALSE(WindowText(GetDlgItem(dialog, id)).empty()) << id;
+             EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_REC_CLOCK)), L"0.0");
              EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_REC_PAUSE)));
              HWND list = GetDlgItem(dialog, IDC_REC_LIMIT);
              std::vector<std::wstring> limits;
@@ -416,8 +416,8 @@ TEST_F(RecordDialogTest, WithoutACameraStartSaysWhyAndACompletionThatFailsIsNotA
              return Press(IDOK);
          },
          [&] {
-             status = Text(GetDlgItem(Dialog(), IDC_REC_STATUS));
-             EXPECT_EQ(Text(GetDlgItem(Dialog(), IDOK)), GetText("start rec"));
+             status = WindowText(GetDlgItem(Dialog(), IDC_REC_STATUS));
+             EXPECT_EQ(WindowText(GetDlgItem(Dialog(), IDOK)), GetText("start rec"));
              return Press(IDCANCEL);
          }});
     EXPECT_EQ(status, L"No camera is open.");
@@ -436,9 +436,9 @@ TEST_F(RecordDialogTest, WithoutACameraStartSaysWhyAndACompletionThatFailsIsNotA
          [&] { return GetTickCount() - started >= 1000 && Press(IDOK); }, // Stop after a second
          [&] {
              // Ready again once the file is done with.
-             if (Text(GetDlgItem(Dialog(), IDOK)) != GetText("start rec"))
+             if (WindowText(GetDlgItem(Dialog(), IDOK)) != GetText("start rec"))
                  return false;
-             status = Text(GetDlgItem(Dialog(), IDC_REC_STATUS));
+             status = WindowText(GetDlgItem(Dialog(), IDC_REC_STATUS));
              return Press(IDCANCEL);
          }});
     EXPECT_EQ(status, GetText("rec incomplete"));

@@ -48,7 +48,7 @@ TEST_F(SectionsTest, WithoutACameraTheSectionsShowNamesOnlyAndChangeNothing) {
     auto item = [&section](int id) { return GetDlgItem(section, id); };
     SendMessageW(section, UM_PANEL_REFRESH, kRefreshCamera, 0);
     for (const ColorRow& row : kColorRows) {
-        EXPECT_EQ(Text(item(row.labelId)), GetText(ColorTextKey(row.textId)));
+        EXPECT_EQ(WindowText(item(row.labelId)), GetText(ColorTextKey(row.textId)));
         EXPECT_FALSE(IsWindowEnabled(item(row.labelId)));
         EXPECT_FALSE(IsWindowEnabled(item(row.sliderId)));
     }
@@ -65,7 +65,7 @@ TEST_F(SectionsTest, WithoutACameraTheSectionsShowNamesOnlyAndChangeNothing) {
     // Any refresh shows 100 % and disables everything but the read-out.
     SendMessageW(item(kZoomSliderId), TBM_SETPOS, TRUE, 150);
     SendMessageW(section, UM_PANEL_REFRESH, kRefreshDevices, 0);
-    EXPECT_EQ(Text(item(kZoomReadoutId)), L"100%");
+    EXPECT_EQ(WindowText(item(kZoomReadoutId)), L"100%");
     EXPECT_EQ(SendMessageW(item(kZoomSliderId), TBM_GETPOS, 0, 0), 100);
     EXPECT_TRUE(Ticked(item(kZoom100BoxId)));
     for (int id = kZoomSliderId; id <= kEmbossBoxId; ++id)
@@ -136,8 +136,8 @@ TEST_F(SectionsTest, OptionsShowTheSettingsAndOkAppliesThem) {
     EXPECT_TRUE(
         InspectModal([dialog] { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_OPT_ABOUT, BN_CLICKED), 0); },
                      [dialog](HWND about) {
-                         EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_TITLE)), kMainWindowTitle);
-                         EXPECT_EQ(Text(GetDlgItem(about, IDC_ABOUT_RIGHTS)), kAboutRightsNotice);
+                         EXPECT_EQ(WindowText(GetDlgItem(about, IDC_ABOUT_TITLE)), kMainWindowTitle);
+                         EXPECT_EQ(WindowText(GetDlgItem(about, IDC_ABOUT_RIGHTS)), kAboutRightsNotice);
                          EXPECT_EQ(GetWindow(about, GW_OWNER), dialog);
                          EXPECT_TRUE(IsPlacedOverOwner(about, dialog));
                      }));
@@ -186,10 +186,10 @@ TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
         InspectModal([dialog] { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); },
                      [&](HWND box) {
                          boxOwner = GetWindow(box, GW_OWNER);
-                         EXPECT_EQ(Text(box), L"Setting");
+                         EXPECT_EQ(WindowText(box), L"Setting");
                          if (HWND line =
                                  FindWindowExW(box, nullptr, L"Static", GetText("folder refused").c_str()))
-                             told = Text(line);
+                             told = WindowText(line);
                      });
         Pump();
     };
@@ -204,7 +204,7 @@ TEST_F(SectionsTest, OptionsRefuseAFolderThatCannotHoldTheFiles) {
         EXPECT_EQ(boxOwner, dialog);
         EXPECT_EQ(told, GetText("folder refused"));
         EXPECT_TRUE(IsWindowVisible(dialog));
-        EXPECT_EQ(Text(GetDlgItem(dialog, IDC_OPT_FOLDER)), folder);
+        EXPECT_EQ(WindowText(GetDlgItem(dialog, IDC_OPT_FOLDER)), folder);
         EXPECT_EQ(g_settings.saveFolder, L"C:\\Vantix Old");
         DestroyWindow(dialog);
     }

@@ -11,7 +11,6 @@
 #include "tests/support/dialogs.h"
 #include "tests/wine/main_window_fixture.h"
 #include "panels/panel_messages.h"
-#include "base/app_settings.h"
 #include "base/gdi_holders.h"
 #include "app/main_layout.h"
 #include "measure/calibration.h"
@@ -69,7 +68,7 @@ int ButtonImageWidth(HWND button) {
 }
 
 bool IsClass(HWND control, const wchar_t* name) {
-    return _wcsicmp(ClassOf(control).c_str(), name) == 0;
+    return _wcsicmp(WindowClass(control).c_str(), name) == 0;
 }
 
 // How a control lays out its texts: the DrawTextW format and the room it leaves. False for the
@@ -116,7 +115,7 @@ bool BoxOf(HWND control, UINT* format, SIZE* room) {
         *room = {client.cx - (combo ? GetSystemMetrics(SM_CXVSCROLL) + Px(6) : Px(4)), kNoLimit};
         return true;
     }
-    if (ClassOf(control) == kCtrlPanelHeaderWndClass) { // the title, from its inset to the chevron
+    if (WindowClass(control) == kCtrlPanelHeaderWndClass) { // the title, from its inset to the chevron
         *format = DT_SINGLELINE | DT_NOPREFIX;
         *room = {HeaderChevron(client.cx, client.cy, true).from.x - kHeaderTextX - Px(2), client.cy};
         return true;
@@ -170,7 +169,7 @@ public:
         for (HWND child = GetWindow(top, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             if (!IsWindowVisible(child))
                 continue;
-            if (ClassOf(child) == WC_LISTVIEWW) {
+            if (WindowClass(child) == WC_LISTVIEWW) {
                 ListViewColumns(window, child);
             } else {
                 Control(window, child);
@@ -200,7 +199,7 @@ public:
 private:
     static std::string Where(const std::string& window, HWND control) {
         return window + " / control " + std::to_string(GetDlgCtrlID(control)) + " (" +
-               Utf8(ClassOf(control)) + ")";
+               Utf8(WindowClass(control)) + ")";
     }
 
     std::string language_;
